@@ -1,0 +1,24 @@
+# Project-wide compiler settings and helpers.
+
+add_compile_options(-Wall -Wextra -Wshadow -Wno-unused-parameter)
+
+if(TK_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer
+                      -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# A library that is loaded at run time by its Windows name: "X.dll" is the file
+# "X.so" here, without the "lib" prefix, next to the programs.
+function(tk_runtime_library name)
+  add_library(${name} SHARED ${ARGN})
+  set_target_properties(${name} PROPERTIES PREFIX "" C_VISIBILITY_PRESET hidden
+                                           CXX_VISIBILITY_PRESET hidden
+                                           VISIBILITY_INLINES_HIDDEN ON)
+endfunction()
+
+# Restricts a runtime library's exported symbols to those named in a version script.
+function(tk_export_map target mapfile)
+  target_link_options(${target} PRIVATE "-Wl,--version-script=${mapfile}")
+  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS "${mapfile}")
+endfunction()
