@@ -13,8 +13,10 @@ std::string NativeLibraryName(std::string_view windowsName) {
     const std::string_view dll = ".dll";
     if (name.size() >= dll.size()) {
         std::string tail = name.substr(name.size() - dll.size());
-        for (char &c : tail) c = static_cast<char>(c | 0x20);
-        if (tail == dll) name.resize(name.size() - dll.size());
+        for (char &c : tail)
+            c = static_cast<char>(c | 0x20);
+        if (tail == dll)
+            name.resize(name.size() - dll.size());
     }
     return name + ".so";
 }
@@ -26,7 +28,7 @@ LibHandle OpenNative(const std::string &file) {
     LibHandle handle = ::dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (handle == nullptr) {
         const char *why = dlerror();
-        SetLastError(ENOENT, why != nullptr ? why : "cannot load " + file);
+        SetLastError(kErrModNotFound, why != nullptr ? why : "cannot load " + file);
     }
     return handle;
 }
@@ -36,7 +38,8 @@ LibHandle OpenNative(const std::string &file) {
 LibHandle LoadLibraryByName(std::string_view windowsName) {
     const std::string native = NativeLibraryName(windowsName);
     const std::string beside = ProgramDir() + kPathDelim + native;
-    if (FileExists(beside)) return OpenNative(beside);
+    if (FileExists(beside))
+        return OpenNative(beside);
     // A bare name (no slash) makes dlopen use the system's usual search order.
     return OpenNative(native);
 }
@@ -47,23 +50,26 @@ LibHandle LoadLibraryFromPath(const std::string &path) {
     const std::string file = slash == std::string::npos ? path : path.substr(slash + 1);
     std::string native = folder + NativeLibraryName(file);
     // dlopen treats a name without a slash as a search request, not as a file.
-    if (native.find(kPathDelim) == std::string::npos) native = "./" + native;
+    if (native.find(kPathDelim) == std::string::npos)
+        native = "./" + native;
     return OpenNative(native);
 }
 
 void *FindExport(LibHandle library, const char *name) {
-    if (library == nullptr) return nullptr;
+    if (library == nullptr)
+        return nullptr;
     dlerror();
     void *address = ::dlsym(library, name);
     if (address == nullptr) {
         const char *why = dlerror();
-        SetLastError(ENOENT, why != nullptr ? why : std::string("no export ") + name);
+        SetLastError(kErrProcNotFound, why != nullptr ? why : std::string("no export ") + name);
     }
     return address;
 }
 
 void FreeLibraryHandle(LibHandle library) {
-    if (library != nullptr) ::dlclose(library);
+    if (library != nullptr)
+        ::dlclose(library);
 }
 
 }  // namespace platform

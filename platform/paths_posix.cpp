@@ -20,7 +20,7 @@ std::string ProgramPath() {
     std::string buffer(4096, '\0');
     const ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
     if (n <= 0) {
-        SetLastError(errno, "");
+        SetLastErrorFromErrno(errno);
         return {};
     }
     buffer.resize(static_cast<std::size_t>(n));
@@ -30,24 +30,31 @@ std::string ProgramPath() {
 std::string ProgramDir() {
     const std::string path = ProgramPath();
     const std::size_t slash = path.rfind(kPathDelim);
-    if (slash == std::string::npos) return {};
+    if (slash == std::string::npos)
+        return {};
     return slash == 0 ? std::string(1, kPathDelim) : path.substr(0, slash);
 }
 
 void SetCommandLine(int argc, const char *const *argv) {
     std::vector<std::string> arguments;
-    for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i]);
+    for (int i = 1; i < argc; ++i)
+        arguments.emplace_back(argv[i]);
     SetCommandLine(std::move(arguments));
 }
 
-void SetCommandLine(std::vector<std::string> arguments) { Arguments() = std::move(arguments); }
+void SetCommandLine(std::vector<std::string> arguments) {
+    Arguments() = std::move(arguments);
+}
 
-const std::vector<std::string> &CommandLineArguments() { return Arguments(); }
+const std::vector<std::string> &CommandLineArguments() {
+    return Arguments();
+}
 
 std::string TempDirectory() {
     const char *tmp = std::getenv("TMPDIR");
     std::string folder = (tmp != nullptr && *tmp != '\0') ? tmp : "/tmp";
-    if (!DirectoryExists(folder)) return {};
+    if (!DirectoryExists(folder))
+        return {};
     return IncludeTrailingDelimiter(folder);
 }
 
@@ -62,22 +69,26 @@ bool DirectoryExists(const std::string &path) {
 }
 
 bool ForceDirectories(const std::string &path) {
-    if (path.empty()) return false;
-    if (DirectoryExists(path)) return true;
+    if (path.empty())
+        return false;
+    if (DirectoryExists(path))
+        return true;
     std::string folder = path;
-    while (folder.size() > 1 && folder.back() == kPathDelim) folder.pop_back();
+    while (folder.size() > 1 && folder.back() == kPathDelim)
+        folder.pop_back();
     const std::size_t slash = folder.rfind(kPathDelim);
     if (slash != std::string::npos && slash > 0 && !ForceDirectories(folder.substr(0, slash)))
         return false;
     if (::mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST) {
-        SetLastError(errno, "");
+        SetLastErrorFromErrno(errno);
         return false;
     }
     return DirectoryExists(folder);
 }
 
 std::string IncludeTrailingDelimiter(const std::string &folder) {
-    if (!folder.empty() && folder.back() == kPathDelim) return folder;
+    if (!folder.empty() && folder.back() == kPathDelim)
+        return folder;
     return folder + kPathDelim;
 }
 
