@@ -1,0 +1,213 @@
+// Draws the product's own pictures: toolbar pictures and icons of the two sample
+// dictionaries, the main window's command pictures and the about-box logo.
+// Run once after a change and commit what it writes:
+//   drawimgs <imgs folder> <viewer/ui/res folder>
+#include <QGuiApplication>
+#include <QImage>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+#include <cstdio>
+
+namespace {
+
+// Toolbar pictures are 24-bit BMPs; their bottom-left pixel holds this colour, which
+// the program treats as transparent.
+const QColor kKey(255, 0, 255);
+
+QImage Blank(int w, int h, const QColor &fill) {
+    QImage image(w, h, QImage::Format_ARGB32);
+    image.fill(fill);
+    return image;
+}
+
+void DutchStripes(QPainter &p, const QRectF &r) {
+    const qreal h = r.height() / 3;
+    p.fillRect(QRectF(r.left(), r.top(), r.width(), h), QColor(174, 28, 40));
+    p.fillRect(QRectF(r.left(), r.top() + h, r.width(), h), Qt::white);
+    p.fillRect(QRectF(r.left(), r.top() + 2 * h, r.width(), r.height() - 2 * h),
+               QColor(33, 70, 139));
+}
+
+void EnglishCross(QPainter &p, const QRectF &r) {
+    p.fillRect(r, Qt::white);
+    const qreal t = r.width() / 5;
+    p.fillRect(QRectF(r.center().x() - t / 2, r.top(), t, r.height()), QColor(200, 16, 46));
+    p.fillRect(QRectF(r.left(), r.center().y() - t / 2, r.width(), t), QColor(200, 16, 46));
+}
+
+// Two overlapping cards: the source language behind, the target language in front.
+QImage BookPicture(int size, bool dutchFirst, const QColor &background) {
+    QImage image = Blank(size, size, background);
+    QPainter p(&image);
+    const qreal s = size / 16.0;
+    const QRectF back(1 * s, 1 * s, 10 * s, 8 * s), front(5 * s, 7 * s, 10 * s, 8 * s);
+    for (const auto &[rect, dutch] : {std::pair{back, dutchFirst}, std::pair{front, !dutchFirst}}) {
+        if (dutch)
+            DutchStripes(p, rect);
+        else
+            EnglishCross(p, rect);
+        p.setPen(QPen(QColor(40, 40, 40), s));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(rect.adjusted(s / 2, s / 2, -s / 2, -s / 2));
+    }
+    return image;
+}
+
+QImage Greyed(const QImage &picture) {
+    QImage grey = picture.convertToFormat(QImage::Format_ARGB32);
+    const QRgb key = picture.pixel(0, picture.height() - 1);
+    for (int y = 0; y < grey.height(); ++y)
+        for (int x = 0; x < grey.width(); ++x) {
+            const QRgb c = grey.pixel(x, y);
+            if (c == key)
+                continue;
+            const int v = 128 + qGray(c) / 2;
+            grey.setPixel(x, y, qRgba(v, v, v, qAlpha(c)));
+        }
+    return grey;
+}
+
+QImage NewWindowPicture() {
+    QImage image = Blank(16, 16, Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setPen(QColor(30, 60, 120));
+    p.setBrush(Qt::white);
+    p.drawRect(1, 3, 11, 10);
+    p.fillRect(2, 4, 10, 2, QColor(50, 100, 190));
+    p.setPen(QPen(QColor(0, 140, 0), 2));
+    p.drawLine(12, 7, 12, 15);
+    p.drawLine(8, 11, 16, 11);
+    return image;
+}
+
+QImage PronouncePicture() {
+    QImage image = Blank(16, 16, Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    QPainterPath speaker;
+    speaker.moveTo(1.5, 6);
+    speaker.lineTo(4.5, 6);
+    speaker.lineTo(8.5, 2.5);
+    speaker.lineTo(8.5, 13.5);
+    speaker.lineTo(4.5, 10);
+    speaker.lineTo(1.5, 10);
+    speaker.closeSubpath();
+    p.setPen(QColor(40, 40, 40));
+    p.setBrush(QColor(90, 90, 90));
+    p.drawPath(speaker);
+    p.setPen(QPen(QColor(30, 90, 200), 1.3));
+    p.setBrush(Qt::NoBrush);
+    p.drawArc(QRectF(7, 5, 5, 6), -50 * 16, 100 * 16);
+    p.drawArc(QRectF(6, 2.5, 9, 11), -55 * 16, 110 * 16);
+    return image;
+}
+
+QImage HelpPicture() {
+    QImage image = Blank(16, 16, Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QColor(20, 60, 140));
+    p.setBrush(QColor(50, 110, 210));
+    p.drawEllipse(QRectF(0.5, 0.5, 15, 15));
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setPixelSize(12);
+    font.setBold(true);
+    p.setFont(font);
+    p.setPen(Qt::white);
+    p.drawText(QRectF(0, 0, 16, 16), Qt::AlignCenter, QStringLiteral("?"));
+    return image;
+}
+
+QImage FindPicture(bool enabled) {
+    QImage image = Blank(16, 16, Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QColor rim = enabled ? QColor(40, 40, 40) : QColor(150, 150, 150);
+    const QColor glass = enabled ? QColor(170, 210, 250) : QColor(225, 225, 225);
+    p.setPen(QPen(enabled ? QColor(120, 70, 20) : QColor(160, 160, 160), 3, Qt::SolidLine,
+                  Qt::RoundCap));
+    p.drawLine(QPointF(10, 10), QPointF(14, 14));
+    p.setPen(QPen(rim, 1.5));
+    p.setBrush(glass);
+    p.drawEllipse(QRectF(1.5, 1.5, 9.5, 9.5));
+    return image;
+}
+
+QImage Logo() {
+    QImage image = Blank(350, 95, Qt::white);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient sky(0, 0, 350, 95);
+    sky.setColorAt(0, QColor(22, 58, 112));
+    sky.setColorAt(1, QColor(46, 124, 170));
+    p.fillRect(image.rect(), sky);
+    // An open book: two pages bending away from the spine.
+    for (int side : {-1, 1}) {
+        QPainterPath page;
+        page.moveTo(62, 78);
+        page.cubicTo(62 + side * 14, 70, 62 + side * 30, 72, 62 + side * 42, 76);
+        page.lineTo(62 + side * 42, 26);
+        page.cubicTo(62 + side * 30, 22, 62 + side * 14, 20, 62, 28);
+        page.closeSubpath();
+        p.setPen(QPen(QColor(230, 230, 230), 1.5));
+        p.setBrush(QColor(250, 247, 235));
+        p.drawPath(page);
+        p.setPen(QPen(QColor(160, 170, 185), 1.2));
+        for (int line = 0; line < 5; ++line) {
+            const qreal y = 36 + line * 8;
+            p.drawLine(QPointF(62 + side * 8, y), QPointF(62 + side * 35, y - 1));
+        }
+    }
+    QFont title(QStringLiteral("Liberation Sans"));
+    title.setPixelSize(34);
+    title.setBold(true);
+    p.setFont(title);
+    p.setPen(Qt::white);
+    p.drawText(QRectF(118, 14, 230, 44), Qt::AlignLeft | Qt::AlignVCenter,
+               QStringLiteral("taalkist"));
+    QFont small(QStringLiteral("Liberation Sans"));
+    small.setPixelSize(14);
+    p.setFont(small);
+    p.setPen(QColor(210, 228, 245));
+    p.drawText(QRectF(120, 56, 230, 22), Qt::AlignLeft | Qt::AlignVCenter,
+               QStringLiteral("Morvelt woordenboeken"));
+    return image;
+}
+
+bool Save(const QImage &image, const QString &path, const char *format) {
+    const QImage out =
+        QByteArray(format) == "bmp" ? image.convertToFormat(QImage::Format_RGB888) : image;
+    if (out.save(path, format))
+        return true;
+    std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+    return false;
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    QGuiApplication app(argc, argv);
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: drawimgs <imgs folder> <ui resource folder>\n");
+        return 2;
+    }
+    const QString imgs = QString::fromLocal8Bit(argv[1]), res = QString::fromLocal8Bit(argv[2]);
+    bool ok = true;
+    for (const auto &[name, dutchFirst] : {std::pair{"nl-en", true}, std::pair{"en-nl", false}}) {
+        const QString base = imgs + QLatin1Char('/') + QLatin1String(name);
+        const QImage picture = BookPicture(16, dutchFirst, kKey);
+        ok &= Save(picture, base + QStringLiteral(".bmp"), "bmp");
+        ok &= Save(Greyed(picture), base + QStringLiteral("_off.bmp"), "bmp");
+        ok &= Save(BookPicture(32, dutchFirst, Qt::transparent), base + QStringLiteral(".ico"),
+                   "ico");
+    }
+    ok &= Save(NewWindowPicture(), res + QStringLiteral("/newwindow.png"), "png");
+    ok &= Save(PronouncePicture(), res + QStringLiteral("/pronounce.png"), "png");
+    ok &= Save(HelpPicture(), res + QStringLiteral("/help.png"), "png");
+    ok &= Save(FindPicture(true), res + QStringLiteral("/find.png"), "png");
+    ok &= Save(FindPicture(false), res + QStringLiteral("/find_off.png"), "png");
+    ok &= Save(Logo(), res + QStringLiteral("/logo.bmp"), "bmp");
+    return ok ? 0 : 1;
+}

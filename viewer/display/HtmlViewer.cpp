@@ -1,0 +1,106 @@
+#include "HtmlViewer.h"
+
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QScrollBar>
+#include <QTextCursor>
+#include <QTextDocumentFragment>
+#include <QTextFrame>
+
+#include "Cp1252Text.h"
+
+namespace display {
+
+THtmlViewer::THtmlViewer(QWidget *parent) : QTextBrowser(parent) {
+    setObjectName(QStringLiteral("FOHtmlViewer"));
+    QPalette colours = palette();
+    colours.setColor(QPalette::Base, QColor(255, 255, 255));
+    colours.setColor(QPalette::Text, QColor(0, 0, 0));
+    colours.setColor(QPalette::Link, QColor(0, 0, 255));
+    colours.setColor(QPalette::LinkVisited, QColor(128, 0, 128));
+    setPalette(colours);
+    setFont(QFont(QStringLiteral("Arial"), 10));
+    document()->setDefaultStyleSheet(QStringLiteral("pre { font-family: \"Courier New\"; }"));
+    // Links never navigate the display away from the result page.
+    setOpenLinks(false);
+    setOpenExternalLinks(false);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setFocusPolicy(Qt::StrongFocus);
+    setTabChangesFocus(true);
+    m_openLink = [](const QUrl &link) { QDesktopServices::openUrl(link); };
+    connect(this, &QTextBrowser::anchorClicked, this, &THtmlViewer::OpenClickedLink);
+    ApplyPageMargins();
+}
+
+void THtmlViewer::ApplyPageMargins() {
+    document()->setDocumentMargin(0);
+    QTextFrameFormat page = document()->rootFrame()->frameFormat();
+    page.setLeftMargin(10);
+    page.setRightMargin(10);
+    page.setTopMargin(5);
+    page.setBottomMargin(5);
+    document()->rootFrame()->setFrameFormat(page);
+}
+
+void THtmlViewer::ClearDocument() {
+    clear();
+    ApplyPageMargins();
+    verticalScrollBar()->setValue(0);
+    horizontalScrollBar()->setValue(0);
+}
+
+void THtmlViewer::LoadDocument(const char *text, std::size_t length) {
+    const QString page =
+        text != nullptr ? Cp1252ToQString(std::string_view(text, length)) : QString();
+    setHtml(page);
+    ApplyPageMargins();
+    moveCursor(QTextCursor::Start);
+    verticalScrollBar()->setValue(0);
+    horizontalScrollBar()->setValue(0);
+}
+
+QString THtmlViewer::SelectedText() const {
+    const QTextCursor cursor = textCursor();
+    if (!cursor.hasSelection())
+        return {};
+    QString text = cursor.selectedText();
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    text.replace(QChar::LineSeparator, QLatin1Char('\n'));
+    return text;
+}
+
+void THtmlViewer::CopySelection() {
+    const QTextCursor cursor = textCursor();
+    if (!cursor.hasSelection())
+        return;
+    QGuiApplication::clipboard()->setText(cursor.selection().toPlainText());
+}
+
+QMimeData *THtmlViewer::createMimeDataFromSelection() const {
+    // The display's own copy gives plain text only, like the copy command.
+    auto *mime = new QMimeData;
+    mime->setText(textCursor().selection().toPlainText());
+    return mime;
+}
+
+QVariant THtmlViewer::loadResource(int type, const QUrl &name) {
+    switch (type) {
+        case QTextDocument::StyleSheetResource:
+            return ReadStyleSheet(ResolvePageReference(name, m_imageFolder));
+        case QTextDocument::ImageResource:
+            return m_images.Load(ResolvePageReference(name, m_imageFolder));
+        default:
+            return {};
+    }
+}
+
+void THtmlViewer::OpenClickedLink(const QUrl &link) {
+    const QString scheme = link.scheme().toLower();
+    if ((scheme == QLatin1String("http") || scheme == QLatin1String("https")) && m_openLink)
+        m_openLink(link);
+}
+
+}  // namespace display

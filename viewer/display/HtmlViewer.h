@@ -1,0 +1,48 @@
+// The entry display: shows one result page (Windows-1252 HTML with a linked stylesheet
+// and pictures), lets the user select and copy text, and keeps no history.
+#pragma once
+
+#include <QTextBrowser>
+#include <functional>
+
+#include "viewer/display/HtmlResources.h"
+
+namespace display {
+
+class THtmlViewer : public QTextBrowser {
+    Q_OBJECT
+  public:
+    explicit THtmlViewer(QWidget *parent = nullptr);
+
+    // Folder against which pictures with a relative name are looked up.
+    void SetImageFolder(const QString &folder) { m_imageFolder = folder; }
+    // What opens a web link the user clicks (the system browser unless replaced).
+    void SetLinkOpener(std::function<void(const QUrl &)> opener) { m_openLink = std::move(opener); }
+
+    // Removes the page and shows an empty white area scrolled to the top.
+    void ClearDocument();
+    // Shows the page held in these bytes (need not outlive the call) from its top.
+    void LoadDocument(const char *text, std::size_t length);
+    // The selected text as plain text; empty without a selection. Cheap when nothing
+    // is selected, as it runs on every idle evaluation of the copy command.
+    QString SelectedText() const;
+    // Puts the selection on the clipboard as plain text; nothing without a selection.
+    void CopySelection();
+    bool HasFocus() const { return hasFocus(); }
+
+    const TImageCache &ImageCache() const { return m_images; }
+
+  protected:
+    QVariant loadResource(int type, const QUrl &name) override;
+    QMimeData *createMimeDataFromSelection() const override;
+
+  private:
+    void ApplyPageMargins();
+    void OpenClickedLink(const QUrl &link);
+
+    QString m_imageFolder;
+    TImageCache m_images{125};
+    std::function<void(const QUrl &)> m_openLink;
+};
+
+}  // namespace display
