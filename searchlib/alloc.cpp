@@ -1,0 +1,98 @@
+#include "alloc.h"
+
+#include <stdlib.h>
+#include <string.h>
+
+/* Each block carries its size in front, so that the total held can be capped. */
+typedef union block_head {
+    size_t size;
+    max_align_t align;
+} block_head;
+
+static size_t g_live_bytes;
+static long g_live_blocks;
+static size_t g_last_size;
+static unsigned long g_attempts;
+static unsigned long g_fail_nth;
+static bool g_fail_onward;
+
+/* Counts one attempt and says whether the test seam makes it fail. */
+static bool seam_fails(void) {
+    g_attempts++;
+    if (g_fail_nth == 0)
+        return false;
+    return g_fail_onward ? g_attempts >= g_fail_nth : g_attempts == g_fail_nth;
+}
+
+/* Whether growing the library's holding by extra bytes stays within the caps. */
+static bool within_caps(size_t new_size, size_t old_size) {
+    if (new_size > LEXQ_MAX_BLOCK)
+        return false;
+    return g_live_bytes - old_size + new_size <= LEXQ_MAX_TOTAL;
+}
+
+void *lexq_alloc(size_t size) {
+    if (seam_fails() || !within_caps(size, 0))
+        return NULL;
+    block_head *head = (block_head *)malloc(sizeof(block_head) + size);
+    if (head == NULL)
+        return NULL;
+    head->size = size;
+    g_live_bytes += size;
+    g_live_blocks++;
+    g_last_size = size;
+    return head + 1;
+}
+
+void *lexq_alloc_zero(size_t count, size_t size) {
+    size_t bytes;
+    if (__builtin_mul_overflow(count, size, &bytes))
+        return NULL;
+    void *block = lexq_alloc(bytes);
+    if (block != NULL)
+        memset(block, 0, bytes);
+    return block;
+}
+
+void *lexq_realloc(void *block, size_t size) {
+    if (block == NULL)
+        return lexq_alloc(size);
+    block_head *head = (block_head *)block - 1;
+    const size_t old_size = head->size;
+    if (seam_fails() || !within_caps(size, old_size))
+        return NULL;
+    block_head *grown = (block_head *)realloc(head, sizeof(block_head) + size);
+    if (grown == NULL)
+        return NULL;
+    grown->size = size;
+    g_live_bytes = g_live_bytes - old_size + size;
+    return grown + 1;
+}
+
+void lexq_free(void *block) {
+    if (block == NULL)
+        return;
+    block_head *head = (block_head *)block - 1;
+    g_live_bytes -= head->size;
+    g_live_blocks--;
+    free(head);
+}
+
+void lexq_seam_alloc_fail(unsigned long nth, bool onward) {
+    g_attempts = 0;
+    g_fail_nth = nth;
+    g_fail_onward = onward;
+}
+
+unsigned long lexq_seam_alloc_count(void) {
+    return g_attempts;
+}
+long lexq_seam_alloc_live_blocks(void) {
+    return g_live_blocks;
+}
+size_t lexq_seam_alloc_live_bytes(void) {
+    return g_live_bytes;
+}
+size_t lexq_seam_alloc_last_size(void) {
+    return g_last_size;
+}

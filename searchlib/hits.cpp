@@ -1,0 +1,99 @@
+/* Hit collection: each hit's three strings, from text blocks cached in the text slots. */
+#include <string.h>
+
+#include "decipher.h"
+#include "le.h"
+#include "lookup.h"
+
+/* The slot for the block at offset: the first that holds it, else the highest-numbered
+   slot not yet taken by this search; null when every slot is taken. */
+static lexq_text_slot *choose_slot(lexq_dictionary *d, uint64_t offset) {
+    lexq_text_slot *free_slot = NULL;
+    for (uint32_t i = 0; i < d->hit_limit; i++) {
+        lexq_text_slot *slot = &d->text_slots[i];
+        if (slot->tag == offset)
+            return slot;
+        if (!slot->in_use)
+            free_slot = slot;
+    }
+    return free_slot;
+}
+
+static lexq_status load_text(lexq_dictionary *d, lexq_text_slot *slot, uint64_t offset,
+                             uint32_t position) {
+    /* From here the slot's contents are overwritten: it holds nothing until complete. */
+    slot->tag = 0;
+    slot->length = 0;
+    uint8_t head[LEXQ_BLOCK_HEADER];
+    lexq_status status = lexq_stream_read_at(&d->text_stream, offset, head, sizeof head);
+    if (status != LEXQ_OK)
+        return status;
+    uint32_t payload, length;
+    lexq_le32(head, head + sizeof head, &payload);
+    lexq_le32(head + 4, head + sizeof head, &length);
+    /* Payloads pass through the work buffer, sized at the open for the largest. */
+    if (payload > d->work_size)
+        return LEXQ_S_CORRUPT;
+    status = lexq_stream_read(&d->text_stream, d->work, payload);
+    if (status != LEXQ_OK)
+        return status;
+    lexq_decipher(d, position, d->work, payload);
+    uint32_t produced;
+    status = lexq_decompress(d->work, payload, LEXQ_TEXT_STEP, length, &slot->buffer, &produced);
+    if (status != LEXQ_OK)
+        return status;
+    /* The block must decompress to exactly the length its header gives. */
+    if (produced != length)
+        return LEXQ_S_CORRUPT;
+    slot->length = length;
+    slot->tag = offset;
+    return LEXQ_OK;
+}
+
+/* The zero-terminated string at *at, which must end inside [*at, end); moves *at past it. */
+static const char *take_string(const uint8_t **at, const uint8_t *end) {
+    if (*at >= end)
+        return NULL;
+    const uint8_t *zero = (const uint8_t *)memchr(*at, 0, (size_t)(end - *at));
+    if (zero == NULL)
+        return NULL;
+    const char *string = (const char *)*at;
+    *at = zero + 1;
+    return string;
+}
+
+lexq_status lexq_collect_hits(lexq_dictionary *d, const lexq_leaf_entry *entry) {
+    for (uint32_t i = 0; i < d->hit_limit; i++)
+        d->text_slots[i].in_use = 0;
+    d->hit_count = entry->ref_count;
+    for (uint32_t i = 0; i < entry->ref_count; i++) {
+        const uint8_t *ref = entry->refs + 6 * (size_t)i;
+        uint32_t position;
+        uint16_t at;
+        lexq_le32(ref, ref + 6, &position);
+        lexq_le16(ref + 4, ref + 6, &at);
+        const uint64_t offset = (uint64_t)d->text_offset + LEXQ_TEXT_HEADER + position;
+
+        lexq_text_slot *slot = choose_slot(d, offset);
+        /* Every hit needs a slot of its own block; there are hit-limit many. */
+        if (slot == NULL)
+            return LEXQ_S_CORRUPT;
+        slot->in_use = 1;
+        if (slot->tag != offset) {
+            const lexq_status status = load_text(d, slot, offset, position);
+            if (status != LEXQ_OK)
+                return status;
+        }
+        /* s1, s2 and s3 follow each other from the hit's offset and all end in the block. */
+        if (at >= slot->length)
+            return LEXQ_S_CORRUPT;
+        const uint8_t *p = slot->buffer.data + at;
+        const uint8_t *end = slot->buffer.data + slot->length;
+        d->hit_s1[i] = take_string(&p, end);
+        d->hit_s2[i] = d->hit_s1[i] ? take_string(&p, end) : NULL;
+        d->hit_s3[i] = d->hit_s2[i] ? take_string(&p, end) : NULL;
+        if (d->hit_s3[i] == NULL)
+            return LEXQ_S_CORRUPT;
+    }
+    return LEXQ_OK;
+}

@@ -1,0 +1,113 @@
+/* The leaf block: one decompressed block of keys with their hit references, cached. */
+#include <string.h>
+
+#include "decipher.h"
+#include "le.h"
+#include "lookup.h"
+
+/* Parses count leaf records that must fill the decompressed block exactly. */
+static lexq_status parse_leaf(lexq_leaf_slot *slot, uint16_t count) {
+    const uint8_t *p = slot->buffer.data;
+    const uint8_t *end = p + slot->length;
+    for (uint32_t i = 0; i < count; i++) {
+        uint32_t record;
+        /* A record is its 4-byte length and at least one byte more. */
+        if (end - p <= 4 || !lexq_le32(p, end, &record))
+            return LEXQ_S_CORRUPT;
+        p += 4;
+        /* The record must lie inside the block. */
+        if (record > (uint64_t)(end - p))
+            return LEXQ_S_CORRUPT;
+        const uint8_t *record_end = p + record;
+        /* Its key ends with a zero byte inside the record. */
+        const uint8_t *zero = (const uint8_t *)memchr(p, 0, record);
+        if (zero == NULL)
+            return LEXQ_S_CORRUPT;
+        /* The rest is one or more whole 6-byte hit references. */
+        const size_t refs = (size_t)(record_end - (zero + 1));
+        if (refs == 0 || refs % 6 != 0)
+            return LEXQ_S_CORRUPT;
+        slot->entries[i].key = (const char *)p;
+        slot->entries[i].refs = zero + 1;
+        slot->entries[i].ref_count = (uint32_t)(refs / 6);
+        p = record_end;
+    }
+    /* Nothing may follow the last record. */
+    if (p != end)
+        return LEXQ_S_CORRUPT;
+    return LEXQ_OK;
+}
+
+static lexq_status load_leaf(lexq_dictionary *d, lexq_leaf_slot *slot, uint64_t offset,
+                             const lexq_child *leaf) {
+    /* From here the slot's contents are overwritten: it holds nothing until complete. */
+    slot->tag = 0;
+    slot->entry_count = 0;
+    uint8_t head[LEXQ_BLOCK_HEADER];
+    lexq_status status = lexq_stream_read_at(&d->leaf_stream, offset, head, sizeof head);
+    if (status != LEXQ_OK)
+        return status;
+    uint32_t payload, length;
+    uint16_t count;
+    lexq_le32(head, head + sizeof head, &payload);
+    lexq_le32(head + 4, head + sizeof head, &length);
+    lexq_le16(head + 8, head + sizeof head, &count);
+    /* The pointing entry's size counts the block header and the payload. */
+    if ((uint64_t)payload + LEXQ_BLOCK_HEADER != leaf->size)
+        return LEXQ_S_CORRUPT;
+    /* Payloads pass through the work buffer, sized at the open for the largest. */
+    if (payload > d->work_size)
+        return LEXQ_S_CORRUPT;
+    /* The block holds as many entries as its pointing entry says. */
+    if (count != leaf->count)
+        return LEXQ_S_CORRUPT;
+    /* The entry array has room for the leaf header's largest number of entries only. */
+    if (count > d->leaf_max_entries)
+        return LEXQ_S_CORRUPT;
+    status = lexq_stream_read(&d->leaf_stream, d->work, payload);
+    if (status != LEXQ_OK)
+        return status;
+    lexq_decipher(d, leaf->position, d->work, payload);
+    uint32_t produced;
+    status = lexq_decompress(d->work, payload, LEXQ_LEAF_STEP, length, &slot->buffer, &produced);
+    if (status != LEXQ_OK)
+        return status;
+    /* The block must decompress to exactly the length its header gives. */
+    if (produced != length)
+        return LEXQ_S_CORRUPT;
+    slot->length = length;
+    status = parse_leaf(slot, count);
+    if (status != LEXQ_OK)
+        return status;
+    slot->entry_count = count;
+    slot->tag = offset;
+    return LEXQ_OK;
+}
+
+lexq_status lexq_leaf_find(lexq_dictionary *d, const lexq_child *leaf, const char *key,
+                           const lexq_leaf_entry **found) {
+    *found = NULL;
+    lexq_leaf_slot *slot = d->leaf_slot;
+    const uint64_t offset = (uint64_t)d->leaf_offset + LEXQ_LEAF_HEADER + leaf->position;
+    if (slot->tag != offset) {
+        const lexq_status status = load_leaf(d, slot, offset, leaf);
+        if (status != LEXQ_OK)
+            return status;
+    }
+    /* Lower bound, so that of equal keys the first is found. */
+    uint32_t lo = 0;
+    uint32_t n = slot->entry_count;
+    while (n > 0) {
+        const uint32_t half = n / 2;
+        const uint32_t mid = lo + half;
+        if (strcmp(slot->entries[mid].key, key) < 0) {
+            lo = mid + 1;
+            n = n - half - 1;
+        } else {
+            n = half;
+        }
+    }
+    if (lo < slot->entry_count && strcmp(slot->entries[lo].key, key) == 0)
+        *found = &slot->entries[lo];
+    return LEXQ_OK;
+}

@@ -1,0 +1,28 @@
+/* The lookup of a search key: index descent, the leaf block, and hit collection. */
+#ifndef LEXQ_LOOKUP_H
+#define LEXQ_LOOKUP_H
+
+#include "dictionary.h"
+
+/* Where a node or block lies: its position in its section, its size and entry count. */
+typedef struct lexq_child {
+    uint32_t position;
+    uint32_t size;
+    uint16_t count;
+} lexq_child;
+
+/* Descends the index tree from the root to the leaf block for key. */
+lexq_status lexq_descend(lexq_dictionary *dict, const char *key, lexq_child *leaf);
+
+/* Loads the leaf block (unless cached) and finds the entry whose key equals key;
+ *found is null when there is none. */
+lexq_status lexq_leaf_find(lexq_dictionary *dict, const lexq_child *leaf, const char *key,
+                           const lexq_leaf_entry **found);
+
+/* Fills the hit list from the entry's hit references, loading text blocks as needed. */
+lexq_status lexq_collect_hits(lexq_dictionary *dict, const lexq_leaf_entry *entry);
+
+/* The whole lookup: on LEXQ_OK the dictionary's hit list holds the hits (maybe none). */
+lexq_status lexq_lookup(lexq_dictionary *dict, const char *key);
+
+#endif
