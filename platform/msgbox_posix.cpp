@@ -1,0 +1,145 @@
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <fstream>
+
+#include "cp1252.h"
+#include "msgbox.h"
+#include "process_posix.h"
+#include "shell.h"
+
+namespace platform {
+
+namespace {
+
+void WriteAll(int fd, const std::string &text) {
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return;
+        done += static_cast<std::size_t>(n);
+    }
+}
+
+// One record per line: icon, caption and text separated by tabs, with backslash,
+// tab, carriage return and line feed escaped.
+std::string Escape(const std::string &text) {
+    std::string out;
+    for (char c : text) {
+        switch (c) {
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            default:
+                out += c;
+        }
+    }
+    return out;
+}
+
+std::string Unescape(std::string_view text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\' || i + 1 == text.size()) {
+            out += text[i];
+            continue;
+        }
+        const char c = text[++i];
+        out += c == 't' ? '\t' : c == 'r' ? '\r' : c == 'n' ? '\n' : c;
+    }
+    return out;
+}
+
+bool HasDesktop() {
+    const char *x = std::getenv("DISPLAY");
+    const char *wayland = std::getenv("WAYLAND_DISPLAY");
+    return (x != nullptr && *x != '\0') || (wayland != nullptr && *wayland != '\0');
+}
+
+void ShowDialog(const std::string &caption, const std::string &text, MsgIcon icon) {
+    const std::string title = Cp1252ToUtf8(caption);
+    const std::string body = Cp1252ToUtf8(text);
+    if (std::string zenity = FindProgram("zenity"); !zenity.empty()) {
+        const char *kind = icon == MsgIcon::Error     ? "--error"
+                           : icon == MsgIcon::Warning ? "--warning"
+                                                      : "--info";
+        posix::RunAndWait({zenity, kind, "--no-markup", "--title=" + title, "--text=" + body});
+    } else if (std::string kdialog = FindProgram("kdialog"); !kdialog.empty()) {
+        const char *kind = icon == MsgIcon::Error     ? "--error"
+                           : icon == MsgIcon::Warning ? "--sorry"
+                                                      : "--msgbox";
+        posix::RunAndWait({kdialog, "--title", title, kind, body});
+    } else if (std::string xmessage = FindProgram("xmessage"); !xmessage.empty()) {
+        posix::RunAndWait(
+            {xmessage, "-title", title, "-buttons", "OK:0", "-default", "OK", "-center", body});
+    }
+}
+
+}  // namespace
+
+const char *MsgIconName(MsgIcon icon) {
+    switch (icon) {
+        case MsgIcon::Error:
+            return "error";
+        case MsgIcon::Warning:
+            return "warning";
+        case MsgIcon::Information:
+            return "information";
+        default:
+            return "none";
+    }
+}
+
+void ShowMessageBox(const std::string &caption, const std::string &text, MsgIcon icon) {
+    WriteAll(STDERR_FILENO, Cp1252ToUtf8(caption + ": " + text) + "\n");
+    if (const char *log = std::getenv("TAALKIST_MSGBOX_LOG"); log != nullptr && *log != '\0') {
+        const int fd = ::open(log, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+        if (fd >= 0) {
+            // One write per record, so records of several processes never interleave.
+            WriteAll(fd, std::string(MsgIconName(icon)) + '\t' + Escape(caption) + '\t' +
+                             Escape(text) + '\n');
+            ::close(fd);
+        }
+        return;
+    }
+    if (HasDesktop())
+        ShowDialog(caption, text, icon);
+}
+
+std::vector<MessageBoxRecord> ReadMessageBoxLog(const std::string &file) {
+    std::vector<MessageBoxRecord> records;
+    std::ifstream in(file, std::ios::binary);
+    std::string line;
+    while (std::getline(in, line)) {
+        const std::size_t first = line.find('\t');
+        const std::size_t second =
+            first == std::string::npos ? std::string::npos : line.find('\t', first + 1);
+        if (second == std::string::npos)
+            continue;
+        MessageBoxRecord record;
+        const std::string icon = line.substr(0, first);
+        for (MsgIcon kind : {MsgIcon::None, MsgIcon::Error, MsgIcon::Warning, MsgIcon::Information})
+            if (icon == MsgIconName(kind))
+                record.icon = kind;
+        record.caption = Unescape(std::string_view(line).substr(first + 1, second - first - 1));
+        record.text = Unescape(std::string_view(line).substr(second + 1));
+        records.push_back(std::move(record));
+    }
+    return records;
+}
+
+}  // namespace platform
