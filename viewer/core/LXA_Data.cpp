@@ -1,0 +1,232 @@
+#include "viewer/core/LXA_Data.h"
+
+#include <utility>
+
+#include "platform/paths.h"
+#include "viewer/core/Fluency.h"
+#include "viewer/core/LXA_Exceptions.h"
+#include "viewer/core/LXA_MsgDlg.h"
+#include "viewer/core/LXA_Utils.h"
+#include "viewer/core/lexqapi.h"
+
+TLXAData *LXAData = nullptr;
+
+namespace {
+
+TFormFactory &FormFactory() {
+    static TFormFactory factory;
+    return factory;
+}
+
+const char *const kUnexpectedError =
+    "Er is een onverwachte fout opgetreden in dit programma. Als dit programma zich niet meer "
+    "correct gedraagt, sluit het dan af en probeer het opnieuw op te starten. De originele "
+    "foutmelding luidt:\r\n\r\n%s";
+
+const char *const kSpeechNotLoaded =
+    "De benodigde bestanden voor het uitspreken van woorden kunnen niet worden geladen. Het "
+    "uitspreken van trefwoorden zal dan ook niet functioneren. De originele foutmelding "
+    "luidt:\r\n\r\n%s";
+
+// "geïnstalleerd" in Windows-1252.
+#define LXA_INSTALLED \
+    "ge\xEF"          \
+    "nstalleerd"
+
+void ReportOpenStatus(std::int32_t status, const std::string &indexFile, const TLXABook &book) {
+    switch (status) {
+        case lexqapi::LEXQ_ERR_NONE:
+            break;
+        case lexqapi::LEXQ_ERR_NODECRYPTDLL:
+            ShowError("Het toepassingsbestand 'crypt.dll' ontbreekt.", 5, 7);
+            break;
+        case lexqapi::LEXQ_ERR_NOMEMORY:
+            ShowError(
+                "Er is niet genoeg geheugen om het woordenboek te laden of om het woord op te "
+                "zoeken.",
+                5, 6);
+            break;
+        case lexqapi::LEXQ_ERR_WRONGFORMAT:
+            ShowErrorFmt(
+                "Het woordenboekbestand '%s' is corrupt. Selecteer a.u.b. een ander woordenboek. "
+                "Om de fout te herstellen kunt u het woordenboek '%s' opnieuw installeren.",
+                {indexFile, book.DisplayName}, 5, 3);
+            break;
+        case lexqapi::LEXQ_ERR_FILENOTFOUND:
+            ShowErrorFmt(
+                "Het woordenboekbestand '%s' kan niet worden gevonden. selecteer a.u.b. een ander "
+                "woordenboek.",
+                {indexFile}, 5, 2);
+            break;
+        default:
+            ShowError(
+                "Tijdens het laden of doorzoeken van het woordenboek is een onbekende fout "
+                "opgetreden.",
+                5, static_cast<std::int32_t>(0u - static_cast<std::uint32_t>(status)));
+            break;
+    }
+}
+
+}  // namespace
+
+void SetFormFactory(TFormFactory factory) {
+    FormFactory() = std::move(factory);
+}
+
+TLXAData::TLXAData() {
+    LXAData = this;
+}
+
+TLXAData::~TLXAData() {
+    Finalise();
+    if (LXAData == this)
+        LXAData = nullptr;
+}
+
+bool TLXAData::Initialise() {
+    Title = "Morvelt taalkist";
+    HelpFile = ChangeFileExt(ProgramFilePath(), ".hlp");
+    Paths = ComputePaths(ProgramFilePath());
+    SearchLibrary = lexqapi::LoadSearchLibrary();
+    FluencyLibrary = nullptr;
+    Books = std::make_unique<TLXABooks>(Paths);
+    HelpdeskMode = ReadSetting(platform::RegRoot::CurrentUser, platform::RegRoot::LocalMachine,
+                               Paths.RegKey, "HelpdeskMode", "0") == "1";
+    SearchResults = std::make_unique<TLXASearchResults>();
+    ChooseStartBook();
+    CreateForms();
+    return true;
+}
+
+void TLXAData::ChooseStartBook() {
+    std::string firstInstalled;
+    for (std::int32_t i = 0; i < Books->Count(); ++i) {
+        if (Books->FindBook(Books->NameAt(i))->Installed) {
+            firstInstalled = Books->NameAt(i);
+            break;
+        }
+    }
+
+    std::string wanted;
+    const auto &arguments = platform::CommandLineArguments();
+    if (!arguments.empty()) {
+        wanted = arguments[0];
+        const std::string alternative = arguments.size() >= 2 ? arguments[1] : std::string();
+        const TLXABook *first = Books->FindBook(wanted);
+        if (first == nullptr || (!first->Installed && !alternative.empty()))
+            wanted = alternative;
+        const TLXABook *chosen = Books->FindBook(wanted);
+        if (chosen == nullptr) {
+            ShowErrorFmt(
+                "Het door u opgegeven woordenboek '%s' bestaat niet of is niet " LXA_INSTALLED ".",
+                {arguments[0]}, 1, 3);
+        } else if (!chosen->Installed) {
+            // Argument 1 names the book when it can; else the message is about argument 2's.
+            const TLXABook *named = first != nullptr ? first : chosen;
+            ShowErrorFmt("Het door u opgegeven woordenboek '%s' is niet " LXA_INSTALLED ".",
+                         {named->DisplayName}, 1, 4);
+        }
+    } else {
+        wanted = ReadSetting(platform::RegRoot::CurrentUser, platform::RegRoot::LocalMachine,
+                             Paths.RegKey, "MRU", "");
+    }
+
+    TLXABook *book = Books->FindBook(wanted);
+    if (book != nullptr && book->Installed)
+        SelectBook(book);
+    else if (!firstInstalled.empty())
+        SelectBook(Books->FindBook(firstInstalled));
+    else
+        SelectBook(nullptr);
+
+    if (CurrentBook == nullptr)
+        ShowError("Er is geen enkel woordenboek " LXA_INSTALLED ".", 1, 5);
+}
+
+void TLXAData::CreateForms() {
+    if (FormFactory())
+        FormFactory()(*this);
+}
+
+void TLXAData::SelectBook(TLXABook *book) {
+    if (book == CurrentBook)
+        return;
+    if (lexqapi::lexq_deinit)
+        lexqapi::lexq_deinit();
+    CurrentBook = book;
+    if (book == nullptr)
+        return;
+    WriteSetting(platform::RegRoot::CurrentUser, std::nullopt, Paths.RegKey, "MRU", book->Name);
+    if (book->Fluency && FluencyLibrary == nullptr) {
+        try {
+            FluencyLibrary = LoadFluency();
+        } catch (const std::exception &e) {
+            ShowErrorFmt(kSpeechNotLoaded, {std::string(e.what())}, 7, 1);
+        }
+    }
+    const std::string indexFile =
+        platform::IncludeTrailingDelimiter(Paths.DataDir) + book->Name + ".idx";
+    if (lexqapi::lexq_init)
+        ReportOpenStatus(lexqapi::lexq_init(indexFile.c_str()), indexFile, *book);
+}
+
+std::int32_t TLXAData::Search(const std::string &text) {
+    return SearchResults ? SearchResults->Search(text) : 0;
+}
+
+bool TLXAData::SpeechAvailable() const {
+    return FluencyLibrary != nullptr;
+}
+
+void TLXAData::Speak(const std::string &text) {
+    if (FluencyLibrary == nullptr)
+        return;
+    FluencyStop();
+    FluencyWrite(1, text);
+    FluencyPlay(0);
+}
+
+void TLXAData::Finalise() {
+    if (SearchLibrary != nullptr && lexqapi::lexq_deinit)
+        lexqapi::lexq_deinit();
+    SearchResults.reset();
+    CurrentBook = nullptr;
+    Books.reset();
+    if (FluencyLibrary != nullptr)
+        UnloadFluency(FluencyLibrary);
+    if (SearchLibrary != nullptr)
+        lexqapi::UnloadSearchLibrary(SearchLibrary);
+}
+
+void TLXAData::ApplicationEventsException(const std::exception &e) {
+    ShowException(e);
+}
+
+void TLXAData::ApplicationEventsUnknownException() {
+    ShowUnknownException();
+}
+
+void ShowException(const std::exception &e) {
+    // The silent abort ends an operation whose message has been shown already.
+    if (dynamic_cast<const EAbort *>(&e) != nullptr)
+        return;
+    if (const auto *own = dynamic_cast<const ELXAException *>(&e)) {
+        ShowError(own->what(), own->Group, own->Number);
+        return;
+    }
+    ShowErrorFmt(kUnexpectedError, {std::string(e.what())}, 99, 1);
+}
+
+void ShowUnknownException() {
+    ShowErrorFmt(kUnexpectedError, {std::string("Unknown exception")}, 99, 1);
+}
+
+void RunGuarded(const std::function<void()> &command) {
+    try {
+        command();
+    } catch (const std::exception &e) {
+        ShowException(e);
+    } catch (...) {
+        ShowUnknownException();
+    }
+}

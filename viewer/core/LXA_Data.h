@@ -1,0 +1,76 @@
+// The data module: the viewer's non-visual centre. Computes the folders, loads the search
+// library, reads the catalogue and settings, picks and switches dictionaries, runs searches,
+// speaks, creates the windows through a registered factory, and reports every exception
+// that escapes a command. The program makes exactly one (LXAData) before any window.
+//
+// Tests: SetProgramPathOverride (LXA_Paths.h) names the program file whose folder holds
+// data/, imgs/, lexqapi.so and fldtts.so; platform::SetCommandLine sets the arguments.
+#pragma once
+
+#include <cstdint>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/dynlib.h"
+#include "viewer/core/LXA_Books.h"
+#include "viewer/core/LXA_Paths.h"
+#include "viewer/core/LXA_Search.h"
+
+class TLXAData;
+
+// Creates the main window and then the about box; registered by the windows' code so that
+// the core does not depend on it. Called by CreateForms.
+using TFormFactory = std::function<void(TLXAData &)>;
+void SetFormFactory(TFormFactory factory);
+
+class TLXAData {
+  public:
+    // Registers itself as LXAData.
+    TLXAData();
+    // Runs Finalise and unregisters. Destroy the windows first: they read the catalogue.
+    ~TLXAData();
+    TLXAData(const TLXAData &) = delete;
+    TLXAData &operator=(const TLXAData &) = delete;
+
+    // The start-up work; failures leave as exceptions (EAbort after a message of its own).
+    bool Initialise();
+    void ChooseStartBook();
+    void CreateForms();
+    // Makes the book current: closes the open dictionary, records "MRU", loads the speech
+    // engine on first need and opens the book's ".idx". Null forgets the current book.
+    void SelectBook(TLXABook *book);
+    std::int32_t Search(const std::string &text);
+    bool SpeechAvailable() const;
+    void Speak(const std::string &text);
+    // Releases everything; safe to run more than once.
+    void Finalise();
+
+    // The application-wide handler: an ELXAException shows its own text, group and number;
+    // any other its message inside the unexpected-error text (99, 1); EAbort nothing.
+    void ApplicationEventsException(const std::exception &e);
+    // An exception of no known class.
+    void ApplicationEventsUnknownException();
+
+    std::string Title;     // "Morvelt taalkist"
+    std::string HelpFile;  // the program path with ".hlp"
+    bool HelpdeskMode = false;
+    platform::LibHandle FluencyLibrary = nullptr;
+    platform::LibHandle SearchLibrary = nullptr;
+    std::unique_ptr<TLXABooks> Books;
+    TLXABook *CurrentBook = nullptr;  // one of Books, not owned
+    std::unique_ptr<TLXASearchResults> SearchResults;
+    TRPaths Paths;
+};
+
+// The one data module while it exists, else null. Not owned: the program owns it.
+extern TLXAData *LXAData;
+
+// The reaction to an exception that escaped a command or the start-up, as the data
+// module's handler shows it; usable before the data module exists.
+void ShowException(const std::exception &e);
+void ShowUnknownException();
+
+// Runs a command so that no exception leaves it: what escapes goes to ShowException.
+void RunGuarded(const std::function<void()> &command);

@@ -1,0 +1,20 @@
+// Book pictures: loading them (a file that exists but is no picture raises), and drawing
+// them transparent, with the colour of the bottom-left pixel left out.
+#pragma once
+
+#include <QIcon>
+#include <QImage>
+#include <QPixmap>
+#include <memory>
+#include <string>
+
+// Raises EGeneral naming the file and the reader's reason when it cannot be read.
+QImage LoadPicture(const std::string &path);
+// Every image an icon file holds; needs a GUI application. Raises like LoadPicture.
+void LoadIconFile(QIcon &icon, const std::string &path);
+
+// The picture with every pixel of its transparent colour made fully transparent: the
+// colour of the bottom-left pixel, or white for a two-colour picture.
+QImage TransparentImage(const QImage &picture);
+// The same as a pixmap, for image lists and buttons; needs a GUI application.
+QPixmap TransparentPixmap(const QImage &picture);

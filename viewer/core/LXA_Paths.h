@@ -1,0 +1,26 @@
+// The program's folders and the application registry key (TRPaths), and the program path
+// they are computed from. Tests point the core at a temporary program folder by setting
+// SetProgramPathOverride("<folder>/tkviewer") before TLXAData::Initialise.
+#pragma once
+
+#include <string>
+
+struct TRPaths {
+    std::string AppDir;   // folder of the program file, no trailing delimiter
+    std::string DataDir;  // AppDir + delimiter + "data"
+    std::string ImgsDir;  // AppDir + delimiter + "imgs"
+    std::string RegKey;   // set by the catalogue from "dict.cfg"
+};
+
+// The running program's full path, or the override when one is set.
+std::string ProgramFilePath();
+// The folder of ProgramFilePath(), without a trailing delimiter.
+std::string ProgramFolder();
+// An empty path removes the override.
+void SetProgramPathOverride(std::string path);
+
+// The folders for a program file; RegKey empty.
+TRPaths ComputePaths(const std::string &programPath);
+
+// The path with its extension (if any, in the last path element) replaced by extension.
+std::string ChangeFileExt(const std::string &path, const std::string &extension);

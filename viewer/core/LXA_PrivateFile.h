@@ -1,0 +1,13 @@
+// Files in a folder of the user's own inside a shared temporary folder, safe against
+// another user who planted a link or a folder of that name first.
+#pragma once
+
+#include <string>
+
+// Creates the folder (mode 0700 where the system has modes) when missing and tells whether
+// it is usable: a real folder, no link, owned by this user, writable by nobody else.
+bool EnsurePrivateFolder(const std::string &folder);
+
+// Creates or replaces the file, never following a link, and writes the bytes. False on
+// failure, with the system's reason in `error`.
+bool WritePrivateFile(const std::string &path, const std::string &bytes, std::string &error);

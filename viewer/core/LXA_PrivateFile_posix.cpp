@@ -1,0 +1,54 @@
+// The POSIX backend of LXA_PrivateFile.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/paths.h"
+#include "viewer/core/LXA_PrivateFile.h"
+
+bool EnsurePrivateFolder(const std::string &folder) {
+    std::string path = folder;
+    while (path.size() > 1 && path.back() == platform::kPathDelim)
+        path.pop_back();
+    const std::size_t slash = path.rfind(platform::kPathDelim);
+    if (slash != std::string::npos && slash > 0 &&
+        !platform::ForceDirectories(path.substr(0, slash)))
+        return false;
+    if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST)
+        return false;
+    struct stat info {};
+    // lstat: a link named like our folder is someone else's, whatever it points to.
+    if (::lstat(path.c_str(), &info) != 0)
+        return false;
+    return S_ISDIR(info.st_mode) && info.st_uid == ::geteuid() &&
+           (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
+
+bool WritePrivateFile(const std::string &path, const std::string &bytes, std::string &error) {
+    const int fd =
+        ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        error = std::strerror(errno);
+        return false;
+    }
+    std::size_t written = 0;
+    while (written < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            error = std::strerror(errno);
+            ::close(fd);
+            return false;
+        }
+        written += static_cast<std::size_t>(n);
+    }
+    if (::close(fd) != 0) {
+        error = std::strerror(errno);
+        return false;
+    }
+    return true;
+}

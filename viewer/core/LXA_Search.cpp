@@ -1,0 +1,233 @@
+#include "viewer/core/LXA_Search.h"
+
+#include <QCollator>
+#include <QLocale>
+#include <initializer_list>
+
+#include "viewer/core/Cp1252Qt.h"
+#include "viewer/core/LXA_Data.h"
+#include "viewer/core/LXA_Exceptions.h"
+#include "viewer/core/LXA_MsgDlg.h"
+#include "viewer/core/LXA_Utils.h"
+#include "viewer/core/lexqapi.h"
+
+namespace {
+
+const char *const kCorruptData =
+    "Het woordenboek bevat incorrecte gegevens. De gevonden woorden kunnen niet worden getoond.";
+
+// Appends in place: a page of many hits must not be copied once per line.
+void AppendLine(std::string &text, std::string_view line) {
+    if (!text.empty())
+        text += "\r\n";
+    text += line;
+}
+
+void AppendFmtLine(std::string &text, std::string_view format,
+                   std::initializer_list<TFormatArg> args) {
+    AppendLine(text, Format(format, args));
+}
+
+std::int32_t CurrentFluencyField() {
+    if (LXAData == nullptr || LXAData->CurrentBook == nullptr)
+        return -1;
+    return LXAData->CurrentBook->FluencyFld;
+}
+
+// Equality in the user's locale, with or without regard to case.
+class TLocaleEquality {
+  public:
+    explicit TLocaleEquality(Qt::CaseSensitivity sensitivity) : Collator(QLocale()) {
+        Collator.setCaseSensitivity(sensitivity);
+    }
+    bool operator()(const std::string &a, const std::string &b) const {
+        return Collator.compare(cp1252::ToQString(a), cp1252::ToQString(b)) == 0;
+    }
+
+  private:
+    QCollator Collator;
+};
+
+}  // namespace
+
+TLXASearchResult::TLXASearchResult(const std::string &row)
+    : TLXASearchResult(row, CurrentFluencyField()) {}
+
+TLXASearchResult::TLXASearchResult(const std::string &row, std::int32_t fluencyField)
+    : FluencyField(fluencyField) {
+    ParseRow(row);
+}
+
+void TLXASearchResult::ParseRow(const std::string &row) {
+    RowText = row;
+    std::string *const cells[5] = {&SearchWord, &Translated, &Keyword, &LanguageDir, &Body};
+    std::string_view rest = RowText;
+    for (int i = 0; i < 5; ++i) {
+        const TExtractedView cut = ExtractBetweenView(rest, "<td>", "</td>");
+        cells[i]->assign(cut.Inner);
+        // The search word, the key and the keyword must be present and lead their rest.
+        if (i < 3 && (cut.Inner.empty() || !cut.Before.empty()))
+            throw ELXASearchResult(kCorruptData, 6, 1);
+        rest = cut.After;
+    }
+    Transcription.clear();
+    switch (FluencyField) {
+        case 3:
+            Transcription = Keyword;
+            break;
+        case 4:
+            Transcription = LanguageDir;
+            break;
+        case 5: {
+            const std::size_t semicolon = Body.find(';');
+            if (semicolon != std::string::npos) {
+                Transcription = Body.substr(0, semicolon);
+                Body.erase(0, semicolon + 1);
+            }
+            break;
+        }
+        default:
+            break;
+    }
+}
+
+TLXASearchResults::TLXASearchResults() {
+    Clear();
+}
+
+TLXASearchResults::~TLXASearchResults() {
+    Clear();
+}
+
+void TLXASearchResults::Clear() {
+    LastCode = 0;
+    SearchText.clear();
+    RawTable.clear();
+    Items.clear();
+}
+
+std::int32_t TLXASearchResults::Count() const {
+    return static_cast<std::int32_t>(Items.size());
+}
+
+TLXASearchResult &TLXASearchResults::GetItem(std::int32_t index) const {
+    if (index < 0 || index >= Count())
+        throw ELXASearchResults(
+            "Ongeldige selectie in de resultatenlijst. Er is geen resultaat met indexnummer %d.",
+            {std::int64_t{index}}, 6, 2);
+    return *Items[static_cast<std::size_t>(index)];
+}
+
+std::int32_t TLXASearchResults::Search(const std::string &text) {
+    Clear();
+    SearchText = text;
+    char *table = nullptr;
+    // Without a loaded library there is no open dictionary either.
+    LastCode = lexqapi::lexq_search ? lexqapi::lexq_search(SearchText.c_str(), &table)
+                                    : lexqapi::LEXQ_ERR_NOTINITIALIZED;
+    switch (LastCode) {
+        case lexqapi::LEXQ_ERR_NONE:
+            // The library owns the text: hand it back however parsing ends.
+            try {
+                RawTable = table != nullptr ? table : "";
+                ParseTable();
+            } catch (...) {
+                lexqapi::lexq_free_searchresult(table);
+                throw;
+            }
+            lexqapi::lexq_free_searchresult(table);
+            break;
+        case lexqapi::LEXQ_ERR_NOTINITIALIZED:
+            ShowError(
+                "Er is een functie aangeroepen zonder dat lexq_init eerst met succes is "
+                "aangeroepen.",
+                5, 1);
+            break;
+        case lexqapi::LEXQ_ERR_WORDNOTFOUND:
+        case lexqapi::LEXQ_ERR_ILLEGALINPUT:
+            break;
+        case lexqapi::LEXQ_ERR_NOMEMORY:
+            ShowError(
+                "Er is niet genoeg geheugen om het woordenboek te laden of om het woord op te "
+                "zoeken.",
+                5, 6);
+            break;
+        default:
+            ShowError(
+                "Tijdens het laden of doorzoeken van het woordenboek is een onbekende fout "
+                "opgetreden.",
+                5, static_cast<std::int32_t>(0u - static_cast<std::uint32_t>(LastCode)));
+            break;
+    }
+    return Count();
+}
+
+void TLXASearchResults::ParseTable() {
+    const TExtractedView table = ExtractBetweenView(RawTable, "<table>", "</table>");
+    if (table.Inner.empty() || !table.Before.empty() || !table.After.empty())
+        throw ELXASearchResults(kCorruptData, 6, 1);
+    std::string_view rest = table.Inner;
+    while (!rest.empty()) {
+        const TExtractedView row = ExtractBetweenView(rest, "<tr>", "</tr>");
+        if (row.Inner.empty() || !row.Before.empty())
+            throw ELXASearchResults(kCorruptData, 6, 1);
+        Items.push_back(std::make_unique<TLXASearchResult>(std::string(row.Inner)));
+        rest = row.After;
+    }
+    OrderResults();
+}
+
+void TLXASearchResults::OrderResults() {
+    const TLocaleEquality sameCase(Qt::CaseSensitive);
+    const TLocaleEquality anyCase(Qt::CaseInsensitive);
+    const std::string searchKey = FoldToLetterKey(SearchText);
+    std::vector<std::unique_ptr<TLXASearchResult>> ordered;
+    ordered.reserve(Items.size());
+    // Each group takes its hits from what is left, front to back, keeping their order.
+    auto takeGroup = [&](auto matches) {
+        std::vector<std::unique_ptr<TLXASearchResult>> left;
+        for (auto &item : Items)
+            (matches(*item) ? ordered : left).push_back(std::move(item));
+        Items = std::move(left);
+    };
+    takeGroup([&](const TLXASearchResult &r) { return sameCase(r.Keyword, SearchText); });
+    takeGroup([&](const TLXASearchResult &r) { return anyCase(r.Keyword, SearchText); });
+    takeGroup(
+        [&](const TLXASearchResult &r) { return sameCase(FoldToLetterKey(r.Keyword), searchKey); });
+    for (auto &item : Items)
+        ordered.push_back(std::move(item));
+    Items = std::move(ordered);
+}
+
+std::string TLXASearchResults::BuildPage(const std::string &styleSheet) const {
+    std::string page;
+    AppendLine(page, "<html>");
+    AppendLine(page, "  <head>");
+    AppendFmtLine(page, "    <title>Resultaten voor \"%s\"</title>", {SearchText});
+    AppendFmtLine(page, "    <meta name=\"searchtext\" content=\"%s\">", {SearchText});
+    if (!styleSheet.empty())
+        AppendFmtLine(page, "    <link rel=\"stylesheet\" type=\"text/css\" href=\"%s\">",
+                      {styleSheet});
+    AppendLine(page, "  </head>");
+    AppendLine(page, "  <body>");
+    for (const auto &item : Items) {
+        AppendFmtLine(page,
+                      "    <!-- keyword=\"%s\", translated=\"%s\"transcription=\"%s\", "
+                      "languagedir=\"%s\" -->",
+                      {item->Keyword, item->Translated, item->Transcription, item->LanguageDir});
+        AppendLine(page, item->Body);
+    }
+    AppendLine(page, "  </body>");
+    AppendLine(page, "</html>");
+    return page;
+}
+
+std::string TLXASearchResults::PronounceText() const {
+    std::string text;
+    for (const auto &item : Items) {
+        if (item->Transcription.empty())
+            continue;
+        text = text.empty() ? item->Transcription : text + "." + item->Transcription;
+    }
+    return text;
+}

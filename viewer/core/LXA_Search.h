@@ -1,0 +1,58 @@
+// The hits of a search: runs lexq_search, checks and parses the returned HTML table into
+// TLXASearchResult objects, orders them for display, and builds the result page.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+// One hit: the five cells of one table row. Texts are Windows-1252.
+class TLXASearchResult {
+  public:
+    // Takes FluencyField from the data module's current book (-1 without one), then parses.
+    explicit TLXASearchResult(const std::string &row);
+    TLXASearchResult(const std::string &row, std::int32_t fluencyField);
+
+    // Fills every field but FluencyField from the row text; raises ELXASearchResult.
+    void ParseRow(const std::string &row);
+
+    std::int32_t FluencyField = -1;
+    std::string Body;           // cell 5, page markup (the pronunciation cut off for field 5)
+    std::string Keyword;        // cell 3, never empty
+    std::string LanguageDir;    // cell 4
+    std::string SearchWord;     // cell 1, never empty
+    std::string RowText;        // the row between "<tr>" and "</tr>"
+    std::string Transcription;  // the text to pronounce, or empty
+    std::string Translated;     // cell 2, the folded search key, never empty
+};
+
+// The hits of the last search, in display order; owns them.
+class TLXASearchResults {
+  public:
+    TLXASearchResults();
+    ~TLXASearchResults();
+    TLXASearchResults(const TLXASearchResults &) = delete;
+    TLXASearchResults &operator=(const TLXASearchResults &) = delete;
+
+    void Clear();
+    std::int32_t Count() const;
+    // Raises ELXASearchResults for an index outside 0 to Count() - 1.
+    TLXASearchResult &GetItem(std::int32_t index) const;
+
+    // Runs the search and returns the number of hits. Library statuses become dialogs;
+    // a corrupt table raises ELXASearchResults or ELXASearchResult.
+    std::int32_t Search(const std::string &text);
+    void ParseTable();
+    void OrderResults();
+
+    // The result page, lines joined by CR LF; no stylesheet line for an empty styleSheet.
+    std::string BuildPage(const std::string &styleSheet) const;
+    // The transcriptions of all hits that have one, joined by ".".
+    std::string PronounceText() const;
+
+    std::int32_t LastCode = 0;
+    std::vector<std::unique_ptr<TLXASearchResult>> Items;
+    std::string SearchText;
+    std::string RawTable;
+};

@@ -1,0 +1,58 @@
+// Small services shared by the data module, the result list and the main window: registry
+// settings with a machine-wide fallback, cutting a text at two markers, folding a word to
+// its letter key, the shell's open operation, and the article export.
+#pragma once
+
+#include <ctime>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/registry.h"
+
+// The three parts of a text around the first start marker and the first end marker.
+struct TExtracted {
+    std::string Before;
+    std::string Inner;
+    std::string After;
+};
+
+// The same parts as views into the text, for scanning long texts without copying.
+struct TExtractedView {
+    std::string_view Before;
+    std::string_view Inner;
+    std::string_view After;
+};
+
+// The named string value under key in the primary root, else in the fallback root, else
+// the default. Never fails.
+std::string ReadSetting(platform::RegRoot primary, std::optional<platform::RegRoot> fallback,
+                        const std::string &key, const std::string &name,
+                        const std::string &defaultValue);
+// Writes a string value, creating the key; tries the fallback root when that fails.
+void WriteSetting(platform::RegRoot primary, std::optional<platform::RegRoot> fallback,
+                  const std::string &key, const std::string &name, const std::string &value);
+
+// Three empty parts when a marker is missing or the first end marker comes before the end
+// of the first start marker.
+TExtracted ExtractBetween(std::string_view text, std::string_view startMarker,
+                          std::string_view endMarker);
+TExtractedView ExtractBetweenView(std::string_view text, std::string_view startMarker,
+                                  std::string_view endMarker);
+
+// Every byte replaced by its fold-table letters: "Café-au-lait 2" gives "CAFEAULAIT".
+std::string FoldToLetterKey(std::string_view text);
+
+// Opens a program or document under the hourglass; raises EGeneral with the system's text.
+void ShellOpen(const std::string &file, const std::string &parameters);
+
+// The user's temporary folder, ending in a delimiter, or empty.
+std::string GetTempDirectory();
+
+// Writes the article to "<temp>/morvelt/<yyyymmddhhnnss>.html" and offers to open it in
+// the configured text editor. The folder must be the user's own (mode 0700, no link): any
+// other folder ends the export silently, like one that cannot be created. Raises
+// EFCreateError when the file cannot be written.
+void SaveArticle(const std::string &text);
+// The same with the time stamp taken from `when`.
+void SaveArticle(const std::string &text, std::time_t when);

@@ -1,0 +1,77 @@
+#include "viewer/core/lexqapi.h"
+
+#include <string>
+
+#include "platform/lasterror.h"
+#include "platform/paths.h"
+#include "viewer/core/LXA_Exceptions.h"
+#include "viewer/core/LXA_Paths.h"
+
+namespace lexqapi {
+
+TLexqInit lexq_init = nullptr;
+TLexqSearch lexq_search = nullptr;
+TLexqFreeSearchResult lexq_free_searchresult = nullptr;
+TLexqDeinit lexq_deinit = nullptr;
+
+const char *const LEXQ_ERR_NAMES[8] = {"LEXQ_ERR_NODECRYPTDLL",   "LEXQ_ERR_NOMEMORY",
+                                       "LEXQ_ERR_ILLEGALINPUT",   "LEXQ_ERR_WORDNOTFOUND",
+                                       "LEXQ_ERR_WRONGFORMAT",    "LEXQ_ERR_FILENOTFOUND",
+                                       "LEXQ_ERR_NOTINITIALIZED", "LEXQ_ERR_NONE"};
+
+const char *StatusName(std::int32_t code) {
+    if (code < LEXQ_ERR_NODECRYPTDLL || code > LEXQ_ERR_NONE)
+        return nullptr;
+    return LEXQ_ERR_NAMES[code - LEXQ_ERR_NODECRYPTDLL];
+}
+
+namespace {
+
+constexpr const char *kLibraryName = "lexqapi.dll";
+
+template <typename T>
+T Bind(platform::LibHandle library, const char *name) {
+    return reinterpret_cast<T>(platform::FindExport(library, name));
+}
+
+void ClearEntryPoints() {
+    lexq_init = nullptr;
+    lexq_search = nullptr;
+    lexq_free_searchresult = nullptr;
+    lexq_deinit = nullptr;
+}
+
+}  // namespace
+
+platform::LibHandle LoadSearchLibrary() {
+    // The program's own folder comes first, as the system's search order would have it.
+    const std::string beside = platform::IncludeTrailingDelimiter(ProgramFolder()) +
+                               platform::NativeLibraryName(kLibraryName);
+    platform::LibHandle handle = platform::FileExists(beside)
+                                     ? platform::LoadLibraryFromPath(beside)
+                                     : platform::LoadLibraryByName(kLibraryName);
+    if (handle == nullptr)
+        throw EGeneral(Format("Error loading '%s': %s",
+                              {std::string(kLibraryName), platform::LastErrorText()}));
+    lexq_init = Bind<TLexqInit>(handle, "lexq_init");
+    lexq_search = Bind<TLexqSearch>(handle, "lexq_search");
+    lexq_free_searchresult = Bind<TLexqFreeSearchResult>(handle, "lexq_free_searchresult");
+    lexq_deinit = Bind<TLexqDeinit>(handle, "lexq_deinit");
+    // A library without all four would crash at its first call; refuse it at start-up.
+    if (!lexq_init || !lexq_search || !lexq_free_searchresult || !lexq_deinit) {
+        const std::string why = platform::LastErrorText();
+        ClearEntryPoints();
+        platform::FreeLibraryHandle(handle);
+        throw EGeneral(Format("Error loading '%s': %s", {std::string(kLibraryName), why}));
+    }
+    return handle;
+}
+
+void UnloadSearchLibrary(platform::LibHandle &handle) {
+    if (handle != nullptr)
+        platform::FreeLibraryHandle(handle);
+    handle = nullptr;
+    ClearEntryPoints();
+}
+
+}  // namespace lexqapi

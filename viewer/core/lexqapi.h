@@ -1,0 +1,53 @@
+// Run-time binding of the search library "lexqapi.dll": its four entry points as procedure
+// variables (null while unloaded), its status codes and their names, load and unload.
+// Kept apart from the library's own header so that no symbol of the library is declared here.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/dynlib.h"
+
+// The library's exports use the standard calling convention of 32-bit Windows.
+#if defined(_WIN32) && !defined(_WIN64)
+#define LXA_STDCALL __stdcall
+#else
+#define LXA_STDCALL
+#endif
+
+namespace lexqapi {
+
+using TLexqInit = std::int32_t(LXA_STDCALL *)(const char *path);
+using TLexqSearch = std::int32_t(LXA_STDCALL *)(const char *text, char **result);
+using TLexqFreeSearchResult = std::int32_t(LXA_STDCALL *)(char *table);
+using TLexqDeinit = std::int32_t(LXA_STDCALL *)();
+
+// Filled by LoadSearchLibrary, emptied by UnloadSearchLibrary. Tests may point them at
+// stand-ins of their own.
+extern TLexqInit lexq_init;
+extern TLexqSearch lexq_search;
+extern TLexqFreeSearchResult lexq_free_searchresult;
+extern TLexqDeinit lexq_deinit;
+
+inline constexpr std::int32_t LEXQ_ERR_NONE = 0;
+inline constexpr std::int32_t LEXQ_ERR_NOTINITIALIZED = -1;
+inline constexpr std::int32_t LEXQ_ERR_FILENOTFOUND = -2;
+inline constexpr std::int32_t LEXQ_ERR_WRONGFORMAT = -3;
+inline constexpr std::int32_t LEXQ_ERR_WORDNOTFOUND = -4;
+inline constexpr std::int32_t LEXQ_ERR_ILLEGALINPUT = -5;
+inline constexpr std::int32_t LEXQ_ERR_NOMEMORY = -6;
+inline constexpr std::int32_t LEXQ_ERR_NODECRYPTDLL = -7;
+
+// The names of the codes, indexed by code + 7 (first LEXQ_ERR_NODECRYPTDLL, last LEXQ_ERR_NONE).
+extern const char *const LEXQ_ERR_NAMES[8];
+// The name of a code, or null for a value outside -7 to 0.
+const char *StatusName(std::int32_t code);
+
+// Loads "lexqapi.dll" from the program's folder (TRPaths' program path) or else through the
+// system's search order, and binds the four entry points. Raises EGeneral with
+// "Error loading 'lexqapi.dll': <system text>", or when an entry point is missing.
+platform::LibHandle LoadSearchLibrary();
+
+// Releases a loaded library, zeroes the handle and empties the four entry points.
+void UnloadSearchLibrary(platform::LibHandle &handle);
+
+}  // namespace lexqapi
