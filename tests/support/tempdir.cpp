@@ -1,0 +1,34 @@
+#include "tempdir.h"
+
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+
+#include "platform/paths.h"
+
+namespace tk::test {
+
+TempDir::TempDir() {
+    std::string pattern = platform::TempDirectory() + "tk-test-XXXXXX";
+    if (::mkdtemp(pattern.data()) == nullptr)
+        throw std::runtime_error("cannot create a temporary folder from " + pattern);
+    path_ = pattern;
+}
+
+TempDir::~TempDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+std::string TempDir::Write(const std::string &name, const std::string &bytes) const {
+    const std::string path = File(name);
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out)
+        throw std::runtime_error("cannot write " + path);
+    return path;
+}
+
+}  // namespace tk::test
