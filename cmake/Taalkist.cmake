@@ -8,6 +8,11 @@ if(TK_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+# Coverage instrumentation for libFuzzer; the fuzz programs link the fuzzer itself.
+if(TK_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
+
 # A library that is loaded at run time by its Windows name: "X.dll" is the file
 # "X.so" here, without the "lib" prefix, next to the programs.
 function(tk_runtime_library name)

@@ -1,0 +1,321 @@
+// Speed and memory of the search library on a large dictionary, each figure beside its
+// floor, and the same lookups through a dictd server. Prints the ratios at the end.
+//
+//   lexq_bench --dict gcide.idx --words gcide.index [--dictd-port N] [benchmark flags]
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <malloc.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <random>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "alloc.h"
+#include "blocks.h"
+#include "dictd_client.h"
+#include "foldtable.h"
+#include "lexqapi.h"
+#include "stream.h"
+
+namespace {
+
+struct Setup {
+    std::string dict, wordFile;
+    int dictdPort = 0;
+    std::vector<std::string> present, absent;
+    FileBlocks blocks;
+    int fd = -1;
+};
+Setup g;
+
+std::string Fold(const std::string &text) {
+    std::string key;
+    for (unsigned char c : text)
+        key += lexq_fold_table[c];
+    return key;
+}
+
+void Open() {
+    lexq_deinit();
+    if (lexq_init(g.dict.c_str()) != LEXQ_ERR_NONE)
+        throw std::runtime_error("cannot open " + g.dict);
+}
+
+int Search(const std::string &word) {
+    char *table = nullptr;
+    const int status = lexq_search(word.c_str(), &table);
+    benchmark::DoNotOptimize(table);
+    lexq_free_searchresult(table);
+    return status;
+}
+
+// Headwords of the dictd index that are plain ASCII, fold to a key, and are found.
+void LoadWords() {
+    std::ifstream in(g.wordFile);
+    std::vector<std::string> words;
+    for (std::string line; std::getline(in, line);) {
+        const std::string word = line.substr(0, line.find('\t'));
+        if (word.empty() || word.rfind("00-database", 0) == 0)
+            continue;
+        if (std::any_of(word.begin(), word.end(), [](unsigned char c) { return c >= 0x80; }))
+            continue;
+        if (!Fold(word).empty())
+            words.push_back(word);
+    }
+    std::mt19937 random(42);
+    std::shuffle(words.begin(), words.end(), random);
+    Open();
+    for (const std::string &w : words) {
+        if (g.present.size() >= 2000)
+            break;
+        if (Search(w) == LEXQ_ERR_NONE)
+            g.present.push_back(w);
+    }
+    std::uniform_int_distribution<int> letter('a', 'z');
+    while (g.absent.size() < 2000) {
+        std::string w = "zq";
+        for (int i = 0; i < 8; ++i)
+            w += static_cast<char>(letter(random));
+        if (Search(w) == LEXQ_ERR_WORDNOTFOUND)
+            g.absent.push_back(w);
+    }
+    if (g.present.empty())
+        throw std::runtime_error("no headword of the word list is found");
+}
+
+void ColdLookups(benchmark::State &state, const std::vector<std::string> &words) {
+    std::size_t i = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        Open();  // nothing cached
+        const std::string &word = words[i++ % words.size()];
+        state.ResumeTiming();
+        Search(word);
+    }
+}
+
+void BM_ColdPresent(benchmark::State &state) {
+    ColdLookups(state, g.present);
+}
+void BM_ColdAbsent(benchmark::State &state) {
+    ColdLookups(state, g.absent);
+}
+
+// Floor of a present lookup: read and inflate one leaf block and one text block.
+void BM_FloorLeafAndText(benchmark::State &state) {
+    std::vector<std::uint8_t> work, out;
+    std::mt19937 random(7);
+    for (auto _ : state) {
+        ReadAndInflate(g.fd, g.blocks.leaves[random() % g.blocks.leaves.size()], work, out);
+        ReadAndInflate(g.fd, g.blocks.texts[random() % g.blocks.texts.size()], work, out);
+        benchmark::DoNotOptimize(out.data());
+    }
+}
+
+// Floor of an absent lookup: read and inflate one leaf block.
+void BM_FloorLeaf(benchmark::State &state) {
+    std::vector<std::uint8_t> work, out;
+    std::mt19937 random(9);
+    for (auto _ : state) {
+        ReadAndInflate(g.fd, g.blocks.leaves[random() % g.blocks.leaves.size()], work, out);
+        benchmark::DoNotOptimize(out.data());
+    }
+}
+
+void BM_WarmRepeat(benchmark::State &state) {
+    Open();
+    const std::string &word = g.present.front();
+    Search(word);
+    lexq_seam_stream_fail(LEXQ_OP_READ, 0, false);  // resets the read counter
+    for (auto _ : state)
+        Search(word);
+    state.counters["file_reads"] =
+        double(lexq_seam_stream_count(LEXQ_OP_READ) + lexq_seam_stream_count(LEXQ_OP_SEEK));
+}
+
+// Floor of a warm repeat: a binary search over the keys in memory and formatting the
+// word's rows into a fresh text, with the rows' strings already at hand.
+void BM_FloorWarm(benchmark::State &state) {
+    std::vector<std::string> keys;
+    for (const std::string &w : g.present)
+        keys.push_back(Fold(w));
+    std::sort(keys.begin(), keys.end());
+    const std::string &word = g.present.front();
+    Open();
+    char *table = nullptr;
+    lexq_search(word.c_str(), &table);
+    const std::string rows = table;  // the cells the formatting copies
+    lexq_free_searchresult(table);
+    for (auto _ : state) {
+        const std::string key = Fold(word);
+        auto it = std::lower_bound(keys.begin(), keys.end(), key);
+        benchmark::DoNotOptimize(it);
+        char *text = static_cast<char *>(std::malloc(rows.size() + 1));
+        std::memcpy(text, rows.data(), rows.size() + 1);
+        benchmark::DoNotOptimize(text);
+        std::free(text);
+    }
+}
+
+long ReadBytesOfProcess() {
+    std::ifstream io("/proc/self/io");
+    for (std::string name; io >> name;) {
+        long value = 0;
+        io >> value;
+        if (name == "rchar:")
+            return value;
+    }
+    return -1;
+}
+
+void BM_Open(benchmark::State &state) {
+    long bytes = 0, opens = 0;
+    for (auto _ : state) {
+        lexq_deinit();
+        const long before = ReadBytesOfProcess();
+        lexq_init(g.dict.c_str());
+        state.PauseTiming();
+        bytes += ReadBytesOfProcess() - before;
+        ++opens;
+        state.ResumeTiming();
+    }
+    state.counters["syscall_bytes_read"] = double(bytes) / double(opens);
+}
+
+void MeasureMemory(std::map<std::string, double> &figures) {
+    Open();
+    const double afterOpen = double(lexq_seam_alloc_live_bytes());
+    std::mt19937 random(11);
+    for (int i = 0; i < 10000; ++i)
+        Search(g.present[random() % g.present.size()]);
+    const double afterLookups = double(lexq_seam_alloc_live_bytes());
+    figures["memory_after_open_bytes"] = afterOpen;
+    figures["memory_after_10000_bytes"] = afterLookups;
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+// The same random words, cold through the library and through one dictd connection.
+void ComparePeer(std::map<std::string, double> &figures) {
+    if (g.dictdPort == 0)
+        return;
+    DictdClient dictd("127.0.0.1", g.dictdPort);
+    std::vector<double> ours, theirs;
+    const std::size_t n = std::min<std::size_t>(1000, g.present.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        Open();
+        auto t0 = std::chrono::steady_clock::now();
+        Search(g.present[i]);
+        auto t1 = std::chrono::steady_clock::now();
+        dictd.Define("gcide", g.present[i]);
+        auto t2 = std::chrono::steady_clock::now();
+        ours.push_back(std::chrono::duration<double, std::micro>(t1 - t0).count());
+        theirs.push_back(std::chrono::duration<double, std::micro>(t2 - t1).count());
+    }
+    figures["ours_cold_median_us"] = Median(ours);
+    figures["dictd_median_us"] = Median(theirs);
+}
+
+class Collector : public benchmark::ConsoleReporter {
+  public:
+    std::map<std::string, double> ns;
+    std::map<std::string, double> counters;
+    void ReportRuns(const std::vector<Run> &runs) override {
+        for (const Run &run : runs) {
+            const std::string name = run.benchmark_name();
+            ns[name] =
+                run.GetAdjustedRealTime() * (run.time_unit == benchmark::kMicrosecond   ? 1e3
+                                             : run.time_unit == benchmark::kMillisecond ? 1e6
+                                                                                        : 1.0);
+            for (const auto &[key, counter] : run.counters)
+                counters[name + "/" + key] = counter;
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+};
+
+void Ratio(const char *what, double value, double floor, const char *goal) {
+    std::printf("%-34s %10.2f us  floor %10.2f us  ratio %6.2f   (goal %s)\n", what, value / 1e3,
+                floor / 1e3, floor > 0 ? value / floor : 0.0, goal);
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    std::vector<char *> rest{argv[0]};
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--dict" && i + 1 < argc)
+            g.dict = argv[++i];
+        else if (arg == "--words" && i + 1 < argc)
+            g.wordFile = argv[++i];
+        else if (arg == "--dictd-port" && i + 1 < argc)
+            g.dictdPort = std::atoi(argv[++i]);
+        else
+            rest.push_back(argv[i]);
+    }
+    if (g.dict.empty() || g.wordFile.empty()) {
+        std::fprintf(stderr,
+                     "usage: lexq_bench --dict FILE.idx --words FILE.index [--dictd-port N]\n");
+        return 2;
+    }
+    try {
+        g.blocks = ScanBlocks(g.dict);
+        g.fd = ::open(g.dict.c_str(), O_RDONLY);
+        LoadWords();
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "lexq_bench: %s\n", e.what());
+        return 2;
+    }
+    int count = static_cast<int>(rest.size());
+    benchmark::Initialize(&count, rest.data());
+    benchmark::RegisterBenchmark("cold_present", BM_ColdPresent)->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("floor_leaf_and_text", BM_FloorLeafAndText)
+        ->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("cold_absent", BM_ColdAbsent)->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("floor_leaf", BM_FloorLeaf)->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("warm_repeat", BM_WarmRepeat)->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("floor_warm", BM_FloorWarm)->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("open", BM_Open)->Unit(benchmark::kMicrosecond);
+    Collector collector;
+    benchmark::RunSpecifiedBenchmarks(&collector);
+
+    std::map<std::string, double> figures;
+    MeasureMemory(figures);
+    ComparePeer(figures);
+    lexq_deinit();
+
+    auto &ns = collector.ns;
+    std::printf("\n== lexqapi on %s: %zu leaf blocks, %zu text blocks ==\n", g.dict.c_str(),
+                g.blocks.leaves.size(), g.blocks.texts.size());
+    Ratio("cold present lookup", ns["cold_present"], ns["floor_leaf_and_text"], "<= 1.3");
+    Ratio("cold absent lookup", ns["cold_absent"], ns["floor_leaf"], "-");
+    Ratio("warm repeat", ns["warm_repeat"], ns["floor_warm"], "<= 2 us");
+    std::printf("%-34s %10.0f\n", "warm repeat file reads+seeks",
+                collector.counters["warm_repeat/file_reads"]);
+    std::printf(
+        "%-34s %10.2f us  (goal <= 2000 us); library asks for 75 bytes, system read %.0f bytes\n",
+        "open", ns["open"] / 1e3, collector.counters["open/syscall_bytes_read"]);
+    const double open = figures["memory_after_open_bytes"],
+                 after = figures["memory_after_10000_bytes"];
+    std::printf("%-34s %10.0f -> %.0f bytes  ratio %.3f (goal <= 1.1)\n",
+                "memory open -> 10000 lookups", open, after, open > 0 ? after / open : 0.0);
+    if (figures.count("dictd_median_us"))
+        std::printf("%-34s %10.2f us  dictd %10.2f us  ratio %6.2f   (goal <= 0.3)\n",
+                    "cold present vs dictd (median)", figures["ours_cold_median_us"],
+                    figures["dictd_median_us"],
+                    figures["ours_cold_median_us"] / figures["dictd_median_us"]);
+    return 0;
+}

@@ -1,0 +1,70 @@
+#include "fuzz_input.h"
+
+#include <dlfcn.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "decipher.h"
+#include "lexqapi.h"
+
+namespace {
+
+// One in-memory file per process; every open through its /proc path starts at offset 0.
+const std::string &FilePath(int &fd) {
+    static std::string path;
+    static int file = -1;
+    if (file < 0) {
+        file = ::memfd_create("lexq-fuzz", 0);
+        if (file < 0)
+            std::abort();
+        path = "/proc/self/fd/" + std::to_string(file);
+        lexq_seam_crypt_folder(LEXQ_FUZZ_CRYPT_DIR);
+        // Keep crypt.so mapped for good: libFuzzer reads its coverage counters after every
+        // run, and the library's own unload at lexq_deinit would unmap them.
+        ::dlopen(LEXQ_FUZZ_CRYPT_DIR "/crypt.so", RTLD_NOW | RTLD_NODELETE);
+    }
+    fd = file;
+    return path;
+}
+
+// Words of the seed dictionaries, one absent word, one before and one after every key.
+const char *const kWords[] = {"huis",   "boek",   "fiets", "house", "water",
+                              "straße", "zzzzzz", "a",     "Café"};
+
+void Search(const char *text) {
+    char *table = nullptr;
+    if (lexq_search(text, &table) == LEXQ_ERR_NONE) {
+        // A table must be well formed: it is read by the viewer with string searches.
+        if (std::strncmp(table, "<table>", 7) != 0)
+            std::abort();
+        lexq_free_searchresult(table);
+    } else if (table != nullptr) {
+        std::abort();  // a failed search must not hand out a text
+    }
+}
+
+}  // namespace
+
+void RunDictionaryFile(const std::uint8_t *data, std::size_t size) {
+    int fd = -1;
+    const std::string &path = FilePath(fd);
+    if (::ftruncate(fd, 0) != 0 || ::pwrite(fd, data, size, 0) != static_cast<ssize_t>(size))
+        std::abort();
+    if (lexq_init(path.c_str()) != LEXQ_ERR_NONE)
+        return;
+    for (const char *word : kWords)
+        Search(word);
+    // A word the fuzzer can steer: the last bytes of the input.
+    char tail[17] = {};
+    const std::size_t n = size < 16 ? size : 16;
+    if (n > 0)
+        std::memcpy(tail, data + size - n, n);
+    Search(tail);
+    Search(kWords[0]);  // again, now from the caches
+    lexq_deinit();
+}
