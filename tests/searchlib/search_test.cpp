@@ -1,8 +1,4 @@
 // The four exports: states, status codes, and the result table byte for byte.
-#include <stdio.h>
-
-#include <set>
-
 #include "fixture.h"
 
 namespace tk::test {
@@ -156,30 +152,6 @@ TEST_F(Exports, EncipheredDictionaryAnswersLikeAPlainOne) {
     EXPECT_EQ(Search("Caf\xE9").second,
               "<table>" + Row("Caf\xE9", "CAFE", {"caf\xE9", "het", "koffie"}) + "</table>");
     EXPECT_GT(lexq_seam_decrypt_calls(), 0u);
-}
-
-// The defined dynamic symbols of a library in the product folder.
-std::set<std::string> ExportedNames(const std::string &library) {
-    const std::string command = "nm -D --defined-only '" + ProductDir() + "/" + library + "'";
-    std::set<std::string> names;
-    FILE *pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr)
-        return names;
-    char line[512];
-    while (fgets(line, sizeof line, pipe) != nullptr) {
-        std::string s(line);
-        s.erase(s.find_last_not_of("\r\n") + 1);
-        names.insert(s.substr(s.rfind(' ') + 1));
-    }
-    EXPECT_EQ(pclose(pipe), 0) << command;
-    return names;
-}
-
-TEST(SharedLibraries, ExportExactlyTheirOperations) {
-    EXPECT_EQ(ExportedNames("lexqapi.so"),
-              (std::set<std::string>{"lexq_deinit", "lexq_free_searchresult", "lexq_init",
-                                     "lexq_search"}));
-    EXPECT_EQ(ExportedNames("crypt.so"), (std::set<std::string>{"decrypt", "encrypt"}));
 }
 
 }  // namespace
