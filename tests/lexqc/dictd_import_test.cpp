@@ -1,0 +1,125 @@
+// Import of a small hand-made dictd dictionary: index numbers, gzip text, HTML bodies.
+#include "dictd_import.h"
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <sstream>
+
+#include "cli.h"
+#include "source.h"
+#include "test_support.h"
+
+namespace lexqc {
+namespace {
+
+// dictd's base64 digits of a number, most significant first.
+std::string Digits(std::uint64_t v) {
+    static const char alphabet[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string s;
+    do {
+        s.insert(s.begin(), alphabet[v % 64]);
+        v /= 64;
+    } while (v != 0);
+    return s;
+}
+
+TEST(DictdImport, DecodesIndexNumbers) {
+    EXPECT_EQ(DecodeDictdNumber("A"), 0u);
+    EXPECT_EQ(DecodeDictdNumber("/"), 63u);
+    EXPECT_EQ(DecodeDictdNumber("BA"), 64u);
+    EXPECT_EQ(DecodeDictdNumber("BnWN"), ((1u * 64 + 39) * 64 + 22) * 64 + 13);
+    EXPECT_EQ(DecodeDictdNumber(Digits(123456789)), 123456789u);
+    EXPECT_FALSE(DecodeDictdNumber(""));
+    EXPECT_FALSE(DecodeDictdNumber("A=B"));
+    EXPECT_FALSE(DecodeDictdNumber(std::string(12, '/')));  // beyond 64 bits
+}
+
+TEST(DictdImport, MakesSimpleEscapedHtml) {
+    EXPECT_EQ(EntryTextToHtml("huis /hœys/\n  1. house & <home>\n\n  \"thuis\"\n"),
+              "<p>huis /hœys/<br>1. house &amp; &lt;home&gt;</p><p>&quot;thuis&quot;</p>");
+    EXPECT_EQ(EntryTextToHtml("a\tb\x01"
+                              "c"),
+              "<p>a b c</p>");  // controls become blanks
+    EXPECT_EQ(DecodeLenient("caf\xE9 \x92 ok"), "café ’ ok");
+}
+
+class DictdFiles : public testing::Test {
+  protected:
+    // Writes the entries' texts back to back into a gzip file and an index naming them.
+    void Write(const std::vector<std::pair<std::string, std::string>> &entries,
+               const std::string &extraIndexLines = "") {
+        std::string text, index;
+        for (const auto &[headword, body] : entries) {
+            index += headword + "\t" + Digits(text.size()) + "\t" + Digits(body.size()) + "\n";
+            text += body;
+        }
+        index += extraIndexLines;
+        indexPath_ = dir_.Write("t.index", index);
+        dictPath_ = dir_.File("t.dict.dz");
+        gzFile gz = gzopen(dictPath_.c_str(), "wb9");
+        ASSERT_NE(gz, nullptr);
+        ASSERT_EQ(gzwrite(gz, text.data(), static_cast<unsigned>(text.size())),
+                  static_cast<int>(text.size()));
+        gzclose(gz);
+    }
+
+    int Import(std::string &errors) {
+        std::ostringstream out, err;
+        const int rc =
+            RunLexqc({"import-dictd", indexPath_, dictPath_, dir_.File("t.src"), "--dir", "nl-en"},
+                     out, err);
+        errors = err.str();
+        return rc;
+    }
+
+    test::TempDir dir_;
+    std::string indexPath_, dictPath_;
+};
+
+TEST_F(DictdFiles, ImportsEntriesAndSkipsMetaData) {
+    Write({{"00-database-info", "This is a test dictionary.\n"},
+           {"huis", "huis /hœys/\n1. house\n2. family\n"},
+           {"huiselĳk", "huiselĳk\ndomestic\n"},
+           {"kw: odd", "# not a comment\n"},
+           {"ˈstress", "unusable headword\n"}});
+    std::string errors;
+    ASSERT_EQ(Import(errors), kExitOk) << errors;
+    EXPECT_NE(errors.find("t.index:5: warning: headword \"ˈstress\" contains U+02C8"),
+              std::string::npos)
+        << errors;
+
+    Diagnostics diag;
+    const auto entries = ParseSource(test::ReadAll(dir_.File("t.src")), diag);
+    ASSERT_FALSE(diag.HasErrors()) << diag.Errors()[0];
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_EQ(entries[0].headword, "huis");
+    EXPECT_EQ(entries[0].dir, "nl-en");
+    EXPECT_EQ(entries[0].body, "<p>huis /h\x9Cys/<br>1. house<br>2. family</p>");
+    EXPECT_EQ(entries[1].headword, "huiselijk");
+    EXPECT_EQ(entries[1].body, "<p>huisel&#307;k<br>domestic</p>");
+    EXPECT_EQ(entries[2].headword, "kw: odd");
+    EXPECT_EQ(entries[2].body, "<p># not a comment</p>");
+
+    // The imported source compiles.
+    std::ostringstream out, err;
+    EXPECT_EQ(RunLexqc({"build", dir_.File("t.src"), dir_.File("t.idx")}, out, err), kExitOk)
+        << err.str();
+}
+
+TEST_F(DictdFiles, BrokenIndexLinesAreErrorsWithTheirLines) {
+    Write({{"huis", "house\n"}},
+          "boek\tA\n"
+          "fiets\tA?\tB\n"
+          "kaas\tZZZZ\tB\n");
+    std::string errors;
+    EXPECT_EQ(Import(errors), kExitInputError);
+    EXPECT_NE(errors.find("t.index:2: error: expected headword"), std::string::npos) << errors;
+    EXPECT_NE(errors.find("t.index:3: error: offset or length"), std::string::npos) << errors;
+    EXPECT_NE(errors.find("t.index:4: error: the entry lies beyond"), std::string::npos) << errors;
+    EXPECT_FALSE(test::ReadAll(dir_.File("t.src")).size());  // nothing half written
+}
+
+}  // namespace
+}  // namespace lexqc

@@ -1,0 +1,112 @@
+// Dictionaries from the compiler, read through the real search library (and crypt.so
+// for enciphered ones): every key must give exactly its rows.
+#include <gtest/gtest.h>
+
+#include "builder.h"
+#include "cli.h"
+#include "search_library.h"
+#include "source.h"
+#include "test_support.h"
+#include "verify.h"
+
+#include <sstream>
+
+namespace lexqc {
+namespace {
+
+#ifdef LEXQC_TEST_LEXQAPI
+
+class LexqapiRoundTrip : public testing::Test {
+  protected:
+    void SetUp() override { library_ = SearchLibrary::Load(LEXQC_TEST_LEXQAPI); }
+
+    // Compiles source with the command-line tool, as the build does, and verifies
+    // every key through the library.
+    VerifyReport BuildAndVerify(const std::string &source, std::vector<std::string> options = {}) {
+        const std::string src = dir_.Write("d.src", source);
+        std::vector<std::string> args = {"build", src, dir_.File("d.idx")};
+        args.insert(args.end(), options.begin(), options.end());
+        std::ostringstream out, err;
+        EXPECT_EQ(RunLexqc(args, out, err), kExitOk) << err.str();
+        return VerifyDictionary(*library_, dir_.File("d.idx"), test::Collect(source));
+    }
+
+    test::TempDir dir_;
+    std::unique_ptr<SearchLibrary> library_;
+};
+
+TEST_F(LexqapiRoundTrip, TreesOfEveryDepth) {
+    struct Case {
+        int entries;
+        std::vector<std::string> options;
+    };
+    const std::vector<Case> cases = {
+        {3, {}},
+        {60, {"--leaf-size", "40", "--text-size", "100"}},
+        {60, {"--leaf-size", "1", "--text-size", "1", "--fanout", "4"}},
+        {400, {"--leaf-size", "64", "--text-size", "300", "--fanout", "3"}},
+    };
+    for (const Case &c : cases) {
+        const VerifyReport report = BuildAndVerify(test::ManyEntries(c.entries), c.options);
+        EXPECT_TRUE(report.Ok()) << c.entries << ": "
+                                 << (report.mismatches.empty() ? "" : report.mismatches[0]);
+        EXPECT_EQ(report.keysChecked, static_cast<std::size_t>(c.entries));
+    }
+}
+
+TEST_F(LexqapiRoundTrip, ManyHitsComeBackInSourceOrder) {
+    std::string source;
+    for (int i = 0; i < 150; ++i) {
+        source += (i % 2 ? "kw: Bank\n" : "kw: bänk\n") + std::string("<p>") + std::to_string(i) +
+                  "</p>\n\n";
+    }
+    const VerifyReport report = BuildAndVerify(source, {"--text-size", "200"});
+    EXPECT_TRUE(report.Ok()) << (report.mismatches.empty() ? "" : report.mismatches[0]);
+    EXPECT_EQ(report.rowsChecked, 150u);
+}
+
+TEST_F(LexqapiRoundTrip, TextComesBackAsWindows1252WithReferences) {
+    BuildAndVerify("kw: café\ndir: nl-en\n<p>ĳs € 😀</p>\n");
+    ASSERT_EQ(library_->Open(dir_.File("d.idx")), LEXQ_ERR_NONE);
+    const SearchLibrary::Result r = library_->Search("Caf\xE9");
+    EXPECT_EQ(r.status, LEXQ_ERR_NONE);
+    EXPECT_EQ(r.table,
+              "<table><tr><td>Caf\xE9</td><td>CAFE</td><td>caf\xE9</td><td>nl-en</td>"
+              "<td><p>&#307;s \x80 &#128512;</p></td></tr></table>");
+    EXPECT_EQ(library_->Search("thee").status, LEXQ_ERR_WORDNOTFOUND);
+    EXPECT_EQ(library_->Search("ZZZZ").status, LEXQ_ERR_WORDNOTFOUND);
+    library_->Close();
+}
+
+#ifdef LEXQC_TEST_CRYPT
+TEST_F(LexqapiRoundTrip, EncipheredThroughCryptSo) {
+    const std::string source = test::ManyEntries(200);
+    const VerifyReport report = BuildAndVerify(
+        source, {"--encipher", "--crypt", LEXQC_TEST_CRYPT, "--leaf-size", "100", "--fanout", "4"});
+    EXPECT_TRUE(report.Ok()) << (report.mismatches.empty() ? "" : report.mismatches[0]);
+    EXPECT_EQ(report.keysChecked, 200u);
+    const std::string file = test::ReadAll(dir_.File("d.idx"));
+    EXPECT_EQ(file.at(36), 1);
+    EXPECT_EQ(file.find("WAAAA"), std::string::npos);  // no key is legible
+}
+#endif
+
+TEST_F(LexqapiRoundTrip, VerifyNoticesAFileThatDoesNotMatchItsSource) {
+    BuildAndVerify("kw: huis\n<p>house</p>\n\nkw: boek\n<p>book</p>\n");
+    const KeyTable other = test::Collect("kw: huis\n<p>home</p>\n\nkw: fiets\n<p>bike</p>\n");
+    const VerifyReport report = VerifyDictionary(*library_, dir_.File("d.idx"), other);
+    EXPECT_FALSE(report.Ok());
+    EXPECT_EQ(report.keysFailed, 2u);
+    ASSERT_EQ(report.mismatches.size(), 2u);
+    EXPECT_NE(report.mismatches[0].find("key FIETS: LEXQ_ERR_WORDNOTFOUND"), std::string::npos);
+    EXPECT_NE(report.mismatches[1].find("key HUIS: other rows"), std::string::npos);
+}
+
+#else
+TEST(LexqapiRoundTrip, NeedsTheSearchLibrary) {
+    GTEST_SKIP() << "lexqapi.so is not built in this tree";
+}
+#endif
+
+}  // namespace
+}  // namespace lexqc

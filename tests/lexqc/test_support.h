@@ -1,0 +1,39 @@
+// Shared pieces of the compiler tests: temporary files, a stand-in cipher, compiling
+// a source text in memory.
+#pragma once
+
+#include <string>
+
+#include "builder.h"
+#include "cipher.h"
+#include "keys.h"
+
+namespace lexqc::test {
+
+// A folder of its own under the temporary folder, removed with the object.
+class TempDir {
+  public:
+    TempDir();
+    ~TempDir();
+    const std::string &Path() const { return path_; }
+    std::string File(const std::string &name) const { return path_ + "/" + name; }
+    std::string Write(const std::string &name, const std::string &bytes) const;
+
+  private:
+    std::string path_;
+};
+
+std::string ReadAll(const std::string &path);
+
+// A position-dependent XOR keystream: enciphering twice gives the plain bytes back,
+// and bytes enciphered at a wrong position come out wrong.
+void TestCipher(std::uint32_t position, std::uint8_t *data, std::uint32_t length);
+
+// Parses and folds a source text; fails the test on errors.
+KeyTable Collect(const std::string &source, std::size_t maxKeyLength = 1u << 20);
+
+// n entries "wordNNNN" (lettered, so that each folds to its own key), bodies long
+// enough to fill several small blocks.
+std::string ManyEntries(int n);
+
+}  // namespace lexqc::test

@@ -1,0 +1,283 @@
+#include "cli.h"
+
+#include <cstdio>
+#include <fstream>
+#include <limits>
+#include <optional>
+
+#include "builder.h"
+#include "cipher.h"
+#include "dictd_import.h"
+#include "encoding.h"
+#include "keys.h"
+#include "layout.h"
+#include "reader.h"
+#include "search_library.h"
+#include "source.h"
+#include "verify.h"
+
+namespace lexqc {
+
+namespace {
+
+constexpr const char *kUsage =
+    "usage:\n"
+    "  lexqc build SRC OUT.idx [--leaf-size N] [--text-size N] [--fanout N]\n"
+    "                          [--encipher] [--crypt PATH]\n"
+    "  lexqc verify OUT.idx SRC [--lexqapi PATH]\n"
+    "  lexqc lookup OUT.idx WORD [--utf8] [--lexqapi PATH]\n"
+    "  lexqc dump OUT.idx [--crypt PATH]\n"
+    "  lexqc import-dictd IN.index IN.dict.dz OUT.src [--dir TEXT]\n";
+
+// Positional arguments and "--name value" / "--flag" options of one command.
+struct Arguments {
+    std::vector<std::string> positional;
+    std::vector<std::pair<std::string, std::string>> options;
+
+    std::optional<std::string> Get(const std::string &name) const {
+        for (const auto &[n, v] : options) {
+            if (n == name)
+                return v;
+        }
+        return std::nullopt;
+    }
+    bool Has(const std::string &name) const { return Get(name).has_value(); }
+};
+
+Arguments Parse(const std::vector<std::string> &args, const std::vector<std::string> &valued,
+                const std::vector<std::string> &flags, std::size_t positionalCount) {
+    Arguments parsed;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string &a = args[i];
+        if (a.rfind("--", 0) != 0) {
+            parsed.positional.push_back(a);
+            continue;
+        }
+        const std::string name = a.substr(2);
+        if (std::find(flags.begin(), flags.end(), name) != flags.end()) {
+            parsed.options.emplace_back(name, "");
+        } else if (std::find(valued.begin(), valued.end(), name) != valued.end()) {
+            if (i + 1 >= args.size())
+                throw InputError(a + " needs a value");
+            parsed.options.emplace_back(name, args[++i]);
+        } else {
+            throw InputError("unknown option " + a);
+        }
+    }
+    if (parsed.positional.size() != positionalCount) {
+        throw InputError(args[0] + " takes " + std::to_string(positionalCount) + " arguments");
+    }
+    return parsed;
+}
+
+std::uint32_t ParseSize(const std::string &option, const std::string &text) {
+    std::size_t used = 0;
+    unsigned long long value = 0;
+    try {
+        value = std::stoull(text, &used, 10);
+    } catch (const std::exception &) {
+        used = 0;
+    }
+    if (used == 0 || used != text.size() || text[0] == '-' || value == 0 ||
+        value > std::numeric_limits<std::int32_t>::max()) {
+        throw InputError("--" + option + " needs a positive whole number, not \"" + text + "\"");
+    }
+    return static_cast<std::uint32_t>(value);
+}
+
+void PrintWarnings(const Diagnostics &diag, std::ostream &err) {
+    for (const std::string &w : diag.Warnings())
+        err << w << '\n';
+}
+
+// Writes beside the target and renames, so a failed run never leaves half a file.
+void WriteFileAtomically(const std::string &path, const void *data, std::size_t size) {
+    const std::string temp = path + ".tmp";
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        if (!out)
+            throw InputError(path + ": cannot create the file");
+        out.write(static_cast<const char *>(data), static_cast<std::streamsize>(size));
+        out.close();
+        if (!out) {
+            std::remove(temp.c_str());
+            throw InputError(path + ": cannot write the file");
+        }
+    }
+    if (std::rename(temp.c_str(), path.c_str()) != 0) {
+        std::remove(temp.c_str());
+        throw InputError(path + ": cannot replace the file");
+    }
+}
+
+int Build(const std::vector<std::string> &args, std::ostream &out, std::ostream &err) {
+    const Arguments a = Parse(args, {"leaf-size", "text-size", "fanout", "crypt"}, {"encipher"}, 2);
+    BuildOptions options;
+    if (auto v = a.Get("leaf-size"))
+        options.leafSize = ParseSize("leaf-size", *v);
+    if (auto v = a.Get("text-size"))
+        options.textSize = ParseSize("text-size", *v);
+    if (auto v = a.Get("fanout"))
+        options.fanout = ParseSize("fanout", *v);
+    const bool encipher = a.Has("encipher");
+
+    Diagnostics diag(a.positional[0]);
+    const std::vector<SourceEntry> entries = ReadSourceFile(a.positional[0], diag);
+    const KeyTable table = CollectKeys(
+        entries, diag, encipher ? kMaxEncipheredKey : std::numeric_limits<std::size_t>::max(),
+        kMaxCount);
+    PrintWarnings(diag, err);
+    diag.ThrowIfErrors();
+
+    std::unique_ptr<CryptLibrary> crypt;
+    Cipher cipher;
+    if (encipher) {
+        crypt = CryptLibrary::Load(a.Get("crypt").value_or(""));
+        cipher = crypt->Encrypt();
+    }
+    const BuildResult result = BuildDictionary(table, options, encipher ? &cipher : nullptr);
+    WriteFileAtomically(a.positional[1], result.file.data(), result.file.size());
+    out << a.positional[1] << ": " << entries.size() << " entries, " << table.keys.size()
+        << " keys, " << table.triples.size() << " stored hits, " << result.text.blocks
+        << " text blocks, " << result.leaf.blocks << " leaf blocks, index depth " << result.depth
+        << ", " << result.file.size() << " bytes" << (encipher ? ", enciphered" : "") << '\n';
+    return kExitOk;
+}
+
+int Verify(const std::vector<std::string> &args, std::ostream &out, std::ostream &err) {
+    const Arguments a = Parse(args, {"lexqapi"}, {}, 2);
+    Diagnostics diag(a.positional[1]);
+    const std::vector<SourceEntry> entries = ReadSourceFile(a.positional[1], diag);
+    const KeyTable table =
+        CollectKeys(entries, diag, std::numeric_limits<std::size_t>::max(), kMaxCount);
+    diag.ThrowIfErrors();
+    const std::unique_ptr<SearchLibrary> library =
+        SearchLibrary::Load(a.Get("lexqapi").value_or(""));
+    const VerifyReport report = VerifyDictionary(*library, a.positional[0], table);
+    for (const std::string &m : report.mismatches)
+        err << m << '\n';
+    out << a.positional[0] << ": " << report.keysChecked << " keys, " << report.rowsChecked
+        << " rows checked; " << report.keysFailed << " keys differ from the source\n";
+    return report.Ok() ? kExitOk : kExitCheckFailed;
+}
+
+int Lookup(const std::vector<std::string> &args, std::ostream &out, std::ostream &) {
+    const Arguments a = Parse(args, {"lexqapi"}, {"utf8"}, 2);
+    char32_t bad = 0;
+    const std::optional<std::string> word = Utf8ToCp1252Strict(a.positional[1], &bad);
+    if (!word)
+        throw InputError("the word contains " + CodePointName(bad) +
+                         ", which Windows-1252 cannot represent");
+    const std::unique_ptr<SearchLibrary> library =
+        SearchLibrary::Load(a.Get("lexqapi").value_or(""));
+    if (const std::int32_t status = library->Open(a.positional[0]); status != LEXQ_ERR_NONE) {
+        out << StatusName(status) << '\n';
+        return kExitCheckFailed;
+    }
+    const SearchLibrary::Result result = library->Search(*word);
+    if (result.status != LEXQ_ERR_NONE) {
+        out << StatusName(result.status) << '\n';
+        return kExitCheckFailed;
+    }
+    out << (a.Has("utf8") ? Cp1252ToUtf8(result.table) : result.table) << '\n';
+    return kExitOk;
+}
+
+void PrintStats(std::ostream &out, const char *name, const SectionStats &s) {
+    out << name << s.blocks << " blocks, stored " << s.storedBytes << " bytes (largest "
+        << s.largestStored << "), decompressed " << s.plainBytes << " bytes (largest "
+        << s.largestPlain << "), largest count " << s.largestCount << '\n';
+}
+
+int Dump(const std::vector<std::string> &args, std::ostream &out, std::ostream &) {
+    const Arguments a = Parse(args, {"crypt"}, {}, 1);
+    Bytes file = DictionaryReader::ReadFile(a.positional[0]);
+    std::unique_ptr<CryptLibrary> crypt;
+    Cipher decrypt;
+    if (file.size() > kEncipheredField && file[kEncipheredField] != 0) {
+        crypt = CryptLibrary::Load(a.Get("crypt").value_or(""));
+        decrypt = crypt->Decrypt();
+    }
+    const DictionaryReader reader(std::move(file), decrypt);
+    const FileHeader &h = reader.Header();
+    std::string id;
+    for (const char c : h.identification)
+        id += (c >= 0x20 && c < 0x7F) ? c : '.';
+    out << "file                " << a.positional[0] << ", " << reader.FileSize() << " bytes\n"
+        << "identification      \"" << id << "\"\n"
+        << "values              " << h.value1 << " (format version), " << h.value2 << " (keys)\n"
+        << "enciphered          " << (h.enciphered != 0 ? "yes" : "no") << '\n'
+        << "text section        offset " << h.textOffset << ", largest stored "
+        << reader.Text().largestStored << ", largest decompressed " << reader.Text().largestPlain
+        << '\n'
+        << "leaf section        offset " << h.leafOffset << ", largest stored "
+        << reader.Leaf().largestStored << ", largest decompressed " << reader.Leaf().largestPlain
+        << ", largest entries " << reader.Leaf().largestCount << ", hit limit "
+        << reader.Leaf().hitLimit << '\n'
+        << "index section       offset " << h.indexOffset << ", depth " << reader.Index().depth
+        << ", largest node " << reader.Index().largestNodeSize << " bytes / "
+        << reader.Index().largestNodeCount << " entries, root at " << reader.Index().rootPosition
+        << " (" << reader.Index().rootSize << " bytes, " << reader.Index().rootCount
+        << " entries)\n";
+    const WalkResult walk = reader.Walk();
+    for (std::size_t level = 0; level < walk.indexLevels.size(); ++level) {
+        const std::string name = "index level " + std::to_string(level) + "       ";
+        PrintStats(out, name.c_str(), walk.indexLevels[level]);
+    }
+    PrintStats(out, "leaf blocks         ", walk.leaf);
+    PrintStats(out, "text blocks         ", walk.text);
+    out << "keys                " << walk.keys << ", " << walk.hitRefs
+        << " hit references, largest hit list " << walk.largestHitList << '\n';
+    if (walk.problems.empty()) {
+        out << "consistency         headers agree with the contents\n";
+        return kExitOk;
+    }
+    for (const std::string &p : walk.problems)
+        out << "problem             " << p << '\n';
+    return kExitCheckFailed;
+}
+
+int ImportDictdCommand(const std::vector<std::string> &args, std::ostream &out, std::ostream &err) {
+    const Arguments a = Parse(args, {"dir"}, {}, 3);
+    const std::string index = ReadGzipFile(a.positional[0]);
+    const std::string text = ReadGzipFile(a.positional[1]);
+    Diagnostics diag(a.positional[0]);
+    const std::string source = ImportDictd(index, text, a.Get("dir").value_or(""), diag);
+    PrintWarnings(diag, err);
+    diag.ThrowIfErrors();
+    WriteFileAtomically(a.positional[2], source.data(), source.size());
+    out << a.positional[2] << ": written, " << diag.Warnings().size() << " warnings\n";
+    return kExitOk;
+}
+
+}  // namespace
+
+int RunLexqc(const std::vector<std::string> &args, std::ostream &out, std::ostream &err) {
+    if (args.empty()) {
+        err << kUsage;
+        return kExitInputError;
+    }
+    try {
+        const std::string &command = args[0];
+        if (command == "build")
+            return Build(args, out, err);
+        if (command == "verify")
+            return Verify(args, out, err);
+        if (command == "lookup")
+            return Lookup(args, out, err);
+        if (command == "dump")
+            return Dump(args, out, err);
+        if (command == "import-dictd")
+            return ImportDictdCommand(args, out, err);
+        err << "lexqc: unknown command \"" << command << "\"\n" << kUsage;
+        return kExitInputError;
+    } catch (const InputError &e) {
+        err << "lexqc: " << e.what() << '\n';
+        return kExitInputError;
+    } catch (const std::exception &e) {
+        err << "lexqc: " << e.what() << '\n';
+        return kExitInputError;
+    }
+}
+
+}  // namespace lexqc

@@ -1,0 +1,99 @@
+#include "keys.h"
+
+#include <algorithm>
+#include <unordered_map>
+
+#include "encoding.h"
+#include "foldtable.h"
+
+namespace lexqc {
+
+namespace {
+
+struct TripleHash {
+    std::size_t operator()(const Triple &t) const {
+        const std::hash<std::string> h;
+        return h(t.s1) ^ (h(t.s2) * 31) ^ (h(t.s3) * 1009);
+    }
+};
+
+}  // namespace
+
+std::string FoldKey(std::string_view cp1252) {
+    std::string key;
+    key.reserve(cp1252.size());
+    for (const char c : cp1252)
+        key += lexq_fold_table[static_cast<unsigned char>(c)];
+    return key;
+}
+
+std::size_t KeyTable::LargestHitList() const {
+    std::size_t largest = 0;
+    for (const auto &[key, hits] : keys)
+        largest = std::max(largest, hits.size());
+    return largest;
+}
+
+KeyTable CollectKeys(const std::vector<SourceEntry> &entries, Diagnostics &diag,
+                     std::size_t maxKeyLength, std::size_t maxHits) {
+    KeyTable table;
+    std::unordered_map<Triple, std::uint32_t, TripleHash> stored;
+    std::map<std::string, int> firstLine;  // where each key was first seen, for messages
+
+    for (const SourceEntry &entry : entries) {
+        // The headword first, then the extra keys; a key named twice in one entry
+        // gives that entry one hit, not two.
+        std::vector<std::pair<std::string, int>> folded;
+        std::vector<std::pair<std::string, int>> empty;  // texts that fold to nothing
+        auto addKey = [&](const std::string &text, int line) {
+            std::string key = FoldKey(text);
+            if (key.empty()) {
+                empty.emplace_back(text, line);
+                return;
+            }
+            if (key.size() > maxKeyLength) {
+                diag.Error(line, "search key " + key.substr(0, 20) + "... is " +
+                                     std::to_string(key.size()) + " letters long; at most " +
+                                     std::to_string(maxKeyLength) + " are possible here");
+                return;
+            }
+            for (const auto &[k, l] : folded) {
+                if (k == key)
+                    return;
+            }
+            folded.emplace_back(std::move(key), line);
+        };
+        addKey(entry.headword, entry.line);
+        for (const SourceKey &extra : entry.keys)
+            addKey(extra.text, extra.line);
+        if (folded.empty()) {
+            diag.Warn(entry.line, "entry \"" + Cp1252ToUtf8(entry.headword) +
+                                      "\" folds to an empty search key; skipped");
+            continue;
+        }
+        for (const auto &[text, line] : empty) {
+            diag.Warn(line, "\"" + Cp1252ToUtf8(text) +
+                                "\" folds to an empty search key; the entry is not found under it");
+        }
+
+        Triple triple{entry.headword, entry.dir, entry.body};
+        auto [it, isNew] =
+            stored.try_emplace(triple, static_cast<std::uint32_t>(table.triples.size()));
+        if (isNew)
+            table.triples.push_back(std::move(triple));
+        for (auto &[key, line] : folded) {
+            firstLine.try_emplace(key, line);
+            table.keys[key].push_back(it->second);
+        }
+    }
+    for (const auto &[key, hits] : table.keys) {
+        if (hits.size() > maxHits) {
+            diag.Error(firstLine[key], "search key " + key + " has " + std::to_string(hits.size()) +
+                                           " entries; at most " + std::to_string(maxHits) +
+                                           " are possible");
+        }
+    }
+    return table;
+}
+
+}  // namespace lexqc

@@ -1,0 +1,34 @@
+// Fixed sizes and names of the dictionary file layout, shared by writer and reader.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace lexqc {
+
+inline constexpr std::size_t kFileHeaderSize = 37;
+inline constexpr std::size_t kIndexHeaderSize = 18;
+inline constexpr std::size_t kLeafHeaderSize = 12;
+inline constexpr std::size_t kTextHeaderSize = 8;
+inline constexpr std::size_t kBlockHeaderSize = 10;  // leaf and text blocks alike
+inline constexpr std::size_t kHitRefSize = 6;        // text block position + 16-bit offset
+inline constexpr std::size_t kChildRefSize = 10;     // child position, size, entry count
+
+// The 16-byte identification block and the format version in the first 32-bit value;
+// the second 32-bit value holds the number of keys.
+inline constexpr char kIdentification[16] = "TAALKIST-LEXQ 1";
+inline constexpr std::uint32_t kFormatVersion = 1;
+
+// Offsets of the header fields within the file header.
+inline constexpr std::size_t kTextOffsetField = 24;
+inline constexpr std::size_t kLeafOffsetField = 28;
+inline constexpr std::size_t kIndexOffsetField = 32;
+inline constexpr std::size_t kEncipheredField = 36;
+
+// Counts in blocks and nodes, and a hit's offset in its text block, are 16-bit.
+inline constexpr std::size_t kMaxCount = 0xFFFF;
+inline constexpr std::size_t kMaxHitOffset = 0xFFFF;
+// An enciphered index entry gives its key length in one byte.
+inline constexpr std::size_t kMaxEncipheredKey = 0xFF;
+
+}  // namespace lexqc

@@ -1,0 +1,44 @@
+#include "zlib_codec.h"
+
+#include <zlib.h>
+
+#include <stdexcept>
+
+namespace lexqc {
+
+Bytes Compress(const Bytes &plain) {
+    uLongf size = compressBound(static_cast<uLong>(plain.size()));
+    Bytes packed(size);
+    // Blocks are written once and read often: the best compression pays off.
+    const int rc = compress2(packed.data(), &size, plain.data(), static_cast<uLong>(plain.size()),
+                             Z_BEST_COMPRESSION);
+    if (rc != Z_OK)
+        throw std::runtime_error("zlib compression failed: " + std::to_string(rc));
+    packed.resize(size);
+    return packed;
+}
+
+Bytes Inflate(const std::uint8_t *data, std::size_t size) {
+    z_stream stream{};
+    if (inflateInit(&stream) != Z_OK)
+        throw std::runtime_error("zlib inflateInit failed");
+    stream.next_in = const_cast<Bytef *>(data);
+    stream.avail_in = static_cast<uInt>(size);
+    Bytes out;
+    int rc = Z_OK;
+    while (rc == Z_OK) {
+        const std::size_t done = out.size();
+        out.resize(done + 65536);
+        stream.next_out = out.data() + done;
+        stream.avail_out = 65536;
+        rc = inflate(&stream, Z_NO_FLUSH);
+        out.resize(done + (65536 - stream.avail_out));
+    }
+    inflateEnd(&stream);
+    // A truncated stream stops with Z_BUF_ERROR, a damaged one with Z_DATA_ERROR.
+    if (rc != Z_STREAM_END)
+        throw InputError("a block does not decompress (zlib)");
+    return out;
+}
+
+}  // namespace lexqc
