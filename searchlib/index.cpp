@@ -39,7 +39,7 @@ static lexq_status parse_node(lexq_index_slot *slot, uint32_t size, uint16_t cou
         entry->key = (const char *)p;
         p = zero + 1;
         /* After the key: child position, child size and child count, 10 bytes. */
-        if (!lexq_le32(p, end, &entry->child_position) ||
+        if (end - p < 10 || !lexq_le32(p, end, &entry->child_position) ||
             !lexq_le32(p + 4, end, &entry->child_size) ||
             !lexq_le16(p + 8, end, &entry->child_count))
             return LEXQ_S_CORRUPT;

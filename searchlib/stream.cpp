@@ -2,6 +2,8 @@
 
 #include <sys/types.h>
 
+#include "platform/paths.h"
+
 static unsigned long g_count[LEXQ_OP_COUNT];
 static lexq_stream_op g_fail_op;
 static unsigned long g_fail_nth;
@@ -15,7 +17,8 @@ static bool seam_fails(lexq_stream_op op) {
 
 lexq_status lexq_stream_open(lexq_stream *stream, const char *path) {
     stream->file = NULL;
-    if (seam_fails(LEXQ_OP_OPEN) || path == NULL)
+    /* A folder is no dictionary file, even where the system lets it be opened. */
+    if (seam_fails(LEXQ_OP_OPEN) || path == NULL || platform::DirectoryExists(path))
         return LEXQ_S_OPEN;
     stream->file = fopen(path, "rb");
     return stream->file != NULL ? LEXQ_OK : LEXQ_S_OPEN;

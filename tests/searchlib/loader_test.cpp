@@ -33,6 +33,7 @@ class Loader : public LexqTest {
 TEST_F(Loader, MissingFileFailsToOpen) {
     EXPECT_EQ(Open(dir_.File("absent.idx")), LEXQ_S_OPEN);
     EXPECT_EQ(lexq_open(nullptr, &dict_), LEXQ_S_OPEN);
+    EXPECT_EQ(Open(dir_.Path()), LEXQ_S_OPEN) << "a folder";
 }
 
 TEST_F(Loader, EachOfTheThreeOpensCanFail) {

@@ -269,6 +269,38 @@ TEST_F(Lookup, BrokenLeafBlocksGiveTheirStatusAndLeaveOtherWordsFindable) {
     }
 }
 
+TEST_F(Lookup, ASlotWhoseLoadFailsHoldsNothingAfterwards) {
+    // One text slot and one leaf slot: KAPOT's leaf and text blocks decompress over
+    // GOED's cached ones and only then prove wrong, so GOED must be read again.
+    TwoLeaves t;
+    BlockSpec text{std::string("kapot\0k\0K\0", 11)};
+    text.decompressedLength = 10;
+    const uint32_t badText = t.raw.AddText(text);
+    BlockSpec leaf{LeafContent({{"KAPOT", {{badText, 0}}}})};
+    leaf.decompressedLength = 3;
+    const Placed badLeaf = t.raw.AddLeaf(leaf, 1);
+    t.Root(badLeaf);
+    t.raw.fields.hitLimit = 1;
+    Open(t.raw);
+    const std::vector<Hit> goed{{"goed", "g", "G"}};
+    std::vector<Hit> hits;
+    ASSERT_EQ(Find("GOED", &hits), LEXQ_OK);
+    EXPECT_EQ(Find("KAPOT"), LEXQ_S_CORRUPT);  // the leaf block fails
+    ASSERT_EQ(Find("GOED", &hits), LEXQ_OK);
+    EXPECT_EQ(hits, goed);
+
+    // Now a sound leaf whose text block fails.
+    TwoLeaves u;
+    const uint32_t badText2 = u.raw.AddText(text);
+    u.Root(u.raw.AddLeaf({{"KAPOT", {{badText2, 0}}}}));
+    u.raw.fields.hitLimit = 1;
+    Open(u.raw);
+    ASSERT_EQ(Find("GOED", &hits), LEXQ_OK);
+    EXPECT_EQ(Find("KAPOT"), LEXQ_S_CORRUPT);
+    ASSERT_EQ(Find("GOED", &hits), LEXQ_OK);
+    EXPECT_EQ(hits, goed);
+}
+
 TEST_F(Lookup, LeafPayloadLargerThanTheWorkBufferIsInconsistent) {
     TwoLeaves t;
     t.Root(t.raw.AddLeaf({{"KAPOT", {{t.badText, 0}}}}));
