@@ -342,19 +342,6 @@ TEST_F(Lookup, BrokenTextBlocksAndHitsGiveTheirStatus) {
     }
 }
 
-TEST_F(Lookup, BlocksBeyondTheEndOfTheFileAreShortReads) {
-    for (bool leafBeyond : {true, false}) {
-        TwoLeaves t;
-        Placed leaf = t.raw.AddLeaf({{"KAPOT", {{leafBeyond ? t.badText : 0xFFFFFF00u, 0}}}});
-        if (leafBeyond)
-            leaf.position = 0x7FFFFFF0u;
-        t.Root(leaf);
-        Open(t.raw);
-        EXPECT_EQ(Find("KAPOT"), LEXQ_S_SHORT) << leafBeyond;
-        EXPECT_EQ(Find("GOED"), LEXQ_OK);
-    }
-}
-
 TEST_F(Lookup, KeyEqualToAnIndexKeyDescendsIntoThatChild) {
     // The root's first entry is "M", exactly the greatest key of its child; the search
     // for M must not move on to the second child, which does not hold it.

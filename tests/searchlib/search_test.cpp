@@ -87,29 +87,6 @@ TEST_F(Exports, AbsentWordsAndTooManyHits) {
     EXPECT_EQ(Search("boom").first, LEXQ_ERR_NONE);
 }
 
-TEST_F(Exports, CorruptBlocksAreWrongFormatAndTheRestStaysUsable) {
-    RawDictionary raw;
-    const uint32_t good = raw.AddText({std::string("goed\0\0\0", 7)});
-    BlockSpec broken{std::string("kapot\0\0\0", 8)};
-    broken.payload = "garbage";
-    const uint32_t bad = raw.AddText(broken);
-    raw.SetRoot(0, raw.AddLeaf({{"GOED", {{good, 0}}}, {"KAPOT", {{bad, 0}}}}));
-    ASSERT_EQ(lexq_init(Write(raw).c_str()), LEXQ_ERR_NONE);
-    EXPECT_EQ(Search("kapot").first, LEXQ_ERR_WRONGFORMAT);
-    EXPECT_EQ(Search("goed").first, LEXQ_ERR_NONE);
-    EXPECT_EQ(Search("kapot").first, LEXQ_ERR_WRONGFORMAT);
-}
-
-TEST_F(Exports, OutOfMemoryDuringASearchIsReportedAndNothingLeaks) {
-    ASSERT_EQ(lexq_init(Dictionary().c_str()), LEXQ_ERR_NONE);
-    lexq_seam_alloc_fail(1, false);  // the key
-    EXPECT_EQ(Search("huis").first, LEXQ_ERR_NOMEMORY);
-    ASSERT_EQ(Search("huis").first, LEXQ_ERR_NONE);  // now the blocks are cached
-    lexq_seam_alloc_fail(2, false);                  // the result text
-    EXPECT_EQ(Search("huis").first, LEXQ_ERR_NOMEMORY);
-    EXPECT_EQ(Search("huis").first, LEXQ_ERR_NONE);
-}
-
 TEST_F(Exports, LifecycleOfTheOneOpenDictionary) {
     const std::string first = Dictionary();
     const std::string second =
@@ -133,25 +110,6 @@ TEST_F(Exports, LifecycleOfTheOneOpenDictionary) {
     ASSERT_EQ(lexq_init(second.c_str()), LEXQ_ERR_NONE) << "a closed library opens again";
     EXPECT_EQ(Search("ander").first, LEXQ_ERR_NONE);
     EXPECT_EQ(lexq_free_searchresult(kept), LEXQ_ERR_NONE);
-}
-
-TEST_F(Exports, EncipheredDictionaryAnswersLikeAPlainOne) {
-    BuildOptions options;
-    options.cipher = CryptEncrypt();
-    options.depth = 2;
-    options.leafEntries = 1;
-    options.fanout = 2;
-    ASSERT_EQ(lexq_init(Write(BuildDictionary({{"CAFE", {{"caf\xE9", "het", "koffie"}}},
-                                               {"HUIS", {{"huis", "het", "house"}}},
-                                               {"BOOM", {{"boom", "de", "tree"}}}},
-                                              options))
-                            .c_str()),
-              LEXQ_ERR_NONE);
-    EXPECT_EQ(Search("boom").second,
-              "<table>" + Row("boom", "BOOM", {"boom", "de", "tree"}) + "</table>");
-    EXPECT_EQ(Search("Caf\xE9").second,
-              "<table>" + Row("Caf\xE9", "CAFE", {"caf\xE9", "het", "koffie"}) + "</table>");
-    EXPECT_GT(lexq_seam_decrypt_calls(), 0u);
 }
 
 }  // namespace
