@@ -3,6 +3,7 @@
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QScrollBar>
 #include <QTextCursor>
@@ -84,6 +85,15 @@ QMimeData *THtmlViewer::createMimeDataFromSelection() const {
     auto *mime = new QMimeData;
     mime->setText(textCursor().selection().toPlainText());
     return mime;
+}
+
+bool THtmlViewer::event(QEvent *event) {
+    if (m_copyByCommand && event->type() == QEvent::ShortcutOverride &&
+        static_cast<QKeyEvent *>(event)->matches(QKeySequence::Copy)) {
+        event->ignore();
+        return true;
+    }
+    return QTextBrowser::event(event);
 }
 
 QVariant THtmlViewer::loadResource(int type, const QUrl &name) {

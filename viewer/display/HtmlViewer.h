@@ -29,12 +29,16 @@ class THtmlViewer : public QTextBrowser {
     // Puts the selection on the clipboard as plain text; nothing without a selection.
     void CopySelection();
     bool HasFocus() const { return hasFocus(); }
+    // Leaves Ctrl+C to a window command (which copies through CopySelection) instead of
+    // taking it first; the display still copies when no command takes the key.
+    void SetCopyByCommand(bool byCommand) { m_copyByCommand = byCommand; }
 
     const TImageCache &ImageCache() const { return m_images; }
 
   protected:
     QVariant loadResource(int type, const QUrl &name) override;
     QMimeData *createMimeDataFromSelection() const override;
+    bool event(QEvent *event) override;
 
   private:
     void ApplyPageMargins();
@@ -43,6 +47,7 @@ class THtmlViewer : public QTextBrowser {
     QString m_imageFolder;
     TImageCache m_images{125};
     std::function<void(const QUrl &)> m_openLink;
+    bool m_copyByCommand = false;
 };
 
 }  // namespace display

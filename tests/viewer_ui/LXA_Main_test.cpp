@@ -1,0 +1,278 @@
+// The main window against the data module, a stand-in search library and a temporary
+// program folder: search flow and status line, book switching, the dictionary selector,
+// the pronounce, export and copy commands, and exceptions inside commands.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTest>
+#include <QToolBar>
+#include <QToolButton>
+#include <filesystem>
+
+#include "UiTestSupport.h"
+#include "viewer/display/HtmlViewer.h"
+#include "viewer/ui/LXA_Main.h"
+#include "viewer/ui/PageScroller.h"
+#include "viewer/ui/SelectBook.h"
+
+using namespace uitest;
+
+namespace {
+
+const char *kDef = "[dictionary]\nstylesheet=dict.css\n[compldictionary]\ndictionary=en-nl\n";
+const char *kSpeechDef = "[dictionary]\nfluency=1\nfluencyfld=4\n";
+
+class MainWindowTest : public ::testing::Test {
+  protected:
+    // Two installed books; nl-en is chosen first (catalogue order).
+    void TwoBooks(const char *nlDef = kDef) {
+        folder.WriteCatalogue({"nl-en=Nederlands-Engels", "en-nl=Engels-Nederlands"});
+        folder.AddBook("nl-en", nlDef);
+        folder.AddBook("en-nl", kDef);
+    }
+    std::string Shown() const { return viewer->Main().Viewer()->toPlainText().toStdString(); }
+
+    TDialogRecorder dialogs;
+    TProgramFolder folder;
+    std::unique_ptr<TViewer> viewer;
+};
+
+TEST_F(MainWindowTest, StatusLineCountsTheFoundKeywords) {
+    TwoBooks();
+    viewer = std::make_unique<TViewer>();
+    ui::TfrmLXAMain &window = viewer->Main();
+
+    folder.SetTable("nl-en", Table({Row("huis", "<b>huis</b> house")}));
+    EXPECT_EQ(Find(window, "huis"), "Er is 1 trefwoord gevonden.");
+    EXPECT_NE(Shown().find("huis house"), std::string::npos);
+
+    folder.SetTable("nl-en",
+                    Table({Row("bank", "bench"), Row("Bank", "bank"), Row("banken", "x")}));
+    EXPECT_EQ(Find(window, "bank"), "Er zijn 3 trefwoorden gevonden.");
+    EXPECT_NE(Shown().find("bench"), std::string::npos);
+
+    ::setenv("UI_FAKE_LEXQ_STATUS", "-4", 1);
+    // Leading blanks are searched and quoted as typed; the display stays empty.
+    EXPECT_EQ(Find(window, "  boom"), "Het woord '  boom' kan niet worden gevonden.");
+    EXPECT_EQ(Shown(), "");
+    EXPECT_EQ(folder.Searches().back(), "[  boom]");
+    EXPECT_TRUE(dialogs.Shown.empty());
+}
+
+TEST_F(MainWindowTest, LibraryFailureShowsItsDialogAndTheNotFoundText) {
+    TwoBooks();
+    viewer = std::make_unique<TViewer>();
+    folder.SetTable("nl-en", Table({Row("huis", "house")}));
+    Find(viewer->Main(), "huis");
+    ::setenv("UI_FAKE_LEXQ_STATUS", "-6", 1);
+    EXPECT_EQ(Find(viewer->Main(), "huis"), "Het woord 'huis' kan niet worden gevonden.");
+    EXPECT_EQ(Shown(), "");
+    ASSERT_EQ(dialogs.Shown.size(), 1u);
+    EXPECT_EQ(dialogs.Shown[0].Group, 5);
+    EXPECT_EQ(dialogs.Shown[0].Number, 6);
+}
+
+TEST_F(MainWindowTest, BlankSearchTextDisablesFindAndEnterDoesNothing) {
+    TwoBooks();
+    viewer = std::make_unique<TViewer>();
+    ui::TfrmLXAMain &window = viewer->Main();
+    for (const char *blank : {"", "   ", " \t "}) {
+        window.SearchField()->setText(QString::fromLatin1(blank));
+        window.UpdateCommands();
+        EXPECT_FALSE(window.actFindWord->isEnabled()) << '"' << blank << '"';
+    }
+    const std::size_t before = folder.Searches().size();
+    Find(window, "   ");
+    EXPECT_EQ(folder.Searches().size(), before);
+    EXPECT_EQ(window.StatusText(), "");
+    window.SearchField()->setText(QStringLiteral(" a "));
+    window.UpdateCommands();
+    EXPECT_TRUE(window.actFindWord->isEnabled());
+    EXPECT_TRUE(window.actFindWord->text().isEmpty());
+    EXPECT_EQ(window.actFindWord->toolTip(), "Vind woord");
+}
+
+TEST_F(MainWindowTest, SwitchingBooksClearsTheDisplayKeepsTheStatusAndSetsTheCaption) {
+    TwoBooks();
+    viewer = std::make_unique<TViewer>();
+    ui::TfrmLXAMain &window = viewer->Main();
+    EXPECT_EQ(window.windowTitle(), "Morvelt taalkist [Nederlands-Engels]");
+    folder.SetTable("nl-en", Table({Row("huis", "house")}));
+    const std::string status = Find(window, "huis");
+    ASSERT_NE(Shown(), "");
+
+    const auto &books = window.DictionaryCommands();
+    ASSERT_EQ(books.size(), 2u);
+    books[1]->trigger();
+    EXPECT_EQ(viewer->Data.CurrentBook->Name, "en-nl");
+    EXPECT_EQ(window.windowTitle(), "Morvelt taalkist [Engels-Nederlands]");
+    EXPECT_EQ(Shown(), "");
+    EXPECT_EQ(window.StatusText().toStdString(), status);
+    window.UpdateCommands();
+    EXPECT_FALSE(books[0]->isChecked());
+    EXPECT_TRUE(books[1]->isChecked());
+}
+
+TEST_F(MainWindowTest, OneInstalledBookHidesTheBandAndLeavesTwoAdjacentSeparators) {
+    folder.WriteCatalogue({"nl-en=Nederlands-Engels", "fr=Frans"});
+    folder.AddBook("nl-en", kDef);
+    viewer = std::make_unique<TViewer>();
+    ui::TfrmLXAMain &window = viewer->Main();
+    EXPECT_EQ(window.DictionaryCommands().size(), 1u);  // fr: neither installed nor listed
+    EXPECT_TRUE(window.DictionaryBand()->isHidden());
+    const QList<QAction *> items = window.FileMenu()->actions();
+    ASSERT_EQ(items.size(), 4);
+    EXPECT_EQ(items[0]->text(), "Open nieuw venster");
+    EXPECT_TRUE(items[1]->isSeparator());
+    EXPECT_TRUE(items[2]->isSeparator());
+    EXPECT_EQ(items[3]->text(), "Afsluiten");
+}
+
+TEST_F(MainWindowTest, ListedBookThatIsNotInstalledIsGreyedEverywhere) {
+    folder.WriteCatalogue({"nl-en=Nederlands-Engels", "en-nl=1;Engels-Nederlands"});
+    folder.AddBook("nl-en", kDef);
+    folder.AddBook("en-nl", kDef, /*withIdx=*/false);
+    viewer = std::make_unique<TViewer>();
+    ui::TfrmLXAMain &window = viewer->Main();
+    window.UpdateCommands();
+    const auto &books = window.DictionaryCommands();
+    ASSERT_EQ(books.size(), 2u);
+    EXPECT_FALSE(window.DictionaryBand()->isHidden());
+    EXPECT_TRUE(books[1]->isVisible());
+    EXPECT_FALSE(books[1]->isEnabled());
+    EXPECT_FALSE(window.DictionaryToolbar()->widgetForAction(books[1])->isEnabled());
+    EXPECT_TRUE(window.FileMenu()->actions().contains(books[1]));
+    // Pressing it anyway changes nothing.
+    books[1]->Execute();
+    EXPECT_EQ(viewer->Data.CurrentBook->Name, "nl-en");
+    // Each command added exactly one picture to each list; en-nl has no "_off" picture,
+    // so its normal one is greyed, nl-en has its own greyed picture.
+    EXPECT_EQ(window.EnabledImages().Count(), 2);
+    EXPECT_EQ(window.DisabledImages().Count(), 2);
+    EXPECT_EQ(window.EnabledImages().At(1).toImage(), window.DisabledImages().At(1).toImage());
+    EXPECT_NE(window.EnabledImages().At(0).toImage(), window.DisabledImages().At(0).toImage());
+}
+
+TEST_F(MainWindowTest, PronounceButtonFollowsBookEngineAndResults) {
+    // Without speech in the book: hidden whatever the results.
+    TwoBooks();
+    folder.InstallEngine();
+    viewer = std::make_unique<TViewer>();
+    folder.SetTable("nl-en", Table({Row("huis", "house", "hoys")}));
+    Find(viewer->Main(), "huis");
+    viewer->Main().UpdateCommands();
+    EXPECT_FALSE(viewer->Main().actPronounceWord->isVisible());
+}
+
+TEST_F(MainWindowTest, PronounceButtonEnabledOnlyWithEngineAndTranscriptions) {
+    TwoBooks(kSpeechDef);
+    folder.InstallEngine();
+    viewer = std::make_unique<TViewer>();
+    ui::TfrmLXAMain &window = viewer->Main();
+    EXPECT_TRUE(window.actPronounceWord->isVisible());
+    EXPECT_FALSE(window.actPronounceWord->isEnabled());  // no results yet
+
+    folder.SetTable("nl-en", Table({Row("huis", "house"), Row("bank", "bench")}));
+    Find(window, "huis");
+    window.UpdateCommands();
+    EXPECT_FALSE(window.actPronounceWord->isEnabled());  // no transcription in cell 4
+
+    folder.SetTable("nl-en", Table({Row("huis", "house", "hoys"), Row("bank", "bench", "bangk")}));
+    Find(window, "huis");
+    window.UpdateCommands();
+    ASSERT_TRUE(window.actPronounceWord->isEnabled());
+    window.actPronounceWord->trigger();
+    EXPECT_EQ(folder.Spoken(), (std::vector<std::string>{"hoys.bangk"}));
+}
+
+TEST_F(MainWindowTest, PronounceButtonDisabledWhenTheEngineDoesNotLoad) {
+    TwoBooks(kSpeechDef);  // no engine in the program folder
+    viewer = std::make_unique<TViewer>();
+    ui::TfrmLXAMain &window = viewer->Main();
+    ASSERT_FALSE(dialogs.Shown.empty());
+    EXPECT_EQ(dialogs.Shown[0].Group, 7);
+    folder.SetTable("nl-en", Table({Row("huis", "house", "hoys")}));
+    Find(window, "huis");
+    window.UpdateCommands();
+    EXPECT_TRUE(window.actPronounceWord->isVisible());
+    EXPECT_FALSE(window.actPronounceWord->isEnabled());
+}
+
+TEST_F(MainWindowTest, ShowSourceOnlyInHelpdeskModeAndWithResults) {
+    TwoBooks();
+    viewer = std::make_unique<TViewer>();
+    viewer->Main().UpdateCommands();
+    EXPECT_FALSE(viewer->Main().actHitShowSource->isEnabled());
+    viewer.reset();
+
+    folder.SetHelpdeskMode(true);
+    viewer = std::make_unique<TViewer>();
+    ui::TfrmLXAMain &window = viewer->Main();
+    window.UpdateCommands();
+    ASSERT_TRUE(window.actHitShowSource->isEnabled());
+    window.actHitShowSource->trigger();  // nothing found yet: no file, no question
+    EXPECT_TRUE(dialogs.Shown.empty());
+
+    folder.SetTable("nl-en", Table({Row("huis", "house")}));
+    Find(window, "huis");
+    window.actHitShowSource->trigger();
+    ASSERT_EQ(dialogs.Shown.size(), 1u);
+    EXPECT_EQ(dialogs.Shown[0].Kind, TMsgDlgType::Confirmation);
+    const std::string saved = folder.TempFolder() + "/morvelt";
+    ASSERT_TRUE(std::filesystem::is_directory(saved));
+    EXPECT_FALSE(std::filesystem::is_empty(saved));
+}
+
+TEST_F(MainWindowTest, CtrlCCopiesFromTheDisplayOnlyWithFocusAndSelection) {
+    TwoBooks();
+    viewer = std::make_unique<TViewer>();
+    ui::TfrmLXAMain &window = viewer->Main();
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    folder.SetTable("nl-en",
+                    Table({Row("huis", "<p>het huis</p>"), Row("huisje", "<p>klein</p>")}));
+    Find(window, "huis");
+    display::THtmlViewer *display = window.Viewer();
+    display->selectAll();
+    QApplication::clipboard()->clear();
+
+    // Focus in the search field: the command is off and the field copies its own text.
+    window.SearchField()->setFocus();
+    window.SearchField()->selectAll();
+    window.UpdateCommands();
+    EXPECT_FALSE(window.actCopyHTMLToClipboard->isEnabled());
+    QTest::keyClick(window.SearchField(), Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), "huis");
+
+    // Focus in the display with a selection: the command copies plain text of both entries.
+    display->setFocus();
+    window.UpdateCommands();
+    ASSERT_TRUE(window.actCopyHTMLToClipboard->isEnabled());
+    QTest::keyClick(display, Qt::Key_C, Qt::ControlModifier);
+    const QString copied = QApplication::clipboard()->text();
+    EXPECT_TRUE(copied.contains("het huis") && copied.contains("klein")) << copied.toStdString();
+    EXPECT_FALSE(copied.contains('<'));
+
+    // After the display is cleared nothing is selected and the command is off again.
+    display->ClearDocument();
+    window.UpdateCommands();
+    EXPECT_FALSE(window.actCopyHTMLToClipboard->isEnabled());
+}
+
+TEST_F(MainWindowTest, CorruptResultTableReachesTheHandlerAndTheWindowGoesOn) {
+    TwoBooks();
+    viewer = std::make_unique<TViewer>();
+    folder.SetTable("nl-en", "<table></table>\r\n");
+    Find(viewer->Main(), "huis");
+    ASSERT_EQ(dialogs.Shown.size(), 1u);
+    EXPECT_EQ(dialogs.Shown[0].Group, 6);
+    EXPECT_EQ(dialogs.Shown[0].Number, 1);
+    EXPECT_EQ(Shown(), "");
+    folder.SetTable("nl-en", Table({Row("huis", "house")}));
+    EXPECT_EQ(Find(viewer->Main(), "huis"), "Er is 1 trefwoord gevonden.");
+}
+
+}  // namespace

@@ -1,0 +1,32 @@
+// A list of 16 x 16 pictures addressed by index, like a toolbar's image list. Pictures
+// added "masked" become transparent wherever they have their bottom-left pixel's colour.
+#pragma once
+
+#include <QIcon>
+#include <QImage>
+#include <QPixmap>
+#include <vector>
+
+namespace ui {
+
+inline constexpr int kImageSize = 16;
+
+// The picture with every pixel of its bottom-left pixel's colour made transparent.
+QImage WithTransparentKey(const QImage &picture);
+
+class TImageList {
+  public:
+    // Each Add returns the index of the added picture; every call adds exactly one,
+    // so that lists filled side by side keep their indexes aligned.
+    int AddMasked(const QImage &picture);
+    // An icon's 16 x 16 look; an empty icon adds an empty (transparent) picture.
+    int AddIcon(const QIcon &icon);
+    int Count() const { return int(m_pictures.size()); }
+    const QPixmap &At(int index) const { return m_pictures.at(std::size_t(index)); }
+
+  private:
+    int Append(QPixmap picture);
+    std::vector<QPixmap> m_pictures;
+};
+
+}  // namespace ui

@@ -1,0 +1,129 @@
+#include "LXA_About.h"
+
+#include <QDesktopServices>
+#include <QEvent>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QUrl>
+
+#include "viewer/ui/UiResources.h"
+
+namespace ui {
+
+namespace {
+
+QLabel *CentredLine(QWidget *parent, const char *name, const QRect &place) {
+    auto *label = new QLabel(parent);
+    label->setObjectName(QLatin1String(name));
+    label->setGeometry(place);
+    label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    return label;
+}
+
+}  // namespace
+
+TfrmLXAAbout::TfrmLXAAbout(QWidget *owner) : QDialog(owner) {
+    InitUiResources();
+    setObjectName(QStringLiteral("frmLXAAbout"));
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+    setFixedSize(411, 238);
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(12);
+    setFont(font);
+
+    m_pnlTop = new QFrame(this);
+    m_pnlTop->setObjectName(QStringLiteral("pnlTop"));
+    m_pnlTop->setGeometry(0, 0, 411, 171);
+    m_pnlImg = new QFrame(m_pnlTop);
+    m_pnlImg->setObjectName(QStringLiteral("pnlImg"));
+    m_pnlImg->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    m_pnlImg->setGeometry(27, 12, 352, 96);
+    m_imgLogo = new QLabel(m_pnlImg);
+    m_imgLogo->setObjectName(QStringLiteral("imgLogo"));
+    m_imgLogo->setGeometry(1, 1, 350, 94);
+    m_imgLogo->setScaledContents(true);
+    m_imgLogo->setAlignment(Qt::AlignCenter);
+    m_imgLogo->setPixmap(QPixmap(QStringLiteral(":/ui/logo.bmp")));
+    m_lblVersion = CentredLine(m_pnlTop, "lblVersion", QRect(8, 112, 396, 15));
+    m_lblCopyright = CentredLine(m_pnlTop, "lblCopyright", QRect(8, 132, 396, 15));
+    m_lblProduction = CentredLine(m_pnlTop, "lblProduction", QRect(8, 153, 396, 13));
+
+    m_label1 = new QLabel(this);
+    m_label1->setObjectName(QStringLiteral("Label1"));
+    QFont link(QStringLiteral("Arial"));
+    link.setPixelSize(13);
+    link.setUnderline(true);
+    m_label1->setFont(link);
+    QPalette colours = m_label1->palette();
+    colours.setColor(QPalette::WindowText, palette().color(QPalette::Active, QPalette::Highlight));
+    m_label1->setPalette(colours);
+    // The hand shows exactly while the pointer is on the address.
+    m_label1->setCursor(Qt::PointingHandCursor);
+    m_label1->installEventFilter(this);
+
+    m_pnlBottom = new QFrame(this);
+    m_pnlBottom->setObjectName(QStringLiteral("pnlBottom"));
+    m_pnlBottom->setGeometry(0, 238 - 45, 411, 45);
+    m_btnClose = new QPushButton(m_pnlBottom);
+    m_btnClose->setObjectName(QStringLiteral("btnClose"));
+    m_btnClose->setGeometry(135, 7, 141, 24);
+    m_btnClose->setDefault(true);
+    connect(m_btnClose, &QPushButton::clicked, this, &QDialog::accept);
+    // Enter and Escape close the dialog wherever the focus is, before any control sees them.
+    m_btnClose->installEventFilter(this);
+    installEventFilter(this);
+
+    m_openLink = [](const QString &address) { QDesktopServices::openUrl(QUrl(address)); };
+    FormCreate();
+}
+
+void TfrmLXAAbout::FormCreate() {
+    setWindowTitle(QStringLiteral("Over Morvelt taalkist"));
+    m_lblVersion->setText(QStringLiteral("Morvelt taalkist - versie 1.0"));
+    m_lblCopyright->setText(
+        QStringLiteral("Copyright \u00A9 2026 Morvelt. Alle rechten voorbehouden."));
+    m_lblProduction->setText(
+        QStringLiteral("Ontwikkeld door het Taalkist-team in opdracht van Morvelt"));
+    m_btnClose->setText(QStringLiteral("&Sluiten"));
+    m_label1->setText(QStringLiteral("taalkist.example"));
+    m_label1->adjustSize();
+    m_label1->move((width() - m_label1->width()) / 2, 173);
+}
+
+void TfrmLXAAbout::showEvent(QShowEvent *event) {
+    QDialog::showEvent(event);
+    if (QWidget *owner = parentWidget())
+        move(owner->frameGeometry().center() -
+             QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
+    m_btnClose->setFocus();
+}
+
+bool TfrmLXAAbout::eventFilter(QObject *watched, QEvent *event) {
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) {
+            if (isVisible())
+                accept();
+            return true;
+        }
+    } else if (watched == m_label1 && event->type() == QEvent::MouseButtonRelease &&
+               static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
+        Label1Click();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TfrmLXAAbout::Label1Click() {
+    try {
+        if (m_openLink)
+            m_openLink(QString::fromLatin1(kPublisherSite));
+    } catch (...) {
+        // A failing request for the web address is ignored.
+    }
+}
+
+}  // namespace ui

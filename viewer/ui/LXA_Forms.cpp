@@ -1,0 +1,41 @@
+#include "LXA_Forms.h"
+
+#include <memory>
+
+#include "viewer/core/LXA_Data.h"
+#include "viewer/ui/LXA_About.h"
+#include "viewer/ui/LXA_Main.h"
+
+namespace ui {
+
+namespace {
+std::unique_ptr<TfrmLXAMain> &MainWindow() {
+    static std::unique_ptr<TfrmLXAMain> window;
+    return window;
+}
+}  // namespace
+
+void RegisterForms() {
+    SetFormFactory([](TLXAData &) {
+        DestroyForms();
+        MainWindow() = std::make_unique<TfrmLXAMain>();
+        // The about box belongs to the main window and is destroyed with it.
+        auto *about = new TfrmLXAAbout(MainWindow().get());
+        MainWindow()->SetAboutBox(about);
+    });
+}
+
+TfrmLXAMain *frmLXAMain() {
+    return MainWindow().get();
+}
+
+TfrmLXAAbout *frmLXAAbout() {
+    return MainWindow() ? MainWindow()->findChild<TfrmLXAAbout *>(QStringLiteral("frmLXAAbout"))
+                        : nullptr;
+}
+
+void DestroyForms() {
+    MainWindow().reset();
+}
+
+}  // namespace ui

@@ -1,0 +1,289 @@
+#include "LXA_Main.h"
+
+#include <QActionGroup>
+#include <QApplication>
+#include <QEvent>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "viewer/core/LXA_Data.h"
+#include "viewer/display/HtmlViewer.h"
+#include "viewer/ui/HelpWindow.h"
+#include "viewer/ui/IdleUpdater.h"
+#include "viewer/ui/PageScroller.h"
+#include "viewer/ui/SelectBook.h"
+#include "viewer/ui/UiResources.h"
+
+namespace ui {
+
+namespace {
+
+QFont ArialPixels(int pixels) {
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(pixels);
+    return font;
+}
+
+QToolBar *MakeToolbar(const char *name, QWidget *parent) {
+    auto *bar = new QToolBar(parent);
+    bar->setObjectName(QLatin1String(name));
+    bar->setMovable(false);
+    bar->setFloatable(false);
+    bar->setIconSize(QSize(kImageSize, kImageSize));
+    bar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    bar->setContentsMargins(1, 1, 1, 1);
+    bar->setStyleSheet(QStringLiteral("QToolBar { border: 0px; spacing: 1px; }"));
+    return bar;
+}
+
+}  // namespace
+
+TfrmLXAMain::TfrmLXAMain(QWidget *parent)
+    : QMainWindow(parent),
+      aclMain(new QObject(this)),
+      aclDictionaries(new QObject(this)),
+      m_bookGroup(new QActionGroup(this)) {
+    setObjectName(QStringLiteral("frmLXAMain"));
+    InitUiResources();
+    aclMain->setObjectName(QStringLiteral("aclMain"));
+    aclDictionaries->setObjectName(QStringLiteral("aclDictionaries"));
+    resize(497, 345);
+    setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+
+    CreateCommands();
+    CreateMenu();
+    auto *client = new QWidget(this);
+    auto *column = new QVBoxLayout(client);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    setCentralWidget(client);
+    CreateControlBar();
+    CreateInputPanel();
+    CreateOutputPanel();
+    column->addWidget(clbMain);
+    column->addWidget(pnlInput);
+    column->addWidget(pnlOutput, 1);
+    CreateStatusBar();
+    InitialiseForm();
+    setTabOrder(edtSearchText, m_viewer);
+    setTabOrder(m_viewer, tbrDictionaries);
+    edtSearchText->setFocus();
+    m_idle = std::make_unique<TIdleUpdater>([this] { UpdateCommands(); });
+}
+
+TfrmLXAMain::~TfrmLXAMain() = default;
+
+void TfrmLXAMain::CreateCommands() {
+    const auto make = [this](const char *name, QKeySequence shortcut, int image,
+                             void (TfrmLXAMain::*execute)()) {
+        auto *command = new TCommand(aclMain);
+        command->setObjectName(QLatin1String(name));
+        command->setShortcut(shortcut);
+        command->setShortcutContext(Qt::WindowShortcut);
+        if (image >= 0)
+            command->setIcon(QIcon(imlMain.At(image)));
+        command->SetExecute([this, execute] { (this->*execute)(); });
+        addAction(command);  // shortcuts work while the window is active
+        m_commands.push_back(command);
+        return command;
+    };
+    imlMain.AddMasked(QImage(QStringLiteral(":/ui/newwindow.png")));
+    imlMain.AddMasked(QImage(QStringLiteral(":/ui/pronounce.png")));
+    imlMain.AddMasked(QImage(QStringLiteral(":/ui/help.png")));
+
+    actOpenNewWindow = make("actOpenNewWindow", {}, 0, &TfrmLXAMain::actOpenNewWindowExecute);
+    actAppExit = make("actAppExit", {}, -1, nullptr);
+    actAppExit->SetExecute([this] { close(); });
+    actShowHelp =
+        make("actShowHelp", QKeySequence(Qt::Key_F1), 2, &TfrmLXAMain::actShowHelpExecute);
+    actShowAbout = make("actShowAbout", {}, -1, &TfrmLXAMain::actShowAboutExecute);
+    actFindWord = make("actFindWord", {}, -1, &TfrmLXAMain::actFindWordExecute);
+    QIcon find(QStringLiteral(":/ui/find.png"));
+    find.addFile(QStringLiteral(":/ui/find_off.png"), QSize(), QIcon::Disabled);
+    actFindWord->setIcon(find);
+    actFindWord->SetUpdateRule([this](TCommand &c) { actFindWordUpdate(c); });
+    actPronounceWord = make("actPronounceWord", {}, 1, &TfrmLXAMain::actPronounceWordExecute);
+    actPronounceWord->SetUpdateRule([this](TCommand &c) { actPronounceWordUpdate(c); });
+    actHitShowSource = make("actHitShowSource", QKeySequence(Qt::SHIFT | Qt::Key_F12), -1,
+                            &TfrmLXAMain::actHitShowSourceExecute);
+    actHitShowSource->SetUpdateRule(
+        [](TCommand &c) { c.setEnabled(LXAData != nullptr && LXAData->HelpdeskMode); });
+    actCopyHTMLToClipboard = make("actCopyHTMLToClipboard", QKeySequence(Qt::CTRL | Qt::Key_C), -1,
+                                  &TfrmLXAMain::actCopyHTMLToClipboardExecute);
+    actCopyHTMLToClipboard->SetUpdateRule([this](TCommand &c) { actCopyHTMLToClipboardUpdate(c); });
+}
+
+void TfrmLXAMain::CreateMenu() {
+    menuBar()->setObjectName(QStringLiteral("mnuMain"));
+    mniFile = menuBar()->addMenu(QString());
+    mniFile->setObjectName(QStringLiteral("mniFile"));
+    // With no dictionary entries the two separators stand next to each other.
+    mniFile->setSeparatorsCollapsible(false);
+    mniFile->addAction(actOpenNewWindow);
+    N1 = mniFile->addSeparator();
+    N1->setObjectName(QStringLiteral("N1"));
+    N2 = mniFile->addSeparator();
+    N2->setObjectName(QStringLiteral("N2"));
+    mniFile->addAction(actAppExit);
+    mniHelp = menuBar()->addMenu(QString());
+    mniHelp->setObjectName(QStringLiteral("mniHelp"));
+    mniHelp->addAction(actShowHelp);
+    mniHelp->addAction(actShowAbout);
+}
+
+void TfrmLXAMain::CreateControlBar() {
+    clbMain = new QWidget(this);
+    clbMain->setObjectName(QStringLiteral("clbMain"));
+    clbMain->setFixedHeight(30);
+    auto *bands = new QHBoxLayout(clbMain);
+    bands->setContentsMargins(2, 2, 2, 2);
+    bands->setSpacing(0);
+    pgsMain = new TPageScroller(clbMain);
+    pgsMain->setObjectName(QStringLiteral("pgsMain"));
+    pgsMain->setFixedSize(54, 26);
+    tbrMain = MakeToolbar("tbrMain", pgsMain);
+    tbrMain->addAction(actOpenNewWindow);
+    tbrMain->addAction(actPronounceWord);
+    tbrMain->widgetForAction(actOpenNewWindow)->setObjectName(QStringLiteral("ToolButton1"));
+    tbrMain->widgetForAction(actPronounceWord)->setObjectName(QStringLiteral("ToolButton6"));
+    pgsMain->SetContent(tbrMain);
+    pgsDictionaries = new TPageScroller(clbMain);
+    pgsDictionaries->setObjectName(QStringLiteral("pgsDictionaries"));
+    pgsDictionaries->setFixedSize(58, 26);
+    tbrDictionaries = MakeToolbar("tbrDictionaries", pgsDictionaries);
+    pgsDictionaries->SetContent(tbrDictionaries);
+    bands->addWidget(pgsMain);
+    bands->addWidget(pgsDictionaries);
+    bands->addStretch(1);
+    for (QWidget *watched : {static_cast<QWidget *>(clbMain), static_cast<QWidget *>(tbrMain),
+                             static_cast<QWidget *>(tbrDictionaries)})
+        watched->installEventFilter(this);
+}
+
+void TfrmLXAMain::CreateInputPanel() {
+    pnlInput = new QWidget(this);
+    pnlInput->setObjectName(QStringLiteral("pnlInput"));
+    pnlInput->setFixedHeight(34);
+    auto *row = new QHBoxLayout(pnlInput);
+    row->setContentsMargins(0, 4, 2, 5);
+    row->setSpacing(2);
+    edtSearchText = new QLineEdit(pnlInput);
+    edtSearchText->setObjectName(QStringLiteral("edtSearchText"));
+    edtSearchText->setFont(ArialPixels(15));
+    edtSearchText->setFixedHeight(25);
+    edtSearchText->setMaxLength(256);
+    // Enter runs the find command through its enabling rule, like the button.
+    connect(edtSearchText, &QLineEdit::returnPressed, this, [this] { actFindWord->Execute(); });
+    connect(edtSearchText, &QLineEdit::textChanged, this, [this] { actFindWord->Update(); });
+    btnFindWord = new QToolButton(pnlInput);
+    btnFindWord->setObjectName(QStringLiteral("btnFindWord"));
+    btnFindWord->setDefaultAction(actFindWord);
+    btnFindWord->setAutoRaise(true);
+    btnFindWord->setFixedSize(23, 22);
+    btnFindWord->setIconSize(QSize(kImageSize, kImageSize));
+    btnFindWord->setFocusPolicy(Qt::NoFocus);
+    row->addWidget(edtSearchText, 1);
+    row->addWidget(btnFindWord, 0, Qt::AlignTop);
+}
+
+void TfrmLXAMain::CreateOutputPanel() {
+    pnlOutput = new QFrame(this);
+    pnlOutput->setObjectName(QStringLiteral("pnlOutput"));
+    pnlOutput->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    pnlOutput->setFont(ArialPixels(15));
+    auto *fill = new QVBoxLayout(pnlOutput);
+    fill->setContentsMargins(1, 1, 1, 1);
+}
+
+void TfrmLXAMain::CreateStatusBar() {
+    stbMain = new QStatusBar(this);
+    stbMain->setObjectName(QStringLiteral("stbMain"));
+    stbMain->setFixedHeight(21);
+    stbMain->setSizeGripEnabled(false);
+    // A permanent label, not a temporary message, so that menu hints never replace it.
+    m_statusLine = new QLabel(stbMain);
+    m_statusLine->setObjectName(QStringLiteral("stbMainText"));
+    stbMain->addWidget(m_statusLine, 1);
+    setStatusBar(stbMain);
+}
+
+void TfrmLXAMain::InitialiseForm() {
+    SetTexts();
+    CreateDictionaryActions();
+    CreateDictionaryMenuItems();
+    CreateDictionaryButtons();
+    CreateViewer();
+    if (LXAData != nullptr && LXAData->CurrentBook != nullptr)
+        SelectBookByName(LXAData->CurrentBook->Name);
+    else
+        SelectBookByName(std::string());
+}
+
+void TfrmLXAMain::SetTexts() {
+    mniFile->setTitle(QStringLiteral("Bestand"));
+    mniHelp->setTitle(QStringLiteral("Hulp"));
+    actOpenNewWindow->setText(QStringLiteral("Open nieuw venster"));
+    actOpenNewWindow->setToolTip(QStringLiteral("Open een nieuw venster"));
+    actAppExit->setText(QStringLiteral("Afsluiten"));
+    actShowHelp->setText(QStringLiteral("Hulpinformatie..."));
+    actShowAbout->setText(QStringLiteral("Over..."));
+    // The find button shows only its picture.
+    actFindWord->setText(QString());
+    actFindWord->setToolTip(QStringLiteral("Vind woord"));
+    actPronounceWord->setToolTip(QStringLiteral("Spreek de gevonden trefwoorden uit"));
+}
+
+void TfrmLXAMain::CreateViewer() {
+    m_viewer = new display::THtmlViewer(pnlOutput);
+    pnlOutput->layout()->addWidget(m_viewer);
+    if (LXAData != nullptr)
+        m_viewer->SetImageFolder(QString::fromStdString(LXAData->Paths.DataDir));
+    m_viewer->SetCopyByCommand(true);
+}
+
+void TfrmLXAMain::UpdateCommands() {
+    for (TCommand *command : m_commands)
+        command->Update();
+    for (TSelectBook *command : m_books)
+        command->Update();
+}
+
+QString TfrmLXAMain::StatusText() const {
+    return m_statusLine->text();
+}
+
+void TfrmLXAMain::SetStatus(const QString &text) {
+    m_statusLine->setText(text);
+}
+
+bool TfrmLXAMain::eventFilter(QObject *watched, QEvent *event) {
+    if (event->type() == QEvent::Resize || event->type() == QEvent::LayoutRequest)
+        FitBands();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TfrmLXAMain::FitBands() {
+    if (clbMain == nullptr || pgsMain == nullptr || pgsDictionaries == nullptr)
+        return;
+    const int bar = clbMain->width() - 4;  // inside the bar's margins
+    const int other = pgsDictionaries->isHidden() ? 0 : pgsDictionaries->width();
+    const int mainWidth = FitBandWidth(pgsMain->width(), pgsMain->ContentWidth(), other, bar);
+    if (mainWidth != pgsMain->width())
+        pgsMain->setFixedWidth(mainWidth);
+    if (!pgsDictionaries->isHidden()) {
+        const int width =
+            FitBandWidth(pgsDictionaries->width(), pgsDictionaries->ContentWidth(), mainWidth, bar);
+        if (width != pgsDictionaries->width())
+            pgsDictionaries->setFixedWidth(width);
+    }
+}
+
+}  // namespace ui

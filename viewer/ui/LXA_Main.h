@@ -1,0 +1,136 @@
+// The main window: search field and find button, the result display, the status line,
+// the control bar with the main and dictionary toolbars, and the menu with its commands.
+#pragma once
+
+#include <QMainWindow>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "viewer/ui/Command.h"
+#include "viewer/ui/ImageList.h"
+
+class QActionGroup;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QStatusBar;
+class QToolBar;
+class QToolButton;
+class TLXABook;
+
+namespace display {
+class THtmlViewer;
+}
+
+namespace ui {
+
+class TIdleUpdater;
+class TPageScroller;
+class TSelectBook;
+class THelpWindow;
+class TfrmLXAAbout;
+
+class TfrmLXAMain : public QMainWindow {
+    Q_OBJECT
+  public:
+    // Builds the window for the data module LXAData, which has chosen its first book.
+    explicit TfrmLXAMain(QWidget *parent = nullptr);
+    ~TfrmLXAMain() override;
+
+    // Makes the dictionary with this key current and updates caption, icon and the
+    // pronounce command; clears the display but keeps the status line.
+    void SelectBookByName(const std::string &name);
+    // Shows the result list's page in the display.
+    void ShowResults();
+    // Runs every command's enabling rule (what the idle hook does).
+    void UpdateCommands();
+    // The about box shown by the Help menu (not owned; created after this window).
+    void SetAboutBox(TfrmLXAAbout *about) { m_about = about; }
+
+    // The window's parts, for the program's tests.
+    display::THtmlViewer *Viewer() const { return m_viewer; }
+    QLineEdit *SearchField() const { return edtSearchText; }
+    QString StatusText() const;
+    TCommand *actOpenNewWindow = nullptr;
+    TCommand *actAppExit = nullptr;
+    TCommand *actShowHelp = nullptr;
+    TCommand *actShowAbout = nullptr;
+    TCommand *actFindWord = nullptr;
+    TCommand *actPronounceWord = nullptr;
+    TCommand *actHitShowSource = nullptr;
+    TCommand *actCopyHTMLToClipboard = nullptr;
+    const std::vector<TSelectBook *> &DictionaryCommands() const { return m_books; }
+    QMenu *FileMenu() const { return mniFile; }
+    QToolBar *DictionaryToolbar() const { return tbrDictionaries; }
+    TPageScroller *DictionaryBand() const { return pgsDictionaries; }
+    TPageScroller *MainBand() const { return pgsMain; }
+    QWidget *ControlBar() const { return clbMain; }
+    const TImageList &EnabledImages() const { return imlDictionariesEnabled; }
+    const TImageList &DisabledImages() const { return imlDictionariesDisabled; }
+
+  protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+  private:
+    // Building the window, in the order the constructor runs them.
+    void CreateCommands();
+    void CreateMenu();
+    void CreateControlBar();
+    void CreateInputPanel();
+    void CreateOutputPanel();
+    void CreateStatusBar();
+    void InitialiseForm();
+    void SetTexts();
+    void CreateDictionaryActions();
+    void CreateDictionaryMenuItems();
+    void CreateDictionaryButtons();
+    void CreateViewer();
+
+    // Command handlers and enabling rules.
+    void actOpenNewWindowExecute();
+    void actShowHelpExecute();
+    void actShowAboutExecute();
+    void actFindWordExecute();
+    void actFindWordUpdate(TCommand &command);
+    void actPronounceWordExecute();
+    void actPronounceWordUpdate(TCommand &command);
+    void actHitShowSourceExecute();
+    void actCopyHTMLToClipboardExecute();
+    void actCopyHTMLToClipboardUpdate(TCommand &command);
+
+    std::string StyleSheetPath() const;
+    void SetStatus(const QString &text);
+    void FitBands();
+
+    std::vector<TCommand *> m_commands;
+    std::vector<TSelectBook *> m_books;
+    QObject *aclMain;
+    QObject *aclDictionaries;
+    QActionGroup *m_bookGroup;
+    TImageList imlMain;
+    TImageList imlDictionariesEnabled;
+    TImageList imlDictionariesDisabled;
+    QMenu *mniFile = nullptr;
+    QMenu *mniHelp = nullptr;
+    QAction *N1 = nullptr;
+    QAction *N2 = nullptr;
+    QWidget *clbMain = nullptr;
+    TPageScroller *pgsMain = nullptr;
+    TPageScroller *pgsDictionaries = nullptr;
+    QToolBar *tbrMain = nullptr;
+    QToolBar *tbrDictionaries = nullptr;
+    QWidget *pnlInput = nullptr;
+    QLineEdit *edtSearchText = nullptr;
+    QToolButton *btnFindWord = nullptr;
+    QFrame *pnlOutput = nullptr;
+    QStatusBar *stbMain = nullptr;
+    QLabel *m_statusLine = nullptr;
+    display::THtmlViewer *m_viewer = nullptr;  // owned through pnlOutput
+    TfrmLXAAbout *m_about = nullptr;
+    std::unique_ptr<THelpWindow> m_help;
+    std::unique_ptr<TIdleUpdater> m_idle;
+};
+
+}  // namespace ui

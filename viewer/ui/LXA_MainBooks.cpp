@@ -1,0 +1,50 @@
+// The dictionary selector of the main window: one command per installed or listed book,
+// shown as toolbar buttons and, with two or more, as File-menu entries.
+#include <QActionGroup>
+#include <QMenu>
+#include <QToolBar>
+#include <QToolButton>
+
+#include "LXA_Main.h"
+#include "viewer/core/LXA_Data.h"
+#include "viewer/ui/PageScroller.h"
+#include "viewer/ui/SelectBook.h"
+
+namespace ui {
+
+void TfrmLXAMain::CreateDictionaryActions() {
+    if (LXAData == nullptr || !LXAData->Books)
+        return;
+    const TLXABooks &books = *LXAData->Books;
+    for (std::int32_t i = 0; i < books.Count(); ++i) {
+        TLXABook *book = books.FindBook(books.NameAt(i));
+        if (book == nullptr || !(book->Installed || book->Listed))
+            continue;
+        auto *command = new TSelectBook(aclDictionaries, this);
+        command->setObjectName(QStringLiteral("actBook_") + QString::fromStdString(book->Name));
+        command->SetBook(book, imlDictionariesEnabled, imlDictionariesDisabled);
+        m_books.push_back(command);
+    }
+}
+
+void TfrmLXAMain::CreateDictionaryMenuItems() {
+    if (m_books.size() < 2)
+        return;
+    for (TSelectBook *command : m_books)
+        mniFile->insertAction(N2, command);
+}
+
+void TfrmLXAMain::CreateDictionaryButtons() {
+    m_bookGroup->setExclusive(true);
+    for (TSelectBook *command : m_books) {
+        m_bookGroup->addAction(command);
+        tbrDictionaries->addAction(command);
+        // The dictionary buttons are reachable with the Tab key.
+        tbrDictionaries->widgetForAction(command)->setFocusPolicy(Qt::TabFocus);
+    }
+    pgsDictionaries->setVisible(m_books.size() >= 2);
+    UpdateCommands();
+    FitBands();
+}
+
+}  // namespace ui

@@ -1,0 +1,52 @@
+#include "SelectBook.h"
+
+#include "viewer/core/Cp1252Qt.h"
+#include "viewer/core/LXA_Data.h"
+#include "viewer/ui/ImageList.h"
+#include "viewer/ui/LXA_Main.h"
+
+namespace ui {
+
+TSelectBook::TSelectBook(QObject *owner, TfrmLXAMain *window) : TCommand(owner), m_window(window) {
+    setCheckable(true);
+    SetExecute([this] { ExecuteSelect(); });
+    SetUpdateRule([this](TCommand &) { UpdateState(); });
+}
+
+void TSelectBook::SetBook(TLXABook *book, TImageList &enabledImages, TImageList &disabledImages) {
+    m_book = book;
+    if (book == nullptr) {
+        setText(QStringLiteral("<no book set>"));
+        setVisible(false);
+        return;
+    }
+    const QString caption = cp1252::ToQString(book->DisplayName);
+    setText(caption);
+    setVisible(book->Installed || book->Listed);
+    const QIcon noIcon;
+    const QIcon &icon = book->Icon ? *book->Icon : noIcon;
+    m_imageIndex =
+        book->Bitmap ? enabledImages.AddMasked(*book->Bitmap) : enabledImages.AddIcon(icon);
+    if (book->DisabledBitmap)
+        disabledImages.AddMasked(*book->DisabledBitmap);
+    else if (book->Bitmap)
+        disabledImages.AddMasked(*book->Bitmap);
+    else
+        disabledImages.AddIcon(icon);
+    QIcon look(enabledImages.At(m_imageIndex));
+    look.addPixmap(disabledImages.At(m_imageIndex), QIcon::Disabled);
+    setIcon(look);
+    setToolTip(caption);
+}
+
+void TSelectBook::ExecuteSelect() {
+    if (m_book != nullptr && m_window != nullptr)
+        m_window->SelectBookByName(m_book->Name);
+}
+
+void TSelectBook::UpdateState() {
+    setEnabled(m_book != nullptr && m_book->Installed);
+    setChecked(m_book != nullptr && LXAData != nullptr && LXAData->CurrentBook == m_book);
+}
+
+}  // namespace ui

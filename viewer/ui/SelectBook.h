@@ -1,0 +1,36 @@
+// A dictionary command: one per book that is installed or listed; shown as a button on
+// the dictionary toolbar and, with two or more, as an entry of the File menu.
+#pragma once
+
+#include "viewer/ui/Command.h"
+
+class TLXABook;
+
+namespace ui {
+
+class TImageList;
+class TfrmLXAMain;
+
+class TSelectBook : public TCommand {
+    Q_OBJECT
+  public:
+    // Creates the command with no book; `window` is the main window it switches.
+    TSelectBook(QObject *owner, TfrmLXAMain *window);
+
+    // Binds the command to a book (not owned) and sets its texts and pictures: one
+    // picture added to each list, so that ImageIndex addresses both.
+    void SetBook(TLXABook *book, TImageList &enabledImages, TImageList &disabledImages);
+
+    TLXABook *Book() const { return m_book; }
+    int ImageIndex() const { return m_imageIndex; }
+
+  private:
+    void ExecuteSelect();
+    void UpdateState();
+
+    TfrmLXAMain *m_window;
+    TLXABook *m_book = nullptr;
+    int m_imageIndex = -1;
+};
+
+}  // namespace ui
