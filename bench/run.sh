@@ -21,11 +21,14 @@ if [ ! -s "$out/gcide.idx" ]; then
 fi
 
 port=26280
+# dictd drops its privileges: its pid and log files go to a folder anyone may write.
+run="$(mktemp -d)"
+chmod 777 "$run"
 cat > "$out/dictd.conf" <<CONF
 global {
   listen_to 127.0.0.1
   port $port
-  pid_file $out/dictd.pid
+  pid_file $run/dictd.pid
 }
 access { allow 127.0.0.1 }
 database gcide {
@@ -33,8 +36,8 @@ database gcide {
   index /usr/share/dictd/gcide.index
 }
 CONF
-dictd -c "$out/dictd.conf" --pid-file "$out/dictd.pid" -L "$out/dictd.log"
-trap 'kill "$(cat "$out/dictd.pid")" 2>/dev/null || true' EXIT
+dictd -c "$out/dictd.conf" --pid-file "$run/dictd.pid" -L "$run/dictd.log"
+trap 'kill "$(cat "$run/dictd.pid")" 2>/dev/null || true; rm -rf "$run"' EXIT
 for _ in $(seq 50); do
   (exec 3<>/dev/tcp/127.0.0.1/$port) 2>/dev/null && break
   sleep 0.1
