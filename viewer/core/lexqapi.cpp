@@ -45,11 +45,11 @@ void ClearEntryPoints() {
 
 platform::LibHandle LoadSearchLibrary() {
     // The program's own folder comes first, as the system's search order would have it.
-    const std::string beside = platform::IncludeTrailingDelimiter(ProgramFolder()) +
-                               platform::NativeLibraryName(kLibraryName);
-    platform::LibHandle handle = platform::FileExists(beside)
-                                     ? platform::LoadLibraryFromPath(beside)
-                                     : platform::LoadLibraryByName(kLibraryName);
+    const std::string folder = platform::IncludeTrailingDelimiter(ProgramFolder());
+    platform::LibHandle handle =
+        platform::FileExists(folder + platform::NativeLibraryName(kLibraryName))
+            ? platform::LoadLibraryFromPath(folder + kLibraryName)
+            : platform::LoadLibraryByName(kLibraryName);
     if (handle == nullptr)
         throw EGeneral(Format("Error loading '%s': %s",
                               {std::string(kLibraryName), platform::LastErrorText()}));

@@ -1,0 +1,208 @@
+#include "viewer/core/LXA_Books.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+
+#include "CoreTestSupport.h"
+#include "viewer/core/LXA_Exceptions.h"
+#include "viewer/core/LXA_Images.h"
+#include "viewer/core/LXA_IniFile.h"
+
+namespace {
+
+class BooksTest : public ::testing::Test {
+  protected:
+    TLXABooks Load() { return TLXABooks(paths); }
+    void Picture(const std::string &relative, QRgb corner) const {
+        QImage image(4, 4, QImage::Format_RGB32);
+        image.fill(qRgb(10, 20, 30));
+        image.setPixel(0, 3, corner);
+        const char *format = relative.ends_with(".ico") ? "ICO" : "BMP";
+        ASSERT_TRUE(image.save(QString::fromStdString(folder.Dir + "/" + relative), format));
+    }
+
+    coretest::ProgramFolder folder;
+    coretest::DialogRecorder dialogs;
+    TRPaths paths = ComputePaths(folder.Dir + "/tkviewer");
+};
+
+TEST_F(BooksTest, TheBookListGivesNamesFlagsAndDisplayNamesInFileOrder) {
+    folder.Write("data/dict.cfg",
+                 "[Version]\r\nversion = $10\r\n[Application]\r\nregkey=Software\\Morvelt\\Tk\r\n"
+                 "[dictionaries]\r\n"
+                 "nl=1;Nederlands\r\nfr=Frans\r\nleeg=1;\r\ntwee=2;X\r\nblank=1 ;X\r\n"
+                 "semi=0;a;b\r\nnothing=\r\nNL=1;Tweede keer\r\n");
+    const TLXABooks books = Load();
+    EXPECT_EQ(books.Version, 16);
+    EXPECT_EQ(paths.RegKey, "Software\\Morvelt\\Tk");
+    ASSERT_EQ(books.Count(), 6);
+    const char *names[] = {"nl", "fr", "leeg", "twee", "blank", "semi"};
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(books.NameAt(i), names[i]);
+    struct Expect {
+        const char *name;
+        bool listed;
+        const char *display;
+    };
+    for (const Expect &e :
+         {Expect{"nl", true, "Nederlands"}, Expect{"fr", false, "Frans"}, Expect{"leeg", true, ""},
+          Expect{"twee", false, "X"}, Expect{"blank", false, "X"}, Expect{"semi", false, "a;b"}}) {
+        SCOPED_TRACE(e.name);
+        const TLXABook *book = books.FindBook(e.name);
+        ASSERT_NE(book, nullptr);
+        EXPECT_EQ(book->Listed, e.listed);
+        EXPECT_EQ(book->DisplayName, e.display);
+    }
+    EXPECT_EQ(books.FindBook("NL"), books.FindBook("nl"));
+    EXPECT_EQ(books.FindBook("nothing"), nullptr);
+    EXPECT_EQ(books.FindBook("onbekend"), nullptr);
+}
+
+TEST_F(BooksTest, NameAtOutsideTheListRaisesWithTheIndex) {
+    folder.Write("data/dict.cfg", "[dictionaries]\nnl=1;Nederlands\n");
+    const TLXABooks books = Load();
+    for (std::int32_t index : {-1, books.Count()}) {
+        try {
+            books.NameAt(index);
+            FAIL() << "no exception for " << index;
+        } catch (const ELXABooks &e) {
+            EXPECT_EQ(std::string(e.what()),
+                      "Ongeldig selectie in lijst van boeken, er is geen boek met indexnummer " +
+                          std::to_string(index) + ".");
+            EXPECT_EQ(e.Group, 3);
+            EXPECT_EQ(e.Number, 1);
+        }
+    }
+}
+
+TEST_F(BooksTest, AnEmptyListGivesAnEmptyCatalogue) {
+    folder.Write("data/dict.cfg", "[dictionaries]\n");
+    EXPECT_EQ(Load().Count(), 0);
+    EXPECT_TRUE(dialogs.Shown.empty());
+}
+
+TEST_F(BooksTest, AMissingConfigurationIsReportedThenAbortsSilently) {
+    EXPECT_THROW(Load(), EAbort);
+    ASSERT_EQ(dialogs.Shown.size(), 1u);
+    EXPECT_EQ(dialogs.Shown[0].Text, "Het bestand '" + folder.Data + "/dict.cfg' ontbreekt.");
+    EXPECT_EQ(dialogs.Shown[0].Group, 1);
+    EXPECT_EQ(dialogs.Shown[0].Number, 2);
+}
+
+TEST_F(BooksTest, SettingsFileFieldsAndTheirDefaults) {
+    folder.Write("data/dict.cfg",
+                 "[dictionaries]\nplain=1;P\nspeak=1;S\nmute=1;M\nbare=1;B\nhex=1;H\n");
+    folder.AddBook("plain", "[dictionary]\n");
+    folder.AddBook("speak", "[Dictionary]\n Fluency = 1 \n[compldictionary]\ndictionary=en\n");
+    folder.AddBook("mute", "[dictionary]\nfluency=0\nfluencyfld=2\nstylesheet=mute.css\n");
+    folder.Write("data/bare.idx", "");
+    folder.AddBook("hex", "[dictionary]\nfluency=0x1\nfluencyfld=vijf\n");
+    const TLXABooks books = Load();
+
+    const TLXABook &plain = *books.FindBook("plain");
+    EXPECT_TRUE(plain.Installed);
+    EXPECT_FALSE(plain.Fluency);
+    EXPECT_EQ(plain.FluencyFld, -1);
+    EXPECT_EQ(plain.Stylesheet, "dict.css");
+    EXPECT_EQ(plain.ComplDictionary, "plain");
+    ASSERT_NE(plain.Icon, nullptr);
+    EXPECT_TRUE(plain.Icon->isNull());
+
+    const TLXABook &speak = *books.FindBook("speak");
+    EXPECT_TRUE(speak.Fluency);
+    EXPECT_EQ(speak.FluencyFld, 4);
+    EXPECT_EQ(speak.ComplDictionary, "en");
+
+    const TLXABook &mute = *books.FindBook("mute");
+    EXPECT_EQ(mute.FluencyFld, -1);
+    EXPECT_EQ(mute.Stylesheet, "mute.css");
+
+    // Without ".def": not installed, no settings, no icon.
+    const TLXABook &bare = *books.FindBook("bare");
+    EXPECT_FALSE(bare.Installed);
+    EXPECT_FALSE(bare.Fluency);
+    EXPECT_EQ(bare.FluencyFld, 0);
+    EXPECT_EQ(bare.Stylesheet, "");
+    EXPECT_EQ(bare.ComplDictionary, "");
+    EXPECT_EQ(bare.Icon, nullptr);
+
+    // "vijf" is no integer: the default 4.
+    const TLXABook &hex = *books.FindBook("hex");
+    EXPECT_TRUE(hex.Fluency);
+    EXPECT_EQ(hex.FluencyFld, 4);
+}
+
+TEST_F(BooksTest, ABookWithoutIndexKeepsItsSettingsAndPictures) {
+    folder.Write("data/dict.cfg", "[dictionaries]\nnl=0;Nederlands\n");
+    folder.AddBook("nl", "[dictionary]\nfluency=1\nfluencyfld=5\n", false);
+    Picture("imgs/nl.bmp", qRgb(255, 0, 0));
+    Picture("imgs/nl_off.bmp", qRgb(0, 255, 0));
+    Picture("imgs/nl.ico", qRgb(0, 0, 255));
+    const TLXABooks books = Load();
+    const TLXABook &nl = *books.FindBook("nl");
+    EXPECT_FALSE(nl.Installed);
+    EXPECT_EQ(nl.FluencyFld, 5);
+    ASSERT_NE(nl.Bitmap, nullptr);
+    EXPECT_EQ(nl.Bitmap->pixel(0, 3), qRgb(255, 0, 0));
+    ASSERT_NE(nl.DisabledBitmap, nullptr);
+    EXPECT_EQ(nl.DisabledBitmap->pixel(0, 3), qRgb(0, 255, 0));
+    ASSERT_NE(nl.Icon, nullptr);
+    EXPECT_FALSE(nl.Icon->isNull());
+}
+
+TEST_F(BooksTest, APictureThatCannotBeLoadedEndsTheCatalogue) {
+    folder.Write("data/dict.cfg", "[dictionaries]\nnl=1;Nederlands\n");
+    folder.AddBook("nl", "[dictionary]\n");
+    folder.Write("imgs/nl.bmp", "BM but no picture at all");
+    try {
+        Load();
+        FAIL() << "no exception";
+    } catch (const EGeneral &e) {
+        EXPECT_NE(std::string(e.what()).find("nl.bmp"), std::string::npos) << e.what();
+    }
+}
+
+TEST(BookPictures, TheBottomLeftColourBecomesTransparent) {
+    QImage image(3, 2, QImage::Format_RGB32);
+    image.fill(qRgb(1, 2, 3));
+    image.setPixel(0, 1, qRgb(200, 100, 50));
+    image.setPixel(2, 0, qRgb(200, 100, 50));
+    const QImage result = TransparentImage(image);
+    EXPECT_EQ(qAlpha(result.pixel(0, 1)), 0);
+    EXPECT_EQ(qAlpha(result.pixel(2, 0)), 0);
+    EXPECT_EQ(result.pixel(1, 1), qRgba(1, 2, 3, 255));
+
+    // A two-colour picture: white is transparent whatever lies bottom-left.
+    QImage mono(2, 1, QImage::Format_Mono);
+    mono.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
+    mono.setPixel(0, 0, 1);
+    mono.setPixel(1, 0, 0);
+    const QImage monoResult = TransparentImage(mono);
+    EXPECT_EQ(qAlpha(monoResult.pixel(0, 0)), 255);
+    EXPECT_EQ(qAlpha(monoResult.pixel(1, 0)), 0);
+}
+
+TEST(IniFile, FollowsTheWindowsProfileRules) {
+    coretest::ProgramFolder folder;
+    const std::string path =
+        folder.Write("x.ini",
+                     "; comment\r\n[ Een ]\r\nKey = value with blanks \r\n"
+                     "key=second\r\nnum=-12\r\nhex=0xff\r\ndollar=$7fffffff\r\n"
+                     "big=2147483648\r\nminus=-2147483648\r\nbad=12a\r\n"
+                     "[een]\r\nlater=ignored\r\n");
+    const TLXAIniFile ini(path);
+    EXPECT_EQ(ini.ReadString("EEN", "key", "d"), "value with blanks");
+    EXPECT_EQ(ini.ReadString("een", "later", "d"), "d");
+    EXPECT_EQ(ini.ReadString("twee", "key", "d"), "d");
+    EXPECT_EQ(ini.ReadInteger("een", "num", 0), -12);
+    EXPECT_EQ(ini.ReadInteger("een", "hex", 0), 255);
+    EXPECT_EQ(ini.ReadInteger("een", "dollar", 0), 0x7fffffff);
+    EXPECT_EQ(ini.ReadInteger("een", "big", 9), 9);
+    EXPECT_EQ(ini.ReadInteger("een", "minus", 9), -2147483647 - 1);
+    EXPECT_EQ(ini.ReadInteger("een", "bad", 9), 9);
+    EXPECT_EQ(ini.ReadSection("Een").size(), 8u);
+    EXPECT_TRUE(TLXAIniFile(folder.Root + "/missing.ini").ReadSection("een").empty());
+}
+
+}  // namespace

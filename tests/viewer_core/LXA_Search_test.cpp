@@ -1,0 +1,288 @@
+#include "viewer/core/LXA_Search.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "CoreTestSupport.h"
+#include "viewer/core/LXA_Exceptions.h"
+#include "viewer/core/lexqapi.h"
+
+namespace {
+
+const char *const kCorrupt =
+    "Het woordenboek bevat incorrecte gegevens. De gevonden woorden kunnen niet worden getoond.";
+
+// A search library in the process: answers with g_status, and with g_table on success.
+std::int32_t g_status = 0;
+std::string g_table;
+char *g_handedOut = nullptr;
+int g_freed = 0;
+
+std::int32_t StubSearch(const char *, char **result) {
+    *result = nullptr;
+    if (g_status != 0)
+        return g_status;
+    g_handedOut = ::strdup(g_table.c_str());
+    *result = g_handedOut;
+    return 0;
+}
+
+std::int32_t StubFree(char *table) {
+    EXPECT_EQ(table, g_handedOut);
+    ++g_freed;
+    std::free(table);
+    return 0;
+}
+
+std::string Row(const std::string &s1, const std::string &s2, const std::string &kw,
+                const std::string &dir = "", const std::string &body = "") {
+    return "<tr><td>" + s1 + "</td><td>" + s2 + "</td><td>" + kw + "</td><td>" + dir + "</td><td>" +
+           body + "</td></tr>";
+}
+
+class SearchResultsTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        g_status = 0;
+        g_table.clear();
+        g_freed = 0;
+        lexqapi::lexq_search = StubSearch;
+        lexqapi::lexq_free_searchresult = StubFree;
+    }
+    void TearDown() override {
+        lexqapi::lexq_search = nullptr;
+        lexqapi::lexq_free_searchresult = nullptr;
+    }
+    std::vector<std::string> Keywords() const {
+        std::vector<std::string> keywords;
+        for (const auto &item : results.Items)
+            keywords.push_back(item->Keyword);
+        return keywords;
+    }
+
+    coretest::DialogRecorder dialogs;
+    TLXASearchResults results;
+};
+
+TEST_F(SearchResultsTest, ParsesEveryCellOfEveryRowAndHandsTheTableBack) {
+    g_table = "<table>" + Row("huis", "HUIS", "huis", "nl", "<b>het huis</b>") +
+              "<tr><td>huis</td><td>HUIS</td><td>huisje</td></tr></table>";
+    EXPECT_EQ(results.Search("huis"), 2);
+    EXPECT_EQ(g_freed, 1);
+    EXPECT_EQ(results.RawTable, g_table);
+    EXPECT_EQ(results.SearchText, "huis");
+    const TLXASearchResult &first = results.GetItem(0);
+    EXPECT_EQ(first.SearchWord, "huis");
+    EXPECT_EQ(first.Translated, "HUIS");
+    EXPECT_EQ(first.LanguageDir, "nl");
+    EXPECT_EQ(first.Body, "<b>het huis</b>");
+    EXPECT_EQ(first.FluencyField, -1);  // no current book
+    // A row of three cells is whole: the others are just empty.
+    const TLXASearchResult &second = results.GetItem(1);
+    EXPECT_EQ(second.Keyword, "huisje");
+    EXPECT_EQ(second.RowText, "<td>huis</td><td>HUIS</td><td>huisje</td>");
+    EXPECT_TRUE(second.LanguageDir.empty());
+    EXPECT_TRUE(second.Body.empty());
+    EXPECT_TRUE(dialogs.Shown.empty());
+}
+
+TEST_F(SearchResultsTest, CorruptTablesRaiseAndStillReleaseTheText) {
+    const std::string row = Row("a", "A", "a");
+    for (const std::string &table :
+         {std::string("<table></table>"), "<table>" + row + "</table>\r\n",
+          " <table>" + row + "</table>", "<table>" + row + "\r\n" + row + "</table>",
+          std::string("<table><tr></tr></table>"), "<table>x" + row + "</table>",
+          "<table>" + row + "<tr><td>a</td></table>", std::string("no table at all")}) {
+        SCOPED_TRACE(table);
+        g_table = table;
+        g_freed = 0;
+        try {
+            results.Search("a");
+            FAIL() << "no exception";
+        } catch (const ELXASearchResults &e) {
+            EXPECT_STREQ(e.what(), kCorrupt);
+            EXPECT_EQ(e.Group, 6);
+            EXPECT_EQ(e.Number, 1);
+        }
+        EXPECT_EQ(g_freed, 1);
+        EXPECT_EQ(results.LastCode, 0);
+        EXPECT_EQ(results.RawTable, table);
+    }
+}
+
+TEST_F(SearchResultsTest, ACorruptRowKeepsTheHitsBeforeItInLibraryOrder) {
+    g_table = "<table>" + Row("bank", "BANK", "banken") + Row("bank", "BANK", "bank") +
+              "<tr><td></td><td>BANK</td><td>x</td></tr></table>";
+    EXPECT_THROW(results.Search("bank"), ELXASearchResult);
+    EXPECT_EQ(Keywords(), (std::vector<std::string>{"banken", "bank"}));
+    EXPECT_EQ(g_freed, 1);
+}
+
+TEST(SearchResultRow, CellsOneToThreeMustBePresentAndLeadTheirRest) {
+    for (const std::string &row :
+         {std::string("<td></td><td>B</td><td>c</td>"),
+          std::string("<td>a</td><td></td><td>c</td>"), std::string("<td>a</td><td>B</td>"),
+          std::string("x<td>a</td><td>B</td><td>c</td>"),
+          std::string("<td>a</td> <td>B</td><td>c</td>")}) {
+        SCOPED_TRACE(row);
+        try {
+            TLXASearchResult result(row, -1);
+            FAIL() << "no exception";
+        } catch (const ELXASearchResult &e) {
+            EXPECT_STREQ(e.what(), kCorrupt);
+            EXPECT_EQ(e.Group, 6);
+            EXPECT_EQ(e.Number, 1);
+        }
+    }
+    // Cells four and five may be empty, and text in front of them is dropped.
+    const TLXASearchResult result(
+        "<td>a</td><td>B</td><td>c</td>junk<td></td>more<td>body</td>tail", -1);
+    EXPECT_EQ(result.LanguageDir, "");
+    EXPECT_EQ(result.Body, "body");
+}
+
+TEST(SearchResultRow, TheFluencyFieldChoosesTheTranscription) {
+    const std::string row = "<td>huis</td><td>HUIS</td><td>huis</td><td>hys</td><td>";
+    EXPECT_EQ(TLXASearchResult(row + "b</td>", 3).Transcription, "huis");
+    EXPECT_EQ(TLXASearchResult(row + "b</td>", 4).Transcription, "hys");
+    EXPECT_EQ(TLXASearchResult(row + "b</td>", -1).Transcription, "");
+    EXPECT_EQ(TLXASearchResult(row + "b</td>", 2).Transcription, "");
+
+    const TLXASearchResult cut(row + "hoys;het huis</td>", 5);
+    EXPECT_EQ(cut.Transcription, "hoys");
+    EXPECT_EQ(cut.Body, "het huis");
+    const TLXASearchResult emptyHead(row + ";het huis</td>", 5);
+    EXPECT_EQ(emptyHead.Transcription, "");
+    EXPECT_EQ(emptyHead.Body, "het huis");
+    const TLXASearchResult whole(row + "het huis</td>", 5);
+    EXPECT_EQ(whole.Transcription, "");
+    EXPECT_EQ(whole.Body, "het huis");
+}
+
+TEST_F(SearchResultsTest, OrdersExactThenCaseThenLetterHitsThenTheRest) {
+    // b\xE1nk is "bánk" in Windows-1252.
+    g_table = "<table>" + Row("bank", "BANK", "banken") + Row("bank", "BANK", "Bank") +
+              Row("bank", "BANK", "b\xE1nk") + Row("bank", "BANK", "bank") + "</table>";
+    EXPECT_EQ(results.Search("bank"), 4);
+    EXPECT_EQ(Keywords(), (std::vector<std::string>{"bank", "Bank", "b\xE1nk", "banken"}));
+}
+
+TEST_F(SearchResultsTest, HitsOfOneGroupKeepTheLibraryOrder) {
+    g_table = "<table>" + Row("bank", "BANK", "bank", "1") + Row("bank", "BANK", "bankje") +
+              Row("bank", "BANK", "bank", "2") + Row("bank", "BANK", "BANK", "3") +
+              Row("bank", "BANK", "Bank", "4") + "</table>";
+    results.Search("bank");
+    std::vector<std::string> order;
+    for (const auto &item : results.Items)
+        order.push_back(item->Keyword + item->LanguageDir);
+    EXPECT_EQ(order, (std::vector<std::string>{"bank1", "bank2", "BANK3", "Bank4", "bankje"}));
+}
+
+TEST_F(SearchResultsTest, StatusCodesBecomeTheirDialogs) {
+    struct Case {
+        std::int32_t status;
+        bool dialog;
+        std::int32_t number;
+        std::string text;
+    };
+    const std::string unknown =
+        "Tijdens het laden of doorzoeken van het woordenboek is een onbekende fout opgetreden.";
+    const Case cases[] = {
+        {-4, false, 0, ""},
+        {-5, false, 0, ""},
+        {-1, true, 1,
+         "Er is een functie aangeroepen zonder dat lexq_init eerst met succes is aangeroepen."},
+        {-6, true, 6,
+         "Er is niet genoeg geheugen om het woordenboek te laden of om het woord op te zoeken."},
+        {-2, true, 2, unknown},
+        {-7, true, 7, unknown},
+        {3, true, -3, unknown},
+        {-9, true, 9, unknown},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.status);
+        dialogs.Shown.clear();
+        g_status = c.status;
+        EXPECT_EQ(results.Search("woord"), 0);
+        EXPECT_EQ(results.LastCode, c.status);
+        EXPECT_EQ(g_freed, 0);
+        ASSERT_EQ(dialogs.Shown.size(), c.dialog ? 1u : 0u);
+        if (!c.dialog)
+            continue;
+        EXPECT_EQ(dialogs.Shown[0].Text, c.text);
+        EXPECT_EQ(dialogs.Shown[0].Kind, TMsgDlgType::Error);
+        EXPECT_EQ(dialogs.Shown[0].Group, 5);
+        EXPECT_EQ(dialogs.Shown[0].Number, c.number);
+    }
+}
+
+TEST_F(SearchResultsTest, WithoutALoadedLibraryASearchReportsNoOpenDictionary) {
+    lexqapi::lexq_search = nullptr;
+    EXPECT_EQ(results.Search("huis"), 0);
+    EXPECT_EQ(results.LastCode, lexqapi::LEXQ_ERR_NOTINITIALIZED);
+    ASSERT_EQ(dialogs.Shown.size(), 1u);
+    EXPECT_EQ(dialogs.Shown[0].Number, 1);
+}
+
+TEST_F(SearchResultsTest, GetItemOutsideTheListRaisesWithTheIndex) {
+    g_table = "<table>" + Row("a", "A", "a") + "</table>";
+    results.Search("a");
+    for (std::int32_t index : {-1, 1}) {
+        try {
+            results.GetItem(index);
+            FAIL() << "no exception for " << index;
+        } catch (const ELXASearchResults &e) {
+            EXPECT_EQ(std::string(e.what()),
+                      "Ongeldige selectie in de resultatenlijst. Er is geen resultaat met "
+                      "indexnummer " +
+                          std::to_string(index) + ".");
+            EXPECT_EQ(e.Group, 6);
+            EXPECT_EQ(e.Number, 2);
+        }
+    }
+}
+
+TEST_F(SearchResultsTest, BuildsThePageByteForByte) {
+    g_table = "<table>" + Row("\"a%s<", "A", "a", "nl", "<p>x</p>") + Row("\"a%s<", "A", "b") +
+              "</table>";
+    results.Search("\"a%s<");
+    EXPECT_EQ(
+        results.BuildPage("/p/data/dict.css"),
+        "<html>\r\n"
+        "  <head>\r\n"
+        "    <title>Resultaten voor \"\"a%s<\"</title>\r\n"
+        "    <meta name=\"searchtext\" content=\"\"a%s<\">\r\n"
+        "    <link rel=\"stylesheet\" type=\"text/css\" href=\"/p/data/dict.css\">\r\n"
+        "  </head>\r\n"
+        "  <body>\r\n"
+        "    <!-- keyword=\"a\", translated=\"A\"transcription=\"\", languagedir=\"nl\" -->\r\n"
+        "<p>x</p>\r\n"
+        "    <!-- keyword=\"b\", translated=\"A\"transcription=\"\", languagedir=\"\" -->\r\n"
+        "\r\n"
+        "  </body>\r\n"
+        "</html>");
+}
+
+TEST_F(SearchResultsTest, APageWithoutHitsOrStylesheetHasOnlyItsFrame) {
+    g_status = -4;
+    results.Search("niets");
+    EXPECT_EQ(results.BuildPage(""),
+              "<html>\r\n  <head>\r\n    <title>Resultaten voor \"niets\"</title>\r\n"
+              "    <meta name=\"searchtext\" content=\"niets\">\r\n  </head>\r\n  <body>\r\n"
+              "  </body>\r\n</html>");
+}
+
+TEST(SearchResultsPronounce, JoinsTheTranscriptionsThatExistWithAFullStop) {
+    TLXASearchResults results;
+    for (const char *transcription : {"a", "", "b"})
+        results.Items.push_back(std::make_unique<TLXASearchResult>(
+            std::string("<td>w</td><td>W</td><td>w</td><td>") + transcription + "</td>", 4));
+    EXPECT_EQ(results.PronounceText(), "a.b");
+    results.Clear();
+    EXPECT_EQ(results.PronounceText(), "");
+    EXPECT_EQ(results.Count(), 0);
+}
+
+}  // namespace

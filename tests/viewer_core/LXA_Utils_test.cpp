@@ -1,0 +1,160 @@
+#include "viewer/core/LXA_Utils.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "CoreTestSupport.h"
+#include "viewer/core/LXA_Data.h"
+#include "viewer/core/LXA_Exceptions.h"
+
+namespace {
+
+using platform::RegRoot;
+
+TEST(ExtractBetween, CutsAtTheFirstStartAndTheFirstEndMarker) {
+    struct Case {
+        const char *text, *before, *inner, *after;
+    };
+    for (const Case &c : {Case{"ab<x>cd</x>ef", "ab", "cd", "ef"}, Case{"<x></x>", "", "", ""},
+                          Case{"a<x></x>b</x>", "a", "", "b</x>"},
+                          // The end marker is looked for from the start of the text.
+                          Case{"</x>a<x>b</x>", "", "", ""}, Case{"a</x>", "", "", ""},
+                          Case{"<x>a", "", "", ""}, Case{"<x</x>", "", "", ""}}) {
+        SCOPED_TRACE(c.text);
+        const TExtracted parts = ExtractBetween(c.text, "<x>", "</x>");
+        EXPECT_EQ(parts.Before, c.before);
+        EXPECT_EQ(parts.Inner, c.inner);
+        EXPECT_EQ(parts.After, c.after);
+    }
+}
+
+TEST(FoldToLetterKey, KeepsOnlyTheFoldTablesLetters) {
+    EXPECT_EQ(FoldToLetterKey("Caf\xE9-au-lait 2"), "CAFEAULAIT");
+    EXPECT_EQ(FoldToLetterKey("\x8Cuvre"), "CEUVRE");
+    EXPECT_EQ(FoldToLetterKey("\x9Cuvre"), "OEUVRE");
+    EXPECT_EQ(FoldToLetterKey("12,-. 3!"), "");
+}
+
+class SettingsTest : public ::testing::Test {
+  protected:
+    coretest::ProgramFolder folder;
+};
+
+TEST_F(SettingsTest, ReadsTheUserFirstThenTheMachineThenTheDefault) {
+    WriteSetting(RegRoot::LocalMachine, std::nullopt, "Software\\Tk", "Both", "machine");
+    WriteSetting(RegRoot::CurrentUser, std::nullopt, "Software\\Tk", "Both", "user");
+    WriteSetting(RegRoot::LocalMachine, std::nullopt, "Software\\Tk", "Machine", "m");
+    EXPECT_EQ(ReadSetting(RegRoot::CurrentUser, RegRoot::LocalMachine, "Software\\Tk", "Both", "d"),
+              "user");
+    EXPECT_EQ(
+        ReadSetting(RegRoot::CurrentUser, RegRoot::LocalMachine, "Software\\Tk", "Machine", "d"),
+        "m");
+    EXPECT_EQ(ReadSetting(RegRoot::CurrentUser, std::nullopt, "Software\\Tk", "Machine", "d"), "d");
+    EXPECT_EQ(ReadSetting(RegRoot::CurrentUser, RegRoot::LocalMachine, "Software\\None", "x", "d"),
+              "d");
+}
+
+TEST_F(SettingsTest, AValueOfAnotherTypeReadsAsMissing) {
+    platform::RegKey key;
+    ASSERT_EQ(platform::RegCreateKey(RegRoot::CurrentUser, "Software\\Tk", key), platform::kRegOk);
+    ASSERT_EQ(platform::RegSetDword(key, "MRU", 7), platform::kRegOk);
+    EXPECT_EQ(ReadSetting(RegRoot::CurrentUser, std::nullopt, "Software\\Tk", "MRU", "d"), "d");
+}
+
+class SaveArticleTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ::setenv("TMPDIR", folder.Root.c_str(), 1);
+        data.Paths.RegKey = "Software\\Tk";
+    }
+    void TearDown() override { ::unsetenv("TMPDIR"); }
+    std::string Morvelt() const { return folder.Root + "/morvelt"; }
+
+    coretest::ProgramFolder folder;
+    coretest::DialogRecorder dialogs;
+    TLXAData data;
+    const std::time_t noon = [] {
+        std::tm t{};
+        t.tm_year = 2026 - 1900;
+        t.tm_mon = 0;
+        t.tm_mday = 2;
+        t.tm_hour = 3;
+        t.tm_min = 4;
+        t.tm_sec = 5;
+        t.tm_isdst = -1;
+        return std::mktime(&t);
+    }();
+};
+
+TEST_F(SaveArticleTest, WritesTheBytesToATimeStampedFileAndAsks) {
+    SaveArticle("<html>\r\n\x80</html>", noon);
+    const std::string file = Morvelt() + "/20260102030405.html";
+    EXPECT_EQ(coretest::ReadFile(file), "<html>\r\n\x80</html>");
+    struct stat info {};
+    ASSERT_EQ(::stat(Morvelt().c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    ASSERT_EQ(dialogs.Shown.size(), 1u);
+    EXPECT_EQ(dialogs.Shown[0].Kind, TMsgDlgType::Confirmation);
+    EXPECT_EQ(dialogs.Shown[0].Text,
+              "Het artikel is opgeslagen als '" + file + "', wilt u dit openen met Notepad?");
+
+    // The same second again replaces the file.
+    SaveArticle("tweede", noon);
+    EXPECT_EQ(coretest::ReadFile(file), "tweede");
+}
+
+TEST_F(SaveArticleTest, OnYesOpensTheFileInTheConfiguredEditor) {
+    const std::string marker = folder.Root + "/opened.txt";
+    const std::string editor =
+        folder.Write("editor.sh", "#!/bin/sh\ncat \"$1\" > \"" + marker + ".tmp\" && mv \"" +
+                                      marker + ".tmp\" \"" + marker + "\"\n");
+    ::chmod(editor.c_str(), 0755);
+    WriteSetting(RegRoot::CurrentUser, std::nullopt, "Software\\Tk", "TextEditor", editor);
+    dialogs.Answers = {mrYes};
+    SaveArticle("artikel", noon);
+    // The editor runs as a process of its own; wait until it has read the file.
+    for (int i = 0; i < 200 && !std::filesystem::exists(marker); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(coretest::ReadFile(marker), "artikel");
+}
+
+TEST_F(SaveArticleTest, RefusesAFolderThatIsALinkOrOpenToOthers) {
+    const std::string elsewhere = folder.Root + "/elsewhere";
+    std::filesystem::create_directory(elsewhere);
+    std::filesystem::create_directory_symlink(elsewhere, Morvelt());
+    SaveArticle("geheim", noon);
+    EXPECT_TRUE(std::filesystem::is_empty(elsewhere));
+
+    std::filesystem::remove(Morvelt());
+    std::filesystem::create_directory(Morvelt());
+    ::chmod(Morvelt().c_str(), 0777);
+    SaveArticle("geheim", noon);
+    EXPECT_TRUE(std::filesystem::is_empty(Morvelt()));
+    EXPECT_TRUE(dialogs.Shown.empty());
+}
+
+TEST_F(SaveArticleTest, NeverWritesThroughALinkInItsFolder) {
+    std::filesystem::create_directory(Morvelt());
+    ::chmod(Morvelt().c_str(), 0700);
+    const std::string target = folder.Root + "/target";
+    folder.Write("../target", "unchanged");
+    std::filesystem::create_symlink(target, Morvelt() + "/20260102030405.html");
+    EXPECT_THROW(SaveArticle("x", noon), EFCreateError);
+    EXPECT_EQ(coretest::ReadFile(target), "unchanged");
+}
+
+TEST(ShellOpen, AFailureRaisesTheSystemText) {
+    try {
+        ShellOpen("/no/such/program-anywhere", "");
+        FAIL() << "no exception";
+    } catch (const EGeneral &e) {
+        EXPECT_FALSE(std::string(e.what()).empty());
+    }
+}
+
+}  // namespace

@@ -1,0 +1,63 @@
+// The real speech engine, loaded as the viewer loads it: it must answer every call, speak
+// without blocking, and neither hang nor crash when the machine has no sound device.
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+#include <cstdint>
+
+namespace {
+
+using TInt = std::int32_t (*)(std::int32_t);
+using TVoid = std::int32_t (*)();
+using TWrite = std::int32_t (*)(std::int32_t, const char *);
+
+class EngineTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        library = ::dlopen(FLDTTS_FILE, RTLD_NOW | RTLD_LOCAL);
+        ASSERT_NE(library, nullptr) << ::dlerror();
+        Init = reinterpret_cast<TInt>(::dlsym(library, "FLD_Init"));
+        SetTempo = reinterpret_cast<TInt>(::dlsym(library, "FLD_SetTempo"));
+        Stop = reinterpret_cast<TVoid>(::dlsym(library, "FLD_Stop"));
+        Write = reinterpret_cast<TWrite>(::dlsym(library, "FLD_Write"));
+        Play = reinterpret_cast<TInt>(::dlsym(library, "FLD_Play"));
+        Close = reinterpret_cast<TVoid>(::dlsym(library, "FLD_Close"));
+        ASSERT_TRUE(Init && SetTempo && Stop && Write && Play && Close);
+    }
+    void TearDown() override {
+        if (library != nullptr)
+            ::dlclose(library);
+    }
+
+    void *library = nullptr;
+    TInt Init = nullptr, SetTempo = nullptr, Play = nullptr;
+    TVoid Stop = nullptr, Close = nullptr;
+    TWrite Write = nullptr;
+};
+
+TEST_F(EngineTest, RefusesCallsBeforeInitAndBadArguments) {
+    EXPECT_EQ(Stop(), 1);
+    EXPECT_EQ(Write(1, "huis"), 1);
+    EXPECT_EQ(Play(0), 1);
+    EXPECT_EQ(Close(), 1);
+    EXPECT_EQ(Init(7), 3);
+}
+
+TEST_F(EngineTest, SpeaksCutsOffAndClosesWithoutHanging) {
+    ASSERT_EQ(Init(0), 0);
+    EXPECT_EQ(Init(0), 0);  // a second start is harmless
+    EXPECT_EQ(SetTempo(4), 0);
+    EXPECT_EQ(SetTempo(11), 3);
+    EXPECT_EQ(Write(1, nullptr), 3);
+    EXPECT_EQ(Write(1, "het huis.caf\xE9"), 0);
+    EXPECT_EQ(Write(0, " en de tuin"), 0);
+    // Returns at once: the utterance goes on in the background, and Stop cuts it off.
+    EXPECT_EQ(Play(0), 0);
+    EXPECT_EQ(Stop(), 0);
+    EXPECT_EQ(Write(1, "nog een keer"), 0);
+    EXPECT_EQ(Play(0), 0);
+    EXPECT_EQ(Close(), 0);
+    EXPECT_EQ(Stop(), 1);
+}
+
+}  // namespace
