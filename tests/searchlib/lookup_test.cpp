@@ -216,43 +216,43 @@ TEST_F(Lookup, EncipheredEntryLongerThanTheNodeIsInconsistent) {
 }
 
 TEST_F(Lookup, BrokenLeafBlocksGiveTheirStatusAndLeaveOtherWordsFindable) {
-    const auto leafSpec = [](const std::string &content) {
-        BlockSpec b;
+    const auto leafBlock = [](const std::string &content) {
+        Block b;
         b.content = content;
         return b;
     };
     const std::string sound = LeafContent({{"KAPOT", {{0, 0}}}});
     struct Case {
         const char *name;
-        BlockSpec block;
+        Block block;
         uint16_t count;
         lexq_status status;
     };
     std::vector<Case> cases;
-    BlockSpec b = leafSpec(sound);
+    Block b = leafBlock(sound);
     b.payloadLength = 1000;
     cases.push_back({"payload length differs from size - 10", b, 1, LEXQ_S_CORRUPT});
-    b = leafSpec(sound);
+    b = leafBlock(sound);
     b.count = 2;
     cases.push_back({"entry count differs from the index entry", b, 1, LEXQ_S_CORRUPT});
-    b = leafSpec(sound);
+    b = leafBlock(sound);
     b.decompressedLength = static_cast<uint32_t>(sound.size() + 1);
     cases.push_back({"decompressed length differs", b, 1, LEXQ_S_CORRUPT});
-    b = leafSpec(sound);
+    b = leafBlock(sound);
     b.payload = "not a zlib stream";
     cases.push_back({"payload not zlib", b, 1, LEXQ_S_INFLATE});
-    cases.push_back({"leftover bytes", leafSpec(sound + "x"), 1, LEXQ_S_CORRUPT});
-    cases.push_back({"record without references", leafSpec(Le32(6) + std::string("KAPOT\0", 6)), 1,
+    cases.push_back({"leftover bytes", leafBlock(sound + "x"), 1, LEXQ_S_CORRUPT});
+    cases.push_back({"record without references", leafBlock(Le32(6) + std::string("KAPOT\0", 6)), 1,
                      LEXQ_S_CORRUPT});
-    cases.push_back({"references not whole", leafSpec(Le32(10) + std::string("KAPOT\0abcd", 10)), 1,
-                     LEXQ_S_CORRUPT});
-    cases.push_back({"key without terminator", leafSpec(Le32(5) + "KAPOT"), 1, LEXQ_S_CORRUPT});
+    cases.push_back({"references not whole", leafBlock(Le32(10) + std::string("KAPOT\0abcd", 10)),
+                     1, LEXQ_S_CORRUPT});
+    cases.push_back({"key without terminator", leafBlock(Le32(5) + "KAPOT"), 1, LEXQ_S_CORRUPT});
     cases.push_back({"record past the block",
-                     leafSpec(Le32(13) + std::string("KAPOT\0", 6) + Le32(0) + Le16(0)), 1,
+                     leafBlock(Le32(13) + std::string("KAPOT\0", 6) + Le32(0) + Le16(0)), 1,
                      LEXQ_S_CORRUPT});
-    cases.push_back({"only a length left", leafSpec(sound + Le32(0)), 2, LEXQ_S_CORRUPT});
+    cases.push_back({"only a length left", leafBlock(sound + Le32(0)), 2, LEXQ_S_CORRUPT});
     cases.push_back(
-        {"more entries than the header's largest", leafSpec(sound + sound), 2, LEXQ_S_CORRUPT});
+        {"more entries than the header's largest", leafBlock(sound + sound), 2, LEXQ_S_CORRUPT});
     for (bool enciphered : {false, true}) {
         for (const Case &c : cases) {
             SCOPED_TRACE(std::string(c.name) + (enciphered ? " (enciphered)" : ""));
@@ -273,10 +273,10 @@ TEST_F(Lookup, ASlotWhoseLoadFailsHoldsNothingAfterwards) {
     // One text slot and one leaf slot: KAPOT's leaf and text blocks decompress over
     // GOED's cached ones and only then prove wrong, so GOED must be read again.
     TwoLeaves t;
-    BlockSpec text{std::string("kapot\0k\0K\0", 11)};
+    Block text{std::string("kapot\0k\0K\0", 11)};
     text.decompressedLength = 10;
     const uint32_t badText = t.raw.AddText(text);
-    BlockSpec leaf{LeafContent({{"KAPOT", {{badText, 0}}}})};
+    Block leaf{LeafContent({{"KAPOT", {{badText, 0}}}})};
     leaf.decompressedLength = 3;
     const Placed badLeaf = t.raw.AddLeaf(leaf, 1);
     t.Root(badLeaf);
@@ -313,12 +313,12 @@ TEST_F(Lookup, LeafPayloadLargerThanTheWorkBufferIsInconsistent) {
 TEST_F(Lookup, BrokenTextBlocksAndHitsGiveTheirStatus) {
     struct Case {
         const char *name;
-        BlockSpec block;
+        Block block;
         uint16_t offset;
         lexq_status status;
     };
     std::vector<Case> cases;
-    BlockSpec b{std::string("kapot\0k\0K\0", 11)};
+    Block b{std::string("kapot\0k\0K\0", 11)};
     cases.push_back({"offset at the last byte", b, 10, LEXQ_S_CORRUPT});
     cases.push_back({"offset past the block", b, 11, LEXQ_S_CORRUPT});
     cases.push_back({"s3 not terminated", {std::string("kapot\0k\0K", 9)}, 0, LEXQ_S_CORRUPT});

@@ -64,7 +64,7 @@ std::string LeafContent(const std::vector<LeafRecord> &records) {
 
 RawDictionary::RawDictionary(Cipher cipher) : cipher_(std::move(cipher)) {}
 
-Placed RawDictionary::AddBlock(std::string &section, const BlockSpec &block, uint16_t count,
+Placed RawDictionary::AddBlock(std::string &section, const Block &block, uint16_t count,
                                bool leaf) {
     const auto position = static_cast<uint32_t>(section.size());
     std::string payload;
@@ -89,11 +89,11 @@ Placed RawDictionary::AddBlock(std::string &section, const BlockSpec &block, uin
     return {position, stored + 10, count};
 }
 
-uint32_t RawDictionary::AddText(const BlockSpec &block) {
+uint32_t RawDictionary::AddText(const Block &block) {
     return AddBlock(text_, block, 0, false).position;
 }
 
-Placed RawDictionary::AddLeaf(const BlockSpec &block, uint16_t count) {
+Placed RawDictionary::AddLeaf(const Block &block, uint16_t count) {
     leafMaxEntries_ = std::max(leafMaxEntries_, count);
     return AddBlock(leaf_, block, count, true);
 }
@@ -101,7 +101,7 @@ Placed RawDictionary::AddLeaf(const BlockSpec &block, uint16_t count) {
 Placed RawDictionary::AddLeaf(const std::vector<LeafRecord> &records) {
     for (const LeafRecord &r : records)
         hitLimit_ = std::max(hitLimit_, static_cast<uint16_t>(r.refs.size()));
-    BlockSpec block;
+    Block block;
     block.content = LeafContent(records);
     return AddLeaf(block, static_cast<uint16_t>(records.size()));
 }

@@ -46,9 +46,9 @@ std::string LeafContent(const std::vector<LeafRecord> &records);
 
 // A leaf or text block. By default its payload is content compressed (and enciphered
 // in an enciphered dictionary) and its header says so; every part can be overridden.
-struct BlockSpec {
-    BlockSpec() = default;
-    BlockSpec(std::string decompressed) : content(std::move(decompressed)) {}  // NOLINT: implicit
+struct Block {
+    Block() = default;
+    Block(std::string decompressed) : content(std::move(decompressed)) {}  // NOLINT: implicit
 
     std::string content;                    // decompressed content
     std::optional<std::string> payload;     // stored payload exactly as given
@@ -83,8 +83,8 @@ class RawDictionary {
     // With a cipher the file is enciphered (flag 1) and everything added is enciphered.
     explicit RawDictionary(Cipher cipher = nullptr);
 
-    uint32_t AddText(const BlockSpec &block);
-    Placed AddLeaf(const BlockSpec &block, uint16_t count);
+    uint32_t AddText(const Block &block);
+    Placed AddLeaf(const Block &block, uint16_t count);
     Placed AddLeaf(const std::vector<LeafRecord> &records);
     // Appends the node's plain entries (enciphered in an enciphered dictionary).
     Placed AddNode(const std::vector<NodeEntry> &entries);
@@ -103,7 +103,7 @@ class RawDictionary {
     bool enciphered() const { return static_cast<bool>(cipher_); }
 
   private:
-    Placed AddBlock(std::string &section, const BlockSpec &block, uint16_t count, bool leaf);
+    Placed AddBlock(std::string &section, const Block &block, uint16_t count, bool leaf);
 
     Cipher cipher_;
     std::string text_, leaf_, index_;  // section records, after the section headers
