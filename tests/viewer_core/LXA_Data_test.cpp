@@ -78,15 +78,6 @@ TEST_F(DataTest, WithoutTheSearchLibraryStartUpRaisesTheLoadError) {
     EXPECT_EQ(data.Books, nullptr);
 }
 
-TEST_F(DataTest, WithoutConfigurationStartUpReportsAndAborts) {
-    std::filesystem::remove(folder.Data + "/dict.cfg");
-    EXPECT_THROW(data.Initialise(), EAbort);
-    ASSERT_EQ(dialogs.Shown.size(), 1u);
-    EXPECT_EQ(dialogs.Shown[0].Number, 2);
-    data.Finalise();
-    EXPECT_EQ(lexqapi::lexq_init, nullptr);
-}
-
 TEST_F(DataTest, StartsWithTheMruBookAndOpensItsIndex) {
     Setting(RegRoot::CurrentUser, "MRU", "EN");
     data.Initialise();

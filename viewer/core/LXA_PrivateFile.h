@@ -5,9 +5,9 @@
 #include <string>
 
 // Creates the folder (mode 0700 where the system has modes) when missing and tells whether
-// it is usable: a real folder, no link, owned by this user, writable by nobody else.
+// it is usable: a real folder, no link, owned by this user; it is then closed to others.
 bool EnsurePrivateFolder(const std::string &folder);
 
-// Creates or replaces the file, never following a link, and writes the bytes. False on
-// failure, with the system's reason in `error`.
+// Creates or replaces the file, never following a link nor writing into another user's
+// file, and writes the bytes. False on failure, with the system's reason in `error`.
 bool WritePrivateFile(const std::string &path, const std::string &bytes, std::string &error);

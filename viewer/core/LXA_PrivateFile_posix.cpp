@@ -9,6 +9,19 @@
 #include "platform/paths.h"
 #include "viewer/core/LXA_PrivateFile.h"
 
+namespace {
+
+// Opened without following a link, so the checks below are about the object itself.
+bool IsOwnedByUs(int fd, bool folder) {
+    struct stat info {};
+    if (::fstat(fd, &info) != 0)
+        return false;
+    const bool kindOk = folder ? S_ISDIR(info.st_mode) : S_ISREG(info.st_mode);
+    return kindOk && info.st_uid == ::geteuid();
+}
+
+}  // namespace
+
 bool EnsurePrivateFolder(const std::string &folder) {
     std::string path = folder;
     while (path.size() > 1 && path.back() == platform::kPathDelim)
@@ -19,12 +32,14 @@ bool EnsurePrivateFolder(const std::string &folder) {
         return false;
     if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST)
         return false;
-    struct stat info {};
-    // lstat: a link named like our folder is someone else's, whatever it points to.
-    if (::lstat(path.c_str(), &info) != 0)
+    const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
         return false;
-    return S_ISDIR(info.st_mode) && info.st_uid == ::geteuid() &&
-           (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+    // A folder of another user (or a link to anywhere) is never used; our own is closed
+    // to others in case an earlier version left it open.
+    const bool usable = IsOwnedByUs(fd, true) && ::fchmod(fd, 0700) == 0;
+    ::close(fd);
+    return usable;
 }
 
 bool WritePrivateFile(const std::string &path, const std::string &bytes, std::string &error) {
@@ -32,6 +47,11 @@ bool WritePrivateFile(const std::string &path, const std::string &bytes, std::st
         ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) {
         error = std::strerror(errno);
+        return false;
+    }
+    if (!IsOwnedByUs(fd, false)) {
+        ::close(fd);
+        error = std::strerror(EPERM);
         return false;
     }
     std::size_t written = 0;
