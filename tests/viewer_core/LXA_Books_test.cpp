@@ -8,7 +8,6 @@
 #include "CoreTestSupport.h"
 #include "viewer/core/LXA_Exceptions.h"
 #include "viewer/core/LXA_Images.h"
-#include "viewer/core/LXA_IniFile.h"
 
 namespace {
 
@@ -171,28 +170,6 @@ TEST(BookPictures, TheBottomLeftColourBecomesTransparent) {
     EXPECT_EQ(qAlpha(result.pixel(0, 1)), 0);
     EXPECT_EQ(qAlpha(result.pixel(2, 0)), 0);
     EXPECT_EQ(result.pixel(1, 1), qRgba(1, 2, 3, 255));
-
-    // A two-colour picture: white is transparent whatever lies bottom-left.
-    QImage mono(2, 1, QImage::Format_Mono);
-    mono.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
-    mono.setPixel(0, 0, 1);
-    mono.setPixel(1, 0, 0);
-    const QImage monoResult = TransparentImage(mono);
-    EXPECT_EQ(qAlpha(monoResult.pixel(0, 0)), 255);
-    EXPECT_EQ(qAlpha(monoResult.pixel(1, 0)), 0);
-}
-
-TEST(IniFile, FollowsTheWindowsProfileRules) {
-    coretest::ProgramFolder folder;
-    const TLXAIniFile ini(
-        folder.Write("x.ini",
-                     "; note\r\n[ Een ]\r\nKey = a b \r\nkey=second\r\nhex=$7fffffff\r\n"
-                     "big=2147483648\r\nbad=12a\r\n[een]\r\nlater=x\r\n"));
-    EXPECT_EQ(ini.ReadString("EEN", "key", "d"), "a b");
-    EXPECT_EQ(ini.ReadString("een", "later", "d"), "d");  // the first section of a name wins
-    EXPECT_EQ(ini.ReadInteger("een", "hex", 0), 0x7fffffff);
-    EXPECT_EQ(ini.ReadInteger("een", "big", 9), 9);
-    EXPECT_EQ(ini.ReadInteger("een", "bad", 9), 9);
 }
 
 }  // namespace
