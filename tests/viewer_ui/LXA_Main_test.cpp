@@ -11,9 +11,11 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <filesystem>
+#include <fstream>
 
 #include "UiTestSupport.h"
 #include "viewer/display/HtmlViewer.h"
+#include "viewer/ui/HelpWindow.h"
 #include "viewer/ui/LXA_Main.h"
 #include "viewer/ui/PageScroller.h"
 #include "viewer/ui/SelectBook.h"
@@ -273,6 +275,111 @@ TEST_F(MainWindowTest, CorruptResultTableReachesTheHandlerAndTheWindowGoesOn) {
     EXPECT_EQ(Shown(), "");
     folder.SetTable("nl-en", Table({Row("huis", "house")}));
     EXPECT_EQ(Find(viewer->Main(), "huis"), "Er is 1 trefwoord gevonden.");
+}
+
+}  // namespace
+
+namespace {
+
+using uitest::Find;
+
+class MainWindowProgramTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        folder.WriteCatalogue({"nl-en=Nederlands-Engels", "en-nl=Engels-Nederlands"});
+        folder.AddBook("nl-en", "[compldictionary]\ndictionary=en-nl\n");
+        folder.AddBook("en-nl", "");
+    }
+    uitest::TDialogRecorder dialogs;
+    uitest::TProgramFolder folder;
+};
+
+// Waits (bounded) for a file that another process writes.
+std::string WaitForFile(const std::string &path) {
+    for (int i = 0; i < 100 && !std::filesystem::exists(path); ++i)
+        QTest::qWait(50);
+    QTest::qWait(50);
+    std::ifstream in(path);
+    std::string line;
+    std::getline(in, line);
+    return line;
+}
+
+TEST_F(MainWindowProgramTest, NewWindowStartsTheProgramWithTheComplementaryAndCurrentBook) {
+    // The "program" is a script that records its arguments.
+    const std::string record = folder.Dir + "/arguments.txt";
+    {
+        std::ofstream script(folder.Dir + "/tkviewer");
+        script << "#!/bin/sh\necho \"$#:$1:$2\" > '" << record << "'\n";
+    }
+    std::filesystem::permissions(folder.Dir + "/tkviewer", std::filesystem::perms::owner_all);
+    uitest::TViewer viewer;
+    viewer.Main().actOpenNewWindow->trigger();
+    EXPECT_EQ(WaitForFile(record), "2:en-nl:nl-en");
+    EXPECT_TRUE(dialogs.Shown.empty());
+}
+
+TEST_F(MainWindowProgramTest, NewWindowFailureShowsTheDialogAndTheWindowGoesOn) {
+    uitest::TViewer viewer;  // no program file at the program's path
+    viewer.Main().actOpenNewWindow->trigger();
+    ASSERT_EQ(dialogs.Shown.size(), 1u);
+    EXPECT_EQ(dialogs.Shown[0].Group, 2);
+    EXPECT_EQ(dialogs.Shown[0].Number, 1);
+    EXPECT_EQ(dialogs.Shown[0].Text.rfind("Er kan geen nieuwe scherm", 0), 0u);
+    folder.SetTable("nl-en", uitest::Table({uitest::Row("huis", "house")}));
+    EXPECT_EQ(Find(viewer.Main(), "huis"), "Er is 1 trefwoord gevonden.");
+}
+
+TEST_F(MainWindowProgramTest, F1ShowsTheHelpDocumentBesideTheProgram) {
+    uitest::TViewer viewer;
+    viewer.Main().actShowHelp->trigger();
+    auto *help = viewer.Main().findChild<ui::THelpWindow *>();
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_TRUE(help->ShownText().contains("kan niet worden gevonden"));
+    help->hide();
+    std::ofstream(folder.Dir + "/tkviewer.hlp")
+        << "<h1><a name=\"inhoud\"></a>Hulp bij zoeken</h1>";
+    viewer.Main().actShowHelp->trigger();
+    EXPECT_TRUE(help->ShownText().contains("Hulp bij zoeken"));
+}
+
+TEST_F(MainWindowProgramTest, IdleEvaluationFollowsFocusAndSelectionWithoutBeingAsked) {
+    uitest::TViewer viewer;
+    ui::TfrmLXAMain &window = viewer.Main();
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    folder.SetTable("nl-en", uitest::Table({uitest::Row("huis", "house")}));
+    Find(window, "huis");
+    window.Viewer()->selectAll();
+    window.Viewer()->setFocus();  // a focus change is what starts the next idle pass
+    QTest::qWait(20);
+    EXPECT_TRUE(window.actCopyHTMLToClipboard->isEnabled());
+    window.SearchField()->setFocus();
+    QTest::qWait(20);
+    EXPECT_FALSE(window.actCopyHTMLToClipboard->isEnabled());
+}
+
+TEST(MainWindowBands, ManyDictionariesScrollInsteadOfLosingButtons) {
+    uitest::TDialogRecorder dialogs;
+    uitest::TProgramFolder folder;
+    std::vector<std::string> books{"nl-en=Nederlands-Engels"};
+    for (int i = 0; i < 30; ++i)
+        books.push_back("b" + std::to_string(i) + "=1;Boek " + std::to_string(i));
+    folder.WriteCatalogue(books);
+    folder.AddBook("nl-en", "");
+    uitest::TViewer viewer;
+    ui::TfrmLXAMain &window = viewer.Main();
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QTest::qWait(20);
+    ui::TPageScroller *band = window.DictionaryBand();
+    ASSERT_EQ(window.DictionaryCommands().size(), 31u);
+    EXPECT_LT(band->width(), band->ContentWidth());
+    EXPECT_TRUE(band->ArrowsShown());
+    EXPECT_LE(window.MainBand()->width() + band->width(), window.ControlBar()->width());
+    // Every button is still on the toolbar, reachable by scrolling.
+    EXPECT_EQ(window.DictionaryToolbar()->actions().size(), 31);
 }
 
 }  // namespace

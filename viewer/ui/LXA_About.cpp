@@ -49,7 +49,7 @@ TfrmLXAAbout::TfrmLXAAbout(QWidget *owner) : QDialog(owner) {
     m_imgLogo->setPixmap(QPixmap(QStringLiteral(":/ui/logo.bmp")));
     m_lblVersion = CentredLine(m_pnlTop, "lblVersion", QRect(8, 112, 396, 15));
     m_lblCopyright = CentredLine(m_pnlTop, "lblCopyright", QRect(8, 132, 396, 15));
-    m_lblProduction = CentredLine(m_pnlTop, "lblProduction", QRect(8, 153, 396, 13));
+    m_lblProduction = CentredLine(m_pnlTop, "lblProduction", QRect(8, 152, 396, 16));
 
     m_label1 = new QLabel(this);
     m_label1->setObjectName(QStringLiteral("Label1"));
