@@ -383,3 +383,31 @@ TEST(MainWindowBands, ManyDictionariesScrollInsteadOfLosingButtons) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(MainWindowWithoutBooks, RunsWithoutACurrentBook) {
+    uitest::TDialogRecorder dialogs;
+    uitest::TProgramFolder folder;
+    folder.WriteCatalogue({});
+    const std::string record = folder.Dir + "/arguments.txt";
+    {
+        std::ofstream script(folder.Dir + "/tkviewer");
+        script << "#!/bin/sh\necho \"$#\" > '" << record << "'\n";
+    }
+    std::filesystem::permissions(folder.Dir + "/tkviewer", std::filesystem::perms::owner_all);
+    uitest::TViewer viewer;
+    ui::TfrmLXAMain &window = viewer.Main();
+    ASSERT_EQ(dialogs.Shown.size(), 1u);  // no dictionary installed
+    EXPECT_EQ(dialogs.Shown[0].Group, 1);
+    EXPECT_EQ(dialogs.Shown[0].Number, 5);
+    EXPECT_EQ(window.windowTitle(), "Morvelt taalkist");
+    EXPECT_TRUE(window.DictionaryCommands().empty());
+    window.UpdateCommands();
+    EXPECT_FALSE(window.actPronounceWord->isVisible());
+    // The new window then chooses its dictionary as at any start: no arguments.
+    window.actOpenNewWindow->trigger();
+    EXPECT_EQ(WaitForFile(record), "0");
+}
+
+}  // namespace

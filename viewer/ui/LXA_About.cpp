@@ -1,6 +1,5 @@
 #include "LXA_About.h"
 
-#include <QDesktopServices>
 #include <QEvent>
 #include <QFrame>
 #include <QKeyEvent>
@@ -8,6 +7,7 @@
 #include <QPushButton>
 #include <QUrl>
 
+#include "platform/shell.h"
 #include "viewer/ui/UiResources.h"
 
 namespace ui {
@@ -76,7 +76,7 @@ TfrmLXAAbout::TfrmLXAAbout(QWidget *owner) : QDialog(owner) {
     m_btnClose->installEventFilter(this);
     installEventFilter(this);
 
-    m_openLink = [](const QString &address) { QDesktopServices::openUrl(QUrl(address)); };
+    m_openLink = [](const QString &address) { platform::ShellOpen(address.toStdString(), ""); };
     FormCreate();
 }
 

@@ -14,6 +14,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "platform/shell.h"
 #include "viewer/core/LXA_Data.h"
 #include "viewer/display/HtmlViewer.h"
 #include "viewer/ui/HelpWindow.h"
@@ -247,6 +248,9 @@ void TfrmLXAMain::CreateViewer() {
     if (LXAData != nullptr)
         m_viewer->SetImageFolder(QString::fromStdString(LXAData->Paths.DataDir));
     m_viewer->SetCopyByCommand(true);
+    // Web links in entries open in the user's browser through the shell.
+    m_viewer->SetLinkOpener(
+        [](const QUrl &link) { platform::ShellOpen(link.toString().toStdString(), ""); });
 }
 
 void TfrmLXAMain::UpdateCommands() {
