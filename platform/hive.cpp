@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <unordered_map>
 
 #include "cp1252.h"
 
@@ -19,6 +20,36 @@ std::string_view Trim(std::string_view s) {
         s.remove_suffix(1);
     return s;
 }
+
+std::string UpperName(std::string_view name) {
+    std::string upper(name);
+    for (char &c : upper)
+        c = static_cast<char>(Cp1252Upper(static_cast<unsigned char>(c)));
+    return upper;
+}
+
+// Value positions of the key being read, so that a large file parses in linear time.
+class ValueIndex {
+  public:
+    void Reset(const HiveKey *key) {
+        positions_.clear();
+        if (key != nullptr)
+            for (std::size_t i = 0; i < key->values.size(); ++i)
+                positions_[UpperName(key->values[i].name)] = i;
+    }
+    void Set(HiveKey &key, const std::string &name, RegType type, std::string data) {
+        const auto [it, added] = positions_.try_emplace(UpperName(name), key.values.size());
+        if (added) {
+            key.values.push_back(HiveValue{name, type, std::move(data)});
+        } else {
+            key.values[it->second].type = type;
+            key.values[it->second].data = std::move(data);
+        }
+    }
+
+  private:
+    std::unordered_map<std::string, std::size_t> positions_;
+};
 
 std::string ParentPath(std::string_view path) {
     const std::size_t slash = path.rfind('\\');
@@ -291,6 +322,7 @@ Hive Hive::Parse(std::string_view text) {
     Hive hive;
     bool unicodeFile = true;
     HiveKey *current = nullptr;
+    ValueIndex index;
     std::size_t pos = 0;
     while (pos < text.size()) {
         std::size_t eol = text.find('\n', pos);
@@ -333,6 +365,7 @@ Hive Hive::Parse(std::string_view text) {
                 hive.RemoveTree(root, path);
             } else {
                 current = &hive.Create(root, path);
+                index.Reset(current);
             }
             continue;
         }
@@ -355,12 +388,13 @@ Hive Hive::Parse(std::string_view text) {
         const std::string_view data = Trim(rest.substr(1));
         if (data == "-") {
             RemoveValue(*current, name);
+            index.Reset(current);
             continue;
         }
         RegType type = RegType::None;
         std::string bytes;
         if (ParseData(data, unicodeFile, type, bytes))
-            SetValue(*current, name, type, bytes);
+            index.Set(*current, name, type, std::move(bytes));
     }
     return hive;
 }
