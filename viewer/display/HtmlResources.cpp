@@ -4,7 +4,7 @@
 #include <QFile>
 #include <QImageReader>
 
-#include "Cp1252Text.h"
+#include "platform/cp1252.h"
 
 namespace display {
 
@@ -37,7 +37,8 @@ QVariant ReadStyleSheet(const QString &path) {
     if (file.error() != QFileDevice::NoError)
         return {};
     // Stylesheets are product data in the same 8-bit code page as the pages.
-    return Cp1252ToQString(std::string_view(bytes.constData(), std::size_t(bytes.size())));
+    return QString::fromStdString(
+        platform::Cp1252ToUtf8(std::string_view(bytes.constData(), std::size_t(bytes.size()))));
 }
 
 QVariant TImageCache::Load(const QString &path) {

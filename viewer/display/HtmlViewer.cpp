@@ -10,7 +10,7 @@
 #include <QTextDocumentFragment>
 #include <QTextFrame>
 
-#include "Cp1252Text.h"
+#include "platform/cp1252.h"
 
 namespace display {
 
@@ -55,7 +55,9 @@ void THtmlViewer::ClearDocument() {
 
 void THtmlViewer::LoadDocument(const char *text, std::size_t length) {
     const QString page =
-        text != nullptr ? Cp1252ToQString(std::string_view(text, length)) : QString();
+        text != nullptr
+            ? QString::fromStdString(platform::Cp1252ToUtf8(std::string_view(text, length)))
+            : QString();
     setHtml(page);
     ApplyPageMargins();
     moveCursor(QTextCursor::Start);
