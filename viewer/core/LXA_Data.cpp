@@ -29,9 +29,7 @@ const char *const kSpeechNotLoaded =
     "luidt:\r\n\r\n%s";
 
 // "geïnstalleerd" in Windows-1252.
-#define LXA_INSTALLED \
-    "ge\xEF"          \
-    "nstalleerd"
+const std::string kInstalled = std::string("ge\xEF") + "nstalleerd";
 
 void ReportOpenStatus(std::int32_t status, const std::string &indexFile, const TLXABook &book) {
     switch (status) {
@@ -118,12 +116,12 @@ void TLXAData::ChooseStartBook() {
         const TLXABook *chosen = Books->FindBook(wanted);
         if (chosen == nullptr) {
             ShowErrorFmt(
-                "Het door u opgegeven woordenboek '%s' bestaat niet of is niet " LXA_INSTALLED ".",
+                "Het door u opgegeven woordenboek '%s' bestaat niet of is niet " + kInstalled + ".",
                 {arguments[0]}, 1, 3);
         } else if (!chosen->Installed) {
             // Argument 1 names the book when it can; else the message is about argument 2's.
             const TLXABook *named = first != nullptr ? first : chosen;
-            ShowErrorFmt("Het door u opgegeven woordenboek '%s' is niet " LXA_INSTALLED ".",
+            ShowErrorFmt("Het door u opgegeven woordenboek '%s' is niet " + kInstalled + ".",
                          {named->DisplayName}, 1, 4);
         }
     } else {
@@ -140,7 +138,7 @@ void TLXAData::ChooseStartBook() {
         SelectBook(nullptr);
 
     if (CurrentBook == nullptr)
-        ShowError("Er is geen enkel woordenboek " LXA_INSTALLED ".", 1, 5);
+        ShowError("Er is geen enkel woordenboek " + kInstalled + ".", 1, 5);
 }
 
 void TLXAData::CreateForms() {
