@@ -213,19 +213,26 @@ TEST_F(MainWindowTest, ShowSourceOnlyInHelpdeskModeAndWithResults) {
     folder.SetHelpdeskMode(true);
     viewer = std::make_unique<TViewer>();
     ui::TfrmLXAMain &window = viewer->Main();
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     window.UpdateCommands();
     ASSERT_TRUE(window.actHitShowSource->isEnabled());
-    window.actHitShowSource->trigger();  // nothing found yet: no file, no question
+    const auto shiftF12 = [&] { QTest::keyClick(&window, Qt::Key_F12, Qt::ShiftModifier); };
+    shiftF12();  // nothing found yet: no file, no question
     EXPECT_TRUE(dialogs.Shown.empty());
 
     folder.SetTable("nl-en", Table({Row("huis", "house")}));
     Find(window, "huis");
-    window.actHitShowSource->trigger();
+    shiftF12();
     ASSERT_EQ(dialogs.Shown.size(), 1u);
     EXPECT_EQ(dialogs.Shown[0].Kind, TMsgDlgType::Confirmation);
     const std::string saved = folder.TempFolder() + "/morvelt";
     ASSERT_TRUE(std::filesystem::is_directory(saved));
-    EXPECT_FALSE(std::filesystem::is_empty(saved));
+    ASSERT_FALSE(std::filesystem::is_empty(saved));
+    const auto file = std::filesystem::directory_iterator(saved)->path();
+    std::ifstream in(file, std::ios::binary);
+    const std::string page((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(page.find("href=\"" + folder.Data + "/dict.css\""), std::string::npos);
 }
 
 TEST_F(MainWindowTest, CtrlCCopiesFromTheDisplayOnlyWithFocusAndSelection) {

@@ -83,15 +83,16 @@ TfrmLXAMain::TfrmLXAMain(QWidget *parent)
 TfrmLXAMain::~TfrmLXAMain() = default;
 
 void TfrmLXAMain::CreateCommands() {
+    // Each command: name, shortcut, picture of imlMain (or none), execute handler.
     const auto make = [this](const char *name, QKeySequence shortcut, int image,
-                             void (TfrmLXAMain::*execute)()) {
+                             std::function<void()> execute) {
         auto *command = new TCommand(aclMain);
         command->setObjectName(QLatin1String(name));
         command->setShortcut(shortcut);
         command->setShortcutContext(Qt::WindowShortcut);
         if (image >= 0)
             command->setIcon(QIcon(imlMain.At(image)));
-        command->SetExecute([this, execute] { (this->*execute)(); });
+        command->SetExecute(std::move(execute));
         addAction(command);  // shortcuts work while the window is active
         m_commands.push_back(command);
         return command;
@@ -100,25 +101,24 @@ void TfrmLXAMain::CreateCommands() {
     imlMain.AddMasked(QImage(QStringLiteral(":/ui/pronounce.png")));
     imlMain.AddMasked(QImage(QStringLiteral(":/ui/help.png")));
 
-    actOpenNewWindow = make("actOpenNewWindow", {}, 0, &TfrmLXAMain::actOpenNewWindowExecute);
-    actAppExit = make("actAppExit", {}, -1, nullptr);
-    actAppExit->SetExecute([this] { close(); });
+    actOpenNewWindow = make("actOpenNewWindow", {}, 0, [this] { actOpenNewWindowExecute(); });
+    actAppExit = make("actAppExit", {}, -1, [this] { close(); });
     actShowHelp =
-        make("actShowHelp", QKeySequence(Qt::Key_F1), 2, &TfrmLXAMain::actShowHelpExecute);
-    actShowAbout = make("actShowAbout", {}, -1, &TfrmLXAMain::actShowAboutExecute);
-    actFindWord = make("actFindWord", {}, -1, &TfrmLXAMain::actFindWordExecute);
+        make("actShowHelp", QKeySequence(Qt::Key_F1), 2, [this] { actShowHelpExecute(); });
+    actShowAbout = make("actShowAbout", {}, -1, [this] { actShowAboutExecute(); });
+    actFindWord = make("actFindWord", {}, -1, [this] { actFindWordExecute(); });
     QIcon find(QStringLiteral(":/ui/find.png"));
     find.addFile(QStringLiteral(":/ui/find_off.png"), QSize(), QIcon::Disabled);
     actFindWord->setIcon(find);
     actFindWord->SetUpdateRule([this](TCommand &c) { actFindWordUpdate(c); });
-    actPronounceWord = make("actPronounceWord", {}, 1, &TfrmLXAMain::actPronounceWordExecute);
+    actPronounceWord = make("actPronounceWord", {}, 1, [this] { actPronounceWordExecute(); });
     actPronounceWord->SetUpdateRule([this](TCommand &c) { actPronounceWordUpdate(c); });
     actHitShowSource = make("actHitShowSource", QKeySequence(Qt::SHIFT | Qt::Key_F12), -1,
-                            &TfrmLXAMain::actHitShowSourceExecute);
+                            [this] { actHitShowSourceExecute(); });
     actHitShowSource->SetUpdateRule(
         [](TCommand &c) { c.setEnabled(LXAData != nullptr && LXAData->HelpdeskMode); });
     actCopyHTMLToClipboard = make("actCopyHTMLToClipboard", QKeySequence(Qt::CTRL | Qt::Key_C), -1,
-                                  &TfrmLXAMain::actCopyHTMLToClipboardExecute);
+                                  [this] { actCopyHTMLToClipboardExecute(); });
     actCopyHTMLToClipboard->SetUpdateRule([this](TCommand &c) { actCopyHTMLToClipboardUpdate(c); });
 }
 
