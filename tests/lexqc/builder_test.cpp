@@ -42,7 +42,7 @@ void ExpectRoundTrip(const KeyTable &table, const BuildResult &built, Cipher dec
     EXPECT_EQ(walk.indexLevels.size(), built.depth);
 }
 
-TEST(Builder, OneEntryFileIsLaidOutExactly) {
+TEST(LexqcBuilder, OneEntryFileIsLaidOutExactly) {
     const KeyTable table = test::Collect("kw: huis\ndir: nl-en\n<p>house</p>\n");
     const BuildResult built = BuildDictionary(table, {}, nullptr);
     const Bytes &f = built.file;
@@ -91,9 +91,9 @@ struct TreeCase {
     int depth;
 };
 
-class BuilderTree : public testing::TestWithParam<TreeCase> {};
+class LexqcBuilderTree : public testing::TestWithParam<TreeCase> {};
 
-TEST_P(BuilderTree, EveryKeyIsFoundAtTheExpectedDepth) {
+TEST_P(LexqcBuilderTree, EveryKeyIsFoundAtTheExpectedDepth) {
     const TreeCase c = GetParam();
     const KeyTable table = test::Collect(test::ManyEntries(c.entries));
     const BuildResult built = BuildDictionary(table, {c.textSize, c.leafSize, c.fanout}, nullptr);
@@ -101,7 +101,7 @@ TEST_P(BuilderTree, EveryKeyIsFoundAtTheExpectedDepth) {
     ExpectRoundTrip(table, built);
 }
 
-INSTANTIATE_TEST_SUITE_P(Depths, BuilderTree,
+INSTANTIATE_TEST_SUITE_P(Depths, LexqcBuilderTree,
                          testing::Values(TreeCase{3, 4096, 8192, 128, 0},
                                          TreeCase{40, 1, 100, 128, 1},  // a leaf per key
                                          TreeCase{8, 1, 1, 2, 3},       // 8 leaves, pairs
@@ -112,7 +112,7 @@ INSTANTIATE_TEST_SUITE_P(Depths, BuilderTree,
                                     std::to_string(param.param.entries);
                          });
 
-TEST(Builder, EncipheredFileReadsBackOnlyWithItsCipher) {
+TEST(LexqcBuilder, EncipheredFileReadsBackOnlyWithItsCipher) {
     const KeyTable table = test::Collect(test::ManyEntries(120));
     const BuildOptions small{300, 100, 3};
     const Cipher cipher = test::TestCipher;
@@ -145,7 +145,7 @@ TEST(Builder, EncipheredFileReadsBackOnlyWithItsCipher) {
     EXPECT_THROW(DictionaryReader(enciphered.file, nullptr), InputError);
 }
 
-TEST(Builder, HitOffsetsStayWithin16Bits) {
+TEST(LexqcBuilder, HitOffsetsStayWithin16Bits) {
     // Entries of about 1 KiB in blocks allowed to grow to 1 MiB: a block must still end
     // before a hit would start beyond 65535.
     std::string source;
@@ -163,7 +163,7 @@ TEST(Builder, HitOffsetsStayWithin16Bits) {
     ExpectRoundTrip(table, built);
 }
 
-TEST(Builder, HitLimitIsTheLongestHitList) {
+TEST(LexqcBuilder, HitLimitIsTheLongestHitList) {
     std::string source;
     for (int i = 0; i < 300; ++i)
         source += "kw: Huis\n<p>" + std::to_string(i) + "</p>\n\n";
@@ -181,7 +181,7 @@ TEST(Builder, HitLimitIsTheLongestHitList) {
     ExpectRoundTrip(table, built);
 }
 
-TEST(Builder, RefusesAnEmptyDictionaryAndBadOptions) {
+TEST(LexqcBuilder, RefusesAnEmptyDictionaryAndBadOptions) {
     EXPECT_THROW(BuildDictionary(KeyTable{}, {}, nullptr), InputError);
     const KeyTable table = test::Collect("kw: a\nb\n");
     EXPECT_THROW(BuildDictionary(table, {8192, 4096, 1}, nullptr), InputError);

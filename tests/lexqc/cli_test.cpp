@@ -21,7 +21,7 @@ Outcome Lexqc(const std::vector<std::string> &args) {
     return {rc, out.str(), err.str()};
 }
 
-TEST(Cli, BadCommandLinesAreInputErrors) {
+TEST(LexqcCli, BadCommandLinesAreInputErrors) {
     test::TempDir dir;
     const std::string src = dir.Write("a.src", "kw: a\nb\n");
     const std::string idx = dir.File("a.idx");
@@ -45,7 +45,7 @@ TEST(Cli, BadCommandLinesAreInputErrors) {
     EXPECT_FALSE(test::ReadAll(idx).size());
 }
 
-TEST(Cli, BuildNamesTheLineOfAnUnrepresentableHeadword) {
+TEST(LexqcCli, BuildNamesTheLineOfAnUnrepresentableHeadword) {
     test::TempDir dir;
     const std::string src = dir.Write("a.src", "kw: goed\nb\n\n# comment\nkw: huiselĳk\nb\n");
     const Outcome r = Lexqc({"build", src, dir.File("a.idx")});
@@ -54,7 +54,7 @@ TEST(Cli, BuildNamesTheLineOfAnUnrepresentableHeadword) {
     EXPECT_FALSE(test::ReadAll(dir.File("a.idx")).size());  // no output on errors
 }
 
-TEST(Cli, BuildWarnsAndDumpAgrees) {
+TEST(LexqcCli, BuildWarnsAndDumpAgrees) {
     test::TempDir dir;
     const std::string src = dir.Write("a.src", test::ManyEntries(50) + "kw: 42\nb\n");
     const Outcome built =
@@ -68,7 +68,7 @@ TEST(Cli, BuildWarnsAndDumpAgrees) {
     EXPECT_NE(dump.out.find("index level 2"), std::string::npos) << dump.out;
 }
 
-TEST(Cli, DumpSurvivesDamagedFiles) {
+TEST(LexqcCli, DumpSurvivesDamagedFiles) {
     test::TempDir dir;
     const std::string src = dir.Write("a.src", test::ManyEntries(30));
     ASSERT_EQ(Lexqc({"build", src, dir.File("a.idx"), "--leaf-size", "60", "--fanout", "2"}).rc,

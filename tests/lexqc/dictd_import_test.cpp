@@ -25,7 +25,7 @@ std::string Digits(std::uint64_t v) {
     return s;
 }
 
-TEST(DictdImport, DecodesIndexNumbers) {
+TEST(LexqcDictdImport, DecodesIndexNumbers) {
     EXPECT_EQ(DecodeDictdNumber("A"), 0u);
     EXPECT_EQ(DecodeDictdNumber("/"), 63u);
     EXPECT_EQ(DecodeDictdNumber("BA"), 64u);
@@ -36,7 +36,7 @@ TEST(DictdImport, DecodesIndexNumbers) {
     EXPECT_FALSE(DecodeDictdNumber(std::string(12, '/')));  // beyond 64 bits
 }
 
-TEST(DictdImport, MakesSimpleEscapedHtml) {
+TEST(LexqcDictdImport, MakesSimpleEscapedHtml) {
     EXPECT_EQ(EntryTextToHtml("huis /hœys/\n  1. house & <home>\n\n  \"thuis\"\n"),
               "<p>huis /hœys/<br>1. house &amp; &lt;home&gt;</p><p>&quot;thuis&quot;</p>");
     EXPECT_EQ(EntryTextToHtml("a\tb\x01"
@@ -45,7 +45,7 @@ TEST(DictdImport, MakesSimpleEscapedHtml) {
     EXPECT_EQ(DecodeLenient("caf\xE9 \x92 ok"), "café ’ ok");
 }
 
-class DictdFiles : public testing::Test {
+class LexqcDictdFiles : public testing::Test {
   protected:
     // Writes the entries' texts back to back into a gzip file and an index naming them.
     void Write(const std::vector<std::pair<std::string, std::string>> &entries,
@@ -78,7 +78,7 @@ class DictdFiles : public testing::Test {
     std::string indexPath_, dictPath_;
 };
 
-TEST_F(DictdFiles, ImportsEntriesAndSkipsMetaData) {
+TEST_F(LexqcDictdFiles, ImportsEntriesAndSkipsMetaData) {
     Write({{"00-database-info", "This is a test dictionary.\n"},
            {"huis", "huis /hœys/\n1. house\n2. family\n"},
            {"huiselĳk", "huiselĳk\ndomestic\n"},
@@ -108,7 +108,7 @@ TEST_F(DictdFiles, ImportsEntriesAndSkipsMetaData) {
         << err.str();
 }
 
-TEST_F(DictdFiles, BrokenIndexLinesAreErrorsWithTheirLines) {
+TEST_F(LexqcDictdFiles, BrokenIndexLinesAreErrorsWithTheirLines) {
     Write({{"huis", "house\n"}},
           "boek\tA\n"
           "fiets\tA?\tB\n"

@@ -6,7 +6,7 @@
 namespace lexqc {
 namespace {
 
-TEST(Encoding, RejectsMalformedUtf8) {
+TEST(LexqcEncoding, RejectsMalformedUtf8) {
     for (const std::string bad : {"\x80", "\xC3", "\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80",
                                   "\xF4\x90\x80\x80", "\xF8\x88\x80\x80\x80", "a\xE2\x82"}) {
         EXPECT_FALSE(IsValidUtf8(bad)) << testing::PrintToString(bad);
@@ -14,7 +14,7 @@ TEST(Encoding, RejectsMalformedUtf8) {
     EXPECT_TRUE(IsValidUtf8("straße \xE2\x82\xAC \xF0\x9F\x98\x80"));
 }
 
-TEST(Encoding, MapsTheCodePageBothWays) {
+TEST(LexqcEncoding, MapsTheCodePageBothWays) {
     // The printable range of 0x80-0x9F is where Windows-1252 differs from Latin-1.
     EXPECT_EQ(ToCp1252(0x20AC), 0x80);  // €
     EXPECT_EQ(ToCp1252(0x0152), 0x8C);  // Œ
@@ -33,12 +33,12 @@ TEST(Encoding, MapsTheCodePageBothWays) {
     }
 }
 
-TEST(Encoding, BodiesKeepEveryCharacter) {
+TEST(LexqcEncoding, BodiesKeepEveryCharacter) {
     EXPECT_EQ(Utf8ToCp1252WithReferences("café ĳs € 😀"), "caf\xE9 &#307;s \x80 &#128512;");
     EXPECT_EQ(Cp1252ToUtf8("caf\xE9 \x80"), "café €");
 }
 
-TEST(Encoding, StrictConversionNamesTheFirstMissingCharacter) {
+TEST(LexqcEncoding, StrictConversionNamesTheFirstMissingCharacter) {
     char32_t bad = 0;
     EXPECT_EQ(Utf8ToCp1252Strict("naïef", &bad), std::string("na\xEF"
                                                              "ef"));

@@ -16,7 +16,7 @@ std::vector<std::string> Headwords(const KeyTable &table, const std::string &key
     return words;
 }
 
-TEST(Keys, FoldsThroughTheSharedTable) {
+TEST(LexqcKeys, FoldsThroughTheSharedTable) {
     EXPECT_EQ(FoldKey("stra\xDF"
                       "e"),
               "STRASSE");
@@ -26,7 +26,7 @@ TEST(Keys, FoldsThroughTheSharedTable) {
     EXPECT_EQ(FoldKey("123 -"), "");
 }
 
-TEST(Keys, HitsKeepSourceOrderAcrossHeadwordsAndExtraKeys) {
+TEST(LexqcKeys, HitsKeepSourceOrderAcrossHeadwordsAndExtraKeys) {
     const KeyTable table = test::Collect(
         "kw: een\nb1\n\n"
         "kw: één\nkey: een\nb2\n\n"  // both fold to EEN: one hit for this entry
@@ -38,7 +38,7 @@ TEST(Keys, HitsKeepSourceOrderAcrossHeadwordsAndExtraKeys) {
     EXPECT_EQ(table.keys.size(), 2u);
 }
 
-TEST(Keys, IdenticalEntriesAreStoredOnce) {
+TEST(LexqcKeys, IdenticalEntriesAreStoredOnce) {
     const KeyTable table = test::Collect(
         "kw: bank\ndir: nl-en\n<p>bench</p>\n\n"
         "kw: bank\ndir: nl-en\n<p>bench</p>\n\n"
@@ -50,7 +50,7 @@ TEST(Keys, IdenticalEntriesAreStoredOnce) {
     EXPECT_NE(hits[0], hits[2]);
 }
 
-TEST(Keys, WordsWithoutLettersAreSkippedWithAWarning) {
+TEST(LexqcKeys, WordsWithoutLettersAreSkippedWithAWarning) {
     Diagnostics diag("s.src");
     const auto entries = ParseSource("kw: 123\nbody\n\nkw: 4x4\nkey: --\nbody\n", diag);
     const KeyTable table = CollectKeys(entries, diag, 1000, 0xFFFF);
@@ -63,7 +63,7 @@ TEST(Keys, WordsWithoutLettersAreSkippedWithAWarning) {
     EXPECT_EQ(table.triples.size(), 1u);
 }
 
-TEST(Keys, RefusesKeysTheFileCannotHold) {
+TEST(LexqcKeys, RefusesKeysTheFileCannotHold) {
     Diagnostics diag("s.src");
     std::string source = "kw: short\nb\n\nkw: " + std::string(256, 'a') + "\nb\n";
     for (int i = 0; i < 3; ++i)

@@ -16,7 +16,7 @@ namespace {
 
 #ifdef LEXQC_TEST_LEXQAPI
 
-class LexqapiRoundTrip : public testing::Test {
+class LexqcLexqapiRoundTrip : public testing::Test {
   protected:
     void SetUp() override { library_ = SearchLibrary::Load(LEXQC_TEST_LEXQAPI); }
 
@@ -35,7 +35,7 @@ class LexqapiRoundTrip : public testing::Test {
     std::unique_ptr<SearchLibrary> library_;
 };
 
-TEST_F(LexqapiRoundTrip, TreesOfEveryDepth) {
+TEST_F(LexqcLexqapiRoundTrip, TreesOfEveryDepth) {
     struct Case {
         int entries;
         std::vector<std::string> options;
@@ -54,7 +54,7 @@ TEST_F(LexqapiRoundTrip, TreesOfEveryDepth) {
     }
 }
 
-TEST_F(LexqapiRoundTrip, ManyHitsComeBackInSourceOrder) {
+TEST_F(LexqcLexqapiRoundTrip, ManyHitsComeBackInSourceOrder) {
     std::string source;
     for (int i = 0; i < 150; ++i) {
         source += (i % 2 ? "kw: Bank\n" : "kw: bänk\n") + std::string("<p>") + std::to_string(i) +
@@ -65,7 +65,7 @@ TEST_F(LexqapiRoundTrip, ManyHitsComeBackInSourceOrder) {
     EXPECT_EQ(report.rowsChecked, 150u);
 }
 
-TEST_F(LexqapiRoundTrip, TextComesBackAsWindows1252WithReferences) {
+TEST_F(LexqcLexqapiRoundTrip, TextComesBackAsWindows1252WithReferences) {
     BuildAndVerify("kw: café\ndir: nl-en\n<p>ĳs € 😀</p>\n");
     ASSERT_EQ(library_->Open(dir_.File("d.idx")), LEXQ_ERR_NONE);
     const SearchLibrary::Result r = library_->Search("Caf\xE9");
@@ -79,7 +79,7 @@ TEST_F(LexqapiRoundTrip, TextComesBackAsWindows1252WithReferences) {
 }
 
 #ifdef LEXQC_TEST_CRYPT
-TEST_F(LexqapiRoundTrip, EncipheredThroughCryptSo) {
+TEST_F(LexqcLexqapiRoundTrip, EncipheredThroughCryptSo) {
     const std::string source = test::ManyEntries(200);
     const VerifyReport report = BuildAndVerify(
         source, {"--encipher", "--crypt", LEXQC_TEST_CRYPT, "--leaf-size", "100", "--fanout", "4"});
@@ -91,7 +91,7 @@ TEST_F(LexqapiRoundTrip, EncipheredThroughCryptSo) {
 }
 #endif
 
-TEST_F(LexqapiRoundTrip, VerifyNoticesAFileThatDoesNotMatchItsSource) {
+TEST_F(LexqcLexqapiRoundTrip, VerifyNoticesAFileThatDoesNotMatchItsSource) {
     BuildAndVerify("kw: huis\n<p>house</p>\n\nkw: boek\n<p>book</p>\n");
     const KeyTable other = test::Collect("kw: huis\n<p>home</p>\n\nkw: fiets\n<p>bike</p>\n");
     const VerifyReport report = VerifyDictionary(*library_, dir_.File("d.idx"), other);
@@ -102,8 +102,27 @@ TEST_F(LexqapiRoundTrip, VerifyNoticesAFileThatDoesNotMatchItsSource) {
     EXPECT_NE(report.mismatches[1].find("key HUIS: other rows"), std::string::npos);
 }
 
+#ifdef LEXQC_TEST_DATA_DIR
+// What the product ships: both sample books, read through the library as the viewer
+// will, give exactly the rows of their sources.
+TEST_F(LexqcLexqapiRoundTrip, ShippedSamplesMatchTheirSources) {
+    for (const std::string book : {"nl-en", "en-nl"}) {
+        Diagnostics diag(book);
+        const KeyTable table =
+            CollectKeys(ReadSourceFile(std::string(LEXQC_TEST_SAMPLES) + "/" + book + ".src", diag),
+                        diag, 255, 0xFFFF);
+        EXPECT_TRUE(diag.Warnings().empty()) << diag.Warnings()[0];
+        const std::string idx = std::string(LEXQC_TEST_DATA_DIR) + "/" + book + ".idx";
+        const VerifyReport report = VerifyDictionary(*library_, idx, table);
+        EXPECT_TRUE(report.Ok()) << book << ": "
+                                 << (report.mismatches.empty() ? "" : report.mismatches[0]);
+        EXPECT_GE(report.keysChecked, 30u) << book;
+    }
+}
+#endif
+
 #else
-TEST(LexqapiRoundTrip, NeedsTheSearchLibrary) {
+TEST(LexqcLexqapiRoundTrip, NeedsTheSearchLibrary) {
     GTEST_SKIP() << "lexqapi.so is not built in this tree";
 }
 #endif

@@ -18,7 +18,7 @@ bool AnyErrorContains(const Diagnostics &diag, const std::string &part) {
     return false;
 }
 
-TEST(Source, ReadsRecordsWithHeadersBodyAndComments) {
+TEST(LexqcSource, ReadsRecordsWithHeadersBodyAndComments) {
     Diagnostics diag("s.src");
     const auto entries = Parse(
         "\xEF\xBB\xBF# a comment before the first record\r\n"
@@ -48,7 +48,7 @@ TEST(Source, ReadsRecordsWithHeadersBodyAndComments) {
     EXPECT_EQ(entries[1].body, "kw: a body line that looks like a header\r\n\r\n# not a comment");
 }
 
-TEST(Source, ConvertsToWindows1252) {
+TEST(LexqcSource, ConvertsToWindows1252) {
     Diagnostics diag;
     const auto entries = Parse("kw: straße\ndir: €\n<p>ĳs – café</p>\n", diag);
     ASSERT_EQ(entries.size(), 1u);
@@ -59,7 +59,7 @@ TEST(Source, ConvertsToWindows1252) {
     EXPECT_EQ(entries[0].body, "<p>&#307;s \x96 caf\xE9</p>");
 }
 
-TEST(Source, ReportsErrorsWithTheirLines) {
+TEST(LexqcSource, ReportsErrorsWithTheirLines) {
     struct Case {
         std::string text;
         std::string expected;  // part of the error message, with its line
@@ -88,7 +88,7 @@ TEST(Source, ReportsErrorsWithTheirLines) {
     }
 }
 
-TEST(Source, ABrokenRecordDoesNotHideLaterErrors) {
+TEST(LexqcSource, ABrokenRecordDoesNotHideLaterErrors) {
     Diagnostics diag("s.src");
     const auto entries = Parse("kw: ĳ\n\nkw: good\nbody\n\nkw: ĳĳ\n", diag);
     EXPECT_EQ(diag.Errors().size(), 2u);
@@ -96,7 +96,7 @@ TEST(Source, ABrokenRecordDoesNotHideLaterErrors) {
     EXPECT_EQ(entries[0].headword, "good");
 }
 
-TEST(Source, FormattedRecordsReadBackUnchanged) {
+TEST(LexqcSource, FormattedRecordsReadBackUnchanged) {
     const std::vector<std::string> body = {
         "<p>first</p>", "", "   ", "#hash", "\\back", "kw: fake", "dir: fake", "key: fake", "last"};
     const std::string text =
