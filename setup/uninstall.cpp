@@ -1,0 +1,77 @@
+#include "uninstall.h"
+
+#include <string>
+
+#include "platform/folders.h"
+#include "platform/lasterror.h"
+#include "platform/msgbox.h"
+#include "platform/paths.h"
+#include "platform/registry.h"
+#include "product_key.h"
+#include "remove_tree.h"
+
+namespace setup {
+
+namespace {
+
+using platform::RegRoot;
+
+// Reads "Path" of the key under one root; the status of the last registry call made.
+long ReadInstallPath(RegRoot root, const char *masterKey, char (&path)[260]) {
+    platform::RegKey key;
+    const long status = platform::RegOpenKey(root, masterKey, platform::RegAccess::All, key);
+    if (status != platform::kRegOk)
+        return status;
+    return ReadValue260(key, "Path", path);
+}
+
+// Refuses folders whose removal could only be a mistake: no path, a relative one, the
+// file system's root or the user's home (or a folder above it), or a link to a folder.
+bool UsableFolder(const std::string &path) {
+    return platform::IsAbsolutePath(path) && platform::IsRealFolder(path) &&
+           !platform::IsProtectedFolder(path);
+}
+
+void RemoveProductKey(RegRoot root, const char *masterKey) {
+    platform::RegKey key;
+    if (platform::RegOpenKey(root, masterKey, platform::RegAccess::All, key) != platform::kRegOk)
+        return;
+    ClearProductKey(key);
+    key.Close();
+    platform::RegDeleteKey(root, masterKey);
+}
+
+}  // namespace
+
+int UninstallProduct(const char *masterKey) {
+    char path[260];
+    long status = ReadInstallPath(RegRoot::LocalMachine, masterKey, path);
+    if (status != platform::kRegOk)
+        status = ReadInstallPath(RegRoot::CurrentUser, masterKey, path);
+    if (status != platform::kRegOk) {
+        std::string reason = platform::SystemErrorText(static_cast<int>(status));
+        if (reason.empty())
+            reason = "Unknown error in UninstUninitialize";
+        platform::ShowMessageBox("ERROR",
+                                 std::string("Error retrieving registry key ") + masterKey + "\\" +
+                                     "Path" + "\nin HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER:\n" +
+                                     reason,
+                                 platform::MsgIcon::Error);
+        return -1;
+    }
+    std::string folder = path;
+    // "/opt/x/" would reach through a link named x; the folder is named without the slash.
+    while (folder.size() > 1 && folder.back() == platform::kPathDelim)
+        folder.pop_back();
+    if (!UsableFolder(folder)) {
+        platform::ShowMessageBox("ERROR", std::string("Unable to access path: ") + path,
+                                 platform::MsgIcon::Error);
+        return -1;
+    }
+    RemoveTree(folder);
+    RemoveProductKey(RegRoot::LocalMachine, masterKey);
+    RemoveProductKey(RegRoot::CurrentUser, masterKey);
+    return 0;
+}
+
+}  // namespace setup

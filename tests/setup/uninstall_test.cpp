@@ -1,0 +1,154 @@
+#include "uninstall.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "platform/msgbox.h"
+#include "product_registry.h"
+#include "sandbox.h"
+
+namespace {
+
+using platform::RegRoot;
+using tktest::fs::exists;
+
+constexpr char kKey[] = "Software\\Morvelt\\Taalkist";
+
+class UninstallTest : public ::testing::Test {
+  protected:
+    std::vector<platform::MessageBoxRecord> Boxes() const {
+        return platform::ReadMessageBoxLog(box_.Temp() / "boxes.log");
+    }
+    void ExpectSingleBox(const std::string &caption, const std::string &text) const {
+        const auto boxes = Boxes();
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].caption, caption);
+        EXPECT_EQ(boxes[0].icon, platform::MsgIcon::Error);
+        EXPECT_EQ(boxes[0].text, text);
+    }
+    tktest::Sandbox box_;
+};
+
+TEST_F(UninstallTest, KeyUnderCurrentUserOnly) {
+    const auto dir = box_.MakeInstallation();
+    const std::string menu = box_.Temp() / "menu.desktop";
+    const std::string desk = box_.Temp() / "desk.desktop";
+    tktest::WriteText(menu, "[Desktop Entry]");
+    tktest::WriteText(desk, "[Desktop Entry]");
+    tktest::WriteProductKey(RegRoot::CurrentUser, kKey,
+                            {{"Path", dir.string()},
+                             {"ScMenu", menu},
+                             {"ScDesk", desk},
+                             {"ScUnin", box_.Temp() / "gone-already.desktop"}});
+    tktest::WriteProductKey(RegRoot::CurrentUser, std::string(kKey) + "\\Books\\nld-eng",
+                            {{"MRU", "x"}});
+    tktest::WriteProductKey(RegRoot::CurrentUser, "Software\\Morvelt\\Other", {{"Keep", "1"}});
+
+    EXPECT_EQ(setup::UninstallProduct(kKey), 0);
+    EXPECT_FALSE(exists(dir));
+    EXPECT_FALSE(exists(menu));
+    EXPECT_FALSE(exists(desk));
+    EXPECT_FALSE(tktest::KeyExists(RegRoot::CurrentUser, kKey));
+    EXPECT_TRUE(tktest::KeyExists(RegRoot::CurrentUser, "Software\\Morvelt\\Other"));
+    EXPECT_TRUE(Boxes().empty());
+    EXPECT_TRUE(box_.OutsideUnchanged());
+}
+
+TEST_F(UninstallTest, KeyUnderBothRootsTakesThePathFromTheMachine) {
+    const auto machineDir = box_.MakeInstallation("machine");
+    const auto userDir = box_.MakeInstallation("user");
+    tktest::WriteProductKey(RegRoot::LocalMachine, kKey, {{"Path", machineDir.string()}});
+    tktest::WriteProductKey(RegRoot::LocalMachine, std::string(kKey) + "\\A\\B", {{"v", "1"}});
+    tktest::WriteProductKey(RegRoot::CurrentUser, kKey, {{"Path", userDir.string()}});
+    tktest::WriteProductKey(RegRoot::CurrentUser, std::string(kKey) + "\\C", {});
+
+    EXPECT_EQ(setup::UninstallProduct(kKey), 0);
+    EXPECT_FALSE(exists(machineDir));
+    EXPECT_TRUE(exists(userDir / "program"));
+    EXPECT_FALSE(tktest::KeyExists(RegRoot::LocalMachine, kKey));
+    EXPECT_FALSE(tktest::KeyExists(RegRoot::CurrentUser, kKey));
+    EXPECT_TRUE(tktest::KeyExists(RegRoot::LocalMachine, "Software\\Morvelt"));
+}
+
+TEST_F(UninstallTest, MissingKeyIsReportedWithTheSystemText) {
+    EXPECT_EQ(setup::UninstallProduct(kKey), -1);
+    ExpectSingleBox("ERROR", std::string("Error retrieving registry key ") + kKey +
+                                 "\\Path\nin HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER:\n"
+                                 "The system cannot find the file specified.");
+}
+
+TEST_F(UninstallTest, OverlongPathCannotBeRead) {
+    const auto dir = box_.MakeInstallation();
+    tktest::WriteProductKey(RegRoot::LocalMachine, kKey, {{"Path", std::string(260, 'p')}});
+    tktest::WriteProductKey(RegRoot::CurrentUser, kKey, {{"Version", "1"}});
+    EXPECT_EQ(setup::UninstallProduct(kKey), -1);
+    // The status kept is the last call's: the user's key has no "Path".
+    ExpectSingleBox("ERROR", std::string("Error retrieving registry key ") + kKey +
+                                 "\\Path\nin HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER:\n"
+                                 "The system cannot find the file specified.");
+
+    ::unlink(platform::RegistryHiveFile(RegRoot::CurrentUser).c_str());
+    ::unlink((box_.Temp() / "boxes.log").c_str());
+    EXPECT_EQ(setup::UninstallProduct(kKey), -1);
+    ExpectSingleBox("ERROR", std::string("Error retrieving registry key ") + kKey +
+                                 "\\Path\nin HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER:\n"
+                                 "The system cannot find the file specified.");
+    EXPECT_TRUE(exists(dir / "program"));
+}
+
+TEST_F(UninstallTest, PathOf260BytesReportsMoreData) {
+    tktest::WriteProductKey(RegRoot::CurrentUser, kKey, {{"Path", "/" + std::string(259, 'p')}});
+    EXPECT_EQ(setup::UninstallProduct(kKey), -1);
+    ExpectSingleBox("ERROR", std::string("Error retrieving registry key ") + kKey +
+                                 "\\Path\nin HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER:\n"
+                                 "More data is available.");
+}
+
+// Folders whose removal could only be a mistake are refused, and nothing is deleted.
+TEST_F(UninstallTest, RefusesDangerousOrMissingFolders) {
+    const auto dir = box_.MakeInstallation();
+    const std::string home = box_.Temp() / "home";
+    tktest::fs::create_directories(home + "/user");
+    const char *savedHome = std::getenv("HOME");
+    const std::string saved = savedHome != nullptr ? savedHome : "";
+    ::setenv("HOME", (home + "/user").c_str(), 1);
+    const auto link = box_.Temp().Path() / "link-to-install";
+    tktest::fs::create_directory_symlink(dir, link);
+
+    const std::string refused[] = {"",
+                                   "relative/install",
+                                   "/",
+                                   "/..",
+                                   home + "/user",
+                                   home + "/user/",
+                                   home,
+                                   link.string(),
+                                   (box_.Temp() / "missing"),
+                                   dir / "program"};
+    for (const std::string &path : refused) {
+        ::unlink((box_.Temp() / "boxes.log").c_str());
+        tktest::WriteProductKey(RegRoot::CurrentUser, kKey, {{"Path", path}});
+        EXPECT_EQ(setup::UninstallProduct(kKey), -1) << path;
+        ExpectSingleBox("ERROR", "Unable to access path: " + path);
+        EXPECT_TRUE(tktest::KeyExists(RegRoot::CurrentUser, kKey)) << path;
+    }
+    ::setenv("HOME", saved.c_str(), 1);
+    EXPECT_TRUE(exists(dir / "program"));
+    EXPECT_TRUE(exists(home + "/user"));
+    EXPECT_TRUE(box_.OutsideUnchanged());
+}
+
+TEST_F(UninstallTest, ShortcutValuesNamingOtherFilesAreLeftAlone) {
+    const auto dir = box_.MakeInstallation();
+    const std::string precious = box_.Temp() / "precious.txt";
+    tktest::WriteText(precious, "keep");
+    tktest::WriteProductKey(
+        RegRoot::CurrentUser, kKey,
+        {{"Path", dir.string()}, {"ScMenu", precious}, {"ScDesk", "rel.desktop"}});
+    EXPECT_EQ(setup::UninstallProduct(kKey), 0);
+    EXPECT_TRUE(exists(precious));
+    EXPECT_FALSE(tktest::KeyExists(RegRoot::CurrentUser, kKey));
+}
+
+}  // namespace
