@@ -17,6 +17,7 @@
 #include "viewer/display/HtmlViewer.h"
 #include "viewer/ui/HelpWindow.h"
 #include "viewer/ui/LXA_Main.h"
+#include "viewer/ui/MenuItem.h"
 #include "viewer/ui/PageScroller.h"
 #include "viewer/ui/SelectBook.h"
 
@@ -108,7 +109,8 @@ TEST_F(MainWindowTest, SwitchingBooksClearsTheDisplayKeepsTheStatusAndSetsTheCap
 
     const auto &books = window.DictionaryCommands();
     ASSERT_EQ(books.size(), 2u);
-    books[1]->trigger();
+    // Through the button, then again through the File menu entry of the same book.
+    qobject_cast<QToolButton *>(window.DictionaryToolbar()->widgetForAction(books[1]))->click();
     EXPECT_EQ(viewer->Data.CurrentBook->Name, "en-nl");
     EXPECT_EQ(window.windowTitle(), "Morvelt taalkist [Engels-Nederlands]");
     EXPECT_EQ(Shown(), "");
@@ -116,6 +118,11 @@ TEST_F(MainWindowTest, SwitchingBooksClearsTheDisplayKeepsTheStatusAndSetsTheCap
     window.UpdateCommands();
     EXPECT_FALSE(books[0]->isChecked());
     EXPECT_TRUE(books[1]->isChecked());
+    QAction *entry = window.FileMenu()->actions()[3];
+    entry->trigger();
+    EXPECT_EQ(viewer->Data.CurrentBook->Name, "en-nl");
+    EXPECT_TRUE(entry->isChecked());
+    EXPECT_FALSE(window.FileMenu()->actions()[2]->isChecked());
 }
 
 TEST_F(MainWindowTest, OneInstalledBookHidesTheBandAndLeavesTwoAdjacentSeparators) {
@@ -146,7 +153,13 @@ TEST_F(MainWindowTest, ListedBookThatIsNotInstalledIsGreyedEverywhere) {
     EXPECT_TRUE(books[1]->isVisible());
     EXPECT_FALSE(books[1]->isEnabled());
     EXPECT_FALSE(window.DictionaryToolbar()->widgetForAction(books[1])->isEnabled());
-    EXPECT_TRUE(window.FileMenu()->actions().contains(books[1]));
+    const QList<QAction *> entries = window.FileMenu()->actions();
+    ASSERT_EQ(entries.size(), 6);  // new window, N1, two books, N2, exit
+    auto *entry = qobject_cast<ui::TMenuItem *>(entries[3]);
+    ASSERT_NE(entry, nullptr);
+    EXPECT_EQ(entry->Command(), books[1]);
+    EXPECT_FALSE(entry->isEnabled());
+    EXPECT_EQ(entry->text(), "Engels-Nederlands");
     // Pressing it anyway changes nothing.
     books[1]->Execute();
     EXPECT_EQ(viewer->Data.CurrentBook->Name, "nl-en");

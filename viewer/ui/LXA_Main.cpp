@@ -19,6 +19,7 @@
 #include "viewer/display/HtmlViewer.h"
 #include "viewer/ui/HelpWindow.h"
 #include "viewer/ui/IdleUpdater.h"
+#include "viewer/ui/MenuItem.h"
 #include "viewer/ui/PageScroller.h"
 #include "viewer/ui/SelectBook.h"
 #include "viewer/ui/UiResources.h"
@@ -128,16 +129,16 @@ void TfrmLXAMain::CreateMenu() {
     mniFile->setObjectName(QStringLiteral("mniFile"));
     // With no dictionary entries the two separators stand next to each other.
     mniFile->setSeparatorsCollapsible(false);
-    mniFile->addAction(actOpenNewWindow);
+    mniFile->addAction(new TMenuItem("mniFileNewWindow", actOpenNewWindow, mniFile));
     N1 = mniFile->addSeparator();
     N1->setObjectName(QStringLiteral("N1"));
     N2 = mniFile->addSeparator();
     N2->setObjectName(QStringLiteral("N2"));
-    mniFile->addAction(actAppExit);
+    mniFile->addAction(new TMenuItem("mniFileExit", actAppExit, mniFile));
     mniHelp = menuBar()->addMenu(QString());
     mniHelp->setObjectName(QStringLiteral("mniHelp"));
-    mniHelp->addAction(actShowHelp);
-    mniHelp->addAction(actShowAbout);
+    mniHelp->addAction(new TMenuItem("mniHelpHelp", actShowHelp, mniHelp));
+    mniHelp->addAction(new TMenuItem("mniHelpAbout", actShowAbout, mniHelp));
 }
 
 void TfrmLXAMain::CreateControlBar() {

@@ -7,6 +7,7 @@
 
 #include "LXA_Main.h"
 #include "viewer/core/LXA_Data.h"
+#include "viewer/ui/MenuItem.h"
 #include "viewer/ui/PageScroller.h"
 #include "viewer/ui/SelectBook.h"
 
@@ -30,8 +31,11 @@ void TfrmLXAMain::CreateDictionaryActions() {
 void TfrmLXAMain::CreateDictionaryMenuItems() {
     if (m_books.size() < 2)
         return;
-    for (TSelectBook *command : m_books)
-        mniFile->insertAction(N2, command);
+    for (TSelectBook *command : m_books) {
+        auto *entry = new TMenuItem("", command, mniFile);
+        entry->setObjectName(QStringLiteral("mni") + command->objectName());
+        mniFile->insertAction(N2, entry);
+    }
 }
 
 void TfrmLXAMain::CreateDictionaryButtons() {
