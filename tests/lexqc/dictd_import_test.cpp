@@ -43,6 +43,7 @@ TEST(LexqcDictdImport, MakesSimpleEscapedHtml) {
                               "c"),
               "<p>a b c</p>");  // controls become blanks
     EXPECT_EQ(DecodeLenient("caf\xE9 \x92 ok"), "café ’ ok");
+    EXPECT_EQ(DecodeLenient("it\xC2\x92s"), "it’s");  // C1 control: a mislabelled byte
 }
 
 class LexqcDictdFiles : public testing::Test {

@@ -75,7 +75,12 @@ TEST(LexqcSource, ReportsErrorsWithTheirLines) {
         {"kw: a\n<p>x\xC3(</p>\n", "s.src:2: error: invalid UTF-8 at column 5"},
         {"kw: a\nb\nc\xED\xA0\x80\n", "s.src:3: error: invalid UTF-8"},
         {std::string("kw: a\nbo\0dy\n", 12), "s.src:2: error: NUL byte in column 3"},
-        {"kw: a\tb\x01\n", "s.src:1: error: headword contains a control character"},
+        {"kw: a\tb\x01\n", "s.src:1: error: headword contains a control character (U+0001)"},
+        {"kw: a\nbo\x7F"
+         "dy\n",
+         "s.src:2: error: the body contains the control character U+007F"},
+        {"kw: a\nok\n\xC2\x85\n", "s.src:3: error: the body contains the control character U+0085"},
+        {"kw: a\nx\ry\n", "s.src:2: error: the body contains the control character U+000D"},
         {"kw: a\n<td>x</td>\n", "s.src:2: error: \"</td>\" cannot appear"},
         {"kw: a</tr>\n", "s.src:1: error: \"</tr>\" cannot appear"},
     };

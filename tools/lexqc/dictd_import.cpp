@@ -61,7 +61,14 @@ std::string DecodeLenient(std::string_view bytes, bool *hadInvalid) {
     while (pos < bytes.size()) {
         const std::size_t start = pos;
         if (const auto cp = DecodeUtf8(bytes, pos)) {
-            out.append(bytes.substr(start, pos - start));
+            if (*cp >= 0x80 && *cp <= 0x9F) {
+                // A C1 control is a Windows-1252 byte that was once taken for Latin-1.
+                AppendUtf8(out, FromCp1252(static_cast<std::uint8_t>(*cp)));
+                if (hadInvalid != nullptr)
+                    *hadInvalid = true;
+            } else {
+                out.append(bytes.substr(start, pos - start));
+            }
         } else {
             AppendUtf8(out, FromCp1252(static_cast<std::uint8_t>(bytes[pos])));
             ++pos;

@@ -18,7 +18,8 @@ std::optional<std::uint64_t> DecodeDictdNumber(std::string_view digits);
 // Reads a gzip (or dictzip) file whole; a plain file is read as it is.
 std::string ReadGzipFile(const std::string &path);
 
-// Bytes that are not UTF-8 are taken as Windows-1252, so that older files survive.
+// Bytes that are not UTF-8, and C1 controls (U+0080-U+009F), are taken as Windows-1252,
+// so that older or mislabelled files survive.
 std::string DecodeLenient(std::string_view bytes, bool *hadInvalid = nullptr);
 
 // The entry text as HTML: paragraphs (separated by blank lines) in <p>, their lines

@@ -40,8 +40,6 @@ Field HeaderField(std::string_view line, std::string_view &value) {
     return Field::None;
 }
 
-// Headwords, directions and keys are shown as plain text: they must be Windows-1252
-// and free of control characters other than the tab.
 // The viewer cuts result rows into cells at the first of these markers, so a text
 // holding one would cut its row short there.
 bool HasTableMarker(std::string_view cp1252, int line, Diagnostics &diag) {
@@ -55,20 +53,38 @@ bool HasTableMarker(std::string_view cp1252, int line, Diagnostics &diag) {
     return false;
 }
 
+// Control characters (other than the tab) have no place in HTML text, and C1 controls
+// in a UTF-8 file are nearly always damaged text; neither is stored.
+std::optional<char32_t> FindControl(std::string_view utf8) {
+    std::size_t pos = 0;
+    while (pos < utf8.size()) {
+        const std::optional<char32_t> decoded = DecodeUtf8(utf8, pos);
+        if (!decoded) {  // callers pass valid UTF-8; step over a bad byte all the same
+            ++pos;
+            continue;
+        }
+        const char32_t cp = *decoded;
+        if ((cp < 0x20 && cp != '\t') || (cp >= 0x7F && cp <= 0x9F))
+            return cp;
+    }
+    return std::nullopt;
+}
+
+// Headwords, directions and keys are shown as plain text: they must be Windows-1252
+// and free of control characters other than the tab.
 std::optional<std::string> PlainField(std::string_view utf8, int line, const char *what,
                                       Diagnostics &diag) {
+    if (const auto control = FindControl(utf8)) {
+        diag.Error(line, std::string(what) + " contains a control character (" +
+                             CodePointName(*control) + ")");
+        return std::nullopt;
+    }
     char32_t bad = 0;
     std::optional<std::string> text = Utf8ToCp1252Strict(utf8, &bad);
     if (!text) {
         diag.Error(line, std::string(what) + " contains " + CodePointName(bad) +
                              ", which Windows-1252 cannot represent");
         return std::nullopt;
-    }
-    for (const char c : *text) {
-        if (static_cast<unsigned char>(c) < 0x20 && c != '\t') {
-            diag.Error(line, std::string(what) + " contains a control character");
-            return std::nullopt;
-        }
     }
     if (HasTableMarker(*text, line, diag))
         return std::nullopt;
@@ -130,7 +146,10 @@ class RecordParser {
                 if (inBody_)
                     entry_.body += kLineBreak;
                 inBody_ = true;
-                {
+                if (const auto control = FindControl(line)) {
+                    Fail(number,
+                         "the body contains the control character " + CodePointName(*control));
+                } else {
                     const std::string text = Utf8ToCp1252WithReferences(line);
                     if (HasTableMarker(text, number, diag_))
                         failed_ = true;
