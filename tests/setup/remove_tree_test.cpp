@@ -1,6 +1,7 @@
 #include "remove_tree.h"
 
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 
 #include "immutable.h"
 #include "platform/msgbox.h"
@@ -71,6 +72,30 @@ TEST(RemoveTree, ReadOnlyFileThatStaysReadOnlyIsReported) {
                                  " in dir : " + dir.string());
     EXPECT_EQ(boxes[1].text, "Could not remove directory " + dir.string());
     EXPECT_TRUE(exists(stuck));
+    EXPECT_TRUE(box.OutsideUnchanged());
+}
+
+// A file system mounted inside the folder is another disk's business: not entered.
+TEST(RemoveTree, DoesNotEnterAnotherFileSystem) {
+    tktest::Sandbox box;
+    const auto dir = box.MakeInstallation();
+    const auto mountPoint = dir / "data" / "mnt";
+    tktest::fs::create_directory(mountPoint);
+    if (::mount("tk-test", mountPoint.c_str(), "tmpfs", 0, "size=64k") != 0)
+        GTEST_SKIP() << "cannot mount a file system here";
+    struct Unmount {
+        std::string at;
+        ~Unmount() { ::umount2(at.c_str(), MNT_DETACH); }
+    } unmount{mountPoint.string()};
+    tktest::WriteText(mountPoint / "other-disk.txt", "keep");
+
+    setup::RemoveTree(dir.string());
+    EXPECT_EQ(tktest::ReadText(mountPoint / "other-disk.txt"), "keep");
+    EXPECT_FALSE(exists(dir / "program"));
+    const auto boxes = Boxes(box);
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].text, "Could not remove directory " + (dir / "data").string());
+    EXPECT_EQ(boxes[1].text, "Could not remove directory " + dir.string());
     EXPECT_TRUE(box.OutsideUnchanged());
 }
 
