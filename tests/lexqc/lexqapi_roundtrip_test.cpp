@@ -92,14 +92,15 @@ TEST_F(LexqcLexqapiRoundTrip, EncipheredThroughCryptSo) {
 #endif
 
 TEST_F(LexqcLexqapiRoundTrip, VerifyNoticesAFileThatDoesNotMatchItsSource) {
-    BuildAndVerify("kw: huis\n<p>house</p>\n\nkw: boek\n<p>book</p>\n");
+    BuildAndVerify("kw: huis\n<p>house</p>\n\nkw: boek\n<p>book</p>\n\nkw: kaas\nc\n");
     const KeyTable other = test::Collect("kw: huis\n<p>home</p>\n\nkw: fiets\n<p>bike</p>\n");
     const VerifyReport report = VerifyDictionary(*library_, dir_.File("d.idx"), other);
     EXPECT_FALSE(report.Ok());
-    EXPECT_EQ(report.keysFailed, 2u);
-    ASSERT_EQ(report.mismatches.size(), 2u);
-    EXPECT_NE(report.mismatches[0].find("key FIETS: LEXQ_ERR_WORDNOTFOUND"), std::string::npos);
-    EXPECT_NE(report.mismatches[1].find("key HUIS: other rows"), std::string::npos);
+    EXPECT_EQ(report.keysFailed, 3u);
+    ASSERT_EQ(report.mismatches.size(), 3u);
+    EXPECT_NE(report.mismatches[0].find("the file holds 3 keys, the source 2"), std::string::npos);
+    EXPECT_NE(report.mismatches[1].find("key FIETS: LEXQ_ERR_WORDNOTFOUND"), std::string::npos);
+    EXPECT_NE(report.mismatches[2].find("key HUIS: other rows"), std::string::npos);
 }
 
 #ifdef LEXQC_TEST_DATA_DIR

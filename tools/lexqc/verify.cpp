@@ -1,6 +1,11 @@
 #include "verify.h"
 
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+
 #include "encoding.h"
+#include "layout.h"
 
 namespace lexqc {
 
@@ -11,6 +16,22 @@ std::string Shorten(const std::string &cp1252) {
     const std::string text = Cp1252ToUtf8(cp1252);
     return text.size() > 160 ? text.substr(0, 160) + "..." : text;
 }
+// The key count that this compiler writes into the header; nullopt for a file of
+// another origin or one too short to tell.
+std::optional<std::uint32_t> StoredKeyCount(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    char header[24] = {};
+    if (!in.read(header, sizeof header))
+        return std::nullopt;
+    if (!std::equal(std::begin(kIdentification), std::end(kIdentification), header)) {
+        return std::nullopt;
+    }
+    std::uint32_t count = 0;
+    for (int i = 23; i >= 20; --i)
+        count = (count << 8) | static_cast<std::uint8_t>(header[i]);
+    return count;
+}
+
 }  // namespace
 
 std::string ExpectedTable(const std::string &key, const std::vector<std::uint32_t> &hits,
@@ -32,6 +53,13 @@ VerifyReport VerifyDictionary(SearchLibrary &library, const std::string &path,
                                     ": the search library cannot open it: " + StatusName(status));
         report.keysFailed = table.keys.size();
         return report;
+    }
+    // Every key of the source is searched below; a file with keys beyond those (say,
+    // built from a newer source) shows here.
+    if (const auto stored = StoredKeyCount(path); stored && *stored != table.keys.size()) {
+        ++report.keysFailed;
+        report.mismatches.push_back(path + ": the file holds " + std::to_string(*stored) +
+                                    " keys, the source " + std::to_string(table.keys.size()));
     }
     for (const auto &[key, hits] : table.keys) {
         ++report.keysChecked;

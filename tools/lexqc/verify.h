@@ -2,6 +2,7 @@
 // key must give exactly its rows, in source order, byte for byte.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
