@@ -96,7 +96,9 @@ long RegDeleteValue(const RegKey &key, std::string_view name);
 long RegDeleteKey(RegRoot root, std::string_view path);
 long RegDeleteSubKey(const RegKey &parent, std::string_view name);
 
-// Where a hive lives on this system (a .reg file here); for tools and messages.
+// Where a hive lives on this system (a .reg file here: the user's under the XDG config
+// folder, taalkist/user.reg; the machine's /etc/taalkist/machine.reg; both in
+// $TAALKIST_REGISTRY_DIR when that is set); for tools and messages.
 std::string RegistryHiveFile(RegRoot root);
 
 // "HKEY_CURRENT_USER" or "HKEY_LOCAL_MACHINE".
