@@ -148,7 +148,8 @@ ChildRef AppendIndexNode(std::vector<ChildRef>::const_iterator first,
         PutU16(entry, child->count);
         if (cipher != nullptr) {
             if (child->maxKey.size() > kMaxEncipheredKey) {
-                throw std::logic_error("enciphered index key longer than 255 bytes");
+                throw InputError("search key " + child->maxKey.substr(0, 20) +
+                                 "... is too long to be enciphered (at most 255 letters)");
             }
             PutU8(section, static_cast<std::uint8_t>(child->maxKey.size()));
             (*cipher)(entryPosition, entry.data(), static_cast<std::uint32_t>(entry.size()));
@@ -173,6 +174,9 @@ BuildResult BuildDictionary(const KeyTable &table, const BuildOptions &options,
     }
     if (options.textSize == 0 || options.leafSize == 0) {
         throw InputError("block sizes must be at least 1 byte");
+    }
+    if (table.LargestHitList() > kMaxCount) {
+        throw InputError("a search key has more than 65535 entries");
     }
     BuildResult result;
     Bytes text, leaf, index;

@@ -215,7 +215,7 @@ std::vector<SourceEntry> ParseSource(std::string_view utf8, Diagnostics &diag) {
             line.remove_suffix(1);
         if (const std::size_t nul = line.find('\0'); nul != std::string_view::npos) {
             diag.Error(number, "NUL byte in column " + std::to_string(nul + 1));
-            line = {};  // a damaged line must not slip into a record
+            continue;  // a damaged line must neither join nor end a record
         }
         std::size_t pos = 0;
         bool valid = true;
