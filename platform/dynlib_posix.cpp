@@ -10,14 +10,19 @@ namespace platform {
 
 std::string NativeLibraryName(std::string_view windowsName) {
     std::string name(windowsName);
-    const std::string_view dll = ".dll";
-    if (name.size() >= dll.size()) {
-        std::string tail = name.substr(name.size() - dll.size());
+    auto endsWith = [&name](std::string_view suffix) {
+        if (name.size() < suffix.size())
+            return false;
+        std::string tail = name.substr(name.size() - suffix.size());
         for (char &c : tail)
             c = static_cast<char>(c | 0x20);
-        if (tail == dll)
-            name.resize(name.size() - dll.size());
-    }
+        return tail == suffix;
+    };
+    // A name that is already this system's needs no mapping.
+    if (endsWith(".so"))
+        return name;
+    if (endsWith(".dll"))
+        name.resize(name.size() - 4);
     return name + ".so";
 }
 
