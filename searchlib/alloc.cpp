@@ -15,6 +15,7 @@ static size_t g_last_size;
 static unsigned long g_attempts;
 static unsigned long g_fail_nth;
 static bool g_fail_onward;
+static size_t g_total_cap = LEXQ_MAX_TOTAL;
 
 /* Counts one attempt and says whether the test seam makes it fail. */
 static bool seam_fails(void) {
@@ -28,7 +29,7 @@ static bool seam_fails(void) {
 static bool within_caps(size_t new_size, size_t old_size) {
     if (new_size > LEXQ_MAX_BLOCK)
         return false;
-    return g_live_bytes - old_size + new_size <= LEXQ_MAX_TOTAL;
+    return g_live_bytes - old_size + new_size <= g_total_cap;
 }
 
 void *lexq_alloc(size_t size) {
@@ -82,6 +83,10 @@ void lexq_seam_alloc_fail(unsigned long nth, bool onward) {
     g_attempts = 0;
     g_fail_nth = nth;
     g_fail_onward = onward;
+}
+
+void lexq_seam_alloc_total_cap(size_t cap) {
+    g_total_cap = cap != 0 && cap < LEXQ_MAX_TOTAL ? cap : LEXQ_MAX_TOTAL;
 }
 
 unsigned long lexq_seam_alloc_count(void) {

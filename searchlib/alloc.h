@@ -22,6 +22,9 @@ void lexq_free(void *block);
 /* Test seam (not exported from the shared library). */
 /* Fails the nth allocation from now (1 = the next), or every one from the nth on; 0: none. */
 void lexq_seam_alloc_fail(unsigned long nth, bool onward);
+/* Lowers the cap on the total held (0 restores it), so fuzzing spends no time on
+   buffers that only a hostile header asks for. */
+void lexq_seam_alloc_total_cap(size_t cap);
 /* Allocations attempted since the last lexq_seam_alloc_fail. */
 unsigned long lexq_seam_alloc_count(void);
 /* Blocks and bytes held right now. */

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <string>
 
+#include "alloc.h"
 #include "decipher.h"
 #include "lexqapi.h"
 
@@ -24,6 +25,9 @@ const std::string &FilePath(int &fd) {
             std::abort();
         path = "/proc/self/fd/" + std::to_string(file);
         lexq_seam_crypt_folder(LEXQ_FUZZ_CRYPT_DIR);
+        // The seeds need a few hundred KiB; larger headers are refused as out of memory
+        // either way, and refusing them sooner keeps the fuzzer fast.
+        lexq_seam_alloc_total_cap(std::size_t(1) << 20);
         // Keep crypt.so mapped for good: libFuzzer reads its coverage counters after every
         // run, and the library's own unload at lexq_deinit would unmap them.
         ::dlopen(LEXQ_FUZZ_CRYPT_DIR "/crypt.so", RTLD_NOW | RTLD_NODELETE);
