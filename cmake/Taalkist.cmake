@@ -27,3 +27,15 @@ function(tk_export_map target mapfile)
   target_link_options(${target} PRIVATE "-Wl,--version-script=${mapfile}")
   set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS "${mapfile}")
 endfunction()
+
+# Adds every folder below the current one that has a CMakeLists.txt: each is one unit.
+function(tk_add_unit_folders)
+  file(GLOB units LIST_DIRECTORIES true RELATIVE "${CMAKE_CURRENT_SOURCE_DIR}"
+       "${CMAKE_CURRENT_SOURCE_DIR}/*")
+  list(SORT units)
+  foreach(unit IN LISTS units)
+    if(EXISTS "${CMAKE_CURRENT_SOURCE_DIR}/${unit}/CMakeLists.txt")
+      add_subdirectory(${unit})
+    endif()
+  endforeach()
+endfunction()
