@@ -15,6 +15,9 @@ extern "C" std::size_t LLVMFuzzerMutate(std::uint8_t *data, std::size_t size, st
 
 namespace {
 
+// Blocks of the seeds are a few KiB; room to grow, and no more.
+constexpr std::uint32_t kMaxPlain = 256 * 1024;
+
 using CipherFn = void (*)(std::uint32_t position, std::uint8_t *data, std::uint32_t length);
 
 std::uint32_t Le32(const std::uint8_t *p) {
@@ -62,8 +65,11 @@ bool MutateBlock(std::uint8_t *data, std::size_t size, const Block &block, unsig
     if (enciphered)
         Cipher()(block.position, cipherText.data(), stored);
 
-    std::vector<std::uint8_t> plain(std::max<std::uint32_t>(Le32(data + block.offset + 4), 16) * 2 +
-                                    64);
+    // The header's decompressed length may itself be a mutation: trust it only so far.
+    const std::uint32_t stated = Le32(data + block.offset + 4);
+    if (stated > kMaxPlain)
+        return false;
+    std::vector<std::uint8_t> plain(std::max<std::uint32_t>(stated, 16) * 2 + 64);
     uLongf plainSize = plain.size();
     if (::uncompress(plain.data(), &plainSize, cipherText.data(), stored) != Z_OK)
         return false;
