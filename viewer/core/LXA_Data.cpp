@@ -168,6 +168,19 @@ void TLXAData::SelectBook(TLXABook *book) {
         ReportOpenStatus(lexqapi::lexq_init(indexFile.c_str()), indexFile, *book);
 }
 
+std::int32_t TLXAData::OpenBook(TLXABook &book) {
+    if (lexqapi::lexq_deinit)
+        lexqapi::lexq_deinit();
+    CurrentBook = &book;
+    if (!lexqapi::lexq_init)
+        return lexqapi::LEXQ_ERR_NOTINITIALIZED;
+    const std::string indexFile =
+        platform::IncludeTrailingDelimiter(Paths.DataDir) + book.Name + ".idx";
+    const std::int32_t status = lexqapi::lexq_init(indexFile.c_str());
+    ReportOpenStatus(status, indexFile, book);
+    return status;
+}
+
 std::int32_t TLXAData::Search(const std::string &text) {
     return SearchResults ? SearchResults->Search(text) : 0;
 }

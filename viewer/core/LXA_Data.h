@@ -41,6 +41,10 @@ class TLXAData {
     // Makes the book current: closes the open dictionary, records "MRU", loads the speech
     // engine on first need and opens the book's ".idx". Null forgets the current book.
     void SelectBook(TLXABook *book);
+    // Makes the book current for a one-off lookup (a command-line tool): closes the open
+    // dictionary and opens the book's ".idx" with SelectBook's messages, but records no
+    // "MRU" and loads no speech engine. Returns the library's status of the open.
+    std::int32_t OpenBook(TLXABook &book);
     std::int32_t Search(const std::string &text);
     bool SpeechAvailable() const;
     void Speak(const std::string &text);

@@ -1,5 +1,6 @@
 #include "viewer/core/LXA_Images.h"
 
+#include <QGuiApplication>
 #include <QImageReader>
 
 #include "viewer/core/LXA_Exceptions.h"
@@ -29,7 +30,9 @@ void LoadIconFile(QIcon &icon, const std::string &path) {
         const QImage image = reader.read();
         if (image.isNull())
             break;
-        icon.addPixmap(QPixmap::fromImage(image));
+        // Pixmaps need a GUI application; a command-line tool only checks the file.
+        if (qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr)
+            icon.addPixmap(QPixmap::fromImage(image));
         ++loaded;
     } while (reader.jumpToNextImage());
     if (loaded == 0)

@@ -10,7 +10,8 @@
 
 // Raises EGeneral naming the file and the reader's reason when it cannot be read.
 QImage LoadPicture(const std::string &path);
-// Every image an icon file holds; needs a GUI application. Raises like LoadPicture.
+// Every image an icon file holds; without a GUI application the file is only checked and
+// the icon stays empty. Raises like LoadPicture.
 void LoadIconFile(QIcon &icon, const std::string &path);
 
 // The picture with every pixel of its transparent colour made fully transparent: the

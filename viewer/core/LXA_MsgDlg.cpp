@@ -1,6 +1,7 @@
 #include "viewer/core/LXA_MsgDlg.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
 #include <utility>
@@ -56,8 +57,22 @@ int ResultOf(QMessageBox::StandardButton pressed) {
     return mrCancel;  // closed without a button, as the platform reports it
 }
 
+// Without a widget application (a command-line tool) no box can be built; the handler then
+// gets the request as the box would have shown it.
+TDialogRequest RequestWithoutBox(const std::string &text, TMsgDlgType kind, TMsgDlgButtons buttons,
+                                 std::int32_t group, std::int32_t number) {
+    TDialogRequest request{text, kind,  cp1252::ToQString(DialogCaption(kind)).toStdString(),
+                           {},   group, number};
+    for (const TButtonInfo &info : kButtons)
+        if ((buttons & info.Button) != 0)
+            request.ButtonTexts.push_back(cp1252::ToQString(info.Text).toStdString());
+    return request;
+}
+
 int ShowDialog(const std::string &text, TMsgDlgType kind, TMsgDlgButtons buttons,
                std::int32_t group, std::int32_t number) {
+    if (Handler() && qobject_cast<QApplication *>(QCoreApplication::instance()) == nullptr)
+        return Handler()(RequestWithoutBox(text, kind, buttons, group, number));
     QMessageBox box(IconOf(kind), cp1252::ToQString(DialogCaption(kind)), cp1252::ToQString(text));
     // Plain text: a dictionary name with "<" must not turn into markup.
     box.setTextFormat(Qt::PlainText);

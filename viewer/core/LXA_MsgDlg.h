@@ -55,6 +55,7 @@ struct TDialogRequest {
 
 // With a handler set, dialogs are built but not shown: the handler gets each one and
 // returns its modal result. Returns the previous handler; an empty one restores showing.
+// Without a QApplication (a command-line tool) the handler is the only way to show them.
 using TDialogHandler = std::function<int(const TDialogRequest &)>;
 TDialogHandler SetDialogHandler(TDialogHandler handler);
 
