@@ -1,0 +1,191 @@
+#include "lookup.h"
+
+#include <algorithm>
+#include <exception>
+#include <memory>
+
+#include "html_text.h"
+#include "platform/cp1252.h"
+#include "platform/paths.h"
+#include "stderr_dialogs.h"
+#include "viewer/core/LXA_Books.h"
+#include "viewer/core/LXA_Data.h"
+#include "viewer/core/LXA_MsgDlg.h"
+#include "viewer/core/LXA_Paths.h"
+#include "viewer/core/LXA_Search.h"
+#include "viewer/core/LXA_Utils.h"
+#include "viewer/core/lexqapi.h"
+
+namespace lexq {
+
+namespace {
+
+// "geïnstalleerd" in Windows-1252, as the viewer's messages spell it.
+const std::string kInstalled = std::string("ge\xEF") + "nstalleerd";
+
+TLXABook *FirstInstalled(const TLXABooks &books) {
+    for (std::int32_t i = 0; i < books.Count(); ++i) {
+        TLXABook *book = books.FindBook(books.NameAt(i));
+        if (book->Installed)
+            return book;
+    }
+    return nullptr;
+}
+
+// The viewer's page links the current book's stylesheet in the data folder.
+std::string StyleSheetPath(const TLXAData &data) {
+    return platform::IncludeTrailingDelimiter(data.Paths.DataDir) + data.CurrentBook->Stylesheet;
+}
+
+// Looks one word up; returns its exit status.
+int LookUp(TLXAData &data, const std::string &word, bool html, std::ostream &out, std::ostream &err,
+           const TStderrDialogs &dialogs) {
+    const int errorsBefore = dialogs.Errors();
+    const std::string text = platform::Utf8ToCp1252(word);
+    std::int32_t found = 0;
+    try {
+        found = data.Search(text);
+    } catch (const std::exception &e) {
+        ShowException(e);
+        return kExitError;
+    }
+    if (dialogs.Errors() != errorsBefore)
+        return kExitError;
+    if (found <= 0) {
+        err << "lexq: " << TerminalText(Format("Het woord '%s' kan niet worden gevonden.", {text}))
+            << '\n';
+        return kExitNotFound;
+    }
+    if (html)
+        out << platform::Cp1252ToUtf8(data.SearchResults->BuildPage(StyleSheetPath(data)))
+            << "\r\n";
+    else
+        out << HitsAsText(*data.SearchResults) << '\n';
+    return kExitFound;
+}
+
+int Run(const TOptions &options, std::ostream &out, std::ostream &err,
+        const TStderrDialogs &dialogs) {
+    TLXAData data;
+    data.Paths = ComputePaths(ProgramFilePath());
+    data.Books = std::make_unique<TLXABooks>(data.Paths);
+    TLXABook *book = ChooseBook(*data.Books, data.Paths.RegKey, options.Book, !options.List);
+    if (options.List) {
+        if (!options.Book.empty() && book == nullptr)
+            return kExitError;
+        PrintBooks(out, *data.Books, book);
+        return kExitFound;
+    }
+    if (book == nullptr)
+        return kExitError;
+    data.SearchLibrary = lexqapi::LoadSearchLibrary();
+    data.SearchResults = std::make_unique<TLXASearchResults>();
+    // Not SelectBook: a one-off lookup must leave the viewer's "MRU" alone.
+    if (data.OpenBook(*book) != lexqapi::LEXQ_ERR_NONE)
+        return kExitError;
+
+    int status = kExitFound;
+    const bool headings = options.Words.size() > 1;
+    for (std::size_t i = 0; i < options.Words.size(); ++i) {
+        const std::string &word = options.Words[i];
+        if (headings)
+            out << (i == 0 ? "" : "\n") << "--- Resultaten voor \"" << word << "\" ---\n";
+        out.flush();
+        status = std::max(status, LookUp(data, word, options.Html, out, err, dialogs));
+        err.flush();
+    }
+    return status;
+}
+
+std::string YesNo(bool value) {
+    return value ? "ja" : "nee";
+}
+
+// Columns are as wide as their widest text in characters, not bytes.
+std::size_t Width(const std::string &utf8) {
+    std::size_t width = 0;
+    for (const char c : utf8)
+        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80)
+            ++width;
+    return width;
+}
+
+}  // namespace
+
+TLXABook *ChooseBook(const TLXABooks &books, const std::string &regKey, const std::string &named,
+                     bool reportNone) {
+    if (!named.empty()) {
+        const std::string name = platform::Utf8ToCp1252(named);
+        TLXABook *book = books.FindBook(name);
+        if (book == nullptr) {
+            ShowErrorFmt(
+                "Het door u opgegeven woordenboek '%s' bestaat niet of is niet " + kInstalled + ".",
+                {name}, 1, 3);
+        } else if (!book->Installed) {
+            ShowErrorFmt("Het door u opgegeven woordenboek '%s' is niet " + kInstalled + ".",
+                         {book->DisplayName}, 1, 4);
+            book = nullptr;
+        }
+        return book;
+    }
+    const std::string mru = ReadSetting(platform::RegRoot::CurrentUser,
+                                        platform::RegRoot::LocalMachine, regKey, "MRU", "");
+    TLXABook *book = books.FindBook(mru);
+    if (book == nullptr || !book->Installed)
+        book = FirstInstalled(books);
+    if (book == nullptr && reportNone)
+        ShowError("Er is geen enkel woordenboek " + kInstalled + ".", 1, 5);
+    return book;
+}
+
+void PrintBooks(std::ostream &out, const TLXABooks &books, const TLXABook *current) {
+    std::vector<std::vector<std::string>> rows = {
+        {"Naam", "Weergavenaam", "Geïnstalleerd", "Getoond", "Huidig"}};
+    for (std::int32_t i = 0; i < books.Count(); ++i) {
+        const TLXABook &book = *books.FindBook(books.NameAt(i));
+        rows.push_back({platform::Cp1252ToUtf8(book.Name), platform::Cp1252ToUtf8(book.DisplayName),
+                        YesNo(book.Installed), YesNo(book.Listed), &book == current ? "*" : ""});
+    }
+    std::vector<std::size_t> widths(rows[0].size(), 0);
+    for (const auto &row : rows)
+        for (std::size_t c = 0; c < row.size(); ++c)
+            widths[c] = std::max(widths[c], Width(row[c]));
+    for (const auto &row : rows) {
+        std::string line;
+        for (std::size_t c = 0; c < row.size(); ++c) {
+            line += row[c];
+            if (c + 1 < row.size())
+                line += std::string(widths[c] - Width(row[c]) + 2, ' ');
+        }
+        while (!line.empty() && line.back() == ' ')
+            line.pop_back();
+        out << line << '\n';
+    }
+}
+
+std::string HitsAsText(const TLXASearchResults &results) {
+    std::string text;
+    for (std::int32_t i = 0; i < results.Count(); ++i) {
+        const TLXASearchResult &hit = results.GetItem(i);
+        std::string entry = HtmlToText(hit.Body);
+        if (entry.empty())
+            entry = platform::Cp1252ToUtf8(hit.Keyword);
+        text += (i == 0 ? "" : "\n\n") + entry;
+    }
+    return text;
+}
+
+int RunLookup(const TOptions &options, std::ostream &out, std::ostream &err) {
+    TStderrDialogs dialogs(err);
+    try {
+        return Run(options, out, err, dialogs);
+    } catch (const std::exception &e) {
+        // A missing "dict.cfg" has been reported already and ends with the silent abort.
+        ShowException(e);
+    } catch (...) {
+        ShowUnknownException();
+    }
+    return kExitError;
+}
+
+}  // namespace lexq

@@ -1,0 +1,37 @@
+// One run of lexq over the viewer's core: reads the catalogue beside the program, picks
+// the book as the viewer would at start-up (without recording the choice), and prints
+// each word's hits in the viewer's order as text or as the viewer's result page.
+#pragma once
+
+#include <ostream>
+#include <string>
+
+#include "options.h"
+
+class TLXABook;
+class TLXABooks;
+class TLXASearchResults;
+
+namespace lexq {
+
+inline constexpr int kExitFound = 0;
+inline constexpr int kExitNotFound = 1;
+inline constexpr int kExitError = 2;
+
+// Messages of the viewer go to err through its dialog seam; returns the exit status.
+int RunLookup(const TOptions &options, std::ostream &out, std::ostream &err);
+
+// The book to search: the named one (UTF-8, as typed), else the viewer's "MRU" when that
+// book is installed, else the first installed book. Shows the viewer's message and
+// returns null when the named book is unknown or not installed, or when none is installed
+// (the last only when reportNone).
+TLXABook *ChooseBook(const TLXABooks &books, const std::string &regKey, const std::string &named,
+                     bool reportNone);
+
+// One line per book: name, display name, installed, listed, current ("*").
+void PrintBooks(std::ostream &out, const TLXABooks &books, const TLXABook *current);
+
+// Every hit's body as text (its keyword when the body is empty), a blank line between hits.
+std::string HitsAsText(const TLXASearchResults &results);
+
+}  // namespace lexq

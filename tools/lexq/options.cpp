@@ -1,0 +1,63 @@
+#include "options.h"
+
+namespace lexq {
+
+bool ParseOptions(const std::vector<std::string> &arguments, TOptions &options,
+                  std::string &error) {
+    options = {};
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string &argument = arguments[i];
+        if (optionsEnded || argument.size() < 2 || argument[0] != '-') {
+            options.Words.push_back(argument);
+        } else if (argument == "--") {
+            optionsEnded = true;
+        } else if (argument == "-h" || argument == "--help") {
+            options.Help = true;
+        } else if (argument == "--html") {
+            options.Html = true;
+        } else if (argument == "--list") {
+            options.List = true;
+        } else if (argument == "-d") {
+            if (i + 1 >= arguments.size()) {
+                error = "optie -d verwacht de naam van een woordenboek";
+                return false;
+            }
+            options.Book = arguments[++i];
+        } else if (argument.rfind("-d", 0) == 0) {
+            options.Book = argument.substr(2);
+        } else {
+            error = "onbekende optie '" + argument + "'";
+            return false;
+        }
+    }
+    if (!options.Help && !options.List && options.Words.empty()) {
+        error = "geef een woord om op te zoeken";
+        return false;
+    }
+    return true;
+}
+
+std::string HelpText() {
+    return "Gebruik: lexq [-d WOORDENBOEK] [--html] WOORD...\n"
+           "        lexq [-d WOORDENBOEK] --list\n"
+           "\n"
+           "Zoekt woorden op in de woordenboeken van Morvelt taalkist (data/dict.cfg naast\n"
+           "het programma), in dezelfde volgorde als de viewer, en toont de gevonden\n"
+           "artikelen als tekst.\n"
+           "\n"
+           "  -d WOORDENBOEK  zoek in dit woordenboek (de naam uit dict.cfg); zonder -d het\n"
+           "                  laatst gekozen woordenboek van de viewer, anders het eerste\n"
+           "                  geïnstalleerde\n"
+           "  --html          toon de resultaatpagina van de viewer (HTML) in plaats van tekst\n"
+           "  --list          toon de woordenboeken: naam, weergavenaam, geïnstalleerd,\n"
+           "                  getoond in de keuzelijst en huidig (*)\n"
+           "  -h, --help      toon deze hulp\n"
+           "\n"
+           "Bij meer woorden krijgt elk woord een kopregel. De keuze van de viewer wordt niet\n"
+           "gewijzigd.\n"
+           "\n"
+           "Afsluitcode: 0 alle woorden gevonden, 1 een woord niet gevonden, 2 fout.\n";
+}
+
+}  // namespace lexq

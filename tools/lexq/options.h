@@ -1,0 +1,24 @@
+// The command line of lexq: options and the words to look up.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace lexq {
+
+struct TOptions {
+    std::string Book;  // -d BOOK; empty: the viewer's last book, else the first installed
+    bool Html = false;
+    bool List = false;
+    bool Help = false;
+    std::vector<std::string> Words;  // as typed (UTF-8)
+};
+
+// Parses the arguments after the program name. On a mistake returns false with a
+// message (UTF-8) for standard error.
+bool ParseOptions(const std::vector<std::string> &arguments, TOptions &options, std::string &error);
+
+// The text of -h / --help (UTF-8).
+std::string HelpText();
+
+}  // namespace lexq
