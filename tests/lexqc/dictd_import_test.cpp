@@ -66,12 +66,16 @@ class LexqcDictdFiles : public testing::Test {
         gzclose(gz);
     }
 
-    int Import(std::string &errors) {
+    int Import(std::string &errors, const std::vector<std::string> &extra = {},
+               std::string *summary = nullptr) {
         std::ostringstream out, err;
-        const int rc =
-            RunLexqc({"import-dictd", indexPath_, dictPath_, dir_.File("t.src"), "--dir", "nl-en"},
-                     out, err);
+        std::vector<std::string> args = {"import-dictd",     indexPath_, dictPath_,
+                                         dir_.File("t.src"), "--dir",    "nl-en"};
+        args.insert(args.end(), extra.begin(), extra.end());
+        const int rc = RunLexqc(args, out, err);
         errors = err.str();
+        if (summary != nullptr)
+            *summary = out.str();
         return rc;
     }
 
@@ -107,6 +111,49 @@ TEST_F(LexqcDictdFiles, ImportsEntriesAndSkipsMetaData) {
     std::ostringstream out, err;
     EXPECT_EQ(RunLexqc({"build", dir_.File("t.src"), dir_.File("t.idx")}, out, err), kExitOk)
         << err.str();
+}
+
+// FreeDict's layout: the entry's own spelling is the keyword, the index word an extra key;
+// every entry that is left out is counted and named.
+TEST_F(LexqcDictdFiles, FreedictLayoutCountsWhatItSkips) {
+    Write({{"00-database-info", "About.\n"},
+           {"huis", "huis /həʏs/\n1. house\n2. family\n"},
+           {"american", "American /əmerikən/\nAmerikaans\n"},
+           {"after", "after /ɑːftər/\n\n"},
+           {"ˈx", "ˈx /x/\nunusable\n"},
+           {"grownup", "grown‐up /ɡɹˈəʊn/\nvolwassen, altĳd\n"}});
+    std::string errors, summary;
+    ASSERT_EQ(Import(errors, {"--freedict"}, &summary), kExitOk) << errors;
+    EXPECT_NE(summary.find("written, 3 of 5 entries, 2 skipped"), std::string::npos) << summary;
+    EXPECT_NE(errors.find("t.index:4: warning: \"after\" has no translation; skipped"),
+              std::string::npos)
+        << errors;
+    EXPECT_NE(errors.find("t.index:5: warning: headword \"ˈx\" has no Windows-1252 form"),
+              std::string::npos)
+        << errors;
+
+    Diagnostics diag;
+    const auto entries = ParseSource(test::ReadAll(dir_.File("t.src")), diag);
+    ASSERT_FALSE(diag.HasErrors()) << diag.Errors()[0];
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_EQ(entries[0].headword, "huis");
+    EXPECT_TRUE(entries[0].keys.empty());
+    EXPECT_EQ(entries[0].dir, "nl-en");
+    EXPECT_EQ(entries[0].body,
+              "<p class=\"head\"><b class=\"hw\">huis</b> <span class=\"pron\">"
+              "/h&#601;&#655;s/</span></p>\r\n"
+              "<ol class=\"senses\"><li>house</li><li>family</li></ol>");
+    EXPECT_EQ(entries[1].headword, "American");
+    ASSERT_EQ(entries[1].keys.size(), 1u);
+    EXPECT_EQ(entries[1].keys[0].text, "american");
+    EXPECT_EQ(entries[2].headword, "grown-up");
+    EXPECT_NE(entries[2].body.find("<li>volwassen, altijd</li>"), std::string::npos);
+
+    // Each entry is found under one key however the index and the entry spell it.
+    const KeyTable table = test::Collect(test::ReadAll(dir_.File("t.src")));
+    ASSERT_EQ(table.keys.size(), 3u);
+    EXPECT_EQ(table.keys.count("AMERICAN"), 1u);
+    EXPECT_EQ(table.keys.at("GROWNUP").size(), 1u);
 }
 
 TEST_F(LexqcDictdFiles, BrokenIndexLinesAreErrorsWithTheirLines) {

@@ -104,20 +104,39 @@ TEST_F(LexqcLexqapiRoundTrip, VerifyNoticesAFileThatDoesNotMatchItsSource) {
 }
 
 #ifdef LEXQC_TEST_DATA_DIR
-// What the product ships: both sample books, read through the library as the viewer
-// will, give exactly the rows of their sources.
-TEST_F(LexqcLexqapiRoundTrip, ShippedSamplesMatchTheirSources) {
+// What the product ships: both books, read through the library as the viewer will, give
+// exactly the rows of the sources they were compiled from (the FreeDict imports, or the
+// samples when the build had no FreeDict files).
+TEST_F(LexqcLexqapiRoundTrip, ShippedBooksMatchTheirSources) {
     for (const std::string book : {"nl-en", "en-nl"}) {
         Diagnostics diag(book);
-        const KeyTable table =
-            CollectKeys(ReadSourceFile(std::string(LEXQC_TEST_SAMPLES) + "/" + book + ".src", diag),
-                        diag, 255, 0xFFFF);
+        const KeyTable table = CollectKeys(
+            ReadSourceFile(std::string(LEXQC_TEST_DATA_SOURCES) + "/" + book + ".src", diag), diag,
+            255, 0xFFFF);
         EXPECT_TRUE(diag.Warnings().empty()) << diag.Warnings()[0];
         const std::string idx = std::string(LEXQC_TEST_DATA_DIR) + "/" + book + ".idx";
         const VerifyReport report = VerifyDictionary(*library_, idx, table);
         EXPECT_TRUE(report.Ok()) << book << ": "
                                  << (report.mismatches.empty() ? "" : report.mismatches[0]);
         EXPECT_GE(report.keysChecked, 30u) << book;
+    }
+}
+
+// The first words a new user tries: each book answers in its own direction.
+TEST_F(LexqcLexqapiRoundTrip, ShippedBooksAnswerHuisAndHouse) {
+    struct Case {
+        const char *book, *word, *row;
+    };
+    for (const Case &c : {Case{"nl-en", "huis", "<td>huis</td><td>nl-en</td>"},
+                          Case{"en-nl", "house", "<td>house</td><td>en-nl</td>"}}) {
+        ASSERT_EQ(library_->Open(std::string(LEXQC_TEST_DATA_DIR) + "/" + c.book + ".idx"), 0)
+            << c.book;
+        const SearchLibrary::Result result = library_->Search(c.word);
+        ASSERT_EQ(result.status, 0) << c.book;
+        EXPECT_NE(result.table.find(c.row), std::string::npos) << result.table;
+        EXPECT_NE(result.table.find(std::string("<li>") + (c.book[0] == 'n' ? "house" : "huis")),
+                  std::string::npos)
+            << result.table;
     }
 }
 #endif

@@ -28,7 +28,7 @@ constexpr const char *kUsage =
     "  lexqc verify OUT.idx SRC [--lexqapi PATH]\n"
     "  lexqc lookup OUT.idx WORD [--utf8] [--lexqapi PATH]\n"
     "  lexqc dump OUT.idx [--crypt PATH]\n"
-    "  lexqc import-dictd IN.index IN.dict.dz OUT.src [--dir TEXT]\n";
+    "  lexqc import-dictd IN.index IN.dict.dz OUT.src [--dir TEXT] [--freedict]\n";
 
 // Positional arguments and "--name value" / "--flag" options of one command.
 struct Arguments {
@@ -239,15 +239,20 @@ int Dump(const std::vector<std::string> &args, std::ostream &out, std::ostream &
 }
 
 int ImportDictdCommand(const std::vector<std::string> &args, std::ostream &out, std::ostream &err) {
-    const Arguments a = Parse(args, {"dir"}, {}, 3);
+    const Arguments a = Parse(args, {"dir"}, {"freedict"}, 3);
     const std::string index = ReadGzipFile(a.positional[0]);
     const std::string text = ReadGzipFile(a.positional[1]);
     Diagnostics diag(a.positional[0]);
-    const std::string source = ImportDictd(index, text, a.Get("dir").value_or(""), diag);
+    DictdImportCounts counts;
+    const std::string source =
+        ImportDictd(index, text, DictdImportOptions{a.Get("dir").value_or(""), a.Has("freedict")},
+                    diag, &counts);
     PrintWarnings(diag, err);
     diag.ThrowIfErrors();
     WriteFileAtomically(a.positional[2], source.data(), source.size());
-    out << a.positional[2] << ": written, " << diag.Warnings().size() << " warnings\n";
+    out << a.positional[2] << ": written, " << counts.records << " of " << counts.entries
+        << " entries, " << counts.skipped << " skipped, " << diag.Warnings().size()
+        << " warnings\n";
     return kExitOk;
 }
 

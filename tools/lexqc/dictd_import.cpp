@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "encoding.h"
+#include "freedict_entry.h"
 #include "source.h"
 
 namespace lexqc {
@@ -81,57 +82,11 @@ std::string DecodeLenient(std::string_view bytes, bool *hadInvalid) {
 
 namespace {
 
-std::string EscapeHtml(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (const char c : text) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            default:
-                // Control characters have no place in HTML text; a blank keeps words apart.
-                out += (static_cast<unsigned char>(c) < 0x20) ? ' ' : c;
-        }
-    }
-    return out;
-}
-
 std::string_view TrimBlanks(std::string_view text) {
     const std::size_t first = text.find_first_not_of(" \t\r");
     if (first == std::string_view::npos)
         return {};
     return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
-}
-
-// Dutch "ij" ligatures and Unicode hyphens have exact plain forms; other characters
-// outside Windows-1252 make the headword unusable as a key.
-std::string PlainHeadword(std::string_view utf8) {
-    std::string out;
-    std::size_t pos = 0;
-    while (pos < utf8.size()) {
-        const std::size_t start = pos;
-        const char32_t cp = DecodeUtf8(utf8, pos).value_or(0xFFFD);
-        if (cp == 0x0133) {
-            out += "ij";
-        } else if (cp == 0x0132) {
-            out += "IJ";
-        } else if (cp == 0x2010 || cp == 0x2011) {
-            out += '-';
-        } else {
-            out.append(utf8.substr(start, pos - start));
-        }
-    }
-    return out;
 }
 
 std::vector<std::string_view> SplitTabs(std::string_view line) {
@@ -177,8 +132,31 @@ std::string EntryTextToHtml(std::string_view utf8) {
     return html;
 }
 
+namespace {
+
+// Control characters have no place in a headword line of the source; blanks keep words apart.
+std::string WithoutControls(std::string_view text) {
+    std::string out;
+    for (const char c : text)
+        out += static_cast<unsigned char>(c) < 0x20 ? ' ' : c;
+    return out;
+}
+
+bool FitsCp1252(const std::string &utf8) {
+    return !utf8.empty() && Utf8ToCp1252Strict(utf8).has_value();
+}
+
+}  // namespace
+
 std::string ImportDictd(std::string_view indexText, std::string_view dictText,
                         const std::string &dir, Diagnostics &diag) {
+    return ImportDictd(indexText, dictText, DictdImportOptions{dir, false}, diag);
+}
+
+std::string ImportDictd(std::string_view indexText, std::string_view dictText,
+                        const DictdImportOptions &options, Diagnostics &diag,
+                        DictdImportCounts *counts) {
+    DictdImportCounts tally;
     std::string out = "# Imported from a dictd dictionary by lexqc import-dictd.\n\n";
     int number = 0;
     std::size_t start = 0;
@@ -213,29 +191,57 @@ std::string ImportDictd(std::string_view indexText, std::string_view dictText,
         // Headwords with tabs are rare; anything before the last two fields is the word.
         const std::string_view rawHeadword = line.substr(
             0, static_cast<std::size_t>(fields[fields.size() - 2].data() - line.data()) - 1);
-        const std::string headword = PlainHeadword(TrimBlanks(DecodeLenient(rawHeadword)));
+        const std::string headword = PlainLetters(TrimBlanks(DecodeLenient(rawHeadword)));
         if (headword.rfind("00-database-", 0) == 0 || headword.rfind("00database", 0) == 0) {
             continue;  // dictd's own description of the dictionary, not an entry
+        }
+        ++tally.entries;
+        const std::string text = DecodeLenient(dictText.substr(*offset, *length), &invalidText);
+        if (options.freedict) {
+            const FreedictEntry entry = ParseFreedictEntry(text);
+            if (entry.senses.empty()) {
+                diag.Warn(number, "\"" + headword + "\" has no translation; skipped");
+                ++tally.skipped;
+                continue;
+            }
+            // The entry's own spelling ("American", "grown-up") is the keyword; the index
+            // word stays a key, so both are found.
+            const std::string entryWord = WithoutControls(entry.headword);
+            const bool ownWord = FitsCp1252(entryWord);
+            const std::string indexWord = WithoutControls(headword);
+            if (!ownWord && !FitsCp1252(indexWord)) {
+                diag.Warn(number,
+                          "headword \"" + headword + "\" has no Windows-1252 form; skipped");
+                ++tally.skipped;
+                continue;
+            }
+            std::vector<std::string> keys;
+            if (ownWord && FitsCp1252(indexWord) && indexWord != entryWord)
+                keys.push_back(indexWord);
+            out += FormatRecord(ownWord ? entryWord : indexWord, options.dir, keys,
+                                FreedictBodyLines(entry));
+            ++tally.records;
+            continue;
         }
         char32_t bad = 0;
         if (headword.empty()) {
             diag.Warn(number, "empty headword; skipped");
+            ++tally.skipped;
             continue;
         }
         if (!Utf8ToCp1252Strict(headword, &bad)) {
             diag.Warn(number, "headword \"" + headword + "\" contains " + CodePointName(bad) +
                                   ", which Windows-1252 cannot represent; skipped");
+            ++tally.skipped;
             continue;
         }
-        std::string plainHeadword;
-        for (const char c : headword)
-            plainHeadword += static_cast<unsigned char>(c) < 0x20 ? ' ' : c;
-        const std::string body =
-            EntryTextToHtml(DecodeLenient(dictText.substr(*offset, *length), &invalidText));
-        out += FormatRecord(plainHeadword, dir, {}, {body});
+        out += FormatRecord(WithoutControls(headword), options.dir, {}, {EntryTextToHtml(text)});
+        ++tally.records;
     }
     if (invalidText)
         diag.Warn(0, "the dictionary text is not all UTF-8; such bytes were read as Windows-1252");
+    if (counts != nullptr)
+        *counts = tally;
     return out;
 }
 

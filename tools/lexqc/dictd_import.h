@@ -26,9 +26,29 @@ std::string DecodeLenient(std::string_view bytes, bool *hadInvalid = nullptr);
 // joined with <br>, indentation dropped, &, <, > and " escaped.
 std::string EntryTextToHtml(std::string_view utf8);
 
-// Converts a whole dictd dictionary into source text. dir goes into every record's
-// "dir:" line. Lines that cannot be used are reported in diag (errors: a broken index
-// line or a range outside the text; warnings: a headword without Windows-1252 form).
+struct DictdImportOptions {
+    std::string dir;        // goes into every record's "dir:" line
+    bool freedict = false;  // entries in FreeDict's layout become headword, pronunciation
+                            // and a numbered list of senses (freedict_entry.h)
+};
+
+// What became of the index lines that name entries (dictd's own 00-database lines are
+// not counted): every entry is either a record or skipped with a warning.
+struct DictdImportCounts {
+    std::size_t entries = 0;
+    std::size_t records = 0;
+    std::size_t skipped = 0;
+};
+
+// Converts a whole dictd dictionary into source text. Lines that cannot be used are
+// reported in diag (errors: a broken index line or a range outside the text; warnings:
+// a skipped entry - a headword without Windows-1252 form, or, in the FreeDict layout,
+// an entry without translation).
+std::string ImportDictd(std::string_view indexText, std::string_view dictText,
+                        const DictdImportOptions &options, Diagnostics &diag,
+                        DictdImportCounts *counts = nullptr);
+
+// The same with the plain paragraph layout.
 std::string ImportDictd(std::string_view indexText, std::string_view dictText,
                         const std::string &dir, Diagnostics &diag);
 
