@@ -1,0 +1,214 @@
+// The built lexq program in a temporary program folder, run without any display: exit
+// statuses, book choice, the viewer's messages, text and page output.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "program_folder.h"
+#include "viewer/core/LXA_Utils.h"
+
+namespace {
+
+using lexqtest::TProgramFolder;
+using lexqtest::TRun;
+
+const char *const kConfig =
+    "[version]\nversion=1\n\n[application]\nregkey=Software\\LexqTest\n\n"
+    "[dictionaries]\nnl-en=1;Nederlands-Engels\nnl-nl=Nederlands\nen-nl=1;Engels-Nederlands\n"
+    "de=Duits\n";
+
+// Library order for "bank": banken (by its extra key), Bank, bánk, bank.
+const char *const kDutchEnglish =
+    "kw: banken\ndir: nl-en\nkey: bank\n<p><b>banken</b> (meervoud)</p>\n\n"
+    "kw: Bank\ndir: nl-en\n<p><b>Bank</b> (naam)</p>\n\n"
+    "kw: b\xC3\xA1nk\ndir: nl-en\n<p><b>b\xC3\xA1nk</b></p>\n\n"
+    "kw: bank\ndir: nl-en\n<p><b>bank</b> <i>de</i></p>\n"
+    "<ol><li>sofa, couch</li><li>bench</li></ol>\n\n"
+    "kw: huis\ndir: nl-en\n<p><b>huis</b> [h\xC5\x93\xC9\x94ys] &amp; &eacute;&#x20;&#596;</p>\n"
+    "<ul><li>house</li>\n<li>home</li></ul>\n\n"
+    "kw: caf\xC3\xA9\ndir: nl-en\n<p>caf\xC3\xA9</p>\n";
+
+const char *const kPronounced = "[dictionary]\nfluency=1\nfluencyfld=4\n";
+
+class LexqProgram : public testing::Test {
+  protected:
+    void SetUp() override {
+        Folder.Write("data/dict.cfg", kConfig);
+        Folder.AddBook("nl-en", kPronounced, kDutchEnglish);
+        Folder.AddBook("nl-nl", "", "kw: huis\ndir: nl-nl\n<p>woning</p>\n");
+        Folder.AddBook("en-nl", "", "");  // settings only: not installed
+    }
+
+    // Sets the viewer's last book in this folder's registry, as the viewer records it.
+    void SetMru(const std::string &name) const {
+        ::setenv("TAALKIST_REGISTRY_DIR", Folder.RegistryDir().c_str(), 1);
+        WriteSetting(platform::RegRoot::CurrentUser, std::nullopt, "Software\\LexqTest", "MRU",
+                     name);
+        ::unsetenv("TAALKIST_REGISTRY_DIR");
+    }
+
+    TProgramFolder Folder;
+};
+
+TEST_F(LexqProgram, FoundWordPrintsItsEntriesAsPlainUtf8Text) {
+    const TRun run = Folder.Run({"huis"});
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    // The character outside Windows-1252 was stored as a reference; both come back.
+    EXPECT_EQ(run.Out,
+              "huis [h\xC5\x93\xC9\x94ys] & \xC3\xA9 \xC9\x94\n\xE2\x80\xA2 house\n"
+              "\xE2\x80\xA2 home\n");
+    EXPECT_EQ(run.Err, "");
+}
+
+TEST_F(LexqProgram, HitsComeInTheViewersOrder) {
+    const TRun run = Folder.Run({"bank"});
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(run.Out,
+              "bank de\n1. sofa, couch\n2. bench\n\nBank (naam)\n\nb\xC3\xA1nk\n\n"
+              "banken (meervoud)\n");
+}
+
+TEST_F(LexqProgram, WordNotFoundOrFoldingToNothingExitsWithOne) {
+    for (const char *word : {"fiets", "123"}) {
+        const TRun run = Folder.Run({word});
+        EXPECT_EQ(run.Status, 1) << word;
+        EXPECT_EQ(run.Out, "");
+        EXPECT_EQ(run.Err,
+                  std::string("lexq: Het woord '") + word + "' kan niet worden gevonden.\n");
+    }
+}
+
+TEST_F(LexqProgram, SeveralWordsGetAHeadingEachAndTheWorstStatus) {
+    const TRun run = Folder.Run({"huis", "fiets", "caf\xC3\xA9"});
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_EQ(run.Out,
+              "--- Resultaten voor \"huis\" ---\n"
+              "huis [h\xC5\x93\xC9\x94ys] & \xC3\xA9 \xC9\x94\n\xE2\x80\xA2 house\n"
+              "\xE2\x80\xA2 home\n"
+              "\n--- Resultaten voor \"fiets\" ---\n"
+              "\n--- Resultaten voor \"caf\xC3\xA9\" ---\ncaf\xC3\xA9\n");
+    EXPECT_NE(run.Err.find("'fiets'"), std::string::npos);
+}
+
+TEST_F(LexqProgram, HtmlPrintsTheViewersResultPageInUtf8) {
+    const TRun run = Folder.Run({"--html", "caf\xC3\xA9"});
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    // The transcription comes from the book's "fluencyfld" 4: the direction cell.
+    EXPECT_EQ(run.Out,
+              "<html>\r\n  <head>\r\n"
+              "    <title>Resultaten voor \"caf\xC3\xA9\"</title>\r\n"
+              "    <meta name=\"searchtext\" content=\"caf\xC3\xA9\">\r\n"
+              "    <link rel=\"stylesheet\" type=\"text/css\" href=\"" +
+                  Folder.Dir() +
+                  "/data/dict.css\">\r\n"
+                  "  </head>\r\n  <body>\r\n"
+                  "    <!-- keyword=\"caf\xC3\xA9\", translated=\"CAFE\"transcription="
+                  "\"nl-en\", languagedir=\"nl-en\" -->\r\n"
+                  "<p>caf\xC3\xA9</p>\r\n  </body>\r\n</html>\r\n");
+}
+
+TEST_F(LexqProgram, BookChoiceFollowsDashDThenMruThenFirstInstalledWithoutRecordingIt) {
+    EXPECT_EQ(Folder.Run({"huis"}).Out.substr(0, 5), "huis ");
+    EXPECT_EQ(Folder.Run({"-d", "NL-NL", "huis"}).Out, "woning\n");
+    // Nothing was recorded for the viewer by these lookups.
+    EXPECT_EQ(lexqtest::ReadFile(Folder.RegistryDir() + "/user.reg"), "");
+
+    SetMru("nl-nl");
+    const std::string hive = lexqtest::ReadFile(Folder.RegistryDir() + "/user.reg");
+    EXPECT_EQ(Folder.Run({"huis"}).Out, "woning\n");
+    EXPECT_EQ(Folder.Run({"-d", "nl-en", "huis"}).Out.substr(0, 5), "huis ");
+    EXPECT_EQ(lexqtest::ReadFile(Folder.RegistryDir() + "/user.reg"), hive);
+
+    // A last book that is not installed falls back to the first installed one.
+    SetMru("en-nl");
+    EXPECT_EQ(Folder.Run({"huis"}).Out.substr(0, 5), "huis ");
+}
+
+TEST_F(LexqProgram, UnknownOrUninstalledBookIsAnErrorWithTheViewersMessage) {
+    TRun run = Folder.Run({"-d", "fr", "huis"});
+    EXPECT_EQ(run.Status, 2);
+    EXPECT_EQ(run.Out, "");
+    EXPECT_EQ(run.Err,
+              "lexq: Fout: Het door u opgegeven woordenboek 'fr' bestaat niet of is niet "
+              "ge\xC3\xAFnstalleerd.\n");
+    run = Folder.Run({"-d", "en-nl", "huis"});
+    EXPECT_EQ(run.Status, 2);
+    EXPECT_EQ(run.Err,
+              "lexq: Fout: Het door u opgegeven woordenboek 'Engels-Nederlands' is niet "
+              "ge\xC3\xAFnstalleerd.\n");
+}
+
+TEST_F(LexqProgram, ListShowsEveryBookWithItsState) {
+    SetMru("nl-nl");
+    TRun run = Folder.Run({"--list"});
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(run.Out,
+              "Naam   Weergavenaam       Ge\xC3\xAFnstalleerd  Getoond  Huidig\n"
+              "nl-en  Nederlands-Engels  ja             ja\n"
+              "nl-nl  Nederlands         ja             nee      *\n"
+              "en-nl  Engels-Nederlands  nee            ja\n"
+              "de     Duits              nee            nee\n");
+    run = Folder.Run({"-d", "nl-en", "--list"});
+    EXPECT_NE(run.Out.find("nl-en  Nederlands-Engels  ja             ja       *\n"),
+              std::string::npos);
+    EXPECT_EQ(Folder.Run({"-d", "de", "--list"}).Status, 2);
+}
+
+TEST_F(LexqProgram, StartUpFailuresExitWithTwoAndTheViewersMessages) {
+    Folder.Remove("data/nl-nl.idx");
+    Folder.Write("data/nl-en.idx", "no dictionary at all");
+    TRun run = Folder.Run({"huis"});
+    EXPECT_EQ(run.Status, 2);
+    EXPECT_NE(run.Err.find("lexq: Fout: Het woordenboekbestand '" + Folder.Dir() +
+                           "/data/nl-en.idx' is corrupt."),
+              std::string::npos)
+        << run.Err;
+
+    Folder.Remove("data/nl-en.idx");
+    run = Folder.Run({"huis"});
+    EXPECT_EQ(run.Status, 2);
+    EXPECT_EQ(run.Err, "lexq: Fout: Er is geen enkel woordenboek ge\xC3\xAFnstalleerd.\n");
+    EXPECT_EQ(Folder.Run({"--list"}).Status, 0);
+
+    Folder.Remove("data/dict.cfg");
+    run = Folder.Run({"huis"});
+    EXPECT_EQ(run.Status, 2);
+    EXPECT_EQ(run.Err, "lexq: Fout: Het bestand '" + Folder.Dir() + "/data/dict.cfg' ontbreekt.\n");
+}
+
+TEST_F(LexqProgram, MissingSearchLibraryIsAnUnexpectedError) {
+    Folder.Remove("lexqapi.so");
+    const TRun run = Folder.Run({"huis"});
+    EXPECT_EQ(run.Status, 2);
+    EXPECT_NE(run.Err.find("Er is een onverwachte fout opgetreden"), std::string::npos) << run.Err;
+    EXPECT_NE(run.Err.find("lexqapi.dll"), std::string::npos);
+}
+
+TEST_F(LexqProgram, EncipheredBookNeedsCryptBesideTheProgram) {
+    Folder.AddBook("nl-en", "", "kw: huis\ndir: nl-en\n<p>geheim</p>\n", true);
+    EXPECT_EQ(Folder.Run({"huis"}).Out, "geheim\n");
+    Folder.Remove("crypt.so");
+    const TRun run = Folder.Run({"huis"});
+    EXPECT_EQ(run.Status, 2);
+    EXPECT_NE(run.Err.find("crypt.dll"), std::string::npos) << run.Err;
+}
+
+TEST_F(LexqProgram, BookIconsAreCheckedWithoutAGuiApplication) {
+    Folder.Write("imgs/nl-en.ico", lexqtest::ReadFile(TK_SOURCE_IMGS "/nl-en.ico"));
+    EXPECT_EQ(Folder.Run({"huis"}).Status, 0);
+    Folder.Write("imgs/nl-en.ico", "not an icon");
+    const TRun run = Folder.Run({"huis"});
+    EXPECT_EQ(run.Status, 2);
+    EXPECT_NE(run.Err.find("nl-en.ico"), std::string::npos) << run.Err;
+}
+
+TEST_F(LexqProgram, UsageMistakesAndHelp) {
+    TRun run = Folder.Run({"--bogus", "huis"});
+    EXPECT_EQ(run.Status, 2);
+    EXPECT_NE(run.Err.find("--bogus"), std::string::npos);
+    run = Folder.Run({"--help"});
+    EXPECT_EQ(run.Status, 0);
+    EXPECT_NE(run.Out.find("Gebruik: lexq"), std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,52 @@
+// The command line of lexq.
+#include <gtest/gtest.h>
+
+#include "options.h"
+
+namespace {
+
+using Args = std::vector<std::string>;
+
+TEST(Options, ReadsBookFlagsAndWordsInAnyOrder) {
+    lexq::TOptions options;
+    std::string error;
+    ASSERT_TRUE(lexq::ParseOptions({"huis", "-d", "nl-en", "--html", "fiets"}, options, error));
+    EXPECT_EQ(options.Book, "nl-en");
+    EXPECT_TRUE(options.Html);
+    EXPECT_FALSE(options.List);
+    EXPECT_EQ(options.Words, (Args{"huis", "fiets"}));
+
+    ASSERT_TRUE(lexq::ParseOptions({"-den-nl", "--list"}, options, error));
+    EXPECT_EQ(options.Book, "en-nl");
+    EXPECT_TRUE(options.List);
+    EXPECT_TRUE(options.Words.empty());
+}
+
+TEST(Options, TakesEverythingAfterDoubleDashAndALoneDashAsWords) {
+    lexq::TOptions options;
+    std::string error;
+    ASSERT_TRUE(lexq::ParseOptions({"--", "-d", "--html", "-"}, options, error));
+    EXPECT_EQ(options.Words, (Args{"-d", "--html", "-"}));
+    EXPECT_TRUE(options.Book.empty());
+    EXPECT_FALSE(options.Html);
+}
+
+TEST(Options, RefusesMistakesWithAMessage) {
+    for (const Args &arguments :
+         {Args{"-x", "huis"}, Args{"huis", "-d"}, Args{}, Args{"--html"}, Args{"-d", "nl-en"}}) {
+        lexq::TOptions options;
+        std::string error;
+        EXPECT_FALSE(lexq::ParseOptions(arguments, options, error));
+        EXPECT_FALSE(error.empty());
+    }
+}
+
+TEST(Options, HelpNeedsNoWord) {
+    lexq::TOptions options;
+    std::string error;
+    ASSERT_TRUE(lexq::ParseOptions({"-h"}, options, error));
+    EXPECT_TRUE(options.Help);
+    EXPECT_NE(lexq::HelpText().find("--list"), std::string::npos);
+}
+
+}  // namespace
