@@ -388,5 +388,26 @@ TEST_F(Lookup, LeafBufferGrowsInStepsOf4096FromItsInitialSize) {
     EXPECT_LT(capacity - length, 2 * 4096u);
 }
 
+TEST_F(Lookup, TextBufferGrowsInStepsOf32768FromItsInitialSize) {
+    // A long headword in a well compressible block: the first estimate is far too small.
+    std::string headword;
+    for (int i = 0; i < 100000; i++)
+        headword += static_cast<char>('a' + (i / 3 + i % 5) % 7);
+    RawDictionary raw;
+    const uint32_t block = raw.AddText({headword + std::string("\0s2\0s3\0", 7)});
+    raw.SetRoot(0, raw.AddLeaf({{"LANG", {{block, 0}}}}));
+    raw.fields.textMaxLength = 100;
+    Open(raw);
+    std::vector<Hit> hits;
+    ASSERT_EQ(Find("LANG", &hits), LEXQ_OK);
+    ASSERT_EQ(hits.size(), 1u);
+    EXPECT_EQ(hits[0].s1, headword);
+    const lexq_text_slot &slot = dict_->text_slots[dict_->hit_limit - 1];
+    ASSERT_EQ(slot.length, headword.size() + 7);
+    EXPECT_EQ(slot.buffer.capacity % 32768u, 0u);
+    EXPECT_GE(slot.buffer.capacity, slot.length);
+    EXPECT_LT(slot.buffer.capacity - slot.length, 2 * 32768u);
+}
+
 }  // namespace
 }  // namespace tk::test
