@@ -149,6 +149,20 @@ TEST_F(Loader, AnyNonzeroFlagNeedsCryptDll) {
     }
 }
 
+TEST_F(Loader, CachesAreAllocatedBeforeCryptDllIsLoaded) {
+    // An enciphered file whose buffers cannot be had fails as exhausted memory, whether
+    // crypt.dll is there or not, and the library is never loaded for it.
+    TempDir empty;
+    RawDictionary raw = Small(CryptEncrypt());
+    raw.fields.leafMaxLength = 0xFFFFFFFFu;
+    const std::string path = Write(raw);
+    for (const std::string &folder : {empty.Path(), ProductDir()}) {
+        lexq_seam_crypt_folder(folder.c_str());
+        EXPECT_EQ(Open(path), LEXQ_S_NOMEM) << folder;
+        EXPECT_EQ(lexq_seam_crypt_loads(), 0u) << folder;
+    }
+}
+
 TEST_F(Loader, CryptDllWithoutDecryptIsMissingToo) {
     // Any library that lacks "decrypt" will do as the impostor.
     TempDir folder;
