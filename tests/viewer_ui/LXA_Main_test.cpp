@@ -5,6 +5,8 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFontMetrics>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QTest>
@@ -428,6 +430,21 @@ TEST(MainWindowWithoutBooks, RunsWithoutACurrentBook) {
     // The new window then chooses its dictionary as at any start: no arguments.
     window.actOpenNewWindow->trigger();
     EXPECT_EQ(WaitForFile(record), "0");
+}
+
+// The status line quotes the typed text literally, even when it looks like markup.
+TEST_F(MainWindowTest, NotFoundTextShowsTypedMarkupLiterally) {
+    TwoBooks();
+    viewer = std::make_unique<TViewer>();
+    ::setenv("UI_FAKE_LEXQ_STATUS", "-4", 1);
+    const std::string status = Find(viewer->Main(), "<b>huis</b>");
+    EXPECT_EQ(status, "Het woord '<b>huis</b>' kan niet worden gevonden.");
+    const auto *line = viewer->Main().findChild<QLabel *>(QStringLiteral("stbMainText"));
+    ASSERT_NE(line, nullptr);
+    // Rendered as rich text the tags would vanish and the line would be narrower.
+    const int literal =
+        QFontMetrics(line->font()).horizontalAdvance(QString::fromStdString(status));
+    EXPECT_GE(line->sizeHint().width(), literal - 2);
 }
 
 }  // namespace

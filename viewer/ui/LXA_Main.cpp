@@ -213,6 +213,8 @@ void TfrmLXAMain::CreateStatusBar() {
     // A permanent label, not a temporary message, so that menu hints never replace it.
     m_statusLine = new QLabel(stbMain);
     m_statusLine->setObjectName(QStringLiteral("stbMainText"));
+    // The line quotes the typed word: never read it as markup.
+    m_statusLine->setTextFormat(Qt::PlainText);
     stbMain->addWidget(m_statusLine, 1);
     setStatusBar(stbMain);
 }
