@@ -206,6 +206,10 @@ TEST_F(LexqProgram, UsageMistakesAndHelp) {
     TRun run = Folder.Run({"--bogus", "huis"});
     EXPECT_EQ(run.Status, 2);
     EXPECT_NE(run.Err.find("--bogus"), std::string::npos);
+    // "ĳ" has no Windows-1252 byte: searching "?s" instead would answer another question.
+    run = Folder.Run({"\xC4\xB3s"});
+    EXPECT_EQ(run.Status, 2);
+    EXPECT_NE(run.Err.find("Windows-1252"), std::string::npos);
     run = Folder.Run({"--help"});
     EXPECT_EQ(run.Status, 0);
     EXPECT_NE(run.Out.find("Gebruik: lexq"), std::string::npos);

@@ -32,8 +32,8 @@ TEST(Options, TakesEverythingAfterDoubleDashAndALoneDashAsWords) {
 }
 
 TEST(Options, RefusesMistakesWithAMessage) {
-    for (const Args &arguments :
-         {Args{"-x", "huis"}, Args{"huis", "-d"}, Args{}, Args{"--html"}, Args{"-d", "nl-en"}}) {
+    for (const Args &arguments : {Args{"-x", "huis"}, Args{"huis", "-d"}, Args{}, Args{"--html"},
+                                  Args{"-d", "nl-en"}, Args{"-d", "", "huis"}}) {
         lexq::TOptions options;
         std::string error;
         EXPECT_FALSE(lexq::ParseOptions(arguments, options, error));

@@ -18,14 +18,16 @@ bool ParseOptions(const std::vector<std::string> &arguments, TOptions &options,
             options.Html = true;
         } else if (argument == "--list") {
             options.List = true;
-        } else if (argument == "-d") {
-            if (i + 1 >= arguments.size()) {
+        } else if (argument.rfind("-d", 0) == 0) {
+            // "-d BOOK" or "-dBOOK"; an empty name would silently mean the default book.
+            if (argument == "-d" && i + 1 < arguments.size())
+                options.Book = arguments[++i];
+            else
+                options.Book = argument.substr(2);
+            if (options.Book.empty()) {
                 error = "optie -d verwacht de naam van een woordenboek";
                 return false;
             }
-            options.Book = arguments[++i];
-        } else if (argument.rfind("-d", 0) == 0) {
-            options.Book = argument.substr(2);
         } else {
             error = "onbekende optie '" + argument + "'";
             return false;
