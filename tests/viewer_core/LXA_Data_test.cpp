@@ -121,6 +121,11 @@ TEST_F(DataTest, TheCommandLineChoosesTheStartBook) {
          "nl",
          "Het door u opgegeven woordenboek 'Frans' is niet " + kInstalled + ".",
          4},
+        // Argument 2 replaces a book that is not installed even when it names no book.
+        {{"fr", "onbekend"},
+         "nl",
+         "Het door u opgegeven woordenboek 'fr' bestaat niet of is niet " + kInstalled + ".",
+         3},
     };
     // The MRU is not consulted when there are arguments.
     Setting(RegRoot::CurrentUser, "MRU", "en");
@@ -132,6 +137,7 @@ TEST_F(DataTest, TheCommandLineChoosesTheStartBook) {
         fresh.Initialise();
         ASSERT_NE(fresh.CurrentBook, nullptr);
         EXPECT_EQ(fresh.CurrentBook->Name, c.selected);
+        EXPECT_EQ(ReadSetting(RegRoot::CurrentUser, std::nullopt, kRegKey, "MRU", ""), c.selected);
         if (c.message.empty()) {
             EXPECT_TRUE(dialogs.Shown.empty());
         } else {
