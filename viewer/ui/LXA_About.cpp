@@ -83,8 +83,9 @@ TfrmLXAAbout::TfrmLXAAbout(QWidget *owner) : QDialog(owner) {
 void TfrmLXAAbout::FormCreate() {
     setWindowTitle(QStringLiteral("Over Morvelt taalkist"));
     m_lblVersion->setText(QStringLiteral("Morvelt taalkist - versie 1.0"));
-    m_lblCopyright->setText(
-        QStringLiteral("Copyright \u00A9 2026 Morvelt. Alle rechten voorbehouden."));
+    // The bundled dictionaries are FreeDict's, under the GPL: the rights line says so.
+    m_lblCopyright->setText(QStringLiteral(
+        "Copyright \u00A9 2026 Morvelt. Woordenboeken: FreeDict, GNU GPL 2 of later."));
     m_lblProduction->setText(
         QStringLiteral("Ontwikkeld door het Taalkist-team in opdracht van Morvelt"));
     m_btnClose->setText(QStringLiteral("&Sluiten"));
