@@ -18,6 +18,10 @@ TEST_F(Exports, ClosedLibraryAnswersNotInitialised) {
     char *table = reinterpret_cast<char *>(1);
     EXPECT_EQ(lexq_search("huis", &table), LEXQ_ERR_NOTINITIALIZED);
     EXPECT_EQ(table, nullptr);
+    // Closed comes first: a text without letters is not even folded.
+    table = reinterpret_cast<char *>(1);
+    EXPECT_EQ(lexq_search("123", &table), LEXQ_ERR_NOTINITIALIZED);
+    EXPECT_EQ(table, nullptr);
     EXPECT_EQ(lexq_free_searchresult(nullptr), LEXQ_ERR_NOTINITIALIZED);
     EXPECT_EQ(lexq_deinit(), LEXQ_ERR_NOTINITIALIZED);
 }
