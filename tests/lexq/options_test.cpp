@@ -41,12 +41,4 @@ TEST(Options, RefusesMistakesWithAMessage) {
     }
 }
 
-TEST(Options, HelpNeedsNoWord) {
-    lexq::TOptions options;
-    std::string error;
-    ASSERT_TRUE(lexq::ParseOptions({"-h"}, options, error));
-    EXPECT_TRUE(options.Help);
-    EXPECT_NE(lexq::HelpText().find("--list"), std::string::npos);
-}
-
 }  // namespace
