@@ -2,6 +2,7 @@
 // read from disk, pictures from the data folder, selection and copy, links, scrolling.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <QApplication>
 #include <QClipboard>
 #include <QScrollBar>
@@ -57,6 +58,21 @@ TEST(HtmlViewer, AppliesTheStylesheetFileAndShowsThePageWithoutIt) {
     Load(viewer, Page(folder.File("missing.css"), "<p><span class=\"kw\">huis</span> house</p>"));
     EXPECT_TRUE(viewer.toPlainText().contains("huis house"));
     EXPECT_NE(ColourOfWord(viewer, "huis"), QColor(255, 0, 0));
+}
+
+// The stylesheet's path is a file name, not a web address: signs that a URL would read as
+// its fragment or query belong to the folder names.
+TEST(HtmlViewer, StylesheetInAFolderWithUrlSignsIsApplied) {
+    uitest::TTempFolder folder;
+    for (const char *name : {"Taal #1", "wat?nu", "100%"}) {
+        const std::string dir = folder.File(name);
+        ASSERT_EQ(::mkdir(dir.c_str(), 0700), 0) << name;
+        const std::string css =
+            folder.Write(std::string(name) + "/dict.css", ".kw { color: #ff0000; }\n");
+        THtmlViewer viewer;
+        Load(viewer, Page(css, "<p><span class=\"kw\">huis</span> house</p>"));
+        EXPECT_EQ(ColourOfWord(viewer, "huis"), QColor(255, 0, 0)) << name;
+    }
 }
 
 TEST(HtmlViewer, LoadsPicturesFromTheDataFolderOnceForConsecutivePages) {

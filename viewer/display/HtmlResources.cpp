@@ -17,6 +17,14 @@ QString ResolvePageReference(const QUrl &reference, const QString &baseFolder) {
         path = reference.toString(QUrl::FullyDecoded);
     } else if (reference.scheme().isEmpty()) {
         path = reference.path(QUrl::FullyDecoded);
+        // The page names its stylesheet by an absolute file name, whose folders may hold
+        // '?' or '#': those are part of the name, not a query or fragment.
+        if (QDir::isAbsolutePath(path)) {
+            if (reference.hasQuery())
+                path += QLatin1Char('?') + reference.query(QUrl::FullyDecoded);
+            if (reference.hasFragment())
+                path += QLatin1Char('#') + reference.fragment(QUrl::FullyDecoded);
+        }
     } else {
         return {};  // web and other remote references are never fetched
     }
