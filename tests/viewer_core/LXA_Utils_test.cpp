@@ -5,12 +5,10 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <thread>
 
 #include "CoreTestSupport.h"
-#include "platform/lasterror.h"
 #include "viewer/core/LXA_Data.h"
 #include "viewer/core/LXA_Exceptions.h"
 
@@ -122,44 +120,6 @@ TEST_F(SaveArticleTest, OnYesOpensTheFileInTheConfiguredEditor) {
     for (int i = 0; i < 200 && !std::filesystem::exists(marker); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     EXPECT_EQ(coretest::ReadFile(marker), "artikel");
-}
-
-// A desktop editor stands in for the Windows default only; a configured program that is
-// missing is the shell's failure, reported with the system's text.
-TEST_F(SaveArticleTest, OnlyTheDefaultEditorGivesWayToTheDesktopsEditor) {
-    const std::string marker = folder.Root + "/desktop-opened.txt";
-    const std::string editor =
-        folder.Write("bin/gedit", "#!/bin/sh\necho \"$1\" > \"" + marker + ".tmp\" && /bin/mv \"" +
-                                      marker + ".tmp\" \"" + marker + "\"\n");
-    ::chmod(editor.c_str(), 0755);
-    // Only this folder on the search path: no editor of the machine can answer.
-    struct SearchPath {
-        explicit SearchPath(const std::string &path) {
-            const char *old = std::getenv("PATH");
-            Saved = old != nullptr ? old : "";
-            ::setenv("PATH", path.c_str(), 1);
-        }
-        ~SearchPath() { ::setenv("PATH", Saved.c_str(), 1); }
-        std::string Saved;
-    } searchPath(folder.Dir + "/bin");
-
-    dialogs.Answers = {mrYes};
-    SaveArticle("standaard", noon);
-    for (int i = 0; i < 200 && !std::filesystem::exists(marker); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    EXPECT_EQ(coretest::ReadFile(marker), Morvelt() + "/20260102030405.html\n");
-
-    std::filesystem::remove(marker);
-    WriteSetting(RegRoot::CurrentUser, std::nullopt, "Software\\Tk", "TextEditor",
-                 folder.Root + "/geen-editor");
-    dialogs.Answers = {mrYes};
-    try {
-        SaveArticle("eigen", noon);
-        ADD_FAILURE() << "a missing configured editor was not reported";
-    } catch (const EGeneral &e) {
-        EXPECT_EQ(dynamic_cast<const EFCreateError *>(&e), nullptr);
-        EXPECT_EQ(std::string(e.what()), platform::SystemErrorText(platform::kErrFileNotFound));
-    }
 }
 
 TEST_F(SaveArticleTest, NeverWritesThroughALink) {

@@ -1,5 +1,4 @@
 // ShellOpen, GetTempDirectory and SaveArticle of LXA_Utils.
-#include "platform/cp1252.h"
 #include "platform/lasterror.h"
 #include "platform/paths.h"
 #include "platform/shell.h"
@@ -37,16 +36,12 @@ std::string QuoteParameter(const std::string &text) {
     return quoted + "\"";
 }
 
-constexpr const char *kDefaultEditor = "notepad.exe";
-
 std::string TextEditor() {
     const std::string regKey = LXAData != nullptr ? LXAData->Paths.RegKey : std::string();
     const std::string configured =
         ReadSetting(platform::RegRoot::CurrentUser, platform::RegRoot::LocalMachine, regKey,
-                    "TextEditor", kDefaultEditor);
-    // A program the user named is opened as it is, so that its absence is reported.
-    if (!platform::EqualNoCase(configured, kDefaultEditor) ||
-        !platform::FindProgram(configured).empty())
+                    "TextEditor", "notepad.exe");
+    if (!platform::FindProgram(configured).empty())
         return configured;
     // The Windows default rarely exists elsewhere: take the desktop's own editor then.
     const std::string desktop = platform::DesktopTextEditor();

@@ -50,11 +50,10 @@ void ShellOpen(const std::string &file, const std::string &parameters);
 std::string GetTempDirectory();
 
 // Writes the article to "<temp>/morvelt/<yyyymmddhhnnss>.html" and offers to open it in
-// the configured text editor (the desktop's editor when the default "notepad.exe" is
-// missing). The folder must be the user's own and no link, and is closed to others (mode
-// 0700); any other folder ends the export silently, like one that cannot be created.
-// Raises EFCreateError when the file cannot be written, EGeneral when the editor cannot
-// be started.
+// the configured text editor (the desktop's editor when that program is missing). The
+// folder must be the user's own and no link, and is closed to others (mode 0700); any other
+// folder ends the export silently, like one that cannot be created. Raises EFCreateError
+// when the file cannot be written.
 void SaveArticle(const std::string &text);
 // The same with the time stamp taken from `when`.
 void SaveArticle(const std::string &text, std::time_t when);
