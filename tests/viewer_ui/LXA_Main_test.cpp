@@ -447,4 +447,19 @@ TEST_F(MainWindowTest, NotFoundTextShowsTypedMarkupLiterally) {
     EXPECT_GE(line->sizeHint().width(), literal - 2);
 }
 
+// Tab goes from the search field to the display and from there to the dictionary buttons.
+TEST_F(MainWindowTest, TabOrderIsSearchFieldDisplayDictionaryButtons) {
+    TwoBooks();
+    viewer = std::make_unique<TViewer>();
+    ui::TfrmLXAMain &window = viewer->Main();
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    window.SearchField()->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), window.Viewer());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(),
+              window.DictionaryToolbar()->widgetForAction(window.DictionaryCommands()[0]));
+}
+
 }  // namespace
