@@ -462,4 +462,19 @@ TEST_F(MainWindowTest, TabOrderIsSearchFieldDisplayDictionaryButtons) {
               window.DictionaryToolbar()->widgetForAction(window.DictionaryCommands()[0]));
 }
 
+// The window shows the current dictionary's icon; one without an icon shows none, not the
+// icon of the dictionary chosen before it.
+TEST_F(MainWindowTest, IconFollowsTheCurrentBook) {
+    TwoBooks();  // only nl-en has an icon
+    viewer = std::make_unique<TViewer>();
+    ui::TfrmLXAMain &window = viewer->Main();
+    EXPECT_FALSE(window.windowIcon().isNull());
+    window.SelectBookByName("en-nl");
+    ASSERT_EQ(viewer->Data.CurrentBook->Name, "en-nl");
+    EXPECT_TRUE(window.windowIcon().isNull());
+    EXPECT_TRUE(QApplication::windowIcon().isNull());
+    window.SelectBookByName("nl-en");
+    EXPECT_FALSE(window.windowIcon().isNull());
+}
+
 }  // namespace

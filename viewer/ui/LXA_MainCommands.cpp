@@ -75,9 +75,11 @@ void TfrmLXAMain::SelectBookByName(const std::string &name) {
     if (book != nullptr)
         caption += QStringLiteral(" [%1]").arg(cp1252::ToQString(book->DisplayName));
     setWindowTitle(caption);
-    if (book != nullptr && book->Icon && !book->Icon->isNull()) {
-        QApplication::setWindowIcon(*book->Icon);
-        setWindowIcon(*book->Icon);
+    if (book != nullptr) {
+        // A book without an icon clears it rather than keep the previous book's.
+        const QIcon icon = book->Icon ? *book->Icon : QIcon();
+        QApplication::setWindowIcon(icon);
+        setWindowIcon(icon);
     }
     actPronounceWord->Update();
 }
