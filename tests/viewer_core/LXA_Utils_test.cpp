@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <thread>
 
@@ -120,6 +121,43 @@ TEST_F(SaveArticleTest, OnYesOpensTheFileInTheConfiguredEditor) {
     for (int i = 0; i < 200 && !std::filesystem::exists(marker); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     EXPECT_EQ(coretest::ReadFile(marker), "artikel");
+}
+
+// A configured editor that this system lacks (the Windows default, or a program named in
+// a shared setting) gives way to the desktop's editor.
+TEST_F(SaveArticleTest, AMissingEditorGivesWayToTheDesktopsEditor) {
+    const std::string marker = folder.Root + "/desktop-opened.txt";
+    const std::string editor =
+        folder.Write("bin/gedit", "#!/bin/sh\necho \"$1\" > \"" + marker + ".tmp\" && /bin/mv \"" +
+                                      marker + ".tmp\" \"" + marker + "\"\n");
+    ::chmod(editor.c_str(), 0755);
+    // Only this folder on the search path: no editor of the machine can answer.
+    struct SearchPath {
+        explicit SearchPath(const std::string &path) {
+            const char *old = std::getenv("PATH");
+            Saved = old != nullptr ? old : "";
+            ::setenv("PATH", path.c_str(), 1);
+        }
+        ~SearchPath() { ::setenv("PATH", Saved.c_str(), 1); }
+        std::string Saved;
+    } searchPath(folder.Dir + "/bin");
+    auto opened = [&] {
+        for (int i = 0; i < 200 && !std::filesystem::exists(marker); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        const std::string text = coretest::ReadFile(marker);
+        std::filesystem::remove(marker);
+        return text;
+    };
+
+    dialogs.Answers = {mrYes};
+    SaveArticle("standaard", noon);
+    EXPECT_EQ(opened(), Morvelt() + "/20260102030405.html\n");
+
+    WriteSetting(RegRoot::CurrentUser, std::nullopt, "Software\\Tk", "TextEditor",
+                 folder.Root + "/geen-editor");
+    dialogs.Answers = {mrYes};
+    SaveArticle("eigen", noon);
+    EXPECT_EQ(opened(), Morvelt() + "/20260102030405.html\n");
 }
 
 TEST_F(SaveArticleTest, NeverWritesThroughALink) {
