@@ -477,4 +477,25 @@ TEST_F(MainWindowTest, IconFollowsTheCurrentBook) {
     EXPECT_FALSE(window.windowIcon().isNull());
 }
 
+// Enter searches whatever modifier is held, and the keypad's Enter does too.
+TEST_F(MainWindowTest, EnterSearchesWithAnyModifier) {
+    TwoBooks();
+    viewer = std::make_unique<TViewer>();
+    ui::TfrmLXAMain &window = viewer->Main();
+    folder.SetTable("nl-en", Table({Row("huis", "house")}));
+    window.SearchField()->setFocus();
+    const std::pair<Qt::Key, Qt::KeyboardModifiers> presses[] = {
+        {Qt::Key_Return, Qt::ShiftModifier},
+        {Qt::Key_Return, Qt::ControlModifier},
+        {Qt::Key_Return, Qt::AltModifier},
+        {Qt::Key_Enter, Qt::KeypadModifier}};
+    for (const auto &[key, modifiers] : presses) {
+        window.SearchField()->setText(QStringLiteral("huis"));
+        const std::size_t before = folder.Searches().size();
+        QTest::keyClick(window.SearchField(), key, modifiers);
+        EXPECT_EQ(folder.Searches().size(), before + 1) << int(modifiers);
+        EXPECT_EQ(window.StatusText(), "Er is 1 trefwoord gevonden.");
+    }
+}
+
 }  // namespace
