@@ -1,0 +1,41 @@
+#include "PaintProbe.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QEvent>
+#include <QTimer>
+
+namespace tkbench {
+
+TPaintProbe::TPaintProbe(QWidget *root) : m_root(root) {
+    QCoreApplication::instance()->installEventFilter(this);
+}
+
+TPaintProbe::~TPaintProbe() {
+    if (QCoreApplication *app = QCoreApplication::instance())
+        app->removeEventFilter(this);
+}
+
+bool TPaintProbe::WaitForPaint(int timeoutMs) {
+    const QDeadlineTimer deadline(timeoutMs);
+    // Wakes the blocking wait below when nothing else happens before the deadline.
+    QTimer wake;
+    wake.setSingleShot(true);
+    wake.start(timeoutMs);
+    // A paint is delivered synchronously inside the window's update request, so once
+    // processEvents returns after it, the whole pass (and its flush) has finished.
+    while (!m_painted && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    return m_painted;
+}
+
+bool TPaintProbe::eventFilter(QObject *watched, QEvent *event) {
+    if (event->type() == QEvent::Paint && m_root && watched->isWidgetType()) {
+        auto *widget = static_cast<QWidget *>(watched);
+        if (widget == m_root || m_root->isAncestorOf(widget))
+            m_painted = true;
+    }
+    return false;
+}
+
+}  // namespace tkbench

@@ -1,0 +1,230 @@
+#include "UiRuns.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTextCursor>
+#include <fstream>
+#include <iostream>
+#include <random>
+
+#include "PaintProbe.h"
+#include "Stats.h"
+#include "ViewerSession.h"
+#include "platform/paths.h"
+#include "viewer/core/LXA_Data.h"
+#include "viewer/display/HtmlViewer.h"
+#include "viewer/ui/LXA_Main.h"
+#include "viewer/ui/SelectBook.h"
+
+namespace tkbench {
+
+namespace {
+
+constexpr double kSearchGoalMs = 50;
+constexpr double kSwitchGoalMs = 100;
+// The copy command's rule runs on every idle pass (each key press, mouse move, focus
+// change), so a typical selection must cost well under a frame.
+constexpr double kSelectedTextGoalMs = 1;
+constexpr int kPaintTimeoutMs = 5000;
+
+double MillisBetween(std::int64_t t0, std::int64_t t1) {
+    return double(t1 - t0) / 1e6;
+}
+
+void PressEnter(QWidget *field) {
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+    QApplication::sendEvent(field, &press);
+    QApplication::sendEvent(field, &release);
+}
+
+class TUiBench {
+  public:
+    TUiBench(TViewerSession &session, const TUiOptions &options)
+        : m_session(session), m_options(options), m_random(options.seed) {}
+
+    bool Run() {
+        ui::TfrmLXAMain &window = *m_session.Window();
+        std::vector<double> searches, switches;
+        std::vector<std::string> books;
+        for (const auto &[book, words] : m_options.words)
+            if (!words.empty() && FindCommand(book) != nullptr)
+                books.push_back(book);
+        if (books.empty()) {
+            std::cerr << "tkviewer_bench: no word list names an installed dictionary\n";
+            return false;
+        }
+        const int perBook = std::max(1, m_options.searches / int(books.size()));
+        for (const std::string &book : books) {
+            window.SelectBookByName(book);
+            Settle();
+            for (int i = 0; i < perBook; ++i) {
+                double ms = 0;
+                if (!TimedSearch(RandomWord(book), ms))
+                    return false;
+                searches.push_back(ms);
+            }
+        }
+        for (int i = 0; i < m_options.switches && books.size() >= 2; ++i) {
+            const std::string &from = books[std::size_t(i) % books.size()];
+            const std::string &to = books[std::size_t(i + 1) % books.size()];
+            window.SelectBookByName(from);
+            double ignored = 0;
+            if (!TimedSearch(RandomWord(from), ignored))  // a page for the switch to clear
+                return false;
+            double ms = 0;
+            if (!TimedSwitch(to, ms))
+                return false;
+            switches.push_back(ms);
+        }
+        std::cout << GoalLine("Enter to rendered page", searches, kSearchGoalMs, false) << '\n';
+        if (books.size() >= 2)
+            std::cout << GoalLine("dictionary switch to window painted", switches, kSwitchGoalMs,
+                                  false)
+                      << '\n';
+        else
+            std::cout << "dictionary switch: only one dictionary installed, not measured\n";
+        return MeasureSelection(books.front());
+    }
+
+  private:
+    // Lets the idle rules and any pending paints run, so a measurement starts quiet.
+    static void Settle() {
+        for (int i = 0; i < 3; ++i)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+
+    const std::string &RandomWord(const std::string &book) {
+        const std::vector<std::string> &words = m_options.words.at(book);
+        std::uniform_int_distribution<std::size_t> pick(0, words.size() - 1);
+        return words[pick(m_random)];
+    }
+
+    ui::TSelectBook *FindCommand(const std::string &book) const {
+        for (ui::TSelectBook *command : m_session.Window()->DictionaryCommands())
+            if (command->Book() != nullptr && command->Book()->Name == book)
+                return command;
+        return nullptr;
+    }
+
+    // Types the word, presses Enter in the search field and waits until the display
+    // has painted the page.
+    bool TimedSearch(const std::string &word, double &ms) {
+        ui::TfrmLXAMain &window = *m_session.Window();
+        window.SearchField()->setText(QString::fromStdString(word));
+        Settle();
+        TPaintProbe probe(window.Viewer()->viewport());
+        const std::int64_t t0 = NowNs();
+        PressEnter(window.SearchField());
+        if (!probe.WaitForPaint(kPaintTimeoutMs)) {
+            std::cerr << "tkviewer_bench: no page painted for \"" << word << "\"\n";
+            return false;
+        }
+        ms = MillisBetween(t0, NowNs());
+        if (LXAData->SearchResults->Count() == 0)
+            std::cerr << "tkviewer_bench: note: \"" << word << "\" was not found\n";
+        return true;
+    }
+
+    // Runs the dictionary command the way a toolbar click does and waits for the repaint.
+    bool TimedSwitch(const std::string &book, double &ms) {
+        ui::TSelectBook *command = FindCommand(book);
+        Settle();
+        TPaintProbe probe(m_session.Window());
+        const std::int64_t t0 = NowNs();
+        command->trigger();
+        if (!probe.WaitForPaint(kPaintTimeoutMs)) {
+            std::cerr << "tkviewer_bench: no repaint after switching to " << book << '\n';
+            return false;
+        }
+        ms = MillisBetween(t0, NowNs());
+        return true;
+    }
+
+    // Selects the whole page of the largest of a few random result pages (a selection
+    // across several entries) and times the selection query alone and the whole idle
+    // pass of the command rules.
+    bool MeasureSelection(const std::string &book) {
+        ui::TfrmLXAMain &window = *m_session.Window();
+        window.SelectBookByName(book);
+        std::string largest;
+        std::int32_t largestCount = -1;
+        for (int i = 0; i < 30; ++i) {
+            const std::string &word = RandomWord(book);
+            if (LXAData->Search(word) > largestCount) {
+                largestCount = LXAData->SearchResults->Count();
+                largest = word;
+            }
+        }
+        double ignored = 0;
+        if (!TimedSearch(largest, ignored))
+            return false;
+        display::THtmlViewer &viewer = *window.Viewer();
+        viewer.setFocus();
+        QTextCursor all(viewer.document());
+        all.select(QTextCursor::Document);
+        viewer.setTextCursor(all);
+        Settle();
+        const int characters = int(viewer.SelectedText().size());
+        constexpr int kBatch = 1000;
+        std::vector<double> query, idle;
+        for (int round = 0; round < 20; ++round) {
+            std::int64_t t0 = NowNs();
+            std::size_t sink = 0;
+            for (int i = 0; i < kBatch; ++i)
+                sink += std::size_t(viewer.SelectedText().size());
+            query.push_back(MillisBetween(t0, NowNs()) / kBatch);
+            t0 = NowNs();
+            for (int i = 0; i < kBatch / 10; ++i)
+                window.UpdateCommands();
+            idle.push_back(MillisBetween(t0, NowNs()) / (kBatch / 10));
+            if (sink != std::size_t(characters) * kBatch)
+                std::cerr << "tkviewer_bench: the selection changed while measuring\n";
+        }
+        std::cout << GoalLine("SelectedText (" + std::to_string(largestCount) + " entries, " +
+                                  std::to_string(characters) + " chars)",
+                              query, kSelectedTextGoalMs, false)
+                  << '\n';
+        std::cout << GoalLine("idle pass of all command rules", idle, kSelectedTextGoalMs, false)
+                  << '\n';
+        return true;
+    }
+
+    TViewerSession &m_session;
+    const TUiOptions &m_options;
+    std::mt19937 m_random;
+};
+
+}  // namespace
+
+std::vector<std::string> ReadWordList(const std::string &path) {
+    std::vector<std::string> words;
+    std::ifstream in(path);
+    for (std::string line; std::getline(in, line);) {
+        const auto first = line.find_first_not_of(" \t\r");
+        if (first == std::string::npos)
+            continue;
+        const auto last = line.find_last_not_of(" \t\r");
+        words.push_back(line.substr(first, last - first + 1));
+    }
+    return words;
+}
+
+int RunUiSeries(int argc, char **argv, const TUiOptions &options) {
+    QApplication application(argc, argv);
+    char *programOnly[] = {argv[0], nullptr};
+    platform::SetCommandLine(1, programOnly);
+    TViewerSession session(options.productDir);
+    if (!session.Start() || !session.ShowAndWaitForPaint(kPaintTimeoutMs))
+        return 1;
+    TUiBench bench(session, options);
+    const bool measured = bench.Run();
+    if (session.DialogCount() > 0) {
+        std::cerr << "tkviewer_bench: dialogs appeared while measuring; figures are not valid\n";
+        return 1;
+    }
+    return measured ? 0 : 1;
+}
+
+}  // namespace tkbench
