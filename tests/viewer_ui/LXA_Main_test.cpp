@@ -498,4 +498,28 @@ TEST_F(MainWindowTest, EnterSearchesWithAnyModifier) {
     }
 }
 
+// The search field and the find button sit in the input panel as designed: the field at
+// the left from the top 4 and 25 high, the 23 x 22 button at the right edge from the top 5.
+TEST_F(MainWindowTest, SearchFieldAndFindButtonKeepTheirPlaces) {
+    TwoBooks();
+    viewer = std::make_unique<TViewer>();
+    ui::TfrmLXAMain &window = viewer->Main();
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    for (const int width : {497, 700}) {
+        window.resize(width, 345);
+        QApplication::processEvents();
+        const QLineEdit *field = window.SearchField();
+        const auto *button = window.findChild<QToolButton *>(QStringLiteral("btnFindWord"));
+        ASSERT_NE(button, nullptr);
+        const QWidget *panel = field->parentWidget();
+        EXPECT_EQ(field->geometry().topLeft(), QPoint(0, 4));
+        EXPECT_EQ(field->height(), 25);
+        EXPECT_EQ(button->geometry().size(), QSize(23, 22));
+        EXPECT_EQ(button->y(), 5);
+        EXPECT_GE(button->x(), field->geometry().right());
+        EXPECT_LE(panel->width() - button->geometry().right(), 4) << width;
+    }
+}
+
 }  // namespace

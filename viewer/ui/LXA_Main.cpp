@@ -193,7 +193,12 @@ void TfrmLXAMain::CreateInputPanel() {
     btnFindWord->setIconSize(QSize(kImageSize, kImageSize));
     btnFindWord->setFocusPolicy(Qt::NoFocus);
     row->addWidget(edtSearchText, 1);
-    row->addWidget(btnFindWord, 0, Qt::AlignTop);
+    // The button sits one pixel lower than the field (top 5 against 4).
+    auto *buttonColumn = new QVBoxLayout;
+    buttonColumn->setContentsMargins(0, 1, 0, 0);
+    buttonColumn->addWidget(btnFindWord);
+    buttonColumn->addStretch(1);
+    row->addLayout(buttonColumn);
 }
 
 void TfrmLXAMain::CreateOutputPanel() {
