@@ -75,6 +75,29 @@ TEST(HtmlViewer, StylesheetInAFolderWithUrlSignsIsApplied) {
     }
 }
 
+// Links are blue whatever link colour the desktop's theme prefers; the page's stylesheet
+// still decides over it, and anchors without an address are no links.
+TEST(HtmlViewer, LinkColourDoesNotFollowTheDesktopTheme) {
+    const QPalette saved = QApplication::palette();
+    QPalette themed = saved;
+    themed.setColor(QPalette::Link, QColor(0, 200, 0));
+    QApplication::setPalette(themed);
+    THtmlViewer viewer;
+    const std::string body =
+        "<p><a name=\"n\">huis</a> <a href=\"https://taalkist.example/\">web</a></p>"
+        "<table><tr><td><a href=\"https://taalkist.example/t\">cel</a></td></tr></table>";
+    Load(viewer, Page("", body));
+    EXPECT_EQ(ColourOfWord(viewer, "web"), QColor(0, 0, 255));
+    EXPECT_EQ(ColourOfWord(viewer, "cel"), QColor(0, 0, 255));
+    EXPECT_NE(ColourOfWord(viewer, "huis"), QColor(0, 0, 255));
+
+    uitest::TTempFolder folder;
+    const std::string css = folder.Write("dict.css", "a { color: #ff0000; }\n");
+    Load(viewer, Page(css, body));
+    EXPECT_EQ(ColourOfWord(viewer, "web"), QColor(255, 0, 0));
+    QApplication::setPalette(saved);
+}
+
 TEST(HtmlViewer, LoadsPicturesFromTheDataFolderOnceForConsecutivePages) {
     uitest::TTempFolder folder;
     QImage picture(8, 6, QImage::Format_RGB32);

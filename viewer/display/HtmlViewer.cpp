@@ -6,20 +6,27 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QScrollBar>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocumentFragment>
 #include <QTextFrame>
+#include <utility>
+#include <vector>
 
 #include "platform/cp1252.h"
 
 namespace display {
+
+namespace {
+const QColor kLinkColour(0, 0, 255);
+}  // namespace
 
 THtmlViewer::THtmlViewer(QWidget *parent) : QTextBrowser(parent) {
     setObjectName(QStringLiteral("FOHtmlViewer"));
     QPalette colours = palette();
     colours.setColor(QPalette::Base, QColor(255, 255, 255));
     colours.setColor(QPalette::Text, QColor(0, 0, 0));
-    colours.setColor(QPalette::Link, QColor(0, 0, 255));
+    colours.setColor(QPalette::Link, kLinkColour);
     colours.setColor(QPalette::LinkVisited, QColor(128, 0, 128));
     setPalette(colours);
     setFont(QFont(QStringLiteral("Arial"), 10));
@@ -60,9 +67,36 @@ void THtmlViewer::LoadDocument(const char *text, std::size_t length) {
             : QString();
     setHtml(page);
     ApplyPageMargins();
+    ApplyLinkColour();
     moveCursor(QTextCursor::Start);
     verticalScrollBar()->setValue(0);
     horizontalScrollBar()->setValue(0);
+}
+
+void THtmlViewer::ApplyLinkColour() {
+    // The HTML import colours links with the application's palette, which a desktop theme
+    // may change; links without a colour of the page's own take the display's blue.
+    const QColor themed = QGuiApplication::palette().color(QPalette::Link);
+    if (themed == kLinkColour)
+        return;
+    std::vector<std::pair<int, int>> links;
+    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const QTextCharFormat format = fragment.charFormat();
+            if (format.isAnchor() && !format.anchorHref().isEmpty() &&
+                format.foreground().color() == themed)
+                links.emplace_back(fragment.position(), fragment.length());
+        }
+    }
+    QTextCharFormat blue;
+    blue.setForeground(kLinkColour);
+    QTextCursor cursor(document());
+    for (const auto &[position, length] : links) {
+        cursor.setPosition(position);
+        cursor.setPosition(position + length, QTextCursor::KeepAnchor);
+        cursor.mergeCharFormat(blue);
+    }
 }
 
 QString THtmlViewer::SelectedText() const {

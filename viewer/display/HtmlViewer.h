@@ -42,6 +42,7 @@ class THtmlViewer : public QTextBrowser {
 
   private:
     void ApplyPageMargins();
+    void ApplyLinkColour();
     void OpenClickedLink(const QUrl &link);
 
     QString m_imageFolder;
