@@ -10,12 +10,10 @@ namespace setup {
 
 namespace {
 
-// Shortcuts are desktop entry files here; a value naming anything else is not ours to
-// delete, whatever the key says.
+// A shortcut value names a file by its full name; a relative name (which would depend on
+// the caller's working folder) or a folder is never deleted.
 bool IsShortcutFile(const std::string &path) {
-    constexpr std::string_view kSuffix = ".desktop";
-    return platform::IsAbsolutePath(path) && path.size() > kSuffix.size() &&
-           path.ends_with(kSuffix) && !platform::IsRealFolder(path);
+    return platform::IsAbsolutePath(path) && !platform::IsRealFolder(path);
 }
 
 }  // namespace

@@ -139,16 +139,22 @@ TEST_F(UninstallTest, RefusesDangerousOrMissingFolders) {
     EXPECT_TRUE(box_.OutsideUnchanged());
 }
 
-TEST_F(UninstallTest, ShortcutValuesNamingOtherFilesAreLeftAlone) {
+// A shortcut value names the file to delete, whatever its kind of name; a folder or a
+// relative name is never taken for one.
+TEST_F(UninstallTest, ShortcutValuesNameAnyFileButNoFolderOrRelativeName) {
     const auto dir = box_.MakeInstallation();
-    const std::string precious = box_.Temp() / "precious.txt";
-    tktest::WriteText(precious, "keep");
+    const std::string menu = box_.Temp() / "Taalkist.lnk";
+    tktest::WriteText(menu, "shortcut");
+    const std::string folder = box_.Temp() / "shortcuts.desktop";
+    tktest::fs::create_directories(folder + "/keep");
     tktest::WriteProductKey(
         RegRoot::CurrentUser, kKey,
-        {{"Path", dir.string()}, {"ScMenu", precious}, {"ScDesk", "rel.desktop"}});
+        {{"Path", dir.string()}, {"ScMenu", menu}, {"ScDesk", folder}, {"ScUnin", "rel.desktop"}});
     EXPECT_EQ(setup::UninstallProduct(kKey), 0);
-    EXPECT_TRUE(exists(precious));
+    EXPECT_FALSE(exists(menu));
+    EXPECT_TRUE(exists(folder + "/keep"));
     EXPECT_FALSE(tktest::KeyExists(RegRoot::CurrentUser, kKey));
+    EXPECT_TRUE(Boxes().empty());
 }
 
 }  // namespace
