@@ -1,6 +1,8 @@
 #include "uninstall.h"
 
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 #include "platform/folders.h"
 #include "platform/lasterror.h"
@@ -26,10 +28,14 @@ long ReadInstallPath(RegRoot root, const char *masterKey, char (&path)[260]) {
 }
 
 // Refuses folders whose removal could only be a mistake: no path, a relative one, the
-// file system's root or the user's home (or a folder above it), or a link to a folder.
+// file system's root or the user's home (or a folder above it), or a link. A plain file
+// exists and passes: the removal then only fails to remove it as a folder.
 bool UsableFolder(const std::string &path) {
-    return platform::IsAbsolutePath(path) && platform::IsRealFolder(path) &&
-           !platform::IsProtectedFolder(path);
+    std::error_code error;
+    const auto kind = std::filesystem::symlink_status(path, error).type();
+    const bool exists = !error && (kind == std::filesystem::file_type::directory ||
+                                   kind == std::filesystem::file_type::regular);
+    return platform::IsAbsolutePath(path) && exists && !platform::IsProtectedFolder(path);
 }
 
 void RemoveProductKey(RegRoot root, const char *masterKey) {

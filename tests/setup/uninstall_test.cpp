@@ -116,16 +116,9 @@ TEST_F(UninstallTest, RefusesDangerousOrMissingFolders) {
     const auto link = box_.Temp().Path() / "link-to-install";
     tktest::fs::create_directory_symlink(dir, link);
 
-    const std::string refused[] = {"",
-                                   "relative/install",
-                                   "/",
-                                   "/..",
-                                   home + "/user",
-                                   home + "/user/",
-                                   home,
-                                   link.string(),
-                                   (box_.Temp() / "missing"),
-                                   dir / "program"};
+    const std::string refused[] = {"",    "relative/install", "/",
+                                   "/..", home + "/user",     home + "/user/",
+                                   home,  link.string(),      (box_.Temp() / "missing")};
     for (const std::string &path : refused) {
         ::unlink((box_.Temp() / "boxes.log").c_str());
         tktest::WriteProductKey(RegRoot::CurrentUser, kKey, {{"Path", path}});
@@ -155,6 +148,22 @@ TEST_F(UninstallTest, ShortcutValuesNameAnyFileButNoFolderOrRelativeName) {
     EXPECT_TRUE(exists(folder + "/keep"));
     EXPECT_FALSE(tktest::KeyExists(RegRoot::CurrentUser, kKey));
     EXPECT_TRUE(Boxes().empty());
+}
+
+// A "Path" naming a file exists, so the removal runs: the file is no folder and stays,
+// with one warning for it, and the product key goes.
+TEST_F(UninstallTest, PathNamingAFileWarnsAndRemovesTheKey) {
+    const auto dir = box_.MakeInstallation();
+    const std::string file = (dir / "program").string();
+    tktest::WriteProductKey(RegRoot::CurrentUser, kKey, {{"Path", file}});
+    EXPECT_EQ(setup::UninstallProduct(kKey), 0);
+    EXPECT_TRUE(exists(file));
+    const auto boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, "WARNING");
+    EXPECT_EQ(boxes[0].icon, platform::MsgIcon::None);
+    EXPECT_EQ(boxes[0].text, "Could not remove directory " + file);
+    EXPECT_FALSE(tktest::KeyExists(RegRoot::CurrentUser, kKey));
 }
 
 }  // namespace
