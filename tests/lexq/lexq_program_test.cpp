@@ -213,6 +213,10 @@ TEST_F(LexqProgram, UsageMistakesAndHelp) {
     run = Folder.Run({"--help"});
     EXPECT_EQ(run.Status, 0);
     EXPECT_NE(run.Out.find("Gebruik: lexq"), std::string::npos);
+    // Output that cannot be written is no success.
+    run = Folder.Run({"huis"}, "/dev/full");
+    EXPECT_EQ(run.Status, 2);
+    EXPECT_NE(run.Err.find("uitvoer"), std::string::npos);
 }
 
 }  // namespace

@@ -106,13 +106,15 @@ void TProgramFolder::Remove(const std::string &relative) const {
     fs::remove(Dir() + "/" + relative);
 }
 
-TRun TProgramFolder::Run(const std::vector<std::string> &arguments) const {
+TRun TProgramFolder::Run(const std::vector<std::string> &arguments,
+                         const std::string &outFile) const {
     std::vector<std::string> argv = {Dir() + "/lexq"};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
     TRun run;
-    run.Status =
-        Spawn(argv, ChildEnvironment(RegistryDir()), Temp.File("lexq.out"), Temp.File("lexq.err"));
-    run.Out = ReadFile(Temp.File("lexq.out"));
+    run.Status = Spawn(argv, ChildEnvironment(RegistryDir()),
+                       outFile.empty() ? Temp.File("lexq.out") : outFile, Temp.File("lexq.err"));
+    if (outFile.empty())
+        run.Out = ReadFile(Temp.File("lexq.out"));
     run.Err = ReadFile(Temp.File("lexq.err"));
     return run;
 }

@@ -27,8 +27,9 @@ class TProgramFolder {
                  bool encipher = false) const;
     void Remove(const std::string &relative) const;
 
-    // Runs lexq with the arguments, without any display and with this folder's registry.
-    TRun Run(const std::vector<std::string> &arguments) const;
+    // Runs lexq with the arguments, without any display and with this folder's registry;
+    // standard output goes to outFile when one is given (Out stays empty then).
+    TRun Run(const std::vector<std::string> &arguments, const std::string &outFile = "") const;
 
     std::string Dir() const { return Temp.Path() + "/prog"; }
     std::string RegistryDir() const { return Temp.Path() + "/registry"; }

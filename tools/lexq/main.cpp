@@ -16,9 +16,15 @@ int main(int argc, char **argv) {
                   << "Meer informatie: lexq --help\n";
         return lexq::kExitError;
     }
-    if (options.Help) {
+    int status = lexq::kExitFound;
+    if (options.Help)
         std::cout << lexq::HelpText();
-        return lexq::kExitFound;
+    else
+        status = lexq::RunLookup(options, std::cout, std::cerr);
+    // Output that never arrived (a full disk, a closed pipe) is no success.
+    if (!std::cout.flush()) {
+        std::cerr << "lexq: de uitvoer kan niet worden geschreven\n";
+        return lexq::kExitError;
     }
-    return lexq::RunLookup(options, std::cout, std::cerr);
+    return status;
 }
