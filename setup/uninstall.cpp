@@ -66,7 +66,8 @@ int UninstallProduct(const char *masterKey) {
         return -1;
     }
     std::string folder = path;
-    // "/opt/x/" would reach through a link named x; the folder is named without the slash.
+    // "/opt/x/" would reach through a link named x, so the check names the folder without
+    // the slash; the removal then uses the name as written, as its messages quote it.
     while (folder.size() > 1 && folder.back() == platform::kPathDelim)
         folder.pop_back();
     if (!UsableFolder(folder)) {
@@ -74,7 +75,7 @@ int UninstallProduct(const char *masterKey) {
                                  platform::MsgIcon::Error);
         return -1;
     }
-    RemoveTree(folder);
+    RemoveTree(path);
     RemoveProductKey(RegRoot::LocalMachine, masterKey);
     RemoveProductKey(RegRoot::CurrentUser, masterKey);
     return 0;

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+#include "immutable.h"
 #include "platform/msgbox.h"
 #include "product_registry.h"
 #include "sandbox.h"
@@ -163,6 +164,27 @@ TEST_F(UninstallTest, PathNamingAFileWarnsAndRemovesTheKey) {
     EXPECT_EQ(boxes[0].caption, "WARNING");
     EXPECT_EQ(boxes[0].icon, platform::MsgIcon::None);
     EXPECT_EQ(boxes[0].text, "Could not remove directory " + file);
+    EXPECT_FALSE(tktest::KeyExists(RegRoot::CurrentUser, kKey));
+}
+
+// A "Path" written with a closing delimiter is the folder named as written: the names and
+// messages are made from it exactly as read.
+TEST_F(UninstallTest, PathWithClosingDelimiterIsUsedAsWritten) {
+    const auto dir = box_.MakeInstallation();
+    const auto stuck = dir / "data" / "in-use.dll";
+    tktest::WriteText(stuck, "locked");
+    tktest::Immutable lock(stuck);
+    if (!lock.On())
+        GTEST_SKIP() << "this file system cannot make a file undeletable";
+    const std::string path = dir.string() + "/";
+    tktest::WriteProductKey(RegRoot::CurrentUser, kKey, {{"Path", path}});
+    EXPECT_EQ(setup::UninstallProduct(kKey), 0);
+    EXPECT_TRUE(exists(stuck));
+    EXPECT_FALSE(exists(dir / "program"));
+    const auto boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].text, "Could not remove directory " + path + "/data");
+    EXPECT_EQ(boxes[1].text, "Could not remove directory " + path);
     EXPECT_FALSE(tktest::KeyExists(RegRoot::CurrentUser, kKey));
 }
 
