@@ -4,6 +4,7 @@
 #include <QDeadlineTimer>
 #include <QEvent>
 #include <QTimer>
+#include <algorithm>
 
 namespace tkbench {
 
@@ -18,10 +19,12 @@ TPaintProbe::~TPaintProbe() {
 
 bool TPaintProbe::WaitForPaint(int timeoutMs) {
     const QDeadlineTimer deadline(timeoutMs);
-    // Wakes the blocking wait below when nothing else happens before the deadline.
+    // Wakes the blocking wait below when nothing else happens before the deadline. A
+    // precise, repeating timer: a coarse one may fire before the deadline has passed and
+    // leave the wait blocked for good.
     QTimer wake;
-    wake.setSingleShot(true);
-    wake.start(timeoutMs);
+    wake.setTimerType(Qt::PreciseTimer);
+    wake.start(std::max(1, timeoutMs));
     // A paint is delivered synchronously inside the window's update request, so once
     // processEvents returns after it, the whole pass (and its flush) has finished.
     while (!m_painted && !deadline.hasExpired())
