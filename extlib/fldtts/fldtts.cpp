@@ -12,8 +12,10 @@
 namespace {
 
 struct TEngine {
-    bool Initialised = false;
-    std::string Pending;  // UTF-8
+    bool Initialised = false;  // FLD_Init succeeded
+    bool Started = false;      // the synthesiser and its sound output are running
+    int Rate = 0;              // words a minute for the synthesiser; 0 = its default
+    std::string Pending;       // UTF-8
 };
 
 TEngine Engine;
@@ -31,6 +33,26 @@ bool StartOutput() {
     return espeak_ng_InitializeOutput(static_cast<espeak_ng_OUTPUT_MODE>(0), 0, nullptr) == ENS_OK;
 }
 
+// Starts the synthesiser on first use: opening the sound output takes tens of
+// milliseconds, which a program loading the engine at start-up should not wait for.
+bool EnsureStarted() {
+    if (Engine.Started)
+        return true;
+    espeak_ng_InitializePath(nullptr);
+    espeak_ng_ERROR_CONTEXT context = nullptr;
+    const espeak_ng_STATUS status = espeak_ng_Initialize(&context);
+    espeak_ng_ClearErrorContext(&context);
+    if (status != ENS_OK)
+        return false;
+    if (!StartOutput() || espeak_ng_SetVoiceByName("nl") != ENS_OK ||
+        (Engine.Rate != 0 && espeak_ng_SetParameter(espeakRATE, Engine.Rate, 0) != ENS_OK)) {
+        espeak_ng_Terminate();
+        return false;
+    }
+    Engine.Started = true;
+    return true;
+}
+
 }  // namespace
 
 extern "C" {
@@ -38,18 +60,7 @@ extern "C" {
 FLD_EXPORT int32_t FLD_CALL FLD_Init(int32_t options) {
     if (options != 0)
         return FLD_ERR_ARGUMENT;
-    if (Engine.Initialised)
-        return FLD_OK;
-    espeak_ng_InitializePath(nullptr);
-    espeak_ng_ERROR_CONTEXT context = nullptr;
-    const espeak_ng_STATUS status = espeak_ng_Initialize(&context);
-    espeak_ng_ClearErrorContext(&context);
-    if (status != ENS_OK)
-        return FLD_ERR_ENGINE;
-    if (!StartOutput() || espeak_ng_SetVoiceByName("nl") != ENS_OK) {
-        espeak_ng_Terminate();
-        return FLD_ERR_ENGINE;
-    }
+    // The synthesiser itself starts with the first utterance (EnsureStarted).
     Engine.Initialised = true;
     Engine.Pending.clear();
     return FLD_OK;
@@ -61,13 +72,17 @@ FLD_EXPORT int32_t FLD_CALL FLD_SetTempo(int32_t tempo) {
     if (tempo < 1 || tempo > 10)
         return FLD_ERR_ARGUMENT;
     // 1 to 10 spread over the synthesiser's 80 to 450 words a minute; 4 gives about 176.
-    const int rate = espeakRATE_MINIMUM + (tempo - 1) * 32;
-    return espeak_ng_SetParameter(espeakRATE, rate, 0) == ENS_OK ? FLD_OK : FLD_ERR_ENGINE;
+    Engine.Rate = espeakRATE_MINIMUM + (tempo - 1) * 32;
+    if (!Engine.Started)
+        return FLD_OK;
+    return espeak_ng_SetParameter(espeakRATE, Engine.Rate, 0) == ENS_OK ? FLD_OK : FLD_ERR_ENGINE;
 }
 
 FLD_EXPORT int32_t FLD_CALL FLD_Stop(void) {
     if (!Engine.Initialised)
         return FLD_ERR_NOTINITIALIZED;
+    if (!Engine.Started)
+        return FLD_OK;  // nothing can be speaking yet
     return espeak_ng_Cancel() == ENS_OK ? FLD_OK : FLD_ERR_ENGINE;
 }
 
@@ -91,6 +106,8 @@ FLD_EXPORT int32_t FLD_CALL FLD_Play(int32_t mode) {
     Engine.Pending.clear();
     if (text.empty())
         return FLD_OK;
+    if (!EnsureStarted())
+        return FLD_ERR_ENGINE;
     // Queued for the synthesiser's own thread: returns before the speech ends.
     const espeak_ng_STATUS status = espeak_ng_Synthesize(
         text.c_str(), text.size() + 1, 0, POS_CHARACTER, 0, espeakCHARS_UTF8, nullptr, nullptr);
@@ -100,9 +117,12 @@ FLD_EXPORT int32_t FLD_CALL FLD_Play(int32_t mode) {
 FLD_EXPORT int32_t FLD_CALL FLD_Close(void) {
     if (!Engine.Initialised)
         return FLD_ERR_NOTINITIALIZED;
-    espeak_ng_Cancel();
-    espeak_ng_Terminate();
+    if (Engine.Started) {
+        espeak_ng_Cancel();
+        espeak_ng_Terminate();
+    }
     Engine.Initialised = false;
+    Engine.Started = false;
     Engine.Pending.clear();
     return FLD_OK;
 }

@@ -60,4 +60,16 @@ TEST_F(EngineTest, SpeaksCutsOffAndClosesWithoutHanging) {
     EXPECT_EQ(Stop(), 1);
 }
 
+// Loaded at start-up and closed without a word spoken: nothing of the synthesiser runs.
+TEST_F(EngineTest, LoadsAndClosesWithoutEverSpeaking) {
+    ASSERT_EQ(Init(0), 0);
+    EXPECT_EQ(SetTempo(4), 0);
+    EXPECT_EQ(Stop(), 0);
+    EXPECT_EQ(Close(), 0);
+    ASSERT_EQ(Init(0), 0);  // and starts again afterwards
+    EXPECT_EQ(Write(1, "fiets"), 0);
+    EXPECT_EQ(Play(0), 0);
+    EXPECT_EQ(Close(), 0);
+}
+
 }  // namespace
