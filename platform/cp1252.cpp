@@ -10,19 +10,6 @@ constexpr char16_t kHigh[32] = {
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
-void AppendUtf8(std::string &out, char32_t code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
-
 // Decodes one well-formed UTF-8 sequence at `i`; 0 bytes used when it is not one.
 std::size_t DecodeUtf8(std::string_view s, std::size_t i, char32_t &code) {
     const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
@@ -122,6 +109,26 @@ bool EqualNoCase(std::string_view a, std::string_view b) {
             Cp1252Upper(static_cast<unsigned char>(b[i])))
             return false;
     return true;
+}
+
+void AppendUtf8(std::string &out, char32_t code) {
+    if (code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+        code = 0xFFFD;
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (code >> 18));
+        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
 }
 
 }  // namespace platform

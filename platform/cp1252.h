@@ -14,6 +14,8 @@ std::string Cp1252ToUtf8(std::string_view bytes);
 std::string Utf8ToCp1252(std::string_view utf8);
 
 char32_t Cp1252ToUnicode(unsigned char byte);
+// Appends a code point as UTF-8; surrogates and values past U+10FFFF become U+FFFD.
+void AppendUtf8(std::string &out, char32_t code);
 // The byte for a code point, or '?' when the code page has none.
 unsigned char UnicodeToCp1252(char32_t code);
 

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/cp1252.h"
+
 namespace lexq {
 
 // The code point of a named reference without "&" and ";" ("eacute"), case-sensitive.
@@ -19,6 +21,6 @@ std::optional<char32_t> NamedEntity(std::string_view name);
 std::optional<char32_t> ReadReference(std::string_view text, std::size_t &length);
 
 // Appends the code point as UTF-8; an invalid one as U+FFFD.
-void AppendUtf8(std::string &out, char32_t code);
+using platform::AppendUtf8;
 
 }  // namespace lexq

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/cp1252.h"
+
 namespace lexqc {
 
 // Decodes one UTF-8 sequence at text[pos]; advances pos past it. Returns nullopt for
@@ -22,7 +24,7 @@ std::optional<std::uint8_t> ToCp1252(char32_t codePoint);
 // The code point of a Windows-1252 byte (the five unassigned bytes map to U+FFFD).
 char32_t FromCp1252(std::uint8_t byte);
 
-void AppendUtf8(std::string &out, char32_t codePoint);
+using platform::AppendUtf8;
 
 // UTF-8 (assumed valid) to Windows-1252; a character without a Windows-1252 byte
 // becomes the HTML reference "&#N;". Used for bodies, which are HTML.
