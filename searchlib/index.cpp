@@ -76,18 +76,7 @@ static lexq_status load_node(lexq_dictionary *d, lexq_index_slot *slot, uint64_t
 
 /* The first entry whose key is not less than key, or the last entry if there is none. */
 static const lexq_node_entry *lower_bound(const lexq_index_slot *slot, const char *key) {
-    uint32_t lo = 0;
-    uint32_t n = slot->entry_count;
-    while (n > 0) {
-        const uint32_t half = n / 2;
-        const uint32_t mid = lo + half;
-        if (strcmp(slot->entries[mid].key, key) < 0) {
-            lo = mid + 1;
-            n = n - half - 1;
-        } else {
-            n = half;
-        }
-    }
+    uint32_t lo = lexq_lower_bound(slot->entries, sizeof *slot->entries, slot->entry_count, key);
     if (lo == slot->entry_count)
         lo = slot->entry_count - 1;
     return &slot->entries[lo];

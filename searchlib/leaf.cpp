@@ -95,18 +95,8 @@ lexq_status lexq_leaf_find(lexq_dictionary *d, const lexq_child *leaf, const cha
             return status;
     }
     /* Lower bound, so that of equal keys the first is found. */
-    uint32_t lo = 0;
-    uint32_t n = slot->entry_count;
-    while (n > 0) {
-        const uint32_t half = n / 2;
-        const uint32_t mid = lo + half;
-        if (strcmp(slot->entries[mid].key, key) < 0) {
-            lo = mid + 1;
-            n = n - half - 1;
-        } else {
-            n = half;
-        }
-    }
+    const uint32_t lo =
+        lexq_lower_bound(slot->entries, sizeof *slot->entries, slot->entry_count, key);
     if (lo < slot->entry_count && strcmp(slot->entries[lo].key, key) == 0)
         *found = &slot->entries[lo];
     return LEXQ_OK;

@@ -11,6 +11,11 @@ typedef struct lexq_child {
     uint16_t count;
 } lexq_child;
 
+/* Lower bound over count sorted entries of stride bytes whose first field is their key:
+   the index of the first entry whose key is not less than key (count when there is none).
+   Of equal keys the first is found. */
+uint32_t lexq_lower_bound(const void *entries, size_t stride, uint32_t count, const char *key);
+
 /* Descends the index tree from the root to the leaf block for key. */
 lexq_status lexq_descend(lexq_dictionary *dict, const char *key, lexq_child *leaf);
 
