@@ -39,10 +39,7 @@ void ReportOpenStatus(std::int32_t status, const std::string &indexFile, const T
             ShowError("Het toepassingsbestand 'crypt.dll' ontbreekt.", 5, 7);
             break;
         case lexqapi::LEXQ_ERR_NOMEMORY:
-            ShowError(
-                "Er is niet genoeg geheugen om het woordenboek te laden of om het woord op te "
-                "zoeken.",
-                5, 6);
+            ShowError(lexqapi::kMsgNoMemory, 5, 6);
             break;
         case lexqapi::LEXQ_ERR_WRONGFORMAT:
             ShowErrorFmt(
@@ -57,10 +54,7 @@ void ReportOpenStatus(std::int32_t status, const std::string &indexFile, const T
                 {indexFile}, 5, 2);
             break;
         default:
-            ShowError(
-                "Tijdens het laden of doorzoeken van het woordenboek is een onbekende fout "
-                "opgetreden.",
-                5, static_cast<std::int32_t>(0u - static_cast<std::uint32_t>(status)));
+            ShowError(lexqapi::kMsgUnknownError, 5, lexqapi::StatusNumber(status));
             break;
     }
 }

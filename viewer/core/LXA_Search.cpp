@@ -147,16 +147,10 @@ std::int32_t TLXASearchResults::Search(const std::string &text) {
         case lexqapi::LEXQ_ERR_ILLEGALINPUT:
             break;
         case lexqapi::LEXQ_ERR_NOMEMORY:
-            ShowError(
-                "Er is niet genoeg geheugen om het woordenboek te laden of om het woord op te "
-                "zoeken.",
-                5, 6);
+            ShowError(lexqapi::kMsgNoMemory, 5, 6);
             break;
         default:
-            ShowError(
-                "Tijdens het laden of doorzoeken van het woordenboek is een onbekende fout "
-                "opgetreden.",
-                5, static_cast<std::int32_t>(0u - static_cast<std::uint32_t>(LastCode)));
+            ShowError(lexqapi::kMsgUnknownError, 5, lexqapi::StatusNumber(LastCode));
             break;
     }
     return Count();

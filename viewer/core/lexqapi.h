@@ -42,6 +42,16 @@ extern const char *const LEXQ_ERR_NAMES[8];
 // The name of a code, or null for a value outside -7 to 0.
 const char *StatusName(std::int32_t code);
 
+// The messages both reactions to the library's codes (opening and searching) share.
+inline constexpr const char *kMsgNoMemory =
+    "Er is niet genoeg geheugen om het woordenboek te laden of om het woord op te zoeken.";
+inline constexpr const char *kMsgUnknownError =
+    "Tijdens het laden of doorzoeken van het woordenboek is een onbekende fout opgetreden.";
+// The report number of a code: the code negated (wrapping, so no value overflows).
+inline std::int32_t StatusNumber(std::int32_t code) {
+    return static_cast<std::int32_t>(0u - static_cast<std::uint32_t>(code));
+}
+
 // Loads "lexqapi.dll" from the program's folder (TRPaths' program path) or else through the
 // system's search order, and binds the four entry points. Raises EGeneral with
 // "Error loading 'lexqapi.dll': <system text>", or when an entry point is missing.
