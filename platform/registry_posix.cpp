@@ -207,6 +207,14 @@ long FindOpenKey(const RegKey &key, const Hive &hive, const HiveKey *&found) {
     return kRegOk;
 }
 
+// Reads the handle's hive and finds its stored key in it, for the read-only operations.
+long LoadOpenKey(const RegKey &key, Hive &hive, const HiveKey *&found) {
+    found = nullptr;
+    if (const long status = LoadHive(key.Root(), hive); status != kRegOk)
+        return status;
+    return FindOpenKey(key, hive, found);
+}
+
 long DeleteKeyAt(RegRoot root, const std::string &path) {
     if (path.empty())
         return kRegAccessDenied;
@@ -269,10 +277,8 @@ long RegCreateKey(RegRoot root, std::string_view path, RegKey &key) {
 
 long RegGetValue(const RegKey &key, std::string_view name, RegType &type, std::string &data) {
     Hive hive;
-    if (const long status = LoadHive(key.Root(), hive); status != kRegOk)
-        return status;
     const HiveKey *stored = nullptr;
-    if (const long status = FindOpenKey(key, hive, stored); status != kRegOk)
+    if (const long status = LoadOpenKey(key, hive, stored); status != kRegOk)
         return status;
     const HiveValue *value = stored == nullptr ? nullptr : Hive::FindValue(*stored, name);
     if (key.Path().empty()) {
@@ -349,10 +355,8 @@ long RegSetDword(const RegKey &key, std::string_view name, std::uint32_t value) 
 
 long RegEnumSubKey(const RegKey &key, std::uint32_t index, std::string &name) {
     Hive hive;
-    if (const long status = LoadHive(key.Root(), hive); status != kRegOk)
-        return status;
     const HiveKey *stored = nullptr;
-    if (const long status = FindOpenKey(key, hive, stored); status != kRegOk)
+    if (const long status = LoadOpenKey(key, hive, stored); status != kRegOk)
         return status;
     const std::vector<std::string> names = hive.Children(RegRootName(key.Root()), key.Path());
     if (index >= names.size())
@@ -363,10 +367,8 @@ long RegEnumSubKey(const RegKey &key, std::uint32_t index, std::string &name) {
 
 long RegEnumValue(const RegKey &key, std::uint32_t index, std::string &name, RegType &type) {
     Hive hive;
-    if (const long status = LoadHive(key.Root(), hive); status != kRegOk)
-        return status;
     const HiveKey *stored = nullptr;
-    if (const long status = FindOpenKey(key, hive, stored); status != kRegOk)
+    if (const long status = LoadOpenKey(key, hive, stored); status != kRegOk)
         return status;
     if (key.Path().empty())
         stored = hive.Find(RegRootName(key.Root()), "");
