@@ -7,6 +7,7 @@
 
 #include "cp1252.h"
 #include "msgbox.h"
+#include "posix_io.h"
 #include "process_posix.h"
 #include "shell.h"
 
@@ -14,17 +15,7 @@ namespace platform {
 
 namespace {
 
-void WriteAll(int fd, const std::string &text) {
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return;
-        done += static_cast<std::size_t>(n);
-    }
-}
+using posix::WriteAll;
 
 // One record per line: icon, caption and text separated by tabs, with backslash,
 // tab, carriage return and line feed escaped.

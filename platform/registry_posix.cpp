@@ -15,6 +15,7 @@
 #include "hive.h"
 #include "lasterror.h"
 #include "paths.h"
+#include "posix_io.h"
 #include "registry.h"
 
 namespace platform {
@@ -69,6 +70,8 @@ std::string RegistryHiveFile(RegRoot root) {
 
 namespace {
 
+using posix::WriteAll;
+
 std::string FolderOf(const std::string &file) {
     const std::size_t slash = file.rfind('/');
     return slash == std::string::npos ? "." : (slash == 0 ? "/" : file.substr(0, slash));
@@ -113,19 +116,6 @@ bool HiveWritable(const std::string &file) {
     while (::stat(folder.c_str(), &info) != 0 && folder != "/" && folder != ".")
         folder = FolderOf(folder);
     return S_ISDIR(info.st_mode) && ::access(folder.c_str(), W_OK) == 0;
-}
-
-bool WriteAll(int fd, const std::string &text) {
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
 }
 
 long ReplaceFile(const std::string &file, const std::string &text, RegRoot root) {
