@@ -1,7 +1,6 @@
 #include "alloc.h"
 
 #include <stdlib.h>
-#include <string.h>
 
 /* Each block carries its size in front, so that the total held can be capped. */
 typedef union block_head {
@@ -32,10 +31,13 @@ static bool within_caps(size_t new_size, size_t old_size) {
     return g_live_bytes - old_size + new_size <= g_total_cap;
 }
 
-void *lexq_alloc(size_t size) {
+/* calloc rather than malloc + memset: fresh pages from the system are zero already, so
+   large tables that a lookup only partly uses are never touched in full. */
+static void *allocate(size_t size, bool zero) {
     if (seam_fails() || !within_caps(size, 0))
         return NULL;
-    block_head *head = (block_head *)malloc(sizeof(block_head) + size);
+    block_head *head = (block_head *)(zero ? calloc(1, sizeof(block_head) + size)
+                                           : malloc(sizeof(block_head) + size));
     if (head == NULL)
         return NULL;
     head->size = size;
@@ -45,14 +47,15 @@ void *lexq_alloc(size_t size) {
     return head + 1;
 }
 
+void *lexq_alloc(size_t size) {
+    return allocate(size, false);
+}
+
 void *lexq_alloc_zero(size_t count, size_t size) {
     size_t bytes;
     if (__builtin_mul_overflow(count, size, &bytes))
         return NULL;
-    void *block = lexq_alloc(bytes);
-    if (block != NULL)
-        memset(block, 0, bytes);
-    return block;
+    return allocate(bytes, true);
 }
 
 void *lexq_realloc(void *block, size_t size) {
