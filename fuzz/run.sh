@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang and runs each for a bounded time over the saved
-# corpus (new finds go to a scratch folder; crashes are saved under fuzz/lexq/crashes).
+# corpus (new finds go to a scratch folder; crashes, and inputs slower than 10 s, are saved
+# under fuzz/lexq/crashes).
 #   fuzz/run.sh [SECONDS per target]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -16,7 +17,7 @@ status=0
 for target in lexq_file lexq_block; do
   mkdir -p "$scratch/$target"
   echo "Fuzzing $target for ${seconds}s"
-  build/fuzz/fuzz/fuzz_$target -max_total_time="$seconds" -print_final_stats=1 \
+  build/fuzz/fuzz/fuzz_$target -max_total_time="$seconds" -timeout=10 -print_final_stats=1 \
     -artifact_prefix="fuzz/lexq/crashes/$target-" \
     "$scratch/$target" fuzz/lexq/corpus/$target fuzz/lexq/corpus/seeds 2>"$scratch/$target.log" ||
     { status=1; tail -40 "$scratch/$target.log"; }
