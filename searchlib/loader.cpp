@@ -6,6 +6,8 @@
 #include "decipher.h"
 #include "le.h"
 
+#define LEXQ_READ_AHEAD_MAX (64u * 1024u)
+
 /* Opens the file three times, one stream per section. */
 static lexq_status open_streams(lexq_dictionary *d, const char *path) {
     lexq_status status = lexq_stream_open(&d->index_stream, path);
@@ -73,6 +75,13 @@ static bool alloc_buffer(uint8_t **buffer, uint32_t size) {
     return *buffer != NULL;
 }
 
+/* Read-ahead of a block section: its largest block, header and payload, so that loading a
+   block takes one system read; capped, as a hostile header could name any size. */
+static uint32_t read_ahead_for(uint32_t max_payload) {
+    const uint64_t size = (uint64_t)max_payload + LEXQ_BLOCK_HEADER;
+    return size < LEXQ_READ_AHEAD_MAX ? (uint32_t)size : LEXQ_READ_AHEAD_MAX;
+}
+
 /* Allocates every cache at the largest sizes the headers give, in a fixed order. */
 static lexq_status allocate_caches(lexq_dictionary *d) {
     d->hit_s1 = (const char **)lexq_alloc_zero(d->hit_limit, sizeof(char *));
@@ -84,6 +93,9 @@ static lexq_status allocate_caches(lexq_dictionary *d) {
     d->work_size =
         d->leaf_max_payload > d->text_max_payload ? d->leaf_max_payload : d->text_max_payload;
     if (!alloc_buffer(&d->work, d->work_size))
+        return LEXQ_S_NOMEM;
+    if (lexq_stream_read_ahead(&d->leaf_stream, read_ahead_for(d->leaf_max_payload)) != LEXQ_OK ||
+        lexq_stream_read_ahead(&d->text_stream, read_ahead_for(d->text_max_payload)) != LEXQ_OK)
         return LEXQ_S_NOMEM;
 
     d->text_slots = (lexq_text_slot *)lexq_alloc_zero(d->hit_limit, sizeof(lexq_text_slot));

@@ -3,6 +3,7 @@
 
 #include "fixture.h"
 #include "loader.h"
+#include "lookup.h"
 
 namespace tk::test {
 namespace {
@@ -78,8 +79,10 @@ TEST_F(Loader, CopiesTheHeadersAndSizesEveryCacheFromThem) {
     raw.fields.textMaxLength = 7000;
     lexq_seam_stream_fail(LEXQ_OP_OPEN, 0, false);
     ASSERT_EQ(Open(Write(raw)), LEXQ_OK);
-    // The open reads the four headers and nothing else.
+    // The open reads the four headers and nothing else, not even ahead.
     EXPECT_EQ(lexq_seam_stream_count(LEXQ_OP_READ), 4u);
+    EXPECT_EQ(lexq_seam_stream_system_reads(), 4u);
+    EXPECT_EQ(lexq_seam_stream_system_bytes(), 37u + 18u + 12u + 8u);
     EXPECT_EQ(std::string(reinterpret_cast<char *>(dict_->ident), 16), "0123456789abcdef");
     EXPECT_EQ(dict_->value16, 0x01020304u);
     EXPECT_EQ(dict_->value20, 0x05060708u);
@@ -99,6 +102,21 @@ TEST_F(Loader, CopiesTheHeadersAndSizesEveryCacheFromThem) {
     }
     EXPECT_EQ(dict_->index_slots[1].tag, 0u);
     EXPECT_EQ(dict_->decrypt, nullptr);
+    // Each block section reads ahead its largest block; nodes are read at their exact size.
+    EXPECT_EQ(dict_->leaf_stream.ahead_size, 1111u + 10u);
+    EXPECT_EQ(dict_->text_stream.ahead_size, 2222u + 10u);
+    EXPECT_EQ(dict_->index_stream.ahead_size, 0u);
+}
+
+TEST_F(Loader, ReadAheadStopsAt64KiBWhateverTheHeaderClaims) {
+    RawDictionary raw = Small();
+    raw.fields.textMaxPayload = 48u << 20;
+    raw.fields.leafMaxPayload = 65526;
+    ASSERT_EQ(Open(Write(raw)), LEXQ_OK);
+    EXPECT_EQ(dict_->text_stream.ahead_size, 65536u);
+    EXPECT_EQ(dict_->leaf_stream.ahead_size, 65536u);
+    EXPECT_EQ(lexq_lookup(dict_, "HUIS"), LEXQ_OK);
+    EXPECT_EQ(dict_->hit_count, 1u);
 }
 
 TEST_F(Loader, EveryFailedAllocationReleasesWhatWasTaken) {

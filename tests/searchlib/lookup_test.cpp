@@ -85,13 +85,16 @@ TEST_F(Lookup, RepeatingASearchReadsNothingFromTheFile) {
     Open(BuildDictionary(Words(), options));
     lexq_seam_stream_fail(LEXQ_OP_READ, 0, false);
     ASSERT_EQ(Find("KAT"), LEXQ_OK);
-    // Three nodes, one leaf block (header and payload), one text block (header and payload).
+    // Three nodes, one leaf block (header and payload), one text block (header and payload);
+    // the read-ahead brings each block's header and payload in one system read.
     EXPECT_EQ(lexq_seam_stream_count(LEXQ_OP_READ), 3u + 2u + 2u);
+    EXPECT_EQ(lexq_seam_stream_system_reads(), 3u + 1u + 1u);
     lexq_seam_stream_fail(LEXQ_OP_READ, 0, false);
     std::vector<Hit> again;
     ASSERT_EQ(Find("KAT", &again), LEXQ_OK);
     EXPECT_EQ(lexq_seam_stream_count(LEXQ_OP_READ), 0u);
     EXPECT_EQ(lexq_seam_stream_count(LEXQ_OP_SEEK), 0u);
+    EXPECT_EQ(lexq_seam_stream_system_reads(), 0u);
     EXPECT_EQ(again.size(), Words()[9].hits.size());
 }
 
