@@ -4,7 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
+#include <cstdint>
 
 namespace platform {
 
