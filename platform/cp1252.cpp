@@ -9,12 +9,16 @@ constexpr char16_t kHigh[32] = {
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
+}  // namespace
 
-// Decodes one well-formed UTF-8 sequence at `i`; 0 bytes used when it is not one.
 std::size_t DecodeUtf8(std::string_view s, std::size_t i, char32_t &code) {
     const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
     const unsigned char lead = byte(i);
     std::size_t length = 0;
+    if (lead < 0x80) {
+        code = lead;
+        return 1;
+    }
     if (lead >= 0xC2 && lead <= 0xDF) {
         length = 2;
         code = lead & 0x1F;
@@ -40,7 +44,6 @@ std::size_t DecodeUtf8(std::string_view s, std::size_t i, char32_t &code) {
         return 0;
     return length;
 }
-}  // namespace
 
 char32_t Cp1252ToUnicode(unsigned char byte) {
     if (byte >= 0x80 && byte < 0xA0)

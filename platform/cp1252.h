@@ -14,6 +14,9 @@ std::string Cp1252ToUtf8(std::string_view bytes);
 std::string Utf8ToCp1252(std::string_view utf8);
 
 char32_t Cp1252ToUnicode(unsigned char byte);
+// Decodes the well-formed UTF-8 sequence at s[i] into `code`; the number of bytes it
+// takes, or 0 when there is none (a stray, cut-off, overlong or surrogate sequence).
+std::size_t DecodeUtf8(std::string_view s, std::size_t i, char32_t &code);
 // Appends a code point as UTF-8; surrogates and values past U+10FFFF become U+FFFD.
 void AppendUtf8(std::string &out, char32_t code);
 // The byte for a code point, or '?' when the code page has none.

@@ -1,0 +1,39 @@
+#include "encoding.h"
+
+namespace platform {
+
+bool IsUtf8(std::string_view text) {
+    char32_t code = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t used = DecodeUtf8(text, i, code);
+        if (used == 0)
+            return false;
+        i += used;
+    }
+    return true;
+}
+
+std::string UserTextToUtf8(std::string_view bytes) {
+    if (bytes.starts_with("\xEF\xBB\xBF"))
+        bytes.remove_prefix(3);
+    return IsUtf8(bytes) ? std::string(bytes) : Cp1252ToUtf8(bytes);
+}
+
+std::optional<std::string> Utf8ToCp1252Exact(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    char32_t code = 0;
+    for (std::size_t i = 0; i < utf8.size();) {
+        const std::size_t used = DecodeUtf8(utf8, i, code);
+        if (used == 0)
+            return std::nullopt;
+        const unsigned char byte = UnicodeToCp1252(code);
+        if (byte == '?' && code != '?')
+            return std::nullopt;
+        out += static_cast<char>(byte);
+        i += used;
+    }
+    return out;
+}
+
+}  // namespace platform
