@@ -1,10 +1,12 @@
 #include "hive.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <unordered_map>
+#include <map>
+#include <optional>
 
-#include "cp1252.h"
+#include "encoding.h"
 
 namespace platform {
 
@@ -12,65 +14,94 @@ namespace {
 
 constexpr std::string_view kHeader5 = "Windows Registry Editor Version 5.00";
 constexpr std::string_view kHeader4 = "REGEDIT4";
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
 std::string_view Trim(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
         s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
+    while (!s.empty() &&
+           (s.back() == ' ' || s.back() == '\t' || s.back() == '\r' || s.back() == '\n'))
         s.remove_suffix(1);
     return s;
 }
 
-std::string UpperName(std::string_view name) {
-    std::string upper(name);
-    for (char &c : upper)
-        c = static_cast<char>(Cp1252Upper(static_cast<unsigned char>(c)));
-    return upper;
+char32_t UpperCase(char32_t c) {
+    if (c < 0x80)
+        return c >= 'a' && c <= 'z' ? c - 0x20 : c;
+    if (c >= 0xE0 && c <= 0xFE && c != 0xF7)
+        return c - 0x20;
+    if (c == 0xFF)
+        return 0x178;
+    // Latin Extended-A pairs; the dotted and dotless i, kra and long s have no partner.
+    if ((c >= 0x100 && c <= 0x12F) || (c >= 0x132 && c <= 0x137) || (c >= 0x14A && c <= 0x177))
+        return c & ~char32_t{1};
+    if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E))
+        return (c & 1) != 0 ? c : c - 1;
+    if (c == 0x3C2)  // final sigma
+        return 0x3A3;
+    if (c >= 0x3B1 && c <= 0x3CB)
+        return c - 0x20;
+    if (c == 0x3AC)
+        return 0x386;
+    if (c >= 0x3AD && c <= 0x3AF)
+        return c - 0x25;
+    if (c == 0x3CC)
+        return 0x38C;
+    if (c == 0x3CD || c == 0x3CE)
+        return c - 0x3F;
+    if (c >= 0x430 && c <= 0x44F)
+        return c - 0x20;
+    if (c >= 0x450 && c <= 0x45F)
+        return c - 0x50;
+    return c;
 }
 
-// Value positions of the key being read, so that a large file parses in linear time.
-class ValueIndex {
-  public:
-    void Reset(const HiveKey *key) {
-        positions_.clear();
-        if (key != nullptr)
-            for (std::size_t i = 0; i < key->values.size(); ++i)
-                positions_[UpperName(key->values[i].name)] = i;
-    }
-    void Set(HiveKey &key, const std::string &name, RegType type, std::string data) {
-        const auto [it, added] = positions_.try_emplace(UpperName(name), key.values.size());
-        if (added) {
-            key.values.push_back(HiveValue{name, type, std::move(data)});
-        } else {
-            key.values[it->second].type = type;
-            key.values[it->second].data = std::move(data);
-        }
-    }
-
-  private:
-    std::unordered_map<std::string, std::size_t> positions_;
-};
-
-std::string ParentPath(std::string_view path) {
-    const std::size_t slash = path.rfind('\\');
-    return slash == std::string_view::npos ? std::string() : std::string(path.substr(0, slash));
+// A name or text as the file spells it, in UTF-8: hand-edited files may hold Windows-1252.
+std::string TextOf(std::string_view token) {
+    return IsUtf8(token) ? std::string(token) : Cp1252ToUtf8(token);
 }
 
-// Files exported on Windows are often UTF-16LE with a byte-order mark.
-std::string Utf16LeFileToUtf8(std::string_view text) {
+std::string Utf16LeToUtf8(std::string_view bytes) {
     std::string out;
-    for (std::size_t i = 2; i + 1 < text.size(); i += 2) {
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
         char32_t code =
-            static_cast<unsigned char>(text[i]) | (static_cast<unsigned char>(text[i + 1]) << 8);
-        if (code >= 0xD800 && code <= 0xDBFF && i + 3 < text.size()) {
-            const char32_t low = static_cast<unsigned char>(text[i + 2]) |
-                                 (static_cast<unsigned char>(text[i + 3]) << 8);
+            static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8);
+        if (code >= 0xD800 && code <= 0xDBFF && i + 3 < bytes.size()) {
+            const char32_t low = static_cast<unsigned char>(bytes[i + 2]) |
+                                 (static_cast<unsigned char>(bytes[i + 3]) << 8);
             if (low >= 0xDC00 && low <= 0xDFFF) {
                 code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
                 i += 2;
             }
         }
         AppendUtf8(out, code);
+    }
+    return out;
+}
+
+// `utf8` is valid UTF-8 (the store holds nothing else).
+std::string Utf8ToUtf16Le(std::string_view utf8) {
+    std::string out;
+    const auto unit = [&out](char32_t u) {
+        out += static_cast<char>(u & 0xFF);
+        out += static_cast<char>(u >> 8);
+    };
+    char32_t code = 0;
+    for (std::size_t i = 0; i < utf8.size();) {
+        const std::size_t used = DecodeUtf8(utf8, i, code);
+        if (used == 0) {
+            code = 0xFFFD;
+            i += 1;
+        } else {
+            i += used;
+        }
+        if (code >= 0x10000) {
+            unit(0xD800 + ((code - 0x10000) >> 10));
+            unit(0xDC00 + ((code - 0x10000) & 0x3FF));
+        } else {
+            unit(code);
+        }
     }
     return out;
 }
@@ -94,9 +125,9 @@ bool ParseQuoted(std::string_view line, std::size_t start, std::string &out, std
     return false;
 }
 
-std::string Quote(std::string_view cp1252) {
+std::string Quote(std::string_view text) {
     std::string out = "\"";
-    for (char c : Cp1252ToUtf8(cp1252)) {
+    for (char c : text) {
         if (c == '\\' || c == '"')
             out += '\\';
         out += c;
@@ -120,7 +151,7 @@ bool ParseHexBytes(std::string_view list, std::string &bytes) {
     int digits = 0;
     int value = 0;
     for (char c : list) {
-        if (c == ',' || c == ' ' || c == '\t' || c == '\\') {
+        if (c == ',' || c == ' ' || c == '\t' || c == '\\' || c == '\r' || c == '\n') {
             if (digits > 0)
                 bytes += static_cast<char>(value);
             if (digits > 2)
@@ -145,35 +176,14 @@ bool IsTextType(RegType type) {
     return type == RegType::String || type == RegType::ExpandString || type == RegType::MultiString;
 }
 
-// Text types are stored as UTF-16LE in version 5 files.
-std::string Utf16LeToCp1252(std::string_view bytes) {
-    std::string out;
-    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        const char32_t code =
-            static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8);
-        out += static_cast<char>(UnicodeToCp1252(code));
-    }
-    return out;
-}
-
-std::string Cp1252ToUtf16Le(std::string_view text) {
-    std::string out;
-    for (char c : text) {
-        const char32_t code = Cp1252ToUnicode(static_cast<unsigned char>(c));
-        out += static_cast<char>(code & 0xFF);
-        out += static_cast<char>(code >> 8);
-    }
-    return out;
-}
-
-bool ParseData(std::string_view data, bool unicodeFile, RegType &type, std::string &bytes) {
+bool ParseData(std::string_view data, bool unicodeData, RegType &type, std::string &bytes) {
     if (!data.empty() && data.front() == '"') {
         std::size_t end = 0;
         std::string text;
         if (!ParseQuoted(data, 1, text, end) || !Trim(data.substr(end)).empty())
             return false;
         type = RegType::String;
-        bytes = Utf8ToCp1252(text);
+        bytes = TextOf(text);
         return true;
     }
     if (data.starts_with("dword:")) {
@@ -195,7 +205,7 @@ bool ParseData(std::string_view data, bool unicodeFile, RegType &type, std::stri
     }
     if (!data.starts_with("hex"))
         return false;
-    std::size_t colon = data.find(':');
+    const std::size_t colon = data.find(':');
     if (colon == std::string_view::npos)
         return false;
     const std::string_view kind = data.substr(3, colon - 3);
@@ -216,8 +226,7 @@ bool ParseData(std::string_view data, bool unicodeFile, RegType &type, std::stri
     if (!ParseHexBytes(data.substr(colon + 1), bytes))
         return false;
     if (IsTextType(type)) {
-        if (unicodeFile)
-            bytes = Utf16LeToCp1252(bytes);
+        bytes = unicodeData ? Utf16LeToUtf8(bytes) : Cp1252ToUtf8(bytes);
         // One terminator belongs to the stored form, not to the text.
         if (type != RegType::MultiString && !bytes.empty() && bytes.back() == '\0')
             bytes.pop_back();
@@ -225,7 +234,7 @@ bool ParseData(std::string_view data, bool unicodeFile, RegType &type, std::stri
     return true;
 }
 
-std::string HexList(std::string_view prefix, std::string_view bytes) {
+std::string HexList(std::string_view prefix, std::string_view bytes, std::string_view eol) {
     static const char kDigits[] = "0123456789abcdef";
     std::string out(prefix);
     std::size_t column = out.size();
@@ -235,7 +244,9 @@ std::string HexList(std::string_view prefix, std::string_view bytes) {
             out += ',';
             ++column;
             if (column > 76) {
-                out += "\\\n  ";
+                out += '\\';
+                out += eol;
+                out += "  ";
                 column = 2;
             }
         }
@@ -246,38 +257,86 @@ std::string HexList(std::string_view prefix, std::string_view bytes) {
     return out;
 }
 
-std::string FormatData(const HiveValue &value) {
-    const auto number = static_cast<std::uint32_t>(value.type);
-    if (value.type == RegType::String) {
-        bool plain = true;
-        for (char c : value.data)
-            if (static_cast<unsigned char>(c) < 0x20 && c != '\t')
-                plain = false;
-        if (plain)
-            return Quote(value.data);
-    }
-    if (value.type == RegType::Dword && value.data.size() == 4) {
+// The value's line (lines, for a long hex list) without its final line end; nothing when
+// an old REGEDIT4 file cannot hold the text.
+std::optional<std::string> FormatValue(std::string_view name, RegType type, std::string_view data,
+                                       bool unicodeData, std::string_view eol) {
+    std::string line = name.empty() ? std::string("@") : Quote(name);
+    line += '=';
+    if (type == RegType::String && std::none_of(data.begin(), data.end(), [](char c) {
+            return static_cast<unsigned char>(c) < 0x20 && c != '\t';
+        }))
+        return line + Quote(data);
+    if (type == RegType::Dword && data.size() == 4) {
         char digits[16];
         std::uint32_t v = 0;
         for (int i = 3; i >= 0; --i)
-            v = (v << 8) | static_cast<unsigned char>(value.data[i]);
+            v = (v << 8) | static_cast<unsigned char>(data[i]);
         std::snprintf(digits, sizeof digits, "dword:%08x", v);
-        return digits;
+        return line + digits;
     }
-    std::string bytes = value.data;
-    if (IsTextType(value.type)) {
-        if (value.type != RegType::MultiString)
+    std::string bytes(data);
+    if (IsTextType(type)) {
+        if (type != RegType::MultiString)
             bytes += '\0';
-        bytes = Cp1252ToUtf16Le(bytes);
+        if (unicodeData) {
+            bytes = Utf8ToUtf16Le(bytes);
+        } else if (std::optional<std::string> ansi = Utf8ToCp1252Exact(bytes)) {
+            bytes = std::move(*ansi);
+        } else {
+            return std::nullopt;
+        }
     }
-    if (value.type == RegType::Binary)
-        return HexList("hex:", bytes);
+    if (type == RegType::Binary)
+        return HexList(line + "hex:", bytes, eol);
     char prefix[24];
-    std::snprintf(prefix, sizeof prefix, "hex(%x):", number);
-    return HexList(prefix, bytes);
+    std::snprintf(prefix, sizeof prefix, "hex(%x):", static_cast<std::uint32_t>(type));
+    return HexList(line + prefix, bytes, eol);
+}
+
+std::string ParentPath(std::string_view path) {
+    const std::size_t slash = path.rfind('\\');
+    return slash == std::string_view::npos ? std::string() : std::string(path.substr(0, slash));
+}
+
+std::string IndexName(std::string_view root, std::string_view path) {
+    std::string name = FoldKeyName(root);
+    name += '\\';
+    name += FoldKeyName(path);
+    return name;
 }
 
 }  // namespace
+
+// A key as the file defines it at its end, with the lines that define it.
+struct Hive::Entry {
+    HiveKey key;
+    Entry *parent = nullptr;
+    std::vector<Entry *> children;  // file order
+    // The lines "[key]" of its sections since it was last deleted.
+    std::vector<std::size_t> headers;
+    // Every value line of those sections, "=-" lines included.
+    std::vector<std::pair<std::size_t, std::size_t>> valueLines;
+    // Per value: the lines that set it since it was last deleted (the last one counts).
+    std::vector<std::vector<std::pair<std::size_t, std::size_t>>> definitions;
+    std::unordered_map<std::string, std::size_t> valueIndex;  // folded name -> position
+    std::size_t lastLine = kNone;  // the last line of its last section's header or values
+    bool alive = true;
+};
+
+// Changes to the lines of the text: lines dropped, lines replaced, text inserted after a
+// line or appended as a section of its own.
+struct Hive::Edits {
+    std::vector<char> drop;
+    std::map<std::size_t, std::string> replace;
+    std::map<std::size_t, std::string> insertAfter;
+    std::string append;
+};
+
+Hive::Hive() = default;
+Hive::~Hive() = default;
+Hive::Hive(Hive &&) noexcept = default;
+Hive &Hive::operator=(Hive &&) noexcept = default;
 
 std::string NormalizeKeyPath(std::string_view path) {
     std::string normal;
@@ -296,39 +355,82 @@ std::string NormalizeKeyPath(std::string_view path) {
     return normal;
 }
 
-Hive Hive::Parse(std::string_view text) {
-    std::string converted;
-    if (text.size() >= 2 && static_cast<unsigned char>(text[0]) == 0xFF &&
-        static_cast<unsigned char>(text[1]) == 0xFE) {
-        converted = Utf16LeFileToUtf8(text);
-        text = converted;
-    } else if (text.starts_with("\xEF\xBB\xBF")) {
-        text.remove_prefix(3);
+std::string FoldKeyName(std::string_view utf8) {
+    std::string folded;
+    folded.reserve(utf8.size());
+    char32_t code = 0;
+    for (std::size_t i = 0; i < utf8.size();) {
+        const std::size_t used = DecodeUtf8(utf8, i, code);
+        if (used == 0) {
+            folded += utf8[i++];
+            continue;
+        }
+        AppendUtf8(folded, UpperCase(code));
+        i += used;
     }
+    return folded;
+}
+
+Hive Hive::Parse(std::string_view bytes) {
     Hive hive;
-    bool unicodeFile = true;
-    HiveKey *current = nullptr;
-    ValueIndex index;
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        std::size_t eol = text.find('\n', pos);
-        if (eol == std::string_view::npos)
-            eol = text.size();
-        std::string line(Trim(text.substr(pos, eol - pos)));
-        pos = eol + 1;
+    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
+        static_cast<unsigned char>(bytes[1]) == 0xFE) {
+        hive.utf16_ = true;
+        hive.Load(Utf16LeToUtf8(bytes.substr(2)));
+    } else {
+        hive.Load(std::string(bytes));
+    }
+    return hive;
+}
+
+std::string Hive::Bytes() const {
+    return utf16_ ? "\xFF\xFE" + Utf8ToUtf16Le(text_) : text_;
+}
+
+std::string_view Hive::LineText(std::size_t line) const {
+    return std::string_view(text_).substr(lines_[line].begin,
+                                          lines_[line].end - lines_[line].begin);
+}
+
+std::string_view Hive::LineEnd(std::size_t line) const {
+    const std::string_view text = LineText(line);
+    if (text.ends_with("\r\n"))
+        return text.substr(text.size() - 2);
+    if (text.ends_with("\n"))
+        return text.substr(text.size() - 1);
+    return {};
+}
+
+void Hive::Load(std::string text) {
+    text_ = std::move(text);
+    lines_.clear();
+    entries_.clear();
+    index_.clear();
+    unicodeData_ = true;
+    for (std::size_t begin = 0; begin < text_.size();) {
+        std::size_t end = text_.find('\n', begin);
+        end = end == std::string::npos ? text_.size() : end + 1;
+        lines_.push_back(Span{begin, end});
+        begin = end;
+    }
+    eol_ = !lines_.empty() && LineText(0).ends_with("\r\n") ? "\r\n" : "\n";
+
+    Entry *current = nullptr;
+    for (std::size_t i = 0; i < lines_.size();) {
+        const std::size_t first = i;
+        std::string_view raw = LineText(i++);
+        if (first == 0 && raw.starts_with(kUtf8Mark))
+            raw.remove_prefix(kUtf8Mark.size());
+        std::string line(Trim(raw));
         // A hex list goes on over lines that end in a backslash.
         while (!line.empty() && line.back() == '\\' && line.find("=hex") != std::string::npos &&
-               pos < text.size()) {
-            eol = text.find('\n', pos);
-            if (eol == std::string_view::npos)
-                eol = text.size();
-            line.append(Trim(text.substr(pos, eol - pos)));
-            pos = eol + 1;
-        }
+               i < lines_.size())
+            line.append(Trim(LineText(i++)));
+        const std::size_t last = i - 1;
         if (line.empty() || line.front() == ';')
             continue;
         if (line == kHeader4) {
-            unicodeFile = false;
+            unicodeData_ = false;
             continue;
         }
         if (line.front() == '[') {
@@ -340,7 +442,7 @@ Hive Hive::Parse(std::string_view text) {
             const bool remove = inner.front() == '-';
             if (remove)
                 inner.remove_prefix(1);
-            const std::string name = Utf8ToCp1252(inner);
+            const std::string name = TextOf(inner);
             const std::size_t slash = name.find('\\');
             const std::string root = name.substr(0, slash);
             const std::string path =
@@ -348,10 +450,11 @@ Hive Hive::Parse(std::string_view text) {
             if (root.empty())
                 continue;
             if (remove) {
-                hive.RemoveTree(root, path);
+                RemoveEntry(FindEntry(root, path));
             } else {
-                current = &hive.Create(root, path);
-                index.Reset(current);
+                current = CreateEntry(root, path);
+                current->headers.push_back(first);
+                current->lastLine = first;
             }
             continue;
         }
@@ -361,124 +464,286 @@ Hive Hive::Parse(std::string_view text) {
         std::size_t afterName = 0;
         if (line.front() == '@') {
             afterName = 1;
-        } else if (line.front() == '"') {
-            if (!ParseQuoted(line, 1, name, afterName))
-                continue;
-            name = Utf8ToCp1252(name);
-        } else {
+        } else if (line.front() != '"' || !ParseQuoted(line, 1, name, afterName)) {
             continue;
         }
+        name = TextOf(name);
         const std::string_view rest = Trim(std::string_view(line).substr(afterName));
         if (rest.empty() || rest.front() != '=')
             continue;
         const std::string_view data = Trim(rest.substr(1));
-        if (data == "-") {
-            RemoveValue(*current, name);
-            index.Reset(current);
-            continue;
-        }
         RegType type = RegType::None;
         std::string bytes;
-        if (ParseData(data, unicodeFile, type, bytes))
-            index.Set(*current, name, type, std::move(bytes));
+        const bool removal = data == "-";
+        if (!removal && !ParseData(data, unicodeData_, type, bytes))
+            continue;  // a line it cannot read stays as it is and means nothing
+        Entry &key = *current;
+        key.valueLines.emplace_back(first, last);
+        key.lastLine = last;
+        const std::string folded = FoldKeyName(name);
+        const auto found = key.valueIndex.find(folded);
+        if (removal) {
+            if (found != key.valueIndex.end()) {
+                const std::size_t at = found->second;
+                key.key.values.erase(key.key.values.begin() + static_cast<std::ptrdiff_t>(at));
+                key.definitions.erase(key.definitions.begin() + static_cast<std::ptrdiff_t>(at));
+                key.valueIndex.erase(found);
+                for (auto &position : key.valueIndex)
+                    if (position.second > at)
+                        --position.second;
+            }
+        } else if (found == key.valueIndex.end()) {
+            key.valueIndex.emplace(folded, key.key.values.size());
+            key.key.values.push_back(HiveValue{std::move(name), type, std::move(bytes)});
+            key.definitions.push_back({{first, last}});
+        } else {
+            HiveValue &value = key.key.values[found->second];
+            value.type = type;
+            value.data = std::move(bytes);
+            key.definitions[found->second].emplace_back(first, last);
+        }
     }
-    return hive;
 }
 
-std::string Hive::Serialize() const {
-    std::string out(kHeader5);
-    out += "\n\n";
-    for (const HiveKey &key : keys_) {
-        out += '[';
-        out += Cp1252ToUtf8(key.root);
-        if (!key.path.empty()) {
-            out += '\\';
-            out += Cp1252ToUtf8(key.path);
-        }
-        out += "]\n";
-        for (const HiveValue &value : key.values) {
-            out += value.name.empty() ? std::string("@") : Quote(value.name);
-            out += '=';
-            out += FormatData(value);
-            out += '\n';
-        }
-        out += '\n';
-    }
-    return out;
+Hive::Entry *Hive::FindEntry(std::string_view root, std::string_view path) const {
+    const auto found = index_.find(IndexName(root, NormalizeKeyPath(path)));
+    return found == index_.end() ? nullptr : found->second;
 }
 
-HiveKey *Hive::Find(std::string_view root, std::string_view path) {
-    for (HiveKey &key : keys_)
-        if (EqualNoCase(key.path, path) && EqualNoCase(key.root, root))
-            return &key;
-    return nullptr;
+// Finds or makes the entry and its parents up to the root; a new one takes the spelling
+// of `path` for its own name and its parents' spelling for theirs.
+Hive::Entry *Hive::CreateEntry(const std::string &root, const std::string &path) {
+    const std::string name = IndexName(root, path);
+    if (const auto found = index_.find(name); found != index_.end())
+        return found->second;
+    Entry *parent = nullptr;
+    std::string spelled = path;
+    if (!path.empty()) {
+        parent = CreateEntry(root, ParentPath(path));
+        const std::size_t slash = path.rfind('\\');
+        const std::string own = slash == std::string::npos ? path : path.substr(slash + 1);
+        spelled = parent->key.path.empty() ? own : parent->key.path + '\\' + own;
+    }
+    entries_.push_back(std::make_unique<Entry>());
+    Entry *entry = entries_.back().get();
+    entry->key.root = parent != nullptr ? parent->key.root : root;
+    entry->key.path = spelled;
+    entry->parent = parent;
+    if (parent != nullptr)
+        parent->children.push_back(entry);
+    index_.emplace(name, entry);
+    return entry;
+}
+
+void Hive::RemoveEntry(Entry *entry) {
+    if (entry == nullptr)
+        return;
+    if (entry->parent != nullptr)
+        std::erase(entry->parent->children, entry);
+    std::vector<Entry *> pending{entry};
+    while (!pending.empty()) {
+        Entry *next = pending.back();
+        pending.pop_back();
+        next->alive = false;
+        index_.erase(IndexName(next->key.root, next->key.path));
+        pending.insert(pending.end(), next->children.begin(), next->children.end());
+        next->children.clear();
+    }
 }
 
 const HiveKey *Hive::Find(std::string_view root, std::string_view path) const {
-    return const_cast<Hive *>(this)->Find(root, path);
-}
-
-HiveKey &Hive::Create(std::string_view root, std::string_view path) {
-    if (HiveKey *existing = Find(root, path))
-        return *existing;
-    if (!path.empty())
-        Create(root, ParentPath(path));
-    keys_.push_back(HiveKey{std::string(root), std::string(path), {}});
-    return keys_.back();
+    const Entry *entry = FindEntry(root, path);
+    return entry == nullptr ? nullptr : &entry->key;
 }
 
 std::vector<std::string> Hive::Children(std::string_view root, std::string_view path) const {
     std::vector<std::string> names;
-    for (const HiveKey &key : keys_) {
-        if (key.path.empty() || !EqualNoCase(key.root, root))
-            continue;
-        if (!EqualNoCase(ParentPath(key.path), path))
-            continue;
-        const std::size_t slash = key.path.rfind('\\');
-        names.push_back(slash == std::string::npos ? key.path : key.path.substr(slash + 1));
+    if (const Entry *entry = FindEntry(root, path)) {
+        for (const Entry *child : entry->children) {
+            const std::size_t slash = child->key.path.rfind('\\');
+            names.push_back(slash == std::string::npos ? child->key.path
+                                                       : child->key.path.substr(slash + 1));
+        }
     }
     return names;
 }
 
-void Hive::RemoveTree(std::string_view root, std::string_view path) {
-    std::erase_if(keys_, [&](const HiveKey &key) {
-        if (!EqualNoCase(key.root, root))
-            return false;
-        if (path.empty())
-            return true;
-        if (EqualNoCase(key.path, path))
-            return true;
-        return key.path.size() > path.size() && key.path[path.size()] == '\\' &&
-               EqualNoCase(std::string_view(key.path).substr(0, path.size()), path);
-    });
-}
-
-HiveValue *Hive::FindValue(HiveKey &key, std::string_view name) {
-    for (HiveValue &value : key.values)
-        if (EqualNoCase(value.name, name))
-            return &value;
-    return nullptr;
-}
-
 const HiveValue *Hive::FindValue(const HiveKey &key, std::string_view name) {
+    const std::string folded = FoldKeyName(name);
     for (const HiveValue &value : key.values)
-        if (EqualNoCase(value.name, name))
+        if (FoldKeyName(value.name) == folded)
             return &value;
     return nullptr;
 }
 
-void Hive::SetValue(HiveKey &key, std::string_view name, RegType type, std::string data) {
-    if (HiveValue *value = FindValue(key, name)) {
-        value->type = type;
-        value->data = std::move(data);
-        return;
+std::string Hive::Header(std::string_view root, std::string_view path) const {
+    std::string header = "[";
+    header += root;
+    if (!path.empty()) {
+        header += '\\';
+        header += path;
     }
-    key.values.push_back(HiveValue{std::string(name), type, std::move(data)});
+    return header + "]";
 }
 
-bool Hive::RemoveValue(HiveKey &key, std::string_view name) {
-    return std::erase_if(key.values,
-                         [&](const HiveValue &value) { return EqualNoCase(value.name, name); }) > 0;
+std::string Hive::Apply(const Edits &edits) const {
+    std::string out;
+    out.reserve(text_.size() + edits.append.size() + 64);
+    const auto endLine = [&out, this] {
+        if (!out.empty() && out.back() != '\n')
+            out += eol_;
+    };
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        if (const auto replaced = edits.replace.find(i); replaced != edits.replace.end()) {
+            out += replaced->second;
+        } else if (i >= edits.drop.size() || edits.drop[i] == 0) {
+            out += LineText(i);
+        }
+        if (const auto inserted = edits.insertAfter.find(i); inserted != edits.insertAfter.end()) {
+            endLine();
+            out += inserted->second;
+        }
+    }
+    if (!edits.append.empty()) {
+        if (out.empty() || out == kUtf8Mark) {
+            out += kHeader5;
+            out += eol_;
+        }
+        endLine();
+        // A blank line before a new section, as the format writes it.
+        if (!out.ends_with(eol_ + eol_))
+            out += eol_;
+        out += edits.append;
+    }
+    return out;
+}
+
+std::string Hive::SpelledPath(std::string_view root, const std::string &normal) const {
+    if (const Entry *existing = FindEntry(root, normal))
+        return existing->key.path;
+    for (std::string parent = ParentPath(normal); !parent.empty(); parent = ParentPath(parent))
+        if (const Entry *found = FindEntry(root, parent))
+            return found->key.path + normal.substr(parent.size());
+    return normal;
+}
+
+const HiveKey &Hive::Create(std::string_view root, std::string_view path) {
+    const std::string normal = NormalizeKeyPath(path);
+    const Entry *existing = FindEntry(root, normal);
+    // The root always exists; it has a section only once it has values.
+    if (existing == nullptr || (normal.empty() && existing->headers.empty())) {
+        Edits edits;
+        edits.append = Header(root, SpelledPath(root, normal)) + eol_;
+        Load(Apply(edits));
+        existing = FindEntry(root, normal);
+    }
+    return existing->key;
+}
+
+bool Hive::SetValue(std::string_view root, std::string_view path, std::string_view name,
+                    RegType type, std::string_view data) {
+    const std::string normal = NormalizeKeyPath(path);
+    const Entry *entry = FindEntry(root, normal);
+    const auto found = entry == nullptr
+                           ? std::unordered_map<std::string, std::size_t>::const_iterator()
+                           : entry->valueIndex.find(FoldKeyName(name));
+    const bool exists = entry != nullptr && found != entry->valueIndex.end();
+    const std::optional<std::string> line =
+        FormatValue(exists ? std::string_view(entry->key.values[found->second].name) : name, type,
+                    data, unicodeData_, eol_);
+    if (!line)
+        return false;
+    Edits edits;
+    if (exists) {
+        // The line that sets it now is rewritten in place, with the name as spelled there.
+        const auto [first, last] = entry->definitions[found->second].back();
+        edits.replace[first] = *line + std::string(LineEnd(last));
+        edits.drop.assign(lines_.size(), 0);
+        for (std::size_t i = first + 1; i <= last; ++i)
+            edits.drop[i] = 1;
+    } else if (entry != nullptr && !entry->headers.empty()) {
+        edits.insertAfter[entry->lastLine] = *line + eol_;
+    } else {
+        // A new key, or one named so far only as the parent of others: a section of its own.
+        edits.append = Header(root, SpelledPath(root, normal)) + eol_ + *line + eol_;
+    }
+    Load(Apply(edits));
+    return true;
+}
+
+bool Hive::RemoveValue(std::string_view root, std::string_view path, std::string_view name) {
+    const Entry *entry = FindEntry(root, path);
+    if (entry == nullptr)
+        return false;
+    const auto found = entry->valueIndex.find(FoldKeyName(name));
+    if (found == entry->valueIndex.end())
+        return false;
+    Edits edits;
+    edits.drop.assign(lines_.size(), 0);
+    for (const auto &[first, last] : entry->definitions[found->second])
+        for (std::size_t i = first; i <= last; ++i)
+            edits.drop[i] = 1;
+    Load(Apply(edits));
+    return true;
+}
+
+void Hive::RemoveTree(std::string_view root, std::string_view path) {
+    RemoveKeys(root, path, false);
+}
+
+void Hive::ClearTree(std::string_view root, std::string_view path) {
+    RemoveKeys(root, path, true);
+}
+
+// Drops the sections of the key's subtree (all but the key's own headers when it stays).
+// Two cases need a line more: a key that existed only as the parent of what went would
+// vanish with it, so it takes the place of the first header dropped; and a key that a
+// header before a deletion marker still makes (named as a parent there) is deleted by a
+// marker of its own at the end.
+void Hive::RemoveKeys(std::string_view root, std::string_view path, bool keepKey) {
+    const std::string normal = NormalizeKeyPath(path);
+    Entry *entry = FindEntry(root, normal);
+    if (entry == nullptr)
+        return;
+    const std::string rootName = entry->key.root;
+    const std::string spelled = entry->key.path;
+    Edits edits;
+    edits.drop.assign(lines_.size(), 0);
+    std::size_t firstHeader = kNone;
+    std::vector<Entry *> pending{entry};
+    while (!pending.empty()) {
+        Entry *next = pending.back();
+        pending.pop_back();
+        pending.insert(pending.end(), next->children.begin(), next->children.end());
+        for (const auto &[first, last] : next->valueLines)
+            for (std::size_t i = first; i <= last; ++i)
+                edits.drop[i] = 1;
+        if (keepKey && next == entry)
+            continue;
+        for (std::size_t header : next->headers) {
+            edits.drop[header] = 1;
+            firstHeader = std::min(firstHeader, header);
+        }
+    }
+    // The key that must stay: the key itself, or the parent of a removed key.
+    const std::string stays = keepKey ? spelled : ParentPath(spelled);
+    std::string original = text_;
+    Load(Apply(edits));
+    if (!stays.empty() && firstHeader != kNone && FindEntry(rootName, stays) == nullptr) {
+        Load(std::move(original));
+        edits.replace[firstHeader] = Header(rootName, stays) + std::string(LineEnd(firstHeader));
+        Load(Apply(edits));
+    }
+    Edits markers;
+    if (!keepKey) {
+        if (FindEntry(rootName, normal) != nullptr)
+            markers.append = "[-" + Header(rootName, spelled).substr(1) + eol_;
+    } else {
+        for (const std::string &child : Children(rootName, normal))
+            markers.append += "[-" + Header(rootName, spelled + '\\' + child).substr(1) + eol_;
+    }
+    if (!markers.append.empty())
+        Load(Apply(markers));
 }
 
 }  // namespace platform

@@ -1,9 +1,18 @@
-// One registry hive in memory, and its text form: the Windows ".reg" export format
-// (UTF-8 on disk, Windows-1252 bytes in memory). Used by the file-backed registry.
+// One registry hive file: its text, line for line as read, and an index of the keys and
+// values that text defines (the Windows ".reg" export format). Used by the file-backed
+// registry, which reads the file, asks or changes one thing, and writes it back.
+//
+// Names and string values are UTF-8 here; other data is raw bytes. A change rewrites only
+// the lines of the key or value it changes: comments, lines it cannot parse and every
+// other key keep their bytes, and the file keeps its encoding (UTF-8, or UTF-16LE as
+// Windows exports) and its line ends.
 #pragma once
 
+#include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "registry.h"
@@ -17,39 +26,75 @@ struct HiveValue {
 };
 
 struct HiveKey {
-    std::string root;  // "HKEY_CURRENT_USER", ...
-    std::string path;  // below the root, backslash-separated, no leading backslash
-    std::vector<HiveValue> values;
+    std::string root;               // "HKEY_CURRENT_USER", ...
+    std::string path;               // below the root, backslash-separated, no leading backslash
+    std::vector<HiveValue> values;  // in the order they were first set
 };
 
-// Keys in file order; a key's parents always come before it.
 class Hive {
   public:
-    // Reads the text of a .reg file. Never fails: lines it cannot understand are skipped.
-    static Hive Parse(std::string_view text);
-    std::string Serialize() const;
+    Hive();
+    ~Hive();
+    Hive(Hive &&) noexcept;
+    Hive &operator=(Hive &&) noexcept;
 
-    HiveKey *Find(std::string_view root, std::string_view path);
+    // Reads the bytes of a .reg file. Never fails: lines it cannot understand are kept
+    // as they are and mean nothing.
+    static Hive Parse(std::string_view bytes);
+    // The file's bytes with the changes made so far.
+    std::string Bytes() const;
+
+    // Keys and value names compare ignoring case.
     const HiveKey *Find(std::string_view root, std::string_view path) const;
-    // Finds or creates the key and any missing parents.
-    HiveKey &Create(std::string_view root, std::string_view path);
     // Names of the direct subkeys, in file order.
     std::vector<std::string> Children(std::string_view root, std::string_view path) const;
+    static const HiveValue *FindValue(const HiveKey &key, std::string_view name);
+
+    // Makes the key (and its missing parents) exist.
+    const HiveKey &Create(std::string_view root, std::string_view path);
+    // Sets a value of the key, creating the key when missing. False when the file's
+    // format cannot hold the text (an old REGEDIT4 file and a character beyond its code page).
+    bool SetValue(std::string_view root, std::string_view path, std::string_view name, RegType type,
+                  std::string_view data);
+    // False when there was no such value.
+    bool RemoveValue(std::string_view root, std::string_view path, std::string_view name);
     // Removes the key and everything below it.
     void RemoveTree(std::string_view root, std::string_view path);
-
-    static HiveValue *FindValue(HiveKey &key, std::string_view name);
-    static const HiveValue *FindValue(const HiveKey &key, std::string_view name);
-    static void SetValue(HiveKey &key, std::string_view name, RegType type, std::string data);
-    static bool RemoveValue(HiveKey &key, std::string_view name);
-
-    const std::vector<HiveKey> &Keys() const { return keys_; }
+    // Removes everything below the key and its values; the key stays.
+    void ClearTree(std::string_view root, std::string_view path);
 
   private:
-    std::vector<HiveKey> keys_;
+    struct Entry;
+    struct Edits;
+
+    void Load(std::string text);
+    Entry *FindEntry(std::string_view root, std::string_view path) const;
+    Entry *CreateEntry(const std::string &root, const std::string &path);
+    void RemoveEntry(Entry *entry);
+    std::string Apply(const Edits &edits) const;
+    std::string Header(std::string_view root, std::string_view path) const;
+    std::string SpelledPath(std::string_view root, const std::string &normal) const;
+    std::string_view LineText(std::size_t line) const;
+    std::string_view LineEnd(std::size_t line) const;
+    void RemoveKeys(std::string_view root, std::string_view path, bool keepKey);
+
+    std::string text_;  // UTF-8 (or the file's own bytes where they are not)
+    bool utf16_ = false;
+    bool unicodeData_ = true;  // "hex(1)" and the like hold UTF-16LE (not a REGEDIT4 file)
+    std::string eol_ = "\n";
+    struct Span {
+        std::size_t begin, end;  // bytes of text_, the line end included
+    };
+    std::vector<Span> lines_;
+    std::vector<std::unique_ptr<Entry>> entries_;
+    std::unordered_map<std::string, Entry *> index_;
 };
 
 // "\\a\\b\\\\c\\" -> "a\\b\\c": key paths compare without empty parts.
 std::string NormalizeKeyPath(std::string_view path);
+
+// A name in the form in which names compare: upper case, for the letters of the
+// Latin, Greek and Cyrillic alphabets.
+std::string FoldKeyName(std::string_view utf8);
 
 }  // namespace platform

@@ -38,6 +38,7 @@ constexpr ErrorText kTexts[] = {
     {259, "No more data is available."},
     {1009, "The configuration registry database is corrupt."},
     {1018, "Illegal operation attempted on a registry key that has been marked for deletion."},
+    {1113, "No mapping for the Unicode character exists in the target multi-byte code page."},
     {1117, "The request could not be performed because of an I/O device error."},
     {1155, "No application is associated with the specified file for this operation."},
     {1630, "Data of this type is not supported."},

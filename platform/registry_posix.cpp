@@ -1,6 +1,7 @@
 // The registry on a system without one: each hive is a .reg text file. Every change
 // takes an exclusive lock, re-reads the file, and replaces it atomically, so concurrent
-// writers lose nothing and readers never see half a file.
+// writers lose nothing and readers never see half a file. Each call reads the file once
+// into an index, and a change rewrites only the lines it concerns.
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -11,7 +12,9 @@
 #include <cstring>
 #include <functional>
 #include <mutex>
+#include <optional>
 
+#include "encoding.h"
 #include "hive.h"
 #include "lasterror.h"
 #include "paths.h"
@@ -22,19 +25,25 @@ namespace platform {
 
 class RegistryAccess {
   public:
-    static void Set(RegKey &key, RegRoot root, std::string path, RegAccess access) {
+    static void Set(RegKey &key, RegRoot root, std::string storedPath, std::string path,
+                    RegAccess access, RegText text) {
         key.open_ = true;
         key.root_ = root;
+        key.storedPath_ = std::move(storedPath);
         key.path_ = std::move(path);
         key.access_ = access;
+        key.text_ = text;
     }
+    static const std::string &StoredPath(const RegKey &key) { return key.storedPath_; }
 };
 
 RegKey::RegKey(RegKey &&other) noexcept
     : open_(other.open_),
       root_(other.root_),
       path_(std::move(other.path_)),
-      access_(other.access_) {
+      storedPath_(std::move(other.storedPath_)),
+      access_(other.access_),
+      text_(other.text_) {
     other.open_ = false;
 }
 
@@ -42,7 +51,9 @@ RegKey &RegKey::operator=(RegKey &&other) noexcept {
     open_ = other.open_;
     root_ = other.root_;
     path_ = std::move(other.path_);
+    storedPath_ = std::move(other.storedPath_);
     access_ = other.access_;
+    text_ = other.text_;
     other.open_ = false;
     return *this;
 }
@@ -77,6 +88,26 @@ std::string FolderOf(const std::string &file) {
     return slash == std::string::npos ? "." : (slash == 0 ? "/" : file.substr(0, slash));
 }
 
+// The file a hive's name leads to. A settings file that is a symbolic link (kept with
+// the user's other dotfiles, say) is changed where it lies, and the link stays a link.
+// Empty for a loop of links.
+std::string ResolvedFile(const std::string &file) {
+    std::string path = file;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat info {};
+        if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+            return path;
+        std::string target(static_cast<std::size_t>(info.st_size > 0 ? info.st_size : 4095) + 1,
+                           '\0');
+        const ssize_t n = ::readlink(path.c_str(), target.data(), target.size());
+        if (n < 0 || static_cast<std::size_t>(n) >= target.size())
+            return {};
+        target.resize(static_cast<std::size_t>(n));
+        path = target.front() == '/' ? target : FolderOf(path) + '/' + target;
+    }
+    return {};
+}
+
 // Reads the whole hive file; a missing file is an empty hive.
 long ReadHive(const std::string &file, Hive &hive) {
     const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
@@ -109,6 +140,8 @@ long ReadHive(const std::string &file, Hive &hive) {
 // A file that nobody may write is read-only here even for the superuser, as a
 // read-only hive is on Windows; a missing file is writable where it can be created.
 bool HiveWritable(const std::string &file) {
+    if (file.empty())
+        return false;
     struct stat info {};
     if (::stat(file.c_str(), &info) == 0)
         return (info.st_mode & 0222) != 0 && ::access(file.c_str(), W_OK) == 0;
@@ -148,9 +181,9 @@ std::mutex g_writeMutex;
 // Runs `change` on the current content of the hive under an exclusive lock and stores
 // the result when `change` succeeds and reports a modification.
 long ModifyHive(RegRoot root, const std::function<long(Hive &, bool &)> &change) {
-    const std::string file = RegistryHiveFile(root);
+    const std::string file = ResolvedFile(RegistryHiveFile(root));
     if (!HiveWritable(file))
-        return kRegAccessDenied;
+        return file.empty() ? kRegBadFile : kRegAccessDenied;
     if (!ForceDirectories(FolderOf(file)))
         return kRegAccessDenied;
     std::lock_guard<std::mutex> guard(g_writeMutex);
@@ -170,7 +203,7 @@ long ModifyHive(RegRoot root, const std::function<long(Hive &, bool &)> &change)
     if (status == kRegOk)
         status = change(hive, changed);
     if (status == kRegOk && changed)
-        status = ReplaceFile(file, hive.Serialize(), root);
+        status = ReplaceFile(file, hive.Bytes(), root);
     ::flock(lock, LOCK_UN);
     ::close(lock);
     return status;
@@ -180,6 +213,52 @@ long LoadHive(RegRoot root, Hive &hive) {
     return ReadHive(RegistryHiveFile(root), hive);
 }
 
+// The edge between a handle's encoding and the store's UTF-8. Names cannot hold line
+// breaks, which would end their line in the file.
+long NameToStore(RegText text, std::string_view name, std::string &stored) {
+    if (name.find_first_of("\r\n") != std::string_view::npos)
+        return kRegInvalidParameter;
+    if (text == RegText::Cp1252) {
+        stored = Cp1252ToUtf8(name);
+    } else if (IsUtf8(name)) {
+        stored.assign(name);
+    } else {
+        return kRegNoUnicodeTranslation;
+    }
+    return kRegOk;
+}
+
+long TextFromStore(RegText text, std::string_view stored, std::string &out) {
+    if (text == RegText::Utf8) {
+        out.assign(stored);
+        return kRegOk;
+    }
+    std::optional<std::string> converted = Utf8ToCp1252Exact(stored);
+    if (!converted)
+        return kRegNoUnicodeTranslation;
+    out = std::move(*converted);
+    return kRegOk;
+}
+
+bool IsTextType(RegType type) {
+    return type == RegType::String || type == RegType::ExpandString || type == RegType::MultiString;
+}
+
+long DataToStore(RegText text, RegType type, std::string_view data, std::string &stored) {
+    if (!IsTextType(type)) {
+        stored.assign(data);
+        return kRegOk;
+    }
+    if (text == RegText::Cp1252) {
+        stored = Cp1252ToUtf8(data);
+        return kRegOk;
+    }
+    if (!IsUtf8(data))
+        return kRegNoUnicodeTranslation;
+    stored.assign(data);
+    return kRegOk;
+}
+
 std::string JoinPath(std::string_view parent, std::string_view child) {
     std::string joined(parent);
     joined += '\\';
@@ -187,12 +266,37 @@ std::string JoinPath(std::string_view parent, std::string_view child) {
     return NormalizeKeyPath(joined);
 }
 
-// The stored key of an open handle, or the status its use must return.
+// Opens a key named by its stored path; the handle speaks `text`.
+long OpenStored(RegRoot root, const std::string &normal, RegAccess access, RegText text,
+                RegKey &key) {
+    key.Close();
+    Hive hive;
+    if (const long status = LoadHive(root, hive); status != kRegOk)
+        return status;
+    std::string spelled = normal;
+    if (!normal.empty()) {
+        const HiveKey *found = hive.Find(RegRootName(root), normal);
+        if (found == nullptr)
+            return kRegNotFound;
+        spelled = found->path;
+    }
+    if (access == RegAccess::All && !HiveWritable(ResolvedFile(RegistryHiveFile(root))))
+        return kRegAccessDenied;
+    std::string path;
+    if (const long status = TextFromStore(text, spelled, path); status != kRegOk)
+        return status;
+    RegistryAccess::Set(key, root, spelled, path, access, text);
+    return kRegOk;
+}
+
+// The stored key of an open handle (null for a root without values), or the status its
+// use must return.
 long FindOpenKey(const RegKey &key, const Hive &hive, const HiveKey *&found) {
     if (!key.IsOpen())
         return kRegInvalidParameter;
-    found = key.Path().empty() ? nullptr : hive.Find(RegRootName(key.Root()), key.Path());
-    if (!key.Path().empty() && found == nullptr)
+    const std::string &path = RegistryAccess::StoredPath(key);
+    found = hive.Find(RegRootName(key.Root()), path);
+    if (!path.empty() && found == nullptr)
         return kRegKeyDeleted;
     return kRegOk;
 }
@@ -223,36 +327,32 @@ long DeleteKeyAt(RegRoot root, const std::string &path) {
 
 }  // namespace
 
-long RegOpenKey(RegRoot root, std::string_view path, RegAccess access, RegKey &key) {
+long RegOpenKey(RegRoot root, std::string_view path, RegAccess access, RegKey &key, RegText text) {
     key.Close();
-    const std::string normal = NormalizeKeyPath(path);
-    Hive hive;
-    if (const long status = LoadHive(root, hive); status != kRegOk)
+    std::string stored;
+    if (const long status = NameToStore(text, path, stored); status != kRegOk)
         return status;
-    std::string spelled = normal;
-    if (!normal.empty()) {
-        const HiveKey *found = hive.Find(RegRootName(root), normal);
-        if (found == nullptr)
-            return kRegNotFound;
-        spelled = found->path;
-    }
-    if (access == RegAccess::All && !HiveWritable(RegistryHiveFile(root)))
-        return kRegAccessDenied;
-    RegistryAccess::Set(key, root, spelled, access);
-    return kRegOk;
+    return OpenStored(root, NormalizeKeyPath(stored), access, text, key);
 }
 
 long RegOpenSubKey(const RegKey &parent, std::string_view name, RegAccess access, RegKey &key) {
     if (!parent.IsOpen())
         return kRegInvalidParameter;
-    return RegOpenKey(parent.Root(), JoinPath(parent.Path(), name), access, key);
+    std::string stored;
+    if (const long status = NameToStore(parent.Text(), name, stored); status != kRegOk)
+        return status;
+    return OpenStored(parent.Root(), JoinPath(RegistryAccess::StoredPath(parent), stored), access,
+                      parent.Text(), key);
 }
 
-long RegCreateKey(RegRoot root, std::string_view path, RegKey &key) {
+long RegCreateKey(RegRoot root, std::string_view path, RegKey &key, RegText text) {
     key.Close();
-    const std::string normal = NormalizeKeyPath(path);
+    std::string stored;
+    if (const long status = NameToStore(text, path, stored); status != kRegOk)
+        return status;
+    const std::string normal = NormalizeKeyPath(stored);
     std::string spelled;
-    const long status = ModifyHive(root, [&](Hive &hive, bool &changed) {
+    long status = ModifyHive(root, [&](Hive &hive, bool &changed) {
         const char *rootName = RegRootName(root);
         if (!normal.empty()) {
             changed = hive.Find(rootName, normal) == nullptr;
@@ -260,25 +360,32 @@ long RegCreateKey(RegRoot root, std::string_view path, RegKey &key) {
         }
         return kRegOk;
     });
+    std::string facePath;
     if (status == kRegOk)
-        RegistryAccess::Set(key, root, spelled, RegAccess::All);
+        status = TextFromStore(text, spelled, facePath);
+    if (status == kRegOk)
+        RegistryAccess::Set(key, root, spelled, facePath, RegAccess::All, text);
     return status;
 }
 
 long RegGetValue(const RegKey &key, std::string_view name, RegType &type, std::string &data) {
+    std::string storedName;
+    if (const long status = NameToStore(key.Text(), name, storedName); status != kRegOk)
+        return status;
     Hive hive;
     const HiveKey *stored = nullptr;
     if (const long status = LoadOpenKey(key, hive, stored); status != kRegOk)
         return status;
-    const HiveValue *value = stored == nullptr ? nullptr : Hive::FindValue(*stored, name);
-    if (key.Path().empty()) {
-        const HiveKey *rootKey = hive.Find(RegRootName(key.Root()), "");
-        value = rootKey == nullptr ? nullptr : Hive::FindValue(*rootKey, name);
-    }
+    const HiveValue *value = stored == nullptr ? nullptr : Hive::FindValue(*stored, storedName);
     if (value == nullptr)
         return kRegNotFound;
+    if (IsTextType(value->type)) {
+        if (const long status = TextFromStore(key.Text(), value->data, data); status != kRegOk)
+            return status;
+    } else {
+        data = value->data;
+    }
     type = value->type;
-    data = value->data;
     return kRegOk;
 }
 
@@ -320,13 +427,19 @@ long RegSetValue(const RegKey &key, std::string_view name, RegType type, std::st
         return kRegInvalidParameter;
     if (!key.Writable())
         return kRegAccessDenied;
+    std::string storedName;
+    std::string storedData;
+    if (const long status = NameToStore(key.Text(), name, storedName); status != kRegOk)
+        return status;
+    if (const long status = DataToStore(key.Text(), type, data, storedData); status != kRegOk)
+        return status;
     return ModifyHive(key.Root(), [&](Hive &hive, bool &changed) {
         const char *rootName = RegRootName(key.Root());
-        HiveKey *stored =
-            key.Path().empty() ? &hive.Create(rootName, "") : hive.Find(rootName, key.Path());
-        if (stored == nullptr)
+        const std::string &path = RegistryAccess::StoredPath(key);
+        if (!path.empty() && hive.Find(rootName, path) == nullptr)
             return kRegKeyDeleted;
-        Hive::SetValue(*stored, name, type, std::string(data));
+        if (!hive.SetValue(rootName, path, storedName, type, storedData))
+            return kRegNoUnicodeTranslation;
         changed = true;
         return kRegOk;
     });
@@ -348,11 +461,11 @@ long RegEnumSubKey(const RegKey &key, std::uint32_t index, std::string &name) {
     const HiveKey *stored = nullptr;
     if (const long status = LoadOpenKey(key, hive, stored); status != kRegOk)
         return status;
-    const std::vector<std::string> names = hive.Children(RegRootName(key.Root()), key.Path());
+    const std::vector<std::string> names =
+        hive.Children(RegRootName(key.Root()), RegistryAccess::StoredPath(key));
     if (index >= names.size())
         return kRegNoMoreItems;
-    name = names[index];
-    return kRegOk;
+    return TextFromStore(key.Text(), names[index], name);
 }
 
 long RegEnumValue(const RegKey &key, std::uint32_t index, std::string &name, RegType &type) {
@@ -360,11 +473,11 @@ long RegEnumValue(const RegKey &key, std::uint32_t index, std::string &name, Reg
     const HiveKey *stored = nullptr;
     if (const long status = LoadOpenKey(key, hive, stored); status != kRegOk)
         return status;
-    if (key.Path().empty())
-        stored = hive.Find(RegRootName(key.Root()), "");
     if (stored == nullptr || index >= stored->values.size())
         return kRegNoMoreItems;
-    name = stored->values[index].name;
+    if (const long status = TextFromStore(key.Text(), stored->values[index].name, name);
+        status != kRegOk)
+        return status;
     type = stored->values[index].type;
     return kRegOk;
 }
@@ -374,17 +487,24 @@ long RegDeleteValue(const RegKey &key, std::string_view name) {
         return kRegInvalidParameter;
     if (!key.Writable())
         return kRegAccessDenied;
+    std::string storedName;
+    if (const long status = NameToStore(key.Text(), name, storedName); status != kRegOk)
+        return status;
     return ModifyHive(key.Root(), [&](Hive &hive, bool &changed) {
-        HiveKey *stored = hive.Find(RegRootName(key.Root()), key.Path());
-        if (stored == nullptr)
-            return key.Path().empty() ? kRegNotFound : kRegKeyDeleted;
-        changed = Hive::RemoveValue(*stored, name);
+        const char *rootName = RegRootName(key.Root());
+        const std::string &path = RegistryAccess::StoredPath(key);
+        if (hive.Find(rootName, path) == nullptr)
+            return path.empty() ? kRegNotFound : kRegKeyDeleted;
+        changed = hive.RemoveValue(rootName, path, storedName);
         return changed ? kRegOk : kRegNotFound;
     });
 }
 
-long RegDeleteKey(RegRoot root, std::string_view path) {
-    return DeleteKeyAt(root, NormalizeKeyPath(path));
+long RegDeleteKey(RegRoot root, std::string_view path, RegText text) {
+    std::string stored;
+    if (const long status = NameToStore(text, path, stored); status != kRegOk)
+        return status;
+    return DeleteKeyAt(root, NormalizeKeyPath(stored));
 }
 
 long RegDeleteSubKey(const RegKey &parent, std::string_view name) {
@@ -392,9 +512,39 @@ long RegDeleteSubKey(const RegKey &parent, std::string_view name) {
         return kRegInvalidParameter;
     if (!parent.Writable())
         return kRegAccessDenied;
-    if (NormalizeKeyPath(name).empty())
+    std::string stored;
+    if (const long status = NameToStore(parent.Text(), name, stored); status != kRegOk)
+        return status;
+    if (NormalizeKeyPath(stored).empty())
         return kRegInvalidParameter;
-    return DeleteKeyAt(parent.Root(), JoinPath(parent.Path(), name));
+    return DeleteKeyAt(parent.Root(), JoinPath(RegistryAccess::StoredPath(parent), stored));
+}
+
+long RegDeleteTree(const RegKey &key, std::string_view subKey) {
+    if (!key.IsOpen())
+        return kRegInvalidParameter;
+    if (!key.Writable())
+        return kRegAccessDenied;
+    std::string stored;
+    if (const long status = NameToStore(key.Text(), subKey, stored); status != kRegOk)
+        return status;
+    const bool below = !NormalizeKeyPath(stored).empty();
+    const std::string path = JoinPath(RegistryAccess::StoredPath(key), stored);
+    return ModifyHive(key.Root(), [&](Hive &hive, bool &changed) {
+        const char *rootName = RegRootName(key.Root());
+        if (hive.Find(rootName, path) == nullptr) {
+            if (below)
+                return kRegNotFound;
+            return path.empty() ? kRegOk : kRegKeyDeleted;
+        }
+        if (below) {
+            hive.RemoveTree(rootName, path);
+        } else {
+            hive.ClearTree(rootName, path);
+        }
+        changed = true;
+        return kRegOk;
+    });
 }
 
 }  // namespace platform

@@ -2,11 +2,81 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <sstream>
+
 #include "platform/cp1252.h"
 
 using namespace platform;
 
 namespace {
+
+constexpr char kUser[] = "HKEY_CURRENT_USER";
+
+std::vector<std::string> Lines(const std::string &text) {
+    std::vector<std::string> lines;
+    std::size_t begin = 0;
+    while (begin < text.size()) {
+        std::size_t end = text.find('\n', begin);
+        end = end == std::string::npos ? text.size() : end + 1;
+        lines.push_back(text.substr(begin, end - begin));
+        begin = end;
+    }
+    return lines;
+}
+
+// The lines a change took out and put in: the two texts' longest common sequence of
+// lines is what stayed.
+struct LineDiff {
+    std::vector<std::string> removed, added;
+};
+
+LineDiff Diff(const std::string &before, const std::string &after) {
+    const std::vector<std::string> a = Lines(before), b = Lines(after);
+    std::vector<std::vector<int>> common(a.size() + 1, std::vector<int>(b.size() + 1, 0));
+    for (std::size_t i = a.size(); i-- > 0;)
+        for (std::size_t j = b.size(); j-- > 0;)
+            common[i][j] = a[i] == b[j] ? common[i + 1][j + 1] + 1
+                                        : std::max(common[i + 1][j], common[i][j + 1]);
+    LineDiff diff;
+    std::size_t i = 0, j = 0;
+    while (i < a.size() || j < b.size()) {
+        if (i < a.size() && j < b.size() && a[i] == b[j]) {
+            ++i, ++j;
+        } else if (j < b.size() && (i == a.size() || common[i][j + 1] >= common[i + 1][j])) {
+            diff.added.push_back(b[j++]);
+        } else {
+            diff.removed.push_back(a[i++]);
+        }
+    }
+    return diff;
+}
+
+std::string Value(const Hive &hive, const std::string &path, const std::string &name) {
+    const HiveKey *key = hive.Find(kUser, path);
+    const HiveValue *value = key == nullptr ? nullptr : Hive::FindValue(*key, name);
+    return value == nullptr ? "<none>" : value->data;
+}
+
+// A file as people and other programs leave it: comments, a header line of their own,
+// lines nothing can parse, Windows line ends, keys of other programs.
+const std::string kHandMade =
+    "Windows Registry Editor Version 5.00\r\n"
+    "\r\n"
+    "; settings of several programs\r\n"
+    "[HKEY_CURRENT_USER\\Software\\Other]\r\n"
+    "\"Keep\"=\"as it is\"  \r\n"
+    "\"Editor\"=gedit\r\n"
+    "\r\n"
+    "[HKEY_CURRENT_USER\\Software\\Taalkist\\Taalkist]\r\n"
+    "; the last book used\r\n"
+    "\"MRU\"=\"nl-en\"\r\n"
+    "\"Wide\"=hex:01,02,\\\r\n"
+    "  03\r\n"
+    "\r\n"
+    "[HKEY_CURRENT_USER\\Software\\Taalkist\\Taalkist\\Books\\en-nl]\r\n"
+    "\"Seen\"=dword:00000001\r\n"
+    "; end\r\n";
 
 TEST(Cp1252, EveryByteRoundTripsThroughUtf8) {
     std::string all;
@@ -26,39 +96,62 @@ TEST(Cp1252, EveryByteRoundTripsThroughUtf8) {
     EXPECT_FALSE(EqualNoCase("a\xD7", "a\xF7"));  // multiplication and division signs
 }
 
-TEST(Hive, SerializeAndParseKeepEveryValue) {
+TEST(Hive, EveryKindOfValueSurvivesWritingAndReading) {
     Hive hive;
-    HiveKey &key = hive.Create("HKEY_CURRENT_USER", "Software\\T\xE9st");
-    Hive::SetValue(key, "", RegType::String, "default");
-    Hive::SetValue(key, "quote\"back\\slash", RegType::String, "a\"b\\c");
-    Hive::SetValue(key, "nul", RegType::String, std::string("x\0y\n", 4));
-    Hive::SetValue(key, "expand", RegType::ExpandString, "%HOME%\\\x80");
-    Hive::SetValue(key, "bin", RegType::Binary, std::string(100, '\xAB'));
-    Hive::SetValue(key, "multi", RegType::MultiString, std::string("a\0b\0\0", 5));
-    Hive::SetValue(key, "dw", RegType::Dword, std::string("\x01\x02\x03\x04", 4));
-    Hive::SetValue(key, "qw", RegType::Qword, std::string("12345678", 8));
-    hive.Create("HKEY_CURRENT_USER", "Software\\Empty");
+    const std::string path = "Software\\T\xC3\xA9st";
+    const std::vector<HiveValue> values = {
+        {"", RegType::String, "default"},
+        {"quote\"back\\slash", RegType::String, "a\"b\\c"},
+        {"nul", RegType::String, std::string("x\0y\n", 4)},
+        {"expand", RegType::ExpandString, "%HOME%\\\xE2\x82\xAC"},
+        {"bin", RegType::Binary, std::string(100, '\xAB')},
+        {"multi", RegType::MultiString, std::string("a\0\xF0\x9F\x98\x80\0\0", 8)},
+        {"dw", RegType::Dword, std::string("\x01\x02\x03\x04", 4)},
+        {"qw", RegType::Qword, std::string("12345678", 8)},
+        {"\xD0\xB8\xD0\xBC\xD1\x8F", RegType::String, "\xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80"},
+    };
+    for (const HiveValue &value : values)
+        ASSERT_TRUE(hive.SetValue(kUser, path, value.name, value.type, value.data));
+    hive.Create(kUser, "Software\\Empty");
 
-    const std::string text = hive.Serialize();
+    const std::string text = hive.Bytes();
     EXPECT_NE(text.find("\"dw\"=dword:04030201\n"), std::string::npos);
     EXPECT_NE(text.find("\"quote\\\"back\\\\slash\"=\"a\\\"b\\\\c\"\n"), std::string::npos);
-    EXPECT_NE(text.find("\"bin\"=hex:ab,ab"), std::string::npos);
     EXPECT_NE(text.find("\\\n  ab,"), std::string::npos);  // long lists wrap
-    EXPECT_NE(text.find("[HKEY_CURRENT_USER\\Software\\Empty]\n"), std::string::npos);
 
     const Hive back = Hive::Parse(text);
-    ASSERT_EQ(back.Keys().size(), hive.Keys().size());
-    for (std::size_t k = 0; k < hive.Keys().size(); ++k) {
-        const HiveKey &want = hive.Keys()[k];
-        const HiveKey &got = back.Keys()[k];
-        EXPECT_EQ(got.path, want.path);
-        ASSERT_EQ(got.values.size(), want.values.size());
-        for (std::size_t v = 0; v < want.values.size(); ++v) {
-            EXPECT_EQ(got.values[v].name, want.values[v].name);
-            EXPECT_EQ(got.values[v].type, want.values[v].type) << want.values[v].name;
-            EXPECT_EQ(got.values[v].data, want.values[v].data) << want.values[v].name;
-        }
+    const HiveKey *key = back.Find(kUser, "software\\T\xC3\x89ST");
+    ASSERT_NE(key, nullptr);
+    EXPECT_EQ(key->path, path);
+    ASSERT_EQ(key->values.size(), values.size());
+    for (std::size_t v = 0; v < values.size(); ++v) {
+        EXPECT_EQ(key->values[v].name, values[v].name);
+        EXPECT_EQ(key->values[v].type, values[v].type) << values[v].name;
+        EXPECT_EQ(key->values[v].data, values[v].data) << values[v].name;
     }
+    EXPECT_NE(back.Find(kUser, "Software\\Empty"), nullptr);
+    EXPECT_EQ(back.Children(kUser, "Software"), (std::vector<std::string>{"T\xC3\xA9st", "Empty"}));
+}
+
+TEST(Hive, NamesInAnyScriptCompareIgnoringCase) {
+    Hive hive;
+    // "Другой 日本", "Ελληνικά"
+    hive.Create(kUser,
+                "Software\\\xD0\x94\xD1\x80\xD1\x83\xD0\xB3\xD0\xBE\xD0\xB9 "
+                "\xE6\x97\xA5\xE6\x9C\xAC");
+    hive.Create(kUser,
+                "Software\\\xCE\x95\xCE\xBB\xCE\xBB\xCE\xB7\xCE\xBD\xCE\xB9\xCE\xBA\xCE\xAC");
+    // "ДРУГОЙ 日本", "ΕΛΛΗΝΙΚΆ"
+    EXPECT_NE(hive.Find(kUser,
+                        "SOFTWARE\\\xD0\x94\xD0\xA0\xD0\xA3\xD0\x93\xD0\x9E\xD0\x99 "
+                        "\xE6\x97\xA5\xE6\x9C\xAC"),
+              nullptr);
+    EXPECT_NE(hive.Find(kUser,
+                        "software\\\xCE\x95\xCE\x9B\xCE\x9B\xCE\x97\xCE\x9D\xCE\x99\xCE\x9A"
+                        "\xCE\x86"),
+              nullptr);
+    EXPECT_EQ(hive.Find(kUser, "Software\\\xD0\x94\xD1\x80\xD1\x83\xD0\xB3\xD0\xBE\xD0\xB9"),
+              nullptr);
 }
 
 TEST(Hive, ImportsWindowsExportsAndDeletionMarkers) {
@@ -73,12 +166,16 @@ TEST(Hive, ImportsWindowsExportsAndDeletionMarkers) {
         "  03\r\n"
         "[HKEY_LOCAL_MACHINE\\A\\X]\r\n"
         "[-HKEY_LOCAL_MACHINE\\a\\x]\r\n";
-    std::string utf16 = "\xFF\xFE";
-    for (char c : utf8) {
-        utf16 += c;
-        utf16 += '\0';
-    }
-    const Hive hive = Hive::Parse(utf16);
+    const auto widen = [](std::string_view ascii) {
+        std::string wide;
+        for (char c : ascii) {
+            wide += c;
+            wide += '\0';
+        }
+        return wide;
+    };
+    const std::string utf16 = "\xFF\xFE" + widen(utf8);
+    Hive hive = Hive::Parse(utf16);
     // Parents are made for a key named alone.
     ASSERT_NE(hive.Find("HKEY_LOCAL_MACHINE", "a\\b"), nullptr);
     EXPECT_EQ(hive.Find("HKEY_LOCAL_MACHINE", "A\\X"), nullptr);
@@ -89,6 +186,91 @@ TEST(Hive, ImportsWindowsExportsAndDeletionMarkers) {
     EXPECT_EQ(c->values[0].type, RegType::ExpandString);
     EXPECT_EQ(c->values[0].data, "%PATH%");
     EXPECT_EQ(c->values[1].data, "\x01\x02\x03");
+
+    // A change keeps the file UTF-16 with its line ends.
+    ASSERT_TRUE(hive.SetValue("HKEY_LOCAL_MACHINE", "A\\B\\C", "New", RegType::String, "n"));
+    const std::string changed = hive.Bytes();
+    EXPECT_TRUE(changed.starts_with(utf16.substr(0, utf16.find('S'))));
+    EXPECT_NE(changed.find(widen("\"New\"=\"n\"\r\n")), std::string::npos);
+    const Hive reread = Hive::Parse(changed);
+    const HiveKey *again = reread.Find("HKEY_LOCAL_MACHINE", "A\\B\\C");
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->values.size(), 3u);
+}
+
+// Each change touches the lines of what it changes and nothing else.
+TEST(Hive, ChangesRewriteOnlyTheirOwnLines) {
+    const std::string product = "Software\\Taalkist\\Taalkist";
+    {
+        Hive hive = Hive::Parse(kHandMade);
+        ASSERT_TRUE(hive.SetValue(kUser, product, "mru", RegType::String, "en-nl"));
+        const LineDiff diff = Diff(kHandMade, hive.Bytes());
+        EXPECT_EQ(diff.removed, std::vector<std::string>{"\"MRU\"=\"nl-en\"\r\n"});
+        EXPECT_EQ(diff.added, std::vector<std::string>{"\"MRU\"=\"en-nl\"\r\n"});
+    }
+    {
+        Hive hive = Hive::Parse(kHandMade);
+        ASSERT_TRUE(hive.SetValue(kUser, product, "HelpdeskMode", RegType::String, "1"));
+        const LineDiff diff = Diff(kHandMade, hive.Bytes());
+        EXPECT_TRUE(diff.removed.empty());
+        ASSERT_EQ(diff.added.size(), 1u);
+        // It joins its key's section.
+        const Hive back = Hive::Parse(hive.Bytes());
+        EXPECT_EQ(Value(back, product, "HelpdeskMode"), "1");
+        EXPECT_EQ(Value(back, product + "\\Books\\en-nl", "HelpdeskMode"), "<none>");
+    }
+    {
+        Hive hive = Hive::Parse(kHandMade);
+        ASSERT_TRUE(hive.RemoveValue(kUser, product, "Wide"));
+        const LineDiff diff = Diff(kHandMade, hive.Bytes());
+        EXPECT_EQ(diff.removed,
+                  (std::vector<std::string>{"\"Wide\"=hex:01,02,\\\r\n", "  03\r\n"}));
+        EXPECT_TRUE(diff.added.empty());
+        EXPECT_FALSE(hive.RemoveValue(kUser, product, "Wide"));
+    }
+    {
+        Hive hive = Hive::Parse(kHandMade);
+        hive.RemoveTree(kUser, "Software\\Taalkist");
+        const LineDiff diff = Diff(kHandMade, hive.Bytes());
+        EXPECT_EQ(diff.removed.size(), 6u);  // two headers and the four lines of their values
+        EXPECT_TRUE(diff.added.empty());
+        for (const std::string &line : diff.removed)
+            EXPECT_EQ(line.find(';'), std::string::npos) << line;
+        const Hive back = Hive::Parse(hive.Bytes());
+        EXPECT_EQ(back.Find(kUser, product), nullptr);
+        EXPECT_EQ(Value(back, "Software\\Other", "Keep"), "as it is");
+    }
+    {
+        Hive hive = Hive::Parse(kHandMade);
+        hive.Create(kUser, "Software\\New");
+        const LineDiff diff = Diff(kHandMade, hive.Bytes());
+        EXPECT_TRUE(diff.removed.empty());
+        EXPECT_EQ(diff.added.back(), "[HKEY_CURRENT_USER\\Software\\New]\r\n");
+    }
+}
+
+// A key named only as the parent of others stays when they go, and a key that a header
+// above a deletion marker still names goes when it is removed.
+TEST(Hive, RemovingKeysKeepsTheRestOfTheTree) {
+    const std::string text =
+        "[HKEY_CURRENT_USER\\Software\\Vendor\\Product\\Sub]\n"
+        "\"v\"=\"1\"\n"
+        "[HKEY_CURRENT_USER\\Software\\Gone\\Child]\n"
+        "[-HKEY_CURRENT_USER\\Software\\Gone\\Child]\n";
+    Hive hive = Hive::Parse(text);
+    hive.RemoveTree(kUser, "Software\\Vendor\\Product");
+    EXPECT_EQ(hive.Find(kUser, "Software\\Vendor\\Product"), nullptr);
+    EXPECT_NE(hive.Find(kUser, "Software\\Vendor"), nullptr);
+
+    ASSERT_NE(hive.Find(kUser, "Software\\Gone"), nullptr);
+    hive.RemoveTree(kUser, "Software\\Gone");
+    EXPECT_EQ(Hive::Parse(hive.Bytes()).Find(kUser, "Software\\Gone"), nullptr);
+    EXPECT_NE(Hive::Parse(hive.Bytes()).Find(kUser, "Software\\Vendor"), nullptr);
+
+    Hive cleared = Hive::Parse(text);
+    cleared.ClearTree(kUser, "Software\\Vendor");
+    EXPECT_NE(cleared.Find(kUser, "Software\\Vendor"), nullptr);
+    EXPECT_TRUE(cleared.Children(kUser, "Software\\Vendor").empty());
 }
 
 TEST(Hive, NormalizesKeyPaths) {

@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -193,6 +194,167 @@ TEST_F(RegistryTest, HandEditedFileIsReadLeniently) {
     ASSERT_EQ(RegSetString(key, "New", "n"), kRegOk);
     EXPECT_EQ(RegGetString(key, "Latin", value), kRegOk);
     EXPECT_EQ(value, "caf\xE9");
+}
+
+// What other programs and people put into the settings file stays as they wrote it.
+TEST_F(RegistryTest, WritingKeepsEveryOtherLineOfTheFile) {
+    ::mkdir((temp_ / "registry").c_str(), 0700);
+    const std::string before =
+        "Windows Registry Editor Version 5.00\n"
+        "\n"
+        ";; kept by hand\n"
+        "[HKEY_CURRENT_USER\\Software\\Taalkist\\Taalkist]\n"
+        "\"MRU\"=\"en-nl\"\n"
+        "\"TextEditor\"=mousepad   \n"
+        "  ; indented remark\n"
+        "\"Odd\"=hex(0):\n"
+        "[HKEY_CURRENT_USER\\Software\\Someone]\n"
+        "\"Bytes\"=hex:00,ff\n";
+    const std::string file = RegistryHiveFile(RegRoot::CurrentUser);
+    std::ofstream(file, std::ios::binary) << before;
+
+    RegKey key;
+    ASSERT_EQ(RegCreateKey(RegRoot::CurrentUser, "Software\\Taalkist\\Taalkist", key), kRegOk);
+    ASSERT_EQ(RegSetString(key, "MRU", "nl-en"), kRegOk);
+    ASSERT_EQ(RegSetString(key, "HelpdeskMode", "0"), kRegOk);
+    const std::string after = ReadFile(file);
+    // Every line but the rewritten one is there, in its order, byte for byte.
+    std::size_t at = 0;
+    for (std::size_t begin = 0; begin < before.size();) {
+        const std::size_t end = before.find('\n', begin) + 1;
+        const std::string line = before.substr(begin, end - begin);
+        begin = end;
+        if (line.starts_with("\"MRU\""))
+            continue;
+        const std::size_t found = after.find(line, at);
+        ASSERT_NE(found, std::string::npos) << line;
+        at = found + line.size();
+    }
+    EXPECT_EQ(std::count(after.begin(), after.end(), '\n'),
+              std::count(before.begin(), before.end(), '\n') + 1);
+    std::string value;
+    EXPECT_EQ(RegGetString(key, "MRU", value), kRegOk);
+    EXPECT_EQ(value, "nl-en");
+}
+
+// Keys and values in any script round-trip; a Windows-1252 handle refuses what its code
+// page cannot hold instead of garbling it, and both handles see the same store.
+TEST_F(RegistryTest, UnicodeTextRoundTripsAndTheCodePageEdgeRefusesWhatItCannotHold) {
+    const std::string other =
+        "Software\\\xD0\x9F\xD1\x80\xD0\xBE\xD0\xB3\xD1\x80\xD0\xB0"
+        "\xD0\xBC\xD0\xB0 \xE4\xB8\xAD";  // "Программа 中"
+    const std::string text = "\xE2\x84\x96 \xCE\xB1\xCE\xB2 \xF0\x9F\x93\x96";  // "№ αβ 📖"
+    RegKey wide;
+    ASSERT_EQ(RegCreateKey(RegRoot::CurrentUser, other, wide, RegText::Utf8), kRegOk);
+    ASSERT_EQ(RegSetString(wide, text, text), kRegOk);
+    // The viewer writes through its Windows-1252 handle afterwards.
+    RegKey narrow;
+    ASSERT_EQ(RegCreateKey(RegRoot::CurrentUser, "Software\\Caf\xE9", narrow), kRegOk);
+    ASSERT_EQ(RegSetString(narrow,
+                           "Stra\xDF"
+                           "e",
+                           "\x80 5"),
+              kRegOk);
+
+    RegKey again;
+    ASSERT_EQ(RegOpenKey(RegRoot::CurrentUser,
+                         "SOFTWARE\\\xD0\xBF\xD0\xA0\xD0\x9E\xD0\x93\xD0\xA0"
+                         "\xD0\x90\xD0\x9C\xD0\x90 \xE4\xB8\xAD",
+                         RegAccess::Read, again, RegText::Utf8),
+              kRegOk);
+    EXPECT_EQ(again.Path(), other);
+    std::string value;
+    EXPECT_EQ(RegGetString(again, text, value), kRegOk);
+    EXPECT_EQ(value, text);
+    ASSERT_EQ(RegOpenKey(RegRoot::CurrentUser, "software\\caf\xC3\x89", RegAccess::Read, again,
+                         RegText::Utf8),
+              kRegOk);
+    EXPECT_EQ(RegGetString(again, "STRASSE", value), kRegNotFound);
+    EXPECT_EQ(RegGetString(again,
+                           "stra\xC3\x9F"
+                           "e",
+                           value),
+              kRegOk);
+    EXPECT_EQ(value, "\xE2\x82\xAC 5");
+
+    // Through Windows-1252 the other program's key and text cannot be named: refused.
+    RegKey software;
+    ASSERT_EQ(RegOpenKey(RegRoot::CurrentUser, "Software", RegAccess::Read, software), kRegOk);
+    std::string name = "unchanged";
+    EXPECT_EQ(RegEnumSubKey(software, 0, name), kRegNoUnicodeTranslation);
+    EXPECT_EQ(name, "unchanged");
+    EXPECT_EQ(RegEnumSubKey(software, 1, name), kRegOk);
+    EXPECT_EQ(name, "Caf\xE9");
+    ASSERT_EQ(RegSetString(narrow, "Plain", "x"), kRegOk);
+    RegKey mixed;
+    ASSERT_EQ(RegOpenKey(RegRoot::CurrentUser, "Software\\Caf\xC3\xA9", RegAccess::All, mixed,
+                         RegText::Utf8),
+              kRegOk);
+    ASSERT_EQ(RegSetString(mixed, "Plain", text), kRegOk);
+    EXPECT_EQ(RegGetString(narrow, "Plain", value), kRegNoUnicodeTranslation);
+    EXPECT_EQ(SystemErrorText(kRegNoUnicodeTranslation),
+              "No mapping for the Unicode character exists in the target multi-byte code page.");
+    // A UTF-8 handle refuses bytes that are not UTF-8.
+    EXPECT_EQ(RegSetString(mixed, "Bad", "caf\xE9"), kRegNoUnicodeTranslation);
+    EXPECT_EQ(RegOpenKey(RegRoot::CurrentUser, "Software\\Caf\xE9", RegAccess::Read, again,
+                         RegText::Utf8),
+              kRegNoUnicodeTranslation);
+
+    // The file holds UTF-8, and the other program's lines are as it wrote them.
+    const std::string file = ReadFile(RegistryHiveFile(RegRoot::CurrentUser));
+    EXPECT_NE(file.find("[HKEY_CURRENT_USER\\" + other + "]\n\"" + text + "\"=\"" + text + "\"\n"),
+              std::string::npos);
+    EXPECT_EQ(file.find('?'), std::string::npos);
+}
+
+// A settings file kept elsewhere and linked into place stays linked: the change goes to
+// the file the link leads to.
+TEST_F(RegistryTest, ALinkedSettingsFileIsWrittenWhereItLeads) {
+    namespace fs = std::filesystem;
+    fs::create_directories(temp_.Path() / "registry");
+    fs::create_directories(temp_.Path() / "dotfiles");
+    const std::string link = RegistryHiveFile(RegRoot::CurrentUser);
+    const fs::path target = temp_.Path() / "dotfiles" / "taalkist.reg";
+    std::ofstream(target, std::ios::binary) << "; mine\n";
+    fs::create_symlink("../dotfiles/taalkist.reg", link);
+    // A dangling link names the file to create.
+    const std::string machineLink = RegistryHiveFile(RegRoot::LocalMachine);
+    const fs::path machineTarget = temp_.Path() / "dotfiles" / "machine.reg";
+    fs::create_symlink(machineTarget, machineLink);
+
+    RegKey key;
+    ASSERT_EQ(RegCreateKey(RegRoot::CurrentUser, "Software\\Linked", key), kRegOk);
+    ASSERT_EQ(RegSetString(key, "MRU", "nl-en"), kRegOk);
+    ASSERT_EQ(RegCreateKey(RegRoot::LocalMachine, "Software\\Linked", key), kRegOk);
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_TRUE(fs::is_symlink(machineLink));
+    EXPECT_TRUE(ReadFile(target.string()).starts_with("; mine\n"));
+    EXPECT_NE(ReadFile(target.string()).find("\"MRU\"=\"nl-en\""), std::string::npos);
+    EXPECT_NE(ReadFile(machineTarget.string()).find("[HKEY_LOCAL_MACHINE\\Software\\Linked]"),
+              std::string::npos);
+    EXPECT_EQ(RegOpenKey(RegRoot::CurrentUser, "Software\\Linked", RegAccess::Read, key), kRegOk);
+}
+
+TEST_F(RegistryTest, DeleteTreeRemovesEverythingBelowAKey) {
+    RegKey key;
+    ASSERT_EQ(RegCreateKey(RegRoot::CurrentUser, "Software\\P\\A\\Deep", key), kRegOk);
+    ASSERT_EQ(RegCreateKey(RegRoot::CurrentUser, "Software\\P\\B", key), kRegOk);
+    ASSERT_EQ(RegCreateKey(RegRoot::CurrentUser, "Software\\Q", key), kRegOk);
+    RegKey product;
+    ASSERT_EQ(RegCreateKey(RegRoot::CurrentUser, "Software\\P", product), kRegOk);
+    ASSERT_EQ(RegSetString(product, "Path", "/x"), kRegOk);
+
+    EXPECT_EQ(RegDeleteTree(product, "a"), kRegOk);
+    EXPECT_EQ(RegOpenKey(RegRoot::CurrentUser, "Software\\P\\A", RegAccess::Read, key),
+              kRegNotFound);
+    EXPECT_EQ(RegDeleteTree(product, "A"), kRegNotFound);
+    EXPECT_EQ(RegDeleteTree(product, ""), kRegOk);
+    std::string name;
+    RegType type;
+    EXPECT_EQ(RegEnumSubKey(product, 0, name), kRegNoMoreItems);
+    EXPECT_EQ(RegEnumValue(product, 0, name, type), kRegNoMoreItems);
+    EXPECT_EQ(RegDeleteKey(RegRoot::CurrentUser, "Software\\P"), kRegOk);
+    EXPECT_EQ(RegOpenKey(RegRoot::CurrentUser, "Software\\Q", RegAccess::Read, key), kRegOk);
 }
 
 // Two processes write thousands of values each at the same time; none is lost. Each
