@@ -1,42 +1,38 @@
-// Walking and removing folder trees safely: links are never followed and another
-// mounted file system is never entered. Used by the uninstaller.
+// Removing folder trees safely, and the folders that must never be removed. Used by the
+// uninstaller and its installation tool.
 #pragma once
 
+#include <functional>
 #include <string>
-#include <vector>
 
 namespace platform {
 
-enum class EntryKind {
-    File,        // anything that is deleted as a file (regular files, pipes, ...)
-    Folder,      // a folder on the same file system as the one listed
-    Link,        // a symbolic link; removed as a link, never followed
-    MountPoint,  // a folder of another mounted file system; never entered
+// What a tree removal could not do, told as it happens.
+struct TreeRemovalReport {
+    // A read-only file that could not be made writable; its deletion is still tried.
+    std::function<void(const std::string &file, const std::string &folder)> fileStaysReadOnly;
+    // A folder that could not be removed.
+    std::function<void(const std::string &folder)> folderStays;
 };
 
-struct FolderEntry {
-    std::string name;
-    EntryKind kind = EntryKind::File;
-    bool readOnly = false;  // a file its owner may not write (no owner write bit)
-};
+// Deletes `dir` with everything in it: in each folder the files first, then each
+// subfolder depth first, then the folder itself. The walk goes by open folder handles:
+// each folder is opened relative to its parent, never through a link and never across a
+// mount point (another file system, or a bind mount of the same one), so a rename while
+// it runs cannot send it elsewhere and its depth is limited by nothing but the tree.
+// Read-only files and folders are made writable first. Names in reports are `dir` as
+// written, "/" and the names below it. Whatever cannot be deleted stays; the walk goes on.
+void RemoveFolderTree(const std::string &dir, const TreeRemovalReport &report);
 
-// Every entry of `dir`, "." and ".." included, in the order the system delivers them.
-// False when `dir` is not a folder (a link to one is not) or cannot be read.
-bool ListFolder(const std::string &dir, std::vector<FolderEntry> &entries);
+// A folder whose removal could only be a mistake, whatever a setting says: the list and
+// its reasons are in protected_posix.cpp.
+bool IsProtectedFolder(const std::string &path);
 
-// Makes a read-only file writable for its owner; links are left alone. False on failure.
-bool MakeWritable(const std::string &file);
 // Deletes a file, or a link itself. False on failure.
 bool DeleteFileEntry(const std::string &path);
-// Removes an empty folder (never one reached through a link). False on failure.
-bool RemoveEmptyFolder(const std::string &dir);
-
 // A folder here, not a link to one.
 bool IsRealFolder(const std::string &path);
 bool IsAbsolutePath(const std::string &path);
-// The file system's root, the user's home folder or one of its parents: folders that an
-// uninstaller must never delete, whatever a setting says.
-bool IsProtectedFolder(const std::string &path);
 // Both names lead to the same existing file.
 bool SameFile(const std::string &a, const std::string &b);
 

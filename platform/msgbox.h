@@ -8,8 +8,9 @@ namespace platform {
 
 enum class MsgIcon { None, Error, Warning, Information };
 
-// Shows a modal box with one OK button and returns when it is closed. The text
-// "caption: text" always goes to standard error as well. When TAALKIST_MSGBOX_LOG names
+// Shows a modal box with one OK button and returns when it is closed. Caption and text
+// are UTF-8, as the file names they quote. The text "caption: text" always goes to
+// standard error as well. When TAALKIST_MSGBOX_LOG names
 // a file, a record is appended there instead of showing a dialog (tests, scripts).
 void ShowMessageBox(const std::string &caption, const std::string &text, MsgIcon icon);
 

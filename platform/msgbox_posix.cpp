@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "cp1252.h"
 #include "msgbox.h"
 #include "posix_io.h"
 #include "process_posix.h"
@@ -61,9 +60,7 @@ bool HasDesktop() {
     return (x != nullptr && *x != '\0') || (wayland != nullptr && *wayland != '\0');
 }
 
-void ShowDialog(const std::string &caption, const std::string &text, MsgIcon icon) {
-    const std::string title = Cp1252ToUtf8(caption);
-    const std::string body = Cp1252ToUtf8(text);
+void ShowDialog(const std::string &title, const std::string &body, MsgIcon icon) {
     if (std::string zenity = FindProgram("zenity"); !zenity.empty()) {
         const char *kind = icon == MsgIcon::Error     ? "--error"
                            : icon == MsgIcon::Warning ? "--warning"
@@ -96,7 +93,7 @@ const char *MsgIconName(MsgIcon icon) {
 }
 
 void ShowMessageBox(const std::string &caption, const std::string &text, MsgIcon icon) {
-    WriteAll(STDERR_FILENO, Cp1252ToUtf8(caption + ": " + text) + "\n");
+    WriteAll(STDERR_FILENO, caption + ": " + text + "\n");
     if (const char *log = std::getenv("TAALKIST_MSGBOX_LOG"); log != nullptr && *log != '\0') {
         const int fd = ::open(log, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
         if (fd >= 0) {

@@ -1,8 +1,7 @@
 #include "product_key.h"
 
-#include <cstring>
+#include <algorithm>
 #include <string>
-#include <vector>
 
 #include "platform/folders.h"
 
@@ -18,21 +17,31 @@ bool IsShortcutFile(const std::string &path) {
 
 }  // namespace
 
-long ReadValue260(const platform::RegKey &key, const char *name, char (&buffer)[260]) {
-    std::size_t size = sizeof buffer;
-    const long status = platform::RegQueryValue(key, name, nullptr, buffer, size);
-    if (status != platform::kRegOk) {
-        buffer[0] = '\0';
+long ReadValue260(const platform::RegKey &key, const char *name, std::string &text) {
+    text.clear();
+    platform::RegType type = platform::RegType::None;
+    std::string data;
+    const long status = platform::RegGetValue(key, name, type, data);
+    if (status != platform::kRegOk)
         return status;
-    }
+    const bool isText =
+        type == platform::RegType::String || type == platform::RegType::ExpandString;
+    // A UTF-8 text counts its characters, not its bytes, as the Windows buffer would.
+    const std::size_t size =
+        isText ? static_cast<std::size_t>(std::count_if(
+                     data.begin(), data.end(), [](char c) { return (c & 0xC0) != 0x80; })) +
+                     1
+               : data.size();
+    if (size > 260)
+        return platform::kRegMoreData;
     // The value's type is not checked, so its bytes may lack a terminator.
-    buffer[size < sizeof buffer ? size : sizeof buffer - 1] = '\0';
+    text = data.substr(0, std::min(data.find('\0'), isText ? data.size() : std::size_t{259}));
     return status;
 }
 
 void ClearProductKey(const platform::RegKey &key) {
     for (const char *name : {"ScMenu", "ScDesk", "ScUnin"}) {
-        char file[260];
+        std::string file;
         if (ReadValue260(key, name, file) == platform::kRegOk && IsShortcutFile(file))
             platform::DeleteFileEntry(file);  // silently, also when it is gone already
     }
@@ -40,23 +49,9 @@ void ClearProductKey(const platform::RegKey &key) {
 }
 
 void DeleteSubkeys(const platform::RegKey &key) {
-    std::vector<std::string> names;
-    std::string name;
-    // Collect first: deleting while enumerating would shift the indexes.
-    for (std::uint32_t index = 0; platform::RegEnumSubKey(key, index, name) == platform::kRegOk;
-         ++index) {
-        if (name.size() < 1000)
-            names.push_back(name);
-    }
-    for (const std::string &subName : names) {
-        platform::RegKey sub;
-        if (platform::RegOpenSubKey(key, subName, platform::RegAccess::All, sub) ==
-            platform::kRegOk) {
-            DeleteSubkeys(sub);
-            sub.Close();
-        }
-        platform::RegDeleteSubKey(key, subName);
-    }
+    // One change for the whole tree: a key with thousands of subkeys goes in one rewrite
+    // of the hive instead of one per subkey.
+    platform::RegDeleteTree(key, "");
 }
 
 }  // namespace setup

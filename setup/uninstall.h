@@ -3,9 +3,9 @@
 
 namespace setup {
 
-// Removes what the key `masterKey` (under the local machine, else the current user)
+// Removes what the key `keyField` (under the local machine, else the current user)
 // describes. 0 when the removal ran; -1 when the key's "Path" could not be read or the
 // folder cannot be used (a message box says which, and nothing was deleted).
-int UninstallProduct(const char *masterKey);
+int UninstallProduct(const char *keyField);
 
 }  // namespace setup

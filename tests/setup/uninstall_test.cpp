@@ -133,6 +133,78 @@ TEST_F(UninstallTest, RefusesDangerousOrMissingFolders) {
     EXPECT_TRUE(box_.OutsideUnchanged());
 }
 
+// A desktop folder of the user (as XDG names it, in the user's language) is refused like a
+// path that cannot be reached: a box, -1, nothing deleted, the key kept. A product inside
+// one goes.
+TEST_F(UninstallTest, RefusesTheUsersDesktopFolders) {
+    const auto home = box_.Temp().Path() / "home" / "gebruiker";
+    tktest::fs::create_directories(home / ".config");
+    tktest::WriteText(home / ".config" / "user-dirs.dirs",
+                      "XDG_DOCUMENTS_DIR=\"$HOME/Mijn documenten\"\n");
+    const auto documents = box_.MakeInstallation("home/gebruiker/Mijn documenten");
+    const auto music = box_.MakeInstallation("home/gebruiker/Music");
+    const auto product = box_.MakeInstallation("home/gebruiker/Mijn documenten/taalkist");
+    const char *savedHome = std::getenv("HOME");
+    const std::string saved = savedHome != nullptr ? savedHome : "";
+    ::setenv("HOME", home.c_str(), 1);
+
+    for (const auto &refused : {documents, music}) {
+        ::unlink((box_.Temp() / "boxes.log").c_str());
+        tktest::WriteProductKey(RegRoot::CurrentUser, kKey, {{"Path", refused.string()}});
+        EXPECT_EQ(setup::UninstallProduct(kKey), -1) << refused;
+        ExpectSingleBox("ERROR", "Unable to access path: " + refused.string());
+        EXPECT_TRUE(tktest::KeyExists(RegRoot::CurrentUser, kKey));
+        EXPECT_TRUE(exists(refused / "program"));
+    }
+    ::unlink((box_.Temp() / "boxes.log").c_str());
+    tktest::WriteProductKey(RegRoot::CurrentUser, kKey, {{"Path", product.string()}});
+    EXPECT_EQ(setup::UninstallProduct(kKey), 0);
+    ::setenv("HOME", saved.c_str(), 1);
+    EXPECT_FALSE(exists(product));
+    EXPECT_TRUE(exists(documents / "program"));
+    EXPECT_TRUE(Boxes().empty());
+}
+
+// The registry holds file names in UTF-8: a folder named in any script is found and
+// removed, and so is a key of any name with subkeys of any name. The key field may hold
+// the key in UTF-8 or in Windows-1252.
+TEST_F(UninstallTest, NamesInAnyScriptAreRemoved) {
+    // "tk-ünï Ωμέγα 日本"
+    const auto dir = box_.MakeInstallation(
+        "tk-\xC3\xBCn\xC3\xAF \xCE\xA9\xCE\xBC\xCE\xAD"
+        "\xCE\xB3\xCE\xB1 \xE6\x97\xA5\xE6\x9C\xAC");
+    const std::string key =
+        "Software\\W\xC3\xB6rterb\xC3\xBC"
+        "cher";
+    for (const char *field : {"Software\\W\xC3\xB6rterb\xC3\xBC"
+                              "cher",
+                              "Software\\W\xF6rterb\xFC"
+                              "cher"}) {
+        const auto copy = dir.string() + "-copy";
+        tktest::fs::copy(
+            dir, copy,
+            tktest::fs::copy_options::recursive | tktest::fs::copy_options::copy_symlinks);
+        platform::RegKey product;
+        ASSERT_EQ(platform::RegCreateKey(RegRoot::CurrentUser,
+                                         key + "\\\xD0\x9A\xD0\xBD\xD0\xB8\xD0\xB3\xD0\xB8",
+                                         product, platform::RegText::Utf8),
+                  platform::kRegOk);
+        ASSERT_EQ(
+            platform::RegCreateKey(RegRoot::CurrentUser, key, product, platform::RegText::Utf8),
+            platform::kRegOk);
+        ASSERT_EQ(platform::RegSetString(product, "Path", copy), platform::kRegOk);
+
+        EXPECT_EQ(setup::UninstallProduct(field), 0);
+        EXPECT_FALSE(exists(copy));
+        EXPECT_FALSE(tktest::KeyExists(RegRoot::CurrentUser,
+                                       "Software\\W\xF6rterb\xFC"
+                                       "cher"));
+        EXPECT_TRUE(Boxes().empty());
+    }
+    EXPECT_TRUE(exists(dir / "program"));
+    EXPECT_TRUE(box_.OutsideUnchanged());
+}
+
 // A shortcut value names the file to delete, whatever its kind of name; a folder or a
 // relative name is never taken for one.
 TEST_F(UninstallTest, ShortcutValuesNameAnyFileButNoFolderOrRelativeName) {
