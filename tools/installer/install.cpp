@@ -2,11 +2,14 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <sstream>
+#include <utility>
 
 #include "desktop_entry.h"
 #include "installer.h"
 #include "platform/callconv.h"
 #include "platform/dynlib.h"
+#include "platform/encoding.h"
 #include "platform/folders.h"
 #include "platform/lasterror.h"
 #include "platform/paths.h"
@@ -33,10 +36,6 @@ bool Inside(const fs::path &inner, const fs::path &outer) {
     return a.starts_with(b);
 }
 
-long SetString(const platform::RegKey &key, const char *name, const std::string &value) {
-    return platform::RegSetString(key, name, value);
-}
-
 }  // namespace
 
 std::string DefaultPrefix() {
@@ -48,7 +47,10 @@ std::string DefaultPrefix() {
 }
 
 std::string ProductKey(const std::string &productFolder) {
-    std::ifstream config(productFolder + "/data/dict.cfg");
+    std::ifstream file(productFolder + "/data/dict.cfg", std::ios::binary);
+    std::stringstream bytes;
+    bytes << file.rdbuf();
+    std::istringstream config(platform::UserTextToUtf8(bytes.str()));
     std::string line;
     bool application = false;
     while (std::getline(config, line)) {
@@ -69,17 +71,23 @@ int Install(const InstallOptions &options) {
     const fs::path source = fs::weakly_canonical(options.source, error);
     const std::string wanted = options.prefix.empty() ? DefaultPrefix() : options.prefix;
     if (!platform::IsAbsolutePath(wanted))
-        return Fail("the prefix must be an absolute path");
+        return Fail("de doelmap moet een volledig pad zijn (beginnend met /)");
     const fs::path prefix = fs::weakly_canonical(wanted, error);
     if (error || prefix.empty())
-        return Fail("cannot use " + wanted);
+        return Fail("kan " + wanted + " niet gebruiken");
     if (Inside(prefix, source) || Inside(source, prefix))
-        return Fail("the prefix and the product folder must not contain each other");
-    if (platform::IsProtectedFolder(prefix.string()) || prefix.string().size() >= 200)
-        return Fail("will not install into " + prefix.string());
+        return Fail("de doelmap en de productmap mogen elkaar niet bevatten");
+    // The uninstaller would refuse to remove it again.
+    if (platform::IsProtectedFolder(prefix.string()))
+        return Fail(prefix.string() +
+                    " is een map van het systeem of van een gebruiker; kies "
+                    "een nieuwe map, bijvoorbeeld " +
+                    (prefix / "taalkist").string());
+    if (prefix.string().size() >= 200)
+        return Fail("het pad " + prefix.string() + " is te lang (ten hoogste 199 tekens)");
     const std::string setupLibrary = source.string() + "/setup.so";
     if (!platform::FileExists(setupLibrary))
-        return Fail("setup.so is missing in " + source.string());
+        return Fail("setup.so ontbreekt in " + source.string());
 
     // The product folder as it is: programs, libraries, data/ and imgs/.
     fs::create_directories(prefix, error);
@@ -88,7 +96,8 @@ int Install(const InstallOptions &options) {
                  fs::copy_options::copy_symlinks,
              error);
     if (error)
-        return Fail("cannot copy the product to " + prefix.string() + ": " + error.message());
+        return Fail("kan het product niet naar " + prefix.string() +
+                    " kopiëren: " + error.message());
 
     const std::string key = ProductKey(source.string());
     const std::string menuFolder = ApplicationsFolder();
@@ -102,7 +111,7 @@ int Install(const InstallOptions &options) {
                            platform::FileExists(icon) ? icon : "") ||
         !WriteDesktopEntry(uninstall, "Morvelt taalkist verwijderen", "Taalkist verwijderen",
                            {installer, "uninstall", "--from", prefix.string()}, ""))
-        return Fail("cannot write the menu entries in " + menuFolder);
+        return Fail("kan de menu-items in " + menuFolder + " niet schrijven");
     std::string desk;
     if (const std::string desktop = DesktopFolder(); !desktop.empty()) {
         desk = desktop + "/taalkist.desktop";
@@ -110,27 +119,26 @@ int Install(const InstallOptions &options) {
             desk.clear();
     }
 
+    // File names go into the registry as they are, in UTF-8.
     platform::RegKey product;
-    long status = platform::RegCreateKey(platform::RegRoot::CurrentUser, key, product);
-    if (status == platform::kRegOk)
-        status = SetString(product, "Path", prefix.string());
-    if (status == platform::kRegOk)
-        status = SetString(product, "Version", TK_VERSION);
-    if (status == platform::kRegOk)
-        status = SetString(product, "ScMenu", menu);
-    if (status == platform::kRegOk)
-        status = SetString(product, "ScUnin", uninstall);
-    if (status == platform::kRegOk && !desk.empty())
-        status = SetString(product, "ScDesk", desk);
+    long status = platform::RegCreateKey(platform::RegRoot::CurrentUser, key, product,
+                                         platform::RegText::Utf8);
+    const std::pair<const char *, std::string> values[] = {
+        {"Path", prefix.string()}, {"Version", TK_VERSION}, {"ScMenu", menu},
+        {"ScUnin", uninstall},     {"ScDesk", desk},
+    };
+    for (const auto &[name, value] : values)
+        if (status == platform::kRegOk && !value.empty())
+            status = platform::RegSetString(product, name, value);
     if (status != platform::kRegOk)
-        return Fail("cannot write the registry key " + key + ": " +
-                    platform::SystemErrorText(static_cast<int>(status)));
+        return Fail("kan de registersleutel " + key +
+                    " niet schrijven: " + platform::SystemErrorText(static_cast<int>(status)));
 
     // The uninstaller: a copy of setup.so that carries the product's key.
     // Loaded by its Windows name, which the platform maps to setup.so.
     platform::LibHandle library = platform::LoadLibraryFromPath(source.string() + "/setup.dll");
     if (library == nullptr)
-        return Fail("cannot load setup.so: " + platform::LastErrorText());
+        return Fail("kan setup.so niet laden: " + platform::LastErrorText());
     using InstallDll = int32_t(TK_STDCALL *)(const char *, const char *);
     const auto installDll =
         reinterpret_cast<InstallDll>(platform::FindExport(library, "SETUP_InstallDll"));
@@ -138,9 +146,9 @@ int Install(const InstallOptions &options) {
     const int32_t written = installDll != nullptr ? installDll(key.c_str(), copy.c_str()) : 0;
     platform::FreeLibraryHandle(library);
     if (written != 1)
-        return Fail("cannot write the uninstaller " + copy);
+        return Fail("kan het verwijderprogramma " + copy + " niet schrijven");
 
-    std::cout << "Taalkist is installed in " << prefix.string() << "\n";
+    std::cout << "Taalkist is geïnstalleerd in " << prefix.string() << "\n";
     return 0;
 }
 

@@ -13,13 +13,14 @@ struct InstallOptions {
 
 // ~/.local/share/taalkist (or under $XDG_DATA_HOME).
 std::string DefaultPrefix();
-// The product's registry key: "regkey" of the product's data/dict.cfg, so that the
-// viewer's own settings go with the product.
+// The product's registry key: "regkey" of the product's data/dict.cfg (read as a user's
+// text: UTF-8, else Windows-1252), so that the viewer's own settings go with the product.
 std::string ProductKey(const std::string &productFolder);
 
-// 0 on success; otherwise a message has gone to standard error.
+// 0 on success; otherwise a message (Dutch) has gone to standard error.
 int Install(const InstallOptions &options);
-// Removes the product installed in `from` (empty: the folder the registry names).
+// Removes the product installed in `from` (empty: the folder the registry names). Refuses,
+// removing nothing, when the registry names another folder for that installation's key.
 int Uninstall(const std::string &from);
 
 }  // namespace installer

@@ -9,8 +9,8 @@
 namespace {
 
 int Usage() {
-    std::cerr << "usage: tkinstall install [--prefix DIR]\n"
-                 "       tkinstall uninstall [--from DIR]\n";
+    std::cerr << "gebruik: tkinstall install [--prefix MAP]\n"
+                 "         tkinstall uninstall [--from MAP]\n";
     return 2;
 }
 
