@@ -321,7 +321,6 @@ struct Hive::Entry {
     std::vector<std::vector<std::pair<std::size_t, std::size_t>>> definitions;
     std::unordered_map<std::string, std::size_t> valueIndex;  // folded name -> position
     std::size_t lastLine = kNone;  // the last line of its last section's header or values
-    bool alive = true;
 };
 
 // Changes to the lines of the text: lines dropped, lines replaced, text inserted after a
@@ -544,7 +543,6 @@ void Hive::RemoveEntry(Entry *entry) {
     while (!pending.empty()) {
         Entry *next = pending.back();
         pending.pop_back();
-        next->alive = false;
         index_.erase(IndexName(next->key.root, next->key.path));
         pending.insert(pending.end(), next->children.begin(), next->children.end());
         next->children.clear();

@@ -2,8 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
-#include <sstream>
+#include <random>
 
 #include "platform/cp1252.h"
 
@@ -271,6 +270,77 @@ TEST(Hive, RemovingKeysKeepsTheRestOfTheTree) {
     cleared.ClearTree(kUser, "Software\\Vendor");
     EXPECT_NE(cleared.Find(kUser, "Software\\Vendor"), nullptr);
     EXPECT_TRUE(cleared.Children(kUser, "Software\\Vendor").empty());
+}
+
+// Files made of random pieces (sections, deletion markers, values, lines it cannot read):
+// each change does what it says to the meaning of the file and to nothing else, and a
+// file read and written unchanged keeps every byte.
+TEST(Hive, RandomFilesKeepTheirMeaningThroughEachChange) {
+    const std::vector<std::string> keys = {"A", "a\\B", "A\\b\\C", "D", "D\\E", "\xD0\x96"};
+    const std::vector<std::string> pieces = {
+        "[HKEY_CURRENT_USER\\A]\n",
+        "[HKEY_CURRENT_USER\\A\\B]\n",
+        "[-HKEY_CURRENT_USER\\A]\n",
+        "[-HKEY_CURRENT_USER\\A\\B]\n",
+        "[HKEY_CURRENT_USER\\A\\B\\C]\n",
+        "[HKEY_CURRENT_USER\\D\\E]\n",
+        "[-HKEY_CURRENT_USER\\D]\n",
+        "\"v\"=\"1\"\n",
+        "\"v\"=-\n",
+        "\"w\"=hex:01,\\\n  02\n",
+        "; c\n",
+        "\"x\"=bad\n",
+        "\r\n",
+        "[HKEY_CURRENT_USER\\\xD0\xB6\\X]\n",
+        "\"v\"=\"2\"",
+        "[HKEY_LOCAL_MACHINE\\A]\n",
+    };
+    const auto under = [](const std::string &key, const std::string &top) {
+        return FoldKeyName(key) == FoldKeyName(top) ||
+               FoldKeyName(key).starts_with(FoldKeyName(top) + "\\");
+    };
+    std::mt19937 random(12);
+    for (int round = 0; round < 3000; ++round) {
+        std::string text;
+        for (int n = static_cast<int>(random() % 12); n > 0; --n)
+            text += pieces[random() % pieces.size()];
+        Hive hive = Hive::Parse(text);
+        const std::string key = keys[random() % keys.size()];
+        std::vector<std::string> before;
+        for (const std::string &other : keys)
+            if (hive.Find(kUser, other) != nullptr)
+                before.push_back(other);
+        const bool machine = hive.Find("HKEY_LOCAL_MACHINE", "A") != nullptr;
+        const int change = static_cast<int>(random() % 4);
+        SCOPED_TRACE("change " + std::to_string(change) + " of " + key + " in\n" + text);
+        if (change == 0) {
+            ASSERT_TRUE(hive.SetValue(kUser, key, "v", RegType::String, "new"));
+        } else if (change == 1) {
+            hive.RemoveValue(kUser, key, "V");
+        } else if (change == 2) {
+            hive.RemoveTree(kUser, key);
+        } else if (hive.Find(kUser, key) != nullptr) {
+            hive.ClearTree(kUser, key);
+        }
+        const Hive back = Hive::Parse(hive.Bytes());
+        const HiveKey *changed = back.Find(kUser, key);
+        if (change == 0) {
+            ASSERT_EQ(Value(back, key, "V"), "new");
+        } else if (change == 1) {
+            ASSERT_EQ(Value(back, key, "v"), "<none>");
+        } else if (change == 2) {
+            ASSERT_EQ(changed, nullptr);
+        } else if (changed != nullptr) {
+            ASSERT_TRUE(changed->values.empty() && back.Children(kUser, key).empty());
+        }
+        for (const std::string &other : before) {
+            if (change < 2 || !under(other, key) || (change == 3 && other == key)) {
+                ASSERT_NE(back.Find(kUser, other), nullptr) << other;
+            }
+        }
+        ASSERT_EQ(back.Find("HKEY_LOCAL_MACHINE", "A") != nullptr, machine);
+        ASSERT_EQ(Hive::Parse(text).Bytes(), text);
+    }
 }
 
 TEST(Hive, NormalizesKeyPaths) {
