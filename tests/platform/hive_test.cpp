@@ -248,30 +248,6 @@ TEST(Hive, ChangesRewriteOnlyTheirOwnLines) {
     }
 }
 
-// A key named only as the parent of others stays when they go, and a key that a header
-// above a deletion marker still names goes when it is removed.
-TEST(Hive, RemovingKeysKeepsTheRestOfTheTree) {
-    const std::string text =
-        "[HKEY_CURRENT_USER\\Software\\Vendor\\Product\\Sub]\n"
-        "\"v\"=\"1\"\n"
-        "[HKEY_CURRENT_USER\\Software\\Gone\\Child]\n"
-        "[-HKEY_CURRENT_USER\\Software\\Gone\\Child]\n";
-    Hive hive = Hive::Parse(text);
-    hive.RemoveTree(kUser, "Software\\Vendor\\Product");
-    EXPECT_EQ(hive.Find(kUser, "Software\\Vendor\\Product"), nullptr);
-    EXPECT_NE(hive.Find(kUser, "Software\\Vendor"), nullptr);
-
-    ASSERT_NE(hive.Find(kUser, "Software\\Gone"), nullptr);
-    hive.RemoveTree(kUser, "Software\\Gone");
-    EXPECT_EQ(Hive::Parse(hive.Bytes()).Find(kUser, "Software\\Gone"), nullptr);
-    EXPECT_NE(Hive::Parse(hive.Bytes()).Find(kUser, "Software\\Vendor"), nullptr);
-
-    Hive cleared = Hive::Parse(text);
-    cleared.ClearTree(kUser, "Software\\Vendor");
-    EXPECT_NE(cleared.Find(kUser, "Software\\Vendor"), nullptr);
-    EXPECT_TRUE(cleared.Children(kUser, "Software\\Vendor").empty());
-}
-
 // Files made of random pieces (sections, deletion markers, values, lines it cannot read):
 // each change does what it says to the meaning of the file and to nothing else, and a
 // file read and written unchanged keeps every byte.
