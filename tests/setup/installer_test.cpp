@@ -135,6 +135,10 @@ TEST(Installer, UninstallFromAFolderTheRegistryNoLongerNamesRemovesNothing) {
     EXPECT_TRUE(fs::exists(second / "uninst.so"));
     EXPECT_TRUE(tktest::KeyExists(RegRoot::CurrentUser, "Software\\Test\\Twice"));
 
+    // Nor does the first copy's own uninstall command.
+    EXPECT_NE(RunTool({(first / "tkinstall").string(), "uninstall"}), 0);
+    EXPECT_TRUE(fs::exists(second / "uninst.so"));
+
     ASSERT_EQ(RunTool({tool, "uninstall", "--from", second.string() + "/"}), 0);
     EXPECT_FALSE(fs::exists(second));
     // Now no installation is registered at all: still nothing goes.

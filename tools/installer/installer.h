@@ -19,8 +19,9 @@ std::string ProductKey(const std::string &productFolder);
 
 // 0 on success; otherwise a message (Dutch) has gone to standard error.
 int Install(const InstallOptions &options);
-// Removes the product installed in `from` (empty: the folder the registry names). Refuses,
-// removing nothing, when the registry names another folder for that installation's key.
+// Removes the product installed in `from` (empty: the installed copy this program belongs
+// to, else the folder the registry names). Refuses, removing nothing, when the registry
+// names another folder for that installation's key.
 int Uninstall(const std::string &from);
 
 }  // namespace installer

@@ -66,8 +66,13 @@ std::string PlantedKey(const std::string &folder) {
 }  // namespace
 
 int Uninstall(const std::string &from) {
-    const std::string folder =
-        from.empty() ? InstalledFolder(ProductKey(platform::ProgramDir())) : from;
+    // Without --from, an installed copy removes itself; the product folder as built
+    // removes the installation the registry names.
+    const std::string self = platform::ProgramDir();
+    std::string folder = from;
+    if (folder.empty())
+        folder =
+            platform::FileExists(self + "/uninst.so") ? self : InstalledFolder(ProductKey(self));
     if (folder.empty())
         return Fail("geen geïnstalleerde Taalkist gevonden; noem de map met --from");
     const std::string uninstaller = folder + "/uninst.so";
