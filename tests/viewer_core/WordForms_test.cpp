@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
+#include <random>
 #include <set>
 #include <string>
 #include <thread>
@@ -125,6 +127,22 @@ TEST_F(WordFormsTest, RefusesWhatIsNoWord) {
     for (const std::string &bad : {std::string(), std::string("   "), std::string("1234"),
                                    std::string("kat\xFFten"), std::string(300, 'a')})
         EXPECT_TRUE(forms.Candidates(bad).empty());
+}
+
+TEST_F(WordFormsTest, SurvivesAnyTypedText) {
+    std::mt19937 random(11);
+    static constexpr const char *kPieces[] = {
+        "a", "e",        "ij",       "n",    "t",  "d",  "s",  "ge",  "'", "-",
+        " ", "\xC3\xAB", "\xC3\xA9", "\xC3", "en", "je", "ed", "ies", "Z"};
+    for (const char *language : {"nl", "en"}) {
+        WordForms forms = Make(language);
+        for (int round = 0; round < 2000; ++round) {
+            std::string typed;
+            for (unsigned k = random() % 10; k > 0; --k)
+                typed += kPieces[random() % std::size(kPieces)];
+            EXPECT_LE(forms.Candidates(typed).size(), WordForms::kMaxCandidates);
+        }
+    }
 }
 
 TEST_F(WordFormsTest, WorksWithABrokenOrMissingTable) {

@@ -13,6 +13,11 @@
 // only when that finds too few.
 //
 // Build() and Suggest() are safe from several threads at once.
+//
+// Wiring: one Suggester per open book, made when the book opens (cheap: nothing is read) with
+// an enumerator over the search library's key walk; on a miss, Suggest(key of the typed
+// word) - folded as the search folds it - and show the headword a search of each key gives.
+// Measured on gcide's 167,461 keys: 0.1 s to read them once, 2.3 MB, a few ms per query.
 #pragma once
 
 #include <cstddef>
