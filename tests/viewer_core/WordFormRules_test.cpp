@@ -157,13 +157,6 @@ TEST(DutchRules, NeverProposeNoise) {
     }
 }
 
-TEST(DutchPrefixes, TellSeparableFromInseparable) {
-    EXPECT_TRUE(wordrules::IsDutchSeparablePrefix("terug"));
-    EXPECT_FALSE(wordrules::IsDutchSeparablePrefix("ver"));
-    EXPECT_TRUE(wordrules::IsDutchInseparablePrefix("ont"));
-    EXPECT_FALSE(wordrules::IsDutchInseparablePrefix("op"));
-}
-
 TEST(EnglishRules, UndoRegularInflection) {
     const Case cases[] = {
         {"ladies", "lady"},  {"scarves", "scarf"},  {"lashes", "lash"},   {"foxes", "fox"},
