@@ -173,7 +173,7 @@ def dutch(book, speller, rng):
                 continue
             analyses = speller.analyze(form)
             if kind.startswith("verb"):
-                # The form must be read as a verb form; OpenTaal lists participles whole.
+                # The form must be read as a verb form; the Dutch dictionary lists participles whole.
                 if kind != "verb-participle" and not any(t.startswith("VB") for _, t in analyses):
                     continue
             else:
