@@ -1,0 +1,157 @@
+#include "viewer/core/Suggest.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using Words = std::vector<std::string>;
+
+Suggester FromKeys(Words keys) {
+    return Suggester([keys = std::move(keys)](const Suggester::Emit &emit) {
+        for (const std::string &key : keys)
+            emit(key);
+    });
+}
+
+// What a query must give, by comparing the typed key with every key: within one edit, or
+// two when that finds too few, nearest first and then in key order.
+Words Reference(Words keys, const std::string &typed, const Suggester::Options &options) {
+    std::sort(keys.begin(), keys.end());
+    keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
+    int widest = std::clamp(options.maxDistance, 0, 3);
+    if (typed.size() < options.minLengthForTwo)
+        widest = std::min(widest, 1);
+    std::vector<std::pair<int, std::string>> near;
+    for (int bound = 1; bound <= widest; ++bound) {
+        near.clear();
+        for (const std::string &key : keys) {
+            const int d = OsaDistance(typed, key);
+            if (d >= 1 && d <= bound)
+                near.emplace_back(d, key);
+        }
+        if (near.size() >= options.maxResults)
+            break;
+    }
+    std::sort(near.begin(), near.end());
+    Words result;
+    for (std::size_t i = 0; i < near.size() && i < options.maxResults; ++i)
+        result.push_back(near[i].second);
+    return result;
+}
+
+std::string RandomKey(std::mt19937 &random, const std::string &alphabet, std::size_t maxLength) {
+    std::string key(1 + random() % maxLength, 'A');
+    for (char &c : key)
+        c = alphabet[random() % alphabet.size()];
+    return key;
+}
+
+TEST(OsaDistance, CountsASwapOfNeighboursAsOneEdit) {
+    EXPECT_EQ(OsaDistance("ABCD", "ABDC"), 1);
+    EXPECT_EQ(OsaDistance("ABCD", "ABD"), 1);
+    EXPECT_EQ(OsaDistance("ABCD", "XBCD"), 1);
+    EXPECT_EQ(OsaDistance("", "ABC"), 3);
+    // No letter is edited twice: "CA" to "ABC" is three edits, not a swap and an insert.
+    EXPECT_EQ(OsaDistance("CA", "ABC"), 3);
+    EXPECT_EQ(OsaDistance("ABC", "CA"), 3);
+}
+
+TEST(Suggester, MatchesABruteForceSearchOnRandomKeys) {
+    std::mt19937 random(2024);
+    for (int round = 0; round < 120; ++round) {
+        // Few letters make many near neighbours, shared prefixes and prunable subtrees.
+        const std::string alphabet = std::string("ABCDEFG").substr(0, 2 + round % 5);
+        Words keys(20 + random() % 200);
+        for (std::string &key : keys)
+            key = RandomKey(random, alphabet, 1 + round % 9);
+        const Suggester suggester = FromKeys(keys);
+        Suggester::Options options;
+        options.likelyFirst = false;
+        options.maxResults = 1 + random() % 20;
+        options.maxDistance = 1 + static_cast<int>(random() % 3);
+        options.minLengthForTwo = random() % 6;
+        for (int query = 0; query < 5; ++query) {
+            const std::string typed = RandomKey(random, alphabet, 9);
+            SCOPED_TRACE(typed);
+            EXPECT_EQ(suggester.Suggest(typed, options), Reference(keys, typed, options));
+            // The likelier-typo order only reorders within a distance.
+            Suggester::Options all = options;
+            all.maxResults = 10000;
+            Suggester::Options likely = all;
+            likely.likelyFirst = true;
+            Words ranked = suggester.Suggest(typed, likely);
+            for (std::size_t i = 1; i < ranked.size(); ++i)
+                EXPECT_LE(OsaDistance(typed, ranked[i - 1]), OsaDistance(typed, ranked[i]));
+            Words expected = Reference(keys, typed, all);
+            std::sort(ranked.begin(), ranked.end());
+            std::sort(expected.begin(), expected.end());
+            EXPECT_EQ(ranked, expected);
+        }
+    }
+}
+
+TEST(Suggester, PutsTheLikelierTypoFirstAtTheSameDistance) {
+    const Suggester suggester =
+        FromKeys({"MASTER", "MATSE", "MASTA", "MASTR", "MAST", "NASTE", "MOSTA", "XYZ"});
+    // Typed "MASTE": a letter left out (MASTER) or two swapped (MATSE) first; then a
+    // neighbouring key (R beside E), first letter kept before changed (N beside M); then
+    // any other letter; two edits last.
+    EXPECT_EQ(suggester.Suggest("MASTE"),
+              (Words{"MASTER", "MATSE", "MASTR", "NASTE", "MAST", "MASTA", "MOSTA"}));
+    Suggester::Options keyOrder;
+    keyOrder.likelyFirst = false;
+    EXPECT_EQ(suggester.Suggest("MASTE", keyOrder),
+              (Words{"MAST", "MASTA", "MASTER", "MASTR", "MATSE", "NASTE", "MOSTA"}));
+    // A doubled letter is a likelier slip than another one.
+    const Suggester doubled = FromKeys({"BAT", "BOT", "BOAT"});
+    EXPECT_EQ(doubled.Suggest("BOOT").front(), "BOT");
+}
+
+TEST(Suggester, ReadsTheKeysOnceAndOnlyWhenFirstAsked) {
+    std::atomic<int> reads = 0;
+    Suggester suggester([&](const Suggester::Emit &emit) {
+        ++reads;
+        for (const char *key : {"HUIS", "MUIS", "HUIS", "huis", "A1", "", "ROOS"})
+            emit(key);
+        emit(std::string(256, 'A'));
+    });
+    EXPECT_EQ(reads, 0);
+    std::vector<std::thread> threads;
+    std::vector<Words> answers(6);
+    for (std::size_t i = 0; i < answers.size(); ++i)
+        threads.emplace_back([&, i] { answers[i] = suggester.Suggest("HUIZ"); });
+    for (std::thread &t : threads)
+        t.join();
+    EXPECT_EQ(reads, 1);
+    EXPECT_EQ(suggester.KeyCount(), 3u);  // HUIS, MUIS, ROOS
+    for (const Words &answer : answers)
+        EXPECT_EQ(answer, (Words{"HUIS", "MUIS"}));
+    EXPECT_GE(suggester.MemoryBytes(), 12u);
+}
+
+TEST(Suggester, HonoursTheLimitsOfAQuery) {
+    const Suggester suggester =
+        FromKeys({"KAT", "KATTEN", "KIT", "KAP", "KAN", "RAT", "MAT", "KATER"});
+    for (const std::string &bad :
+         {std::string(), std::string("kat"), std::string("K T"), std::string(65, 'K')})
+        EXPECT_TRUE(suggester.Suggest(bad).empty()) << bad;
+    // The typed key itself is no suggestion; a key of three letters gets one edit only.
+    const Words three = suggester.Suggest("KAT");
+    EXPECT_EQ(std::count(three.begin(), three.end(), "KAT"), 0);
+    EXPECT_EQ(std::count(three.begin(), three.end(), "KATER"), 0);
+    Suggester::Options few;
+    few.maxResults = 2;
+    EXPECT_EQ(suggester.Suggest("KAT", few).size(), 2u);
+    few.maxDistance = 0;
+    EXPECT_TRUE(suggester.Suggest("KAT", few).empty());
+    EXPECT_TRUE(FromKeys({}).Suggest("KAT").empty());
+}
+
+}  // namespace

@@ -1,0 +1,242 @@
+#include "Suggest.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <numeric>
+#include <tuple>
+
+namespace {
+
+constexpr std::size_t kMaxKeyLength = 255;
+constexpr std::size_t kMaxTypedLength = 64;
+
+bool IsKey(std::string_view key, std::size_t maxLength) {
+    return !key.empty() && key.size() <= maxLength &&
+           std::all_of(key.begin(), key.end(), [](char c) { return c >= 'A' && c <= 'Z'; });
+}
+
+// Whether two letters sit side by side on a QWERTY keyboard (rows staggered as on the keys).
+bool KeyboardNeighbours(char a, char b) {
+    static constexpr const char *kRows[] = {"QWERTYUIOP", "ASDFGHJKL", "ZXCVBNM"};
+    static constexpr double kShift[] = {0.0, 0.25, 0.75};
+    const auto locate = [](char c, int &row, double &x) {
+        for (row = 0; row < 3; ++row)
+            for (int col = 0; kRows[row][col] != '\0'; ++col)
+                if (kRows[row][col] == c) {
+                    x = col + kShift[row];
+                    return true;
+                }
+        return false;
+    };
+    int rowA, rowB;
+    double xA, xB;
+    if (a == b || !locate(a, rowA, xA) || !locate(b, rowB, xB))
+        return false;
+    const int rows = std::abs(rowA - rowB);
+    const double across = xA > xB ? xA - xB : xB - xA;
+    return (rows == 0 && across <= 1.0) || (rows == 1 && across < 1.0);
+}
+
+// How likely a one-edit typo turned key into typed, 0 most likely: a letter left out or two
+// letters swapped (the commonest slips, and one way each to make them), then a neighbouring
+// key hit or a letter doubled, then any other letter.
+int TypoClass(std::string_view typed, std::string_view key) {
+    std::size_t p = 0;
+    while (p < typed.size() && p < key.size() && typed[p] == key[p])
+        ++p;
+    if (key.size() == typed.size() + 1)
+        return 0;  // typed lacks key[p]
+    if (key.size() == typed.size()) {
+        if (p + 1 < key.size() && key[p] == typed[p + 1] && key[p + 1] == typed[p] &&
+            key.substr(p + 2) == typed.substr(p + 2))
+            return 0;
+        return KeyboardNeighbours(key[p], typed[p]) ? 1 : 2;
+    }
+    // typed has an extra letter at p.
+    const char extra = typed[p];
+    const bool doubled =
+        (p > 0 && typed[p - 1] == extra) || (p + 1 < typed.size() && typed[p + 1] == extra);
+    const bool slipped = (p > 0 && KeyboardNeighbours(typed[p - 1], extra)) ||
+                         (p + 1 < typed.size() && KeyboardNeighbours(typed[p + 1], extra));
+    return doubled || slipped ? 1 : 2;
+}
+
+}  // namespace
+
+Suggester::Suggester(KeyEnumerator keys) : enumerate_(std::move(keys)) {}
+
+void Suggester::Build() {
+    std::call_once(once_, [this] { BuildOnce(); });
+}
+
+void Suggester::BuildOnce() const {
+    // Keys arrive unordered: gather them back to back, sort an index, and copy them once
+    // more in order, each key once.
+    std::string raw;
+    std::vector<std::uint32_t> rawStarts;
+    if (enumerate_) {
+        enumerate_([&](std::string_view key) {
+            if (!IsKey(key, kMaxKeyLength) || raw.size() + key.size() > UINT32_MAX - 1)
+                return;
+            rawStarts.push_back(static_cast<std::uint32_t>(raw.size()));
+            raw.append(key);
+        });
+    }
+    const std::size_t n = rawStarts.size();
+    rawStarts.push_back(static_cast<std::uint32_t>(raw.size()));
+    const auto rawKey = [&](std::uint32_t i) {
+        return std::string_view(raw).substr(rawStarts[i], rawStarts[i + 1] - rawStarts[i]);
+    };
+    std::vector<std::uint32_t> order(n);
+    std::iota(order.begin(), order.end(), 0u);
+    std::sort(order.begin(), order.end(),
+              [&](std::uint32_t a, std::uint32_t b) { return rawKey(a) < rawKey(b); });
+    chars_.reserve(raw.size());
+    starts_.reserve(n + 1);
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::string_view key = rawKey(order[i]);
+        if (i > 0 && key == rawKey(order[i - 1]))
+            continue;
+        starts_.push_back(static_cast<std::uint32_t>(chars_.size()));
+        chars_.append(key);
+    }
+    starts_.push_back(static_cast<std::uint32_t>(chars_.size()));
+    chars_.shrink_to_fit();
+    starts_.shrink_to_fit();
+}
+
+std::size_t Suggester::KeyCount() const {
+    std::call_once(once_, [this] { BuildOnce(); });
+    return Count();
+}
+
+std::size_t Suggester::MemoryBytes() const {
+    std::call_once(once_, [this] { BuildOnce(); });
+    return chars_.capacity() + starts_.capacity() * sizeof(std::uint32_t);
+}
+
+std::vector<Suggester::Match> Suggester::Within(std::string_view typed, int bound) const {
+    // rows[d] is the distance row of the first d letters of a key against typed, each cell
+    // capped at bound + 1 (all that matters is whether it stays within the bound).
+    const std::size_t m = typed.size();
+    const std::size_t width = m + 1;
+    const auto cap = static_cast<std::uint8_t>(bound + 1);
+    std::vector<std::uint8_t> rows((kMaxKeyLength + 1) * width);
+    for (std::size_t j = 0; j <= m; ++j)
+        rows[j] = static_cast<std::uint8_t>(std::min<std::size_t>(j, cap));
+
+    std::vector<Match> found;
+    std::string_view rowsKey;  // the key whose first `valid` rows are in place
+    std::size_t valid = 0;
+    const std::size_t n = Count();
+    std::size_t i = 0;
+    while (i < n) {
+        const std::string_view key = Key(i);
+        std::size_t depth = 0;
+        const std::size_t shared = std::min({valid, key.size(), rowsKey.size()});
+        while (depth < shared && key[depth] == rowsKey[depth])
+            ++depth;
+        bool tooFar = false;
+        for (++depth; depth <= key.size(); ++depth) {
+            std::uint8_t *row = &rows[depth * width];
+            const std::uint8_t *up = row - width;
+            const std::uint8_t *up2 = depth >= 2 ? row - 2 * width : nullptr;
+            const char c = key[depth - 1];
+            row[0] = static_cast<std::uint8_t>(std::min<std::size_t>(depth, cap));
+            std::uint8_t least = row[0];
+            for (std::size_t j = 1; j <= m; ++j) {
+                int v = std::min({up[j] + 1, row[j - 1] + 1, up[j - 1] + (c != typed[j - 1])});
+                if (up2 != nullptr && j >= 2 && c == typed[j - 2] && key[depth - 2] == typed[j - 1])
+                    v = std::min(v, up2[j - 2] + 1);
+                row[j] = static_cast<std::uint8_t>(std::min<int>(v, cap));
+                least = std::min(least, row[j]);
+            }
+            if (least > bound) {
+                // A row never gets smaller further down: no key under this prefix is near.
+                rowsKey = key;
+                valid = depth - 1;
+                const std::string_view prefix = key.substr(0, depth);
+                std::size_t lo = i + 1, hi = n;
+                while (lo < hi) {
+                    const std::size_t mid = lo + (hi - lo) / 2;
+                    if (Key(mid).substr(0, depth) == prefix)
+                        lo = mid + 1;
+                    else
+                        hi = mid;
+                }
+                i = lo;
+                tooFar = true;
+                break;
+            }
+        }
+        if (tooFar)
+            continue;
+        rowsKey = key;
+        valid = key.size();
+        const std::uint8_t distance = rows[key.size() * width + m];
+        if (distance <= bound && distance > 0)
+            found.push_back({static_cast<std::uint32_t>(i), distance});
+        ++i;
+    }
+    return found;
+}
+
+std::vector<std::string> Suggester::Suggest(std::string_view typed, const Options &options) const {
+    std::vector<std::string> result;
+    if (!IsKey(typed, kMaxTypedLength) || options.maxResults == 0)
+        return result;
+    std::call_once(once_, [this] { BuildOnce(); });
+
+    int widest = std::clamp(options.maxDistance, 0, 3);
+    if (typed.size() < options.minLengthForTwo)
+        widest = std::min(widest, 1);
+    std::vector<Match> matches;
+    for (int bound = 1; bound <= widest; ++bound) {
+        matches = Within(typed, bound);
+        if (matches.size() >= options.maxResults)
+            break;
+    }
+
+    struct Ranked {
+        int distance, typo, firstLetter;
+        std::uint32_t index;
+        bool operator<(const Ranked &o) const {
+            return std::tie(distance, typo, firstLetter, index) <
+                   std::tie(o.distance, o.typo, o.firstLetter, o.index);
+        }
+    };
+    std::vector<Ranked> ranked;
+    ranked.reserve(matches.size());
+    for (const Match &match : matches) {
+        const std::string_view key = Key(match.index);
+        Ranked r{match.distance, 0, 0, match.index};
+        if (options.likelyFirst) {
+            // Beyond one edit only the length tells much: letters left out are likelier.
+            r.typo = match.distance == 1 ? TypoClass(typed, key) : key.size() < typed.size();
+            r.firstLetter = key[0] != typed[0];
+        }
+        ranked.push_back(r);
+    }
+    const std::size_t count = std::min(options.maxResults, ranked.size());
+    std::partial_sort(ranked.begin(), ranked.begin() + count, ranked.end());
+    for (std::size_t k = 0; k < count; ++k)
+        result.emplace_back(Key(ranked[k].index));
+    return result;
+}
+
+int OsaDistance(std::string_view a, std::string_view b) {
+    const std::size_t n = a.size(), m = b.size();
+    std::vector<std::vector<int>> d(n + 1, std::vector<int>(m + 1));
+    for (std::size_t i = 0; i <= n; ++i)
+        d[i][0] = static_cast<int>(i);
+    for (std::size_t j = 0; j <= m; ++j)
+        d[0][j] = static_cast<int>(j);
+    for (std::size_t i = 1; i <= n; ++i)
+        for (std::size_t j = 1; j <= m; ++j) {
+            d[i][j] = std::min(
+                {d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + (a[i - 1] != b[j - 1])});
+            if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
+                d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+        }
+    return d[n][m];
+}
