@@ -40,11 +40,13 @@ long SetString(const platform::RegKey &key, const char *name, const std::string 
 }  // namespace
 
 std::string DefaultPrefix() {
+    // A folder of its own beside the user's own books (taalkist/eigen, lexqc add): the
+    // uninstaller removes the whole installed folder, and must not take those with it.
     const char *data = std::getenv("XDG_DATA_HOME");
     const char *home = std::getenv("HOME");
     if (data != nullptr && *data == '/')
-        return std::string(data) + "/taalkist";
-    return std::string(home != nullptr ? home : "") + "/.local/share/taalkist";
+        return std::string(data) + "/taalkist/programma";
+    return std::string(home != nullptr ? home : "") + "/.local/share/taalkist/programma";
 }
 
 std::string ProductKey(const std::string &productFolder) {
