@@ -1,8 +1,11 @@
 #include "cli.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <iostream>
 #include <limits>
 #include <memory>
 #include <optional>
@@ -271,14 +274,16 @@ std::string ProgramDataDir() {
     return platform::IncludeTrailingDelimiter(platform::ProgramDir()) + "data";
 }
 
-// Prints a line of "lexqc add"'s progress to a terminal: every tenth.
+// Shows "lexqc add"'s progress in every tenth on a terminal; nothing in a pipe or a log.
 Progress TerminalProgress(std::ostream &out) {
+    if (&out != &std::cout || ::isatty(STDOUT_FILENO) == 0)
+        return Progress(nullptr);
     auto last = std::make_shared<int>(-1);
     return Progress([&out, last](double done) {
         const int tenth = static_cast<int>(done * 10);
         if (tenth != *last) {
             *last = tenth;
-            out << "\r" << tenth * 10 << " %" << std::flush;
+            out << "\r" << tenth * 10 << " %" << (tenth == 10 ? "\n" : "") << std::flush;
         }
         return true;
     });
@@ -304,14 +309,12 @@ int Add(const std::vector<std::string> &args, std::ostream &out, std::ostream &e
         Progress progress = TerminalProgress(out);
         result = AddUserBook(shelf, request, &progress);
     } catch (const InputError &e) {
-        out << '\n';
         const std::string text = e.what();
         err << "lexqc: " << text << '\n';
         if (text.rfind("Er is al een woordenboek", 0) == 0)
             err << "Geef met --name een andere naam op.\n";
         return kExitInputError;
     }
-    out << '\n';
     for (const std::string &w : result.warnings)
         err << w << '\n';
     out << "'" << result.displayName << "' (" << result.name << ", " << result.format

@@ -37,6 +37,12 @@ class Progress {
             Report(at);
     }
 
+    // The work is done: reports the full bar; too late to cancel.
+    void Finish() {
+        if (callback_)
+            callback_(1.0);
+    }
+
   private:
     void Report(double at) {
         last_ = at;

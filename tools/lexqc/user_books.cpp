@@ -477,6 +477,7 @@ AddResult AddUserBook(const UserShelf &shelf, const AddRequest &request, Progres
         throw;
     }
 
+    bar.Finish();
     AddResult result;
     result.name = name;
     result.displayName = Utf8(displayCp1252);
