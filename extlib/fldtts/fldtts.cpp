@@ -144,6 +144,10 @@ FLD_EXPORT int32_t FLD_CALL FLD_SetVoice(const char *name) {
         Engine.Voice = name;
         return FLD_OK;
     }
+    // The synthesiser's thread reads the voice while it speaks: stop it first (the call
+    // waits until it has stopped). A new voice means a new book; its words are not the
+    // ones being spoken.
+    espeak_ng_Cancel();
     if (espeak_ng_SetVoiceByName(name) != ENS_OK) {
         espeak_ng_SetVoiceByName(Engine.Voice.c_str());
         return FLD_ERR_ENGINE;

@@ -45,7 +45,8 @@ FLD_EXPORT int32_t FLD_CALL FLD_Play(int32_t mode);
 /* Stops and shuts the synthesiser down; FLD_Init may start it again. */
 FLD_EXPORT int32_t FLD_CALL FLD_Close(void);
 /* Speaks from now on with the voice of a language ("nl", "de", "fr", "en": a book's
-   "fluencyvoice"). Once the synthesiser runs, a name it has no voice for gives
+   "fluencyvoice"), cutting off what is being spoken. Once the synthesiser runs, a name it
+   has no voice for gives
    FLD_ERR_ENGINE and the voice stays as it was; before, the name is checked at the first
    utterance and an unknown one leaves the Dutch voice. FLD_Init starts with "nl". */
 FLD_EXPORT int32_t FLD_CALL FLD_SetVoice(const char *name);
