@@ -15,6 +15,7 @@ struct TEngine {
     bool Initialised = false;  // FLD_Init succeeded
     bool Started = false;      // the synthesiser and its sound output are running
     int Rate = 0;              // words a minute for the synthesiser; 0 = its default
+    std::string Voice = "nl";  // the language whose voice speaks
     std::string Pending;       // UTF-8
 };
 
@@ -44,7 +45,10 @@ bool EnsureStarted() {
     espeak_ng_ClearErrorContext(&context);
     if (status != ENS_OK)
         return false;
-    if (!StartOutput() || espeak_ng_SetVoiceByName("nl") != ENS_OK ||
+    // A voice the synthesiser does not have leaves the Dutch one.
+    if (espeak_ng_SetVoiceByName(Engine.Voice.c_str()) != ENS_OK)
+        Engine.Voice = "nl";
+    if (!StartOutput() || espeak_ng_SetVoiceByName(Engine.Voice.c_str()) != ENS_OK ||
         (Engine.Rate != 0 && espeak_ng_SetParameter(espeakRATE, Engine.Rate, 0) != ENS_OK)) {
         espeak_ng_Terminate();
         return false;
@@ -63,6 +67,8 @@ FLD_EXPORT int32_t FLD_CALL FLD_Init(int32_t options) {
     // The synthesiser itself starts with the first utterance (EnsureStarted).
     Engine.Initialised = true;
     Engine.Pending.clear();
+    if (!Engine.Started)
+        Engine.Voice = "nl";
     return FLD_OK;
 }
 
@@ -124,6 +130,29 @@ FLD_EXPORT int32_t FLD_CALL FLD_Close(void) {
     Engine.Initialised = false;
     Engine.Started = false;
     Engine.Pending.clear();
+    return FLD_OK;
+}
+
+FLD_EXPORT int32_t FLD_CALL FLD_SetVoice(const char *name) {
+    if (!Engine.Initialised)
+        return FLD_ERR_NOTINITIALIZED;
+    if (name == nullptr || *name == '\0' || std::strlen(name) > 40)
+        return FLD_ERR_ARGUMENT;
+    if (!Engine.Started) {
+        // Checked when the synthesiser starts, at the first utterance: a book switch must
+        // not wait for the sound output.
+        Engine.Voice = name;
+        return FLD_OK;
+    }
+    // The synthesiser's thread reads the voice while it speaks: stop it first (the call
+    // waits until it has stopped). A new voice means a new book; its words are not the
+    // ones being spoken.
+    espeak_ng_Cancel();
+    if (espeak_ng_SetVoiceByName(name) != ENS_OK) {
+        espeak_ng_SetVoiceByName(Engine.Voice.c_str());
+        return FLD_ERR_ENGINE;
+    }
+    Engine.Voice = name;
     return FLD_OK;
 }
 

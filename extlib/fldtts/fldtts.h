@@ -1,6 +1,6 @@
-/* fldtts: the speech engine. Speaks Windows-1252 text with a Dutch voice, in the
-   background; without a sound device it synthesises silently. Every entry point returns
-   FLD_OK or an error code. Calls are made from one thread at a time. */
+/* fldtts: the speech engine. Speaks Windows-1252 text with a Dutch voice (or another
+   language's, FLD_SetVoice), in the background; without a sound device it synthesises silently.
+   Every entry point returns FLD_OK or an error code. Calls are made from one thread at a time. */
 #ifndef FLDTTS_H
 #define FLDTTS_H
 
@@ -44,6 +44,12 @@ FLD_EXPORT int32_t FLD_CALL FLD_Write(int32_t mode, const char *text);
 FLD_EXPORT int32_t FLD_CALL FLD_Play(int32_t mode);
 /* Stops and shuts the synthesiser down; FLD_Init may start it again. */
 FLD_EXPORT int32_t FLD_CALL FLD_Close(void);
+/* Speaks from now on with the voice of a language ("nl", "de", "fr", "en": a book's
+   "fluencyvoice"), cutting off what is being spoken. Once the synthesiser runs, a name it
+   has no voice for gives
+   FLD_ERR_ENGINE and the voice stays as it was; before, the name is checked at the first
+   utterance and an unknown one leaves the Dutch voice. FLD_Init starts with "nl". */
+FLD_EXPORT int32_t FLD_CALL FLD_SetVoice(const char *name);
 
 #ifdef __cplusplus
 }

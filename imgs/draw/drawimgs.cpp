@@ -1,7 +1,9 @@
-// Draws the product's own pictures: toolbar pictures and icons of the two sample
-// dictionaries, the main window's command pictures and the about-box logo.
+// Draws the product's own pictures: toolbar pictures and icons of the bundled
+// dictionaries, the main window's command pictures, the about-box logo and the desktop
+// icon of the package.
 // Run once after a change and commit what it writes:
-//   drawimgs <imgs folder> <viewer/ui/res folder>
+//   drawimgs <imgs folder> <viewer/ui/res folder> [<packaging/icons folder>]
+#include <QDir>
 #include <QGuiApplication>
 #include <QImage>
 #include <QLinearGradient>
@@ -36,17 +38,64 @@ void EnglishCross(QPainter &p, const QRectF &r) {
     p.fillRect(QRectF(r.left(), r.center().y() - t / 2, r.width(), t), QColor(200, 16, 46));
 }
 
+void GermanStripes(QPainter &p, const QRectF &r) {
+    const qreal h = r.height() / 3;
+    p.fillRect(QRectF(r.left(), r.top(), r.width(), h), QColor(20, 20, 20));
+    p.fillRect(QRectF(r.left(), r.top() + h, r.width(), h), QColor(221, 0, 0));
+    p.fillRect(QRectF(r.left(), r.top() + 2 * h, r.width(), r.height() - 2 * h),
+               QColor(255, 206, 0));
+}
+
+void FrenchStripes(QPainter &p, const QRectF &r) {
+    const qreal w = r.width() / 3;
+    p.fillRect(QRectF(r.left(), r.top(), w, r.height()), QColor(0, 35, 149));
+    p.fillRect(QRectF(r.left() + w, r.top(), w, r.height()), Qt::white);
+    p.fillRect(QRectF(r.left() + 2 * w, r.top(), r.width() - 2 * w, r.height()),
+               QColor(237, 41, 57));
+}
+
+// A written page: the explanation in a book that explains its own language.
+void TextPage(QPainter &p, const QRectF &r) {
+    p.fillRect(r, QColor(250, 247, 235));
+    const qreal s = r.width() / 10;
+    p.setPen(QPen(QColor(90, 90, 110), s * 0.8));
+    for (int line = 0; line < 3; ++line) {
+        const qreal y = r.top() + r.height() * (line + 1) / 4.0;
+        const qreal end = line == 2 ? r.left() + r.width() * 0.6 : r.right() - 2 * s;
+        p.drawLine(QPointF(r.left() + 2 * s, y), QPointF(end, y));
+    }
+}
+
+enum class Card { Dutch, English, German, French, Text };
+
+void DrawCard(QPainter &p, const QRectF &r, Card card) {
+    switch (card) {
+        case Card::Dutch:
+            DutchStripes(p, r);
+            break;
+        case Card::English:
+            EnglishCross(p, r);
+            break;
+        case Card::German:
+            GermanStripes(p, r);
+            break;
+        case Card::French:
+            FrenchStripes(p, r);
+            break;
+        case Card::Text:
+            TextPage(p, r);
+            break;
+    }
+}
+
 // Two overlapping cards: the source language behind, the target language in front.
-QImage BookPicture(int size, bool dutchFirst, const QColor &background) {
+QImage BookPicture(int size, Card back, Card front, const QColor &background) {
     QImage image = Blank(size, size, background);
     QPainter p(&image);
     const qreal s = size / 16.0;
-    const QRectF back(1 * s, 1 * s, 10 * s, 8 * s), front(5 * s, 7 * s, 10 * s, 8 * s);
-    for (const auto &[rect, dutch] : {std::pair{back, dutchFirst}, std::pair{front, !dutchFirst}}) {
-        if (dutch)
-            DutchStripes(p, rect);
-        else
-            EnglishCross(p, rect);
+    const QRectF backRect(1 * s, 1 * s, 10 * s, 8 * s), frontRect(5 * s, 7 * s, 10 * s, 8 * s);
+    for (const auto &[rect, card] : {std::pair{backRect, back}, std::pair{frontRect, front}}) {
+        DrawCard(p, rect, card);
         p.setPen(QPen(QColor(40, 40, 40), s));
         p.setBrush(Qt::NoBrush);
         p.drawRect(rect.adjusted(s / 2, s / 2, -s / 2, -s / 2));
@@ -176,6 +225,37 @@ QImage Logo() {
     return image;
 }
 
+// The program's icon on the desktop: an open book on a blue tile, as in the logo.
+QImage AppIcon(int size) {
+    QImage image = Blank(size, size, Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / 64.0, size / 64.0);
+    QLinearGradient sky(0, 0, 64, 64);
+    sky.setColorAt(0, QColor(22, 58, 112));
+    sky.setColorAt(1, QColor(46, 124, 170));
+    p.setPen(Qt::NoPen);
+    p.setBrush(sky);
+    p.drawRoundedRect(QRectF(2, 2, 60, 60), 12, 12);
+    for (int side : {-1, 1}) {
+        QPainterPath page;
+        page.moveTo(32, 52);
+        page.cubicTo(32 + side * 8, 47, 32 + side * 17, 48, 32 + side * 24, 50);
+        page.lineTo(32 + side * 24, 17);
+        page.cubicTo(32 + side * 17, 15, 32 + side * 8, 14, 32, 19);
+        page.closeSubpath();
+        p.setPen(QPen(QColor(225, 225, 225), 1));
+        p.setBrush(QColor(250, 247, 235));
+        p.drawPath(page);
+        p.setPen(QPen(QColor(150, 160, 180), 1.6));
+        for (int line = 0; line < 4; ++line) {
+            const qreal y = 24 + line * 6.5;
+            p.drawLine(QPointF(32 + side * 5, y), QPointF(32 + side * 20, y - 1));
+        }
+    }
+    return image;
+}
+
 bool Save(const QImage &image, const QString &path, const char *format) {
     const QImage out =
         QByteArray(format) == "bmp" ? image.convertToFormat(QImage::Format_RGB888) : image;
@@ -189,19 +269,28 @@ bool Save(const QImage &image, const QString &path, const char *format) {
 
 int main(int argc, char **argv) {
     QGuiApplication app(argc, argv);
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: drawimgs <imgs folder> <ui resource folder>\n");
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr,
+                     "usage: drawimgs <imgs folder> <ui resource folder> [<icon theme folder>]\n");
         return 2;
     }
     const QString imgs = QString::fromLocal8Bit(argv[1]), res = QString::fromLocal8Bit(argv[2]);
     bool ok = true;
-    for (const auto &[name, dutchFirst] : {std::pair{"nl-en", true}, std::pair{"en-nl", false}}) {
-        const QString base = imgs + QLatin1Char('/') + QLatin1String(name);
-        const QImage picture = BookPicture(16, dutchFirst, kKey);
+    struct Book {
+        const char *name;
+        Card back, front;
+    };
+    for (const Book &book :
+         {Book{"nl-en", Card::Dutch, Card::English}, Book{"en-nl", Card::English, Card::Dutch},
+          Book{"nl-de", Card::Dutch, Card::German}, Book{"de-nl", Card::German, Card::Dutch},
+          Book{"nl-fr", Card::Dutch, Card::French}, Book{"fr-nl", Card::French, Card::Dutch},
+          Book{"en", Card::English, Card::Text}}) {
+        const QString base = imgs + QLatin1Char('/') + QLatin1String(book.name);
+        const QImage picture = BookPicture(16, book.back, book.front, kKey);
         ok &= Save(picture, base + QStringLiteral(".bmp"), "bmp");
         ok &= Save(Greyed(picture), base + QStringLiteral("_off.bmp"), "bmp");
-        ok &= Save(BookPicture(32, dutchFirst, Qt::transparent), base + QStringLiteral(".ico"),
-                   "ico");
+        ok &= Save(BookPicture(32, book.back, book.front, Qt::transparent),
+                   base + QStringLiteral(".ico"), "ico");
     }
     ok &= Save(NewWindowPicture(), res + QStringLiteral("/newwindow.png"), "png");
     ok &= Save(PronouncePicture(), res + QStringLiteral("/pronounce.png"), "png");
@@ -209,5 +298,13 @@ int main(int argc, char **argv) {
     ok &= Save(FindPicture(true), res + QStringLiteral("/find.png"), "png");
     ok &= Save(FindPicture(false), res + QStringLiteral("/find_off.png"), "png");
     ok &= Save(Logo(), res + QStringLiteral("/logo.bmp"), "bmp");
+    if (argc == 4) {
+        const QString theme = QString::fromLocal8Bit(argv[3]);
+        for (const int size : {16, 24, 32, 48, 64, 128, 256}) {
+            const QString folder = theme + QStringLiteral("/%1x%1/apps").arg(size);
+            QDir().mkpath(folder);
+            ok &= Save(AppIcon(size), folder + QStringLiteral("/taalkist.png"), "png");
+        }
+    }
     return ok ? 0 : 1;
 }

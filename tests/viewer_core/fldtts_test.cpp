@@ -72,4 +72,32 @@ TEST_F(EngineTest, LoadsAndClosesWithoutEverSpeaking) {
     EXPECT_EQ(Close(), 0);
 }
 
+// A book in another language chooses its voice: the synthesiser's own voices are taken,
+// a name it lacks is refused once it runs and leaves the voice that speaks.
+TEST_F(EngineTest, SpeaksWithTheVoiceABookChooses) {
+    using TVoice = std::int32_t (*)(const char *);
+    const auto SetVoice = reinterpret_cast<TVoice>(::dlsym(library, "FLD_SetVoice"));
+    ASSERT_NE(SetVoice, nullptr);
+    EXPECT_EQ(SetVoice("de"), 1);
+    ASSERT_EQ(Init(0), 0);
+    EXPECT_EQ(SetVoice(nullptr), 3);
+    EXPECT_EQ(SetVoice(""), 3);
+    EXPECT_EQ(SetVoice("de"), 0);  // before the first utterance: checked when it starts
+    EXPECT_EQ(Write(1, "das Haus"), 0);
+    EXPECT_EQ(Play(0), 0);
+    EXPECT_EQ(SetVoice("fr"), 0);
+    EXPECT_EQ(SetVoice("en"), 0);
+    EXPECT_EQ(SetVoice("geen-taal"), 2);
+    EXPECT_EQ(Write(1, "house"), 0);
+    EXPECT_EQ(Play(0), 0);
+    EXPECT_EQ(Close(), 0);
+    // An unknown voice chosen before the start leaves the Dutch one, and speech works.
+    ASSERT_EQ(Init(0), 0);
+    EXPECT_EQ(SetVoice("geen-taal"), 0);
+    EXPECT_EQ(Write(1, "fiets"), 0);
+    EXPECT_EQ(Play(0), 0);
+    EXPECT_EQ(SetVoice("geen-taal"), 2);
+    EXPECT_EQ(Close(), 0);
+}
+
 }  // namespace

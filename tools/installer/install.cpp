@@ -39,11 +39,13 @@ bool Inside(const fs::path &inner, const fs::path &outer) {
 }  // namespace
 
 std::string DefaultPrefix() {
+    // A folder of its own beside the user's own books (taalkist/eigen, lexqc add): the
+    // uninstaller removes the whole installed folder, and must not take those with it.
     const char *data = std::getenv("XDG_DATA_HOME");
     const char *home = std::getenv("HOME");
     if (data != nullptr && *data == '/')
-        return std::string(data) + "/taalkist";
-    return std::string(home != nullptr ? home : "") + "/.local/share/taalkist";
+        return std::string(data) + "/taalkist/programma";
+    return std::string(home != nullptr ? home : "") + "/.local/share/taalkist/programma";
 }
 
 std::string ProductKey(const std::string &productFolder) {

@@ -11,7 +11,7 @@ struct InstallOptions {
     std::string prefix;  // where to install; empty: the default below
 };
 
-// ~/.local/share/taalkist (or under $XDG_DATA_HOME).
+// ~/.local/share/taalkist/programma (or under $XDG_DATA_HOME).
 std::string DefaultPrefix();
 // The product's registry key: "regkey" of the product's data/dict.cfg (read as a user's
 // text: UTF-8, else Windows-1252), so that the viewer's own settings go with the product.

@@ -77,6 +77,8 @@ std::vector<HitRef> BuildTextSection(const KeyTable &table, const BuildOptions &
         plain.clear();
     };
     for (std::size_t i = 0; i < table.triples.size(); ++i) {
+        if (options.progress != nullptr)
+            options.progress->Step(i, table.triples.size());
         const Triple &t = table.triples[i];
         const std::size_t size = t.s1.size() + t.s2.size() + t.s3.size() + 3;
         if (!plain.empty() &&

@@ -6,6 +6,7 @@
 #include "bytes.h"
 #include "cipher.h"
 #include "keys.h"
+#include "progress.h"
 
 namespace lexqc {
 
@@ -20,6 +21,7 @@ struct BuildOptions {
     std::uint32_t textSize = kDefaultTextSize;
     std::uint32_t leafSize = kDefaultLeafSize;
     std::uint32_t fanout = kDefaultFanout;  // entries per index node, at least 2
+    Progress *progress = nullptr;           // told the part of the entries stored; may cancel
 };
 
 // Sizes of one section's blocks (text or leaf) or nodes (index).

@@ -1,9 +1,13 @@
 #include "cli.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <iostream>
 #include <limits>
+#include <memory>
 #include <optional>
 
 #include "builder.h"
@@ -12,9 +16,11 @@
 #include "encoding.h"
 #include "keys.h"
 #include "layout.h"
+#include "platform/paths.h"
 #include "reader.h"
 #include "search_library.h"
 #include "source.h"
+#include "user_books.h"
 #include "verify.h"
 
 namespace lexqc {
@@ -28,7 +34,11 @@ constexpr const char *kUsage =
     "  lexqc verify OUT.idx SRC [--lexqapi PATH]\n"
     "  lexqc lookup OUT.idx WORD [--utf8] [--lexqapi PATH]\n"
     "  lexqc dump OUT.idx [--crypt PATH]\n"
-    "  lexqc import-dictd IN.index IN.dict.dz OUT.src [--dir TEXT] [--freedict]\n";
+    "  lexqc import-dictd IN.index IN.dict.dz OUT.src [--dir TEXT]\n"
+    "                     [--freedict | --wordnet]\n"
+    "  lexqc add FILE... [--name NAME]     a dictd or StarDict dictionary, for this user\n"
+    "  lexqc remove NAME\n"
+    "  lexqc list\n";
 
 // Positional arguments and "--name value" / "--flag" options of one command.
 struct Arguments {
@@ -239,20 +249,110 @@ int Dump(const std::vector<std::string> &args, std::ostream &out, std::ostream &
 }
 
 int ImportDictdCommand(const std::vector<std::string> &args, std::ostream &out, std::ostream &err) {
-    const Arguments a = Parse(args, {"dir"}, {"freedict"}, 3);
+    const Arguments a = Parse(args, {"dir"}, {"freedict", "wordnet"}, 3);
+    if (a.Has("freedict") && a.Has("wordnet"))
+        throw InputError("--freedict and --wordnet exclude each other");
     const std::string index = ReadGzipFile(a.positional[0]);
     const std::string text = ReadGzipFile(a.positional[1]);
     Diagnostics diag(a.positional[0]);
     DictdImportCounts counts;
-    const std::string source =
-        ImportDictd(index, text, DictdImportOptions{a.Get("dir").value_or(""), a.Has("freedict")},
-                    diag, &counts);
+    const std::string source = ImportDictd(
+        index, text,
+        DictdImportOptions{a.Get("dir").value_or(""), a.Has("freedict"), a.Has("wordnet")}, diag,
+        &counts);
     PrintWarnings(diag, err);
     diag.ThrowIfErrors();
     WriteFileAtomically(a.positional[2], source.data(), source.size());
     out << a.positional[2] << ": written, " << counts.records << " of " << counts.entries
         << " entries, " << counts.skipped << " skipped, " << diag.Warnings().size()
         << " warnings\n";
+    return kExitOk;
+}
+
+// The program's own data folder: its books' names are taken, its stylesheet is copied.
+std::string ProgramDataDir() {
+    return platform::IncludeTrailingDelimiter(platform::ProgramDir()) + "data";
+}
+
+// Shows "lexqc add"'s progress in every tenth on a terminal; nothing in a pipe or a log.
+Progress TerminalProgress(std::ostream &out) {
+    if (&out != &std::cout || ::isatty(STDOUT_FILENO) == 0)
+        return Progress(nullptr);
+    auto last = std::make_shared<int>(-1);
+    return Progress([&out, last](double done) {
+        const int tenth = static_cast<int>(done * 10);
+        if (tenth != *last) {
+            *last = tenth;
+            out << "\r" << tenth * 10 << " %" << (tenth == 10 ? "\n" : "") << std::flush;
+        }
+        return true;
+    });
+}
+
+int Add(const std::vector<std::string> &args, std::ostream &out, std::ostream &err) {
+    Arguments a;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        if (args[i] == "--name") {
+            if (i + 1 >= args.size())
+                throw InputError("--name heeft een naam nodig");
+            a.options.emplace_back("name", args[++i]);
+        } else if (args[i].rfind("--", 0) == 0) {
+            throw InputError("onbekende optie " + args[i]);
+        } else {
+            a.positional.push_back(args[i]);
+        }
+    }
+    AddRequest request{a.positional, a.Get("name").value_or(""), ProgramDataDir()};
+    const UserShelf shelf = DefaultUserShelf();
+    AddResult result;
+    try {
+        Progress progress = TerminalProgress(out);
+        result = AddUserBook(shelf, request, &progress);
+    } catch (const InputError &e) {
+        const std::string text = e.what();
+        err << "lexqc: " << text << '\n';
+        if (text.rfind("Er is al een woordenboek", 0) == 0)
+            err << "Geef met --name een andere naam op.\n";
+        return kExitInputError;
+    }
+    for (const std::string &w : result.warnings)
+        err << w << '\n';
+    out << "'" << result.displayName << "' (" << result.name << ", " << result.format
+        << ") is toegevoegd: " << result.records << " van " << result.entries << " woorden, "
+        << result.skipped << " weggelaten, " << result.keys << " zoeksleutels.\n"
+        << "Opgeslagen in " << shelf.dataDir << "\n";
+    return kExitOk;
+}
+
+int Remove(const std::vector<std::string> &args, std::ostream &out, std::ostream &) {
+    const Arguments a = Parse(args, {}, {}, 1);
+    const std::string name = RemoveUserBook(DefaultUserShelf(), a.positional[0], ProgramDataDir());
+    out << "'" << Cp1252ToUtf8(name) << "' is verwijderd.\n";
+    return kExitOk;
+}
+
+void ListCatalogue(std::ostream &out, const std::string &heading, const std::string &dataDir) {
+    out << heading << " (" << dataDir << "):\n";
+    const std::vector<CatalogueEntry> books = ReadCatalogue(dataDir + "/dict.cfg");
+    std::size_t width = 0;
+    for (const CatalogueEntry &book : books)
+        width = std::max(width, Cp1252ToUtf8(book.name).size());
+    for (const CatalogueEntry &book : books) {
+        const std::string name = Cp1252ToUtf8(book.name);
+        const bool installed = platform::FileExists(dataDir + "/" + book.name + ".idx") &&
+                               platform::FileExists(dataDir + "/" + book.name + ".def");
+        out << "  " << name << std::string(width - name.size() + 2, ' ')
+            << Cp1252ToUtf8(book.displayName) << (installed ? "" : "  (niet ge\xC3\xAFnstalleerd)")
+            << '\n';
+    }
+    if (books.empty())
+        out << "  (geen)\n";
+}
+
+int List(const std::vector<std::string> &args, std::ostream &out, std::ostream &) {
+    Parse(args, {}, {}, 0);
+    ListCatalogue(out, "Woordenboeken van het programma", ProgramDataDir());
+    ListCatalogue(out, "Eigen woordenboeken", DefaultUserShelf().dataDir);
     return kExitOk;
 }
 
@@ -275,6 +375,12 @@ int RunLexqc(const std::vector<std::string> &args, std::ostream &out, std::ostre
             return Dump(args, out, err);
         if (command == "import-dictd")
             return ImportDictdCommand(args, out, err);
+        if (command == "add")
+            return Add(args, out, err);
+        if (command == "remove")
+            return Remove(args, out, err);
+        if (command == "list")
+            return List(args, out, err);
         err << "lexqc: unknown command \"" << command << "\"\n" << kUsage;
         return kExitInputError;
     } catch (const std::exception &e) {  // InputError, and files too large for the format

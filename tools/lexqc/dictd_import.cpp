@@ -2,11 +2,14 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "encoding.h"
 #include "freedict_entry.h"
+#include "keys.h"
 #include "source.h"
+#include "wordnet_entry.h"
 
 namespace lexqc {
 
@@ -142,11 +145,34 @@ std::string WithoutControls(std::string_view text) {
     return out;
 }
 
+// "00-database-short\n     Dutch-English FreeDict Dictionary" gives the second line.
+std::string ShortName(const std::string &text) {
+    std::string_view rest = text;
+    const std::size_t newline = rest.find('\n');
+    if (rest.rfind("00", 0) == 0 && newline != std::string_view::npos)
+        rest.remove_prefix(newline + 1);
+    return WithoutControls(TrimBlanks(rest.substr(0, rest.find('\n'))));
+}
+
 bool FitsCp1252(const std::string &utf8) {
     return !utf8.empty() && Utf8ToCp1252Strict(utf8).has_value();
 }
 
 }  // namespace
+
+bool HasSearchKey(const std::string &utf8Word, const std::vector<std::string> &keys) {
+    if (!FoldKey(Utf8ToCp1252Strict(utf8Word).value_or("")).empty())
+        return true;
+    for (const std::string &key : keys)
+        if (!FoldKey(Utf8ToCp1252Strict(key).value_or("")).empty())
+            return true;
+    return false;
+}
+
+void CountForeign(DictdImportCounts &counts, const std::string &headword) {
+    if (counts.foreignScript++ == 0)
+        counts.firstForeign = headword;
+}
 
 std::string ImportDictd(std::string_view indexText, std::string_view dictText,
                         const std::string &dir, Diagnostics &diag) {
@@ -168,6 +194,8 @@ std::string ImportDictd(std::string_view indexText, std::string_view dictText,
         std::string_view line = indexText.substr(start, end - start);
         start = end + 1;
         ++number;
+        if (options.progress != nullptr)
+            options.progress->Step(std::min(start, indexText.size()), indexText.size());
         if (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
         if (line.empty())
@@ -176,16 +204,23 @@ std::string ImportDictd(std::string_view indexText, std::string_view dictText,
         const std::vector<std::string_view> fields = SplitTabs(line);
         if (fields.size() < 3) {
             diag.Error(number, "expected headword, offset and length separated by tabs");
+            if (tally.firstBadLine == 0)
+                tally.firstBadLine = number;
             continue;
         }
         const auto offset = DecodeDictdNumber(fields[fields.size() - 2]);
         const auto length = DecodeDictdNumber(fields[fields.size() - 1]);
         if (!offset || !length) {
             diag.Error(number, "offset or length is not a dictd base64 number");
+            if (tally.firstBadLine == 0)
+                tally.firstBadLine = number;
             continue;
         }
         if (*offset > dictText.size() || *length > dictText.size() - *offset) {
             diag.Error(number, "the entry lies beyond the end of the dictionary text");
+            if (tally.firstBadLine == 0)
+                tally.firstBadLine = number;
+            tally.beyondText = true;
             continue;
         }
         // Headwords with tabs are rare; anything before the last two fields is the word.
@@ -193,33 +228,58 @@ std::string ImportDictd(std::string_view indexText, std::string_view dictText,
             0, static_cast<std::size_t>(fields[fields.size() - 2].data() - line.data()) - 1);
         const std::string headword = PlainLetters(TrimBlanks(DecodeLenient(rawHeadword)));
         if (headword.rfind("00-database-", 0) == 0 || headword.rfind("00database", 0) == 0) {
-            continue;  // dictd's own description of the dictionary, not an entry
+            // dictd's own description of the dictionary, not an entry; the short one names it
+            if (headword == "00-database-short" || headword == "00databaseshort")
+                tally.shortName = ShortName(DecodeLenient(dictText.substr(*offset, *length)));
+            continue;
         }
         ++tally.entries;
         const std::string text = DecodeLenient(dictText.substr(*offset, *length), &invalidText);
-        if (options.freedict) {
-            const FreedictEntry entry = ParseFreedictEntry(text);
-            if (entry.senses.empty()) {
-                diag.Warn(number, "\"" + headword + "\" has no translation; skipped");
+        if (options.freedict || options.wordnet) {
+            std::string entryWord;
+            std::vector<std::string> body;
+            if (options.freedict) {
+                const FreedictEntry entry = ParseFreedictEntry(text);
+                if (!entry.senses.empty()) {
+                    entryWord = entry.headword;
+                    body = FreedictBodyLines(entry);
+                }
+            } else {
+                const WordnetEntry entry = ParseWordnetEntry(text);
+                if (!entry.groups.empty()) {
+                    entryWord = PlainLetters(entry.headword);
+                    body = WordnetBodyLines(entry);
+                }
+            }
+            if (body.empty()) {
+                diag.Warn(number, "\"" + headword + "\" has no " +
+                                      (options.freedict ? "translation" : "definition") +
+                                      "; skipped");
                 ++tally.skipped;
                 continue;
             }
             // The entry's own spelling ("American", "grown-up") is the keyword; the index
             // word stays a key, so both are found.
-            const std::string entryWord = WithoutControls(entry.headword);
+            entryWord = WithoutControls(entryWord);
             const bool ownWord = FitsCp1252(entryWord);
             const std::string indexWord = WithoutControls(headword);
             if (!ownWord && !FitsCp1252(indexWord)) {
                 diag.Warn(number,
                           "headword \"" + headword + "\" has no Windows-1252 form; skipped");
                 ++tally.skipped;
+                CountForeign(tally, headword);
                 continue;
             }
             std::vector<std::string> keys;
             if (ownWord && FitsCp1252(indexWord) && indexWord != entryWord)
                 keys.push_back(indexWord);
-            out += FormatRecord(ownWord ? entryWord : indexWord, options.dir, keys,
-                                FreedictBodyLines(entry));
+            if (!HasSearchKey(ownWord ? entryWord : indexWord, keys)) {
+                diag.Warn(number,
+                          "headword \"" + headword + "\" has no letters to search by; skipped");
+                ++tally.skipped;
+                continue;
+            }
+            out += FormatRecord(ownWord ? entryWord : indexWord, options.dir, keys, body);
             ++tally.records;
             continue;
         }
@@ -232,6 +292,12 @@ std::string ImportDictd(std::string_view indexText, std::string_view dictText,
         if (!Utf8ToCp1252Strict(headword, &bad)) {
             diag.Warn(number, "headword \"" + headword + "\" contains " + CodePointName(bad) +
                                   ", which Windows-1252 cannot represent; skipped");
+            ++tally.skipped;
+            CountForeign(tally, headword);
+            continue;
+        }
+        if (!HasSearchKey(headword, {})) {
+            diag.Warn(number, "headword \"" + headword + "\" has no letters to search by; skipped");
             ++tally.skipped;
             continue;
         }

@@ -6,8 +6,10 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "diagnostics.h"
+#include "progress.h"
 
 namespace lexqc {
 
@@ -27,9 +29,12 @@ std::string DecodeLenient(std::string_view bytes, bool *hadInvalid = nullptr);
 std::string EntryTextToHtml(std::string_view utf8);
 
 struct DictdImportOptions {
-    std::string dir;        // goes into every record's "dir:" line
-    bool freedict = false;  // entries in FreeDict's layout become headword, pronunciation
-                            // and a numbered list of senses (freedict_entry.h)
+    std::string dir;               // goes into every record's "dir:" line
+    bool freedict = false;         // entries in FreeDict's layout become headword, pronunciation
+                                   // and a numbered list of senses (freedict_entry.h)
+    bool wordnet = false;          // entries in WordNet's layout become senses by part of speech
+                                   // with their references as links (wordnet_entry.h)
+    Progress *progress = nullptr;  // told the part of the index read; may cancel
 };
 
 // What became of the index lines that name entries (dictd's own 00-database lines are
@@ -38,12 +43,29 @@ struct DictdImportCounts {
     std::size_t entries = 0;
     std::size_t records = 0;
     std::size_t skipped = 0;
+    // Of the skipped: headwords with a character outside Windows-1252 (a script that the
+    // search keys cannot hold), and the first of them.
+    std::size_t foreignScript = 0;
+    std::string firstForeign;
+    // Bad index lines (errors in diag): the first one's number, and whether it points
+    // beyond the end of the text (a truncated text file).
+    int firstBadLine = 0;
+    bool beyondText = false;
+    // The dictionary's own short description (dictd's "00-database-short"), if any.
+    std::string shortName;
 };
+
+// Records a headword that cannot be an entry because of a character outside Windows-1252.
+void CountForeign(DictdImportCounts &counts, const std::string &headword);
+
+// A headword such as "1000" or ".22" folds to no search key: nobody could find it.
+// The words must have a Windows-1252 form.
+bool HasSearchKey(const std::string &utf8Word, const std::vector<std::string> &keys);
 
 // Converts a whole dictd dictionary into source text. Lines that cannot be used are
 // reported in diag (errors: a broken index line or a range outside the text; warnings:
-// a skipped entry - a headword without Windows-1252 form, or, in the FreeDict layout,
-// an entry without translation).
+// a skipped entry - a headword without Windows-1252 form, or, in the FreeDict or WordNet
+// layout, an entry without translation or definition).
 std::string ImportDictd(std::string_view indexText, std::string_view dictText,
                         const DictdImportOptions &options, Diagnostics &diag,
                         DictdImportCounts *counts = nullptr);

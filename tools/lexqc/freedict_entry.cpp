@@ -67,7 +67,7 @@ std::string EscapeHtml(std::string_view text) {
                 break;
             default:
                 // Control characters have no place in HTML text; a blank keeps words apart.
-                out += (static_cast<unsigned char>(c) < 0x20) ? ' ' : c;
+                out += (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) ? ' ' : c;
         }
     }
     return out;

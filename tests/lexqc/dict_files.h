@@ -1,0 +1,35 @@
+// Small dictd and StarDict dictionaries written into a test folder, and ways to damage them.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace lexqc::test {
+
+using Entries = std::vector<std::pair<std::string, std::string>>;  // word, text (UTF-8)
+
+// Writes stem.index and stem.dict.dz (gzip); returns the index's path.
+std::string WriteDictd(const std::string &folder, const std::string &stem, const Entries &entries);
+
+struct StardictOptions {
+    std::string sameTypeSequence = "m";  // empty: every field carries its type
+    bool gzipIndex = false;              // stem.idx.gz instead of stem.idx
+    std::vector<std::pair<std::string, std::uint32_t>> synonyms;  // word, entry number
+    std::string bookName = "Testboek";
+};
+
+// Writes stem.ifo, stem.idx (or .idx.gz), stem.dict.dz and, with synonyms, stem.syn; the
+// texts are the entries' data as they are. Returns the .ifo's path.
+std::string WriteStardict(const std::string &folder, const std::string &stem,
+                          const Entries &entries, const StardictOptions &options = {});
+
+// The 32-bit big-endian form of a number, as StarDict stores it.
+std::string BigEndian(std::uint32_t value);
+
+void WriteBytes(const std::string &path, const std::string &bytes);
+std::string ReadBytes(const std::string &path);
+// Every file name in a folder, sorted; empty when the folder is missing.
+std::vector<std::string> FolderListing(const std::string &folder);
+
+}  // namespace lexqc::test

@@ -1,0 +1,128 @@
+// The StarDict reader: every field checked against the sizes and counts it is given.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "dict_files.h"
+#include "stardict.h"
+
+namespace lexqc {
+namespace {
+
+using test::BigEndian;
+
+std::string Info(const std::string &lines) {
+    return "StarDict's dict ifo file\n" + lines;
+}
+
+void ExpectCorrupt(const std::function<void()> &read, const std::string &detail) {
+    try {
+        read();
+        ADD_FAILURE() << "accepted; expected: " << detail;
+    } catch (const InputError &e) {
+        const std::string text = e.what();
+        EXPECT_NE(text.find("is beschadigd of onvolledig"), std::string::npos) << text;
+        EXPECT_NE(text.find(detail), std::string::npos) << text;
+    }
+}
+
+TEST(Stardict, DescriptionNeedsItsMagicVersionAndCounts) {
+    const StardictInfo info =
+        ParseStardictInfo(Info("version=3.0.0\nbookname= Mijn boek \nwordcount=12\nsynwordcount=3\n"
+                               "idxfilesize=400\nidxoffsetbits=64\nsametypesequence=tm\n"),
+                          "a.ifo");
+    EXPECT_EQ(info.bookName, "Mijn boek");
+    EXPECT_EQ(info.wordCount, 12u);
+    EXPECT_EQ(info.synWordCount, 3u);
+    EXPECT_EQ(info.idxFileSize, 400u);
+    EXPECT_EQ(info.offsetBits, 64);
+    EXPECT_EQ(info.sameTypeSequence, "tm");
+
+    const std::string ok = "version=2.4.2\nwordcount=1\nidxfilesize=9\n";
+    EXPECT_NO_THROW(ParseStardictInfo(Info(ok), "a.ifo"));
+    ExpectCorrupt([&] { ParseStardictInfo("Some other file\n" + ok, "a.ifo"); }, "eerste regel");
+    ExpectCorrupt(
+        [&] { ParseStardictInfo(Info("version=9\nwordcount=1\nidxfilesize=9\n"), "a.ifo"); },
+        "versie");
+    ExpectCorrupt([&] { ParseStardictInfo(Info("version=2.4.2\nidxfilesize=9\n"), "a.ifo"); },
+                  "wordcount");
+    ExpectCorrupt(
+        [&] { ParseStardictInfo(Info("version=2.4.2\nwordcount=-1\nidxfilesize=9\n"), "a.ifo"); },
+        "wordcount");
+    ExpectCorrupt([&] { ParseStardictInfo(Info("version=2.4.2\nwordcount=1\n"), "a.ifo"); },
+                  "idxfilesize");
+    ExpectCorrupt([&] { ParseStardictInfo(Info(ok + "idxoffsetbits=64\n"), "a.ifo"); }, "3.0.0");
+    ExpectCorrupt([&] { ParseStardictInfo(Info(ok + "wordcount=99999999999\n"), "a.ifo"); },
+                  "wordcount");
+}
+
+TEST(Stardict, IndexEntriesMustLieInsideTheTextAndMatchTheCount) {
+    StardictInfo info;
+    info.version = "3.0.0";
+    info.wordCount = 2;
+    info.offsetBits = 64;
+    const std::string idx = std::string("huis\0", 5) + BigEndian(0) + BigEndian(3) + BigEndian(5) +
+                            std::string("boom\0", 5) + BigEndian(0) + BigEndian(8) + BigEndian(4);
+    info.idxFileSize = idx.size();
+    const std::vector<StardictWord> words = ParseStardictIndex(idx, info, 12, "a.idx");
+    ASSERT_EQ(words.size(), 2u);
+    EXPECT_EQ(words[0].word, "huis");
+    EXPECT_EQ(words[0].offset, 3u);
+    EXPECT_EQ(words[1].offset, 8u);
+    EXPECT_EQ(words[1].size, 4u);
+
+    ExpectCorrupt([&] { ParseStardictIndex(idx, info, 11, "a.idx"); }, "'boom' wijst voorbij");
+    StardictInfo more = info;
+    more.wordCount = 3;
+    ExpectCorrupt([&] { ParseStardictIndex(idx, more, 12, "a.idx"); }, "minder woorden");
+    StardictInfo fewer = info;
+    fewer.wordCount = 1;
+    ExpectCorrupt([&] { ParseStardictIndex(idx, fewer, 12, "a.idx"); }, "meer woorden");
+    const std::string cut = idx.substr(0, idx.size() - 3);
+    StardictInfo cutInfo = info;
+    cutInfo.idxFileSize = cut.size();
+    ExpectCorrupt([&] { ParseStardictIndex(cut, cutInfo, 12, "a.idx"); }, "laatste woord");
+    ExpectCorrupt([&] { ParseStardictIndex(cut, info, 12, "a.idx"); }, "bytes groot");
+    const std::string badWord =
+        std::string("h\xFFis\0", 5) + BigEndian(0) + BigEndian(0) + BigEndian(1);
+    StardictInfo one = info;
+    one.wordCount = 1;
+    one.idxFileSize = badWord.size();
+    ExpectCorrupt([&] { ParseStardictIndex(badWord, one, 12, "a.idx"); }, "UTF-8");
+}
+
+TEST(Stardict, SynonymsMustNameAnExistingWord) {
+    StardictInfo info;
+    info.wordCount = 2;
+    info.synWordCount = 1;
+    EXPECT_EQ(ParseStardictSynonyms(std::string("woning\0", 7) + BigEndian(1), info, "a.syn")[0],
+              (std::pair<std::string, std::uint32_t>{"woning", 1}));
+    ExpectCorrupt(
+        [&] { ParseStardictSynonyms(std::string("woning\0", 7) + BigEndian(2), info, "a.syn"); },
+        "'woning' wijst naar een woord");
+    ExpectCorrupt(
+        [&] { ParseStardictSynonyms(std::string("woning\0", 7) + "\0\0", info, "a.syn"); },
+        "synoniem");
+}
+
+TEST(Stardict, EntryFieldsBecomeHtmlByTheirKind) {
+    // With a type sequence the last field runs to the end; others end in NUL.
+    EXPECT_EQ(StardictEntryHtml(std::string("hy:s\0first line\nsecond & <more>", 31), "tm", "d"),
+              "<p class=\"head\"><span class=\"pron\">/hy:s/</span></p>"
+              "<p>first line<br>second &amp; &lt;more&gt;</p>");
+    // Without one, each field carries its type; a picture's bytes are skipped by their size.
+    const std::string data =
+        std::string("m") + "tekst" + std::string(1, '\0') + "P" + BigEndian(3) + "\x89PN" +
+        "h<b>vet</b><table><tr><td>cel</TD></tr></table>" + std::string(1, '\0');
+    EXPECT_EQ(StardictEntryHtml(data, "", "d"), "<p>tekst</p><div><b>vet</b>   cel   </div>");
+    ExpectCorrupt([&] { StardictEntryHtml(std::string("mno end"), "", "d"); }, "tekstveld");
+    ExpectCorrupt([&] { StardictEntryHtml("W" + BigEndian(10) + "abc", "", "d"); }, "voorbij");
+    ExpectCorrupt([&] { StardictEntryHtml(std::string("Wab"), "", "d"); }, "lengte");
+    ExpectCorrupt([&] { StardictEntryHtml(std::string("1abc\0", 5), "", "d"); }, "soortteken");
+    // XML kinds show their text.
+    EXPECT_EQ(StardictEntryHtml("<k>huis</k> <tr>hoeys</tr> house", "x", "d"),
+              "<p>huis hoeys house</p>");
+}
+
+}  // namespace
+}  // namespace lexqc

@@ -1,0 +1,276 @@
+// The user's own books: dictd and StarDict dictionaries compiled into the user's folder
+// answer the words of their sources, and bad input changes nothing.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/resource.h>
+
+#include <filesystem>
+#include <sstream>
+
+#include "cli.h"
+#include "diagnostics.h"
+#include "dict_files.h"
+#include "search_library.h"
+#include "tempdir.h"
+#include "user_books.h"
+
+namespace lexqc {
+namespace {
+
+using test::Entries;
+
+const Entries kDutch = {
+    {"appel", "appel\napple, a round fruit\n"},
+    {"Zürich", "Zürich\na city in Switzerland\n"},
+    {"peer", "peer\n1. pear\n2. light bulb\n"},
+    {"ijs", "ijs\nice\n"},
+};
+
+// Windows-1252 form of the UTF-8 words the tests search for.
+std::string Cp(const std::string &utf8) {
+    std::string out;
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        if (c == 0xC3 && i + 1 < utf8.size())
+            out += static_cast<char>(static_cast<unsigned char>(utf8[++i]) + 0x40);
+        else
+            out += static_cast<char>(c);
+    }
+    return out;
+}
+
+class UserBooks : public testing::Test {
+  protected:
+    UserBooks() : shelf_(UserShelfAt(dir_.File("eigen"))) {}
+
+    AddResult Add(std::vector<std::string> files, const std::string &name = "",
+                  Progress *progress = nullptr) {
+        return AddUserBook(shelf_, AddRequest{std::move(files), name, program_}, progress);
+    }
+
+    // The Dutch message of a refused add, after checking that nothing changed.
+    std::string Refused(const std::vector<std::string> &files, const std::string &name = "") {
+        const std::string catalogue = test::ReadBytes(shelf_.catalogue);
+        const std::vector<std::string> before = test::FolderListing(shelf_.root);
+        std::string message;
+        try {
+            Add(files, name);
+            ADD_FAILURE() << "accepted " << files[0];
+        } catch (const InputError &e) {
+            message = e.what();
+        }
+        EXPECT_EQ(test::ReadBytes(shelf_.catalogue), catalogue) << message;
+        EXPECT_EQ(test::FolderListing(shelf_.root), before) << message;
+        return message;
+    }
+
+    tk::test::TempDir dir_;
+    UserShelf shelf_;
+    std::string program_;  // no program catalogue unless a test writes one
+};
+
+#ifdef LEXQC_TEST_LEXQAPI
+// Every word is found in the compiled book, with its text.
+void ExpectAnswers(const std::string &idx, const Entries &wordsAndTexts) {
+    const std::unique_ptr<SearchLibrary> library = SearchLibrary::Load(LEXQC_TEST_LEXQAPI);
+    ASSERT_EQ(library->Open(idx), 0) << idx;
+    for (const auto &[word, text] : wordsAndTexts) {
+        const SearchLibrary::Result result = library->Search(Cp(word));
+        ASSERT_EQ(result.status, 0) << word;
+        EXPECT_NE(result.table.find(Cp(text)), std::string::npos) << word << ": " << result.table;
+    }
+    EXPECT_EQ(library->Search("onbekendwoord").status, -4);
+}
+#endif
+
+TEST_F(UserBooks, DictdAndStardictBooksAnswerTheWordsOfTheirSources) {
+    const AddResult dictd = Add({test::WriteDictd(dir_.Path(), "nl-test", kDutch)}, "Mijn boek");
+    EXPECT_EQ(dictd.name, "mijn-boek");
+    EXPECT_EQ(dictd.format, "dictd");
+    EXPECT_EQ(dictd.records, 4u);
+
+    const Entries french = {{"maison", "house, home"}, {"école", "school"}, {"chat", "cat"}};
+    test::StardictOptions options;
+    options.gzipIndex = true;
+    options.synonyms = {{"demeure", 0}};
+    options.bookName = "Frans-Engels";
+    // Given by its text file alone: the others are found beside it.
+    const std::string ifo = test::WriteStardict(dir_.Path(), "fr-en", french, options);
+    const AddResult star = Add({dir_.File("fr-en.dict.dz")});
+    EXPECT_EQ(star.format, "StarDict");
+    EXPECT_EQ(star.displayName, "Frans-Engels");
+    EXPECT_EQ(star.name, "fr-en");  // without --name, from the file name
+
+    const std::vector<CatalogueEntry> books = ReadCatalogue(shelf_.catalogue);
+    ASSERT_EQ(books.size(), 2u);
+    EXPECT_EQ(books[0].name, "mijn-boek");
+    EXPECT_EQ(books[0].displayName, "Mijn boek");
+    EXPECT_TRUE(books[0].listed);
+    EXPECT_EQ(books[1].name, "fr-en");
+    for (const std::string &file : {"mijn-boek.def", "fr-en.def", "dict.css"})
+        EXPECT_FALSE(test::ReadBytes(shelf_.dataDir + "/" + file).empty()) << file;
+    EXPECT_NE(test::ReadBytes(shelf_.dataDir + "/fr-en.def").find("dictionary=fr-en"),
+              std::string::npos);
+#ifdef LEXQC_TEST_LEXQAPI
+    ExpectAnswers(shelf_.dataDir + "/mijn-boek.idx", {{"appel", "apple, a round fruit"},
+                                                      {"zurich", "a city in Switzerland"},
+                                                      {"PEER", "2. light bulb"},
+                                                      {"ijs", "<p>ijs<br>ice</p>"}});
+    ExpectAnswers(shelf_.dataDir + "/fr-en.idx", {{"maison", "<p>house, home</p>"},
+                                                  {"ecole", "<td>école</td>"},
+                                                  {"demeure", "<td>maison</td>"}});
+#endif
+}
+
+TEST_F(UserBooks, DamagedDictionariesAreRefusedAndChangeNothing) {
+    Add({test::WriteDictd(dir_.Path(), "good", kDutch)});
+
+    // dictd: a text that ends too soon, a compressed text cut short, a broken index line.
+    const std::string shortIndex = test::WriteDictd(dir_.Path(), "short", kDutch);
+    const std::string text = test::ReadBytes(dir_.File("short.dict.dz"));
+    test::WriteBytes(dir_.File("short.dict"), "appel\napple");
+    std::remove(dir_.File("short.dict.dz").c_str());
+    EXPECT_NE(Refused({shortIndex}).find("wijst voorbij het einde van de tekst"),
+              std::string::npos);
+    const std::string cut = test::WriteDictd(dir_.Path(), "cut", kDutch);
+    test::WriteBytes(dir_.File("cut.dict.dz"), text.substr(0, text.size() / 2));
+    EXPECT_NE(Refused({cut}).find("'" + dir_.File("cut.dict.dz") + "' is beschadigd"),
+              std::string::npos);
+    const std::string broken = test::WriteDictd(dir_.Path(), "broken", kDutch);
+    test::WriteBytes(broken, test::ReadBytes(broken) + "kapot zonder tabs\n");
+    EXPECT_NE(Refused({broken}).find("regel 5 van de index is onleesbaar"), std::string::npos);
+
+    // StarDict: a word list cut short, an entry beyond the text, a wrong synonym.
+    const Entries words = {{"maison", "house"}, {"chat", "cat"}};
+    const std::string ifo = test::WriteStardict(dir_.Path(), "s", words);
+    const std::string idx = test::ReadBytes(dir_.File("s.idx"));
+    test::WriteBytes(dir_.File("s.idx"), idx.substr(0, idx.size() - 2));
+    EXPECT_NE(Refused({ifo}).find("beschadigd of onvolledig"), std::string::npos);
+    test::WriteBytes(dir_.File("s.idx"), idx.substr(0, idx.size() - 4) + test::BigEndian(99));
+    EXPECT_NE(Refused({ifo}).find("'chat' wijst voorbij"), std::string::npos);
+    test::StardictOptions synonyms;
+    synonyms.synonyms = {{"demeure", 7}};
+    EXPECT_NE(Refused({test::WriteStardict(dir_.Path(), "t", words, synonyms)})
+                  .find("'demeure' wijst naar een woord"),
+              std::string::npos);
+    test::WriteBytes(dir_.File("u.ifo"), "not a dictionary\n");
+    EXPECT_NE(Refused({dir_.File("u.ifo")}).find("StarDict-woordenboek is niet compleet"),
+              std::string::npos);
+    EXPECT_NE(Refused({dir_.File("nergens.index")}).find("bestaat niet"), std::string::npos);
+    EXPECT_NE(Refused({ifo, dir_.File("good.index")}).find("één woordenboek"), std::string::npos);
+    EXPECT_EQ(ReadCatalogue(shelf_.catalogue).size(), 1u);
+}
+
+TEST_F(UserBooks, AnotherScriptIsRefusedAsNotSupported) {
+    const Entries greek = {{"σπίτι", "house"}, {"γάτα", "cat"}, {"OK", "okay"}};
+    const std::string message = Refused({test::WriteDictd(dir_.Path(), "el", greek)});
+    EXPECT_NE(message.find("schrift van dit woordenboek wordt niet ondersteund"), std::string::npos)
+        << message;
+    EXPECT_NE(message.find("2 in een ander schrift"), std::string::npos) << message;
+    // A few foreign headwords in a Latin book are left out and counted.
+    Entries mixed = kDutch;
+    mixed.emplace_back("γάτα", "cat");
+    const AddResult result = Add({test::WriteDictd(dir_.Path(), "mixed", mixed)});
+    EXPECT_EQ(result.records, 4u);
+    EXPECT_EQ(result.skipped, 1u);
+    ASSERT_EQ(result.warnings.size(), 1u);
+    EXPECT_NE(result.warnings[0].find("γάτα"), std::string::npos);
+}
+
+TEST_F(UserBooks, NamesAreUniqueOverBothCatalogues) {
+    program_ = dir_.Path() + "/program";
+    std::filesystem::create_directories(program_);
+    test::WriteBytes(program_ + "/dict.cfg", "[dictionaries]\nnl-en=1;Nederlands-Engels\n");
+    const std::string index = test::WriteDictd(dir_.Path(), "nl-en", kDutch);
+    EXPECT_NE(Refused({index}).find("Er is al een woordenboek met de naam 'nl-en'"),
+              std::string::npos);
+    EXPECT_NE(Refused({index}, "nederlands-engels").find("al een woordenboek"), std::string::npos);
+    Add({index}, "Mijn Nederlands");
+    EXPECT_NE(Refused({index}, "MIJN NEDERLANDS").find("al een woordenboek"), std::string::npos);
+    EXPECT_NE(Refused({index}, "Ρ").find("kan niet worden gebruikt"), std::string::npos);
+    EXPECT_EQ(Add({index}, "Café-boek").name, "cafe-boek");
+
+    EXPECT_EQ(RemoveUserBook(shelf_, "Mijn Nederlands", program_), "mijn-nederlands");
+    EXPECT_FALSE(std::filesystem::exists(shelf_.dataDir + "/mijn-nederlands.idx"));
+    EXPECT_FALSE(std::filesystem::exists(shelf_.dataDir + "/mijn-nederlands.def"));
+    ASSERT_EQ(ReadCatalogue(shelf_.catalogue).size(), 1u);
+    EXPECT_EQ(ReadCatalogue(shelf_.catalogue)[0].name, "cafe-boek");
+    for (const auto &[name, message] : {std::pair{"nl-en", "hoort bij het programma"},
+                                        std::pair{"mijn-nederlands", "geen eigen"}}) {
+        try {
+            RemoveUserBook(shelf_, name, program_);
+            ADD_FAILURE() << name;
+        } catch (const InputError &e) {
+            EXPECT_NE(std::string(e.what()).find(message), std::string::npos) << e.what();
+        }
+    }
+}
+
+TEST_F(UserBooks, AFullDiskOrACancelLeavesTheCatalogueAsItWas) {
+    Add({test::WriteDictd(dir_.Path(), "first", kDutch)});
+    Entries many;
+    std::uint32_t noise = 12345;  // bodies that do not compress away
+    for (int i = 0; i < 400; ++i) {
+        std::string body;
+        for (int j = 0; j < 32; ++j) {
+            noise = noise * 1103515245u + 12345u;
+            body += "0123456789abcdef"[(noise >> 16) & 15];
+        }
+        many.emplace_back(
+            "woord" + std::string(1, char('a' + i % 26)) + std::string(1, char('a' + i / 26)),
+            body + "\n");
+    }
+    const std::string index = test::WriteDictd(dir_.Path(), "second", many);
+
+    // Files may grow no larger than a few kilobytes: the dictionary's write fails.
+    struct rlimit old {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    const sighandler_t oldSignal = signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = 4096;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const std::string message = Refused({index});
+    setrlimit(RLIMIT_FSIZE, &old);
+    signal(SIGXFSZ, oldSignal);
+    EXPECT_NE(message.find("kan niet worden opgeslagen"), std::string::npos) << message;
+
+    // Stopped half-way through: nothing written, not even the folders of a first book.
+    UserShelf fresh = UserShelfAt(dir_.File("leeg"));
+    int reports = 0;
+    Progress progress([&](double done) {
+        EXPECT_GE(done, 0.0);
+        EXPECT_LE(done, 1.0);
+        return ++reports < 5;
+    });
+    EXPECT_THROW(AddUserBook(fresh, AddRequest{{index}, "", ""}, &progress), Cancelled);
+    EXPECT_EQ(reports, 5);
+    EXPECT_FALSE(std::filesystem::exists(fresh.root));
+}
+
+// The command line: add, list both catalogues, remove, under $XDG_DATA_HOME.
+TEST_F(UserBooks, CommandLineAddsListsAndRemoves) {
+    ::setenv("XDG_DATA_HOME", dir_.File("xdg").c_str(), 1);
+    const std::string index = test::WriteDictd(dir_.Path(), "mijn", kDutch);
+    std::ostringstream out, err;
+    EXPECT_EQ(RunLexqc({"add", index, "--name", "Mijn woorden"}, out, err), kExitOk) << err.str();
+    EXPECT_NE(out.str().find("'Mijn woorden' (mijn-woorden, dictd) is toegevoegd: 4 van 4 woorden"),
+              std::string::npos)
+        << out.str();
+    out.str("");
+    EXPECT_EQ(RunLexqc({"add", index, "--name", "Mijn woorden"}, out, err), kExitInputError);
+    EXPECT_NE(err.str().find("Geef met --name een andere naam op."), std::string::npos);
+    out.str("");
+    EXPECT_EQ(RunLexqc({"list"}, out, err), kExitOk);
+    EXPECT_NE(out.str().find("Eigen woordenboeken (" + dir_.File("xdg") +
+                             "/taalkist/eigen/data):\n  mijn-woorden  Mijn woorden\n"),
+              std::string::npos)
+        << out.str();
+    out.str("");
+    EXPECT_EQ(RunLexqc({"remove", "mijn-woorden"}, out, err), kExitOk);
+    EXPECT_TRUE(ReadCatalogue(dir_.File("xdg") + "/taalkist/eigen/data/dict.cfg").empty());
+    ::unsetenv("XDG_DATA_HOME");
+}
+
+}  // namespace
+}  // namespace lexqc

@@ -1,0 +1,105 @@
+// WordNet's entry layout: senses grouped and numbered by part of speech, wrapped lines
+// joined, and the cross-references turned into links that search.
+#include <gtest/gtest.h>
+
+#include "dictd_import.h"
+#include "wordnet_entry.h"
+
+namespace lexqc {
+namespace {
+
+const char *const kEntry =
+    "Lantern Fish\n"
+    "    n 1: a small deep-sea fish that glows; \"it lit the\n"
+    "         water\"; \"seen at night\" [syn: {lanternfish}, {lantern\n"
+    "         fish}, {glow-\n"
+    "         fish}]\n"
+    "    2: a lamp in the shape of a fish [ant: {dark}]\n"
+    "    v 1: to fish with a lantern [syn: {lantern fish}, {night\n"
+    "         fishing}]\n";
+
+TEST(WordnetEntry, GroupsSensesAndTakesOutTheirReferences) {
+    const WordnetEntry entry = ParseWordnetEntry(kEntry);
+    EXPECT_EQ(entry.headword, "Lantern Fish");
+    ASSERT_EQ(entry.groups.size(), 2u);
+    EXPECT_EQ(entry.groups[0].partOfSpeech, "n");
+    ASSERT_EQ(entry.groups[0].senses.size(), 2u);
+    const WordnetSense &first = entry.groups[0].senses[0];
+    EXPECT_EQ(first.gloss,
+              "a small deep-sea fish that glows; \"it lit the water\"; \"seen at night\"");
+    // A reference wrapped after a blank keeps the blank; one wrapped after a hyphen does not.
+    EXPECT_EQ(first.synonyms,
+              (std::vector<std::string>{"lanternfish", "lantern fish", "glow-fish"}));
+    EXPECT_EQ(entry.groups[0].senses[1].antonyms, std::vector<std::string>{"dark"});
+    EXPECT_TRUE(entry.groups[0].senses[1].synonyms.empty());
+    EXPECT_EQ(entry.groups[1].partOfSpeech, "v");
+    EXPECT_EQ(entry.groups[1].senses[0].gloss, "to fish with a lantern");
+}
+
+TEST(WordnetEntry, BodyNumbersSensesPerPartAndLinksOtherWords) {
+    const std::vector<std::string> lines = WordnetBodyLines(ParseWordnetEntry(kEntry));
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0], "<p class=\"head\"><b class=\"hw\">Lantern Fish</b></p>");
+    // Each part of speech is a list of its own, so its numbering starts at 1.
+    EXPECT_EQ(lines[1].find("<p class=\"pos\">noun</p><ol class=\"senses\"><li>"), 0u);
+    EXPECT_EQ(lines[2].find("<p class=\"pos\">verb</p><ol class=\"senses\"><li>"), 0u);
+    EXPECT_NE(lines[1].find("<span class=\"ex\">&quot;it lit the water&quot;; &quot;seen at "
+                            "night&quot;</span>"),
+              std::string::npos)
+        << lines[1];
+    EXPECT_NE(lines[1].find("<a href=\"zoek:glow-fish\">glow-fish</a>"), std::string::npos);
+    EXPECT_NE(lines[1].find("ant.: <a href=\"zoek:dark\">dark</a>"), std::string::npos);
+    // The entry's own word (in any case) is no link; the verb sense keeps the other one.
+    EXPECT_EQ(lines[1].find("zoek:lantern%20fish"), std::string::npos) << lines[1];
+    EXPECT_EQ(lines[2].find("zoek:lantern%20fish"), std::string::npos);
+    EXPECT_NE(lines[2].find("<a href=\"zoek:night%20fishing\">night fishing</a>"),
+              std::string::npos);
+}
+
+TEST(WordnetEntry, SearchLinksEncodeEverythingButPlainCharacters) {
+    EXPECT_EQ(SearchLink("rock 'n' roll"), "zoek:rock%20%27n%27%20roll");
+    EXPECT_EQ(SearchLink("caf\xC3\xA9&\"<x>"), "zoek:caf%C3%A9%26%22%3Cx%3E");
+    EXPECT_EQ(SearchLink("A.b_c~d-9"), "zoek:A.b_c~d-9");
+}
+
+// dictd's index numbers: base64 digits, most significant first.
+std::string Number(std::size_t value) {
+    static const char kDigits[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string digits;
+    do {
+        digits.insert(digits.begin(), kDigits[value % 64]);
+        value /= 64;
+    } while (value > 0);
+    return digits;
+}
+
+TEST(WordnetEntry, ImportLeavesOutWordsWithoutLettersAndCountsThem) {
+    const std::vector<std::pair<std::string, std::string>> entries = {
+        {"42", "42\n    n 1: the number after forty-one\n"},
+        {"lantern fish", kEntry},
+        {"nothing", "nothing\n"},
+    };
+    std::string text, index;
+    for (const auto &[word, body] : entries) {
+        index += word + "\t" + Number(text.size()) + "\t" + Number(body.size()) + "\n";
+        text += body;
+    }
+    Diagnostics diag("wn.index");
+    DictdImportCounts counts;
+    DictdImportOptions options;
+    options.dir = "en";
+    options.wordnet = true;
+    const std::string source = ImportDictd(index, text, options, diag, &counts);
+    EXPECT_EQ(counts.entries, 3u);
+    EXPECT_EQ(counts.records, 1u);
+    EXPECT_EQ(counts.skipped, 2u);
+    ASSERT_EQ(diag.Warnings().size(), 2u);
+    EXPECT_NE(diag.Warnings()[0].find("\"42\" has no letters"), std::string::npos);
+    EXPECT_NE(diag.Warnings()[1].find("\"nothing\" has no definition"), std::string::npos);
+    // The entry's spelling is the headword; the index's lower-case form is found anyway.
+    EXPECT_EQ(source.find("kw: Lantern Fish\ndir: en\nkey: lantern fish\n"), source.find("kw:"));
+}
+
+}  // namespace
+}  // namespace lexqc

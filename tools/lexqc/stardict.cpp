@@ -1,0 +1,441 @@
+#include "stardict.h"
+
+#include <cctype>
+#include <fstream>
+#include <limits>
+#include <sstream>
+
+#include "encoding.h"
+#include "freedict_entry.h"
+#include "source.h"
+
+namespace lexqc {
+
+namespace {
+
+// Longer word lists or texts than this are not dictionaries this program can hold.
+constexpr std::uint64_t kMaxInfoSize = 64 * 1024;
+// A headword is shorter than 256 bytes in the format.
+constexpr std::size_t kMaxWordBytes = 255;
+
+[[noreturn]] void Corrupt(const std::string &file, const std::string &why) {
+    throw InputError("Het bestand '" + file + "' is beschadigd of onvolledig: " + why + ".");
+}
+
+std::string_view Trim(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(" \t\r");
+    if (first == std::string_view::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
+}
+
+// A whole decimal number below the limit, no sign, no blanks inside.
+bool ParseCount(std::string_view text, std::uint64_t limit, std::uint64_t &value) {
+    if (text.empty() || text.size() > 20)
+        return false;
+    value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9')
+            return false;
+        const std::uint64_t digit = static_cast<std::uint64_t>(c - '0');
+        if (value > (limit - digit) / 10)
+            return false;
+        value = value * 10 + digit;
+    }
+    return true;
+}
+
+std::uint32_t BigEndian32(std::string_view bytes, std::size_t at) {
+    std::uint32_t value = 0;
+    for (std::size_t i = 0; i < 4; ++i)
+        value = (value << 8) | static_cast<unsigned char>(bytes[at + i]);
+    return value;
+}
+
+std::uint64_t BigEndian64(std::string_view bytes, std::size_t at) {
+    return (static_cast<std::uint64_t>(BigEndian32(bytes, at)) << 32) | BigEndian32(bytes, at + 4);
+}
+
+// A NUL-terminated word starting at pos: its text, pos moved past the NUL.
+std::string_view Word(std::string_view bytes, std::size_t &pos, const std::string &file,
+                      const char *what) {
+    const std::size_t nul = bytes.find('\0', pos);
+    if (nul == std::string_view::npos)
+        Corrupt(file, std::string(what) + " zonder einde");
+    const std::string_view word = bytes.substr(pos, nul - pos);
+    if (word.empty())
+        Corrupt(file, std::string("een leeg ") + what);
+    if (word.size() > kMaxWordBytes)
+        Corrupt(file, std::string("een ") + what + " van meer dan 255 bytes");
+    if (!IsValidUtf8(word))
+        Corrupt(file, std::string("een ") + what + " dat geen UTF-8 is");
+    pos = nul + 1;
+    return word;
+}
+
+std::string ReadWhole(const std::string &path, std::uint64_t limit) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw InputError("Het bestand '" + path + "' kan niet worden geopend.");
+    std::string text;
+    char buffer[65536];
+    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+        text.append(buffer, static_cast<std::size_t>(in.gcount()));
+        if (text.size() > limit)
+            Corrupt(path, "het is te groot voor een beschrijving");
+    }
+    if (in.bad())
+        throw InputError("Het bestand '" + path + "' kan niet worden gelezen.");
+    return text;
+}
+
+// Text lines as HTML: escaped, joined with <br>.
+std::string TextHtml(std::string_view utf8) {
+    std::string out;
+    std::size_t start = 0;
+    while (start <= utf8.size()) {
+        std::size_t end = utf8.find('\n', start);
+        if (end == std::string_view::npos)
+            end = utf8.size();
+        const std::string_view line = Trim(utf8.substr(start, end - start));
+        if (!out.empty() && !line.empty())
+            out += "<br>";
+        out += EscapeHtml(line);
+        start = end + 1;
+    }
+    return out;
+}
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+    if (text.size() < prefix.size())
+        return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(text[i])) != prefix[i])
+            return false;
+    return true;
+}
+
+// HTML or Pango markup as it is, less what the result page cannot hold: the table
+// elements that cut its rows and cells, scripts, and control characters.
+std::string MarkupHtml(std::string_view markup) {
+    std::string out;
+    std::size_t pos = 0;
+    while (pos < markup.size()) {
+        const char c = markup[pos];
+        if (c == '<') {
+            const std::string_view tag = markup.substr(pos + 1);
+            const std::string_view name = tag.substr(tag.rfind('/', 0) == 0 ? 1 : 0);
+            bool drop = false;
+            for (const std::string_view element :
+                 {"table", "tr", "td", "th", "tbody", "thead", "tfoot", "script", "style"}) {
+                if (StartsWithNoCase(name, element) &&
+                    (name.size() == element.size() || name[element.size()] == '>' ||
+                     name[element.size()] == ' ' || name[element.size()] == '/' ||
+                     name[element.size()] == '\t' || name[element.size()] == '\n')) {
+                    drop = true;
+                }
+            }
+            const std::size_t close = markup.find('>', pos);
+            if (drop && close != std::string_view::npos) {
+                out += ' ';
+                pos = close + 1;
+                continue;
+            }
+        }
+        out += ((static_cast<unsigned char>(c) < 0x20 && c != '\t') || c == 0x7F) ? ' ' : c;
+        ++pos;
+    }
+    return out;
+}
+
+// XML formats (XDXF, PowerWord) shown as their text: tags dropped, entities kept.
+std::string XmlTextHtml(std::string_view xml) {
+    std::string text;
+    bool inTag = false;
+    for (const char c : xml) {
+        if (c == '<')
+            inTag = true;
+        else if (c == '>')
+            inTag = false;
+        else if (!inTag)
+            text += c;
+    }
+    // The entities of the XML stay references in the HTML; only bare markup is escaped.
+    std::string out;
+    for (const std::string_view line : {std::string_view(text)}) {
+        std::size_t start = 0;
+        while (start <= line.size()) {
+            std::size_t end = line.find('\n', start);
+            if (end == std::string_view::npos)
+                end = line.size();
+            const std::string_view part = Trim(line.substr(start, end - start));
+            if (!out.empty() && !part.empty())
+                out += "<br>";
+            for (const char c : part)
+                out += c == '"' ? std::string("&quot;")
+                                : (static_cast<unsigned char>(c) < 0x20 ? std::string(" ")
+                                                                        : std::string(1, c));
+            start = end + 1;
+        }
+    }
+    return out;
+}
+
+std::string FieldHtml(char type, std::string_view data) {
+    switch (type) {
+        case 'm':  // plain text
+        case 'l':  // text in the author's locale: read leniently
+        case 'y':  // readings (kana, pinyin)
+        case 'w':  // wiki markup, shown as written
+            return "<p>" + TextHtml(DecodeLenient(data)) + "</p>";
+        case 't':  // phonetics
+            return "<p class=\"head\"><span class=\"pron\">/" + EscapeHtml(DecodeLenient(data)) +
+                   "/</span></p>";
+        case 'g':  // Pango markup: HTML-like tags
+        case 'h':  // HTML
+            return "<div>" + MarkupHtml(DecodeLenient(data)) + "</div>";
+        case 'x':  // XDXF
+        case 'k':  // PowerWord XML
+            return "<p>" + XmlTextHtml(DecodeLenient(data)) + "</p>";
+        default:  // pictures, sounds, resource lists and unknown kinds: not shown
+            return {};
+    }
+}
+
+bool IsTextType(char type) {
+    return std::islower(static_cast<unsigned char>(type)) != 0;
+}
+
+}  // namespace
+
+StardictInfo ParseStardictInfo(std::string_view text, const std::string &file) {
+    constexpr std::string_view kMagic = "StarDict's dict ifo file";
+    if (text.substr(0, 3) == "\xEF\xBB\xBF")
+        text.remove_prefix(3);
+    std::size_t end = text.find('\n');
+    if (Trim(text.substr(0, end)) != kMagic)
+        Corrupt(file, "de eerste regel is niet \"" + std::string(kMagic) + "\"");
+    if (!IsValidUtf8(text))
+        Corrupt(file, "het is geen UTF-8-tekst");
+    StardictInfo info;
+    bool haveWords = false, haveSize = false, haveSyn = false;
+    while (end != std::string_view::npos) {
+        const std::size_t start = end + 1;
+        end = text.find('\n', start);
+        const std::string_view line = Trim(text.substr(
+            start, end == std::string_view::npos ? std::string_view::npos : end - start));
+        const std::size_t eq = line.find('=');
+        if (line.empty() || eq == std::string_view::npos)
+            continue;
+        const std::string_view key = Trim(line.substr(0, eq)), value = Trim(line.substr(eq + 1));
+        std::uint64_t number = 0;
+        if (key == "version") {
+            info.version = std::string(value);
+        } else if (key == "bookname") {
+            info.bookName = std::string(value);
+        } else if (key == "wordcount") {
+            if (!ParseCount(value, std::numeric_limits<std::uint32_t>::max(), number))
+                Corrupt(file, "wordcount is geen getal");
+            info.wordCount = static_cast<std::uint32_t>(number);
+            haveWords = true;
+        } else if (key == "synwordcount") {
+            if (!ParseCount(value, std::numeric_limits<std::uint32_t>::max(), number))
+                Corrupt(file, "synwordcount is geen getal");
+            info.synWordCount = static_cast<std::uint32_t>(number);
+            haveSyn = true;
+        } else if (key == "idxfilesize") {
+            if (!ParseCount(value, std::numeric_limits<std::uint64_t>::max(), number))
+                Corrupt(file, "idxfilesize is geen getal");
+            info.idxFileSize = number;
+            haveSize = true;
+        } else if (key == "idxoffsetbits") {
+            if (value != "32" && value != "64")
+                Corrupt(file, "idxoffsetbits is niet 32 of 64");
+            info.offsetBits = value == "64" ? 64 : 32;
+        } else if (key == "sametypesequence") {
+            for (const char c : value)
+                if (std::isalpha(static_cast<unsigned char>(c)) == 0)
+                    Corrupt(file, "sametypesequence bevat andere tekens dan letters");
+            info.sameTypeSequence = std::string(value);
+        }
+    }
+    if (info.version != "2.4.2" && info.version != "3.0.0")
+        Corrupt(file, "de versie is niet 2.4.2 of 3.0.0");
+    if (info.offsetBits == 64 && info.version != "3.0.0")
+        Corrupt(file, "idxoffsetbits=64 hoort alleen bij versie 3.0.0");
+    if (!haveWords || info.wordCount == 0)
+        Corrupt(file, "wordcount ontbreekt of is 0");
+    if (!haveSize)
+        Corrupt(file, "idxfilesize ontbreekt");
+    if (!haveSyn)
+        info.synWordCount = 0;
+    return info;
+}
+
+std::vector<StardictWord> ParseStardictIndex(std::string_view idx, const StardictInfo &info,
+                                             std::uint64_t dictSize, const std::string &file) {
+    if (idx.size() != info.idxFileSize)
+        Corrupt(file, "het is " + std::to_string(idx.size()) +
+                          " bytes groot, de beschrijving zegt " + std::to_string(info.idxFileSize));
+    const std::size_t numbers = info.offsetBits / 8 + 4;
+    // Every entry takes at least a letter, its NUL and the two numbers.
+    if (info.wordCount > idx.size() / (2 + numbers))
+        Corrupt(file, "het bevat minder woorden dan de beschrijving zegt");
+    std::vector<StardictWord> words;
+    words.reserve(info.wordCount);
+    std::size_t pos = 0;
+    for (std::uint32_t i = 0; i < info.wordCount; ++i) {
+        StardictWord entry;
+        entry.word = std::string(Word(idx, pos, file, "trefwoord"));
+        if (idx.size() - pos < numbers)
+            Corrupt(file, "het laatste woord mist zijn plaats in de tekst");
+        entry.offset = info.offsetBits == 64 ? BigEndian64(idx, pos) : BigEndian32(idx, pos);
+        entry.size = BigEndian32(idx, pos + numbers - 4);
+        pos += numbers;
+        if (entry.offset > dictSize || entry.size > dictSize - entry.offset)
+            Corrupt(file, "het woord '" + entry.word + "' wijst voorbij het einde van de tekst");
+        words.push_back(std::move(entry));
+    }
+    if (pos != idx.size())
+        Corrupt(file, "het bevat meer woorden dan de beschrijving zegt");
+    return words;
+}
+
+std::vector<std::pair<std::string, std::uint32_t>> ParseStardictSynonyms(std::string_view syn,
+                                                                         const StardictInfo &info,
+                                                                         const std::string &file) {
+    std::vector<std::pair<std::string, std::uint32_t>> synonyms;
+    if (info.synWordCount > syn.size() / 6)
+        Corrupt(file, "het bevat minder synoniemen dan de beschrijving zegt");
+    synonyms.reserve(info.synWordCount);
+    std::size_t pos = 0;
+    for (std::uint32_t i = 0; i < info.synWordCount; ++i) {
+        std::string word(Word(syn, pos, file, "synoniem"));
+        if (syn.size() - pos < 4)
+            Corrupt(file, "het laatste synoniem mist zijn woordnummer");
+        const std::uint32_t target = BigEndian32(syn, pos);
+        pos += 4;
+        if (target >= info.wordCount)
+            Corrupt(file, "het synoniem '" + word + "' wijst naar een woord dat er niet is");
+        synonyms.emplace_back(std::move(word), target);
+    }
+    if (pos != syn.size())
+        Corrupt(file, "het bevat meer synoniemen dan de beschrijving zegt");
+    return synonyms;
+}
+
+std::string StardictEntryHtml(std::string_view data, const std::string &sameTypeSequence,
+                              const std::string &file) {
+    std::string html;
+    std::size_t pos = 0;
+    std::size_t field = 0;
+    while (sameTypeSequence.empty() ? pos < data.size() : field < sameTypeSequence.size()) {
+        char type;
+        if (sameTypeSequence.empty()) {
+            type = data[pos++];
+            if (std::isalpha(static_cast<unsigned char>(type)) == 0)
+                Corrupt(file, "een veld heeft geen geldig soortteken");
+        } else {
+            type = sameTypeSequence[field];
+        }
+        // With a type sequence the last field runs to the end of the entry, without its
+        // terminator or size.
+        const bool last = !sameTypeSequence.empty() && field + 1 == sameTypeSequence.size();
+        ++field;
+        std::string_view value;
+        if (last) {
+            value = data.substr(pos);
+            pos = data.size();
+        } else if (IsTextType(type)) {
+            const std::size_t nul = data.find('\0', pos);
+            if (nul == std::string_view::npos)
+                Corrupt(file, "een tekstveld loopt door tot voorbij het artikel");
+            value = data.substr(pos, nul - pos);
+            pos = nul + 1;
+        } else {
+            if (data.size() - pos < 4)
+                Corrupt(file, "een veld mist zijn lengte");
+            const std::uint32_t size = BigEndian32(data, pos);
+            pos += 4;
+            if (size > data.size() - pos)
+                Corrupt(file, "een veld loopt door tot voorbij het artikel");
+            value = data.substr(pos, size);
+            pos += size;
+        }
+        if (IsTextType(type))
+            html += FieldHtml(type, value);
+    }
+    return html;
+}
+
+std::string ImportStardict(const StardictFiles &files, const std::string &dir, Diagnostics &diag,
+                           DictdImportCounts &counts, StardictInfo &info, Progress *progress) {
+    info = ParseStardictInfo(ReadWhole(files.ifo, kMaxInfoSize), files.ifo);
+    std::string dict;
+    std::string idx;
+    try {
+        dict = ReadGzipFile(files.dict);
+        idx = ReadGzipFile(files.idx);
+    } catch (const InputError &) {
+        const std::string &which = dict.empty() ? files.dict : files.idx;
+        Corrupt(which, "het kan niet worden gelezen of uitgepakt");
+    }
+    const std::vector<StardictWord> words = ParseStardictIndex(idx, info, dict.size(), files.idx);
+    std::vector<std::vector<std::string>> extraKeys(words.size());
+    if (!files.syn.empty()) {
+        const std::string syn = ReadGzipFile(files.syn);
+        for (auto &[word, target] : ParseStardictSynonyms(syn, info, files.syn))
+            extraKeys[target].push_back(std::move(word));
+    } else if (info.synWordCount != 0) {
+        Corrupt(files.ifo, "het noemt synoniemen, maar het .syn-bestand ontbreekt");
+    }
+
+    std::string out = "# Imported from a StarDict dictionary by lexqc add.\n\n";
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        if (progress != nullptr)
+            progress->Step(i + 1, words.size());
+        ++counts.entries;
+        const std::string headword = PlainLetters(words[i].word);
+        const int line = static_cast<int>(i + 1);
+        if (!Utf8ToCp1252Strict(headword)) {
+            diag.Warn(line, "headword \"" + headword + "\" has no Windows-1252 form; skipped");
+            ++counts.skipped;
+            CountForeign(counts, headword);
+            continue;
+        }
+        std::vector<std::string> keys;
+        for (const std::string &synonym : extraKeys[i]) {
+            const std::string key = PlainLetters(synonym);
+            if (Utf8ToCp1252Strict(key) && key != headword)
+                keys.push_back(key);
+        }
+        if (!HasSearchKey(headword, keys)) {
+            diag.Warn(line, "headword \"" + headword + "\" has no letters to search by; skipped");
+            ++counts.skipped;
+            continue;
+        }
+        const std::string body =
+            StardictEntryHtml(std::string_view(dict).substr(words[i].offset, words[i].size),
+                              info.sameTypeSequence, files.dict);
+        std::vector<std::string> lines;
+        std::size_t start = 0;
+        while (start <= body.size()) {
+            std::size_t end = body.find('\n', start);
+            if (end == std::string::npos)
+                end = body.size();
+            std::string part = body.substr(start, end - start);
+            if (!part.empty() && part.back() == '\r')
+                part.pop_back();
+            if (part.find_first_not_of(" \t") != std::string::npos)
+                lines.push_back(std::move(part));
+            start = end + 1;
+        }
+        if (lines.empty())
+            lines.push_back("<p>" + EscapeHtml(headword) + "</p>");
+        out += FormatRecord(headword, dir, keys, lines);
+        ++counts.records;
+    }
+    return out;
+}
+
+}  // namespace lexqc

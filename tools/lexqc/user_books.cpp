@@ -1,0 +1,541 @@
+#include "user_books.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <filesystem>
+#include <limits>
+
+#include "builder.h"
+#include "dictd_import.h"
+#include "encoding.h"
+#include "keys.h"
+#include "safe_file.h"
+#include "source.h"
+#include "stardict.h"
+
+namespace lexqc {
+
+namespace {
+
+// A stylesheet for the books when the program's own cannot be read.
+constexpr const char *kFallbackStyle =
+    "body { font-family: \"Liberation Sans\", Arial, sans-serif; font-size: 10pt; }\n"
+    "p { margin-top: 4px; margin-bottom: 4px; }\n"
+    "b.hw { font-size: 14pt; color: #1f3f7f; }\n"
+    "span.pron { color: #7a7a7a; }\n";
+
+constexpr std::size_t kMaxNameLength = 40;
+
+std::string Trim(const std::string &text) {
+    const std::size_t first = text.find_first_not_of(" \t\r");
+    if (first == std::string::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
+}
+
+std::string Lower(std::string text) {
+    for (char &c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+bool EndsWith(const std::string &text, const std::string &end) {
+    return text.size() >= end.size() &&
+           text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+std::vector<std::string> Lines(const std::string &text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
+bool IsSection(const std::string &line, const char *name) {
+    const std::string t = Trim(line);
+    return t.size() >= 2 && t.front() == '[' && t.back() == ']' &&
+           Lower(Trim(t.substr(1, t.size() - 2))) == name;
+}
+
+bool IsAnySection(const std::string &line) {
+    const std::string t = Trim(line);
+    return !t.empty() && t.front() == '[';
+}
+
+std::string KeyOf(const std::string &line) {
+    const std::size_t eq = line.find('=');
+    return eq == std::string::npos ? std::string() : Lower(Trim(line.substr(0, eq)));
+}
+
+// The lines of the first [dictionaries] section: from its first line to its end.
+std::pair<std::size_t, std::size_t> BookListLines(const std::vector<std::string> &lines) {
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (!IsSection(lines[i], "dictionaries"))
+            continue;
+        std::size_t end = i + 1;
+        while (end < lines.size() && !IsAnySection(lines[end]))
+            ++end;
+        return {i + 1, end};
+    }
+    return {lines.size(), lines.size()};
+}
+
+std::string Join(const std::vector<std::string> &lines) {
+    std::string text;
+    for (const std::string &line : lines)
+        text += line + "\n";
+    return text;
+}
+
+std::string Utf8(const std::string &cp1252) {
+    return Cp1252ToUtf8(cp1252);
+}
+
+// The files of one dictionary and its kind, from what the user named.
+struct Source {
+    bool stardict = false;
+    std::string index, dict;  // dictd
+    StardictFiles star;
+    std::string stem;  // the base name of the files, without folder
+};
+
+const std::vector<std::pair<std::string, std::string>> &Roles() {
+    static const std::vector<std::pair<std::string, std::string>> roles = {
+        {".index", "index"}, {".dict.dz", "dict"}, {".dict", "dict"}, {".ifo", "ifo"},
+        {".idx.gz", "idx"},  {".idx", "idx"},      {".syn", "syn"}};
+    return roles;
+}
+
+std::string Beside(const std::string &stemPath, std::initializer_list<const char *> endings) {
+    for (const char *ending : endings) {
+        std::error_code error;
+        if (std::filesystem::is_regular_file(stemPath + ending, error))
+            return stemPath + ending;
+    }
+    return {};
+}
+
+Source Resolve(const std::vector<std::string> &files) {
+    if (files.empty())
+        throw InputError("Geef de bestanden van het woordenboek op.");
+    std::vector<std::pair<std::string, std::string>> given;  // role, path
+    std::string stemPath;
+    for (const std::string &file : files) {
+        std::error_code error;
+        if (!std::filesystem::is_regular_file(file, error))
+            throw InputError("Het bestand '" + file + "' bestaat niet.");
+        std::string role;
+        for (const auto &[ending, name] : Roles()) {
+            if (EndsWith(file, ending)) {
+                role = name;
+                if (stemPath.empty())
+                    stemPath = file.substr(0, file.size() - ending.size());
+                break;
+            }
+        }
+        if (role.empty()) {
+            throw InputError("'" + file +
+                             "' is geen bestand van een dictd-woordenboek (.index, .dict, "
+                             ".dict.dz) of een StarDict-woordenboek (.ifo, .idx, .dict, .syn).");
+        }
+        for (const auto &[r, path] : given)
+            if (r == role)
+                throw InputError("Geef de bestanden van één woordenboek tegelijk op.");
+        given.emplace_back(role, file);
+    }
+    auto get = [&](const char *role) {
+        for (const auto &[r, path] : given)
+            if (r == role)
+                return path;
+        return std::string();
+    };
+    if (!get("index").empty() &&
+        (!get("ifo").empty() || !get("idx").empty() || !get("syn").empty()))
+        throw InputError("Geef de bestanden van één woordenboek tegelijk op.");
+    Source source;
+    source.stem = std::filesystem::path(stemPath).filename().string();
+    source.stardict = !get("ifo").empty() || !get("idx").empty() || !get("syn").empty() ||
+                      (get("index").empty() && !Beside(stemPath, {".ifo"}).empty());
+    if (source.stardict) {
+        source.star.ifo = !get("ifo").empty() ? get("ifo") : Beside(stemPath, {".ifo"});
+        source.star.idx = !get("idx").empty() ? get("idx") : Beside(stemPath, {".idx", ".idx.gz"});
+        source.star.dict =
+            !get("dict").empty() ? get("dict") : Beside(stemPath, {".dict.dz", ".dict"});
+        source.star.syn = !get("syn").empty() ? get("syn") : Beside(stemPath, {".syn"});
+        for (const auto &[path, ending] :
+             {std::pair{&source.star.ifo, ".ifo"}, std::pair{&source.star.idx, ".idx"},
+              std::pair{&source.star.dict, ".dict"}}) {
+            if (path->empty()) {
+                throw InputError("Het StarDict-woordenboek is niet compleet: '" + stemPath +
+                                 ending + "' ontbreekt.");
+            }
+        }
+        return source;
+    }
+    source.index = !get("index").empty() ? get("index") : Beside(stemPath, {".index"});
+    source.dict = !get("dict").empty() ? get("dict") : Beside(stemPath, {".dict.dz", ".dict"});
+    if (source.index.empty())
+        throw InputError("Het dictd-woordenboek is niet compleet: '" + stemPath +
+                         ".index' ontbreekt.");
+    if (source.dict.empty())
+        throw InputError("Het dictd-woordenboek is niet compleet: '" + stemPath +
+                         ".dict.dz' ontbreekt.");
+    return source;
+}
+
+// A book name made of a-z, 0-9 and "-": a file base name and a command-line word.
+std::string NameFor(const std::string &utf8) {
+    const std::string cp1252 = Utf8ToCp1252WithReferences(utf8);
+    std::string name;
+    for (const char c : cp1252) {
+        const auto byte = static_cast<unsigned char>(c);
+        std::string letters;
+        if (std::isalnum(byte) != 0 && byte < 0x80)
+            letters = std::string(1, static_cast<char>(std::tolower(byte)));
+        else
+            letters = Lower(FoldKey(std::string(1, c)));
+        if (letters.empty()) {
+            if (!name.empty() && name.back() != '-')
+                name += '-';
+        } else {
+            name += letters;
+        }
+    }
+    while (!name.empty() && name.back() == '-')
+        name.pop_back();
+    if (name.size() > kMaxNameLength)
+        name.resize(kMaxNameLength);
+    return name.empty() ? "woordenboek" : name;
+}
+
+// Refuses a name or display name that a book of either catalogue has already.
+void CheckFree(const UserShelf &shelf, const std::string &programDataDir, const std::string &name,
+               const std::string &displayName) {
+    std::vector<CatalogueEntry> books = ReadCatalogue(shelf.catalogue);
+    if (!programDataDir.empty()) {
+        const std::vector<CatalogueEntry> own = ReadCatalogue(programDataDir + "/dict.cfg");
+        books.insert(books.end(), own.begin(), own.end());
+    }
+    for (const CatalogueEntry &book : books) {
+        const bool sameDisplay =
+            !displayName.empty() && Lower(book.displayName) == Lower(displayName);
+        if (Lower(book.name) == Lower(name) || sameDisplay) {
+            throw InputError("Er is al een woordenboek met de naam '" +
+                             Utf8(Lower(book.name) == Lower(name) ? name : displayName) + "'.");
+        }
+    }
+}
+
+std::string DefText(const std::string &name) {
+    return "[dictionary]\nfluency=0\nstylesheet=dict.css\n\n[compldictionary]\ndictionary=" + name +
+           "\n";
+}
+
+std::string CatalogueWith(const std::string &old, const std::string &line) {
+    std::vector<std::string> lines = Lines(old);
+    if (lines.empty())
+        lines = {"[version]", "version=1", ""};
+    auto [first, end] = BookListLines(lines);
+    if (first > lines.size() ||
+        (first == lines.size() && !IsSection(lines.back(), "dictionaries"))) {
+        if (!lines.empty() && !Trim(lines.back()).empty())
+            lines.emplace_back();
+        lines.emplace_back("[dictionaries]");
+        lines.push_back(line);
+        return Join(lines);
+    }
+    std::size_t at = first;
+    for (std::size_t i = first; i < end; ++i)
+        if (!Trim(lines[i]).empty())
+            at = i + 1;
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), line);
+    return Join(lines);
+}
+
+// Files of an import that an earlier, killed run left behind.
+void RemoveLeftovers(const std::string &folder) {
+    std::error_code error;
+    for (const auto &entry : std::filesystem::directory_iterator(folder, error)) {
+        const std::string file = entry.path().filename().string();
+        if (file.rfind(".tk-", 0) == 0)
+            RemoveQuietly(entry.path().string());
+    }
+}
+
+struct Imported {
+    std::string source;  // source text
+    DictdImportCounts counts;
+    std::vector<std::string> warnings;
+    std::string ownName;  // UTF-8
+};
+
+Imported Import(const Source &source, Progress *progress) {
+    Imported result;
+    Diagnostics diag(source.stardict ? source.star.idx : source.index);
+    if (source.stardict) {
+        StardictInfo info;
+        result.source = ImportStardict(source.star, "", diag, result.counts, info, progress);
+        result.ownName = Trim(info.bookName);
+    } else {
+        std::string index, text;
+        for (const auto &[path, target] :
+             {std::pair{&source.index, &index}, std::pair{&source.dict, &text}}) {
+            try {
+                *target = ReadGzipFile(*path);
+            } catch (const InputError &) {
+                throw InputError("Het bestand '" + *path +
+                                 "' is beschadigd of onvolledig: het kan niet worden gelezen of "
+                                 "uitgepakt.");
+            }
+        }
+        DictdImportOptions options;
+        options.progress = progress;
+        result.source = ImportDictd(index, text, options, diag, &result.counts);
+        if (result.counts.firstBadLine != 0) {
+            throw InputError("Het woordenboek '" + source.index +
+                             "' is beschadigd of onvolledig: regel " +
+                             std::to_string(result.counts.firstBadLine) + " van de index " +
+                             (result.counts.beyondText
+                                  ? "wijst voorbij het einde van de tekst in '" + source.dict + "'."
+                                  : "is onleesbaar."));
+        }
+        result.ownName = DecodeLenient(result.counts.shortName);
+    }
+    result.warnings = diag.Warnings();
+    const DictdImportCounts &c = result.counts;
+    if (c.foreignScript > 0 && c.foreignScript >= c.records) {
+        throw InputError(
+            "Het schrift van dit woordenboek wordt niet ondersteund: trefwoorden "
+            "zoals '" +
+            c.firstForeign + "' hebben geen zoeksleutel in de letters A tot Z (van de " +
+            std::to_string(c.entries) + " woorden zijn er " + std::to_string(c.foreignScript) +
+            " in een ander schrift).");
+    }
+    if (c.records == 0)
+        throw InputError("Het woordenboek bevat geen woorden die kunnen worden opgezocht.");
+    return result;
+}
+
+}  // namespace
+
+UserShelf DefaultUserShelf() {
+    const char *data = std::getenv("XDG_DATA_HOME");
+    std::string base;
+    if (data != nullptr && data[0] == '/') {
+        base = data;
+    } else {
+        const char *home = std::getenv("HOME");
+        base = std::string(home != nullptr ? home : "") + "/.local/share";
+    }
+    return UserShelfAt(base + "/taalkist/eigen");
+}
+
+UserShelf UserShelfAt(const std::string &root) {
+    UserShelf shelf;
+    shelf.root = root;
+    shelf.dataDir = root + "/data";
+    shelf.imgsDir = root + "/imgs";
+    shelf.catalogue = shelf.dataDir + "/dict.cfg";
+    return shelf;
+}
+
+std::vector<CatalogueEntry> ReadCatalogue(const std::string &path) {
+    std::string text;
+    std::vector<CatalogueEntry> books;
+    if (!ReadWholeFile(path, text))
+        return books;
+    const std::vector<std::string> lines = Lines(text);
+    const auto [first, end] = BookListLines(lines);
+    for (std::size_t i = first; i < end; ++i) {
+        const std::size_t eq = lines[i].find('=');
+        if (eq == std::string::npos)
+            continue;
+        const std::string key = Trim(lines[i].substr(0, eq));
+        const std::string value = Trim(lines[i].substr(eq + 1));
+        if (key.empty() || value.empty())
+            continue;
+        const bool seen = std::any_of(books.begin(), books.end(), [&](const CatalogueEntry &b) {
+            return Lower(b.name) == Lower(key);
+        });
+        if (seen)
+            continue;
+        CatalogueEntry book;
+        book.name = key;
+        const std::size_t semicolon = value.find(';');
+        book.listed = semicolon != std::string::npos && value.substr(0, semicolon) == "1";
+        book.displayName = semicolon == std::string::npos ? value : value.substr(semicolon + 1);
+        books.push_back(std::move(book));
+    }
+    return books;
+}
+
+AddResult AddUserBook(const UserShelf &shelf, const AddRequest &request, Progress *progress) {
+    const Source source = Resolve(request.files);
+    std::string displayCp1252;
+    if (!request.displayName.empty()) {
+        const std::string trimmed = Trim(request.displayName);
+        const std::optional<std::string> converted = Utf8ToCp1252Strict(trimmed);
+        if (!IsValidUtf8(trimmed) || !converted || trimmed.empty() ||
+            trimmed.find_first_of("\r\n") != std::string::npos) {
+            throw InputError("De naam '" + request.displayName +
+                             "' kan niet worden gebruikt: alleen letters en tekens uit "
+                             "Windows-1252 op één regel.");
+        }
+        displayCp1252 = *converted;
+    }
+    const std::string wanted = request.displayName.empty() ? source.stem : request.displayName;
+    const std::string name = NameFor(wanted);
+    // Before the long work; once more when the files are written.
+    CheckFree(shelf, request.programDataDir, name, displayCp1252);
+
+    Progress none(nullptr);
+    Progress &bar = progress != nullptr ? *progress : none;
+    bar.Stage(0.0, 0.45);
+    Imported imported = Import(source, &bar);
+    if (displayCp1252.empty()) {
+        const std::optional<std::string> own =
+            Utf8ToCp1252Strict(imported.ownName.empty() ? source.stem : imported.ownName);
+        displayCp1252 = own && !own->empty() ? *own : Utf8ToCp1252WithReferences(source.stem);
+    }
+
+    bar.Stage(0.45, 0.55);
+    Diagnostics diag(source.stardict ? source.star.dict : source.dict);
+    const std::vector<SourceEntry> entries = ParseSource(imported.source, diag);
+    imported.source.clear();
+    imported.source.shrink_to_fit();
+    const KeyTable table =
+        CollectKeys(entries, diag, std::numeric_limits<std::size_t>::max(), 0xFFFF);
+    if (diag.HasErrors()) {
+        throw InputError("Het woordenboek kan niet worden omgezet:\n" + diag.Errors().front());
+    }
+    for (const std::string &w : diag.Warnings())
+        imported.warnings.push_back(w);
+    if (table.keys.empty())
+        throw InputError("Het woordenboek bevat geen woorden die kunnen worden opgezocht.");
+
+    bar.Stage(0.55, 0.97);
+    BuildOptions options;
+    options.progress = &bar;
+    const BuildResult built = BuildDictionary(table, options, nullptr);
+    bar.Stage(0.97, 1.0);
+
+    // From here on the files change; one program at a time.
+    MakeFolders(shelf.dataDir);
+    MakeFolders(shelf.imgsDir);
+    const FolderLock lock(shelf.dataDir + "/.lock");
+    RemoveLeftovers(shelf.dataDir);
+    CheckFree(shelf, request.programDataDir, name, displayCp1252);
+
+    const std::string idxPath = shelf.dataDir + "/" + name + ".idx";
+    const std::string defPath = shelf.dataDir + "/" + name + ".def";
+    const std::string cssPath = shelf.dataDir + "/dict.css";
+    std::string catalogue;
+    ReadWholeFile(shelf.catalogue, catalogue);
+    std::vector<std::pair<std::string, std::string>> temporaries;  // temporary, target
+    try {
+        temporaries.emplace_back(
+            WriteTemporaryBeside(idxPath,
+                                 std::string_view(reinterpret_cast<const char *>(built.file.data()),
+                                                  built.file.size())),
+            idxPath);
+        temporaries.emplace_back(WriteTemporaryBeside(defPath, DefText(name)), defPath);
+        std::string style;
+        ReadWholeFile(cssPath, style);
+        if (style.empty()) {
+            if (request.programDataDir.empty() ||
+                !ReadWholeFile(request.programDataDir + "/dict.css", style) || style.empty())
+                style = kFallbackStyle;
+            temporaries.emplace_back(WriteTemporaryBeside(cssPath, style), cssPath);
+        }
+        temporaries.emplace_back(
+            WriteTemporaryBeside(shelf.catalogue,
+                                 CatalogueWith(catalogue, name + "=1;" + displayCp1252)),
+            shelf.catalogue);
+    } catch (...) {
+        for (const auto &[temporary, target] : temporaries)
+            RemoveQuietly(temporary);
+        throw;
+    }
+    // The catalogue comes last: until it is renamed the book is not listed anywhere.
+    std::size_t committed = 0;
+    try {
+        for (; committed < temporaries.size(); ++committed)
+            CommitTemporary(temporaries[committed].first, temporaries[committed].second);
+    } catch (...) {
+        // The catalogue is renamed last, so it is unchanged; nothing may stay half-added.
+        for (std::size_t i = committed + 1; i < temporaries.size(); ++i)
+            RemoveQuietly(temporaries[i].first);
+        RemoveQuietly(idxPath);
+        RemoveQuietly(defPath);
+        throw;
+    }
+
+    bar.Finish();
+    AddResult result;
+    result.name = name;
+    result.displayName = Utf8(displayCp1252);
+    result.format = source.stardict ? "StarDict" : "dictd";
+    result.entries = imported.counts.entries;
+    result.records = imported.counts.records;
+    result.skipped = imported.counts.skipped;
+    result.keys = table.keys.size();
+    result.warnings = std::move(imported.warnings);
+    return result;
+}
+
+std::string RemoveUserBook(const UserShelf &shelf, const std::string &name,
+                           const std::string &programDataDir) {
+    const std::string wanted = Lower(Utf8ToCp1252WithReferences(Trim(name)));
+    auto find = [&](const std::vector<CatalogueEntry> &books) -> const CatalogueEntry * {
+        for (const CatalogueEntry &book : books)
+            if (Lower(book.name) == wanted)
+                return &book;
+        for (const CatalogueEntry &book : books)
+            if (Lower(book.displayName) == wanted)
+                return &book;
+        return nullptr;
+    };
+    std::error_code error;
+    if (!std::filesystem::is_directory(shelf.dataDir, error)) {
+        if (!programDataDir.empty() && find(ReadCatalogue(programDataDir + "/dict.cfg")))
+            throw InputError("'" + name +
+                             "' hoort bij het programma en kan niet worden verwijderd.");
+        throw InputError("Er is geen eigen woordenboek met de naam '" + name + "'.");
+    }
+    const FolderLock lock(shelf.dataDir + "/.lock");
+    const std::vector<CatalogueEntry> books = ReadCatalogue(shelf.catalogue);
+    const CatalogueEntry *book = find(books);
+    if (book == nullptr) {
+        if (!programDataDir.empty() && find(ReadCatalogue(programDataDir + "/dict.cfg")))
+            throw InputError("'" + name +
+                             "' hoort bij het programma en kan niet worden verwijderd.");
+        throw InputError("Er is geen eigen woordenboek met de naam '" + name + "'.");
+    }
+    const std::string key = book->name;
+    std::string text;
+    ReadWholeFile(shelf.catalogue, text);
+    std::vector<std::string> lines = Lines(text);
+    const auto [first, end] = BookListLines(lines);
+    std::vector<std::string> kept(lines.begin(),
+                                  lines.begin() + static_cast<std::ptrdiff_t>(first));
+    for (std::size_t i = first; i < end; ++i)
+        if (KeyOf(lines[i]) != Lower(key))
+            kept.push_back(lines[i]);
+    kept.insert(kept.end(), lines.begin() + static_cast<std::ptrdiff_t>(end), lines.end());
+    CommitTemporary(WriteTemporaryBeside(shelf.catalogue, Join(kept)), shelf.catalogue);
+    // Listed nowhere now; its files go.
+    for (const char *ending : {".idx", ".def"})
+        RemoveQuietly(shelf.dataDir + "/" + key + ending);
+    for (const char *ending : {".bmp", "_off.bmp", ".ico"})
+        RemoveQuietly(shelf.imgsDir + "/" + key + ending);
+    return key;
+}
+
+}  // namespace lexqc

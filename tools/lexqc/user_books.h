@@ -1,0 +1,73 @@
+// The user's own books: dictd and StarDict dictionaries compiled into the user's data
+// folder and listed in a catalogue of their own there, which the programs read after
+// their own. No Qt and no search library here, so that a window can run an import on a
+// worker thread with a progress bar while it keeps searching.
+//
+// Layout, laid out like a program folder so that the same catalogue code reads it:
+//   $XDG_DATA_HOME/taalkist/eigen/data/dict.cfg   the user's catalogue (dict.cfg format)
+//   $XDG_DATA_HOME/taalkist/eigen/data/NAME.idx   a compiled book, and NAME.def beside it
+//   $XDG_DATA_HOME/taalkist/eigen/data/dict.css   the stylesheet the books name
+//   $XDG_DATA_HOME/taalkist/eigen/imgs/           pictures (none are written yet)
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "progress.h"
+
+namespace lexqc {
+
+struct UserShelf {
+    std::string root;       // .../taalkist/eigen
+    std::string dataDir;    // root + "/data"
+    std::string imgsDir;    // root + "/imgs"
+    std::string catalogue;  // dataDir + "/dict.cfg"
+};
+
+// Under $XDG_DATA_HOME (when it is an absolute path), else ~/.local/share.
+UserShelf DefaultUserShelf();
+UserShelf UserShelfAt(const std::string &root);
+
+// One line of a catalogue's book list; texts in Windows-1252 as the file holds them.
+struct CatalogueEntry {
+    std::string name;
+    std::string displayName;
+    bool listed = false;
+};
+
+// The book list of a catalogue file by dict.cfg's rules (section and key names without
+// regard to case, the first of a repeated key, empty values left out); a missing file
+// gives an empty list.
+std::vector<CatalogueEntry> ReadCatalogue(const std::string &path);
+
+struct AddRequest {
+    std::vector<std::string> files;  // the dictionary's files as the user names them
+    std::string displayName;         // UTF-8; empty: the dictionary's own name
+    std::string programDataDir;      // the program's data folder: names taken, stylesheet
+};
+
+struct AddResult {
+    std::string name;         // the book's name (file base name, command-line name)
+    std::string displayName;  // UTF-8
+    std::string format;       // "dictd" or "StarDict"
+    std::size_t entries = 0;  // entries in the dictionary
+    std::size_t records = 0;  // entries stored
+    std::size_t skipped = 0;  // entries left out, each named in warnings
+    std::size_t keys = 0;     // search keys
+    std::vector<std::string> warnings;
+};
+
+// Compiles the dictionary and lists it in the user's catalogue. Throws InputError with a
+// Dutch message for input it refuses or a file it cannot write, and Cancelled when the
+// progress callback says stop; the catalogue and the books are unchanged then.
+AddResult AddUserBook(const UserShelf &shelf, const AddRequest &request,
+                      Progress *progress = nullptr);
+
+// Takes a book (by name or display name, UTF-8) out of the user's catalogue and deletes
+// its files; returns its name. Throws InputError (Dutch) for a name that is not a user's
+// book.
+std::string RemoveUserBook(const UserShelf &shelf, const std::string &name,
+                           const std::string &programDataDir);
+
+}  // namespace lexqc
