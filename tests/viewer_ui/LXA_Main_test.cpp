@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
@@ -87,7 +88,7 @@ TEST_F(MainWindowTest, BlankSearchTextDisablesFindAndEnterDoesNothing) {
     for (const char *blank : {"", "   ", " \t "}) {
         window.SearchField()->setText(QString::fromLatin1(blank));
         window.UpdateCommands();
-        EXPECT_FALSE(window.actFindWord->isEnabled()) << '"' << blank << '"';
+        EXPECT_FALSE(window.Command("actFindWord")->isEnabled()) << '"' << blank << '"';
     }
     const std::size_t before = folder.Searches().size();
     Find(window, "   ");
@@ -95,9 +96,9 @@ TEST_F(MainWindowTest, BlankSearchTextDisablesFindAndEnterDoesNothing) {
     EXPECT_EQ(window.StatusText(), "");
     window.SearchField()->setText(QStringLiteral(" a "));
     window.UpdateCommands();
-    EXPECT_TRUE(window.actFindWord->isEnabled());
-    EXPECT_TRUE(window.actFindWord->text().isEmpty());
-    EXPECT_EQ(window.actFindWord->toolTip(), "Vind woord");
+    EXPECT_TRUE(window.Command("actFindWord")->isEnabled());
+    EXPECT_TRUE(window.Command("actFindWord")->text().isEmpty());
+    EXPECT_EQ(window.Command("actFindWord")->toolTip(), "Vind woord");
 }
 
 TEST_F(MainWindowTest, SwitchingBooksClearsTheDisplayKeepsTheStatusAndSetsTheCaption) {
@@ -125,6 +126,33 @@ TEST_F(MainWindowTest, SwitchingBooksClearsTheDisplayKeepsTheStatusAndSetsTheCap
     EXPECT_EQ(viewer->Data.CurrentBook->Name, "en-nl");
     EXPECT_TRUE(entry->isChecked());
     EXPECT_FALSE(window.FileMenu()->actions()[2]->isChecked());
+}
+
+TEST_F(MainWindowTest, MenusAndMainToolbarShowTheirCommands) {
+    TwoBooks();
+    viewer = std::make_unique<TViewer>();
+    ui::TfrmLXAMain &window = viewer->Main();
+    QStringList titles;
+    for (QAction *menu : window.menuBar()->actions())
+        titles << menu->text();
+    EXPECT_EQ(titles, (QStringList{"Bestand", "Hulp"}));
+    const QList<QAction *> help = window.menuBar()->actions()[1]->menu()->actions();
+    ASSERT_EQ(help.size(), 2);
+    EXPECT_EQ(help[0]->objectName(), "mniHelpHelp");
+    EXPECT_EQ(help[0]->text(), "Hulpinformatie...\tF1");
+    EXPECT_FALSE(help[0]->icon().isNull());
+    EXPECT_EQ(help[1]->objectName(), "mniHelpAbout");
+    EXPECT_EQ(help[1]->text(), "Over...");
+    const std::pair<const char *, const char *> buttons[] = {{"ToolButton1", "actOpenNewWindow"},
+                                                             {"ToolButton6", "actPronounceWord"}};
+    for (const auto &[button, command] : buttons) {
+        const auto *shown = window.findChild<QToolButton *>(QLatin1String(button));
+        ASSERT_NE(shown, nullptr) << button;
+        EXPECT_EQ(shown->defaultAction(), window.Command(command)) << button;
+        EXPECT_FALSE(shown->icon().isNull()) << button;
+    }
+    EXPECT_EQ(window.Command("actOpenNewWindow")->toolTip(), "Open een nieuw venster");
+    EXPECT_EQ(window.Command("actPronounceWord")->toolTip(), "Spreek de gevonden trefwoorden uit");
 }
 
 TEST_F(MainWindowTest, OneInstalledBookHidesTheBandAndLeavesTwoAdjacentSeparators) {
@@ -181,7 +209,7 @@ TEST_F(MainWindowTest, PronounceButtonFollowsBookEngineAndResults) {
     folder.SetTable("nl-en", Table({Row("huis", "house", "hoys")}));
     Find(viewer->Main(), "huis");
     viewer->Main().UpdateCommands();
-    EXPECT_FALSE(viewer->Main().actPronounceWord->isVisible());
+    EXPECT_FALSE(viewer->Main().Command("actPronounceWord")->isVisible());
 }
 
 TEST_F(MainWindowTest, PronounceButtonEnabledOnlyWithEngineAndTranscriptions) {
@@ -189,19 +217,19 @@ TEST_F(MainWindowTest, PronounceButtonEnabledOnlyWithEngineAndTranscriptions) {
     folder.InstallEngine();
     viewer = std::make_unique<TViewer>();
     ui::TfrmLXAMain &window = viewer->Main();
-    EXPECT_TRUE(window.actPronounceWord->isVisible());
-    EXPECT_FALSE(window.actPronounceWord->isEnabled());  // no results yet
+    EXPECT_TRUE(window.Command("actPronounceWord")->isVisible());
+    EXPECT_FALSE(window.Command("actPronounceWord")->isEnabled());  // no results yet
 
     folder.SetTable("nl-en", Table({Row("huis", "house"), Row("bank", "bench")}));
     Find(window, "huis");
     window.UpdateCommands();
-    EXPECT_FALSE(window.actPronounceWord->isEnabled());  // no transcription in cell 4
+    EXPECT_FALSE(window.Command("actPronounceWord")->isEnabled());  // no transcription in cell 4
 
     folder.SetTable("nl-en", Table({Row("huis", "house", "hoys"), Row("bank", "bench", "bangk")}));
     Find(window, "huis");
     window.UpdateCommands();
-    ASSERT_TRUE(window.actPronounceWord->isEnabled());
-    window.actPronounceWord->trigger();
+    ASSERT_TRUE(window.Command("actPronounceWord")->isEnabled());
+    window.Command("actPronounceWord")->trigger();
     EXPECT_EQ(folder.Spoken(), (std::vector<std::string>{"hoys.bangk"}));
 }
 
@@ -214,15 +242,15 @@ TEST_F(MainWindowTest, PronounceButtonDisabledWhenTheEngineDoesNotLoad) {
     folder.SetTable("nl-en", Table({Row("huis", "house", "hoys")}));
     Find(window, "huis");
     window.UpdateCommands();
-    EXPECT_TRUE(window.actPronounceWord->isVisible());
-    EXPECT_FALSE(window.actPronounceWord->isEnabled());
+    EXPECT_TRUE(window.Command("actPronounceWord")->isVisible());
+    EXPECT_FALSE(window.Command("actPronounceWord")->isEnabled());
 }
 
 TEST_F(MainWindowTest, ShowSourceOnlyInHelpdeskModeAndWithResults) {
     TwoBooks();
     viewer = std::make_unique<TViewer>();
     viewer->Main().UpdateCommands();
-    EXPECT_FALSE(viewer->Main().actHitShowSource->isEnabled());
+    EXPECT_FALSE(viewer->Main().Command("actHitShowSource")->isEnabled());
     viewer.reset();
 
     folder.SetHelpdeskMode(true);
@@ -231,7 +259,7 @@ TEST_F(MainWindowTest, ShowSourceOnlyInHelpdeskModeAndWithResults) {
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     window.UpdateCommands();
-    ASSERT_TRUE(window.actHitShowSource->isEnabled());
+    ASSERT_TRUE(window.Command("actHitShowSource")->isEnabled());
     const auto shiftF12 = [&] { QTest::keyClick(&window, Qt::Key_F12, Qt::ShiftModifier); };
     shiftF12();  // nothing found yet: no file, no question
     EXPECT_TRUE(dialogs.Shown.empty());
@@ -267,14 +295,14 @@ TEST_F(MainWindowTest, CtrlCCopiesFromTheDisplayOnlyWithFocusAndSelection) {
     window.SearchField()->setFocus();
     window.SearchField()->selectAll();
     window.UpdateCommands();
-    EXPECT_FALSE(window.actCopyHTMLToClipboard->isEnabled());
+    EXPECT_FALSE(window.Command("actCopyHTMLToClipboard")->isEnabled());
     QTest::keyClick(window.SearchField(), Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(QApplication::clipboard()->text(), "huis");
 
     // Focus in the display with a selection: the command copies plain text of both entries.
     display->setFocus();
     window.UpdateCommands();
-    ASSERT_TRUE(window.actCopyHTMLToClipboard->isEnabled());
+    ASSERT_TRUE(window.Command("actCopyHTMLToClipboard")->isEnabled());
     QTest::keyClick(display, Qt::Key_C, Qt::ControlModifier);
     const QString copied = QApplication::clipboard()->text();
     EXPECT_TRUE(copied.contains("het huis") && copied.contains("klein")) << copied.toStdString();
@@ -283,7 +311,7 @@ TEST_F(MainWindowTest, CtrlCCopiesFromTheDisplayOnlyWithFocusAndSelection) {
     // After the display is cleared nothing is selected and the command is off again.
     display->ClearDocument();
     window.UpdateCommands();
-    EXPECT_FALSE(window.actCopyHTMLToClipboard->isEnabled());
+    EXPECT_FALSE(window.Command("actCopyHTMLToClipboard")->isEnabled());
 }
 
 TEST_F(MainWindowTest, CorruptResultTableReachesTheHandlerAndTheWindowGoesOn) {
@@ -336,14 +364,14 @@ TEST_F(MainWindowProgramTest, NewWindowStartsTheProgramWithTheComplementaryAndCu
     }
     std::filesystem::permissions(folder.Dir + "/tkviewer", std::filesystem::perms::owner_all);
     uitest::TViewer viewer;
-    viewer.Main().actOpenNewWindow->trigger();
+    viewer.Main().Command("actOpenNewWindow")->trigger();
     EXPECT_EQ(WaitForFile(record), "2:en-nl:nl-en");
     EXPECT_TRUE(dialogs.Shown.empty());
 }
 
 TEST_F(MainWindowProgramTest, NewWindowFailureShowsTheDialogAndTheWindowGoesOn) {
     uitest::TViewer viewer;  // no program file at the program's path
-    viewer.Main().actOpenNewWindow->trigger();
+    viewer.Main().Command("actOpenNewWindow")->trigger();
     ASSERT_EQ(dialogs.Shown.size(), 1u);
     EXPECT_EQ(dialogs.Shown[0].Group, 2);
     EXPECT_EQ(dialogs.Shown[0].Number, 1);
@@ -354,7 +382,7 @@ TEST_F(MainWindowProgramTest, NewWindowFailureShowsTheDialogAndTheWindowGoesOn) 
 
 TEST_F(MainWindowProgramTest, F1ShowsTheHelpDocumentBesideTheProgram) {
     uitest::TViewer viewer;
-    viewer.Main().actShowHelp->trigger();
+    viewer.Main().Command("actShowHelp")->trigger();
     auto *help = viewer.Main().findChild<ui::THelpWindow *>();
     ASSERT_NE(help, nullptr);
     EXPECT_TRUE(help->isVisible());
@@ -362,7 +390,7 @@ TEST_F(MainWindowProgramTest, F1ShowsTheHelpDocumentBesideTheProgram) {
     help->hide();
     std::ofstream(folder.Dir + "/tkviewer.hlp")
         << "<h1><a name=\"inhoud\"></a>Hulp bij zoeken</h1>";
-    viewer.Main().actShowHelp->trigger();
+    viewer.Main().Command("actShowHelp")->trigger();
     EXPECT_TRUE(help->ShownText().contains("Hulp bij zoeken"));
 }
 
@@ -376,10 +404,10 @@ TEST_F(MainWindowProgramTest, IdleEvaluationFollowsFocusAndSelectionWithoutBeing
     window.Viewer()->selectAll();
     window.Viewer()->setFocus();  // a focus change is what starts the next idle pass
     QTest::qWait(20);
-    EXPECT_TRUE(window.actCopyHTMLToClipboard->isEnabled());
+    EXPECT_TRUE(window.Command("actCopyHTMLToClipboard")->isEnabled());
     window.SearchField()->setFocus();
     QTest::qWait(20);
-    EXPECT_FALSE(window.actCopyHTMLToClipboard->isEnabled());
+    EXPECT_FALSE(window.Command("actCopyHTMLToClipboard")->isEnabled());
 }
 
 TEST(MainWindowBands, ManyDictionariesScrollInsteadOfLosingButtons) {
@@ -426,9 +454,9 @@ TEST(MainWindowWithoutBooks, RunsWithoutACurrentBook) {
     EXPECT_EQ(window.windowTitle(), "Morvelt taalkist");
     EXPECT_TRUE(window.DictionaryCommands().empty());
     window.UpdateCommands();
-    EXPECT_FALSE(window.actPronounceWord->isVisible());
+    EXPECT_FALSE(window.Command("actPronounceWord")->isVisible());
     // The new window then chooses its dictionary as at any start: no arguments.
-    window.actOpenNewWindow->trigger();
+    window.Command("actOpenNewWindow")->trigger();
     EXPECT_EQ(WaitForFile(record), "0");
 }
 

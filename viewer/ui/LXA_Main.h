@@ -4,6 +4,7 @@
 
 #include <QMainWindow>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -53,16 +54,10 @@ class TfrmLXAMain : public QMainWindow {
     display::THtmlViewer *Viewer() const { return m_viewer; }
     QLineEdit *SearchField() const { return edtSearchText; }
     QString StatusText() const;
-    TCommand *actOpenNewWindow = nullptr;
-    TCommand *actAppExit = nullptr;
-    TCommand *actShowHelp = nullptr;
-    TCommand *actShowAbout = nullptr;
-    TCommand *actFindWord = nullptr;
-    TCommand *actPronounceWord = nullptr;
-    TCommand *actHitShowSource = nullptr;
-    TCommand *actCopyHTMLToClipboard = nullptr;
+    // The command of the window's table with this object name ("actFindWord"), else null.
+    TCommand *Command(const char *name) const;
     const std::vector<TSelectBook *> &DictionaryCommands() const { return m_books; }
-    QMenu *FileMenu() const { return mniFile; }
+    QMenu *FileMenu() const { return Menu("mniFile"); }
     QToolBar *DictionaryToolbar() const { return tbrDictionaries; }
     TPageScroller *DictionaryBand() const { return pgsDictionaries; }
     TPageScroller *MainBand() const { return pgsMain; }
@@ -74,15 +69,20 @@ class TfrmLXAMain : public QMainWindow {
     bool eventFilter(QObject *watched, QEvent *event) override;
 
   private:
+    // The window's commands and menus, one row each (LXA_MainCommands.cpp).
+    struct TCommandEntry;
+    struct TMenuEntry;
+    static std::span<const TCommandEntry> CommandTable();
+    static std::span<const TMenuEntry> MenuTable();
+
     // Building the window, in the order the constructor runs them.
-    void CreateCommands();
-    void CreateMenu();
+    void CreateMenus();
     void CreateControlBar();
+    void CreateCommands();
     void CreateInputPanel();
     void CreateOutputPanel();
     void CreateStatusBar();
     void InitialiseForm();
-    void SetTexts();
     void CreateDictionaryActions();
     void CreateDictionaryMenuItems();
     void CreateDictionaryButtons();
@@ -90,6 +90,7 @@ class TfrmLXAMain : public QMainWindow {
 
     // Command handlers and enabling rules.
     void actOpenNewWindowExecute();
+    void actAppExitExecute();
     void actShowHelpExecute();
     void actShowAboutExecute();
     void actFindWordExecute();
@@ -97,9 +98,12 @@ class TfrmLXAMain : public QMainWindow {
     void actPronounceWordExecute();
     void actPronounceWordUpdate(TCommand &command);
     void actHitShowSourceExecute();
+    void actHitShowSourceUpdate(TCommand &command);
     void actCopyHTMLToClipboardExecute();
     void actCopyHTMLToClipboardUpdate(TCommand &command);
 
+    QMenu *Menu(const char *name) const;
+    QToolBar *Toolbar(const char *name) const;
     std::string StyleSheetPath() const;
     void SetStatus(const QString &text);
     void FitBands();
@@ -112,10 +116,6 @@ class TfrmLXAMain : public QMainWindow {
     TImageList imlMain;
     TImageList imlDictionariesEnabled;
     TImageList imlDictionariesDisabled;
-    QMenu *mniFile = nullptr;
-    QMenu *mniHelp = nullptr;
-    QAction *N1 = nullptr;
-    QAction *N2 = nullptr;
     QWidget *clbMain = nullptr;
     TPageScroller *pgsMain = nullptr;
     TPageScroller *pgsDictionaries = nullptr;

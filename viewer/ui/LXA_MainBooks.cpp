@@ -31,10 +31,13 @@ void TfrmLXAMain::CreateDictionaryActions() {
 void TfrmLXAMain::CreateDictionaryMenuItems() {
     if (m_books.size() < 2)
         return;
+    // Between the separators N1 and N2 of the File menu.
+    QMenu *file = Menu("mniFile");
+    QAction *n2 = file->findChild<QAction *>(QStringLiteral("N2"));
     for (TSelectBook *command : m_books) {
-        auto *entry = new TMenuItem("", command, mniFile);
+        auto *entry = new TMenuItem("", command, file);
         entry->setObjectName(QStringLiteral("mni") + command->objectName());
-        mniFile->insertAction(N2, entry);
+        file->insertAction(n2, entry);
     }
 }
 
