@@ -176,7 +176,9 @@ std::int32_t TLXAData::OpenBook(TLXABook &book) {
 }
 
 std::int32_t TLXAData::Search(const std::string &text) {
-    return SearchResults ? SearchResults->Search(text) : 0;
+    if (!SearchResults)
+        return 0;
+    return SearchResults->Search(text, CurrentBook != nullptr ? CurrentBook->FluencyFld : -1);
 }
 
 bool TLXAData::SpeechAvailable() const {
@@ -189,6 +191,45 @@ void TLXAData::Speak(const std::string &text) {
     FluencyStop();
     FluencyWrite(1, text);
     FluencyPlay(0);
+}
+
+void TLXAData::SelectBookNamed(const std::string &name) {
+    SelectBook(Books ? Books->FindBook(name) : nullptr);
+}
+
+std::vector<TLXABook *> TLXAData::SelectableBooks() const {
+    std::vector<TLXABook *> selectable;
+    if (!Books)
+        return selectable;
+    for (std::int32_t i = 0; i < Books->Count(); ++i) {
+        TLXABook *book = Books->FindBook(Books->NameAt(i));
+        if (book != nullptr && (book->Installed || book->Listed))
+            selectable.push_back(book);
+    }
+    return selectable;
+}
+
+std::string TLXAData::StyleSheetPath() const {
+    if (CurrentBook == nullptr)
+        return {};
+    return platform::IncludeTrailingDelimiter(Paths.DataDir) + CurrentBook->Stylesheet;
+}
+
+std::int32_t TLXAData::ResultCount() const {
+    return SearchResults ? SearchResults->Count() : 0;
+}
+
+std::string TLXAData::ResultPage() const {
+    return SearchResults ? SearchResults->BuildPage(StyleSheetPath()) : std::string();
+}
+
+bool TLXAData::CanSpeakResults() const {
+    return SpeechAvailable() && ResultCount() >= 1 && !SearchResults->PronounceText().empty();
+}
+
+void TLXAData::SpeakResults() {
+    if (SearchResults)
+        Speak(SearchResults->PronounceText());
 }
 
 void TLXAData::Finalise() {

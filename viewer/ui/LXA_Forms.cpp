@@ -16,9 +16,9 @@ std::unique_ptr<TfrmLXAMain> &MainWindow() {
 }  // namespace
 
 void RegisterForms() {
-    SetFormFactory([](TLXAData &) {
+    SetFormFactory([](TLXAData &data) {
         DestroyForms();
-        MainWindow() = std::make_unique<TfrmLXAMain>();
+        MainWindow() = std::make_unique<TfrmLXAMain>(data);
         // The about box belongs to the main window and is destroyed with it.
         auto *about = new TfrmLXAAbout(MainWindow().get());
         MainWindow()->SetAboutBox(about);

@@ -48,8 +48,9 @@ QToolBar *MakeToolbar(const char *name, QWidget *parent) {
 
 }  // namespace
 
-TfrmLXAMain::TfrmLXAMain(QWidget *parent)
+TfrmLXAMain::TfrmLXAMain(TLXAData &data, QWidget *parent)
     : QMainWindow(parent),
+      m_data(data),
       aclMain(new QObject(this)),
       aclDictionaries(new QObject(this)),
       m_bookGroup(new QActionGroup(this)) {
@@ -168,17 +169,13 @@ void TfrmLXAMain::InitialiseForm() {
     CreateDictionaryMenuItems();
     CreateDictionaryButtons();
     CreateViewer();
-    if (LXAData != nullptr && LXAData->CurrentBook != nullptr)
-        SelectBookByName(LXAData->CurrentBook->Name);
-    else
-        SelectBookByName(std::string());
+    SelectBookByName(m_data.CurrentBook != nullptr ? m_data.CurrentBook->Name : std::string());
 }
 
 void TfrmLXAMain::CreateViewer() {
     m_viewer = new display::THtmlViewer(pnlOutput);
     pnlOutput->layout()->addWidget(m_viewer);
-    if (LXAData != nullptr)
-        m_viewer->SetImageFolder(QString::fromStdString(LXAData->Paths.DataDir));
+    m_viewer->SetImageFolder(QString::fromStdString(m_data.Paths.DataDir));
     m_viewer->SetCopyByCommand(true);
     // Web links in entries open in the user's browser through the shell.
     m_viewer->SetLinkOpener(

@@ -19,7 +19,7 @@ class QMenu;
 class QStatusBar;
 class QToolBar;
 class QToolButton;
-class TLXABook;
+class TLXAData;
 
 namespace display {
 class THtmlViewer;
@@ -36,8 +36,9 @@ class TfrmLXAAbout;
 class TfrmLXAMain : public QMainWindow {
     Q_OBJECT
   public:
-    // Builds the window for the data module LXAData, which has chosen its first book.
-    explicit TfrmLXAMain(QWidget *parent = nullptr);
+    // Builds the window for the data module, which has chosen its first book; the data
+    // module outlives the window.
+    explicit TfrmLXAMain(TLXAData &data, QWidget *parent = nullptr);
     ~TfrmLXAMain() override;
 
     // Makes the dictionary with this key current and updates caption, icon and the
@@ -104,10 +105,10 @@ class TfrmLXAMain : public QMainWindow {
 
     QMenu *Menu(const char *name) const;
     QToolBar *Toolbar(const char *name) const;
-    std::string StyleSheetPath() const;
     void SetStatus(const QString &text);
     void FitBands();
 
+    TLXAData &m_data;
     std::vector<TCommand *> m_commands;
     std::vector<TSelectBook *> m_books;
     QObject *aclMain;

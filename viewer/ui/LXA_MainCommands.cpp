@@ -9,7 +9,6 @@
 #include <QToolBar>
 
 #include "LXA_Main.h"
-#include "platform/paths.h"
 #include "viewer/core/Cp1252Qt.h"
 #include "viewer/core/LXA_Cursor.h"
 #include "viewer/core/LXA_Data.h"
@@ -185,29 +184,21 @@ void TfrmLXAMain::actFindWordExecute() {
     m_viewer->ClearDocument();
     // The text goes to the search as typed, blanks included.
     const QString typed = edtSearchText->text();
-    const std::int32_t found = LXAData->Search(cp1252::FromQString(typed));
+    const std::int32_t found = m_data.Search(cp1252::FromQString(typed));
     if (found <= 0)
         SetStatus(QStringLiteral("Het woord '%1' kan niet worden gevonden.").arg(typed));
     else if (found == 1)
         SetStatus(QStringLiteral("Er is 1 trefwoord gevonden."));
     else
-        SetStatus(QStringLiteral("Er zijn %1 trefwoorden gevonden.")
-                      .arg(LXAData->SearchResults->Count()));
+        SetStatus(QStringLiteral("Er zijn %1 trefwoorden gevonden.").arg(m_data.ResultCount()));
     if (found >= 1)
         ShowResults();
 }
 
-std::string TfrmLXAMain::StyleSheetPath() const {
-    if (LXAData->CurrentBook == nullptr)
-        return {};
-    return platform::IncludeTrailingDelimiter(LXAData->Paths.DataDir) +
-           LXAData->CurrentBook->Stylesheet;
-}
-
 void TfrmLXAMain::ShowResults() {
-    if (LXAData->SearchResults->Count() == 0)
+    if (m_data.ResultCount() == 0)
         return;
-    const std::string page = LXAData->SearchResults->BuildPage(StyleSheetPath());
+    const std::string page = m_data.ResultPage();
     m_viewer->LoadDocument(page.data(), page.size());
 }
 
@@ -215,10 +206,9 @@ void TfrmLXAMain::SelectBookByName(const std::string &name) {
     TWaitCursor hourglass;
     if (m_viewer != nullptr)
         m_viewer->ClearDocument();
-    if (LXAData != nullptr)
-        LXAData->SelectBook(LXAData->Books ? LXAData->Books->FindBook(name) : nullptr);
+    m_data.SelectBookNamed(name);
     QString caption = QStringLiteral("Morvelt taalkist");
-    const TLXABook *book = LXAData != nullptr ? LXAData->CurrentBook : nullptr;
+    const TLXABook *book = m_data.CurrentBook;
     if (book != nullptr)
         caption += QStringLiteral(" [%1]").arg(cp1252::ToQString(book->DisplayName));
     setWindowTitle(caption);
@@ -232,7 +222,7 @@ void TfrmLXAMain::SelectBookByName(const std::string &name) {
 }
 
 void TfrmLXAMain::actOpenNewWindowExecute() {
-    const TLXABook *book = LXAData->CurrentBook;
+    const TLXABook *book = m_data.CurrentBook;
     // Without a current book the new window chooses its dictionary as at any start.
     const std::string parameters =
         book != nullptr ? book->ComplDictionary + " " + book->Name : std::string();
@@ -253,8 +243,7 @@ void TfrmLXAMain::actAppExitExecute() {
 void TfrmLXAMain::actShowHelpExecute() {
     if (!m_help)
         m_help = std::make_unique<THelpWindow>(this);
-    const std::string file = LXAData != nullptr ? LXAData->HelpFile : std::string();
-    m_help->ShowFile(QString::fromStdString(file));
+    m_help->ShowFile(QString::fromStdString(m_data.HelpFile));
 }
 
 void TfrmLXAMain::actShowAboutExecute() {
@@ -263,13 +252,13 @@ void TfrmLXAMain::actShowAboutExecute() {
 }
 
 void TfrmLXAMain::actHitShowSourceExecute() {
-    if (LXAData->SearchResults->Count() == 0)
+    if (m_data.ResultCount() == 0)
         return;
-    SaveArticle(LXAData->SearchResults->BuildPage(StyleSheetPath()));
+    SaveArticle(m_data.ResultPage());
 }
 
 void TfrmLXAMain::actHitShowSourceUpdate(TCommand &command) {
-    command.setEnabled(LXAData != nullptr && LXAData->HelpdeskMode);
+    command.setEnabled(m_data.HelpdeskMode);
 }
 
 void TfrmLXAMain::actCopyHTMLToClipboardUpdate(TCommand &command) {
@@ -283,15 +272,12 @@ void TfrmLXAMain::actCopyHTMLToClipboardExecute() {
 }
 
 void TfrmLXAMain::actPronounceWordUpdate(TCommand &command) {
-    const TLXABook *book = LXAData != nullptr ? LXAData->CurrentBook : nullptr;
-    command.setVisible(book != nullptr && book->Fluency);
-    command.setEnabled(
-        LXAData != nullptr && LXAData->SearchResults && LXAData->SearchResults->Count() >= 1 &&
-        !LXAData->SearchResults->PronounceText().empty() && LXAData->SpeechAvailable());
+    command.setVisible(m_data.CurrentBook != nullptr && m_data.CurrentBook->Fluency);
+    command.setEnabled(m_data.CanSpeakResults());
 }
 
 void TfrmLXAMain::actPronounceWordExecute() {
-    LXAData->Speak(LXAData->SearchResults->PronounceText());
+    m_data.SpeakResults();
 }
 
 }  // namespace ui
