@@ -5,6 +5,7 @@
 #include "viewer/core/LXA_Data.h"
 #include "viewer/ui/LXA_About.h"
 #include "viewer/ui/LXA_Main.h"
+#include "viewer/ui/ScreenRequests.h"
 
 namespace ui {
 
@@ -16,6 +17,7 @@ std::unique_ptr<TfrmLXAMain> &MainWindow() {
 }  // namespace
 
 void RegisterForms() {
+    RegisterScreen();
     SetFormFactory([](TLXAData &data) {
         DestroyForms();
         MainWindow() = std::make_unique<TfrmLXAMain>(data);
