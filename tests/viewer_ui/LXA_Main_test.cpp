@@ -60,7 +60,7 @@ TEST_F(MainWindowTest, StatusLineCountsTheFoundKeywords) {
     EXPECT_EQ(Find(window, "bank"), "Er zijn 3 trefwoorden gevonden.");
     EXPECT_NE(Shown().find("bench"), std::string::npos);
 
-    ::setenv("UI_FAKE_LEXQ_STATUS", "-4", 1);
+    ::setenv("FAKE_LEXQ_SEARCH_STATUS", "-4", 1);
     // Leading blanks are searched and quoted as typed; the display stays empty.
     EXPECT_EQ(Find(window, "  boom"), "Het woord '  boom' kan niet worden gevonden.");
     EXPECT_EQ(Shown(), "");
@@ -73,7 +73,7 @@ TEST_F(MainWindowTest, LibraryFailureShowsItsDialogAndTheNotFoundText) {
     viewer = std::make_unique<TViewer>();
     folder.SetTable("nl-en", Table({Row("huis", "house")}));
     Find(viewer->Main(), "huis");
-    ::setenv("UI_FAKE_LEXQ_STATUS", "-6", 1);
+    ::setenv("FAKE_LEXQ_SEARCH_STATUS", "-6", 1);
     EXPECT_EQ(Find(viewer->Main(), "huis"), "Het woord 'huis' kan niet worden gevonden.");
     EXPECT_EQ(Shown(), "");
     ASSERT_EQ(dialogs.Shown.size(), 1u);
@@ -464,7 +464,7 @@ TEST(MainWindowWithoutBooks, RunsWithoutACurrentBook) {
 TEST_F(MainWindowTest, NotFoundTextShowsTypedMarkupLiterally) {
     TwoBooks();
     viewer = std::make_unique<TViewer>();
-    ::setenv("UI_FAKE_LEXQ_STATUS", "-4", 1);
+    ::setenv("FAKE_LEXQ_SEARCH_STATUS", "-4", 1);
     const std::string status = Find(viewer->Main(), "<b>huis</b>");
     EXPECT_EQ(status, "Het woord '<b>huis</b>' kan niet worden gevonden.");
     const auto *line = viewer->Main().findChild<QLabel *>(QStringLiteral("stbMainText"));
