@@ -526,27 +526,39 @@ TEST_F(MainWindowTest, EnterSearchesWithAnyModifier) {
     }
 }
 
-// The search field and the find button sit in the input panel as designed: the field at
-// the left from the top 4 and 25 high, the 23 x 22 button at the right edge from the top 5.
-TEST_F(MainWindowTest, SearchFieldAndFindButtonKeepTheirPlaces) {
+// What the user sees of the input row at any window width: the search field and the find
+// button side by side on one line, the button at the right edge, nothing cut off.
+TEST_F(MainWindowTest, SearchFieldAndFindButtonSitSideBySideUnclipped) {
     TwoBooks();
     viewer = std::make_unique<TViewer>();
     ui::TfrmLXAMain &window = viewer->Main();
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    for (const int width : {497, 700}) {
+    const QLineEdit *field = window.SearchField();
+    const auto *button = window.findChild<QToolButton *>(QStringLiteral("btnFindWord"));
+    ASSERT_NE(button, nullptr);
+    for (const int width : {320, 497, 1000}) {
         window.resize(width, 345);
         QApplication::processEvents();
-        const QLineEdit *field = window.SearchField();
-        const auto *button = window.findChild<QToolButton *>(QStringLiteral("btnFindWord"));
-        ASSERT_NE(button, nullptr);
-        const QWidget *panel = field->parentWidget();
-        EXPECT_EQ(field->geometry().topLeft(), QPoint(0, 4));
-        EXPECT_EQ(field->height(), 25);
-        EXPECT_EQ(button->geometry().size(), QSize(23, 22));
-        EXPECT_EQ(button->y(), 5);
-        EXPECT_GE(button->x(), field->geometry().right());
-        EXPECT_LE(panel->width() - button->geometry().right(), 4) << width;
+        const QRect inWindow(QPoint(0, 0), window.size());
+        const QRect fieldBox(field->mapTo(&window, QPoint(0, 0)), field->size());
+        const QRect buttonBox(button->mapTo(&window, QPoint(0, 0)), button->size());
+        // Both wholly inside the window and inside the panel that holds them.
+        EXPECT_TRUE(inWindow.contains(fieldBox) && inWindow.contains(buttonBox)) << width;
+        EXPECT_TRUE(field->parentWidget()->rect().contains(field->geometry())) << width;
+        EXPECT_TRUE(button->parentWidget()->rect().contains(button->geometry())) << width;
+        // A typed word shows whole: a line of the field's font fits its text area, and the
+        // button shows its whole picture.
+        EXPECT_GE(field->contentsRect().height(), field->fontMetrics().height()) << width;
+        EXPECT_GE(button->contentsRect().width(), button->iconSize().width()) << width;
+        EXPECT_GE(button->contentsRect().height(), button->iconSize().height()) << width;
+        // Side by side on one line: the button right of the field without overlapping it,
+        // their middles level, and the field taking the width the button leaves.
+        EXPECT_LT(fieldBox.right(), buttonBox.left()) << width;
+        EXPECT_LE(std::abs(fieldBox.center().y() - buttonBox.center().y()), 2) << width;
+        EXPECT_LE(width - 1 - buttonBox.right(), 4) << width;
+        EXPECT_LE(buttonBox.left() - fieldBox.right(), 8) << width;
+        EXPECT_EQ(fieldBox.left(), 0) << width;
     }
 }
 
