@@ -202,7 +202,8 @@ class TUiBench {
                 window.UpdateCommands();
             idle.push_back(MillisBetween(t0, NowNs()) / kBatch);
         }
-        if (sink != characters * kBatch * 20 || !window.actCopyHTMLToClipboard->isEnabled()) {
+        if (sink != characters * kBatch * 20 ||
+            !window.Command("actCopyHTMLToClipboard")->isEnabled()) {
             std::cerr << "tkviewer_bench: the selection or the copy command changed while "
                          "measuring\n";
             return false;

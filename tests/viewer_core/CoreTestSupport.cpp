@@ -15,26 +15,7 @@ namespace coretest {
 
 namespace fs = std::filesystem;
 
-DialogRecorder::DialogRecorder() {
-    Previous = SetDialogHandler([this](const TDialogRequest &request) {
-        Shown.push_back(request);
-        if (Answers.empty())
-            return request.Kind == TMsgDlgType::Confirmation ? mrNo : mrOk;
-        const int answer = Answers.front();
-        Answers.pop_front();
-        return answer;
-    });
-}
-
-DialogRecorder::~DialogRecorder() {
-    SetDialogHandler(std::move(Previous));
-}
-
-ProgramFolder::ProgramFolder() {
-    std::string pattern = (fs::temp_directory_path() / "tk-core-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr)
-        throw std::runtime_error("no temporary folder");
-    Root = pattern;
+ProgramFolder::ProgramFolder() : Root(Temp.Path()) {
     Dir = Root + "/prog";
     Data = Dir + "/data";
     Imgs = Dir + "/imgs";
@@ -53,8 +34,6 @@ ProgramFolder::~ProgramFolder() {
     for (const char *name : {"TAALKIST_REGISTRY_DIR", "FAKE_LEXQ_LOG", "FAKE_FLDTTS_LOG",
                              "FAKE_LEXQ_INIT_STATUS", "FAKE_LEXQ_SEARCH_STATUS"})
         ::unsetenv(name);
-    std::error_code ignored;
-    fs::remove_all(Root, ignored);
 }
 
 std::string ProgramFolder::Write(const std::string &relative, const std::string &bytes) const {

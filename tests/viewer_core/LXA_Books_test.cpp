@@ -3,16 +3,27 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QPixmap>
 #include <filesystem>
 
 #include "CoreTestSupport.h"
 #include "viewer/core/LXA_Exceptions.h"
 #include "viewer/core/LXA_Images.h"
+#include "viewer/core/Screen.h"
 
 namespace {
 
 class BooksTest : public ::testing::Test {
   protected:
+    // The windows make a book's icon; here a stand-in keeps the images it is given.
+    void SetUp() override {
+        previous = SetScreen({.MakeIcon = [this](const std::vector<QImage> &images) {
+            iconImages = images;
+            return QIcon(QPixmap::fromImage(images.front()));
+        }});
+    }
+    void TearDown() override { SetScreen(previous); }
+
     TLXABooks Load() { return TLXABooks(paths); }
     void Picture(const std::string &relative, QRgb corner) const {
         QImage image(4, 4, QImage::Format_RGB32);
@@ -25,6 +36,8 @@ class BooksTest : public ::testing::Test {
     coretest::ProgramFolder folder;
     coretest::DialogRecorder dialogs;
     TRPaths paths = ComputePaths(folder.Dir + "/tkviewer");
+    TScreen previous;
+    std::vector<QImage> iconImages;
 };
 
 TEST_F(BooksTest, TheBookListGivesNamesFlagsAndDisplayNamesInFileOrder) {
@@ -147,6 +160,8 @@ TEST_F(BooksTest, ABookWithoutIndexKeepsItsSettingsAndPictures) {
     EXPECT_EQ(nl.DisabledBitmap->pixel(0, 3), qRgb(0, 255, 0));
     ASSERT_NE(nl.Icon, nullptr);
     EXPECT_FALSE(nl.Icon->isNull());
+    ASSERT_EQ(iconImages.size(), 1u);
+    EXPECT_EQ(iconImages[0].pixel(0, 3), qRgb(0, 0, 255));
 }
 
 TEST_F(BooksTest, APictureThatCannotBeLoadedEndsTheCatalogue) {

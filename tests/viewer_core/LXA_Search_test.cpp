@@ -70,7 +70,7 @@ class SearchResultsTest : public ::testing::Test {
 TEST_F(SearchResultsTest, ParsesEveryCellOfEveryRowAndHandsTheTableBack) {
     g_table = "<table>" + Row("huis", "HUIS", "huis", "nl", "<b>het huis</b>") +
               "<tr><td>huis</td><td>HUIS</td><td>huisje</td></tr></table>";
-    EXPECT_EQ(results.Search("huis"), 2);
+    EXPECT_EQ(results.Search("huis", -1), 2);
     EXPECT_EQ(g_freed, 1);
     EXPECT_EQ(results.RawTable, g_table);
     EXPECT_EQ(results.SearchText, "huis");
@@ -100,7 +100,7 @@ TEST_F(SearchResultsTest, CorruptTablesRaiseAndStillReleaseTheText) {
         g_table = table;
         g_freed = 0;
         try {
-            results.Search("a");
+            results.Search("a", -1);
             FAIL() << "no exception";
         } catch (const ELXASearchResults &e) {
             EXPECT_STREQ(e.what(), kCorrupt);
@@ -116,7 +116,7 @@ TEST_F(SearchResultsTest, CorruptTablesRaiseAndStillReleaseTheText) {
 TEST_F(SearchResultsTest, ACorruptRowKeepsTheHitsBeforeItInLibraryOrder) {
     g_table = "<table>" + Row("bank", "BANK", "banken") + Row("bank", "BANK", "bank") +
               "<tr><td></td><td>BANK</td><td>x</td></tr></table>";
-    EXPECT_THROW(results.Search("bank"), ELXASearchResult);
+    EXPECT_THROW(results.Search("bank", -1), ELXASearchResult);
     EXPECT_EQ(Keywords(), (std::vector<std::string>{"banken", "bank"}));
     EXPECT_EQ(g_freed, 1);
 }
@@ -167,7 +167,7 @@ TEST_F(SearchResultsTest, OrdersExactThenCaseThenLetterHitsThenTheRestStably) {
     g_table = "<table>" + Row("bank", "BANK", "banken") + Row("bank", "BANK", "bank", "1") +
               Row("bank", "BANK", "Bank") + Row("bank", "BANK", "b\xE1nk") +
               Row("bank", "BANK", "bank", "2") + "</table>";
-    EXPECT_EQ(results.Search("bank"), 5);
+    EXPECT_EQ(results.Search("bank", -1), 5);
     EXPECT_EQ(Keywords(), (std::vector<std::string>{"bank", "bank", "Bank", "b\xE1nk", "banken"}));
     EXPECT_EQ(results.GetItem(0).LanguageDir + results.GetItem(1).LanguageDir, "12");
 }
@@ -186,7 +186,7 @@ TEST_F(SearchResultsTest, StatusCodesBecomeTheirDialogs) {
         SCOPED_TRACE(status);
         dialogs.Shown.clear();
         g_status = status;
-        EXPECT_EQ(results.Search("woord"), 0);
+        EXPECT_EQ(results.Search("woord", -1), 0);
         EXPECT_EQ(results.LastCode, status);
         EXPECT_EQ(g_freed, 0);
         ASSERT_EQ(dialogs.Shown.size(), number != 0 ? 1u : 0u);
@@ -200,7 +200,7 @@ TEST_F(SearchResultsTest, StatusCodesBecomeTheirDialogs) {
 
 TEST_F(SearchResultsTest, GetItemOutsideTheListRaisesWithTheIndex) {
     g_table = "<table>" + Row("a", "A", "a") + "</table>";
-    results.Search("a");
+    results.Search("a", -1);
     for (std::int32_t index : {-1, 1}) {
         try {
             results.GetItem(index);
@@ -219,7 +219,7 @@ TEST_F(SearchResultsTest, GetItemOutsideTheListRaisesWithTheIndex) {
 TEST_F(SearchResultsTest, BuildsThePageByteForByte) {
     g_table = "<table>" + Row("\"a%s<", "A", "a", "nl", "<p>x</p>") + Row("\"a%s<", "A", "b") +
               "</table>";
-    results.Search("\"a%s<");
+    results.Search("\"a%s<", -1);
     EXPECT_EQ(
         results.BuildPage("/p/data/dict.css"),
         "<html>\r\n"
@@ -239,7 +239,7 @@ TEST_F(SearchResultsTest, BuildsThePageByteForByte) {
 
 TEST_F(SearchResultsTest, APageWithoutHitsOrStylesheetHasOnlyItsFrame) {
     g_status = -4;
-    results.Search("niets");
+    results.Search("niets", -1);
     EXPECT_EQ(results.BuildPage(""),
               "<html>\r\n  <head>\r\n    <title>Resultaten voor \"niets\"</title>\r\n"
               "    <meta name=\"searchtext\" content=\"niets\">\r\n  </head>\r\n  <body>\r\n"

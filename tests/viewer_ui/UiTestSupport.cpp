@@ -18,49 +18,40 @@ namespace uitest {
 
 namespace {
 
-std::vector<std::string> ReadLines(const std::string &file) {
-    std::vector<std::string> lines;
+// The rest of each line of the stand-in's log that starts with the prefix.
+std::vector<std::string> LoggedAfter(const std::string &file, const std::string &prefix) {
+    std::vector<std::string> texts;
     std::ifstream in(file);
     for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
+        if (line.starts_with(prefix))
+            texts.push_back(line.substr(prefix.size()));
+    return texts;
 }
 
 }  // namespace
-
-TDialogRecorder::TDialogRecorder() {
-    m_previous = SetDialogHandler([this](const TDialogRequest &request) {
-        Shown.push_back(request);
-        return request.Kind == TMsgDlgType::Confirmation ? mrNo : mrOk;
-    });
-}
-
-TDialogRecorder::~TDialogRecorder() {
-    SetDialogHandler(m_previous);
-}
 
 TProgramFolder::TProgramFolder()
     : Dir(m_temp.Path() + "/prog"), Data(Dir + "/data"), Imgs(Dir + "/imgs") {
     std::filesystem::create_directories(Data);
     std::filesystem::create_directories(Imgs);
     std::filesystem::create_directories(TempFolder());
-    std::filesystem::copy_file(UI_FAKE_LEXQAPI, Dir + "/lexqapi.so");
+    std::filesystem::copy_file(FAKE_LEXQAPI_FILE, Dir + "/lexqapi.so");
     for (const char *picture : {"nl-en.bmp", "nl-en_off.bmp", "nl-en.ico", "en-nl.bmp"})
         std::filesystem::copy_file(std::string(TK_IMGS_SOURCE) + "/" + picture,
                                    Imgs + "/" + picture);
     ::setenv("TAALKIST_REGISTRY_DIR", (m_temp.Path() + "/registry").c_str(), 1);
     ::setenv("TMPDIR", TempFolder().c_str(), 1);
-    ::setenv("UI_FAKE_LEXQ_LOG", (m_temp.Path() + "/lexq.log").c_str(), 1);
-    ::setenv("UI_FAKE_FLDTTS_LOG", (m_temp.Path() + "/fldtts.log").c_str(), 1);
-    ::unsetenv("UI_FAKE_LEXQ_STATUS");
+    ::setenv("FAKE_LEXQ_LOG", m_temp.File("lexq.log").c_str(), 1);
+    ::setenv("FAKE_FLDTTS_LOG", m_temp.File("fldtts.log").c_str(), 1);
+    ::unsetenv("FAKE_LEXQ_SEARCH_STATUS");
     SetProgramPathOverride(Dir + "/tkviewer");
     platform::SetCommandLine(std::vector<std::string>{});
 }
 
 TProgramFolder::~TProgramFolder() {
     SetProgramPathOverride(std::string());
-    for (const char *name : {"TAALKIST_REGISTRY_DIR", "TMPDIR", "UI_FAKE_LEXQ_LOG",
-                             "UI_FAKE_FLDTTS_LOG", "UI_FAKE_LEXQ_STATUS"})
+    for (const char *name : {"TAALKIST_REGISTRY_DIR", "TMPDIR", "FAKE_LEXQ_LOG", "FAKE_FLDTTS_LOG",
+                             "FAKE_LEXQ_SEARCH_STATUS"})
         ::unsetenv(name);
 }
 
@@ -88,7 +79,7 @@ void TProgramFolder::SetTable(const std::string &name, const std::string &table)
 }
 
 void TProgramFolder::InstallEngine() const {
-    std::filesystem::copy_file(UI_FAKE_FLDTTS, Dir + "/fldtts.so");
+    std::filesystem::copy_file(FAKE_FLDTTS_FILE, Dir + "/fldtts.so");
 }
 
 void TProgramFolder::SetHelpdeskMode(bool on) const {
@@ -97,11 +88,14 @@ void TProgramFolder::SetHelpdeskMode(bool on) const {
 }
 
 std::vector<std::string> TProgramFolder::Searches() const {
-    return ReadLines(m_temp.Path() + "/lexq.log");
+    std::vector<std::string> searches = LoggedAfter(m_temp.File("lexq.log"), "search ");
+    for (std::string &text : searches)
+        text = "[" + text + "]";
+    return searches;
 }
 
 std::vector<std::string> TProgramFolder::Spoken() const {
-    return ReadLines(m_temp.Path() + "/fldtts.log");
+    return LoggedAfter(m_temp.File("fldtts.log"), "FLD_Write 1 ");
 }
 
 std::string Row(const std::string &keyword, const std::string &body,

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "TempFolder.h"
+#include "dialog_recorder.h"
+#include "tempdir.h"
 #include "viewer/core/LXA_Data.h"
-#include "viewer/core/LXA_MsgDlg.h"
 
 namespace ui {
 class TfrmLXAMain;
@@ -18,15 +18,7 @@ class TfrmLXAMain;
 namespace uitest {
 
 // Every dialog is recorded and answered with mrNo / mrOk instead of being shown.
-class TDialogRecorder {
-  public:
-    TDialogRecorder();
-    ~TDialogRecorder();
-    std::vector<TDialogRequest> Shown;
-
-  private:
-    TDialogHandler m_previous;
-};
+using TDialogRecorder = tk::test::DialogRecorder;
 
 // "<temp>/prog" as the running program's folder, with data/ and imgs/.
 class TProgramFolder {
@@ -42,13 +34,14 @@ class TProgramFolder {
     void SetTable(const std::string &name, const std::string &table) const;
     void InstallEngine() const;
     void SetHelpdeskMode(bool on) const;
-    // Texts the stand-ins recorded, one per line.
+    // Texts the stand-ins recorded: each search's text in brackets ("[  boom]"), and each
+    // spoken text.
     std::vector<std::string> Searches() const;
     std::vector<std::string> Spoken() const;
     std::string TempFolder() const { return m_temp.Path() + "/tmp"; }
 
   private:
-    TTempFolder m_temp;  // first: the folder names below are made from it
+    tk::test::TempDir m_temp;  // first: the folder names below are made from it
 
   public:
     std::string Dir, Data, Imgs;

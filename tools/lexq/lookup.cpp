@@ -8,6 +8,7 @@
 #include "platform/cp1252.h"
 #include "platform/paths.h"
 #include "stderr_dialogs.h"
+#include "viewer/core/BookChoice.h"
 #include "viewer/core/LXA_Books.h"
 #include "viewer/core/LXA_Data.h"
 #include "viewer/core/LXA_MsgDlg.h"
@@ -19,23 +20,6 @@
 namespace lexq {
 
 namespace {
-
-// "geïnstalleerd" in Windows-1252, as the viewer's messages spell it.
-const std::string kInstalled = std::string("ge\xEF") + "nstalleerd";
-
-TLXABook *FirstInstalled(const TLXABooks &books) {
-    for (std::int32_t i = 0; i < books.Count(); ++i) {
-        TLXABook *book = books.FindBook(books.NameAt(i));
-        if (book->Installed)
-            return book;
-    }
-    return nullptr;
-}
-
-// The viewer's page links the current book's stylesheet in the data folder.
-std::string StyleSheetPath(const TLXAData &data) {
-    return platform::IncludeTrailingDelimiter(data.Paths.DataDir) + data.CurrentBook->Stylesheet;
-}
 
 // Looks one word up; returns its exit status.
 int LookUp(TLXAData &data, const std::string &word, bool html, std::ostream &out, std::ostream &err,
@@ -64,8 +48,7 @@ int LookUp(TLXAData &data, const std::string &word, bool html, std::ostream &out
         return kExitNotFound;
     }
     if (html)
-        out << platform::Cp1252ToUtf8(data.SearchResults->BuildPage(StyleSheetPath(data)))
-            << "\r\n";
+        out << platform::Cp1252ToUtf8(data.ResultPage()) << "\r\n";
     else
         out << HitsAsText(*data.SearchResults) << '\n';
     return kExitFound;
@@ -76,7 +59,12 @@ int Run(const TOptions &options, std::ostream &out, std::ostream &err,
     TLXAData data;
     data.Paths = ComputePaths(ProgramFilePath());
     data.Books = std::make_unique<TLXABooks>(data.Paths);
-    TLXABook *book = ChooseBook(*data.Books, data.Paths.RegKey, options.Book, !options.List);
+    // The viewer's rule; a book named here that cannot be had ends the run instead.
+    std::vector<std::string> named;
+    if (!options.Book.empty())
+        named.push_back(platform::Utf8ToCp1252(options.Book));
+    TLXABook *book = ChooseBook(*data.Books, data.Paths.RegKey, named, TRefusedName::TakeNone,
+                                /*reportNone=*/!options.List);
     if (options.List) {
         if (!options.Book.empty() && book == nullptr)
             return kExitError;
@@ -118,32 +106,6 @@ std::size_t Width(const std::string &utf8) {
 }
 
 }  // namespace
-
-TLXABook *ChooseBook(const TLXABooks &books, const std::string &regKey, const std::string &named,
-                     bool reportNone) {
-    if (!named.empty()) {
-        const std::string name = platform::Utf8ToCp1252(named);
-        TLXABook *book = books.FindBook(name);
-        if (book == nullptr) {
-            ShowErrorFmt(
-                "Het door u opgegeven woordenboek '%s' bestaat niet of is niet " + kInstalled + ".",
-                {name}, 1, 3);
-        } else if (!book->Installed) {
-            ShowErrorFmt("Het door u opgegeven woordenboek '%s' is niet " + kInstalled + ".",
-                         {book->DisplayName}, 1, 4);
-            book = nullptr;
-        }
-        return book;
-    }
-    const std::string mru = ReadSetting(platform::RegRoot::CurrentUser,
-                                        platform::RegRoot::LocalMachine, regKey, "MRU", "");
-    TLXABook *book = books.FindBook(mru);
-    if (book == nullptr || !book->Installed)
-        book = FirstInstalled(books);
-    if (book == nullptr && reportNone)
-        ShowError("Er is geen enkel woordenboek " + kInstalled + ".", 1, 5);
-    return book;
-}
 
 void PrintBooks(std::ostream &out, const TLXABooks &books, const TLXABook *current) {
     std::vector<std::vector<std::string>> rows = {

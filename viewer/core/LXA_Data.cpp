@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "platform/paths.h"
+#include "viewer/core/BookChoice.h"
 #include "viewer/core/Fluency.h"
 #include "viewer/core/LXA_Exceptions.h"
 #include "viewer/core/LXA_MsgDlg.h"
@@ -27,9 +28,6 @@ const char *const kSpeechNotLoaded =
     "De benodigde bestanden voor het uitspreken van woorden kunnen niet worden geladen. Het "
     "uitspreken van trefwoorden zal dan ook niet functioneren. De originele foutmelding "
     "luidt:\r\n\r\n%s";
-
-// "geïnstalleerd" in Windows-1252.
-const std::string kInstalled = std::string("ge\xEF") + "nstalleerd";
 
 void ReportOpenStatus(std::int32_t status, const std::string &indexFile, const TLXABook &book) {
     switch (status) {
@@ -91,48 +89,9 @@ bool TLXAData::Initialise() {
 }
 
 void TLXAData::ChooseStartBook() {
-    std::string firstInstalled;
-    for (std::int32_t i = 0; i < Books->Count(); ++i) {
-        if (Books->FindBook(Books->NameAt(i))->Installed) {
-            firstInstalled = Books->NameAt(i);
-            break;
-        }
-    }
-
-    std::string wanted;
-    const auto &arguments = platform::CommandLineArguments();
-    if (!arguments.empty()) {
-        wanted = arguments[0];
-        const std::string alternative = arguments.size() >= 2 ? arguments[1] : std::string();
-        const TLXABook *first = Books->FindBook(wanted);
-        if (first == nullptr || (!first->Installed && !alternative.empty()))
-            wanted = alternative;
-        const TLXABook *chosen = Books->FindBook(wanted);
-        if (chosen == nullptr) {
-            ShowErrorFmt(
-                "Het door u opgegeven woordenboek '%s' bestaat niet of is niet " + kInstalled + ".",
-                {arguments[0]}, 1, 3);
-        } else if (!chosen->Installed) {
-            // Argument 1 names the book when it can; else the message is about argument 2's.
-            const TLXABook *named = first != nullptr ? first : chosen;
-            ShowErrorFmt("Het door u opgegeven woordenboek '%s' is niet " + kInstalled + ".",
-                         {named->DisplayName}, 1, 4);
-        }
-    } else {
-        wanted = ReadSetting(platform::RegRoot::CurrentUser, platform::RegRoot::LocalMachine,
-                             Paths.RegKey, "MRU", "");
-    }
-
-    TLXABook *book = Books->FindBook(wanted);
-    if (book != nullptr && book->Installed)
-        SelectBook(book);
-    else if (!firstInstalled.empty())
-        SelectBook(Books->FindBook(firstInstalled));
-    else
-        SelectBook(nullptr);
-
-    if (CurrentBook == nullptr)
-        ShowError("Er is geen enkel woordenboek " + kInstalled + ".", 1, 5);
+    // A refused command-line name shows why and starts with the first installed book.
+    SelectBook(ChooseBook(*Books, Paths.RegKey, platform::CommandLineArguments(),
+                          TRefusedName::TakeFirstInstalled, /*reportNone=*/true));
 }
 
 void TLXAData::CreateForms() {
@@ -176,7 +135,9 @@ std::int32_t TLXAData::OpenBook(TLXABook &book) {
 }
 
 std::int32_t TLXAData::Search(const std::string &text) {
-    return SearchResults ? SearchResults->Search(text) : 0;
+    if (!SearchResults)
+        return 0;
+    return SearchResults->Search(text, CurrentBook != nullptr ? CurrentBook->FluencyFld : -1);
 }
 
 bool TLXAData::SpeechAvailable() const {
@@ -189,6 +150,45 @@ void TLXAData::Speak(const std::string &text) {
     FluencyStop();
     FluencyWrite(1, text);
     FluencyPlay(0);
+}
+
+void TLXAData::SelectBookNamed(const std::string &name) {
+    SelectBook(Books ? Books->FindBook(name) : nullptr);
+}
+
+std::vector<TLXABook *> TLXAData::SelectableBooks() const {
+    std::vector<TLXABook *> selectable;
+    if (!Books)
+        return selectable;
+    for (std::int32_t i = 0; i < Books->Count(); ++i) {
+        TLXABook *book = Books->FindBook(Books->NameAt(i));
+        if (book != nullptr && (book->Installed || book->Listed))
+            selectable.push_back(book);
+    }
+    return selectable;
+}
+
+std::string TLXAData::StyleSheetPath() const {
+    if (CurrentBook == nullptr)
+        return {};
+    return platform::IncludeTrailingDelimiter(Paths.DataDir) + CurrentBook->Stylesheet;
+}
+
+std::int32_t TLXAData::ResultCount() const {
+    return SearchResults ? SearchResults->Count() : 0;
+}
+
+std::string TLXAData::ResultPage() const {
+    return SearchResults ? SearchResults->BuildPage(StyleSheetPath()) : std::string();
+}
+
+bool TLXAData::CanSpeakResults() const {
+    return SpeechAvailable() && ResultCount() >= 1 && !SearchResults->PronounceText().empty();
+}
+
+void TLXAData::SpeakResults() {
+    if (SearchResults)
+        Speak(SearchResults->PronounceText());
 }
 
 void TLXAData::Finalise() {

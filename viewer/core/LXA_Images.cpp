@@ -1,9 +1,10 @@
 #include "viewer/core/LXA_Images.h"
 
-#include <QGuiApplication>
 #include <QImageReader>
+#include <vector>
 
 #include "viewer/core/LXA_Exceptions.h"
+#include "viewer/core/Screen.h"
 
 namespace {
 
@@ -24,19 +25,18 @@ QImage LoadPicture(const std::string &path) {
 
 void LoadIconFile(QIcon &icon, const std::string &path) {
     QImageReader reader(QString::fromStdString(path));
-    int loaded = 0;
+    std::vector<QImage> images;
     // An icon file holds one image per size; read them all.
     do {
-        const QImage image = reader.read();
+        QImage image = reader.read();
         if (image.isNull())
             break;
-        // Pixmaps need a GUI application; a command-line tool only checks the file.
-        if (qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr)
-            icon.addPixmap(QPixmap::fromImage(image));
-        ++loaded;
+        images.push_back(std::move(image));
     } while (reader.jumpToNextImage());
-    if (loaded == 0)
+    if (images.empty())
         Unreadable(path, reader);
+    if (Screen().MakeIcon)
+        icon = Screen().MakeIcon(images);
 }
 
 QImage TransparentImage(const QImage &picture) {
@@ -52,8 +52,4 @@ QImage TransparentImage(const QImage &picture) {
                 line[x] = 0;
     }
     return result;
-}
-
-QPixmap TransparentPixmap(const QImage &picture) {
-    return QPixmap::fromImage(TransparentImage(picture));
 }

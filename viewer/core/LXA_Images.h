@@ -4,18 +4,15 @@
 
 #include <QIcon>
 #include <QImage>
-#include <QPixmap>
 #include <memory>
 #include <string>
 
 // Raises EGeneral naming the file and the reader's reason when it cannot be read.
 QImage LoadPicture(const std::string &path);
-// Every image an icon file holds; without a GUI application the file is only checked and
-// the icon stays empty. Raises like LoadPicture.
+// Every image an icon file holds, made into an icon by the screen (Screen.h); without a
+// screen the file is only checked and the icon stays empty. Raises like LoadPicture.
 void LoadIconFile(QIcon &icon, const std::string &path);
 
 // The picture with every pixel of its transparent colour made fully transparent: the
 // colour of the bottom-left pixel, or white for a two-colour picture.
 QImage TransparentImage(const QImage &picture);
-// The same as a pixmap, for image lists and buttons; needs a GUI application.
-QPixmap TransparentPixmap(const QImage &picture);

@@ -4,6 +4,7 @@
 
 #include <QMainWindow>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -18,7 +19,7 @@ class QMenu;
 class QStatusBar;
 class QToolBar;
 class QToolButton;
-class TLXABook;
+class TLXAData;
 
 namespace display {
 class THtmlViewer;
@@ -35,8 +36,9 @@ class TfrmLXAAbout;
 class TfrmLXAMain : public QMainWindow {
     Q_OBJECT
   public:
-    // Builds the window for the data module LXAData, which has chosen its first book.
-    explicit TfrmLXAMain(QWidget *parent = nullptr);
+    // Builds the window for the data module, which has chosen its first book; the data
+    // module outlives the window.
+    explicit TfrmLXAMain(TLXAData &data, QWidget *parent = nullptr);
     ~TfrmLXAMain() override;
 
     // Makes the dictionary with this key current and updates caption, icon and the
@@ -53,16 +55,10 @@ class TfrmLXAMain : public QMainWindow {
     display::THtmlViewer *Viewer() const { return m_viewer; }
     QLineEdit *SearchField() const { return edtSearchText; }
     QString StatusText() const;
-    TCommand *actOpenNewWindow = nullptr;
-    TCommand *actAppExit = nullptr;
-    TCommand *actShowHelp = nullptr;
-    TCommand *actShowAbout = nullptr;
-    TCommand *actFindWord = nullptr;
-    TCommand *actPronounceWord = nullptr;
-    TCommand *actHitShowSource = nullptr;
-    TCommand *actCopyHTMLToClipboard = nullptr;
+    // The command of the window's table with this object name ("actFindWord"), else null.
+    TCommand *Command(const char *name) const;
     const std::vector<TSelectBook *> &DictionaryCommands() const { return m_books; }
-    QMenu *FileMenu() const { return mniFile; }
+    QMenu *FileMenu() const { return Menu("mniFile"); }
     QToolBar *DictionaryToolbar() const { return tbrDictionaries; }
     TPageScroller *DictionaryBand() const { return pgsDictionaries; }
     TPageScroller *MainBand() const { return pgsMain; }
@@ -74,15 +70,20 @@ class TfrmLXAMain : public QMainWindow {
     bool eventFilter(QObject *watched, QEvent *event) override;
 
   private:
+    // The window's commands and menus, one row each (LXA_MainCommands.cpp).
+    struct TCommandEntry;
+    struct TMenuEntry;
+    static std::span<const TCommandEntry> CommandTable();
+    static std::span<const TMenuEntry> MenuTable();
+
     // Building the window, in the order the constructor runs them.
-    void CreateCommands();
-    void CreateMenu();
+    void CreateMenus();
     void CreateControlBar();
+    void CreateCommands();
     void CreateInputPanel();
     void CreateOutputPanel();
     void CreateStatusBar();
     void InitialiseForm();
-    void SetTexts();
     void CreateDictionaryActions();
     void CreateDictionaryMenuItems();
     void CreateDictionaryButtons();
@@ -90,6 +91,7 @@ class TfrmLXAMain : public QMainWindow {
 
     // Command handlers and enabling rules.
     void actOpenNewWindowExecute();
+    void actAppExitExecute();
     void actShowHelpExecute();
     void actShowAboutExecute();
     void actFindWordExecute();
@@ -97,13 +99,16 @@ class TfrmLXAMain : public QMainWindow {
     void actPronounceWordExecute();
     void actPronounceWordUpdate(TCommand &command);
     void actHitShowSourceExecute();
+    void actHitShowSourceUpdate(TCommand &command);
     void actCopyHTMLToClipboardExecute();
     void actCopyHTMLToClipboardUpdate(TCommand &command);
 
-    std::string StyleSheetPath() const;
+    QMenu *Menu(const char *name) const;
+    QToolBar *Toolbar(const char *name) const;
     void SetStatus(const QString &text);
     void FitBands();
 
+    TLXAData &m_data;
     std::vector<TCommand *> m_commands;
     std::vector<TSelectBook *> m_books;
     QObject *aclMain;
@@ -112,10 +117,6 @@ class TfrmLXAMain : public QMainWindow {
     TImageList imlMain;
     TImageList imlDictionariesEnabled;
     TImageList imlDictionariesDisabled;
-    QMenu *mniFile = nullptr;
-    QMenu *mniHelp = nullptr;
-    QAction *N1 = nullptr;
-    QAction *N2 = nullptr;
     QWidget *clbMain = nullptr;
     TPageScroller *pgsMain = nullptr;
     TPageScroller *pgsDictionaries = nullptr;

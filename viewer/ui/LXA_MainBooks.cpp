@@ -14,14 +14,8 @@
 namespace ui {
 
 void TfrmLXAMain::CreateDictionaryActions() {
-    if (LXAData == nullptr || !LXAData->Books)
-        return;
-    const TLXABooks &books = *LXAData->Books;
-    for (std::int32_t i = 0; i < books.Count(); ++i) {
-        TLXABook *book = books.FindBook(books.NameAt(i));
-        if (book == nullptr || !(book->Installed || book->Listed))
-            continue;
-        auto *command = new TSelectBook(aclDictionaries, this);
+    for (TLXABook *book : m_data.SelectableBooks()) {
+        auto *command = new TSelectBook(aclDictionaries, this, m_data);
         command->setObjectName(QStringLiteral("actBook_") + QString::fromStdString(book->Name));
         command->SetBook(book, imlDictionariesEnabled, imlDictionariesDisabled);
         m_books.push_back(command);
@@ -31,10 +25,13 @@ void TfrmLXAMain::CreateDictionaryActions() {
 void TfrmLXAMain::CreateDictionaryMenuItems() {
     if (m_books.size() < 2)
         return;
+    // Between the separators N1 and N2 of the File menu.
+    QMenu *file = Menu("mniFile");
+    QAction *n2 = file->findChild<QAction *>(QStringLiteral("N2"));
     for (TSelectBook *command : m_books) {
-        auto *entry = new TMenuItem("", command, mniFile);
+        auto *entry = new TMenuItem("", command, file);
         entry->setObjectName(QStringLiteral("mni") + command->objectName());
-        mniFile->insertAction(N2, entry);
+        file->insertAction(n2, entry);
     }
 }
 

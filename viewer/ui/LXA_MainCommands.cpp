@@ -1,11 +1,14 @@
-// The main window's command handlers and enabling rules: search, results, book switch,
-// new window, help, about, article export, copy and pronounce.
+// The main window's commands: the table that makes them, and their handlers and enabling
+// rules (search, results, book switch, new window, help, about, article export, copy and
+// pronounce).
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QToolBar>
 
 #include "LXA_Main.h"
-#include "platform/paths.h"
 #include "viewer/core/Cp1252Qt.h"
 #include "viewer/core/LXA_Cursor.h"
 #include "viewer/core/LXA_Data.h"
@@ -14,8 +17,151 @@
 #include "viewer/display/HtmlViewer.h"
 #include "viewer/ui/HelpWindow.h"
 #include "viewer/ui/LXA_About.h"
+#include "viewer/ui/MenuItem.h"
 
 namespace ui {
+
+// Where a command shows: the object name of its menu or toolbar and of its item there.
+struct TPlace {
+    const char *In = nullptr;
+    const char *Name = nullptr;
+};
+
+// One command: everything the window needs to make it, show it and run it. A row without
+// a name is a separator of the menu named in Menu.
+struct TfrmLXAMain::TCommandEntry {
+    const char *Name = nullptr;     // object name
+    const char *Text = "";          // caption, UTF-8
+    const char *Hint = "";          // tooltip
+    const char *Shortcuts = "";     // key texts ("Shift+F12"); several separated by "; "
+    const char *Picture = nullptr;  // picture of imlMain, greyed by the toolkit when disabled
+    const char *DisabledPicture = nullptr;  // with it, Picture is a button's own pair of looks
+    bool Checkable = false;
+    void (TfrmLXAMain::*Execute)() = nullptr;
+    void (TfrmLXAMain::*Update)(TCommand &) = nullptr;  // the enabling rule, if any
+    TPlace Menu;                                        // in the menu's order of the table
+    TPlace Toolbar;                                     // the same for a toolbar's buttons
+};
+
+struct TfrmLXAMain::TMenuEntry {
+    const char *Name;
+    const char *Title;
+};
+
+// The menu bar, left to right.
+std::span<const TfrmLXAMain::TMenuEntry> TfrmLXAMain::MenuTable() {
+    static const TMenuEntry kMenus[] = {
+        {"mniFile", "Bestand"},
+        {"mniHelp", "Hulp"},
+    };
+    return kMenus;
+}
+
+// Every command of aclMain. A command's shortcut works while the window is active, whether
+// or not a menu item shows it; the dictionary commands are made from the catalogue instead.
+std::span<const TfrmLXAMain::TCommandEntry> TfrmLXAMain::CommandTable() {
+    using W = TfrmLXAMain;
+    static const TCommandEntry kCommands[] = {
+        {.Name = "actOpenNewWindow",
+         .Text = "Open nieuw venster",
+         .Hint = "Open een nieuw venster",
+         .Picture = ":/ui/newwindow.png",
+         .Execute = &W::actOpenNewWindowExecute,
+         .Menu = {"mniFile", "mniFileNewWindow"},
+         .Toolbar = {"tbrMain", "ToolButton1"}},
+        {.Name = "actPronounceWord",
+         .Hint = "Spreek de gevonden trefwoorden uit",
+         .Picture = ":/ui/pronounce.png",
+         .Execute = &W::actPronounceWordExecute,
+         .Update = &W::actPronounceWordUpdate,
+         .Toolbar = {"tbrMain", "ToolButton6"}},
+        // The dictionary entries go between these two.
+        {.Menu = {"mniFile", "N1"}},
+        {.Menu = {"mniFile", "N2"}},
+        {.Name = "actAppExit",
+         .Text = "Afsluiten",
+         .Execute = &W::actAppExitExecute,
+         .Menu = {"mniFile", "mniFileExit"}},
+        {.Name = "actShowHelp",
+         .Text = "Hulpinformatie...",
+         .Shortcuts = "F1",
+         .Picture = ":/ui/help.png",
+         .Execute = &W::actShowHelpExecute,
+         .Menu = {"mniHelp", "mniHelpHelp"}},
+        {.Name = "actShowAbout",
+         .Text = "Over...",
+         .Execute = &W::actShowAboutExecute,
+         .Menu = {"mniHelp", "mniHelpAbout"}},
+        // The find button of the input panel shows it; Enter in the search field runs it.
+        // No caption: the button shows only its picture.
+        {.Name = "actFindWord",
+         .Hint = "Vind woord",
+         .Picture = ":/ui/find.png",
+         .DisabledPicture = ":/ui/find_off.png",
+         .Execute = &W::actFindWordExecute,
+         .Update = &W::actFindWordUpdate},
+        {.Name = "actHitShowSource",
+         .Shortcuts = "Shift+F12",
+         .Execute = &W::actHitShowSourceExecute,
+         .Update = &W::actHitShowSourceUpdate},
+        {.Name = "actCopyHTMLToClipboard",
+         .Shortcuts = "Ctrl+C",
+         .Execute = &W::actCopyHTMLToClipboardExecute,
+         .Update = &W::actCopyHTMLToClipboardUpdate},
+    };
+    return kCommands;
+}
+
+void TfrmLXAMain::CreateMenus() {
+    menuBar()->setObjectName(QStringLiteral("mnuMain"));
+    for (const TMenuEntry &entry : MenuTable()) {
+        QMenu *menu = menuBar()->addMenu(QString::fromUtf8(entry.Title));
+        menu->setObjectName(QLatin1String(entry.Name));
+        // Separators stay where the table puts them, even next to each other (the File
+        // menu's two around its dictionary entries when there are none).
+        menu->setSeparatorsCollapsible(false);
+    }
+}
+
+void TfrmLXAMain::CreateCommands() {
+    for (const TCommandEntry &entry : CommandTable()) {
+        if (entry.Name == nullptr) {
+            Menu(entry.Menu.In)->addSeparator()->setObjectName(QLatin1String(entry.Menu.Name));
+            continue;
+        }
+        auto *command = new TCommand(aclMain);
+        command->setObjectName(QLatin1String(entry.Name));
+        command->setText(QString::fromUtf8(entry.Text));
+        command->setToolTip(QString::fromUtf8(entry.Hint));
+        command->setShortcuts(QKeySequence::listFromString(QLatin1String(entry.Shortcuts),
+                                                           QKeySequence::PortableText));
+        command->setShortcutContext(Qt::WindowShortcut);
+        command->setCheckable(entry.Checkable);
+        if (entry.DisabledPicture != nullptr) {
+            QIcon looks(QLatin1String(entry.Picture));
+            looks.addFile(QLatin1String(entry.DisabledPicture), QSize(), QIcon::Disabled);
+            command->setIcon(looks);
+        } else if (entry.Picture != nullptr) {
+            const int image = imlMain.AddMasked(QImage(QLatin1String(entry.Picture)));
+            command->setIcon(QIcon(imlMain.At(image)));
+        }
+        command->SetExecute([this, execute = entry.Execute] { (this->*execute)(); });
+        if (entry.Update != nullptr)
+            command->SetUpdateRule(
+                [this, update = entry.Update](TCommand &c) { (this->*update)(c); });
+        addAction(command);  // the shortcut works while the window is active
+        m_commands.push_back(command);
+        if (entry.Menu.In != nullptr) {
+            QMenu *menu = Menu(entry.Menu.In);
+            menu->addAction(new TMenuItem(entry.Menu.Name, command, menu));
+        }
+        if (entry.Toolbar.In != nullptr) {
+            QToolBar *bar = Toolbar(entry.Toolbar.In);
+            bar->addAction(command);
+            bar->widgetForAction(command)->setObjectName(QLatin1String(entry.Toolbar.Name));
+        }
+    }
+}
 
 namespace {
 
@@ -38,29 +184,21 @@ void TfrmLXAMain::actFindWordExecute() {
     m_viewer->ClearDocument();
     // The text goes to the search as typed, blanks included.
     const QString typed = edtSearchText->text();
-    const std::int32_t found = LXAData->Search(cp1252::FromQString(typed));
+    const std::int32_t found = m_data.Search(cp1252::FromQString(typed));
     if (found <= 0)
         SetStatus(QStringLiteral("Het woord '%1' kan niet worden gevonden.").arg(typed));
     else if (found == 1)
         SetStatus(QStringLiteral("Er is 1 trefwoord gevonden."));
     else
-        SetStatus(QStringLiteral("Er zijn %1 trefwoorden gevonden.")
-                      .arg(LXAData->SearchResults->Count()));
+        SetStatus(QStringLiteral("Er zijn %1 trefwoorden gevonden.").arg(m_data.ResultCount()));
     if (found >= 1)
         ShowResults();
 }
 
-std::string TfrmLXAMain::StyleSheetPath() const {
-    if (LXAData->CurrentBook == nullptr)
-        return {};
-    return platform::IncludeTrailingDelimiter(LXAData->Paths.DataDir) +
-           LXAData->CurrentBook->Stylesheet;
-}
-
 void TfrmLXAMain::ShowResults() {
-    if (LXAData->SearchResults->Count() == 0)
+    if (m_data.ResultCount() == 0)
         return;
-    const std::string page = LXAData->SearchResults->BuildPage(StyleSheetPath());
+    const std::string page = m_data.ResultPage();
     m_viewer->LoadDocument(page.data(), page.size());
 }
 
@@ -68,10 +206,9 @@ void TfrmLXAMain::SelectBookByName(const std::string &name) {
     TWaitCursor hourglass;
     if (m_viewer != nullptr)
         m_viewer->ClearDocument();
-    if (LXAData != nullptr)
-        LXAData->SelectBook(LXAData->Books ? LXAData->Books->FindBook(name) : nullptr);
+    m_data.SelectBookNamed(name);
     QString caption = QStringLiteral("Morvelt taalkist");
-    const TLXABook *book = LXAData != nullptr ? LXAData->CurrentBook : nullptr;
+    const TLXABook *book = m_data.CurrentBook;
     if (book != nullptr)
         caption += QStringLiteral(" [%1]").arg(cp1252::ToQString(book->DisplayName));
     setWindowTitle(caption);
@@ -81,11 +218,11 @@ void TfrmLXAMain::SelectBookByName(const std::string &name) {
         QApplication::setWindowIcon(icon);
         setWindowIcon(icon);
     }
-    actPronounceWord->Update();
+    Command("actPronounceWord")->Update();
 }
 
 void TfrmLXAMain::actOpenNewWindowExecute() {
-    const TLXABook *book = LXAData->CurrentBook;
+    const TLXABook *book = m_data.CurrentBook;
     // Without a current book the new window chooses its dictionary as at any start.
     const std::string parameters =
         book != nullptr ? book->ComplDictionary + " " + book->Name : std::string();
@@ -99,11 +236,14 @@ void TfrmLXAMain::actOpenNewWindowExecute() {
     }
 }
 
+void TfrmLXAMain::actAppExitExecute() {
+    close();
+}
+
 void TfrmLXAMain::actShowHelpExecute() {
     if (!m_help)
         m_help = std::make_unique<THelpWindow>(this);
-    const std::string file = LXAData != nullptr ? LXAData->HelpFile : std::string();
-    m_help->ShowFile(QString::fromStdString(file));
+    m_help->ShowFile(QString::fromStdString(m_data.HelpFile));
 }
 
 void TfrmLXAMain::actShowAboutExecute() {
@@ -112,9 +252,13 @@ void TfrmLXAMain::actShowAboutExecute() {
 }
 
 void TfrmLXAMain::actHitShowSourceExecute() {
-    if (LXAData->SearchResults->Count() == 0)
+    if (m_data.ResultCount() == 0)
         return;
-    SaveArticle(LXAData->SearchResults->BuildPage(StyleSheetPath()));
+    SaveArticle(m_data.ResultPage());
+}
+
+void TfrmLXAMain::actHitShowSourceUpdate(TCommand &command) {
+    command.setEnabled(m_data.HelpdeskMode);
 }
 
 void TfrmLXAMain::actCopyHTMLToClipboardUpdate(TCommand &command) {
@@ -128,15 +272,12 @@ void TfrmLXAMain::actCopyHTMLToClipboardExecute() {
 }
 
 void TfrmLXAMain::actPronounceWordUpdate(TCommand &command) {
-    const TLXABook *book = LXAData != nullptr ? LXAData->CurrentBook : nullptr;
-    command.setVisible(book != nullptr && book->Fluency);
-    command.setEnabled(
-        LXAData != nullptr && LXAData->SearchResults && LXAData->SearchResults->Count() >= 1 &&
-        !LXAData->SearchResults->PronounceText().empty() && LXAData->SpeechAvailable());
+    command.setVisible(m_data.CurrentBook != nullptr && m_data.CurrentBook->Fluency);
+    command.setEnabled(m_data.CanSpeakResults());
 }
 
 void TfrmLXAMain::actPronounceWordExecute() {
-    LXAData->Speak(LXAData->SearchResults->PronounceText());
+    m_data.SpeakResults();
 }
 
 }  // namespace ui

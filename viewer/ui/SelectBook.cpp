@@ -7,7 +7,8 @@
 
 namespace ui {
 
-TSelectBook::TSelectBook(QObject *owner, TfrmLXAMain *window) : TCommand(owner), m_window(window) {
+TSelectBook::TSelectBook(QObject *owner, TfrmLXAMain *window, const TLXAData &data)
+    : TCommand(owner), m_window(window), m_data(data) {
     setCheckable(true);
     SetExecute([this] { ExecuteSelect(); });
     SetUpdateRule([this](TCommand &) { UpdateState(); });
@@ -46,7 +47,7 @@ void TSelectBook::ExecuteSelect() {
 
 void TSelectBook::UpdateState() {
     setEnabled(m_book != nullptr && m_book->Installed);
-    setChecked(m_book != nullptr && LXAData != nullptr && LXAData->CurrentBook == m_book);
+    setChecked(m_book != nullptr && m_data.CurrentBook == m_book);
 }
 
 }  // namespace ui
