@@ -19,9 +19,12 @@ ProgramFolder::ProgramFolder() : Root(Temp.Path()) {
     Dir = Root + "/prog";
     Data = Dir + "/data";
     Imgs = Dir + "/imgs";
+    UserShelf = Root + "/xdg/taalkist/eigen";
     fs::create_directories(Data);
     fs::create_directories(Imgs);
     ::setenv("TAALKIST_REGISTRY_DIR", (Root + "/registry").c_str(), 1);
+    // The user's own books come from here, never from the user running the tests.
+    ::setenv("XDG_DATA_HOME", (Root + "/xdg").c_str(), 1);
     ::setenv("FAKE_LEXQ_LOG", SearchLog().c_str(), 1);
     ::setenv("FAKE_FLDTTS_LOG", EngineLog().c_str(), 1);
     SetProgramPathOverride(Dir + "/tkviewer");
@@ -31,8 +34,8 @@ ProgramFolder::ProgramFolder() : Root(Temp.Path()) {
 ProgramFolder::~ProgramFolder() {
     SetProgramPathOverride("");
     platform::SetCommandLine(std::vector<std::string>{});
-    for (const char *name : {"TAALKIST_REGISTRY_DIR", "FAKE_LEXQ_LOG", "FAKE_FLDTTS_LOG",
-                             "FAKE_LEXQ_INIT_STATUS", "FAKE_LEXQ_SEARCH_STATUS"})
+    for (const char *name : {"TAALKIST_REGISTRY_DIR", "XDG_DATA_HOME", "FAKE_LEXQ_LOG",
+                             "FAKE_FLDTTS_LOG", "FAKE_LEXQ_INIT_STATUS", "FAKE_LEXQ_SEARCH_STATUS"})
         ::unsetenv(name);
 }
 

@@ -13,7 +13,8 @@ namespace coretest {
 using tk::test::DialogRecorder;
 
 // A program folder "<temp>/prog" with data/ and imgs/; the core takes it for the running
-// program's folder, the registry lives in "<temp>/registry", and the command line is empty.
+// program's folder, the registry lives in "<temp>/registry", the user's own books in
+// "<temp>/xdg/taalkist/eigen" (UserShelf), and the command line is empty.
 class ProgramFolder {
   public:
     ProgramFolder();
@@ -28,6 +29,7 @@ class ProgramFolder {
     std::string Root;  // the temporary folder
     std::string Dir;   // the program's folder
     std::string Data, Imgs;
+    std::string UserShelf;  // laid out like Dir: data/dict.cfg, data/NAME.def, imgs/
 
     // Writes bytes to a file below Dir ("data/dict.cfg").
     std::string Write(const std::string &relative, const std::string &bytes) const;

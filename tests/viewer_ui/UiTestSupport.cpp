@@ -31,7 +31,10 @@ std::vector<std::string> LoggedAfter(const std::string &file, const std::string 
 }  // namespace
 
 TProgramFolder::TProgramFolder()
-    : Dir(m_temp.Path() + "/prog"), Data(Dir + "/data"), Imgs(Dir + "/imgs") {
+    : Dir(m_temp.Path() + "/prog"),
+      Data(Dir + "/data"),
+      Imgs(Dir + "/imgs"),
+      UserShelf(m_temp.Path() + "/xdg/taalkist/eigen") {
     std::filesystem::create_directories(Data);
     std::filesystem::create_directories(Imgs);
     std::filesystem::create_directories(TempFolder());
@@ -40,6 +43,8 @@ TProgramFolder::TProgramFolder()
         std::filesystem::copy_file(std::string(TK_IMGS_SOURCE) + "/" + picture,
                                    Imgs + "/" + picture);
     ::setenv("TAALKIST_REGISTRY_DIR", (m_temp.Path() + "/registry").c_str(), 1);
+    // The user's own books come from here, never from the user running the tests.
+    ::setenv("XDG_DATA_HOME", (m_temp.Path() + "/xdg").c_str(), 1);
     ::setenv("TMPDIR", TempFolder().c_str(), 1);
     ::setenv("FAKE_LEXQ_LOG", m_temp.File("lexq.log").c_str(), 1);
     ::setenv("FAKE_FLDTTS_LOG", m_temp.File("fldtts.log").c_str(), 1);
@@ -50,8 +55,8 @@ TProgramFolder::TProgramFolder()
 
 TProgramFolder::~TProgramFolder() {
     SetProgramPathOverride(std::string());
-    for (const char *name : {"TAALKIST_REGISTRY_DIR", "TMPDIR", "FAKE_LEXQ_LOG", "FAKE_FLDTTS_LOG",
-                             "FAKE_LEXQ_SEARCH_STATUS"})
+    for (const char *name : {"TAALKIST_REGISTRY_DIR", "XDG_DATA_HOME", "TMPDIR", "FAKE_LEXQ_LOG",
+                             "FAKE_FLDTTS_LOG", "FAKE_LEXQ_SEARCH_STATUS"})
         ::unsetenv(name);
 }
 

@@ -20,7 +20,8 @@ namespace uitest {
 // Every dialog is recorded and answered with mrNo / mrOk instead of being shown.
 using TDialogRecorder = tk::test::DialogRecorder;
 
-// "<temp>/prog" as the running program's folder, with data/ and imgs/.
+// "<temp>/prog" as the running program's folder, with data/ and imgs/; the user's own
+// books under "<temp>/xdg".
 class TProgramFolder {
   public:
     TProgramFolder();
@@ -45,6 +46,7 @@ class TProgramFolder {
 
   public:
     std::string Dir, Data, Imgs;
+    std::string UserShelf;  // the user's own books (under XDG_DATA_HOME)
 
   private:
     std::string Write(const std::string &relative, const std::string &bytes) const;
