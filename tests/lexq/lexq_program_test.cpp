@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 
+#include "dict_files.h"
 #include "program_folder.h"
 #include "viewer/core/LXA_Utils.h"
 
@@ -152,6 +154,29 @@ TEST_F(LexqProgram, ListShowsEveryBookWithItsState) {
     EXPECT_NE(run.Out.find("nl-en  Nederlands-Engels  ja             ja       *\n"),
               std::string::npos);
     EXPECT_EQ(Folder.Run({"-d", "de", "--list"}).Status, 2);
+}
+
+// A book the user added with lexqc comes after the program's, and -d finds it.
+TEST_F(LexqProgram, TheUsersOwnBooksFollowTheProgramsInListAndLookUp) {
+    std::filesystem::create_directories(Folder.UserDataDir());
+    const std::string index = lexqc::test::WriteDictd(
+        Folder.UserDataDir(), "eigen",
+        {{"fiets", "fiets\nbicycle\n"}, {"caf\xC3\xA9", "caf\xC3\xA9\ncafe, pub\n"}});
+    const TRun added = Folder.Lexqc({"add", index, "--name", "Mijn fietsboek"});
+    ASSERT_EQ(added.Status, 0) << added.Err;
+    TRun run = Folder.Run({"--list"});
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    // Last, after the program's four, installed and shown.
+    const std::size_t last = run.Out.rfind("\nmijn-fietsboek  Mijn fietsboek");
+    ASSERT_NE(last, std::string::npos) << run.Out;
+    EXPECT_LT(run.Out.find("\nde "), last) << run.Out;
+    EXPECT_NE(run.Out.find("ja", last), std::string::npos);
+    EXPECT_EQ(run.Out.find('\n', last + 1), run.Out.size() - 1);
+    run = Folder.Run({"-d", "mijn-fietsboek", "CAFE"});
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_NE(run.Out.find("cafe, pub"), std::string::npos) << run.Out;
+    // The program's own book is untouched by it.
+    EXPECT_EQ(Folder.Run({"-d", "nl-nl", "huis"}).Out, "woning\n");
 }
 
 TEST_F(LexqProgram, StartUpFailuresExitWithTwoAndTheViewersMessages) {

@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QPixmap>
 #include <filesystem>
+#include <fstream>
 
 #include "CoreTestSupport.h"
 #include "viewer/core/LXA_Exceptions.h"
@@ -174,6 +175,95 @@ TEST_F(BooksTest, APictureThatCannotBeLoadedEndsTheCatalogue) {
     } catch (const EGeneral &e) {
         EXPECT_NE(std::string(e.what()).find("nl.bmp"), std::string::npos) << e.what();
     }
+}
+
+// The user's own books: a catalogue of the same format in a folder laid out like the
+// program's, read after it.
+class UserBooksTest : public BooksTest {
+  protected:
+    void UserFile(const std::string &relative, const std::string &bytes) const {
+        const std::filesystem::path path = folder.UserShelf + "/" + relative;
+        std::filesystem::create_directories(path.parent_path());
+        std::ofstream(path, std::ios::binary) << bytes;
+    }
+    void UserBook(const std::string &name, const std::string &def) const {
+        UserFile("data/" + name + ".def", def);
+        UserFile("data/" + name + ".idx", "");
+    }
+    static std::vector<std::string> Names(const TLXABooks &books) {
+        std::vector<std::string> names;
+        for (std::int32_t i = 0; i < books.Count(); ++i)
+            names.push_back(books.NameAt(i));
+        return names;
+    }
+};
+
+TEST_F(UserBooksTest, UserBooksComeAfterTheProgramsWithTheirOwnFolders) {
+    folder.Write("data/dict.cfg", "[dictionaries]\nnl=1;Nederlands\nfr=1;Frans\n");
+    folder.AddBook("nl", "[dictionary]\n");
+    // The user's catalogue: its own regkey is no concern of the program's.
+    UserFile("data/dict.cfg",
+             "[application]\nregkey=Elders\n[dictionaries]\nmijn=1;Mijn boek\nNL=1;Namaak\n"
+             "eo=1;Esperanto\nleeg=\n");
+    UserBook("mijn", "[dictionary]\nfluency=1\nfluencyvoice=de\n");
+    UserBook("NL", "[dictionary]\n");
+    UserFile("data/eo.def", "[dictionary]\nstylesheet=eo.css\n");  // no .idx
+    UserFile("imgs/mijn.bmp", "BM but no picture at all");
+    const TLXABooks books = Load();
+
+    // A user's book cannot stand in for one of the program's.
+    EXPECT_EQ(Names(books), (std::vector<std::string>{"nl", "fr", "mijn", "eo"}));
+    EXPECT_EQ(books.FindBook("nl")->DisplayName, "Nederlands");
+    EXPECT_EQ(books.FindBook("nl")->IndexFile(), folder.Data + "/nl.idx");
+    EXPECT_EQ(books.FindBook("nl")->StylesheetFile(), folder.Data + "/dict.css");
+    EXPECT_EQ(paths.RegKey, "");
+
+    const TLXABook &mine = *books.FindBook("mijn");
+    EXPECT_TRUE(mine.Installed);
+    EXPECT_TRUE(mine.Listed);
+    EXPECT_EQ(mine.DisplayName, "Mijn boek");
+    EXPECT_EQ(mine.IndexFile(), folder.UserShelf + "/data/mijn.idx");
+    EXPECT_EQ(mine.StylesheetFile(), folder.UserShelf + "/data/dict.css");
+    EXPECT_EQ(mine.FluencyVoice, "de");
+    // A user's picture that cannot be loaded costs the picture, not the start.
+    EXPECT_EQ(mine.Bitmap, nullptr);
+
+    const TLXABook &esperanto = *books.FindBook("eo");
+    EXPECT_FALSE(esperanto.Installed);
+    EXPECT_EQ(esperanto.StylesheetFile(), folder.UserShelf + "/data/eo.css");
+}
+
+TEST_F(UserBooksTest, ReadingTheUserCatalogueAgainAddsOnlyTheNewBooks) {
+    folder.Write("data/dict.cfg", "[dictionaries]\nnl=1;Nederlands\n");
+    TLXABooks books = Load();  // no user catalogue yet
+    ASSERT_EQ(books.Count(), 1);
+    EXPECT_TRUE(books.ReadUserBooks().empty());
+
+    UserFile("data/dict.cfg", "[dictionaries]\nboek1=1;Een\n");
+    UserBook("boek1", "[dictionary]\n");
+    const std::vector<TLXABook *> first = books.ReadUserBooks();
+    ASSERT_EQ(first.size(), 1u);
+    EXPECT_EQ(first[0], books.FindBook("boek1"));
+
+    UserFile("data/dict.cfg", "[dictionaries]\nboek1=1;Een\nboek2=1;Twee\nboek3=1;Drie\n");
+    const std::vector<TLXABook *> next = books.ReadUserBooks();
+    ASSERT_EQ(next.size(), 2u);
+    EXPECT_EQ(next[0]->Name, "boek2");
+    EXPECT_EQ(next[1]->Name, "boek3");
+    // The books already there keep their places and their objects.
+    EXPECT_EQ(Names(books), (std::vector<std::string>{"nl", "boek1", "boek2", "boek3"}));
+    EXPECT_EQ(books.FindBook("boek1"), first[0]);
+}
+
+TEST_F(BooksTest, TheVoiceIsTheBooksOrDutchAndOnlyWithSpeech) {
+    folder.Write("data/dict.cfg", "[dictionaries]\nde=1;D\nnl=1;N\nmute=1;M\n");
+    folder.AddBook("de", "[dictionary]\nfluency=1\nfluencyvoice= de \n");
+    folder.AddBook("nl", "[dictionary]\nfluency=1\nfluencyvoice=\n");
+    folder.AddBook("mute", "[dictionary]\nfluency=0\nfluencyvoice=fr\n");
+    const TLXABooks books = Load();
+    EXPECT_EQ(books.FindBook("de")->FluencyVoice, "de");
+    EXPECT_EQ(books.FindBook("nl")->FluencyVoice, "nl");
+    EXPECT_EQ(books.FindBook("mute")->FluencyVoice, "");
 }
 
 TEST(BookPictures, TheBottomLeftColourBecomesTransparent) {

@@ -249,9 +249,9 @@ TEST_F(DataTest, SearchesTheCurrentBookWithItsPronunciationCell) {
     EXPECT_EQ(SearchCalls().back(), "free");
 }
 
-TEST_F(DataTest, TheSpeechEngineLoadsOnceAndSpeaksStopWritePlay) {
+TEST_F(DataTest, TheSpeechEngineLoadsOnceAndSpeaksStopWritePlayInEachBooksVoice) {
     folder.AddBook("nl", "[dictionary]\nfluency=1\n");
-    folder.AddBook("en", "[dictionary]\nfluency=1\n");
+    folder.AddBook("en", "[dictionary]\nfluency=1\nfluencyvoice=en\n");
     folder.Write("data/dict.cfg", std::string("[application]\nregkey=") + kRegKey +
                                       "\n[dictionaries]\nnl=1;N\nen=1;E\nplain=1;P\n");
     folder.AddBook("plain", "[dictionary]\n");
@@ -264,11 +264,14 @@ TEST_F(DataTest, TheSpeechEngineLoadsOnceAndSpeaksStopWritePlay) {
     EXPECT_TRUE(data.SpeechAvailable());
     data.Speak("a.b");
     data.Finalise();
-    EXPECT_EQ(EngineCalls(), (Lines{"FLD_Init 0", "FLD_SetTempo 4", "FLD_Stop", "FLD_Write 1 a.b",
-                                    "FLD_Play 0", "FLD_Stop", "FLD_Close"}));
+    // A book without speech leaves the voice as it was.
+    EXPECT_EQ(EngineCalls(),
+              (Lines{"FLD_Init 0", "FLD_SetTempo 4", "FLD_SetVoice nl", "FLD_SetVoice en",
+                     "FLD_Stop", "FLD_Write 1 a.b", "FLD_Play 0", "FLD_Stop", "FLD_Close"}));
     EXPECT_EQ(data.FluencyLibrary, nullptr);
 }
 
+// An older engine: without FLD_Close and FLD_SetVoice.
 TEST_F(DataTest, AnEngineWithoutCloseIsStillStoppedAndReleased) {
     folder.AddBook("nl", "[dictionary]\nfluency=1\n");
     folder.InstallFakeEngine(false);

@@ -115,8 +115,10 @@ void TLXAData::SelectBook(TLXABook *book) {
             ShowErrorFmt(kSpeechNotLoaded, {std::string(e.what())}, 7, 1);
         }
     }
-    const std::string indexFile =
-        platform::IncludeTrailingDelimiter(Paths.DataDir) + book->Name + ".idx";
+    // The book's words in the voice of its language; an engine without voices skips it.
+    if (book->Fluency && FluencyLibrary != nullptr)
+        FluencySetVoice(book->FluencyVoice);
+    const std::string indexFile = book->IndexFile();
     if (lexqapi::lexq_init)
         ReportOpenStatus(lexqapi::lexq_init(indexFile.c_str()), indexFile, *book);
 }
@@ -127,8 +129,7 @@ std::int32_t TLXAData::OpenBook(TLXABook &book) {
     CurrentBook = &book;
     if (!lexqapi::lexq_init)
         return lexqapi::LEXQ_ERR_NOTINITIALIZED;
-    const std::string indexFile =
-        platform::IncludeTrailingDelimiter(Paths.DataDir) + book.Name + ".idx";
+    const std::string indexFile = book.IndexFile();
     const std::int32_t status = lexqapi::lexq_init(indexFile.c_str());
     ReportOpenStatus(status, indexFile, book);
     return status;
@@ -171,7 +172,7 @@ std::vector<TLXABook *> TLXAData::SelectableBooks() const {
 std::string TLXAData::StyleSheetPath() const {
     if (CurrentBook == nullptr)
         return {};
-    return platform::IncludeTrailingDelimiter(Paths.DataDir) + CurrentBook->Stylesheet;
+    return CurrentBook->StylesheetFile();
 }
 
 std::int32_t TLXAData::ResultCount() const {

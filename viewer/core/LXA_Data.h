@@ -40,7 +40,8 @@ class TLXAData {
     void ChooseStartBook();
     void CreateForms();
     // Makes the book current: closes the open dictionary, records "MRU", loads the speech
-    // engine on first need and opens the book's ".idx". Null forgets the current book.
+    // engine on first need (and gives it the book's voice) and opens the book's ".idx".
+    // Null forgets the current book.
     void SelectBook(TLXABook *book);
     // Makes the book current for a one-off lookup (a command-line tool): closes the open
     // dictionary and opens the book's ".idx" with SelectBook's messages, but records no
@@ -57,7 +58,7 @@ class TLXAData {
     void SelectBookNamed(const std::string &name);
     // The books the dictionary selector offers: installed or listed, in catalogue order.
     std::vector<TLXABook *> SelectableBooks() const;
-    // The current book's stylesheet file in the data folder; empty without a current book.
+    // The current book's stylesheet file in its data folder; empty without a current book.
     std::string StyleSheetPath() const;
     // The hits of the last search: their number, and their page with the stylesheet above.
     std::int32_t ResultCount() const;

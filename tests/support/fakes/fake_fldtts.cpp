@@ -1,5 +1,6 @@
 // A stand-in speech engine for the viewer's tests: records every call, with its arguments,
-// in the file named by FAKE_FLDTTS_LOG. Built once with and once without FLD_Close.
+// in the file named by FAKE_FLDTTS_LOG. Built once whole, and once as an older engine
+// without FLD_Close and FLD_SetVoice.
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
@@ -35,5 +36,10 @@ FAKE_EXPORT std::int32_t FLD_Play(std::int32_t mode) {
 #ifndef FAKE_WITHOUT_CLOSE
 FAKE_EXPORT std::int32_t FLD_Close() {
     return Log("FLD_Close");
+}
+#endif
+#ifndef FAKE_WITHOUT_SETVOICE
+FAKE_EXPORT std::int32_t FLD_SetVoice(const char *name) {
+    return Log(std::string("FLD_SetVoice ") + name);
 }
 #endif
