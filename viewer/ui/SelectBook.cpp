@@ -2,6 +2,7 @@
 
 #include "viewer/core/Cp1252Qt.h"
 #include "viewer/core/LXA_Data.h"
+#include "viewer/ui/BookPicture.h"
 #include "viewer/ui/ImageList.h"
 #include "viewer/ui/LXA_Main.h"
 
@@ -26,18 +27,31 @@ void TSelectBook::SetBook(TLXABook *book, TImageList &enabledImages, TImageList 
     setVisible(book->Installed || book->Listed);
     const QIcon noIcon;
     const QIcon &icon = book->Icon ? *book->Icon : noIcon;
-    m_imageIndex =
-        book->Bitmap ? enabledImages.AddMasked(*book->Bitmap) : enabledImages.AddIcon(icon);
-    if (book->DisabledBitmap)
-        disabledImages.AddMasked(*book->DisabledBitmap);
-    else if (book->Bitmap)
-        disabledImages.AddMasked(*book->Bitmap);
-    else
-        disabledImages.AddIcon(icon);
+    if (!book->Bitmap && icon.isNull()) {
+        AddInitialsPictures(*book, enabledImages, disabledImages);
+    } else {
+        m_imageIndex =
+            book->Bitmap ? enabledImages.AddMasked(*book->Bitmap) : enabledImages.AddIcon(icon);
+        if (book->DisabledBitmap)
+            disabledImages.AddMasked(*book->DisabledBitmap);
+        else if (book->Bitmap)
+            disabledImages.AddMasked(*book->Bitmap);
+        else
+            disabledImages.AddIcon(icon);
+    }
     QIcon look(enabledImages.At(m_imageIndex));
     look.addPixmap(disabledImages.At(m_imageIndex), QIcon::Disabled);
     setIcon(look);
     setToolTip(caption);
+}
+
+void TSelectBook::AddInitialsPictures(const TLXABook &book, TImageList &enabledImages,
+                                      TImageList &disabledImages) {
+    // A book with neither picture nor icon (the user's own, mostly) still gets a button
+    // that tells it from the others.
+    const QImage picture = InitialsPicture(book.Name, cp1252::ToQString(book.DisplayName));
+    m_imageIndex = enabledImages.AddMasked(picture);
+    disabledImages.AddMasked(GreyedPicture(picture));
 }
 
 void TSelectBook::ExecuteSelect() {

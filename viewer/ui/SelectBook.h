@@ -27,6 +27,8 @@ class TSelectBook : public TCommand {
     int ImageIndex() const { return m_imageIndex; }
 
   private:
+    void AddInitialsPictures(const TLXABook &book, TImageList &enabledImages,
+                             TImageList &disabledImages);
     void ExecuteSelect();
     void UpdateState();
 
