@@ -163,11 +163,13 @@ TEST_F(MainWindowTest, OneInstalledBookHidesTheBandAndLeavesTwoAdjacentSeparator
     EXPECT_EQ(window.DictionaryCommands().size(), 1u);  // fr: neither installed nor listed
     EXPECT_TRUE(window.DictionaryBand()->isHidden());
     const QList<QAction *> items = window.FileMenu()->actions();
-    ASSERT_EQ(items.size(), 4);
+    ASSERT_EQ(items.size(), 6);  // and "Woordenboek toevoegen..." between separators
     EXPECT_EQ(items[0]->text(), "Open nieuw venster");
     EXPECT_TRUE(items[1]->isSeparator());
     EXPECT_TRUE(items[2]->isSeparator());
-    EXPECT_EQ(items[3]->text(), "Afsluiten");
+    EXPECT_EQ(items[3]->text(), "Woordenboek toevoegen\u2026");
+    EXPECT_TRUE(items[4]->isSeparator());
+    EXPECT_EQ(items[5]->text(), "Afsluiten");
 }
 
 TEST_F(MainWindowTest, ListedBookThatIsNotInstalledIsGreyedEverywhere) {
@@ -184,7 +186,7 @@ TEST_F(MainWindowTest, ListedBookThatIsNotInstalledIsGreyedEverywhere) {
     EXPECT_FALSE(books[1]->isEnabled());
     EXPECT_FALSE(window.DictionaryToolbar()->widgetForAction(books[1])->isEnabled());
     const QList<QAction *> entries = window.FileMenu()->actions();
-    ASSERT_EQ(entries.size(), 6);  // new window, N1, two books, N2, exit
+    ASSERT_EQ(entries.size(), 8);  // new window, N1, two books, N2, add, N3, exit
     auto *entry = qobject_cast<ui::TMenuItem *>(entries[3]);
     ASSERT_NE(entry, nullptr);
     EXPECT_EQ(entry->Command(), books[1]);

@@ -17,6 +17,7 @@
 #include "platform/shell.h"
 #include "viewer/core/LXA_Data.h"
 #include "viewer/display/HtmlViewer.h"
+#include "viewer/ui/AddDictionary.h"
 #include "viewer/ui/HelpWindow.h"
 #include "viewer/ui/IdleUpdater.h"
 #include "viewer/ui/MenuItem.h"

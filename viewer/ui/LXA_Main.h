@@ -19,6 +19,7 @@ class QMenu;
 class QStatusBar;
 class QToolBar;
 class QToolButton;
+class TLXABook;
 class TLXAData;
 
 namespace display {
@@ -31,6 +32,8 @@ class TIdleUpdater;
 class TPageScroller;
 class TSelectBook;
 class THelpWindow;
+class TDictionaryImport;
+struct TImportOutcome;
 class TfrmLXAAbout;
 
 class TfrmLXAMain : public QMainWindow {
@@ -65,6 +68,8 @@ class TfrmLXAMain : public QMainWindow {
     QWidget *ControlBar() const { return clbMain; }
     const TImageList &EnabledImages() const { return imlDictionariesEnabled; }
     const TImageList &DisabledImages() const { return imlDictionariesDisabled; }
+    // Whether "Woordenboek toevoegen" is converting a dictionary now.
+    bool AddingDictionary() const { return m_import != nullptr; }
 
   protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -88,6 +93,12 @@ class TfrmLXAMain : public QMainWindow {
     void CreateDictionaryMenuItems();
     void CreateDictionaryButtons();
     void CreateViewer();
+    // One book's command, button and band (LXA_MainBooks.cpp); also for books added while
+    // the window runs.
+    void AddDictionaryAction(TLXABook *book);
+    void AddDictionaryButton(TSelectBook *command);
+    void ShowDictionaryBand();
+    void AddDictionaries(const std::vector<TLXABook *> &books);
 
     // Command handlers and enabling rules.
     void actOpenNewWindowExecute();
@@ -102,6 +113,9 @@ class TfrmLXAMain : public QMainWindow {
     void actHitShowSourceUpdate(TCommand &command);
     void actCopyHTMLToClipboardExecute();
     void actCopyHTMLToClipboardUpdate(TCommand &command);
+    void actAddDictionaryExecute();
+    void actAddDictionaryUpdate(TCommand &command);
+    void DictionaryImported(const TImportOutcome &outcome);
 
     QMenu *Menu(const char *name) const;
     QToolBar *Toolbar(const char *name) const;
@@ -132,6 +146,7 @@ class TfrmLXAMain : public QMainWindow {
     TfrmLXAAbout *m_about = nullptr;
     std::unique_ptr<THelpWindow> m_help;
     std::unique_ptr<TIdleUpdater> m_idle;
+    std::unique_ptr<TDictionaryImport> m_import;  // the running "Woordenboek toevoegen"
 };
 
 }  // namespace ui

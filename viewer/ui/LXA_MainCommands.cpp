@@ -1,6 +1,6 @@
 // The main window's commands: the table that makes them, and their handlers and enabling
-// rules (search, results, book switch, new window, help, about, article export, copy and
-// pronounce).
+// rules (search, results, book switch, new window, help, about, article export, copy,
+// pronounce, and adding the user's own dictionary).
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,6 +15,7 @@
 #include "viewer/core/LXA_MsgDlg.h"
 #include "viewer/core/LXA_Utils.h"
 #include "viewer/display/HtmlViewer.h"
+#include "viewer/ui/AddDictionary.h"
 #include "viewer/ui/HelpWindow.h"
 #include "viewer/ui/LXA_About.h"
 #include "viewer/ui/MenuItem.h"
@@ -78,6 +79,15 @@ std::span<const TfrmLXAMain::TCommandEntry> TfrmLXAMain::CommandTable() {
         // The dictionary entries go between these two.
         {.Menu = {"mniFile", "N1"}},
         {.Menu = {"mniFile", "N2"}},
+        // The user's own dictionary, compiled into their data folder while the window runs;
+        // below the list it adds to.
+        {.Name = "actAddDictionary",
+         .Text = "Woordenboek toevoegen…",
+         .Hint = "Voeg een eigen woordenboek toe (dictd of StarDict)",
+         .Execute = &W::actAddDictionaryExecute,
+         .Update = &W::actAddDictionaryUpdate,
+         .Menu = {"mniFile", "mniFileAddDictionary"}},
+        {.Menu = {"mniFile", "N3"}},
         {.Name = "actAppExit",
          .Text = "Afsluiten",
          .Execute = &W::actAppExitExecute,
@@ -278,6 +288,53 @@ void TfrmLXAMain::actPronounceWordUpdate(TCommand &command) {
 
 void TfrmLXAMain::actPronounceWordExecute() {
     m_data.SpeakResults();
+}
+
+void TfrmLXAMain::actAddDictionaryUpdate(TCommand &command) {
+    // One import at a time; the shelf's catalogue takes one writer.
+    command.setEnabled(!m_import && m_data.Books != nullptr);
+}
+
+void TfrmLXAMain::actAddDictionaryExecute() {
+    if (m_import || !m_data.Books)
+        return;
+    const std::optional<TDictionaryChoice> choice = AskForDictionary(this);
+    if (!choice)
+        return;
+    m_import = std::make_unique<TDictionaryImport>(*choice, m_data.Books->UserPaths.AppDir,
+                                                   m_data.Paths.DataDir, this);
+    connect(m_import.get(), &TDictionaryImport::Finished, this, &TfrmLXAMain::DictionaryImported);
+    Command("actAddDictionary")->Update();
+}
+
+void TfrmLXAMain::DictionaryImported(const TImportOutcome &outcome) {
+    // The import is done with; it goes once its signal has returned.
+    m_import.release()->deleteLater();
+    Command("actAddDictionary")->Update();
+    RunGuarded([&] {
+        switch (outcome.Kind) {
+            case TImportOutcome::TKind::Added:
+                // The new book joins the running window: toolbar, menu, and current.
+                AddDictionaries(m_data.Books->ReadUserBooks());
+                SelectBookByName(outcome.Name);
+                if (outcome.Skipped > 0)
+                    ShowMessageDialog(
+                        Format("Het woordenboek '%s' is toegevoegd. %d van de %d woorden zijn "
+                               "weggelaten, omdat ze niet kunnen worden opgezocht.",
+                               {outcome.DisplayName, std::int64_t(outcome.Skipped),
+                                std::int64_t(outcome.Entries)}),
+                        TMsgDlgType::Information, mbOK);
+                break;
+            case TImportOutcome::TKind::Refused:
+                ShowError(outcome.Message, 3, 2);
+                break;
+            case TImportOutcome::TKind::Cancelled:
+                break;
+            case TImportOutcome::TKind::Failed:
+                ShowException(std::runtime_error(outcome.Message));
+                break;
+        }
+    });
 }
 
 }  // namespace ui
