@@ -8,6 +8,8 @@
 #include <QUrl>
 
 #include "platform/shell.h"
+#include "viewer/core/DialogText.h"
+#include "viewer/core/LXA_MsgDlg.h"
 #include "viewer/ui/UiResources.h"
 
 namespace ui {
@@ -72,8 +74,16 @@ TfrmLXAAbout::TfrmLXAAbout(QWidget *owner) : QDialog(owner) {
     m_btnClose->setGeometry(135, 7, 141, 24);
     m_btnClose->setDefault(true);
     connect(m_btnClose, &QPushButton::clicked, this, &QDialog::accept);
+    // The credits of the bundled books do not fit the fixed lines above: a button beside
+    // the close button shows them.
+    m_btnCredits = new QPushButton(m_pnlBottom);
+    m_btnCredits->setObjectName(QStringLiteral("btnCredits"));
+    m_btnCredits->setGeometry(411 - 8 - 113, 7, 113, 24);
+    m_btnCredits->setAutoDefault(false);
+    connect(m_btnCredits, &QPushButton::clicked, this, &TfrmLXAAbout::ShowCredits);
     // Enter and Escape close the dialog wherever the focus is, before any control sees them.
     m_btnClose->installEventFilter(this);
+    m_btnCredits->installEventFilter(this);
     installEventFilter(this);
 
     m_openLink = [](const QString &address) { platform::ShellOpen(address.toStdString(), ""); };
@@ -89,6 +99,7 @@ void TfrmLXAAbout::FormCreate() {
     m_lblProduction->setText(
         QStringLiteral("Ontwikkeld door het Taalkist-team in opdracht van Morvelt"));
     m_btnClose->setText(QStringLiteral("&Sluiten"));
+    m_btnCredits->setText(QStringLiteral("&Bronnen\u2026"));
     m_label1->setText(QStringLiteral("taalkist.example"));
     m_label1->adjustSize();
     m_label1->move((width() - m_label1->width()) / 2, 173);
@@ -116,6 +127,16 @@ bool TfrmLXAAbout::eventFilter(QObject *watched, QEvent *event) {
         return true;
     }
     return QDialog::eventFilter(watched, event);
+}
+
+void TfrmLXAAbout::ShowCredits() {
+    static const char *const kCredits =
+        "Woordenboeken Nederlands\u2013Engels, \u2013Duits en \u2013Frans en terug: FreeDict "
+        "(freedict.org), GNU GPL versie 2 of later.\r\n\r\n"
+        "Engels verklarend woordenboek: WordNet 3.0 \u00A9 2006 Princeton University, onder de "
+        "WordNet-licentie.\r\n\r\n"
+        "Uitspraak: eSpeak NG.";
+    ShowMessageDialog(DialogText(kCredits), TMsgDlgType::Information, mbOK);
 }
 
 void TfrmLXAAbout::Label1Click() {
