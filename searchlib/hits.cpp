@@ -1,9 +1,10 @@
 /* Hit collection: each hit's three strings, from text blocks cached in the text slots. */
+#include "hits.h"
+
 #include <string.h>
 
 #include "decipher.h"
 #include "le.h"
-#include "lookup.h"
 
 /* The slot for the block at offset: the first that holds it, else the highest-numbered
    slot not yet taken by this search; null when every slot is taken. */

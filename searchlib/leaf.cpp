@@ -1,9 +1,11 @@
 /* The leaf block: one decompressed block of keys with their hit references, cached. */
+#include "leaf.h"
+
 #include <string.h>
 
 #include "decipher.h"
+#include "entries.h"
 #include "le.h"
-#include "lookup.h"
 
 /* Parses count leaf records that must fill the decompressed block exactly. */
 static lexq_status parse_leaf(lexq_leaf_slot *slot, uint16_t count) {
