@@ -1,5 +1,7 @@
 #include "encoding.h"
 
+#include "hive.h"
+
 namespace platform {
 
 bool IsUtf8(std::string_view text) {
@@ -34,6 +36,10 @@ std::optional<std::string> Utf8ToCp1252Exact(std::string_view utf8) {
         i += used;
     }
     return out;
+}
+
+bool EqualNoCaseUtf8(std::string_view a, std::string_view b) {
+    return FoldKeyName(a) == FoldKeyName(b);
 }
 
 }  // namespace platform

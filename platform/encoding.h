@@ -28,4 +28,8 @@ std::string UserTextToUtf8(std::string_view bytes);
 // character the code page lacks (the caller says so instead of passing on a '?').
 std::optional<std::string> Utf8ToCp1252Exact(std::string_view utf8);
 
+// Equal ignoring case, for UTF-8 names (the Latin, Greek and Cyrillic letters), as the
+// registry and the INI reader compare names.
+bool EqualNoCaseUtf8(std::string_view a, std::string_view b);
+
 }  // namespace platform

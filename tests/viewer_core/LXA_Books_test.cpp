@@ -72,6 +72,61 @@ TEST_F(BooksTest, TheBookListGivesNamesFlagsAndDisplayNamesInFileOrder) {
     EXPECT_EQ(books.FindBook("onbekend"), nullptr);
 }
 
+// dict.cfg and the .def files are edited by hand: UTF-8 when they are valid UTF-8 (with or
+// without a byte-order mark), else Windows-1252; a value loses one pair of matching quotes.
+TEST_F(BooksTest, UserEditedFilesReadAsUtf8ElseWindows1252AndLoseOnePairOfQuotes) {
+    folder.Write("data/dict.cfg",
+                 "\xEF\xBB\xBF[dictionaries]\r\n"
+                 "nl=\"1;Nederlands-Engels\"\r\n"
+                 "fr = '0;Fran\xC3\xA7"
+                 "ais' \r\n"
+                 "ru=1;\xD0\xA0\xD1\x83\xD1\x81\xD1\x81\xD0\xBA\xD0\xB8\xD0\xB9\r\n"
+                 "\xC3\xA9-nl=1;\"Eerste\" en \"tweede\"\r\n"
+                 "half=\"1;Open\r\n"
+                 "twice=\"\"1;Twee\"\"\r\n");
+    folder.AddBook("nl", "[dictionary]\nstylesheet=\"mijn stijl.css\"\n");
+    const TLXABooks books = Load();
+    ASSERT_EQ(books.Count(), 6);
+    struct Expect {
+        const char *name;
+        bool listed;
+        const char *display;
+    };
+    for (const Expect &e :
+         {Expect{"nl", true, "Nederlands-Engels"},
+          Expect{"fr", false,
+                 "Fran\xC3\xA7"
+                 "ais"},
+          Expect{"ru", true, "\xD0\xA0\xD1\x83\xD1\x81\xD1\x81\xD0\xBA\xD0\xB8\xD0\xB9"},
+          Expect{"\xC3\xA9-nl", true, "\"Eerste\" en \"tweede\""}, Expect{"half", false, "Open"},
+          Expect{"twice", false, "Twee\""}}) {
+        SCOPED_TRACE(e.name);
+        const TLXABook *book = books.FindBook(e.name);
+        ASSERT_NE(book, nullptr);
+        EXPECT_EQ(book->Listed, e.listed);
+        EXPECT_EQ(book->DisplayName, e.display);
+    }
+    EXPECT_EQ(books.FindBook("nl")->Stylesheet, "mijn stijl.css");
+    // Names compare without regard to case beyond ASCII too.
+    EXPECT_EQ(books.FindBook("\xC3\x89-NL"), books.FindBook("\xC3\xA9-nl"));
+    EXPECT_EQ(books.FindBook("RU"), books.FindBook("ru"));
+
+    // A file a Windows-1252 editor saved: not UTF-8, so each byte is its character.
+    folder.Write("data/dict.cfg",
+                 "[dictionaries]\nfr=1;Fran\xE7"
+                 "ais \x80\n");
+    folder.AddBook("fr",
+                   "[dictionary]\nstylesheet=fran\xE7"
+                   "ais.css\n");
+    const TLXABooks old = Load();
+    EXPECT_EQ(old.FindBook("fr")->DisplayName,
+              "Fran\xC3\xA7"
+              "ais \xE2\x82\xAC");
+    EXPECT_EQ(old.FindBook("fr")->Stylesheet,
+              "fran\xC3\xA7"
+              "ais.css");
+}
+
 TEST_F(BooksTest, NameAtOutsideTheListRaisesWithTheIndex) {
     folder.Write("data/dict.cfg", "[dictionaries]\nnl=1;Nederlands\n");
     const TLXABooks books = Load();

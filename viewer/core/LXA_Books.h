@@ -11,7 +11,8 @@
 
 #include "viewer/core/LXA_Paths.h"
 
-// One dictionary. Owns its pictures. Texts are Windows-1252.
+// One dictionary. Owns its pictures. Texts are UTF-8, as read from the user-edited files
+// and as the book's files are named.
 class TLXABook {
   public:
     // Reads the book's files from the folders; raises EGeneral for a picture file that
