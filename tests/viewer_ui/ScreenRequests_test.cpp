@@ -56,7 +56,7 @@ TEST_F(ScreenRequestsTest, DialogsAreRealBoxesThatAnswerWithThePressedButton) {
     for (const auto &[button, result] : answers) {
         TShownBox shown;
         PressOnTheBox(QString::fromLatin1(button), shown);
-        EXPECT_EQ(AskYesNoFmt("Openen <b>%s</b>?", {std::string("caf\xE9")}, 0, 0), result);
+        EXPECT_EQ(AskYesNoFmt("Openen <b>%s</b>?", {std::string("caf\xC3\xA9")}, 0, 0), result);
         EXPECT_EQ(shown.Title, "Bevestiging");
         EXPECT_EQ(shown.Text, QStringLiteral("Openen <b>café</b>?"));
         EXPECT_EQ(shown.Format, Qt::PlainText);

@@ -210,7 +210,7 @@ void TfrmLXAMain::SelectBookByName(const std::string &name) {
     QString caption = QStringLiteral("Morvelt taalkist");
     const TLXABook *book = m_data.CurrentBook;
     if (book != nullptr)
-        caption += QStringLiteral(" [%1]").arg(cp1252::ToQString(book->DisplayName));
+        caption += QStringLiteral(" [%1]").arg(QString::fromStdString(book->DisplayName));
     setWindowTitle(caption);
     if (book != nullptr) {
         // A book without an icon clears it rather than keep the previous book's.

@@ -5,7 +5,6 @@
 #include <QPixmap>
 #include <QPushButton>
 
-#include "viewer/core/Cp1252Qt.h"
 #include "viewer/core/Screen.h"
 
 namespace ui {
@@ -65,7 +64,7 @@ QIcon MakeIcon(const std::vector<QImage> &images) {
 std::unique_ptr<QMessageBox> MakeMessageBox(const TDialogRequest &request) {
     auto box =
         std::make_unique<QMessageBox>(IconOf(request.Kind), QString::fromStdString(request.Caption),
-                                      cp1252::ToQString(request.Text));
+                                      QString::fromStdString(request.Text));
     box->setTextFormat(Qt::PlainText);
     for (const TDialogButton &button : DialogButtons())
         if ((request.Buttons & button.Button) != 0)

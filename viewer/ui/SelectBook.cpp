@@ -1,6 +1,5 @@
 #include "SelectBook.h"
 
-#include "viewer/core/Cp1252Qt.h"
 #include "viewer/core/LXA_Data.h"
 #include "viewer/ui/ImageList.h"
 #include "viewer/ui/LXA_Main.h"
@@ -21,7 +20,7 @@ void TSelectBook::SetBook(TLXABook *book, TImageList &enabledImages, TImageList 
         setVisible(false);
         return;
     }
-    const QString caption = cp1252::ToQString(book->DisplayName);
+    const QString caption = QString::fromStdString(book->DisplayName);
     setText(caption);
     setVisible(book->Installed || book->Listed);
     const QIcon noIcon;
