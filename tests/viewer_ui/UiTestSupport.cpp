@@ -30,8 +30,8 @@ std::vector<std::string> LoggedAfter(const std::string &file, const std::string 
 
 }  // namespace
 
-TProgramFolder::TProgramFolder()
-    : Dir(m_temp.Path() + "/prog"), Data(Dir + "/data"), Imgs(Dir + "/imgs") {
+TProgramFolder::TProgramFolder(const std::string &folderName)
+    : Dir(m_temp.Path() + "/" + folderName), Data(Dir + "/data"), Imgs(Dir + "/imgs") {
     std::filesystem::create_directories(Data);
     std::filesystem::create_directories(Imgs);
     std::filesystem::create_directories(TempFolder());

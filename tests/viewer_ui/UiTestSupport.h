@@ -20,10 +20,11 @@ namespace uitest {
 // Every dialog is recorded and answered with mrNo / mrOk instead of being shown.
 using TDialogRecorder = tk::test::DialogRecorder;
 
-// "<temp>/prog" as the running program's folder, with data/ and imgs/.
+// "<temp>/prog" (or another folder name below <temp>) as the running program's folder,
+// with data/ and imgs/.
 class TProgramFolder {
   public:
-    TProgramFolder();
+    explicit TProgramFolder(const std::string &folderName = "prog");
     ~TProgramFolder();
 
     // data/dict.cfg with these lines in its "dictionaries" section ("nl-en=1;Naam").

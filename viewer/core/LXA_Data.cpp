@@ -174,12 +174,17 @@ std::string TLXAData::StyleSheetPath() const {
     return platform::IncludeTrailingDelimiter(Paths.DataDir) + CurrentBook->Stylesheet;
 }
 
+std::string TLXAData::StyleSheetLink() const {
+    const std::string path = StyleSheetPath();
+    return path.empty() ? path : PageFileReference(path);
+}
+
 std::int32_t TLXAData::ResultCount() const {
     return SearchResults ? SearchResults->Count() : 0;
 }
 
 std::string TLXAData::ResultPage() const {
-    return SearchResults ? SearchResults->BuildPage(StyleSheetPath()) : std::string();
+    return SearchResults ? SearchResults->BuildPage(StyleSheetLink()) : std::string();
 }
 
 bool TLXAData::CanSpeakResults() const {

@@ -59,6 +59,8 @@ class TLXAData {
     std::vector<TLXABook *> SelectableBooks() const;
     // The current book's stylesheet file in the data folder; empty without a current book.
     std::string StyleSheetPath() const;
+    // That file as the result page links it (PageFileReference).
+    std::string StyleSheetLink() const;
     // The hits of the last search: their number, and their page with the stylesheet above.
     std::int32_t ResultCount() const;
     std::string ResultPage() const;
