@@ -22,6 +22,7 @@
 #include "viewer/ui/LXA_Main.h"
 #include "viewer/ui/MenuItem.h"
 #include "viewer/ui/PageScroller.h"
+#include "viewer/ui/ScreenRequests.h"
 #include "viewer/ui/SelectBook.h"
 
 using namespace uitest;
@@ -126,6 +127,31 @@ TEST_F(MainWindowTest, SwitchingBooksClearsTheDisplayKeepsTheStatusAndSetsTheCap
     EXPECT_EQ(viewer->Data.CurrentBook->Name, "en-nl");
     EXPECT_TRUE(entry->isChecked());
     EXPECT_FALSE(window.FileMenu()->actions()[2]->isChecked());
+}
+
+// The search library takes Windows-1252: a word with a letter that code page lacks finds
+// nothing, is never sent with a '?' in that letter's place, and a message says why.
+TEST_F(MainWindowTest, AWordNoDictionaryCanHoldIsNotSearchedAndTheUserIsTold) {
+    TwoBooks();
+    viewer = std::make_unique<TViewer>();
+    ui::TfrmLXAMain &window = viewer->Main();
+    folder.SetTable("nl-en", Table({Row("huis", "house")}));
+    Find(window, "huis");
+    ASSERT_NE(Shown(), "");
+    const std::string typed = "\xD0\xB4\xD0\xBE\xD0\xBC";  // Cyrillic
+    EXPECT_EQ(Find(window, typed), "Het woord '" + typed + "' kan niet worden gevonden.");
+    EXPECT_EQ(Shown(), "");
+    EXPECT_EQ(folder.Searches(), (std::vector<std::string>{"[huis]"}));
+    ASSERT_EQ(dialogs.Shown.size(), 1u);
+    EXPECT_EQ(dialogs.Shown[0].Kind, TMsgDlgType::Error);
+    EXPECT_EQ(dialogs.Shown[0].Group, 6);
+    EXPECT_EQ(dialogs.Shown[0].Number, 3);
+    const QString shown = ui::MakeMessageBox(dialogs.Shown[0])->text();
+    EXPECT_TRUE(shown.contains(QString::fromUtf8("'\xD0\xB4\xD0\xBE\xD0\xBC'")))
+        << shown.toStdString();
+    EXPECT_TRUE(shown.contains(QString::fromUtf8("'\xD0\xB4'"))) << shown.toStdString();
+    // Shift+F12 has no page of the earlier word to save.
+    EXPECT_EQ(viewer->Data.ResultCount(), 0);
 }
 
 TEST_F(MainWindowTest, MenusAndMainToolbarShowTheirCommands) {

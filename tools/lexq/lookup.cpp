@@ -25,17 +25,10 @@ namespace {
 int LookUp(TLXAData &data, const std::string &word, bool html, std::ostream &out, std::ostream &err,
            const TStderrDialogs &dialogs) {
     const int errorsBefore = dialogs.Errors();
-    const std::string text = platform::Utf8ToCp1252(word);
-    // A character the dictionaries cannot hold would become "?" and search for something
-    // else than what was typed.
-    if (std::count(text.begin(), text.end(), '?') > std::count(word.begin(), word.end(), '?')) {
-        err << "lexq: het woord '" << word
-            << "' bevat tekens die buiten Windows-1252 vallen en in geen woordenboek staan\n";
-        return kExitError;
-    }
     std::int32_t found = 0;
     try {
-        found = data.Search(text);
+        // A word with a character no dictionary holds is refused with the viewer's error.
+        found = data.SearchTyped(word);
     } catch (const std::exception &e) {
         ShowException(e);
         return kExitError;

@@ -9,7 +9,6 @@
 #include <QToolBar>
 
 #include "LXA_Main.h"
-#include "viewer/core/Cp1252Qt.h"
 #include "viewer/core/LXA_Cursor.h"
 #include "viewer/core/LXA_Data.h"
 #include "viewer/core/LXA_MsgDlg.h"
@@ -184,7 +183,7 @@ void TfrmLXAMain::actFindWordExecute() {
     m_viewer->ClearDocument();
     // The text goes to the search as typed, blanks included.
     const QString typed = edtSearchText->text();
-    const std::int32_t found = m_data.Search(cp1252::FromQString(typed));
+    const std::int32_t found = m_data.SearchTyped(typed.toStdString());
     if (found <= 0)
         SetStatus(QStringLiteral("Het woord '%1' kan niet worden gevonden.").arg(typed));
     else if (found == 1)
