@@ -231,15 +231,37 @@ TEST_F(BooksTest, APictureThatCannotBeLoadedEndsTheCatalogue) {
     }
 }
 
-TEST(BookPictures, TheBottomLeftColourBecomesTransparent) {
+// The transparent colour: the bottom-left pixel's, white in a two-colour picture.
+TEST(BookPictures, TransparentColourIsTheBottomLeftPixelsOrWhiteInATwoColourPicture) {
     QImage image(3, 2, QImage::Format_RGB32);
     image.fill(qRgb(1, 2, 3));
     image.setPixel(0, 1, qRgb(200, 100, 50));
     image.setPixel(2, 0, qRgb(200, 100, 50));
-    const QImage result = TransparentImage(image);
+    QImage result = TransparentImage(image);
     EXPECT_EQ(qAlpha(result.pixel(0, 1)), 0);
     EXPECT_EQ(qAlpha(result.pixel(2, 0)), 0);
     EXPECT_EQ(result.pixel(1, 1), qRgba(1, 2, 3, 255));
+
+    // A one-bit file whose bottom-left pixel is black: its white goes, its black stays.
+    tk::test::TempDir temp;
+    QImage mono(4, 4, QImage::Format_Mono);
+    mono.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
+    mono.fill(0);
+    mono.setPixel(0, 3, 1);
+    mono.setPixel(2, 1, 1);
+    ASSERT_TRUE(mono.save(QString::fromStdString(temp.File("mono.bmp")), "BMP"));
+    const QImage loaded = LoadPicture(temp.File("mono.bmp"));
+    ASSERT_EQ(loaded.depth(), 1);
+    result = TransparentImage(loaded);
+    EXPECT_EQ(result.pixel(0, 3), qRgba(0, 0, 0, 255));
+    EXPECT_EQ(result.pixel(2, 1), qRgba(0, 0, 0, 255));
+    EXPECT_EQ(qAlpha(result.pixel(1, 1)), 0);
+
+    // A picture that is transparent already keeps its drawn black.
+    QImage drawn(2, 2, QImage::Format_ARGB32);
+    drawn.fill(qRgba(0, 0, 0, 0));
+    drawn.setPixel(1, 0, qRgba(0, 0, 0, 255));
+    EXPECT_EQ(TransparentImage(drawn).pixel(1, 0), qRgba(0, 0, 0, 255));
 }
 
 }  // namespace

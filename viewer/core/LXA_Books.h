@@ -24,7 +24,7 @@ class TLXABook {
     bool Fluency = false;         // "fluency" of the settings: entries can be pronounced
     bool Listed = false;          // shown by the selector even when not installed
     std::int32_t FluencyFld = 0;  // pronunciation cell; -1 without Fluency, 0 without ".def"
-    // Pictures as loaded; draw them through TransparentImage.
+    // Pictures as loaded; the toolbars draw them through TransparentImage.
     std::unique_ptr<QImage> DisabledBitmap;
     std::unique_ptr<QImage> Bitmap;
     std::unique_ptr<QIcon> Icon;  // present (maybe empty) exactly when ".def" exists
