@@ -122,11 +122,21 @@ TEST_F(MainWindowTest, SwitchingBooksClearsTheDisplayKeepsTheStatusAndSetsTheCap
     window.UpdateCommands();
     EXPECT_FALSE(books[0]->isChecked());
     EXPECT_TRUE(books[1]->isChecked());
+    // Choosing the current book again keeps its page and status line.
+    folder.SetTable("en-nl", Table({Row("house", "huis")}));
+    const std::string found = Find(window, "house");
+    const std::string page = Shown();
+    ASSERT_NE(page, "");
     QAction *entry = window.FileMenu()->actions()[3];
     entry->trigger();
     EXPECT_EQ(viewer->Data.CurrentBook->Name, "en-nl");
     EXPECT_TRUE(entry->isChecked());
     EXPECT_FALSE(window.FileMenu()->actions()[2]->isChecked());
+    EXPECT_EQ(Shown(), page);
+    EXPECT_EQ(window.StatusText().toStdString(), found);
+    qobject_cast<QToolButton *>(window.DictionaryToolbar()->widgetForAction(books[1]))->click();
+    EXPECT_EQ(Shown(), page);
+    EXPECT_EQ(folder.Searches(), (std::vector<std::string>{"[huis]", "[house]"}));
 }
 
 // The search library takes Windows-1252: a word with a letter that code page lacks finds

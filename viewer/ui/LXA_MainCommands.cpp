@@ -203,7 +203,11 @@ void TfrmLXAMain::ShowResults() {
 
 void TfrmLXAMain::SelectBookByName(const std::string &name) {
     TWaitCursor hourglass;
-    if (m_viewer != nullptr)
+    // Choosing the current book again only refreshes caption, icon and the pronounce
+    // command: its page stays, as the status line still counts its entries.
+    const bool sameBook =
+        m_data.Books != nullptr && m_data.Books->FindBook(name) == m_data.CurrentBook;
+    if (m_viewer != nullptr && !sameBook)
         m_viewer->ClearDocument();
     m_data.SelectBookNamed(name);
     QString caption = QStringLiteral("Morvelt taalkist");
