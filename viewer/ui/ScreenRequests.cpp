@@ -5,6 +5,7 @@
 #include <QPixmap>
 #include <QPushButton>
 
+#include "platform/msgbox.h"
 #include "viewer/core/Screen.h"
 
 namespace ui {
@@ -46,7 +47,24 @@ QMessageBox::Icon IconOf(TMsgDlgType kind) {
     return QMessageBox::NoIcon;
 }
 
+platform::MsgIcon LogIconOf(TMsgDlgType kind) {
+    switch (kind) {
+        case TMsgDlgType::Warning:
+            return platform::MsgIcon::Warning;
+        case TMsgDlgType::Error:
+            return platform::MsgIcon::Error;
+        default:
+            return platform::MsgIcon::Information;
+    }
+}
+
 int ShowMessageBox(const TDialogRequest &request) {
+    // Where the platform records message boxes (tests and scripts driving the real program),
+    // the dialog is recorded there and answered OK, or no to a question.
+    if (platform::MessageBoxesLogged()) {
+        platform::ShowMessageBox(request.Caption, request.Text, LogIconOf(request.Kind));
+        return request.Kind == TMsgDlgType::Confirmation ? mrNo : mrOk;
+    }
     const std::unique_ptr<QMessageBox> box = MakeMessageBox(request);
     box->exec();
     return ResultOf(*box);
