@@ -140,6 +140,26 @@ TEST_F(LexqProgram, UnknownOrUninstalledBookIsAnErrorWithTheViewersMessage) {
               "ge\xC3\xAFnstalleerd.\n");
 }
 
+// Book names and display names are UTF-8 in any script, from dict.cfg and the command line.
+TEST_F(LexqProgram, BookNamesBeyondAsciiAreTakenAndShownAsTyped) {
+    Folder.Write("data/dict.cfg",
+                 "\xEF\xBB\xBF[dictionaries]\n\xC3\xA9-nl=\"1;Fran\xC3\xA7"
+                 "ais-Nederlands\"\n");
+    Folder.AddBook("\xC3\xA9-nl", "", "kw: huis\ndir: fr-nl\n<p>maison</p>\n");
+    EXPECT_EQ(Folder.Run({"-d", "\xC3\x89-NL", "huis"}).Out, "maison\n");
+    TRun run = Folder.Run({"--list"});
+    EXPECT_NE(run.Out.find("\xC3\xA9-nl  Fran\xC3\xA7"
+                           "ais-Nederlands  ja "),
+              std::string::npos)
+        << run.Out;
+    run = Folder.Run({"-d", "\xD0\xB4\xD0\xBE\xD0\xBC", "huis"});
+    EXPECT_EQ(run.Status, 2);
+    EXPECT_EQ(
+        run.Err,
+        "lexq: Fout: Het door u opgegeven woordenboek '\xD0\xB4\xD0\xBE\xD0\xBC' bestaat niet "
+        "of is niet ge\xC3\xAFnstalleerd.\n");
+}
+
 TEST_F(LexqProgram, ListShowsEveryBookWithItsState) {
     SetMru("nl-nl");
     TRun run = Folder.Run({"--list"});
@@ -234,7 +254,10 @@ TEST_F(LexqProgram, UsageMistakesAndHelp) {
     // "ĳ" has no Windows-1252 byte: searching "?s" instead would answer another question.
     run = Folder.Run({"\xC4\xB3s"});
     EXPECT_EQ(run.Status, 2);
-    EXPECT_NE(run.Err.find("Windows-1252"), std::string::npos);
+    EXPECT_EQ(run.Err.find("lexq: Fout: Het woord '\xC4\xB3s' kan niet worden opgezocht: het teken "
+                           "'\xC4\xB3' komt in geen enkel woordenboek voor"),
+              0u)
+        << run.Err;
     run = Folder.Run({"--help"});
     EXPECT_EQ(run.Status, 0);
     EXPECT_NE(run.Out.find("Gebruik: lexq"), std::string::npos);

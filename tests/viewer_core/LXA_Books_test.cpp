@@ -73,6 +73,61 @@ TEST_F(BooksTest, TheBookListGivesNamesFlagsAndDisplayNamesInFileOrder) {
     EXPECT_EQ(books.FindBook("onbekend"), nullptr);
 }
 
+// dict.cfg and the .def files are edited by hand: UTF-8 when they are valid UTF-8 (with or
+// without a byte-order mark), else Windows-1252; a value loses one pair of matching quotes.
+TEST_F(BooksTest, UserEditedFilesReadAsUtf8ElseWindows1252AndLoseOnePairOfQuotes) {
+    folder.Write("data/dict.cfg",
+                 "\xEF\xBB\xBF[dictionaries]\r\n"
+                 "nl=\"1;Nederlands-Engels\"\r\n"
+                 "fr = '0;Fran\xC3\xA7"
+                 "ais' \r\n"
+                 "ru=1;\xD0\xA0\xD1\x83\xD1\x81\xD1\x81\xD0\xBA\xD0\xB8\xD0\xB9\r\n"
+                 "\xC3\xA9-nl=1;\"Eerste\" en \"tweede\"\r\n"
+                 "half=\"1;Open\r\n"
+                 "twice=\"\"1;Twee\"\"\r\n");
+    folder.AddBook("nl", "[dictionary]\nstylesheet=\"mijn stijl.css\"\n");
+    const TLXABooks books = Load();
+    ASSERT_EQ(books.Count(), 6);
+    struct Expect {
+        const char *name;
+        bool listed;
+        const char *display;
+    };
+    for (const Expect &e :
+         {Expect{"nl", true, "Nederlands-Engels"},
+          Expect{"fr", false,
+                 "Fran\xC3\xA7"
+                 "ais"},
+          Expect{"ru", true, "\xD0\xA0\xD1\x83\xD1\x81\xD1\x81\xD0\xBA\xD0\xB8\xD0\xB9"},
+          Expect{"\xC3\xA9-nl", true, "\"Eerste\" en \"tweede\""}, Expect{"half", false, "Open"},
+          Expect{"twice", false, "Twee\""}}) {
+        SCOPED_TRACE(e.name);
+        const TLXABook *book = books.FindBook(e.name);
+        ASSERT_NE(book, nullptr);
+        EXPECT_EQ(book->Listed, e.listed);
+        EXPECT_EQ(book->DisplayName, e.display);
+    }
+    EXPECT_EQ(books.FindBook("nl")->Stylesheet, "mijn stijl.css");
+    // Names compare without regard to case beyond ASCII too.
+    EXPECT_EQ(books.FindBook("\xC3\x89-NL"), books.FindBook("\xC3\xA9-nl"));
+    EXPECT_EQ(books.FindBook("RU"), books.FindBook("ru"));
+
+    // A file a Windows-1252 editor saved: not UTF-8, so each byte is its character.
+    folder.Write("data/dict.cfg",
+                 "[dictionaries]\nfr=1;Fran\xE7"
+                 "ais \x80\n");
+    folder.AddBook("fr",
+                   "[dictionary]\nstylesheet=fran\xE7"
+                   "ais.css\n");
+    const TLXABooks old = Load();
+    EXPECT_EQ(old.FindBook("fr")->DisplayName,
+              "Fran\xC3\xA7"
+              "ais \xE2\x82\xAC");
+    EXPECT_EQ(old.FindBook("fr")->Stylesheet,
+              "fran\xC3\xA7"
+              "ais.css");
+}
+
 TEST_F(BooksTest, NameAtOutsideTheListRaisesWithTheIndex) {
     folder.Write("data/dict.cfg", "[dictionaries]\nnl=1;Nederlands\n");
     const TLXABooks books = Load();
@@ -266,15 +321,37 @@ TEST_F(BooksTest, TheVoiceIsTheBooksOrDutchAndOnlyWithSpeech) {
     EXPECT_EQ(books.FindBook("mute")->FluencyVoice, "");
 }
 
-TEST(BookPictures, TheBottomLeftColourBecomesTransparent) {
+// The transparent colour: the bottom-left pixel's, white in a two-colour picture.
+TEST(BookPictures, TransparentColourIsTheBottomLeftPixelsOrWhiteInATwoColourPicture) {
     QImage image(3, 2, QImage::Format_RGB32);
     image.fill(qRgb(1, 2, 3));
     image.setPixel(0, 1, qRgb(200, 100, 50));
     image.setPixel(2, 0, qRgb(200, 100, 50));
-    const QImage result = TransparentImage(image);
+    QImage result = TransparentImage(image);
     EXPECT_EQ(qAlpha(result.pixel(0, 1)), 0);
     EXPECT_EQ(qAlpha(result.pixel(2, 0)), 0);
     EXPECT_EQ(result.pixel(1, 1), qRgba(1, 2, 3, 255));
+
+    // A one-bit file whose bottom-left pixel is black: its white goes, its black stays.
+    tk::test::TempDir temp;
+    QImage mono(4, 4, QImage::Format_Mono);
+    mono.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
+    mono.fill(0);
+    mono.setPixel(0, 3, 1);
+    mono.setPixel(2, 1, 1);
+    ASSERT_TRUE(mono.save(QString::fromStdString(temp.File("mono.bmp")), "BMP"));
+    const QImage loaded = LoadPicture(temp.File("mono.bmp"));
+    ASSERT_EQ(loaded.depth(), 1);
+    result = TransparentImage(loaded);
+    EXPECT_EQ(result.pixel(0, 3), qRgba(0, 0, 0, 255));
+    EXPECT_EQ(result.pixel(2, 1), qRgba(0, 0, 0, 255));
+    EXPECT_EQ(qAlpha(result.pixel(1, 1)), 0);
+
+    // A picture that is transparent already keeps its drawn black.
+    QImage drawn(2, 2, QImage::Format_ARGB32);
+    drawn.fill(qRgba(0, 0, 0, 0));
+    drawn.setPixel(1, 0, qRgba(0, 0, 0, 255));
+    EXPECT_EQ(TransparentImage(drawn).pixel(1, 0), qRgba(0, 0, 0, 255));
 }
 
 }  // namespace

@@ -14,7 +14,6 @@
 #include "diagnostics.h"
 #include "dict_files.h"
 #include "user_books.h"
-#include "viewer/core/DialogText.h"
 #include "viewer/display/HtmlViewer.h"
 #include "viewer/ui/LXA_Main.h"
 #include "viewer/ui/PageScroller.h"
@@ -70,7 +69,7 @@ class AddDictionaryTest : public ::testing::Test {
         try {
             lexqc::AddUserBook(lexqc::UserShelfAt(sources.File("probe")), {{file}, "", ""});
         } catch (const lexqc::InputError &e) {
-            return DialogText(e.what());
+            return e.what();
         }
         return "(accepted)";
     }

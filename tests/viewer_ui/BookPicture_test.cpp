@@ -7,7 +7,7 @@
 #include <map>
 #include <set>
 
-#include "viewer/ui/ImageList.h"
+#include "viewer/core/LXA_Images.h"
 
 namespace {
 
@@ -39,7 +39,7 @@ TEST(BookPicture, ThePageColourFollowsTheNameAndTheInitialsTheDisplayName) {
 
 TEST(BookPicture, TheImageListsShowOnlyThePageAndTheGreyedLookIsGrey) {
     const QImage picture = ui::InitialsPicture("eigen", QStringLiteral("Eigen woorden"));
-    const QImage shown = ui::WithTransparentKey(picture);
+    const QImage shown = TransparentImage(picture);
     int transparent = 0;
     for (int y = 0; y < shown.height(); ++y)
         for (int x = 0; x < shown.width(); ++x) {
@@ -53,7 +53,7 @@ TEST(BookPicture, TheImageListsShowOnlyThePageAndTheGreyedLookIsGrey) {
     EXPECT_EQ(qAlpha(shown.pixel(0, 0)), 0);
     EXPECT_EQ(qAlpha(shown.pixel(8, 8)), 255);
 
-    const QImage grey = ui::WithTransparentKey(ui::GreyedPicture(picture));
+    const QImage grey = TransparentImage(ui::GreyedPicture(picture));
     for (int y = 0; y < grey.height(); ++y)
         for (int x = 0; x < grey.width(); ++x) {
             const QRgb pixel = grey.pixel(x, y);

@@ -70,13 +70,10 @@ TEST(AboutBox, CreditsNameTheSourcesOfTheBooksAndTheSpeech) {
     ASSERT_EQ(dialogs.Shown.size(), 1u);
     const std::string &text = dialogs.Shown[0].Text;
     EXPECT_EQ(dialogs.Shown[0].Kind, TMsgDlgType::Information);
-    // The dashes and the copyright sign reach the Windows-1252 dialog as themselves.
+    // The dashes and the copyright sign reach the dialog as themselves.
     for (const char *part :
-         {"Nederlands\x96"
-          "Engels, \x96"
-          "Duits en \x96"
-          "Frans",
-          "FreeDict", "GNU GPL versie 2 of later", "WordNet 3.0 \xA9 2006 Princeton", "eSpeak NG"})
+         {"Nederlands\u2013Engels, \u2013Duits en \u2013Frans", "FreeDict",
+          "GNU GPL versie 2 of later", "WordNet 3.0 \u00A9 2006 Princeton", "eSpeak NG"})
         EXPECT_NE(text.find(part), std::string::npos) << part;
     EXPECT_EQ(text.find('?'), std::string::npos);
     EXPECT_TRUE(about.isVisible());

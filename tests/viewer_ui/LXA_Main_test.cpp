@@ -22,6 +22,7 @@
 #include "viewer/ui/LXA_Main.h"
 #include "viewer/ui/MenuItem.h"
 #include "viewer/ui/PageScroller.h"
+#include "viewer/ui/ScreenRequests.h"
 #include "viewer/ui/SelectBook.h"
 
 using namespace uitest;
@@ -121,11 +122,46 @@ TEST_F(MainWindowTest, SwitchingBooksClearsTheDisplayKeepsTheStatusAndSetsTheCap
     window.UpdateCommands();
     EXPECT_FALSE(books[0]->isChecked());
     EXPECT_TRUE(books[1]->isChecked());
+    // Choosing the current book again keeps its page and status line.
+    folder.SetTable("en-nl", Table({Row("house", "huis")}));
+    const std::string found = Find(window, "house");
+    const std::string page = Shown();
+    ASSERT_NE(page, "");
     QAction *entry = window.FileMenu()->actions()[3];
     entry->trigger();
     EXPECT_EQ(viewer->Data.CurrentBook->Name, "en-nl");
     EXPECT_TRUE(entry->isChecked());
     EXPECT_FALSE(window.FileMenu()->actions()[2]->isChecked());
+    EXPECT_EQ(Shown(), page);
+    EXPECT_EQ(window.StatusText().toStdString(), found);
+    qobject_cast<QToolButton *>(window.DictionaryToolbar()->widgetForAction(books[1]))->click();
+    EXPECT_EQ(Shown(), page);
+    EXPECT_EQ(folder.Searches(), (std::vector<std::string>{"[huis]", "[house]"}));
+}
+
+// The search library takes Windows-1252: a word with a letter that code page lacks finds
+// nothing, is never sent with a '?' in that letter's place, and a message says why.
+TEST_F(MainWindowTest, AWordNoDictionaryCanHoldIsNotSearchedAndTheUserIsTold) {
+    TwoBooks();
+    viewer = std::make_unique<TViewer>();
+    ui::TfrmLXAMain &window = viewer->Main();
+    folder.SetTable("nl-en", Table({Row("huis", "house")}));
+    Find(window, "huis");
+    ASSERT_NE(Shown(), "");
+    const std::string typed = "\xD0\xB4\xD0\xBE\xD0\xBC";  // Cyrillic
+    EXPECT_EQ(Find(window, typed), "Het woord '" + typed + "' kan niet worden gevonden.");
+    EXPECT_EQ(Shown(), "");
+    EXPECT_EQ(folder.Searches(), (std::vector<std::string>{"[huis]"}));
+    ASSERT_EQ(dialogs.Shown.size(), 1u);
+    EXPECT_EQ(dialogs.Shown[0].Kind, TMsgDlgType::Error);
+    EXPECT_EQ(dialogs.Shown[0].Group, 6);
+    EXPECT_EQ(dialogs.Shown[0].Number, 3);
+    const QString shown = ui::MakeMessageBox(dialogs.Shown[0])->text();
+    EXPECT_TRUE(shown.contains(QString::fromUtf8("'\xD0\xB4\xD0\xBE\xD0\xBC'")))
+        << shown.toStdString();
+    EXPECT_TRUE(shown.contains(QString::fromUtf8("'\xD0\xB4'"))) << shown.toStdString();
+    // Shift+F12 has no page of the earlier word to save.
+    EXPECT_EQ(viewer->Data.ResultCount(), 0);
 }
 
 TEST_F(MainWindowTest, MenusAndMainToolbarShowTheirCommands) {

@@ -10,6 +10,8 @@
 #include <QCursor>
 #include <QTimer>
 
+#include "platform/msgbox.h"
+#include "tempdir.h"
 #include "viewer/core/LXA_Cursor.h"
 #include "viewer/core/Screen.h"
 
@@ -56,7 +58,7 @@ TEST_F(ScreenRequestsTest, DialogsAreRealBoxesThatAnswerWithThePressedButton) {
     for (const auto &[button, result] : answers) {
         TShownBox shown;
         PressOnTheBox(QString::fromLatin1(button), shown);
-        EXPECT_EQ(AskYesNoFmt("Openen <b>%s</b>?", {std::string("caf\xE9")}, 0, 0), result);
+        EXPECT_EQ(AskYesNoFmt("Openen <b>%s</b>?", {std::string("caf\xC3\xA9")}, 0, 0), result);
         EXPECT_EQ(shown.Title, "Bevestiging");
         EXPECT_EQ(shown.Text, QStringLiteral("Openen <b>café</b>?"));
         EXPECT_EQ(shown.Format, Qt::PlainText);
@@ -68,6 +70,25 @@ TEST_F(ScreenRequestsTest, DialogsAreRealBoxesThatAnswerWithThePressedButton) {
     ShowError("Het bestand ontbreekt.", 1, 2);
     EXPECT_EQ(shown.Title, "Fout");
     EXPECT_EQ(shown.Buttons, QStringList{"OK"});
+}
+
+// Where the platform records message boxes (a test driving the real program), the viewer's
+// dialogs are recorded there instead of waiting for a click.
+TEST_F(ScreenRequestsTest, WithTheMessageBoxLogDialogsAreRecordedNotShown) {
+    tk::test::TempDir temp;
+    const std::string log = temp.File("boxes.log");
+    ::setenv("TAALKIST_MSGBOX_LOG", log.c_str(), 1);
+    const int answer =
+        AskYesNoFmt("Openen %s?", {std::string("\xD1\x84\xD0\xB0\xD0\xB9\xD0\xBB")}, 0, 0);
+    ShowError("Het bestand ontbreekt.", 1, 2);
+    ::unsetenv("TAALKIST_MSGBOX_LOG");
+    EXPECT_EQ(answer, mrNo);
+    const auto boxes = platform::ReadMessageBoxLog(log);
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].caption, "Bevestiging");
+    EXPECT_EQ(boxes[0].text, "Openen \xD1\x84\xD0\xB0\xD0\xB9\xD0\xBB?");
+    EXPECT_EQ(boxes[1].caption, "Fout");
+    EXPECT_EQ(boxes[1].icon, platform::MsgIcon::Error);
 }
 
 TEST_F(ScreenRequestsTest, TheHourglassLastsAsLongAsTheWait) {

@@ -30,14 +30,16 @@ std::vector<std::string> LoggedAfter(const std::string &file, const std::string 
 
 }  // namespace
 
-TProgramFolder::TProgramFolder()
-    : Dir(m_temp.Path() + "/prog"),
+TProgramFolder::TProgramFolder(const std::string &folderName)
+    : Dir(m_temp.Path() + "/" + folderName),
       Data(Dir + "/data"),
       Imgs(Dir + "/imgs"),
       UserShelf(m_temp.Path() + "/xdg/taalkist/eigen") {
     std::filesystem::create_directories(Data);
     std::filesystem::create_directories(Imgs);
     std::filesystem::create_directories(TempFolder());
+    // The user's own temporary folder, whatever the umask.
+    std::filesystem::permissions(TempFolder(), std::filesystem::perms::owner_all);
     std::filesystem::copy_file(FAKE_LEXQAPI_FILE, Dir + "/lexqapi.so");
     for (const char *picture : {"nl-en.bmp", "nl-en_off.bmp", "nl-en.ico", "en-nl.bmp"})
         std::filesystem::copy_file(std::string(TK_IMGS_SOURCE) + "/" + picture,

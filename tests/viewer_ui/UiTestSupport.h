@@ -20,11 +20,11 @@ namespace uitest {
 // Every dialog is recorded and answered with mrNo / mrOk instead of being shown.
 using TDialogRecorder = tk::test::DialogRecorder;
 
-// "<temp>/prog" as the running program's folder, with data/ and imgs/; the user's own
-// books under "<temp>/xdg".
+// "<temp>/prog" (or another folder name below <temp>) as the running program's folder,
+// with data/ and imgs/; the user's own books under "<temp>/xdg".
 class TProgramFolder {
   public:
-    TProgramFolder();
+    explicit TProgramFolder(const std::string &folderName = "prog");
     ~TProgramFolder();
 
     // data/dict.cfg with these lines in its "dictionaries" section ("nl-en=1;Naam").

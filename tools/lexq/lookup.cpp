@@ -25,17 +25,10 @@ namespace {
 int LookUp(TLXAData &data, const std::string &word, bool html, std::ostream &out, std::ostream &err,
            const TStderrDialogs &dialogs) {
     const int errorsBefore = dialogs.Errors();
-    const std::string text = platform::Utf8ToCp1252(word);
-    // A character the dictionaries cannot hold would become "?" and search for something
-    // else than what was typed.
-    if (std::count(text.begin(), text.end(), '?') > std::count(word.begin(), word.end(), '?')) {
-        err << "lexq: het woord '" << word
-            << "' bevat tekens die buiten Windows-1252 vallen en in geen woordenboek staan\n";
-        return kExitError;
-    }
     std::int32_t found = 0;
     try {
-        found = data.Search(text);
+        // A word with a character no dictionary holds is refused with the viewer's error.
+        found = data.SearchTyped(word);
     } catch (const std::exception &e) {
         ShowException(e);
         return kExitError;
@@ -43,7 +36,7 @@ int LookUp(TLXAData &data, const std::string &word, bool html, std::ostream &out
     if (dialogs.Errors() != errorsBefore)
         return kExitError;
     if (found <= 0) {
-        err << "lexq: " << TerminalText(Format("Het woord '%s' kan niet worden gevonden.", {text}))
+        err << "lexq: " << TerminalText(Format("Het woord '%s' kan niet worden gevonden.", {word}))
             << '\n';
         return kExitNotFound;
     }
@@ -62,7 +55,7 @@ int Run(const TOptions &options, std::ostream &out, std::ostream &err,
     // The viewer's rule; a book named here that cannot be had ends the run instead.
     std::vector<std::string> named;
     if (!options.Book.empty())
-        named.push_back(platform::Utf8ToCp1252(options.Book));
+        named.push_back(options.Book);
     TLXABook *book = ChooseBook(*data.Books, data.Paths.RegKey, named, TRefusedName::TakeNone,
                                 /*reportNone=*/!options.List);
     if (options.List) {
@@ -112,8 +105,8 @@ void PrintBooks(std::ostream &out, const TLXABooks &books, const TLXABook *curre
         {"Naam", "Weergavenaam", "Geïnstalleerd", "Getoond", "Huidig"}};
     for (std::int32_t i = 0; i < books.Count(); ++i) {
         const TLXABook &book = *books.FindBook(books.NameAt(i));
-        rows.push_back({platform::Cp1252ToUtf8(book.Name), platform::Cp1252ToUtf8(book.DisplayName),
-                        YesNo(book.Installed), YesNo(book.Listed), &book == current ? "*" : ""});
+        rows.push_back({book.Name, book.DisplayName, YesNo(book.Installed), YesNo(book.Listed),
+                        &book == current ? "*" : ""});
     }
     std::vector<std::size_t> widths(rows[0].size(), 0);
     for (const auto &row : rows)

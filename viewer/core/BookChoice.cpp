@@ -7,9 +7,6 @@
 
 namespace {
 
-// "geïnstalleerd" in Windows-1252.
-const std::string kInstalled = std::string("ge\xEF") + "nstalleerd";
-
 TLXABook *FirstInstalled(const TLXABooks &books) {
     for (std::int32_t i = 0; i < books.Count(); ++i) {
         TLXABook *book = books.FindBook(books.NameAt(i));
@@ -28,15 +25,14 @@ TLXABook *NamedBook(const TLXABooks &books, const std::vector<std::string> &name
         wanted = alternative;
     TLXABook *chosen = wanted.empty() ? nullptr : books.FindBook(wanted);
     if (chosen == nullptr) {
-        ShowErrorFmt(
-            "Het door u opgegeven woordenboek '%s' bestaat niet of is niet " + kInstalled + ".",
-            {names[0]}, 1, 3);
+        ShowErrorFmt("Het door u opgegeven woordenboek '%s' bestaat niet of is niet geïnstalleerd.",
+                     {names[0]}, 1, 3);
         return nullptr;
     }
     if (!chosen->Installed) {
         // The first name's book when there is one; else the message is about the second's.
         const TLXABook *named = first != nullptr ? first : chosen;
-        ShowErrorFmt("Het door u opgegeven woordenboek '%s' is niet " + kInstalled + ".",
+        ShowErrorFmt("Het door u opgegeven woordenboek '%s' is niet geïnstalleerd.",
                      {named->DisplayName}, 1, 4);
         return nullptr;
     }
@@ -62,6 +58,6 @@ TLXABook *ChooseBook(const TLXABooks &books, const std::string &regKey,
     if (book == nullptr)
         book = FirstInstalled(books);
     if (book == nullptr && reportNone)
-        ShowError("Er is geen enkel woordenboek " + kInstalled + ".", 1, 5);
+        ShowError("Er is geen enkel woordenboek geïnstalleerd.", 1, 5);
     return book;
 }

@@ -15,12 +15,12 @@ enum class TRefusedName {
     TakeNone,            // a one-off lookup stops
 };
 
-// names: as typed (Windows-1252); empty when none is named. names[0] is wanted; names[1],
-// when given, is taken instead when names[0] is unknown or not installed; further names
-// are ignored. Without names: the "MRU" setting under regKey when that book is installed,
-// else the first installed book. Shows "... bestaat niet of is niet geïnstalleerd." (1, 3)
-// or "... is niet geïnstalleerd." (1, 4) for a refused name, and, when reportNone, "Er is
-// geen enkel woordenboek geïnstalleerd." (1, 5) when the result is none.
+// names: as typed (UTF-8, as the command line gives them); empty when none is named.
+// names[0] is wanted; names[1], when given, is taken instead when names[0] is unknown or not
+// installed; further names are ignored. Without names: the "MRU" setting under regKey when
+// that book is installed, else the first installed book. Shows "... bestaat niet of is niet
+// geïnstalleerd." (1, 3) or "... is niet geïnstalleerd." (1, 4) for a refused name, and, when
+// reportNone, "Er is geen enkel woordenboek geïnstalleerd." (1, 5) when the result is none.
 TLXABook *ChooseBook(const TLXABooks &books, const std::string &regKey,
                      const std::vector<std::string> &names, TRefusedName whenRefused,
                      bool reportNone);

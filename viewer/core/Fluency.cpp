@@ -35,12 +35,13 @@ T Bind(platform::LibHandle library, const char *name) {
     return reinterpret_cast<T>(platform::FindExport(library, name));
 }
 
-// The registered engine folder; empty when the key or value is missing. A value that is
-// not a text raises, as the registry reader of the platform does.
+// The registered engine folder (a path, so UTF-8); empty when the key or value is missing.
+// A value that is not a text raises, as the registry reader of the platform does.
 std::string RegisteredFolder() {
     platform::RegKey key;
     if (platform::RegOpenKey(platform::RegRoot::LocalMachine, kFluencyRegistryKey,
-                             platform::RegAccess::All, key) != platform::kRegOk)
+                             platform::RegAccess::All, key,
+                             platform::RegText::Utf8) != platform::kRegOk)
         return {};
     std::string folder;
     const long status = platform::RegGetString(key, kFluencyPathValue, folder);

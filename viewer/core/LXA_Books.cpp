@@ -1,6 +1,6 @@
 #include "viewer/core/LXA_Books.h"
 
-#include "platform/cp1252.h"
+#include "platform/encoding.h"
 #include "platform/paths.h"
 #include "user_books.h"
 #include "viewer/core/LXA_Exceptions.h"
@@ -117,7 +117,7 @@ std::vector<TLXABook *> TLXABooks::AddBookList(const TLXAIniFile &config, const 
         // A repeated key counts with its first value only, and an empty value lists no book.
         bool repeated = false;
         for (std::size_t j = 0; j < i && !repeated; ++j)
-            repeated = platform::EqualNoCase(lines[j].first, name);
+            repeated = platform::EqualNoCaseUtf8(lines[j].first, name);
         // A name is one book: the first catalogue to list it has it.
         if (repeated || value.empty() || FindBook(name) != nullptr)
             continue;
@@ -146,7 +146,7 @@ const std::string &TLXABooks::NameAt(std::int32_t index) const {
 
 TLXABook *TLXABooks::FindBook(const std::string &name) const {
     for (const auto &book : Books)
-        if (platform::EqualNoCase(book->Name, name))
+        if (platform::EqualNoCaseUtf8(book->Name, name))
             return book.get();
     return nullptr;
 }

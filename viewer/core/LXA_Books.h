@@ -22,7 +22,8 @@ enum class TBadPicture {
     Ignore,  // the user's books: the book goes without that picture
 };
 
-// One dictionary. Owns its pictures. Texts are Windows-1252.
+// One dictionary. Owns its pictures. Texts are UTF-8, as read from the user-edited files
+// and as the book's files are named.
 class TLXABook {
   public:
     // Reads the book's files from the folders of `paths` (DataDir and ImgsDir), which the
@@ -39,7 +40,7 @@ class TLXABook {
     bool Fluency = false;         // "fluency" of the settings: entries can be pronounced
     bool Listed = false;          // shown by the selector even when not installed
     std::int32_t FluencyFld = 0;  // pronunciation cell; -1 without Fluency, 0 without ".def"
-    // Pictures as loaded; draw them through TransparentImage.
+    // Pictures as loaded; the toolbars draw them through TransparentImage.
     std::unique_ptr<QImage> DisabledBitmap;
     std::unique_ptr<QImage> Bitmap;
     std::unique_ptr<QIcon> Icon;  // present (maybe empty) exactly when ".def" exists

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "platform/encoding.h"
 #include "platform/paths.h"
 #include "viewer/core/BookChoice.h"
 #include "viewer/core/Fluency.h"
@@ -28,6 +29,10 @@ const char *const kSpeechNotLoaded =
     "De benodigde bestanden voor het uitspreken van woorden kunnen niet worden geladen. Het "
     "uitspreken van trefwoorden zal dan ook niet functioneren. De originele foutmelding "
     "luidt:\r\n\r\n%s";
+
+const char *const kUnsearchable =
+    "Het woord '%s' kan niet worden opgezocht: het teken '%s' komt in geen enkel woordenboek "
+    "voor (de woordenboeken gebruiken de tekenset Windows-1252).";
 
 void ReportOpenStatus(std::int32_t status, const std::string &indexFile, const TLXABook &book) {
     switch (status) {
@@ -141,6 +146,19 @@ std::int32_t TLXAData::Search(const std::string &text) {
     return SearchResults->Search(text, CurrentBook != nullptr ? CurrentBook->FluencyFld : -1);
 }
 
+std::int32_t TLXAData::SearchTyped(const std::string &utf8) {
+    char32_t unrepresentable = 0;
+    if (const std::optional<std::string> text = platform::Utf8ToCp1252Exact(utf8, &unrepresentable))
+        return Search(*text);
+    // Searching with a '?' in its place would answer another question.
+    if (SearchResults)
+        SearchResults->Clear();
+    std::string character;
+    platform::AppendUtf8(character, unrepresentable);
+    ShowErrorFmt(kUnsearchable, {utf8, character}, 6, 3);
+    return 0;
+}
+
 bool TLXAData::SpeechAvailable() const {
     return FluencyLibrary != nullptr;
 }
@@ -175,12 +193,17 @@ std::string TLXAData::StyleSheetPath() const {
     return CurrentBook->StylesheetFile();
 }
 
+std::string TLXAData::StyleSheetLink() const {
+    const std::string path = StyleSheetPath();
+    return path.empty() ? path : PageFileReference(path);
+}
+
 std::int32_t TLXAData::ResultCount() const {
     return SearchResults ? SearchResults->Count() : 0;
 }
 
 std::string TLXAData::ResultPage() const {
-    return SearchResults ? SearchResults->BuildPage(StyleSheetPath()) : std::string();
+    return SearchResults ? SearchResults->BuildPage(StyleSheetLink()) : std::string();
 }
 
 bool TLXAData::CanSpeakResults() const {

@@ -48,7 +48,12 @@ class TLXAData {
     // "MRU" and loads no speech engine. Returns the library's status of the open.
     std::int32_t OpenBook(TLXABook &book);
     // Searches with the current book's pronunciation field; returns the number of hits.
+    // The text is Windows-1252, as the search library takes it.
     std::int32_t Search(const std::string &text);
+    // Searches a word as the user typed it (UTF-8). A word with a character that no
+    // dictionary can hold is not searched: the hits are cleared, an error (6, 3) names the
+    // character, and the result is 0.
+    std::int32_t SearchTyped(const std::string &utf8);
     bool SpeechAvailable() const;
     void Speak(const std::string &text);
 
@@ -60,6 +65,8 @@ class TLXAData {
     std::vector<TLXABook *> SelectableBooks() const;
     // The current book's stylesheet file in its data folder; empty without a current book.
     std::string StyleSheetPath() const;
+    // That file as the result page links it (PageFileReference).
+    std::string StyleSheetLink() const;
     // The hits of the last search: their number, and their page with the stylesheet above.
     std::int32_t ResultCount() const;
     std::string ResultPage() const;

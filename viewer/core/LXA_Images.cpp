@@ -42,14 +42,16 @@ void LoadIconFile(QIcon &icon, const std::string &path) {
 QImage TransparentImage(const QImage &picture) {
     if (picture.isNull())
         return picture;
-    const QRgb key =
-        picture.depth() == 1 ? qRgb(255, 255, 255) : picture.pixel(0, picture.height() - 1);
     QImage result = picture.convertToFormat(QImage::Format_ARGB32);
+    // Compared with its opacity, so that a picture that is transparent already keeps its
+    // black where its transparent corner reads as black.
+    const QRgb key =
+        picture.depth() == 1 ? qRgb(255, 255, 255) : result.pixel(0, result.height() - 1);
     for (int y = 0; y < result.height(); ++y) {
         auto *line = reinterpret_cast<QRgb *>(result.scanLine(y));
         for (int x = 0; x < result.width(); ++x)
-            if ((line[x] & 0x00FFFFFF) == (key & 0x00FFFFFF))
-                line[x] = 0;
+            if (line[x] == key)
+                line[x] = qRgba(0, 0, 0, 0);
     }
     return result;
 }

@@ -1,5 +1,5 @@
 // Book pictures: loading them (a file that exists but is no picture raises), and drawing
-// them transparent, with the colour of the bottom-left pixel left out.
+// them transparent, with the transparent colour left out.
 #pragma once
 
 #include <QIcon>
@@ -14,5 +14,6 @@ QImage LoadPicture(const std::string &path);
 void LoadIconFile(QIcon &icon, const std::string &path);
 
 // The picture with every pixel of its transparent colour made fully transparent: the
-// colour of the bottom-left pixel, or white for a two-colour picture.
+// colour of the bottom-left pixel, or white for a two-colour (one bit per pixel) picture.
+// The toolbars draw every picture they are given "masked" this way.
 QImage TransparentImage(const QImage &picture);

@@ -3,7 +3,6 @@
 #include <iostream>
 #include <utility>
 
-#include "platform/cp1252.h"
 #include "viewer/core/Screen.h"
 
 namespace {
@@ -31,14 +30,13 @@ constexpr TDialogButton kButtons[] = {
 // Without a screen (a terminal tool that set no handler) the message must not be lost:
 // it goes to standard error, and a question counts as no.
 int ShowOnStandardError(const TDialogRequest &request) {
-    std::cerr << request.Caption << ": " << platform::Cp1252ToUtf8(request.Text) << std::endl;
+    std::cerr << request.Caption << ": " << request.Text << std::endl;
     return request.Kind == TMsgDlgType::Confirmation ? mrNo : mrOk;
 }
 
 int ShowDialog(const std::string &text, TMsgDlgType kind, TMsgDlgButtons buttons,
                std::int32_t group, std::int32_t number) {
-    TDialogRequest request{text,   kind,   platform::Cp1252ToUtf8(DialogCaption(kind)), {}, group,
-                           number, buttons};
+    TDialogRequest request{text, kind, DialogCaption(kind), {}, group, number, buttons};
     for (const TDialogButton &button : kButtons)
         if ((buttons & button.Button) != 0)
             request.ButtonTexts.push_back(button.Text);

@@ -1,4 +1,6 @@
 // The viewer's message dialogs: a modal message box with Dutch captions and button texts.
+// Texts are UTF-8: a dialog quotes file names, book names and system messages, which may be
+// in any script.
 // The core builds each dialog as a request; the screen shows it (Screen.h), unless a handler
 // set here takes it first, which is where tests and the terminal tool see and answer it.
 #pragma once
@@ -47,7 +49,7 @@ inline constexpr int mrHelp = 11;
 
 // A dialog as the box shows it.
 struct TDialogRequest {
-    std::string Text;  // Windows-1252, as shown
+    std::string Text;  // UTF-8, as shown
     TMsgDlgType Kind;
     std::string Caption;                   // UTF-8 window title
     std::vector<std::string> ButtonTexts;  // UTF-8, every button of the box in its order
@@ -70,7 +72,7 @@ std::span<const TDialogButton> DialogButtons();
 using TDialogHandler = std::function<int(const TDialogRequest &)>;
 TDialogHandler SetDialogHandler(TDialogHandler handler);
 
-// The Dutch window caption of a dialog kind, as a Windows-1252 text.
+// The Dutch window caption of a dialog kind.
 std::string DialogCaption(TMsgDlgType kind);
 
 int ShowMessageDialog(const std::string &text, TMsgDlgType kind, TMsgDlgButtons buttons);

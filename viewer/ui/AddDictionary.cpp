@@ -12,7 +12,6 @@
 #include "diagnostics.h"
 #include "progress.h"
 #include "user_books.h"
-#include "viewer/core/DialogText.h"
 
 namespace ui {
 
@@ -78,16 +77,16 @@ TDictionaryImport::TDictionaryImport(const TDictionaryChoice &choice, const std:
                 const lexqc::AddResult added = lexqc::AddUserBook(shelf, request, &progress);
                 outcome.Kind = TImportOutcome::TKind::Added;
                 outcome.Name = added.name;
-                outcome.DisplayName = DialogText(added.displayName);
+                outcome.DisplayName = added.displayName;
                 outcome.Entries = added.entries;
                 outcome.Skipped = added.skipped;
             } catch (const lexqc::Cancelled &) {
                 outcome.Kind = TImportOutcome::TKind::Cancelled;
             } catch (const lexqc::InputError &e) {
                 outcome.Kind = TImportOutcome::TKind::Refused;
-                outcome.Message = DialogText(e.what());
+                outcome.Message = e.what();
             } catch (const std::exception &e) {
-                outcome.Message = DialogText(e.what());
+                outcome.Message = e.what();
             } catch (...) {
                 outcome.Message = "Unknown exception";
             }

@@ -39,10 +39,10 @@ struct TImportOutcome {
     enum class TKind { Added, Refused, Cancelled, Failed };
     TKind Kind = TKind::Failed;
     std::string Name;         // Added: the new book's name
-    std::string DisplayName;  // Added: Windows-1252
+    std::string DisplayName;  // Added
     std::size_t Entries = 0;  // Added: the dictionary's words, and those left out
     std::size_t Skipped = 0;
-    std::string Message;  // Refused, Failed: the reason as a dialog shows it (Windows-1252)
+    std::string Message;  // Refused, Failed: the reason as a dialog shows it
 };
 
 // One import into the user's shelf (root folder `shelfRoot`), started at once, with its

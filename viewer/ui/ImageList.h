@@ -1,5 +1,6 @@
 // A list of 16 x 16 pictures addressed by index, like a toolbar's image list. Pictures
-// added "masked" become transparent wherever they have their bottom-left pixel's colour.
+// added "masked" leave their transparent colour out (TransparentImage: the bottom-left
+// pixel's colour, white in a two-colour picture).
 #pragma once
 
 #include <QIcon>
@@ -10,9 +11,6 @@
 namespace ui {
 
 inline constexpr int kImageSize = 16;
-
-// The picture with every pixel of its bottom-left pixel's colour made transparent.
-QImage WithTransparentKey(const QImage &picture);
 
 class TImageList {
   public:

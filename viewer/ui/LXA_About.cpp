@@ -8,7 +8,6 @@
 #include <QUrl>
 
 #include "platform/shell.h"
-#include "viewer/core/DialogText.h"
 #include "viewer/core/LXA_MsgDlg.h"
 #include "viewer/ui/UiResources.h"
 
@@ -136,7 +135,7 @@ void TfrmLXAAbout::ShowCredits() {
         "Engels verklarend woordenboek: WordNet 3.0 \u00A9 2006 Princeton University, onder de "
         "WordNet-licentie.\r\n\r\n"
         "Uitspraak: eSpeak NG.";
-    ShowMessageDialog(DialogText(kCredits), TMsgDlgType::Information, mbOK);
+    ShowMessageDialog(kCredits, TMsgDlgType::Information, mbOK);
 }
 
 void TfrmLXAAbout::Label1Click() {

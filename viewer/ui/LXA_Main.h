@@ -45,7 +45,8 @@ class TfrmLXAMain : public QMainWindow {
     ~TfrmLXAMain() override;
 
     // Makes the dictionary with this key current and updates caption, icon and the
-    // pronounce command; clears the display but keeps the status line.
+    // pronounce command; clears the display when that is another book than the current
+    // one, and keeps the status line.
     void SelectBookByName(const std::string &name);
     // Shows the result list's page in the display.
     void ShowResults();

@@ -9,7 +9,6 @@
 #include <QToolBar>
 
 #include "LXA_Main.h"
-#include "viewer/core/Cp1252Qt.h"
 #include "viewer/core/LXA_Cursor.h"
 #include "viewer/core/LXA_Data.h"
 #include "viewer/core/LXA_MsgDlg.h"
@@ -194,7 +193,7 @@ void TfrmLXAMain::actFindWordExecute() {
     m_viewer->ClearDocument();
     // The text goes to the search as typed, blanks included.
     const QString typed = edtSearchText->text();
-    const std::int32_t found = m_data.Search(cp1252::FromQString(typed));
+    const std::int32_t found = m_data.SearchTyped(typed.toStdString());
     if (found <= 0)
         SetStatus(QStringLiteral("Het woord '%1' kan niet worden gevonden.").arg(typed));
     else if (found == 1)
@@ -214,13 +213,17 @@ void TfrmLXAMain::ShowResults() {
 
 void TfrmLXAMain::SelectBookByName(const std::string &name) {
     TWaitCursor hourglass;
-    if (m_viewer != nullptr)
+    // Choosing the current book again only refreshes caption, icon and the pronounce
+    // command: its page stays, as the status line still counts its entries.
+    const bool sameBook =
+        m_data.Books != nullptr && m_data.Books->FindBook(name) == m_data.CurrentBook;
+    if (m_viewer != nullptr && !sameBook)
         m_viewer->ClearDocument();
     m_data.SelectBookNamed(name);
     QString caption = QStringLiteral("Morvelt taalkist");
     const TLXABook *book = m_data.CurrentBook;
     if (book != nullptr)
-        caption += QStringLiteral(" [%1]").arg(cp1252::ToQString(book->DisplayName));
+        caption += QStringLiteral(" [%1]").arg(QString::fromStdString(book->DisplayName));
     setWindowTitle(caption);
     if (book != nullptr) {
         // A book without an icon clears it rather than keep the previous book's.

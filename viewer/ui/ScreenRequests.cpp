@@ -5,7 +5,7 @@
 #include <QPixmap>
 #include <QPushButton>
 
-#include "viewer/core/Cp1252Qt.h"
+#include "platform/msgbox.h"
 #include "viewer/core/Screen.h"
 
 namespace ui {
@@ -47,7 +47,24 @@ QMessageBox::Icon IconOf(TMsgDlgType kind) {
     return QMessageBox::NoIcon;
 }
 
+platform::MsgIcon LogIconOf(TMsgDlgType kind) {
+    switch (kind) {
+        case TMsgDlgType::Warning:
+            return platform::MsgIcon::Warning;
+        case TMsgDlgType::Error:
+            return platform::MsgIcon::Error;
+        default:
+            return platform::MsgIcon::Information;
+    }
+}
+
 int ShowMessageBox(const TDialogRequest &request) {
+    // Where the platform records message boxes (tests and scripts driving the real program),
+    // the dialog is recorded there and answered OK, or no to a question.
+    if (platform::MessageBoxesLogged()) {
+        platform::ShowMessageBox(request.Caption, request.Text, LogIconOf(request.Kind));
+        return request.Kind == TMsgDlgType::Confirmation ? mrNo : mrOk;
+    }
     const std::unique_ptr<QMessageBox> box = MakeMessageBox(request);
     box->exec();
     return ResultOf(*box);
@@ -65,7 +82,7 @@ QIcon MakeIcon(const std::vector<QImage> &images) {
 std::unique_ptr<QMessageBox> MakeMessageBox(const TDialogRequest &request) {
     auto box =
         std::make_unique<QMessageBox>(IconOf(request.Kind), QString::fromStdString(request.Caption),
-                                      cp1252::ToQString(request.Text));
+                                      QString::fromStdString(request.Text));
     box->setTextFormat(Qt::PlainText);
     for (const TDialogButton &button : DialogButtons())
         if ((request.Buttons & button.Button) != 0)

@@ -1,6 +1,5 @@
 #include "SelectBook.h"
 
-#include "viewer/core/Cp1252Qt.h"
 #include "viewer/core/LXA_Data.h"
 #include "viewer/ui/BookPicture.h"
 #include "viewer/ui/ImageList.h"
@@ -22,7 +21,7 @@ void TSelectBook::SetBook(TLXABook *book, TImageList &enabledImages, TImageList 
         setVisible(false);
         return;
     }
-    const QString caption = cp1252::ToQString(book->DisplayName);
+    const QString caption = QString::fromStdString(book->DisplayName);
     setText(caption);
     setVisible(book->Installed || book->Listed);
     const QIcon noIcon;
@@ -49,7 +48,7 @@ void TSelectBook::AddInitialsPictures(const TLXABook &book, TImageList &enabledI
                                       TImageList &disabledImages) {
     // A book with neither picture nor icon (the user's own, mostly) still gets a button
     // that tells it from the others.
-    const QImage picture = InitialsPicture(book.Name, cp1252::ToQString(book.DisplayName));
+    const QImage picture = InitialsPicture(book.Name, QString::fromStdString(book.DisplayName));
     m_imageIndex = enabledImages.AddMasked(picture);
     disabledImages.AddMasked(GreyedPicture(picture));
 }
