@@ -19,6 +19,13 @@
 /* "decrypt" of "crypt.dll": deciphers length bytes at data in place. */
 typedef void(LEXQ_CALL *lexq_decrypt_fn)(uint32_t position, uint8_t *data, uint32_t length);
 
+/* Where a node or block lies: its position in its section, its size and entry count. */
+typedef struct lexq_child {
+    uint32_t position;
+    uint32_t size;
+    uint16_t count;
+} lexq_child;
+
 typedef struct lexq_node_entry {
     const char *key; /* inside the slot's node buffer */
     uint32_t child_position;

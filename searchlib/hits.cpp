@@ -1,9 +1,10 @@
 /* Hit collection: each hit's three strings, from text blocks cached in the text slots. */
+#include "hits.h"
+
 #include <string.h>
 
-#include "decipher.h"
+#include "block.h"
 #include "le.h"
-#include "lookup.h"
 
 /* The slot for the block at offset: the first that holds it, else the highest-numbered
    slot not yet taken by this search; null when every slot is taken. */
@@ -24,28 +25,10 @@ static lexq_status load_text(lexq_dictionary *d, lexq_text_slot *slot, uint64_t 
     /* From here the slot's contents are overwritten: it holds nothing until complete. */
     slot->tag = 0;
     slot->length = 0;
-    uint8_t head[LEXQ_BLOCK_HEADER];
-    lexq_status status = lexq_stream_read_at(&d->text_stream, offset, head, sizeof head);
+    const lexq_status status = lexq_read_block(d, &d->text_stream, offset, position, NULL,
+                                               LEXQ_TEXT_STEP, &slot->buffer, &slot->length);
     if (status != LEXQ_OK)
         return status;
-    uint32_t payload, length;
-    lexq_le32(head, head + sizeof head, &payload);
-    lexq_le32(head + 4, head + sizeof head, &length);
-    /* Payloads pass through the work buffer, sized at the open for the largest. */
-    if (payload > d->work_size)
-        return LEXQ_S_CORRUPT;
-    status = lexq_stream_read(&d->text_stream, d->work, payload);
-    if (status != LEXQ_OK)
-        return status;
-    lexq_decipher(d, position, d->work, payload);
-    uint32_t produced;
-    status = lexq_decompress(d->work, payload, LEXQ_TEXT_STEP, length, &slot->buffer, &produced);
-    if (status != LEXQ_OK)
-        return status;
-    /* The block must decompress to exactly the length its header gives. */
-    if (produced != length)
-        return LEXQ_S_CORRUPT;
-    slot->length = length;
     slot->tag = offset;
     return LEXQ_OK;
 }

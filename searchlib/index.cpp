@@ -1,9 +1,11 @@
 /* Index descent: one node per level, each cached in its level's slot. */
+#include "index.h"
+
 #include <string.h>
 
 #include "decipher.h"
+#include "entries.h"
 #include "le.h"
-#include "lookup.h"
 
 /* Turns each enciphered entry (length byte L, then L key bytes and 10 child bytes, all
    enciphered) into its plain form in place: key, zero byte, child bytes. */

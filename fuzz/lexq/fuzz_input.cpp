@@ -11,6 +11,7 @@
 
 #include "alloc.h"
 #include "decipher.h"
+#include "inflate.h"
 #include "lexqapi.h"
 
 namespace {
@@ -30,6 +31,9 @@ const std::string &FilePath(int &fd) {
         // than by the library's own cap, and each run stays cheap (3x the runs per second
         // of a 1 MiB cap).
         lexq_seam_alloc_total_cap(std::size_t(256) << 10);
+        // Every block the whole-buffer inflater takes is inflated by zlib again: the two
+        // must agree on every input, or the statuses of the two builds would differ.
+        lexq_seam_inflate_mode(LEXQ_INFLATE_CROSSCHECK);
         // Keep crypt.so mapped for good: libFuzzer reads its coverage counters after every
         // run, and the library's own unload at lexq_deinit would unmap them.
         ::dlopen(LEXQ_FUZZ_CRYPT_DIR "/crypt.so", RTLD_NOW | RTLD_NODELETE);
@@ -73,4 +77,6 @@ void RunDictionaryFile(const std::uint8_t *data, std::size_t size) {
     Search(tail);
     Search(kWords[0]);  // again, now from the caches
     lexq_deinit();
+    if (lexq_seam_inflate_mismatches() != 0)
+        std::abort();
 }
