@@ -4,6 +4,7 @@
 
 #include <QMainWindow>
 #include <memory>
+#include <set>
 #include <span>
 #include <string>
 #include <vector>
@@ -20,6 +21,7 @@ class QStatusBar;
 class QToolBar;
 class QToolButton;
 class TLXAData;
+class TWordFinder;
 
 namespace display {
 class THtmlViewer;
@@ -32,6 +34,7 @@ class TPageScroller;
 class TSelectBook;
 class THelpWindow;
 class TfrmLXAAbout;
+class TTypeAhead;
 
 class TfrmLXAMain : public QMainWindow {
     Q_OBJECT
@@ -46,6 +49,11 @@ class TfrmLXAMain : public QMainWindow {
     void SelectBookByName(const std::string &name);
     // Shows the result list's page in the display.
     void ShowResults();
+    // Puts the word in the search field and runs the find command, as Enter does there:
+    // the one way to search from elsewhere (links, double-clicks, lists, history).
+    void SearchFor(const QString &word);
+    // Closes the type-ahead list, as when another list under the search field opens.
+    void HideTypeAhead();
     // Runs every command's enabling rule (what the idle hook does).
     void UpdateCommands();
     // The about box shown by the Help menu (not owned; created after this window).
@@ -54,6 +62,7 @@ class TfrmLXAMain : public QMainWindow {
     // The window's parts, for the program's tests.
     display::THtmlViewer *Viewer() const { return m_viewer; }
     QLineEdit *SearchField() const { return edtSearchText; }
+    TTypeAhead *TypeAhead() const { return m_typeAhead; }
     QString StatusText() const;
     // The command of the window's table with this object name ("actFindWord"), else null.
     TCommand *Command(const char *name) const;
@@ -103,6 +112,21 @@ class TfrmLXAMain : public QMainWindow {
     void actCopyHTMLToClipboardExecute();
     void actCopyHTMLToClipboardUpdate(TCommand &command);
 
+    // The word finder (LXA_MainWordFinder.cpp): the type-ahead list, and what a search
+    // adds to its page before and after the results are shown.
+    void CreateWordFinder();
+    QStringList TypeAheadWords(const QString &typed) const;
+    void WordFinderBookChanged();
+    void BeforeResults(const QString &typed, std::int32_t found);
+    void AfterResults();
+    std::string SeeAlsoFor(const QString &typed);
+    bool ShowBaseForm();
+    void ShowSuggestions();
+    void ReadKeys();
+    void ReadKeySlice(unsigned walk);
+    void LoadHunspell();
+    void HunspellLoaded();
+
     QMenu *Menu(const char *name) const;
     QToolBar *Toolbar(const char *name) const;
     void SetStatus(const QString &text);
@@ -132,6 +156,20 @@ class TfrmLXAMain : public QMainWindow {
     TfrmLXAAbout *m_about = nullptr;
     std::unique_ptr<THelpWindow> m_help;
     std::unique_ptr<TIdleUpdater> m_idle;
+
+    // What the word finder still has to do for the search shown: a miss waits for base
+    // forms and suggestions, a word with entries for its "Zie ook"; Done when settled.
+    struct TFinding {
+        enum { None, Miss, SeeAlso, Done } Stage = None;
+        QString Typed;
+    };
+    std::unique_ptr<TWordFinder> m_finder;
+    TTypeAhead *m_typeAhead = nullptr;  // owned by the search field
+    TFinding m_finding;
+    std::string m_lineAbove;   // the finder's line above the results shown
+    unsigned m_keySlices = 0;  // which walk of the book's keys is current
+    bool m_readingKeys = false;
+    std::set<std::string> m_hunspellLoads;  // languages whose dictionary was asked for
 };
 
 }  // namespace ui
