@@ -27,9 +27,6 @@ TTypeAhead::TTypeAhead(QLineEdit *field, TWords words, TChoose choose)
     m_completer->setMaxVisibleItems(kVisibleWords);
     m_completer->setWrapAround(false);
     m_completer->setWidget(field);
-    m_completer->popup()->setObjectName(QStringLiteral("lstTypeAhead"));
-    // Installed after the completer's own filter, so it sees the popup's keys first.
-    m_completer->popup()->installEventFilter(this);
     connect(m_completer, qOverload<const QString &>(&QCompleter::activated), this,
             [this](const QString &word) { m_choose(word); });
     // Typing opens and updates the list; text put in the field by a search does not.
@@ -43,25 +40,35 @@ void TTypeAhead::Update(const QString &typed) {
         Hide();
         return;
     }
+    // The list is made when first needed: a window that is never typed in spends nothing.
+    if (m_popup == nullptr) {
+        m_popup = m_completer->popup();
+        m_popup->setObjectName(QStringLiteral("lstTypeAhead"));
+        // The headwords read as what is typed above them.
+        m_popup->setFont(m_field->font());
+        // Installed after the completer's own filter, so it sees the list's keys first.
+        m_popup->installEventFilter(this);
+    }
     // One list under the field at a time: another one (the history) closes.
     QWidget *other = QApplication::activePopupWidget();
-    if (other != nullptr && other != m_completer->popup())
+    if (other != nullptr && other != m_popup)
         other->close();
     m_completer->complete();
     // Nothing is chosen until the user moves into the list.
-    m_completer->popup()->setCurrentIndex(QModelIndex());
+    m_popup->setCurrentIndex(QModelIndex());
 }
 
 void TTypeAhead::Hide() {
-    m_completer->popup()->hide();
+    if (m_popup != nullptr)
+        m_popup->hide();
 }
 
 bool TTypeAhead::IsOpen() const {
-    return m_completer->popup()->isVisible();
+    return m_popup != nullptr && m_popup->isVisible();
 }
 
 QAbstractItemView *TTypeAhead::Popup() const {
-    return m_completer->popup();
+    return m_popup;
 }
 
 QStringList TTypeAhead::Words() const {
@@ -69,9 +76,9 @@ QStringList TTypeAhead::Words() const {
 }
 
 bool TTypeAhead::eventFilter(QObject *watched, QEvent *event) {
-    if (watched == m_completer->popup() && event->type() == QEvent::KeyPress) {
+    if (watched == m_popup && event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);
-        const QModelIndex chosen = m_completer->popup()->currentIndex();
+        const QModelIndex chosen = m_popup->currentIndex();
         // Enter on a chosen headword searches it; with none chosen the field has it.
         if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && chosen.isValid()) {
             const QString word = chosen.data().toString();

@@ -27,7 +27,7 @@ class TTypeAhead : public QObject {
 
     void Hide();
     bool IsOpen() const;
-    // The list's view and its headwords, for the window's tests.
+    // The list's view (null until it first opens) and its headwords, for the tests.
     QAbstractItemView *Popup() const;
     QStringList Words() const;
 
@@ -42,6 +42,7 @@ class TTypeAhead : public QObject {
     TChoose m_choose;
     QStringListModel *m_model;
     QCompleter *m_completer;
+    QAbstractItemView *m_popup = nullptr;  // the completer's, once made
 };
 
 }  // namespace ui
