@@ -90,6 +90,24 @@ TEST_F(WordFinderPageTest, NeitherWordNorBaseFormOffersTheNearestHeadwordsAsLink
     EXPECT_EQ(Status(), "Er is 1 trefwoord gevonden.");
 }
 
+TEST_F(WordFinderPageTest, SuggestionsComeFromTheBookShownAfterASwitch) {
+    folder.WriteCatalogue({"nl-en=1;Nederlands-Engels", "nl-de=1;Nederlands-Duits"});
+    folder.AddBook("nl-en", "", false);
+    folder.AddBook("nl-de", "", false);
+    folder.AddCompiledBook("nl-en", Entries({"tafel", "takel"}));
+    folder.AddCompiledBook("nl-de", Entries({"stoel", "stoep"}));
+    viewer = std::make_unique<TViewer>();
+    // A miss starts reading the first book's keys; the switch comes before they are read.
+    Find(Window(), "tafl");
+    Window().SelectBookByName("nl-de");
+    EXPECT_EQ(Find(Window(), "stoek"), "Het woord 'stoek' kan niet worden gevonden.");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Page().startsWith("Bedoelde u:"); }, 5000));
+    EXPECT_NE(Page().indexOf("stoel"), -1);
+    EXPECT_EQ(Page().indexOf("tafel"), -1);
+    QTest::qWait(50);
+    EXPECT_EQ(Page().indexOf("tafel"), -1) << "nothing of the first book arrives later";
+}
+
 TEST_F(WordFinderPageTest, LinksCarryTheirWordInUtf8AndNeverLeaveThePage) {
     Start(Entries({"caf\xC3\xA9", "thee"}));
     Find(Window(), "thee");

@@ -31,8 +31,15 @@ constexpr std::uint32_t kKeySlice = 2048;
 
 void TfrmLXAMain::CreateWordFinder() {
     m_finder = std::make_unique<TWordFinder>(m_data.Paths.DataDir);
+    // Nothing may leave a keystroke's handling: what escapes goes to the data module's
+    // guard, and the list stays closed.
     m_typeAhead = new TTypeAhead(
-        edtSearchText, [this](const QString &typed) { return TypeAheadWords(typed); },
+        edtSearchText,
+        [this](const QString &typed) {
+            QStringList words;
+            RunGuarded([&] { words = TypeAheadWords(typed); });
+            return words;
+        },
         [this](const QString &word) { SearchFor(word); });
 }
 
@@ -59,7 +66,9 @@ QStringList TfrmLXAMain::TypeAheadWords(const QString &typed) const {
 void TfrmLXAMain::WordFinderBookChanged() {
     HideTypeAhead();
     m_finding = {};
-    ++m_keySlices;  // a walk of the previous book's keys stops
+    // A walk of the previous book's keys stops at its next slice.
+    ++m_keySlices;
+    m_readingKeys = false;
     if (m_finder)
         m_finder->SetBook(m_data.CurrentBook != nullptr ? m_data.CurrentBook->Name : "");
 }
@@ -134,13 +143,11 @@ void TfrmLXAMain::ReadKeys() {
 }
 
 void TfrmLXAMain::ReadKeySlice(unsigned walk) {
-    // A book switch started another walk: this one ends here.
-    if (walk != m_keySlices) {
-        m_readingKeys = false;
+    // A book switch made this walk stale: it ends here.
+    if (walk != m_keySlices)
         return;
-    }
     if (m_finder->IndexKeys(kKeySlice)) {
-        QTimer::singleShot(0, this, [this, walk] { ReadKeySlice(walk); });
+        QTimer::singleShot(0, this, [this, walk] { RunGuarded([&] { ReadKeySlice(walk); }); });
         return;
     }
     m_readingKeys = false;
@@ -157,7 +164,7 @@ void TfrmLXAMain::LoadHunspell() {
     auto *loading = new QFutureWatcher<void>(this);
     connect(loading, &QFutureWatcher<void>::finished, this, [this, loading] {
         loading->deleteLater();
-        HunspellLoaded();
+        RunGuarded([this] { HunspellLoaded(); });
     });
     loading->setFuture(QtConcurrent::run([forms] { forms->Load(); }));
 }
