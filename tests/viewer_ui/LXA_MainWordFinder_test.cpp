@@ -55,6 +55,8 @@ TEST_F(WordFinderPageTest, AMissShowsItsBaseFormsEntriesSaidAboveAndInTheStatus)
     EXPECT_NE(Page().indexOf("over zwemmen"), -1);
     EXPECT_EQ(Window().SearchField()->text(), "zwom") << "the field keeps what was typed";
     EXPECT_EQ(Find(Window(), "Vogels"), "'Vogels' is een vorm van 'vogel'.");
+    // A base form the book lacks is none: "dronk" is a form of a verb it has no entry for.
+    EXPECT_EQ(Find(Window(), "dronk"), "Het woord 'dronk' kan niet worden gevonden.");
     EXPECT_TRUE(dialogs.Shown.empty());
 }
 
