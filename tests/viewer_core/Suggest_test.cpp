@@ -106,6 +106,20 @@ TEST(Suggester, ReadsTheKeysOnceAndOnlyWhenFirstAsked) {
     EXPECT_GE(suggester.MemoryBytes(), 12u);
 }
 
+TEST(Suggester, TakesOverKeysReadInOrderAndDropsWhatBreaksIt) {
+    // HUIS comes twice, KUIS after MUIS breaks the order, "h1" is no key.
+    std::string chars;
+    std::vector<std::uint32_t> starts;
+    for (const char *key : {"BUIS", "HUIS", "HUIS", "h1", "MUIS", "KUIS", "ROOS", "RUIS"}) {
+        starts.push_back(static_cast<std::uint32_t>(chars.size()));
+        chars += key;
+    }
+    starts.push_back(static_cast<std::uint32_t>(chars.size()));
+    const Suggester suggester(std::move(chars), std::move(starts));
+    EXPECT_EQ(suggester.KeyCount(), 5u);  // BUIS, HUIS, MUIS, ROOS, RUIS
+    EXPECT_EQ(suggester.Suggest("XUIS"), (Words{"BUIS", "HUIS", "MUIS", "RUIS"}));
+}
+
 TEST(Suggester, HonoursTheLimitsOfAQuery) {
     const Suggester suggester =
         FromKeys({"KAT", "KATTEN", "KIT", "KAP", "KAN", "RAT", "MAT", "KATER"});

@@ -1,6 +1,7 @@
 #include "Suggest.h"
 
 #include <algorithm>
+#include <cstring>
 #include <numeric>
 #include <tuple>
 
@@ -17,6 +18,31 @@ bool IsKey(std::string_view key, std::size_t maxLength) {
 }  // namespace
 
 Suggester::Suggester(KeyEnumerator keys) : enumerate_(std::move(keys)) {}
+
+Suggester::Suggester(std::string chars, std::vector<std::uint32_t> starts)
+    : chars_(std::move(chars)), starts_(std::move(starts)) {
+    // Built now: the keys are compacted in place, dropping any that break the order.
+    std::call_once(once_, [] {});
+    std::size_t write = 0, kept = 0;
+    std::string_view previous;
+    const std::size_t n = starts_.empty() ? 0 : starts_.size() - 1;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (starts_[i] > starts_[i + 1] || starts_[i + 1] > chars_.size())
+            break;
+        const std::string_view key =
+            std::string_view(chars_).substr(starts_[i], starts_[i + 1] - starts_[i]);
+        if (!IsKey(key, kMaxKeyLength) || (kept > 0 && key <= previous))
+            continue;
+        // Moving a key towards the front never overwrites one not read yet.
+        std::memmove(chars_.data() + write, key.data(), key.size());
+        starts_[kept++] = static_cast<std::uint32_t>(write);
+        previous = std::string_view(chars_).substr(write, key.size());
+        write += key.size();
+    }
+    chars_.resize(write);
+    starts_.resize(kept);
+    starts_.push_back(static_cast<std::uint32_t>(write));
+}
 
 void Suggester::Build() {
     std::call_once(once_, [this] { BuildOnce(); });

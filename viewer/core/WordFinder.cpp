@@ -80,18 +80,11 @@ bool TWordFinder::IndexKeys(std::uint32_t slice) {
         m_keyStarts.clear();
         return false;
     }
-    // All read: the suggester takes the keys (in order already) into its own buffer.
+    // All read: the suggester takes the keys over as they are (in key order already).
     m_keyStarts.push_back(static_cast<std::uint32_t>(m_keyChars.size()));
-    m_suggester = std::make_unique<Suggester>([this](const Suggester::Emit &emit) {
-        for (std::size_t i = 0; i + 1 < m_keyStarts.size(); ++i)
-            emit(std::string_view(m_keyChars)
-                     .substr(m_keyStarts[i], m_keyStarts[i + 1] - m_keyStarts[i]));
-    });
-    m_suggester->Build();
+    m_suggester = std::make_unique<Suggester>(std::move(m_keyChars), std::move(m_keyStarts));
     m_keyChars.clear();
-    m_keyChars.shrink_to_fit();
     m_keyStarts.clear();
-    m_keyStarts.shrink_to_fit();
     return false;
 }
 
