@@ -11,6 +11,7 @@ typedef struct prefix_rows {
     const char *text;
     uint32_t limit;
     uint32_t rows;
+    uint32_t keys_read; /* keys whose hits were collected in this walk */
     lexq_result_text *table;
 } prefix_rows;
 
@@ -65,7 +66,10 @@ static lexq_status add_row(lexq_dictionary *d, const lexq_leaf_entry *entry, voi
     lexq_leaf_entry seen = *entry;
     if (seen.ref_count > d->hit_limit)
         seen.ref_count = d->hit_limit;
-    lexq_status status = lexq_collect_hits(d, &seen);
+    /* The keys' blocks keep their slots for the rest of the walk: a list asked again (the
+       next keystroke) inflates nothing. */
+    lexq_status status =
+        rows->keys_read++ == 0 ? lexq_collect_hits(d, &seen) : lexq_collect_more_hits(d, &seen);
     if (status != LEXQ_OK) {
         d->hit_count = 0;
         return status;
@@ -83,7 +87,7 @@ static lexq_status add_row(lexq_dictionary *d, const lexq_leaf_entry *entry, voi
 
 lexq_status lexq_prefix_table(lexq_dictionary *d, const char *text, const char *prefix,
                               uint32_t limit, lexq_result_text *table, uint32_t *rows) {
-    prefix_rows context = {text, limit, 0, table};
+    prefix_rows context = {text, limit, 0, 0, table};
     *rows = 0;
     lexq_status status = lexq_text_append_string(table, "<table>");
     if (status == LEXQ_OK)

@@ -154,6 +154,24 @@ TEST_F(Walks, TheHeadwordIsThePlainestHitWrittenAsItsKey) {
     EXPECT_EQ(Prefix("weg", 10).first, LEXQ_ERR_WORDNOTFOUND);
 }
 
+TEST_F(Walks, TheSameListAskedAgainReadsNothing) {
+    // Every hit in a block of its own, and room for all of them among the text slots.
+    BuildOptions options;
+    options.hitsPerTextBlock = 1;
+    std::vector<Entry> keys;
+    for (const char *key : {"BAK", "BAL", "BAN", "BAR"})
+        keys.push_back({key, {{"x", "", "1"}, {"y", "", "2"}, {"z", "", "3"}}});
+    RawDictionary raw = BuildDictionary(keys, options);
+    raw.fields.hitLimit = 16;
+    ASSERT_EQ(lexq_init(Write(raw).c_str()), LEXQ_ERR_NONE);
+    const auto first = Prefix("ba", 12);
+    ASSERT_EQ(first.first, LEXQ_ERR_NONE);
+    lexq_seam_stream_fail(LEXQ_OP_READ, 0, false);  // counts from here
+    EXPECT_EQ(Prefix("ba", 12), first);
+    EXPECT_EQ(lexq_seam_stream_count(LEXQ_OP_READ), 0u) << "the keys' blocks are all still held";
+    EXPECT_EQ(Search("bal").first, LEXQ_ERR_NONE);
+}
+
 TEST_F(Walks, KeySlicesJoinToEveryKeyOnceInKeyOrder) {
     std::string every;
     for (const Entry &e : Words())
