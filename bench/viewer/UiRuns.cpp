@@ -316,6 +316,14 @@ std::vector<std::string> ReadWordList(const std::string &path) {
 }
 
 int RunUiSeries(int argc, char **argv, const TUiOptions &options) {
+    // The offscreen platform warns each time the type-ahead list opens ("This plugin does
+    // not support ..." raising, grabbing, sizing): hundreds of lines between the figures,
+    // none of them about the viewer.
+    static QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType type, const QMessageLogContext &context, const QString &message) {
+            if (!message.startsWith(QLatin1String("This plugin does not support")))
+                previous(type, context, message);
+        });
     QApplication application(argc, argv);
     char *programOnly[] = {argv[0], nullptr};
     platform::SetCommandLine(1, programOnly);
