@@ -5,8 +5,10 @@
 //
 // Nothing here makes the window wait. The search library is called on this thread only,
 // one call at a time; the book's keys for the suggestions are read in slices between
-// events, and the Hunspell dictionary of the book's language loads on a worker. A page
-// shown without them is completed when they are ready, if it is still the page shown.
+// events from the first miss on, and the Hunspell dictionary of the book's language loads
+// on a worker from the first search on (a miss wants it for base forms, a word with
+// entries for "Zie ook"; until it is ready the tables and rules answer alone). A page shown
+// without them is completed when they are ready, if it is still the page shown.
 #include <QFutureWatcher>
 #include <QLineEdit>
 #include <QTimer>
