@@ -58,7 +58,7 @@ typedef struct lexq_text_slot {
     uint64_t tag; /* absolute file offset of the block held; 0 = none */
     lexq_growbuf buffer;
     uint32_t length; /* decompressed bytes of the block held */
-    uint8_t in_use;  /* taken by a hit of the current search */
+    uint8_t in_use;  /* taken by a hit of the current search; 2: kept for a walk (hits.cpp) */
 } lexq_text_slot;
 
 typedef struct lexq_dictionary {

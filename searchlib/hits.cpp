@@ -6,18 +6,25 @@
 #include "block.h"
 #include "le.h"
 
+/* In-use marks of the text slots: taken by a hit of the current search or key, or kept
+   for a key read before it in the same walk. */
+#define SLOT_TAKEN 1
+#define SLOT_KEPT 2
+
 /* The slot for the block at offset: the first that holds it, else the highest-numbered
-   slot not yet taken by this search; null when every slot is taken. */
+   slot not taken (kept slots only when no other is left); null when every slot is taken. */
 static lexq_text_slot *choose_slot(lexq_dictionary *d, uint64_t offset) {
-    lexq_text_slot *free_slot = NULL;
+    lexq_text_slot *free_slot = NULL, *kept_slot = NULL;
     for (uint32_t i = 0; i < d->hit_limit; i++) {
         lexq_text_slot *slot = &d->text_slots[i];
         if (slot->tag == offset)
             return slot;
-        if (!slot->in_use)
+        if (slot->in_use == 0)
             free_slot = slot;
+        else if (slot->in_use == SLOT_KEPT)
+            kept_slot = slot;
     }
-    return free_slot;
+    return free_slot != NULL ? free_slot : kept_slot;
 }
 
 static lexq_status load_text(lexq_dictionary *d, lexq_text_slot *slot, uint64_t offset,
@@ -45,9 +52,8 @@ static const char *take_string(const uint8_t **at, const uint8_t *end) {
     return string;
 }
 
-lexq_status lexq_collect_hits(lexq_dictionary *d, const lexq_leaf_entry *entry) {
-    for (uint32_t i = 0; i < d->hit_limit; i++)
-        d->text_slots[i].in_use = 0;
+/* Reads the entry's hits into the hit list, each in a slot marked taken. */
+static lexq_status collect(lexq_dictionary *d, const lexq_leaf_entry *entry) {
     d->hit_count = entry->ref_count;
     for (uint32_t i = 0; i < entry->ref_count; i++) {
         const uint8_t *ref = entry->refs + 6 * (size_t)i;
@@ -61,7 +67,7 @@ lexq_status lexq_collect_hits(lexq_dictionary *d, const lexq_leaf_entry *entry) 
         /* Every hit needs a slot of its own block; there are hit-limit many. */
         if (slot == NULL)
             return LEXQ_S_CORRUPT;
-        slot->in_use = 1;
+        slot->in_use = SLOT_TAKEN;
         if (slot->tag != offset) {
             const lexq_status status = load_text(d, slot, offset, position);
             if (status != LEXQ_OK)
@@ -79,4 +85,17 @@ lexq_status lexq_collect_hits(lexq_dictionary *d, const lexq_leaf_entry *entry) 
             return LEXQ_S_CORRUPT;
     }
     return LEXQ_OK;
+}
+
+lexq_status lexq_collect_hits(lexq_dictionary *d, const lexq_leaf_entry *entry) {
+    for (uint32_t i = 0; i < d->hit_limit; i++)
+        d->text_slots[i].in_use = 0;
+    return collect(d, entry);
+}
+
+lexq_status lexq_collect_more_hits(lexq_dictionary *d, const lexq_leaf_entry *entry) {
+    for (uint32_t i = 0; i < d->hit_limit; i++)
+        if (d->text_slots[i].in_use == SLOT_TAKEN)
+            d->text_slots[i].in_use = SLOT_KEPT;
+    return collect(d, entry);
 }

@@ -56,16 +56,21 @@ static lexq_status load_leaf(lexq_dictionary *d, lexq_leaf_slot *slot, uint64_t 
     return LEXQ_OK;
 }
 
+lexq_status lexq_leaf_load(lexq_dictionary *d, const lexq_child *leaf) {
+    lexq_leaf_slot *slot = d->leaf_slot;
+    const uint64_t offset = (uint64_t)d->leaf_offset + LEXQ_LEAF_HEADER + leaf->position;
+    if (slot->tag == offset)
+        return LEXQ_OK;
+    return load_leaf(d, slot, offset, leaf);
+}
+
 lexq_status lexq_leaf_find(lexq_dictionary *d, const lexq_child *leaf, const char *key,
                            const lexq_leaf_entry **found) {
     *found = NULL;
-    lexq_leaf_slot *slot = d->leaf_slot;
-    const uint64_t offset = (uint64_t)d->leaf_offset + LEXQ_LEAF_HEADER + leaf->position;
-    if (slot->tag != offset) {
-        const lexq_status status = load_leaf(d, slot, offset, leaf);
-        if (status != LEXQ_OK)
-            return status;
-    }
+    const lexq_status status = lexq_leaf_load(d, leaf);
+    if (status != LEXQ_OK)
+        return status;
+    const lexq_leaf_slot *slot = d->leaf_slot;
     /* Lower bound, so that of equal keys the first is found. */
     const uint32_t lo =
         lexq_lower_bound(slot->entries, sizeof *slot->entries, slot->entry_count, key);

@@ -4,6 +4,9 @@
 
 #include "dictionary.h"
 
+/* Loads the leaf block into the leaf slot, unless the slot holds it already. */
+lexq_status lexq_leaf_load(lexq_dictionary *dict, const lexq_child *leaf);
+
 /* Loads the leaf block (unless cached) and finds the entry whose key equals key;
  *found is null when there is none. */
 lexq_status lexq_leaf_find(lexq_dictionary *dict, const lexq_child *leaf, const char *key,

@@ -3,7 +3,7 @@
 lexq_status lexq_lookup(lexq_dictionary *d, const char *key) {
     d->hit_count = 0;
     lexq_child leaf;
-    lexq_status status = lexq_descend(d, key, &leaf);
+    lexq_status status = lexq_descend(d, key, &leaf, NULL);
     if (status != LEXQ_OK)
         return status;
     const lexq_leaf_entry *entry;

@@ -254,6 +254,86 @@ void CompareFloor(std::map<std::string, double> &figures) {
     figures["median_floor_leaf_and_text_us"] = Median(floorBoth);
 }
 
+double Percentile(std::vector<double> v, double share) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[static_cast<std::size_t>(share * double(v.size() - 1))];
+}
+
+double MicrosSince(std::chrono::steady_clock::time_point t0) {
+    return std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - t0).count();
+}
+
+// One type-ahead list of 12 headwords, as the viewer asks for it at a keystroke.
+int TypeAhead(const std::string &text) {
+    char *table = nullptr;
+    const int status = lexq_prefix(text.c_str(), 12, &table);
+    benchmark::DoNotOptimize(table);
+    lexq_free_searchresult(table);
+    return status;
+}
+
+// The type-ahead at each keystroke of words typed letter by letter: with the library's
+// caches cold (a fresh open before each keystroke; the system's page cache is warm), and
+// warm as while typing (each keystroke after the ones before it, and the same list asked
+// again). Then the key walk that the suggestions read once per book.
+void MeasureWalks(std::map<std::string, double> &figures) {
+    std::vector<double> cold, typing, again;
+    std::mt19937 random(17);
+    for (int w = 0; w < 300; ++w) {
+        const std::string &word = g.present[random() % g.present.size()];
+        for (std::size_t length = 1; length <= std::min<std::size_t>(word.size(), 6); ++length) {
+            const std::string typed = word.substr(0, length);
+            if (Fold(typed).empty())
+                continue;
+            Open();
+            auto t0 = std::chrono::steady_clock::now();
+            TypeAhead(typed);
+            cold.push_back(MicrosSince(t0));
+        }
+        Open();
+        for (std::size_t length = 1; length <= std::min<std::size_t>(word.size(), 6); ++length) {
+            const std::string typed = word.substr(0, length);
+            if (Fold(typed).empty())
+                continue;
+            auto t0 = std::chrono::steady_clock::now();
+            TypeAhead(typed);
+            typing.push_back(MicrosSince(t0));
+            t0 = std::chrono::steady_clock::now();
+            TypeAhead(typed);
+            again.push_back(MicrosSince(t0));
+        }
+    }
+    figures["typeahead_cold_p50_us"] = Percentile(cold, 0.5);
+    figures["typeahead_cold_p95_us"] = Percentile(cold, 0.95);
+    figures["typeahead_typing_p95_us"] = Percentile(typing, 0.95);
+    figures["typeahead_again_p95_us"] = Percentile(again, 0.95);
+
+    Open();
+    const double held = double(lexq_seam_alloc_live_bytes());
+    std::vector<double> slices;
+    std::string after;
+    std::size_t keys = 0;
+    const auto start = std::chrono::steady_clock::now();
+    for (;;) {
+        char *list = nullptr;
+        const auto t0 = std::chrono::steady_clock::now();
+        if (lexq_keys(after.c_str(), 2048, &list) != LEXQ_ERR_NONE)
+            break;
+        slices.push_back(MicrosSince(t0));
+        const std::string text = list;
+        lexq_free_searchresult(list);
+        keys += std::size_t(std::count(text.begin(), text.end(), '\n'));
+        // The last line's key: the walk goes on after it.
+        const std::size_t end = text.size() - 1;
+        const std::size_t begin = text.rfind('\n', end - 1) + 1;  // 0 for a single line
+        after = text.substr(begin, end - begin);
+    }
+    figures["walk_all_ms"] = MicrosSince(start) / 1e3;
+    figures["walk_keys"] = double(keys);
+    figures["walk_slice_max_us"] = Percentile(slices, 1.0);
+    figures["walk_held_growth_bytes"] = double(lexq_seam_alloc_live_bytes()) - held;
+}
+
 // The same words, cold through the library and through one dictd connection, in turn.
 void ComparePeer(std::map<std::string, double> &figures, const char *kind,
                  const std::vector<std::string> &words, int expectedStatus) {
@@ -376,6 +456,7 @@ int main(int argc, char **argv) {
     std::map<std::string, double> figures;
     MeasureMemory(figures);
     CompareFloor(figures);
+    MeasureWalks(figures);
     if (g.dictdPort != 0) {
         try {
             ComparePeer(figures, "present", g.present, LEXQ_ERR_NONE);
@@ -416,6 +497,23 @@ int main(int argc, char **argv) {
     std::printf("%-34s %10.0f -> %.0f bytes  ratio %.3f (goal <= 1.1: %s)\n",
                 "memory open -> 10000 lookups", open, after, growth,
                 growth <= 1.1 ? "met" : "MISSED");
+    std::printf("%-34s %10.1f us  p50 %.1f us  (goal p95 <= 2000 us: ratio %.3f, %s)\n",
+                "type-ahead, caches cold, p95", figures["typeahead_cold_p95_us"],
+                figures["typeahead_cold_p50_us"], figures["typeahead_cold_p95_us"] / 2000.0,
+                figures["typeahead_cold_p95_us"] <= 2000.0 ? "met" : "MISSED");
+    std::printf("%-34s %10.1f us  (goal p95 <= 200 us: ratio %.3f, %s)\n",
+                "type-ahead while typing, p95", figures["typeahead_typing_p95_us"],
+                figures["typeahead_typing_p95_us"] / 200.0,
+                figures["typeahead_typing_p95_us"] <= 200.0 ? "met" : "MISSED");
+    std::printf("%-34s %10.1f us  (goal p95 <= 200 us: ratio %.3f, %s)\n",
+                "type-ahead asked again, p95", figures["typeahead_again_p95_us"],
+                figures["typeahead_again_p95_us"] / 200.0,
+                figures["typeahead_again_p95_us"] <= 200.0 ? "met" : "MISSED");
+    std::printf(
+        "%-34s %10.1f ms  %.0f keys in slices of 2048, longest slice %.0f us; the library "
+        "holds %.0f bytes more\n",
+        "key walk of the whole book, cold", figures["walk_all_ms"], figures["walk_keys"],
+        figures["walk_slice_max_us"], figures["walk_held_growth_bytes"]);
     if (g.dictdPort != 0) {
         std::printf(
             "dictd on 127.0.0.1, one connection acknowledging at once; medians of the "

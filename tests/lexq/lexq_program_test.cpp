@@ -267,4 +267,65 @@ TEST_F(LexqProgram, UsageMistakesAndHelp) {
     EXPECT_NE(run.Err.find("uitvoer"), std::string::npos);
 }
 
+// A Dutch book with the shipped word-form tables, for what lexq does when a word is missing.
+class LexqFinder : public testing::Test {
+  protected:
+    void SetUp() override {
+        Folder.Write("data/dict.cfg", "[dictionaries]\nnl-en=1;Nederlands-Engels\n");
+        std::string source;
+        for (const char *word :
+             {"zwemmen", "tafel", "takel", "kabel", "Tafelberg", "caf\xC3\xA9", "tak"})
+            source += std::string("kw: ") + word + "\n<p>over " + word + "</p>\n\n";
+        Folder.AddBook("nl-en", "", source);
+        std::filesystem::create_directories(Folder.Dir() + "/data/wordforms");
+        Folder.Write("data/wordforms/nl.tsv", lexqtest::ReadFile(WORDFORMS_TABLES "/nl.tsv"));
+    }
+    TProgramFolder Folder;
+};
+
+TEST_F(LexqFinder, AMissPrintsTheBaseFormsEntriesAndSaysSoOnStandardError) {
+    const TRun run = Folder.Run({"Zwom"});
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(run.Err, "lexq: 'Zwom' is een vorm van 'zwemmen'.\n");
+    EXPECT_EQ(run.Out, "over zwemmen\n");
+    // The same with the viewer's page: the line above the base form's entries.
+    const TRun html = Folder.Run({"--html", "zwom"});
+    EXPECT_EQ(html.Status, 0);
+    EXPECT_NE(html.Out.find("<i>'zwom' is een vorm van 'zwemmen'.</i>"), std::string::npos);
+}
+
+TEST_F(LexqFinder, WithoutABaseFormTheNearestHeadwordsFollowBedoeldeU) {
+    const TRun run = Folder.Run({"tafl"});
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_EQ(run.Err, "lexq: Het woord 'tafl' kan niet worden gevonden.\n");
+    // One edit away first, then two, each group in key order; as the book writes them.
+    EXPECT_EQ(run.Out, "Bedoelde u:\ntafel\ncaf\xC3\xA9\ntak\ntakel\n");
+    const TRun accent = Folder.Run({"kafe"});
+    EXPECT_EQ(accent.Out, "Bedoelde u:\ncaf\xC3\xA9\nkabel\ntafel\n");
+    // Nothing near: no list at all.
+    EXPECT_EQ(Folder.Run({"xyzzyq"}).Out, "");
+}
+
+TEST_F(LexqFinder, ExactSearchesTheWordAlone) {
+    for (const char *word : {"zwom", "tafl"}) {
+        const TRun run = Folder.Run({"--exact", word});
+        EXPECT_EQ(run.Status, 1);
+        EXPECT_EQ(run.Out, "");
+        EXPECT_EQ(run.Err,
+                  std::string("lexq: Het woord '") + word + "' kan niet worden gevonden.\n");
+    }
+}
+
+TEST_F(LexqFinder, PrefixPrintsTheTypeAheadHeadwords) {
+    TRun run = Folder.Run({"--prefix", "TA"});
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(run.Out, "tafel\nTafelberg\ntak\ntakel\n");
+    run = Folder.Run({"--prefix=c\xC3\xA1"});
+    EXPECT_EQ(run.Out, "caf\xC3\xA9\n");
+    run = Folder.Run({"--prefix", "q"});
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_EQ(run.Out, "");
+    EXPECT_EQ(Folder.Run({"--prefix", "ta", "tafel"}).Status, 2);
+}
+
 }  // namespace

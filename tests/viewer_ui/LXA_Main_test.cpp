@@ -62,10 +62,13 @@ TEST_F(MainWindowTest, StatusLineCountsTheFoundKeywords) {
     EXPECT_NE(Shown().find("bench"), std::string::npos);
 
     ::setenv("FAKE_LEXQ_SEARCH_STATUS", "-4", 1);
-    // Leading blanks are searched and quoted as typed; the display stays empty.
+    // Leading blanks are searched and quoted as typed; the display stays empty (the base
+    // forms tried after the miss find nothing either).
+    const std::size_t before = folder.Searches().size();
     EXPECT_EQ(Find(window, "  boom"), "Het woord '  boom' kan niet worden gevonden.");
     EXPECT_EQ(Shown(), "");
-    EXPECT_EQ(folder.Searches().back(), "[  boom]");
+    ASSERT_GT(folder.Searches().size(), before);
+    EXPECT_EQ(folder.Searches()[before], "[  boom]");
     EXPECT_TRUE(dialogs.Shown.empty());
 }
 

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
 
 #include "platform/paths.h"
 #include "viewer/core/LXA_Cursor.h"
@@ -83,6 +84,20 @@ void TProgramFolder::AddBook(const std::string &name, const std::string &def, bo
 
 void TProgramFolder::SetTable(const std::string &name, const std::string &table) const {
     Write("data/" + name + ".idx", table);
+}
+
+void TProgramFolder::AddCompiledBook(const std::string &name, const std::string &source) const {
+    namespace fs = std::filesystem;
+    fs::copy_file(REAL_LEXQAPI_FILE, Dir + "/lexqapi.so", fs::copy_options::overwrite_existing);
+    fs::create_directories(Data + "/wordforms");
+    for (const char *table : {"nl.tsv", "en.tsv"})
+        fs::copy_file(std::string(WORDFORMS_TABLES) + "/" + table, Data + "/wordforms/" + table,
+                      fs::copy_options::overwrite_existing);
+    const std::string src = Write(name + ".src", source);
+    const std::string command = std::string(LEXQC_PROGRAM) + " build '" + src + "' '" + Data + "/" +
+                                name + ".idx' > '" + m_temp.File("lexqc.out") + "' 2>&1";
+    if (std::system(command.c_str()) != 0)
+        throw std::runtime_error("lexqc failed: " + command);
 }
 
 void TProgramFolder::InstallEngine() const {

@@ -34,6 +34,9 @@ class TProgramFolder {
     // The table text that the next search of an open book returns.
     void SetTable(const std::string &name, const std::string &table) const;
     void InstallEngine() const;
+    // The real search library in place of the stand-in, the shipped word-form tables, and
+    // data/<name>.idx compiled by lexqc from the source text (its format: FORMAT.md).
+    void AddCompiledBook(const std::string &name, const std::string &source) const;
     void SetHelpdeskMode(bool on) const;
     // Texts the stand-ins recorded: each search's text in brackets ("[  boom]"), and each
     // spoken text.

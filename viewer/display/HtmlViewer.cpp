@@ -10,6 +10,7 @@
 #include <QTextCursor>
 #include <QTextDocumentFragment>
 #include <QTextFrame>
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -147,6 +148,31 @@ void THtmlViewer::OpenClickedLink(const QUrl &link) {
     const QString scheme = link.scheme().toLower();
     if ((scheme == QLatin1String("http") || scheme == QLatin1String("https")) && m_openLink)
         m_openLink(link);
+    // zoek:WORD searches WORD (UTF-8, percent-encoded) instead of leaving the page.
+    if (scheme == QLatin1String("zoek"))
+        SearchWordLater(link.path(QUrl::FullyDecoded).trimmed());
+}
+
+void THtmlViewer::SearchWordLater(const QString &word) {
+    // After the click's own handling: the search replaces the page that is handling it.
+    if (!word.isEmpty() && m_searchWord)
+        QMetaObject::invokeMethod(
+            this, [this, word] { m_searchWord(word); }, Qt::QueuedConnection);
+}
+
+void THtmlViewer::mouseDoubleClickEvent(QMouseEvent *event) {
+    // The browser selects the word under the pointer; that word is then searched.
+    QTextBrowser::mouseDoubleClickEvent(event);
+    if (!m_searchWord)
+        return;
+    QString word = textCursor().selectedText();
+    // The selection may take a quote or a stop with it; only letters make a search.
+    while (!word.isEmpty() && !word.front().isLetterOrNumber())
+        word.remove(0, 1);
+    while (!word.isEmpty() && !word.back().isLetterOrNumber())
+        word.chop(1);
+    if (std::any_of(word.begin(), word.end(), [](QChar c) { return c.isLetter(); }))
+        SearchWordLater(word);
 }
 
 }  // namespace display

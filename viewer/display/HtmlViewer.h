@@ -18,6 +18,11 @@ class THtmlViewer : public QTextBrowser {
     void SetImageFolder(const QString &folder) { m_imageFolder = folder; }
     // What opens a web link the user clicks (the system browser unless replaced).
     void SetLinkOpener(std::function<void(const QUrl &)> opener) { m_openLink = std::move(opener); }
+    // What searches a word: the word of a zoek: link the user clicks, or a word of the
+    // page the user double-clicks. Without one, neither does anything.
+    void SetWordSearcher(std::function<void(const QString &)> searcher) {
+        m_searchWord = std::move(searcher);
+    }
 
     // Removes the page and shows an empty white area scrolled to the top.
     void ClearDocument();
@@ -39,15 +44,18 @@ class THtmlViewer : public QTextBrowser {
     QVariant loadResource(int type, const QUrl &name) override;
     QMimeData *createMimeDataFromSelection() const override;
     bool event(QEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
 
   private:
     void ApplyPageMargins();
     void ApplyLinkColour();
     void OpenClickedLink(const QUrl &link);
+    void SearchWordLater(const QString &word);
 
     QString m_imageFolder;
     TImageCache m_images{125};
     std::function<void(const QUrl &)> m_openLink;
+    std::function<void(const QString &)> m_searchWord;
     bool m_copyByCommand = false;
 };
 

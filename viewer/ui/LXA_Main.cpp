@@ -16,6 +16,7 @@
 
 #include "platform/shell.h"
 #include "viewer/core/LXA_Data.h"
+#include "viewer/core/WordFinder.h"
 #include "viewer/display/HtmlViewer.h"
 #include "viewer/ui/AddDictionary.h"
 #include "viewer/ui/HelpWindow.h"
@@ -23,6 +24,7 @@
 #include "viewer/ui/MenuItem.h"
 #include "viewer/ui/PageScroller.h"
 #include "viewer/ui/SelectBook.h"
+#include "viewer/ui/TypeAhead.h"
 #include "viewer/ui/UiResources.h"
 
 namespace ui {
@@ -71,6 +73,7 @@ TfrmLXAMain::TfrmLXAMain(TLXAData &data, QWidget *parent)
     CreateControlBar();
     CreateCommands();
     CreateInputPanel();
+    CreateWordFinder();
     CreateOutputPanel();
     column->addWidget(clbMain);
     column->addWidget(pnlInput);
@@ -181,6 +184,8 @@ void TfrmLXAMain::CreateViewer() {
     // Web links in entries open in the user's browser through the shell.
     m_viewer->SetLinkOpener(
         [](const QUrl &link) { platform::ShellOpen(link.toString().toStdString(), ""); });
+    // zoek: links and double-clicked words search in the current book.
+    m_viewer->SetWordSearcher([this](const QString &word) { SearchFor(word); });
 }
 
 void TfrmLXAMain::UpdateCommands() {

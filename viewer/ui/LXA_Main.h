@@ -4,6 +4,7 @@
 
 #include <QMainWindow>
 #include <memory>
+#include <set>
 #include <span>
 #include <string>
 #include <vector>
@@ -21,6 +22,7 @@ class QToolBar;
 class QToolButton;
 class TLXABook;
 class TLXAData;
+class TWordFinder;
 
 namespace display {
 class THtmlViewer;
@@ -35,6 +37,7 @@ class THelpWindow;
 class TDictionaryImport;
 struct TImportOutcome;
 class TfrmLXAAbout;
+class TTypeAhead;
 
 class TfrmLXAMain : public QMainWindow {
     Q_OBJECT
@@ -50,6 +53,11 @@ class TfrmLXAMain : public QMainWindow {
     void SelectBookByName(const std::string &name);
     // Shows the result list's page in the display.
     void ShowResults();
+    // Puts the word in the search field and runs the find command, as Enter does there:
+    // the one way to search from elsewhere (links, double-clicks, lists, history).
+    void SearchFor(const QString &word);
+    // Closes the type-ahead list, as when another list under the search field opens.
+    void HideTypeAhead();
     // Runs every command's enabling rule (what the idle hook does).
     void UpdateCommands();
     // The about box shown by the Help menu (not owned; created after this window).
@@ -58,6 +66,7 @@ class TfrmLXAMain : public QMainWindow {
     // The window's parts, for the program's tests.
     display::THtmlViewer *Viewer() const { return m_viewer; }
     QLineEdit *SearchField() const { return edtSearchText; }
+    TTypeAhead *TypeAhead() const { return m_typeAhead; }
     QString StatusText() const;
     // The command of the window's table with this object name ("actFindWord"), else null.
     TCommand *Command(const char *name) const;
@@ -118,6 +127,21 @@ class TfrmLXAMain : public QMainWindow {
     void actAddDictionaryUpdate(TCommand &command);
     void DictionaryImported(const TImportOutcome &outcome);
 
+    // The word finder (LXA_MainWordFinder.cpp): the type-ahead list, and what a search
+    // adds to its page before and after the results are shown.
+    void CreateWordFinder();
+    QStringList TypeAheadWords(const QString &typed) const;
+    void WordFinderBookChanged();
+    void BeforeResults(const QString &typed, std::int32_t found);
+    void AfterResults();
+    std::string SeeAlsoFor(const std::string &typed);
+    bool ShowBaseForm();
+    void ShowSuggestions();
+    void ReadKeys();
+    void ReadKeySlice(unsigned walk);
+    void LoadHunspell();
+    void HunspellLoaded();
+
     QMenu *Menu(const char *name) const;
     QToolBar *Toolbar(const char *name) const;
     void SetStatus(const QString &text);
@@ -148,6 +172,20 @@ class TfrmLXAMain : public QMainWindow {
     std::unique_ptr<THelpWindow> m_help;
     std::unique_ptr<TIdleUpdater> m_idle;
     std::unique_ptr<TDictionaryImport> m_import;  // the running "Woordenboek toevoegen"
+
+    // What the word finder still has to do for the search shown: a miss waits for base
+    // forms and suggestions, a word with entries for its "Zie ook"; Done when settled.
+    struct TFinding {
+        enum { None, Miss, SeeAlso, Done } Stage = None;
+        std::string Typed;  // Windows-1252, as searched
+    };
+    std::unique_ptr<TWordFinder> m_finder;
+    TTypeAhead *m_typeAhead = nullptr;  // owned by the search field
+    TFinding m_finding;
+    std::string m_lineAbove;   // the finder's line above the results shown
+    unsigned m_keySlices = 0;  // which walk of the book's keys is current
+    bool m_readingKeys = false;
+    std::set<std::string> m_hunspellLoads;  // languages whose dictionary was asked for
 };
 
 }  // namespace ui

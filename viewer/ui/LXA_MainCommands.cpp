@@ -9,6 +9,8 @@
 #include <QToolBar>
 
 #include "LXA_Main.h"
+#include "viewer/core/Cp1252Qt.h"
+#include "viewer/core/FinderPage.h"
 #include "viewer/core/LXA_Cursor.h"
 #include "viewer/core/LXA_Data.h"
 #include "viewer/core/LXA_MsgDlg.h"
@@ -189,6 +191,7 @@ void TfrmLXAMain::actFindWordUpdate(TCommand &command) {
 }
 
 void TfrmLXAMain::actFindWordExecute() {
+    HideTypeAhead();
     SetStatus(QString());
     m_viewer->ClearDocument();
     // The text goes to the search as typed, blanks included.
@@ -200,14 +203,18 @@ void TfrmLXAMain::actFindWordExecute() {
         SetStatus(QStringLiteral("Er is 1 trefwoord gevonden."));
     else
         SetStatus(QStringLiteral("Er zijn %1 trefwoorden gevonden.").arg(m_data.ResultCount()));
+    BeforeResults(typed, found);
     if (found >= 1)
         ShowResults();
+    AfterResults();
 }
 
 void TfrmLXAMain::ShowResults() {
     if (m_data.ResultCount() == 0)
         return;
-    const std::string page = m_data.ResultPage();
+    std::string page = m_data.ResultPage();
+    if (!m_lineAbove.empty())
+        page = WithLineAbove(page, m_lineAbove);
     m_viewer->LoadDocument(page.data(), page.size());
 }
 
@@ -232,6 +239,7 @@ void TfrmLXAMain::SelectBookByName(const std::string &name) {
         setWindowIcon(icon);
     }
     Command("actPronounceWord")->Update();
+    WordFinderBookChanged();
 }
 
 void TfrmLXAMain::actOpenNewWindowExecute() {
