@@ -1,6 +1,22 @@
 #include "ImageList.h"
 
+#include <QFileInfo>
+#include <QGuiApplication>
+
 namespace ui {
+
+QString DoubleSizeFile(const QString &file) {
+    const QFileInfo info(file);
+    return info.path() + QLatin1Char('/') + info.completeBaseName() + QStringLiteral("@2x.png");
+}
+
+void AddDoubleSize(QIcon &icon, const QString &file, QIcon::Mode mode) {
+    if (qApp == nullptr || qApp->devicePixelRatio() <= 1.0)
+        return;
+    const QPixmap large(DoubleSizeFile(file));
+    if (!large.isNull())
+        icon.addPixmap(large, mode);
+}
 
 QImage WithTransparentKey(const QImage &picture) {
     if (picture.isNull())
