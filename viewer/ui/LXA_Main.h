@@ -27,6 +27,8 @@ class THtmlViewer;
 
 namespace ui {
 
+class TFindBar;
+class THistoryPopup;
 class TIdleUpdater;
 class TPageScroller;
 class TSelectBook;
@@ -50,6 +52,8 @@ class TfrmLXAMain : public QMainWindow {
     void UpdateCommands();
     // The about box shown by the Help menu (not owned; created after this window).
     void SetAboutBox(TfrmLXAAbout *about) { m_about = about; }
+    // Puts the word in the search field and runs the find command, as Enter there does.
+    void SearchFor(const QString &word);
 
     // The window's parts, for the program's tests.
     display::THtmlViewer *Viewer() const { return m_viewer; }
@@ -65,9 +69,18 @@ class TfrmLXAMain : public QMainWindow {
     QWidget *ControlBar() const { return clbMain; }
     const TImageList &EnabledImages() const { return imlDictionariesEnabled; }
     const TImageList &DisabledImages() const { return imlDictionariesDisabled; }
+    QStatusBar *StatusBar() const { return stbMain; }
+    // The words the search field's drop-down offers, newest first (UTF-8).
+    const std::vector<std::string> &RecentSearches() const;
+    // The find bar under the page; null until first opened.
+    TFindBar *FindBar() const;
+    // The drop-down of recent searches; null until first opened.
+    THistoryPopup *HistoryPopup() const;
 
   protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
   private:
     // The window's commands and menus, one row each (LXA_MainCommands.cpp).
@@ -103,6 +116,41 @@ class TfrmLXAMain : public QMainWindow {
     void actCopyHTMLToClipboardExecute();
     void actCopyHTMLToClipboardUpdate(TCommand &command);
 
+    // Reading comfort: zoom, dark reading, the search history, keyboard, copy and print
+    // (LXA_MainReading.cpp).
+    struct TReading;
+    void CreateReadingComfort();
+    void SaveWindowState();
+    void UpdateReadingCommands();
+    void RecordSearch(const QString &typed);
+    void ShowVisit(bool forward);
+    void SetZoom(int percent);
+    void ApplyPageLook();
+    TFindBar &OpenFindBar();
+    void actZoomInExecute();
+    void actZoomInUpdate(TCommand &command);
+    void actZoomOutExecute();
+    void actZoomOutUpdate(TCommand &command);
+    void actZoomResetExecute();
+    void actZoomResetUpdate(TCommand &command);
+    void actDarkReadingExecute();
+    void actDarkReadingUpdate(TCommand &command);
+    void actHistoryBackExecute();
+    void actHistoryBackUpdate(TCommand &command);
+    void actHistoryForwardExecute();
+    void actHistoryForwardUpdate(TCommand &command);
+    void actSearchHistoryExecute();
+    void actSearchHistoryUpdate(TCommand &command);
+    void actFocusSearchExecute();
+    void actClearSearchTextExecute();
+    void actClearSearchTextUpdate(TCommand &command);
+    void actFindInPageExecute();
+    void actFindNextExecute();
+    void actFindPreviousExecute();
+    void actCopyArticleExecute();
+    void actPrintExecute();
+    void actPageShownUpdate(TCommand &command);
+
     QMenu *Menu(const char *name) const;
     QToolBar *Toolbar(const char *name) const;
     void SetStatus(const QString &text);
@@ -132,6 +180,7 @@ class TfrmLXAMain : public QMainWindow {
     TfrmLXAAbout *m_about = nullptr;
     std::unique_ptr<THelpWindow> m_help;
     std::unique_ptr<TIdleUpdater> m_idle;
+    std::unique_ptr<TReading> m_reading;
 };
 
 }  // namespace ui
