@@ -125,7 +125,14 @@ THtmlViewer::THtmlViewer(QWidget *parent) : QTextBrowser(parent) {
 }
 
 void THtmlViewer::ApplyLookToWidget() {
-    QPalette colours = palette();
+    QPalette colours = QGuiApplication::palette();
+    if (m_look.Dark) {
+        // The scroll bars go dark with the page.
+        for (const auto role : {QPalette::Window, QPalette::Button})
+            colours.setColor(role, DarkBackground().lighter(140));
+        for (const auto role : {QPalette::WindowText, QPalette::ButtonText})
+            colours.setColor(role, DarkText());
+    }
     colours.setColor(QPalette::Base, m_look.Dark ? DarkBackground() : QColor(255, 255, 255));
     colours.setColor(QPalette::Text, m_look.Dark ? DarkText() : QColor(0, 0, 0));
     colours.setColor(QPalette::Link, LinkColour(m_look));
