@@ -49,19 +49,6 @@ TEST(SearchTrail, BackAndForwardWalkTheSearchesAndANewSearchDropsTheOnesAhead) {
     EXPECT_EQ(trail.Back()->Word, "boom");
 }
 
-TEST(SearchTrail, KeepsTheLatestSearchesUpToItsLimit) {
-    TSearchTrail trail;
-    for (std::size_t i = 0; i < TSearchTrail::kLimit + 10; ++i)
-        trail.Record({"nl-en", std::to_string(i)});
-    EXPECT_EQ(trail.Visits().size(), TSearchTrail::kLimit);
-    EXPECT_EQ(trail.Current()->Word, std::to_string(TSearchTrail::kLimit + 9));
-    EXPECT_EQ(trail.Visits().front().Word, "10");
-    std::size_t steps = 0;
-    while (trail.Back() != nullptr)
-        ++steps;
-    EXPECT_EQ(steps, TSearchTrail::kLimit - 1);
-}
-
 class RecentSearchesTest : public ::testing::Test {
   protected:
     void SetUp() override { ::setenv("TAALKIST_REGISTRY_DIR", temp.Path().c_str(), 1); }

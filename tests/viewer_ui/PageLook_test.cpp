@@ -92,22 +92,6 @@ TEST(PageLook, ScaledStyleSheetChangesLengthsInDeclarationsOnly) {
                     .contains(QLatin1String("1px")));
 }
 
-TEST(PageLook, ZoomStepsRunFromHalfToThreeTimesTheSize) {
-    int zoom = 10;  // a stored value out of range
-    EXPECT_EQ(display::ValidZoom(zoom), 50);
-    std::vector<int> seen = {display::ValidZoom(zoom)};
-    while (display::SteppedZoom(seen.back(), 1) != seen.back())
-        seen.push_back(display::SteppedZoom(seen.back(), 1));
-    EXPECT_EQ(seen.back(), 300);
-    EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
-    EXPECT_NE(std::find(seen.begin(), seen.end(), 100), seen.end());
-    EXPECT_EQ(display::SteppedZoom(300, -(int(seen.size()) + 3)), 50);
-    // From between two steps, the first step goes to the nearer one in its direction.
-    EXPECT_EQ(display::SteppedZoom(130, 1), *std::upper_bound(seen.begin(), seen.end(), 130));
-    EXPECT_EQ(display::SteppedZoom(130, -1),
-              *(std::lower_bound(seen.begin(), seen.end(), 130) - 1));
-}
-
 // Every colour any bundled book gives its text reads at 7:1 or better on the dark page.
 TEST(PageLook, DarkReadingOfEveryBundledStylesheetIsReadable) {
     const QDir data(QStringLiteral(TK_DATA_SOURCE));

@@ -278,7 +278,7 @@ TEST_F(ReadingComfortTest, TheDropDownOffersTheLastFiftySearchesAcrossRestarts) 
     for (int i = 0; i < 53; ++i)
         Find(window, "woord" + std::to_string(i));
     Find(window, "\u03C3\u03C0\u03AF\u03C4\u03B9");  // Greek: outside the pages' code page
-    Find(window, "woord52");
+    Find(window, " woord52 ");  // the same word once more, with blanks around it
     window.close();
 
     ui::TfrmLXAMain &again = Start();

@@ -172,10 +172,12 @@ void TfrmLXAMain::actDarkReadingUpdate(TCommand &command) {
 void TfrmLXAMain::RecordSearch(const QString &typed) {
     if (m_reading->Replaying)
         return;
-    const std::string word = typed.toStdString();
+    // Back and forward repeat the search as it was typed.
     m_reading->Trail.Record(
-        {m_data.CurrentBook != nullptr ? m_data.CurrentBook->Name : std::string(), word, 0});
-    m_reading->Recent.Add(word);
+        {m_data.CurrentBook != nullptr ? m_data.CurrentBook->Name : std::string(),
+         typed.toStdString(), 0});
+    // The drop-down offers the word; blanks around it would only make it a second entry.
+    m_reading->Recent.Add(typed.trimmed().toStdString());
     UpdateReadingCommands();
 }
 
