@@ -174,8 +174,8 @@ TEST_F(MainWindowTest, MenusAndMainToolbarShowTheirCommands) {
     QStringList titles;
     for (QAction *menu : window.menuBar()->actions())
         titles << menu->text();
-    EXPECT_EQ(titles, (QStringList{"Bestand", "Hulp"}));
-    const QList<QAction *> help = window.menuBar()->actions()[1]->menu()->actions();
+    EXPECT_EQ(titles, (QStringList{"Bestand", "Beeld", "Hulp"}));
+    const QList<QAction *> help = window.menuBar()->actions()[2]->menu()->actions();
     ASSERT_EQ(help.size(), 2);
     EXPECT_EQ(help[0]->objectName(), "mniHelpHelp");
     EXPECT_EQ(help[0]->text(), "Hulpinformatie...\tF1");
@@ -201,14 +201,19 @@ TEST_F(MainWindowTest, OneInstalledBookHidesTheBandAndLeavesTwoAdjacentSeparator
     ui::TfrmLXAMain &window = viewer->Main();
     EXPECT_EQ(window.DictionaryCommands().size(), 1u);  // fr: neither installed nor listed
     EXPECT_TRUE(window.DictionaryBand()->isHidden());
+    // Adding a dictionary, then copy and print of the article, stand between the second
+    // separator and "Afsluiten".
     const QList<QAction *> items = window.FileMenu()->actions();
-    ASSERT_EQ(items.size(), 6);  // and "Woordenboek toevoegen..." between separators
+    ASSERT_EQ(items.size(), 9);
     EXPECT_EQ(items[0]->text(), "Open nieuw venster");
     EXPECT_TRUE(items[1]->isSeparator());
     EXPECT_TRUE(items[2]->isSeparator());
     EXPECT_EQ(items[3]->text(), "Woordenboek toevoegen\u2026");
     EXPECT_TRUE(items[4]->isSeparator());
-    EXPECT_EQ(items[5]->text(), "Afsluiten");
+    EXPECT_EQ(items[5]->text(), QString::fromUtf8("Artikel kopiëren\tCtrl+Shift+C"));
+    EXPECT_EQ(items[6]->text(), "Afdrukken...\tCtrl+P");
+    EXPECT_TRUE(items[7]->isSeparator());
+    EXPECT_EQ(items[8]->text(), "Afsluiten");
 }
 
 TEST_F(MainWindowTest, ListedBookThatIsNotInstalledIsGreyedEverywhere) {
@@ -225,7 +230,7 @@ TEST_F(MainWindowTest, ListedBookThatIsNotInstalledIsGreyedEverywhere) {
     EXPECT_FALSE(books[1]->isEnabled());
     EXPECT_FALSE(window.DictionaryToolbar()->widgetForAction(books[1])->isEnabled());
     const QList<QAction *> entries = window.FileMenu()->actions();
-    ASSERT_EQ(entries.size(), 8);  // new window, N1, two books, N2, add, N3, exit
+    ASSERT_EQ(entries.size(), 11);  // new window, N1, two books, N2, add, N7, copy, print, N3, exit
     auto *entry = qobject_cast<ui::TMenuItem *>(entries[3]);
     ASSERT_NE(entry, nullptr);
     EXPECT_EQ(entry->Command(), books[1]);

@@ -1,8 +1,24 @@
 #include "ImageList.h"
 
+#include <QFileInfo>
+#include <QGuiApplication>
+
 #include "viewer/core/LXA_Images.h"
 
 namespace ui {
+
+QString DoubleSizeFile(const QString &file) {
+    const QFileInfo info(file);
+    return info.path() + QLatin1Char('/') + info.completeBaseName() + QStringLiteral("@2x.png");
+}
+
+void AddDoubleSize(QIcon &icon, const QString &file, QIcon::Mode mode) {
+    if (qApp == nullptr || qApp->devicePixelRatio() <= 1.0)
+        return;
+    const QPixmap large(DoubleSizeFile(file));
+    if (!large.isNull())
+        icon.addPixmap(large, mode);
+}
 
 int TImageList::AddMasked(const QImage &picture) {
     return Append(QPixmap::fromImage(TransparentImage(picture)));

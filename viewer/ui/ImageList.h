@@ -12,6 +12,13 @@ namespace ui {
 
 inline constexpr int kImageSize = 16;
 
+// The file's version of twice the size ("dir/name@2x.png" for "dir/name.bmp").
+QString DoubleSizeFile(const QString &file);
+// Adds to the icon, for this mode, the picture of twice the size that lies beside the
+// file, so that the icon stays sharp on screens of twice the density. Only read on such
+// screens; nothing when there is no such picture.
+void AddDoubleSize(QIcon &icon, const QString &file, QIcon::Mode mode = QIcon::Normal);
+
 class TImageList {
   public:
     // Each Add returns the index of the added picture; every call adds exactly one,

@@ -1,5 +1,6 @@
 #include "LXA_About.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QFrame>
 #include <QKeyEvent>
@@ -14,6 +15,18 @@
 namespace ui {
 
 namespace {
+
+// The logo, drawn at twice its size for screens of twice the density.
+QPixmap Logo() {
+    if (qApp->devicePixelRatio() > 1.0) {
+        QPixmap sharp(QStringLiteral(":/ui/logo@2x.png"));
+        if (!sharp.isNull()) {
+            sharp.setDevicePixelRatio(2.0);
+            return sharp;
+        }
+    }
+    return QPixmap(QStringLiteral(":/ui/logo.bmp"));
+}
 
 QLabel *CentredLine(QWidget *parent, const char *name, const QRect &place) {
     auto *label = new QLabel(parent);
@@ -47,7 +60,7 @@ TfrmLXAAbout::TfrmLXAAbout(QWidget *owner) : QDialog(owner) {
     m_imgLogo->setGeometry(1, 1, 350, 94);
     m_imgLogo->setScaledContents(true);
     m_imgLogo->setAlignment(Qt::AlignCenter);
-    m_imgLogo->setPixmap(QPixmap(QStringLiteral(":/ui/logo.bmp")));
+    m_imgLogo->setPixmap(Logo());
     m_lblVersion = CentredLine(m_pnlTop, "lblVersion", QRect(8, 112, 396, 15));
     m_lblCopyright = CentredLine(m_pnlTop, "lblCopyright", QRect(8, 132, 396, 15));
     m_lblProduction = CentredLine(m_pnlTop, "lblProduction", QRect(8, 152, 396, 16));

@@ -21,6 +21,7 @@
 #include "viewer/ui/AddDictionary.h"
 #include "viewer/ui/HelpWindow.h"
 #include "viewer/ui/IdleUpdater.h"
+#include "viewer/ui/MainReading.h"
 #include "viewer/ui/MenuItem.h"
 #include "viewer/ui/PageScroller.h"
 #include "viewer/ui/SelectBook.h"
@@ -56,7 +57,8 @@ TfrmLXAMain::TfrmLXAMain(TLXAData &data, QWidget *parent)
       m_data(data),
       aclMain(new QObject(this)),
       aclDictionaries(new QObject(this)),
-      m_bookGroup(new QActionGroup(this)) {
+      m_bookGroup(new QActionGroup(this)),
+      m_reading(std::make_unique<TReading>()) {
     setObjectName(QStringLiteral("frmLXAMain"));
     InitUiResources();
     aclMain->setObjectName(QStringLiteral("aclMain"));
@@ -83,10 +85,13 @@ TfrmLXAMain::TfrmLXAMain(TLXAData &data, QWidget *parent)
     setTabOrder(edtSearchText, m_viewer);
     setTabOrder(m_viewer, tbrDictionaries);
     edtSearchText->setFocus();
+    CreateReadingComfort();
     m_idle = std::make_unique<TIdleUpdater>([this] { UpdateCommands(); });
 }
 
-TfrmLXAMain::~TfrmLXAMain() = default;
+TfrmLXAMain::~TfrmLXAMain() {
+    SaveWindowState();
+}
 
 void TfrmLXAMain::CreateControlBar() {
     clbMain = new QWidget(this);

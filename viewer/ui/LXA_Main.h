@@ -30,6 +30,8 @@ class THtmlViewer;
 
 namespace ui {
 
+class TFindBar;
+class THistoryPopup;
 class TIdleUpdater;
 class TPageScroller;
 class TSelectBook;
@@ -80,9 +82,18 @@ class TfrmLXAMain : public QMainWindow {
     const TImageList &DisabledImages() const { return imlDictionariesDisabled; }
     // Whether "Woordenboek toevoegen" is converting a dictionary now.
     bool AddingDictionary() const { return m_import != nullptr; }
+    QStatusBar *StatusBar() const { return stbMain; }
+    // The words the search field's drop-down offers, newest first (UTF-8).
+    const std::vector<std::string> &RecentSearches() const;
+    // The find bar under the page; null until first opened.
+    TFindBar *FindBar() const;
+    // The drop-down of recent searches; null until first opened.
+    THistoryPopup *HistoryPopup() const;
 
   protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
   private:
     // The window's commands and menus, one row each (LXA_MainCommands.cpp).
@@ -142,6 +153,41 @@ class TfrmLXAMain : public QMainWindow {
     void LoadHunspell();
     void HunspellLoaded();
 
+    // Reading comfort: zoom, dark reading, the search history, keyboard, copy and print
+    // (LXA_MainReading.cpp).
+    struct TReading;
+    void CreateReadingComfort();
+    void SaveWindowState();
+    void UpdateReadingCommands();
+    void RecordSearch(const QString &typed);
+    void ShowVisit(bool forward);
+    void SetZoom(int percent);
+    void ApplyPageLook();
+    TFindBar &OpenFindBar();
+    void actZoomInExecute();
+    void actZoomInUpdate(TCommand &command);
+    void actZoomOutExecute();
+    void actZoomOutUpdate(TCommand &command);
+    void actZoomResetExecute();
+    void actZoomResetUpdate(TCommand &command);
+    void actDarkReadingExecute();
+    void actDarkReadingUpdate(TCommand &command);
+    void actHistoryBackExecute();
+    void actHistoryBackUpdate(TCommand &command);
+    void actHistoryForwardExecute();
+    void actHistoryForwardUpdate(TCommand &command);
+    void actSearchHistoryExecute();
+    void actSearchHistoryUpdate(TCommand &command);
+    void actFocusSearchExecute();
+    void actClearSearchTextExecute();
+    void actClearSearchTextUpdate(TCommand &command);
+    void actFindInPageExecute();
+    void actFindNextExecute();
+    void actFindPreviousExecute();
+    void actCopyArticleExecute();
+    void actPrintExecute();
+    void actPageShownUpdate(TCommand &command);
+
     QMenu *Menu(const char *name) const;
     QToolBar *Toolbar(const char *name) const;
     void SetStatus(const QString &text);
@@ -186,6 +232,7 @@ class TfrmLXAMain : public QMainWindow {
     unsigned m_keySlices = 0;  // which walk of the book's keys is current
     bool m_readingKeys = false;
     std::set<std::string> m_hunspellLoads;  // languages whose dictionary was asked for
+    std::unique_ptr<TReading> m_reading;
 };
 
 }  // namespace ui

@@ -54,6 +54,7 @@ struct TfrmLXAMain::TMenuEntry {
 std::span<const TfrmLXAMain::TMenuEntry> TfrmLXAMain::MenuTable() {
     static const TMenuEntry kMenus[] = {
         {"mniFile", "Bestand"},
+        {"mniView", "Beeld"},
         {"mniHelp", "Hulp"},
     };
     return kMenus;
@@ -88,6 +89,21 @@ std::span<const TfrmLXAMain::TCommandEntry> TfrmLXAMain::CommandTable() {
          .Execute = &W::actAddDictionaryExecute,
          .Update = &W::actAddDictionaryUpdate,
          .Menu = {"mniFile", "mniFileAddDictionary"}},
+        {.Menu = {"mniFile", "N7"}},
+        {.Name = "actCopyArticle",
+         .Text = "Artikel kopiëren",
+         .Hint = "Kopieer het hele artikel naar het klembord",
+         .Shortcuts = "Ctrl+Shift+C",
+         .Execute = &W::actCopyArticleExecute,
+         .Update = &W::actPageShownUpdate,
+         .Menu = {"mniFile", "mniFileCopyArticle"}},
+        {.Name = "actPrint",
+         .Text = "Afdrukken...",
+         .Hint = "Druk het artikel af",
+         .Shortcuts = "Ctrl+P",
+         .Execute = &W::actPrintExecute,
+         .Update = &W::actPageShownUpdate,
+         .Menu = {"mniFile", "mniFilePrint"}},
         {.Menu = {"mniFile", "N3"}},
         {.Name = "actAppExit",
          .Text = "Afsluiten",
@@ -119,6 +135,90 @@ std::span<const TfrmLXAMain::TCommandEntry> TfrmLXAMain::CommandTable() {
          .Shortcuts = "Ctrl+C",
          .Execute = &W::actCopyHTMLToClipboardExecute,
          .Update = &W::actCopyHTMLToClipboardUpdate},
+        // Reading comfort: the View menu, the history buttons beside the main toolbar's
+        // others, and keys of their own.
+        {.Name = "actZoomIn",
+         .Text = "Inzoomen",
+         .Hint = "Toon het artikel groter",
+         .Shortcuts = "Ctrl++; Ctrl+=",
+         .Execute = &W::actZoomInExecute,
+         .Update = &W::actZoomInUpdate,
+         .Menu = {"mniView", "mniViewZoomIn"}},
+        {.Name = "actZoomOut",
+         .Text = "Uitzoomen",
+         .Hint = "Toon het artikel kleiner",
+         .Shortcuts = "Ctrl+-",
+         .Execute = &W::actZoomOutExecute,
+         .Update = &W::actZoomOutUpdate,
+         .Menu = {"mniView", "mniViewZoomOut"}},
+        {.Name = "actZoomReset",
+         .Text = "Normale grootte",
+         .Hint = "Toon het artikel op ware grootte",
+         .Shortcuts = "Ctrl+0",
+         .Execute = &W::actZoomResetExecute,
+         .Update = &W::actZoomResetUpdate,
+         .Menu = {"mniView", "mniViewZoomReset"}},
+        {.Menu = {"mniView", "N4"}},
+        {.Name = "actDarkReading",
+         .Text = "Donkere weergave",
+         .Hint = "Lees het artikel licht op donker",
+         .Checkable = true,
+         .Execute = &W::actDarkReadingExecute,
+         .Update = &W::actDarkReadingUpdate,
+         .Menu = {"mniView", "mniViewDark"}},
+        {.Menu = {"mniView", "N5"}},
+        {.Name = "actHistoryBack",
+         .Text = "Terug",
+         .Hint = "Terug naar de vorige zoekopdracht",
+         .Shortcuts = "Alt+Left",
+         .Picture = ":/ui/back.png",
+         .Execute = &W::actHistoryBackExecute,
+         .Update = &W::actHistoryBackUpdate,
+         .Menu = {"mniView", "mniViewBack"},
+         .Toolbar = {"tbrMain", "ToolButtonBack"}},
+        {.Name = "actHistoryForward",
+         .Text = "Vooruit",
+         .Hint = "Vooruit naar de volgende zoekopdracht",
+         .Shortcuts = "Alt+Right",
+         .Picture = ":/ui/forward.png",
+         .Execute = &W::actHistoryForwardExecute,
+         .Update = &W::actHistoryForwardUpdate,
+         .Menu = {"mniView", "mniViewForward"},
+         .Toolbar = {"tbrMain", "ToolButtonForward"}},
+        {.Menu = {"mniView", "N6"}},
+        {.Name = "actFindInPage",
+         .Text = "Zoeken in artikel...",
+         .Hint = "Zoek tekst in het getoonde artikel",
+         .Shortcuts = "Ctrl+F",
+         .Execute = &W::actFindInPageExecute,
+         .Menu = {"mniView", "mniViewFind"}},
+        {.Name = "actFindNext",
+         .Text = "Volgende zoeken",
+         .Shortcuts = "F3",
+         .Execute = &W::actFindNextExecute,
+         .Menu = {"mniView", "mniViewFindNext"}},
+        {.Name = "actFindPrevious",
+         .Text = "Vorige zoeken",
+         .Shortcuts = "Shift+F3",
+         .Execute = &W::actFindPreviousExecute,
+         .Menu = {"mniView", "mniViewFindPrevious"}},
+        // The search field: its drop-down arrow shows this one; the field alone takes Escape.
+        {.Name = "actSearchHistory",
+         .Text = "Eerdere zoekopdrachten",
+         .Hint = "Toon de laatste zoekopdrachten",
+         .Shortcuts = "Alt+Down; F4",
+         .Picture = ":/ui/recent.png",
+         .Execute = &W::actSearchHistoryExecute,
+         .Update = &W::actSearchHistoryUpdate},
+        {.Name = "actFocusSearch",
+         .Text = "Naar het zoekveld",
+         .Shortcuts = "Ctrl+L; F6",
+         .Execute = &W::actFocusSearchExecute},
+        {.Name = "actClearSearchText",
+         .Text = "Zoekveld leegmaken",
+         .Shortcuts = "Escape",
+         .Execute = &W::actClearSearchTextExecute,
+         .Update = &W::actClearSearchTextUpdate},
     };
     return kCommands;
 }
@@ -154,7 +254,9 @@ void TfrmLXAMain::CreateCommands() {
             command->setIcon(looks);
         } else if (entry.Picture != nullptr) {
             const int image = imlMain.AddMasked(QImage(QLatin1String(entry.Picture)));
-            command->setIcon(QIcon(imlMain.At(image)));
+            QIcon look(imlMain.At(image));
+            AddDoubleSize(look, QLatin1String(entry.Picture));
+            command->setIcon(look);
         }
         command->SetExecute([this, execute = entry.Execute] { (this->*execute)(); });
         if (entry.Update != nullptr)
@@ -207,6 +309,7 @@ void TfrmLXAMain::actFindWordExecute() {
     if (found >= 1)
         ShowResults();
     AfterResults();
+    RecordSearch(typed);
 }
 
 void TfrmLXAMain::ShowResults() {

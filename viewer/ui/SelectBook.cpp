@@ -1,5 +1,6 @@
 #include "SelectBook.h"
 
+#include "platform/paths.h"
 #include "viewer/core/LXA_Data.h"
 #include "viewer/ui/BookPicture.h"
 #include "viewer/ui/ImageList.h"
@@ -40,6 +41,12 @@ void TSelectBook::SetBook(TLXABook *book, TImageList &enabledImages, TImageList 
     }
     QIcon look(enabledImages.At(m_imageIndex));
     look.addPixmap(disabledImages.At(m_imageIndex), QIcon::Disabled);
+    if (book->Bitmap) {
+        const QString picture = QString::fromStdString(
+            platform::IncludeTrailingDelimiter(m_data.Paths.ImgsDir) + book->Name);
+        AddDoubleSize(look, picture + QStringLiteral(".bmp"));
+        AddDoubleSize(look, picture + QStringLiteral("_off.bmp"), QIcon::Disabled);
+    }
     setIcon(look);
     setToolTip(caption);
 }
