@@ -8,6 +8,8 @@
 #include <fstream>
 
 #include "CoreTestSupport.h"
+#include "dict_files.h"
+#include "user_books.h"
 #include "viewer/core/LXA_Exceptions.h"
 #include "viewer/core/LXA_Images.h"
 #include "viewer/core/Screen.h"
@@ -286,6 +288,24 @@ TEST_F(UserBooksTest, UserBooksComeAfterTheProgramsWithTheirOwnFolders) {
     const TLXABook &esperanto = *books.FindBook("eo");
     EXPECT_FALSE(esperanto.Installed);
     EXPECT_EQ(esperanto.StylesheetFile(), folder.UserShelf + "/data/eo.css");
+}
+
+// What lexqc add writes into a catalogue the user edited by hand reads back intact.
+TEST_F(UserBooksTest, BooksAddedByTheCompilerKeepTheirDisplayNames) {
+    folder.Write("data/dict.cfg", "[dictionaries]\nnl=1;Nederlands\n");
+    UserFile("data/dict.cfg", "[dictionaries]\nwörter=1;Wörterbuch\n");
+    UserBook("wörter", "[dictionary]\n");
+    const std::string index = lexqc::test::WriteDictd(folder.Root, "bron", {{"huis", "house"}});
+    const lexqc::AddResult added =
+        lexqc::AddUserBook(lexqc::UserShelfAt(folder.UserShelf), {{index}, "Ελληνικό Café", ""});
+
+    const TLXABooks books = Load();
+    ASSERT_EQ(books.Count(), 3);
+    EXPECT_EQ(books.FindBook("WÖRTER")->DisplayName, "Wörterbuch");
+    const TLXABook *book = books.FindBook(added.name);
+    ASSERT_NE(book, nullptr);
+    EXPECT_EQ(book->DisplayName, "Ελληνικό Café");
+    EXPECT_TRUE(book->Installed);
 }
 
 TEST_F(UserBooksTest, ReadingTheUserCatalogueAgainAddsOnlyTheNewBooks) {
