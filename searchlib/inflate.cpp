@@ -13,6 +13,7 @@
 static lexq_inflate_mode g_mode = LEXQ_INFLATE_FAST;
 static unsigned long g_fast_count;
 static unsigned long g_mismatches;
+static unsigned long g_refusals;
 
 lexq_status lexq_ensure(lexq_growbuf *buffer, uint64_t size, uint32_t step) {
     const uint64_t rounded = (size + step - 1) / step * step;
@@ -77,27 +78,38 @@ static lexq_status stream_inflate(const uint8_t *data, uint32_t length, uint32_t
     return status;
 }
 
-/* Whether zlib's stream inflater, given a buffer of capacity bytes, ends in its first call
-   with exactly the expected bytes at out, as it must for every block that the whole-buffer
-   inflater takes. */
-static bool zlib_agrees(const uint8_t *data, uint32_t length, uint32_t capacity, uint32_t expected,
-                        const uint8_t *out) {
+/* How zlib's stream inflater, given a buffer of capacity bytes, ends a block that the
+   whole-buffer inflater read to exactly expected bytes. */
+typedef enum zlib_verdict {
+    ZLIB_AGREES,  /* the same bytes in its first call */
+    ZLIB_DIFFERS, /* other bytes or another length: one of the two inflaters is wrong */
+    ZLIB_REFUSES, /* a header rule of zlib's own, while the content checks out */
+} zlib_verdict;
+
+static zlib_verdict zlib_judges(const uint8_t *data, uint32_t length, uint32_t capacity,
+                                uint32_t expected, const uint8_t *out) {
     /* Plain malloc: the check must not count against the library's own holding. */
     uint8_t *again = (uint8_t *)malloc(capacity > 0 ? capacity : 1);
+    if (again == NULL)
+        abort();
     z_stream stream;
     memset(&stream, 0, sizeof stream);
     stream.next_in = (Bytef *)data;
     stream.avail_in = length;
-    bool same = again != NULL && inflateInit_(&stream, ZLIB_VERSION, (int)sizeof(z_stream)) == Z_OK;
-    if (same) {
-        stream.next_out = again;
-        stream.avail_out = capacity;
-        same = inflate(&stream, Z_NO_FLUSH) == Z_STREAM_END && stream.total_out == expected &&
-               memcmp(again, out, expected) == 0;
-        same = inflateEnd(&stream) == Z_OK && same;
-    }
+    if (inflateInit_(&stream, ZLIB_VERSION, (int)sizeof(z_stream)) != Z_OK)
+        abort();
+    stream.next_out = again;
+    stream.avail_out = capacity;
+    const int result = inflate(&stream, Z_NO_FLUSH);
+    zlib_verdict verdict = ZLIB_DIFFERS;
+    if (result == Z_STREAM_END)
+        verdict = stream.total_out == expected && memcmp(again, out, expected) == 0 ? ZLIB_AGREES
+                                                                                    : ZLIB_DIFFERS;
+    else if (result == Z_DATA_ERROR)
+        verdict = ZLIB_REFUSES;
+    inflateEnd(&stream);
     free(again);
-    return same;
+    return verdict;
 }
 
 #ifdef LEXQ_HAVE_LIBDEFLATE
@@ -111,11 +123,14 @@ struct WholeBufferInflater {
 };
 }  // namespace
 
-/* Inflates a block whole into the buffer as it is; true only when the stream is sound and
-   yields exactly expected bytes. zlib's stream inflater would then end in its first call
-   with the same bytes and the same buffer, so the outcome is the same; every other block
-   (one that needs a larger buffer, or does not inflate cleanly to expected bytes) is left
-   to zlib, whose statuses depend on where in the output a fault lies. */
+/* Inflates a block whole into the buffer as it is; true only when the stream decodes to
+   exactly expected bytes and its Adler-32 check value matches them. zlib's stream inflater
+   then ends in its first call with the same bytes, except for a stream that breaks one of
+   the header rules zlib adds to the format (more than 286 length or 30 distance codes, a
+   repeat of code lengths running past their end): libdeflate reads its checked content,
+   zlib refused it. Every other block (one that needs a larger buffer, or does not inflate
+   cleanly to expected bytes) is left to zlib, whose statuses depend on where in the
+   output a fault lies. */
 static bool whole_inflate(const uint8_t *data, uint32_t length, uint32_t expected,
                           lexq_growbuf *buffer) {
     static WholeBufferInflater inflater;
@@ -139,9 +154,12 @@ lexq_status lexq_decompress(const uint8_t *data, uint32_t length, uint32_t step,
         return status;
     if (g_mode != LEXQ_INFLATE_ZLIB && whole_inflate(data, length, expected, buffer)) {
         g_fast_count++;
-        if (g_mode == LEXQ_INFLATE_CROSSCHECK &&
-            !zlib_agrees(data, length, buffer->capacity, expected, buffer->data))
-            g_mismatches++;
+        if (g_mode == LEXQ_INFLATE_CROSSCHECK) {
+            const zlib_verdict verdict =
+                zlib_judges(data, length, buffer->capacity, expected, buffer->data);
+            g_mismatches += verdict == ZLIB_DIFFERS;
+            g_refusals += verdict == ZLIB_REFUSES;
+        }
         *produced = expected;
         return LEXQ_OK;
     }
@@ -152,6 +170,7 @@ void lexq_seam_inflate_mode(lexq_inflate_mode mode) {
     g_mode = mode;
     g_fast_count = 0;
     g_mismatches = 0;
+    g_refusals = 0;
 }
 
 bool lexq_seam_inflate_has_fast(void) {
@@ -168,4 +187,8 @@ unsigned long lexq_seam_inflate_fast_count(void) {
 
 unsigned long lexq_seam_inflate_mismatches(void) {
     return g_mismatches;
+}
+
+unsigned long lexq_seam_inflate_zlib_refusals(void) {
+    return g_refusals;
 }

@@ -25,8 +25,10 @@ lexq_status lexq_ensure(lexq_growbuf *buffer, uint64_t size, uint32_t step);
    than that stops at once with LEXQ_S_CORRUPT. On LEXQ_OK *produced is the output size;
    otherwise LEXQ_S_INFLATE, LEXQ_S_NOMEM or LEXQ_S_CORRUPT.
    Where the build has a whole-buffer inflater, it takes every block that inflates to
-   exactly expected bytes inside the buffer as it is; all others go through zlib's stream
-   inflater, so that statuses and buffer growth are zlib's in either build. */
+   exactly expected bytes inside the buffer as it is, with a matching check value; all
+   others go through zlib's stream inflater, so that statuses and buffer growth are zlib's
+   in either build. The one difference: a block whose content checks out but whose header
+   breaks a rule zlib adds to the deflate format is read, where zlib alone refuses it. */
 lexq_status lexq_decompress(const uint8_t *data, uint32_t length, uint32_t step, uint32_t expected,
                             lexq_growbuf *buffer, uint32_t *produced);
 
@@ -40,9 +42,11 @@ typedef enum lexq_inflate_mode {
 void lexq_seam_inflate_mode(lexq_inflate_mode mode);
 /* Whether the build has the whole-buffer inflater. */
 bool lexq_seam_inflate_has_fast(void);
-/* Blocks the whole-buffer inflater took, and (CROSSCHECK) those of them whose zlib
-   inflation ended otherwise or with other bytes. */
+/* Blocks the whole-buffer inflater took; (CROSSCHECK) those of them that zlib inflated to
+   other bytes or another length, and those that zlib refused by a header rule of its own
+   although their content checks out. */
 unsigned long lexq_seam_inflate_fast_count(void);
 unsigned long lexq_seam_inflate_mismatches(void);
+unsigned long lexq_seam_inflate_zlib_refusals(void);
 
 #endif

@@ -236,7 +236,7 @@ class BitWriter {
     int used_ = 0;
 };
 
-TEST_F(Inflate_, CrosscheckFlagsAStreamOnlyOneInflaterAccepts) {
+TEST_F(Inflate_, CrosscheckTellsAZlibHeaderRefusalFromOtherBytes) {
     // One dynamic block announcing 32 distance codes: within the deflate format, beyond
     // zlib's limit of 30. Its literal/length code gives 'A' and the end of the block one
     // bit each; every other length is 0, written with the precode's repeat-zero symbol.
@@ -270,10 +270,16 @@ TEST_F(Inflate_, CrosscheckFlagsAStreamOnlyOneInflaterAccepts) {
 
     EXPECT_EQ(InflateIn(LEXQ_INFLATE_ZLIB, payload, LEXQ_LEAF_STEP, 2, 0).status, LEXQ_S_INFLATE);
     const Outcome fast = InflateIn(LEXQ_INFLATE_CROSSCHECK, payload, LEXQ_LEAF_STEP, 2, 0);
+    EXPECT_EQ(fast.status, LEXQ_OK);
     EXPECT_EQ(fast.bytes, "AA");
-    EXPECT_EQ(lexq_seam_inflate_mismatches(), 1u);
+    EXPECT_EQ(lexq_seam_inflate_zlib_refusals(), 1u);
+    EXPECT_EQ(lexq_seam_inflate_mismatches(), 0u) << "the content checks out";
+    payload[payload.size() - 1] ^= 0x01;  // a wrong check value: zlib decides, and refuses
+    EXPECT_EQ(InflateIn(LEXQ_INFLATE_CROSSCHECK, payload, LEXQ_LEAF_STEP, 2, 0).status,
+              LEXQ_S_INFLATE);
     InflateIn(LEXQ_INFLATE_CROSSCHECK, Compress("AA"), LEXQ_LEAF_STEP, 2, 0);
-    EXPECT_EQ(lexq_seam_inflate_mismatches(), 0u) << "a sound stream is no mismatch";
+    EXPECT_EQ(lexq_seam_inflate_zlib_refusals(), 0u) << "a sound stream is no refusal";
+    EXPECT_EQ(lexq_seam_inflate_fast_count(), 1u);
 }
 
 }  // namespace
