@@ -52,9 +52,9 @@ QToolBar *MakeToolbar(const char *name, QWidget *parent) {
 
 }  // namespace
 
-TfrmLXAMain::TfrmLXAMain(TLXAData &data, QWidget *parent)
+TfrmLXAMain::TfrmLXAMain(TLXAData &appData, QWidget *parent)
     : QMainWindow(parent),
-      m_data(data),
+      m_data(appData),
       aclMain(new QObject(this)),
       aclDictionaries(new QObject(this)),
       m_bookGroup(new QActionGroup(this)),

@@ -41,8 +41,8 @@ struct TfrmLXAMain::TCommandEntry {
     bool Checkable = false;
     void (TfrmLXAMain::*Execute)() = nullptr;
     void (TfrmLXAMain::*Update)(TCommand &) = nullptr;  // the enabling rule, if any
-    TPlace Menu;                                        // in the menu's order of the table
-    TPlace Toolbar;                                     // the same for a toolbar's buttons
+    TPlace Menu = {};                                   // in the menu's order of the table
+    TPlace Toolbar = {};                                // the same for a toolbar's buttons
 };
 
 struct TfrmLXAMain::TMenuEntry {
