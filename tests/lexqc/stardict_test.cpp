@@ -119,6 +119,15 @@ TEST(Stardict, EntryFieldsBecomeHtmlByTheirKind) {
     ExpectCorrupt([&] { StardictEntryHtml("W" + BigEndian(10) + "abc", "", "d"); }, "voorbij");
     ExpectCorrupt([&] { StardictEntryHtml(std::string("Wab"), "", "d"); }, "lengte");
     ExpectCorrupt([&] { StardictEntryHtml(std::string("1abc\0", 5), "", "d"); }, "soortteken");
+    // Markup of many '<' and few '>' passes as it is, read once; a table tag far into it
+    // is still dropped up to its '>'.
+    const std::string opens(1 << 20, '<');
+    EXPECT_EQ(StardictEntryHtml(opens, "h", "d"), "<div>" + opens + "</div>");
+    EXPECT_EQ(StardictEntryHtml(opens + "<table x>y", "g", "d"), "<div>" + opens + " y</div>");
+    std::string rows;  // "<tr<tr": no tag until the last, which the one '>' closes
+    for (int i = 0; i < 100000; ++i)
+        rows += "<tr";
+    EXPECT_EQ(StardictEntryHtml(rows + ">z", "h", "d"), "<div>" + rows.substr(3) + " z</div>");
     // XML kinds show their text.
     EXPECT_EQ(StardictEntryHtml("<k>huis</k> <tr>hoeys</tr> house", "x", "d"),
               "<p>huis hoeys house</p>");

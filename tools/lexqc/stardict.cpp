@@ -120,6 +120,9 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
 std::string MarkupHtml(std::string_view markup) {
     std::string out;
     std::size_t pos = 0;
+    // The first '>' at or after a tag: looked for again only once pos has passed it, so a
+    // text of many '<' and no '>' is read once, not once per '<'.
+    std::size_t close = markup.find('>');
     while (pos < markup.size()) {
         const char c = markup[pos];
         if (c == '<') {
@@ -135,7 +138,8 @@ std::string MarkupHtml(std::string_view markup) {
                     drop = true;
                 }
             }
-            const std::size_t close = markup.find('>', pos);
+            if (drop && close != std::string_view::npos && close < pos)
+                close = markup.find('>', pos);
             if (drop && close != std::string_view::npos) {
                 out += ' ';
                 pos = close + 1;
