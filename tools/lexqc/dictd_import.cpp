@@ -137,11 +137,12 @@ std::string EntryTextToHtml(std::string_view utf8) {
 
 namespace {
 
-// Control characters have no place in a headword line of the source; blanks keep words apart.
+// Control characters (DEL too) have no place in a headword line of the source, which
+// refuses them; blanks keep words apart.
 std::string WithoutControls(std::string_view text) {
     std::string out;
     for (const char c : text)
-        out += static_cast<unsigned char>(c) < 0x20 ? ' ' : c;
+        out += static_cast<unsigned char>(c) < 0x20 || c == 0x7F ? ' ' : c;
     return out;
 }
 
