@@ -375,19 +375,20 @@ std::string StardictEntryHtml(std::string_view data, const std::string &sameType
 std::string ImportStardict(const StardictFiles &files, const std::string &dir, Diagnostics &diag,
                            DictdImportCounts &counts, StardictInfo &info, Progress *progress) {
     info = ParseStardictInfo(ReadWhole(files.ifo, kMaxInfoSize), files.ifo);
-    std::string dict;
-    std::string idx;
-    try {
-        dict = ReadGzipFile(files.dict);
-        idx = ReadGzipFile(files.idx);
-    } catch (const InputError &) {
-        const std::string &which = dict.empty() ? files.dict : files.idx;
-        Corrupt(which, "het kan niet worden gelezen of uitgepakt");
-    }
+    // Each file plain or compressed; one that cannot be read is named in the message.
+    const auto read = [](const std::string &file) {
+        try {
+            return ReadGzipFile(file);
+        } catch (const InputError &) {
+            Corrupt(file, "het kan niet worden gelezen of uitgepakt");
+        }
+    };
+    const std::string dict = read(files.dict);
+    const std::string idx = read(files.idx);
     const std::vector<StardictWord> words = ParseStardictIndex(idx, info, dict.size(), files.idx);
     std::vector<std::vector<std::string>> extraKeys(words.size());
     if (!files.syn.empty()) {
-        const std::string syn = ReadGzipFile(files.syn);
+        const std::string syn = read(files.syn);
         for (auto &[word, target] : ParseStardictSynonyms(syn, info, files.syn))
             extraKeys[target].push_back(std::move(word));
     } else if (info.synWordCount != 0) {
