@@ -400,7 +400,7 @@ std::string ImportStardict(const StardictFiles &files, const std::string &dir, D
         if (progress != nullptr)
             progress->Step(i + 1, words.size());
         ++counts.entries;
-        const std::string headword = PlainLetters(words[i].word);
+        const std::string headword = WithoutControls(PlainLetters(words[i].word));
         const int line = static_cast<int>(i + 1);
         if (!Utf8ToCp1252Strict(headword)) {
             diag.Warn(line, "headword \"" + headword + "\" has no Windows-1252 form; skipped");
@@ -408,10 +408,16 @@ std::string ImportStardict(const StardictFiles &files, const std::string &dir, D
             CountForeign(counts, headword);
             continue;
         }
+        if (!UsableWord(headword)) {
+            diag.Warn(line, "headword \"" + headword +
+                                "\" is blank or holds a marker of the result table; skipped");
+            ++counts.skipped;
+            continue;
+        }
         std::vector<std::string> keys;
         for (const std::string &synonym : extraKeys[i]) {
-            const std::string key = PlainLetters(synonym);
-            if (Utf8ToCp1252Strict(key) && key != headword)
+            const std::string key = WithoutControls(PlainLetters(synonym));
+            if (UsableWord(key) && key != headword)
                 keys.push_back(key);
         }
         if (!HasSearchKey(headword, keys)) {
