@@ -300,7 +300,9 @@ std::string ParentPath(std::string_view path) {
 }
 
 std::string IndexName(std::string_view root, std::string_view path) {
-    std::string name = FoldKeyName(root);
+    std::string name;
+    name.reserve(root.size() + 1 + path.size());
+    name += FoldKeyName(root);
     name += '\\';
     name += FoldKeyName(path);
     return name;
@@ -365,6 +367,7 @@ Hive &Hive::operator=(Hive &&) noexcept = default;
 
 std::string NormalizeKeyPath(std::string_view path) {
     std::string normal;
+    normal.reserve(path.size());
     std::size_t i = 0;
     while (i <= path.size()) {
         std::size_t slash = path.find('\\', i);
@@ -405,6 +408,12 @@ std::string FoldKeyName(std::string_view utf8) {
     folded.reserve(utf8.size());
     char32_t code = 0;
     for (std::size_t i = 0; i < utf8.size();) {
+        const char c = utf8[i];
+        if (static_cast<unsigned char>(c) < 0x80) {  // most names are ASCII
+            folded += c >= 'a' && c <= 'z' ? static_cast<char>(c - 0x20) : c;
+            ++i;
+            continue;
+        }
         const std::size_t used = DecodeUtf8(utf8, i, code);
         if (used == 0) {
             folded += utf8[i++];
