@@ -57,7 +57,7 @@ std::vector<std::string> RootsNamed(std::string_view bytes) {
     for (const std::string &root : roots)
         folded.push_back(FoldKeyName(root));
     std::string_view rest = text;
-    while (!rest.empty() && roots.size() < 16) {
+    while (!rest.empty() && roots.size() < 6) {
         const std::size_t end = std::min(rest.find('\n'), rest.size());
         std::string_view line = rest.substr(0, end);
         rest.remove_prefix(std::min(end + 1, rest.size()));
@@ -78,7 +78,7 @@ std::vector<std::string> RootsNamed(std::string_view bytes) {
 
 // Each look-up folds the whole path: keys with longer paths than this are left out, or
 // the deepest keys would make the check itself quadratic.
-constexpr std::size_t kLongestPathCompared = 2048;
+constexpr std::size_t kLongestPathCompared = 256;
 
 Meaning MeaningOf(const Hive &hive, const std::vector<std::string> &roots) {
     Meaning meaning;
@@ -308,7 +308,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     const std::vector<std::string> roots = RootsNamed(file);
     Meaning model = MeaningOf(hive, roots);
-    for (int i = 0; i < 4 && !(i > 0 && choices.Empty()); ++i)
+    for (int i = 0; i < 3 && !(i > 0 && choices.Empty()); ++i)
         Change(hive, model, choices);
 
     const std::string written = hive.Bytes();
