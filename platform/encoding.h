@@ -25,7 +25,14 @@ bool IsUtf8(std::string_view text);
 std::string UserTextToUtf8(std::string_view bytes);
 
 // UTF-8 text as Windows-1252 bytes; nothing when the text is not valid UTF-8 or holds a
-// character the code page lacks (the caller says so instead of passing on a '?').
-std::optional<std::string> Utf8ToCp1252Exact(std::string_view utf8);
+// character the code page lacks (the caller says so instead of passing on a '?'). Then
+// `unrepresentable`, when given, receives that character (U+FFFD for a byte that is no
+// UTF-8).
+std::optional<std::string> Utf8ToCp1252Exact(std::string_view utf8,
+                                             char32_t *unrepresentable = nullptr);
+
+// Equal ignoring case, for UTF-8 names (the Latin, Greek and Cyrillic letters), as the
+// registry and the INI reader compare names.
+bool EqualNoCaseUtf8(std::string_view a, std::string_view b);
 
 }  // namespace platform

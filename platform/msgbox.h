@@ -14,6 +14,10 @@ enum class MsgIcon { None, Error, Warning, Information };
 // a file, a record is appended there instead of showing a dialog (tests, scripts).
 void ShowMessageBox(const std::string &caption, const std::string &text, MsgIcon icon);
 
+// Whether TAALKIST_MSGBOX_LOG names a file: programs with dialogs of their own then record
+// them through ShowMessageBox instead of showing them, answering OK (or no to a question).
+bool MessageBoxesLogged();
+
 // One box as recorded in the TAALKIST_MSGBOX_LOG file.
 struct MessageBoxRecord {
     std::string caption;

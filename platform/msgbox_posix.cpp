@@ -92,9 +92,15 @@ const char *MsgIconName(MsgIcon icon) {
     }
 }
 
+bool MessageBoxesLogged() {
+    const char *log = std::getenv("TAALKIST_MSGBOX_LOG");
+    return log != nullptr && *log != '\0';
+}
+
 void ShowMessageBox(const std::string &caption, const std::string &text, MsgIcon icon) {
     WriteAll(STDERR_FILENO, caption + ": " + text + "\n");
-    if (const char *log = std::getenv("TAALKIST_MSGBOX_LOG"); log != nullptr && *log != '\0') {
+    if (MessageBoxesLogged()) {
+        const char *log = std::getenv("TAALKIST_MSGBOX_LOG");
         const int fd = ::open(log, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
         if (fd >= 0) {
             // One write per record, so records of several processes never interleave.

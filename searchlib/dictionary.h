@@ -19,6 +19,13 @@
 /* "decrypt" of "crypt.dll": deciphers length bytes at data in place. */
 typedef void(LEXQ_CALL *lexq_decrypt_fn)(uint32_t position, uint8_t *data, uint32_t length);
 
+/* Where a node or block lies: its position in its section, its size and entry count. */
+typedef struct lexq_child {
+    uint32_t position;
+    uint32_t size;
+    uint16_t count;
+} lexq_child;
+
 typedef struct lexq_node_entry {
     const char *key; /* inside the slot's node buffer */
     uint32_t child_position;
@@ -51,7 +58,7 @@ typedef struct lexq_text_slot {
     uint64_t tag; /* absolute file offset of the block held; 0 = none */
     lexq_growbuf buffer;
     uint32_t length; /* decompressed bytes of the block held */
-    uint8_t in_use;  /* taken by a hit of the current search */
+    uint8_t in_use;  /* taken by a hit of the current search; 2: kept for a walk (hits.cpp) */
 } lexq_text_slot;
 
 typedef struct lexq_dictionary {

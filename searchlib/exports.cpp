@@ -1,12 +1,13 @@
 /* The four exports and the one process-wide open dictionary. */
 #include "alloc.h"
 #include "fold.h"
+#include "handle.h"
 #include "lexqapi.h"
 #include "loader.h"
 #include "lookup.h"
 #include "table.h"
 
-static lexq_dictionary *g_dictionary; /* null while no dictionary is open */
+lexq_dictionary *g_dictionary;
 
 extern "C" LEXQ_EXPORT int32_t LEXQ_CALL lexq_init(const char *path) {
     if (g_dictionary != NULL)

@@ -1,22 +1,30 @@
 /* Hit collection: each hit's three strings, from text blocks cached in the text slots. */
+#include "hits.h"
+
 #include <string.h>
 
-#include "decipher.h"
+#include "block.h"
 #include "le.h"
-#include "lookup.h"
+
+/* In-use marks of the text slots: taken by a hit of the current search or key, or kept
+   for a key read before it in the same walk. */
+#define SLOT_TAKEN 1
+#define SLOT_KEPT 2
 
 /* The slot for the block at offset: the first that holds it, else the highest-numbered
-   slot not yet taken by this search; null when every slot is taken. */
+   slot not taken (kept slots only when no other is left); null when every slot is taken. */
 static lexq_text_slot *choose_slot(lexq_dictionary *d, uint64_t offset) {
-    lexq_text_slot *free_slot = NULL;
+    lexq_text_slot *free_slot = NULL, *kept_slot = NULL;
     for (uint32_t i = 0; i < d->hit_limit; i++) {
         lexq_text_slot *slot = &d->text_slots[i];
         if (slot->tag == offset)
             return slot;
-        if (!slot->in_use)
+        if (slot->in_use == 0)
             free_slot = slot;
+        else if (slot->in_use == SLOT_KEPT)
+            kept_slot = slot;
     }
-    return free_slot;
+    return free_slot != NULL ? free_slot : kept_slot;
 }
 
 static lexq_status load_text(lexq_dictionary *d, lexq_text_slot *slot, uint64_t offset,
@@ -24,28 +32,10 @@ static lexq_status load_text(lexq_dictionary *d, lexq_text_slot *slot, uint64_t 
     /* From here the slot's contents are overwritten: it holds nothing until complete. */
     slot->tag = 0;
     slot->length = 0;
-    uint8_t head[LEXQ_BLOCK_HEADER];
-    lexq_status status = lexq_stream_read_at(&d->text_stream, offset, head, sizeof head);
+    const lexq_status status = lexq_read_block(d, &d->text_stream, offset, position, NULL,
+                                               LEXQ_TEXT_STEP, &slot->buffer, &slot->length);
     if (status != LEXQ_OK)
         return status;
-    uint32_t payload, length;
-    lexq_le32(head, head + sizeof head, &payload);
-    lexq_le32(head + 4, head + sizeof head, &length);
-    /* Payloads pass through the work buffer, sized at the open for the largest. */
-    if (payload > d->work_size)
-        return LEXQ_S_CORRUPT;
-    status = lexq_stream_read(&d->text_stream, d->work, payload);
-    if (status != LEXQ_OK)
-        return status;
-    lexq_decipher(d, position, d->work, payload);
-    uint32_t produced;
-    status = lexq_decompress(d->work, payload, LEXQ_TEXT_STEP, length, &slot->buffer, &produced);
-    if (status != LEXQ_OK)
-        return status;
-    /* The block must decompress to exactly the length its header gives. */
-    if (produced != length)
-        return LEXQ_S_CORRUPT;
-    slot->length = length;
     slot->tag = offset;
     return LEXQ_OK;
 }
@@ -62,9 +52,8 @@ static const char *take_string(const uint8_t **at, const uint8_t *end) {
     return string;
 }
 
-lexq_status lexq_collect_hits(lexq_dictionary *d, const lexq_leaf_entry *entry) {
-    for (uint32_t i = 0; i < d->hit_limit; i++)
-        d->text_slots[i].in_use = 0;
+/* Reads the entry's hits into the hit list, each in a slot marked taken. */
+static lexq_status collect(lexq_dictionary *d, const lexq_leaf_entry *entry) {
     d->hit_count = entry->ref_count;
     for (uint32_t i = 0; i < entry->ref_count; i++) {
         const uint8_t *ref = entry->refs + 6 * (size_t)i;
@@ -78,7 +67,7 @@ lexq_status lexq_collect_hits(lexq_dictionary *d, const lexq_leaf_entry *entry) 
         /* Every hit needs a slot of its own block; there are hit-limit many. */
         if (slot == NULL)
             return LEXQ_S_CORRUPT;
-        slot->in_use = 1;
+        slot->in_use = SLOT_TAKEN;
         if (slot->tag != offset) {
             const lexq_status status = load_text(d, slot, offset, position);
             if (status != LEXQ_OK)
@@ -96,4 +85,17 @@ lexq_status lexq_collect_hits(lexq_dictionary *d, const lexq_leaf_entry *entry) 
             return LEXQ_S_CORRUPT;
     }
     return LEXQ_OK;
+}
+
+lexq_status lexq_collect_hits(lexq_dictionary *d, const lexq_leaf_entry *entry) {
+    for (uint32_t i = 0; i < d->hit_limit; i++)
+        d->text_slots[i].in_use = 0;
+    return collect(d, entry);
+}
+
+lexq_status lexq_collect_more_hits(lexq_dictionary *d, const lexq_leaf_entry *entry) {
+    for (uint32_t i = 0; i < d->hit_limit; i++)
+        if (d->text_slots[i].in_use == SLOT_TAKEN)
+            d->text_slots[i].in_use = SLOT_KEPT;
+    return collect(d, entry);
 }

@@ -1,9 +1,11 @@
 /* Index descent: one node per level, each cached in its level's slot. */
+#include "index.h"
+
 #include <string.h>
 
 #include "decipher.h"
+#include "entries.h"
 #include "le.h"
-#include "lookup.h"
 
 /* Turns each enciphered entry (length byte L, then L key bytes and 10 child bytes, all
    enciphered) into its plain form in place: key, zero byte, child bytes. */
@@ -74,15 +76,21 @@ static lexq_status load_node(lexq_dictionary *d, lexq_index_slot *slot, uint64_t
     return LEXQ_OK;
 }
 
-/* The first entry whose key is not less than key, or the last entry if there is none. */
-static const lexq_node_entry *lower_bound(const lexq_index_slot *slot, const char *key) {
+/* The first entry whose key is not less than key, or the last entry if there is none
+   (*fell_back says which). */
+static const lexq_node_entry *lower_bound(const lexq_index_slot *slot, const char *key,
+                                          bool *fell_back) {
     uint32_t lo = lexq_lower_bound(slot->entries, sizeof *slot->entries, slot->entry_count, key);
-    if (lo == slot->entry_count)
+    *fell_back = lo == slot->entry_count;
+    if (*fell_back)
         lo = slot->entry_count - 1;
     return &slot->entries[lo];
 }
 
-lexq_status lexq_descend(lexq_dictionary *d, const char *key, lexq_child *leaf) {
+lexq_status lexq_descend(lexq_dictionary *d, const char *key, lexq_child *leaf,
+                         const char **bound) {
+    if (bound != NULL)
+        *bound = NULL;
     lexq_child child = {d->root_position, d->root_size, d->root_count};
     for (uint32_t level = 0; level < d->depth; level++) {
         lexq_index_slot *slot = &d->index_slots[level];
@@ -92,7 +100,11 @@ lexq_status lexq_descend(lexq_dictionary *d, const char *key, lexq_child *leaf) 
             if (status != LEXQ_OK)
                 return status;
         }
-        const lexq_node_entry *entry = lower_bound(slot, key);
+        bool fell_back;
+        const lexq_node_entry *entry = lower_bound(slot, key, &fell_back);
+        /* Deeper entries lie inside this one's subtree: the deepest bound is the tightest. */
+        if (bound != NULL && !fell_back)
+            *bound = entry->key;
         child.position = entry->child_position;
         child.size = entry->child_size;
         child.count = entry->child_count;

@@ -1,9 +1,18 @@
 #include "inflate.h"
 
+#include <stdlib.h>
 #include <string.h>
 #include <zlib.h>
 
+#ifdef LEXQ_HAVE_LIBDEFLATE
+#include <libdeflate.h>
+#endif
+
 #include "alloc.h"
+
+static lexq_inflate_mode g_mode = LEXQ_INFLATE_FAST;
+static unsigned long g_fast_count;
+static unsigned long g_mismatches;
 
 lexq_status lexq_ensure(lexq_growbuf *buffer, uint64_t size, uint32_t step) {
     const uint64_t rounded = (size + step - 1) / step * step;
@@ -29,14 +38,10 @@ lexq_status lexq_ensure(lexq_growbuf *buffer, uint64_t size, uint32_t step) {
     return LEXQ_OK;
 }
 
-lexq_status lexq_decompress(const uint8_t *data, uint32_t length, uint32_t step, uint32_t expected,
-                            lexq_growbuf *buffer, uint32_t *produced) {
-    *produced = 0;
-    /* First estimate: two and a half times the stored size. */
-    lexq_status status = lexq_ensure(buffer, 2 * (uint64_t)length + length / 2, step);
-    if (status != LEXQ_OK)
-        return status;
-
+/* zlib's stream inflater into a buffer that already holds the first estimate: the
+   reference for every status and every growth step. */
+static lexq_status stream_inflate(const uint8_t *data, uint32_t length, uint32_t step,
+                                  uint32_t expected, lexq_growbuf *buffer, uint32_t *produced) {
     z_stream stream;
     memset(&stream, 0, sizeof stream);
     stream.next_in = (Bytef *)data;
@@ -44,6 +49,7 @@ lexq_status lexq_decompress(const uint8_t *data, uint32_t length, uint32_t step,
     if (inflateInit_(&stream, ZLIB_VERSION, (int)sizeof(z_stream)) != Z_OK)
         return LEXQ_S_INFLATE;
 
+    lexq_status status = LEXQ_OK;
     stream.next_out = buffer->data;
     stream.avail_out = buffer->capacity;
     int result = inflate(&stream, Z_NO_FLUSH);
@@ -69,4 +75,97 @@ lexq_status lexq_decompress(const uint8_t *data, uint32_t length, uint32_t step,
     if (status == LEXQ_OK)
         *produced = (uint32_t)stream.total_out;
     return status;
+}
+
+/* Whether zlib's stream inflater, given a buffer of capacity bytes, ends in its first call
+   with exactly the expected bytes at out, as it must for every block that the whole-buffer
+   inflater takes. */
+static bool zlib_agrees(const uint8_t *data, uint32_t length, uint32_t capacity, uint32_t expected,
+                        const uint8_t *out) {
+    /* Plain malloc: the check must not count against the library's own holding. */
+    uint8_t *again = (uint8_t *)malloc(capacity > 0 ? capacity : 1);
+    z_stream stream;
+    memset(&stream, 0, sizeof stream);
+    stream.next_in = (Bytef *)data;
+    stream.avail_in = length;
+    bool same = again != NULL && inflateInit_(&stream, ZLIB_VERSION, (int)sizeof(z_stream)) == Z_OK;
+    if (same) {
+        stream.next_out = again;
+        stream.avail_out = capacity;
+        same = inflate(&stream, Z_NO_FLUSH) == Z_STREAM_END && stream.total_out == expected &&
+               memcmp(again, out, expected) == 0;
+        same = inflateEnd(&stream) == Z_OK && same;
+    }
+    free(again);
+    return same;
+}
+
+#ifdef LEXQ_HAVE_LIBDEFLATE
+/* libdeflate's decompressor keeps nothing of a block once it has been inflated, only room
+   for its decode tables: one serves the process, made at the first block and released
+   when the library is unloaded. */
+namespace {
+struct WholeBufferInflater {
+    libdeflate_decompressor *decompressor = libdeflate_alloc_decompressor();
+    ~WholeBufferInflater() { libdeflate_free_decompressor(decompressor); }
+};
+}  // namespace
+
+/* Inflates a block whole into the buffer as it is; true only when the stream is sound and
+   yields exactly expected bytes. zlib's stream inflater would then end in its first call
+   with the same bytes and the same buffer, so the outcome is the same; every other block
+   (one that needs a larger buffer, or does not inflate cleanly to expected bytes) is left
+   to zlib, whose statuses depend on where in the output a fault lies. */
+static bool whole_inflate(const uint8_t *data, uint32_t length, uint32_t expected,
+                          lexq_growbuf *buffer) {
+    static WholeBufferInflater inflater;
+    if (inflater.decompressor == NULL || buffer->data == NULL || expected > buffer->capacity)
+        return false;
+    return libdeflate_zlib_decompress(inflater.decompressor, data, length, buffer->data, expected,
+                                      NULL) == LIBDEFLATE_SUCCESS;
+}
+#else
+static bool whole_inflate(const uint8_t *, uint32_t, uint32_t, lexq_growbuf *) {
+    return false;
+}
+#endif
+
+lexq_status lexq_decompress(const uint8_t *data, uint32_t length, uint32_t step, uint32_t expected,
+                            lexq_growbuf *buffer, uint32_t *produced) {
+    *produced = 0;
+    /* First estimate: two and a half times the stored size. */
+    const lexq_status status = lexq_ensure(buffer, 2 * (uint64_t)length + length / 2, step);
+    if (status != LEXQ_OK)
+        return status;
+    if (g_mode != LEXQ_INFLATE_ZLIB && whole_inflate(data, length, expected, buffer)) {
+        g_fast_count++;
+        if (g_mode == LEXQ_INFLATE_CROSSCHECK &&
+            !zlib_agrees(data, length, buffer->capacity, expected, buffer->data))
+            g_mismatches++;
+        *produced = expected;
+        return LEXQ_OK;
+    }
+    return stream_inflate(data, length, step, expected, buffer, produced);
+}
+
+void lexq_seam_inflate_mode(lexq_inflate_mode mode) {
+    g_mode = mode;
+    g_fast_count = 0;
+    g_mismatches = 0;
+}
+
+bool lexq_seam_inflate_has_fast(void) {
+#ifdef LEXQ_HAVE_LIBDEFLATE
+    return true;
+#else
+    return false;
+#endif
+}
+
+unsigned long lexq_seam_inflate_fast_count(void) {
+    return g_fast_count;
+}
+
+unsigned long lexq_seam_inflate_mismatches(void) {
+    return g_mismatches;
 }

@@ -1,9 +1,11 @@
 /* The leaf block: one decompressed block of keys with their hit references, cached. */
+#include "leaf.h"
+
 #include <string.h>
 
-#include "decipher.h"
+#include "block.h"
+#include "entries.h"
 #include "le.h"
-#include "lookup.h"
 
 /* Parses count leaf records that must fill the decompressed block exactly. */
 static lexq_status parse_leaf(lexq_leaf_slot *slot, uint16_t count) {
@@ -43,57 +45,32 @@ static lexq_status load_leaf(lexq_dictionary *d, lexq_leaf_slot *slot, uint64_t 
     /* From here the slot's contents are overwritten: it holds nothing until complete. */
     slot->tag = 0;
     slot->entry_count = 0;
-    uint8_t head[LEXQ_BLOCK_HEADER];
-    lexq_status status = lexq_stream_read_at(&d->leaf_stream, offset, head, sizeof head);
+    lexq_status status = lexq_read_block(d, &d->leaf_stream, offset, leaf->position, leaf,
+                                         LEXQ_LEAF_STEP, &slot->buffer, &slot->length);
+    if (status == LEXQ_OK)
+        status = parse_leaf(slot, leaf->count);
     if (status != LEXQ_OK)
         return status;
-    uint32_t payload, length;
-    uint16_t count;
-    lexq_le32(head, head + sizeof head, &payload);
-    lexq_le32(head + 4, head + sizeof head, &length);
-    lexq_le16(head + 8, head + sizeof head, &count);
-    /* The pointing entry's size counts the block header and the payload. */
-    if ((uint64_t)payload + LEXQ_BLOCK_HEADER != leaf->size)
-        return LEXQ_S_CORRUPT;
-    /* Payloads pass through the work buffer, sized at the open for the largest. */
-    if (payload > d->work_size)
-        return LEXQ_S_CORRUPT;
-    /* The block holds as many entries as its pointing entry says. */
-    if (count != leaf->count)
-        return LEXQ_S_CORRUPT;
-    /* The entry array has room for the leaf header's largest number of entries only. */
-    if (count > d->leaf_max_entries)
-        return LEXQ_S_CORRUPT;
-    status = lexq_stream_read(&d->leaf_stream, d->work, payload);
-    if (status != LEXQ_OK)
-        return status;
-    lexq_decipher(d, leaf->position, d->work, payload);
-    uint32_t produced;
-    status = lexq_decompress(d->work, payload, LEXQ_LEAF_STEP, length, &slot->buffer, &produced);
-    if (status != LEXQ_OK)
-        return status;
-    /* The block must decompress to exactly the length its header gives. */
-    if (produced != length)
-        return LEXQ_S_CORRUPT;
-    slot->length = length;
-    status = parse_leaf(slot, count);
-    if (status != LEXQ_OK)
-        return status;
-    slot->entry_count = count;
+    slot->entry_count = leaf->count;
     slot->tag = offset;
     return LEXQ_OK;
+}
+
+lexq_status lexq_leaf_load(lexq_dictionary *d, const lexq_child *leaf) {
+    lexq_leaf_slot *slot = d->leaf_slot;
+    const uint64_t offset = (uint64_t)d->leaf_offset + LEXQ_LEAF_HEADER + leaf->position;
+    if (slot->tag == offset)
+        return LEXQ_OK;
+    return load_leaf(d, slot, offset, leaf);
 }
 
 lexq_status lexq_leaf_find(lexq_dictionary *d, const lexq_child *leaf, const char *key,
                            const lexq_leaf_entry **found) {
     *found = NULL;
-    lexq_leaf_slot *slot = d->leaf_slot;
-    const uint64_t offset = (uint64_t)d->leaf_offset + LEXQ_LEAF_HEADER + leaf->position;
-    if (slot->tag != offset) {
-        const lexq_status status = load_leaf(d, slot, offset, leaf);
-        if (status != LEXQ_OK)
-            return status;
-    }
+    const lexq_status status = lexq_leaf_load(d, leaf);
+    if (status != LEXQ_OK)
+        return status;
+    const lexq_leaf_slot *slot = d->leaf_slot;
     /* Lower bound, so that of equal keys the first is found. */
     const uint32_t lo =
         lexq_lower_bound(slot->entries, sizeof *slot->entries, slot->entry_count, key);

@@ -47,6 +47,26 @@ LEXQ_EXPORT int32_t LEXQ_CALL lexq_free_searchresult(char *table);
 /* Closes the open dictionary. */
 LEXQ_EXPORT int32_t LEXQ_CALL lexq_deinit(void);
 
+/* Two walks over the open dictionary's keys (key order is byte order), added beside the
+   four operations above. Their texts, too, go back through lexq_free_searchresult. Both
+   read only what they need: nothing is read ahead or indexed at the open. */
+
+/* Type-ahead: the keys that start with the search key of text (folded as lexq_search
+   folds it), at most limit of them, in key order. On 0, *result holds a table text of the
+   form lexq_search gives, one row per key, its five cells: text as passed, the key, the
+   key's headword as the dictionary writes it (the shortest first string of its hits that
+   folds to the key, else its first non-empty one), and two empty cells. -4 when no key
+   starts with it; -5 when text folds to an empty key, or limit is 0; otherwise as
+   lexq_search. Each row costs a lookup of its key's hits: ask for what will be shown. */
+LEXQ_EXPORT int32_t LEXQ_CALL lexq_prefix(const char *text, uint32_t limit, char **result);
+
+/* Key walk: at most limit keys greater than after, in key order, each followed by a line
+   feed (a key holding a byte below 0x20 is left out). Pass "" for the first slice, then
+   the last key received, until -4 says that no key follows. -5 when limit is 0; otherwise
+   as lexq_search. Reads no hits: a slice of a few thousand keys takes well under a
+   millisecond once its leaf blocks are read. */
+LEXQ_EXPORT int32_t LEXQ_CALL lexq_keys(const char *after, uint32_t limit, char **result);
+
 #ifdef __cplusplus
 }
 #endif

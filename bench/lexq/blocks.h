@@ -19,6 +19,9 @@ struct FileBlocks {
 // Throws std::runtime_error when the file is not a plain dictionary laid out block after block.
 FileBlocks ScanBlocks(const std::string &path);
 
-// Reads one block with pread on fd and inflates it into out (resized to plain); the floor.
+// Reads one block with pread on fd and inflates it into out (resized to plain) with the
+// inflater the library uses for sound blocks; the floor.
 void ReadAndInflate(int fd, const StoredBlock &block, std::vector<std::uint8_t> &work,
                     std::vector<std::uint8_t> &out);
+// That inflater's name.
+const char *FloorInflater();

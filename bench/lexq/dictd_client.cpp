@@ -19,6 +19,7 @@ DictdClient::DictdClient(const std::string &host, int port) {
         throw std::runtime_error("cannot connect to dictd at " + host);
     int one = 1;
     ::setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    QuickAck();
     if (ReadLine().rfind("220", 0) != 0)
         throw std::runtime_error("dictd did not greet");
 }
@@ -26,6 +27,11 @@ DictdClient::DictdClient(const std::string &host, int port) {
 DictdClient::~DictdClient() {
     if (fd_ >= 0)
         ::close(fd_);
+}
+
+void DictdClient::QuickAck() {
+    int one = 1;
+    ::setsockopt(fd_, IPPROTO_TCP, TCP_QUICKACK, &one, sizeof one);
 }
 
 std::string DictdClient::ReadLine() {
@@ -40,6 +46,7 @@ std::string DictdClient::ReadLine() {
         const ssize_t n = ::read(fd_, chunk, sizeof chunk);
         if (n <= 0)
             throw std::runtime_error("dictd closed the connection");
+        QuickAck();
         buffer_.append(chunk, static_cast<std::size_t>(n));
     }
 }
@@ -52,6 +59,7 @@ int DictdClient::Define(const std::string &database, const std::string &word) {
     const std::string request = "DEFINE " + database + " \"" + quoted + "\"\r\n";
     if (::write(fd_, request.data(), request.size()) != ssize_t(request.size()))
         throw std::runtime_error("cannot write to dictd");
+    QuickAck();
     int definitions = 0;
     for (;;) {
         const std::string line = ReadLine();

@@ -1,5 +1,6 @@
 // In-process measurements of the running main window: Enter to the rendered page, the
-// dictionary switch, and the selection query of the copy command's idle rule.
+// keystroke to the type-ahead list, the dictionary switch, and the selection query of the
+// copy command's idle rule.
 #pragma once
 
 #include <map>

@@ -102,11 +102,9 @@ void Measure(const std::string &name, const std::vector<std::string> &words, dou
     const double buildMs = Ms(start);
 
     std::vector<double> times;
-    std::size_t firstFive = 0, firstFiveKeyOrder = 0, anyOfEight = 0;
+    std::size_t firstFive = 0, anyOfEight = 0;
     // Short keys have many neighbours one edit away: there the order decides.
-    std::size_t shortTypos = 0, shortFirstFive = 0, shortKeyOrder = 0;
-    Suggester::Options keyOrder;
-    keyOrder.likelyFirst = false;
+    std::size_t shortTypos = 0, shortFirstFive = 0;
     for (const Typo &typo : typos) {
         const auto t = Clock::now();
         const std::vector<std::string> found = suggester.Suggest(typo.typed);
@@ -114,13 +112,9 @@ void Measure(const std::string &name, const std::vector<std::string> &words, dou
         const auto rank = std::find(found.begin(), found.end(), typo.intended) - found.begin();
         firstFive += rank < 5;
         anyOfEight += rank < static_cast<long>(found.size());
-        const std::vector<std::string> plain = suggester.Suggest(typo.typed, keyOrder);
-        const auto plainRank = std::find(plain.begin(), plain.end(), typo.intended) - plain.begin();
-        firstFiveKeyOrder += plainRank < 5;
         if (typo.intended.size() <= 4) {
             ++shortTypos;
             shortFirstFive += rank < 5;
-            shortKeyOrder += plainRank < 5;
         }
     }
     const double grownMb = static_cast<double>(Resident() - before) / 1e6;
@@ -139,15 +133,10 @@ void Measure(const std::string &name, const std::vector<std::string> &words, dou
                 heldMb, grownMb, std::max(heldMb, grownMb) / 10.0);
     std::printf(
         "  %zu one-edit typos: intended key in the first 5 %.1f %%  (goal 90 %%: ratio "
-        "%.2f); in key order alone %.1f %%; among all 8 %.1f %%\n",
-        typos.size(), share(firstFive), share(firstFive) / 90.0, share(firstFiveKeyOrder),
-        share(anyOfEight));
-    std::printf(
-        "  of them %zu typos of keys of 3 or 4 letters: first 5 %.1f %%, in key order "
-        "alone %.1f %%\n",
-        shortTypos,
-        100.0 * static_cast<double>(shortFirstFive) / std::max<std::size_t>(1, shortTypos),
-        100.0 * static_cast<double>(shortKeyOrder) / std::max<std::size_t>(1, shortTypos));
+        "%.2f); among all 8 %.1f %%\n",
+        typos.size(), share(firstFive), share(firstFive) / 90.0, share(anyOfEight));
+    std::printf("  of them %zu typos of keys of 3 or 4 letters: first 5 %.1f %%\n", shortTypos,
+                100.0 * static_cast<double>(shortFirstFive) / std::max<std::size_t>(1, shortTypos));
 }
 
 }  // namespace

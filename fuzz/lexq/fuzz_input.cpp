@@ -11,6 +11,7 @@
 
 #include "alloc.h"
 #include "decipher.h"
+#include "inflate.h"
 #include "lexqapi.h"
 
 namespace {
@@ -30,6 +31,9 @@ const std::string &FilePath(int &fd) {
         // than by the library's own cap, and each run stays cheap (3x the runs per second
         // of a 1 MiB cap).
         lexq_seam_alloc_total_cap(std::size_t(256) << 10);
+        // Every block the whole-buffer inflater takes is inflated by zlib again: the two
+        // must agree on every input, or the statuses of the two builds would differ.
+        lexq_seam_inflate_mode(LEXQ_INFLATE_CROSSCHECK);
         // Keep crypt.so mapped for good: libFuzzer reads its coverage counters after every
         // run, and the library's own unload at lexq_deinit would unmap them.
         ::dlopen(LEXQ_FUZZ_CRYPT_DIR "/crypt.so", RTLD_NOW | RTLD_NODELETE);
@@ -54,6 +58,44 @@ void Search(const char *text) {
     }
 }
 
+// The type-ahead of text: a table of rows, each of five cells.
+void Prefix(const char *text) {
+    char *table = nullptr;
+    if (lexq_prefix(text, 12, &table) == LEXQ_ERR_NONE) {
+        const std::size_t length = std::strlen(table);
+        if (std::strncmp(table, "<table>", 7) != 0 || length < 15 ||
+            std::strcmp(table + length - 8, "</table>") != 0)
+            std::abort();
+        lexq_free_searchresult(table);
+    } else if (table != nullptr) {
+        std::abort();
+    }
+}
+
+// A bounded key walk in slices: every key must come after the one before it.
+void WalkKeys() {
+    std::string after;
+    for (int slice = 0; slice < 64; ++slice) {
+        char *list = nullptr;
+        if (lexq_keys(after.c_str(), 16, &list) != LEXQ_ERR_NONE) {
+            if (list != nullptr)
+                std::abort();
+            return;
+        }
+        for (const char *line = list; *line != '\0';) {
+            const char *end = std::strchr(line, '\n');
+            if (end == nullptr || end == line)
+                std::abort();  // every key is a whole line
+            std::string key(line, end);
+            if (key <= after)
+                std::abort();  // the walk never goes back
+            after = std::move(key);
+            line = end + 1;
+        }
+        lexq_free_searchresult(list);
+    }
+}
+
 }  // namespace
 
 void RunDictionaryFile(const std::uint8_t *data, std::size_t size) {
@@ -72,5 +114,11 @@ void RunDictionaryFile(const std::uint8_t *data, std::size_t size) {
         std::memcpy(tail, data + size - n, n);
     Search(tail);
     Search(kWords[0]);  // again, now from the caches
+    for (const char *prefix : {"h", "bo", "z"})
+        Prefix(prefix);
+    Prefix(tail);
+    WalkKeys();
     lexq_deinit();
+    if (lexq_seam_inflate_mismatches() != 0)
+        std::abort();
 }

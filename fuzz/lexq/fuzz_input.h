@@ -1,5 +1,6 @@
 // Runs one fuzz input through the search library as a dictionary file: open it, search a
-// fixed set of words and one word taken from the input's tail, close it.
+// fixed set of words and one word taken from the input's tail, ask for the type-ahead of
+// a few prefixes and walk the keys in slices, close it.
 #pragma once
 
 #include <cstddef>

@@ -1,6 +1,7 @@
 // Draws the product's own pictures: toolbar pictures and icons of the bundled
 // dictionaries, the main window's command pictures, the about-box logo and the desktop
-// icon of the package.
+// icon of the package. Pictures of the windows come at twice the size as well ("@2x"),
+// drawn from the same shapes, for screens of twice the density.
 // Run once after a change and commit what it writes:
 //   drawimgs <imgs folder> <viewer/ui/res folder> [<packaging/icons folder>]
 #include <QDir>
@@ -117,9 +118,15 @@ QImage Greyed(const QImage &picture) {
     return grey;
 }
 
-QImage NewWindowPicture() {
-    QImage image = Blank(16, 16, Qt::transparent);
+// A 16 x 16 picture drawn `scale` times as large.
+QImage Canvas(int scale) {
+    return Blank(16 * scale, 16 * scale, Qt::transparent);
+}
+
+QImage NewWindowPicture(int scale) {
+    QImage image = Canvas(scale);
     QPainter p(&image);
+    p.scale(scale, scale);
     p.setRenderHint(QPainter::Antialiasing, false);
     p.setPen(QColor(30, 60, 120));
     p.setBrush(Qt::white);
@@ -131,9 +138,10 @@ QImage NewWindowPicture() {
     return image;
 }
 
-QImage PronouncePicture() {
-    QImage image = Blank(16, 16, Qt::transparent);
+QImage PronouncePicture(int scale) {
+    QImage image = Canvas(scale);
     QPainter p(&image);
+    p.scale(scale, scale);
     p.setRenderHint(QPainter::Antialiasing);
     QPainterPath speaker;
     speaker.moveTo(1.5, 6);
@@ -153,9 +161,10 @@ QImage PronouncePicture() {
     return image;
 }
 
-QImage HelpPicture() {
-    QImage image = Blank(16, 16, Qt::transparent);
+QImage HelpPicture(int scale) {
+    QImage image = Canvas(scale);
     QPainter p(&image);
+    p.scale(scale, scale);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(QColor(20, 60, 140));
     p.setBrush(QColor(50, 110, 210));
@@ -169,9 +178,10 @@ QImage HelpPicture() {
     return image;
 }
 
-QImage FindPicture(bool enabled) {
-    QImage image = Blank(16, 16, Qt::transparent);
+QImage FindPicture(bool enabled, int scale) {
+    QImage image = Canvas(scale);
     QPainter p(&image);
+    p.scale(scale, scale);
     p.setRenderHint(QPainter::Antialiasing);
     const QColor rim = enabled ? QColor(40, 40, 40) : QColor(150, 150, 150);
     const QColor glass = enabled ? QColor(170, 210, 250) : QColor(225, 225, 225);
@@ -184,14 +194,60 @@ QImage FindPicture(bool enabled) {
     return image;
 }
 
-QImage Logo() {
-    QImage image = Blank(350, 95, Qt::white);
+// Back (pointing left) or forward: a broad arrow, blue as the help picture.
+QImage ArrowPicture(bool forward, int scale) {
+    QImage image = Canvas(scale);
     QPainter p(&image);
+    p.scale(scale, scale);
+    p.setRenderHint(QPainter::Antialiasing);
+    if (forward) {
+        p.translate(16, 0);
+        p.scale(-1, 1);
+    }
+    QPainterPath arrow;
+    arrow.moveTo(1.5, 8);
+    arrow.lineTo(7.5, 2);
+    arrow.lineTo(7.5, 5.5);
+    arrow.lineTo(14.5, 5.5);
+    arrow.lineTo(14.5, 10.5);
+    arrow.lineTo(7.5, 10.5);
+    arrow.lineTo(7.5, 14);
+    arrow.closeSubpath();
+    QLinearGradient fill(0, 2, 0, 14);
+    fill.setColorAt(0, QColor(90, 150, 235));
+    fill.setColorAt(1, QColor(40, 95, 195));
+    p.setPen(QPen(QColor(20, 60, 140), 1));
+    p.setBrush(fill);
+    p.drawPath(arrow);
+    return image;
+}
+
+// The search field's drop-down arrow: a small dark triangle pointing down.
+QImage RecentPicture(int scale) {
+    QImage image = Canvas(scale);
+    QPainter p(&image);
+    p.scale(scale, scale);
+    p.setRenderHint(QPainter::Antialiasing);
+    QPainterPath down;
+    down.moveTo(3.5, 6);
+    down.lineTo(12.5, 6);
+    down.lineTo(8, 11);
+    down.closeSubpath();
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(70, 70, 70));
+    p.drawPath(down);
+    return image;
+}
+
+QImage Logo(int scale) {
+    QImage image = Blank(350 * scale, 95 * scale, Qt::white);
+    QPainter p(&image);
+    p.scale(scale, scale);
     p.setRenderHint(QPainter::Antialiasing);
     QLinearGradient sky(0, 0, 350, 95);
     sky.setColorAt(0, QColor(22, 58, 112));
     sky.setColorAt(1, QColor(46, 124, 170));
-    p.fillRect(image.rect(), sky);
+    p.fillRect(QRectF(0, 0, 350, 95), sky);
     // An open book: two pages bending away from the spine.
     for (int side : {-1, 1}) {
         QPainterPath page;
@@ -289,15 +345,30 @@ int main(int argc, char **argv) {
         const QImage picture = BookPicture(16, book.back, book.front, kKey);
         ok &= Save(picture, base + QStringLiteral(".bmp"), "bmp");
         ok &= Save(Greyed(picture), base + QStringLiteral("_off.bmp"), "bmp");
-        ok &= Save(BookPicture(32, book.back, book.front, Qt::transparent),
-                   base + QStringLiteral(".ico"), "ico");
+        const QImage large = BookPicture(32, book.back, book.front, Qt::transparent);
+        ok &= Save(large, base + QStringLiteral(".ico"), "ico");
+        // The toolbar picture at twice the size, beside the one the catalogue names.
+        ok &= Save(large, base + QStringLiteral("@2x.png"), "png");
+        ok &= Save(Greyed(large), base + QStringLiteral("_off@2x.png"), "png");
     }
-    ok &= Save(NewWindowPicture(), res + QStringLiteral("/newwindow.png"), "png");
-    ok &= Save(PronouncePicture(), res + QStringLiteral("/pronounce.png"), "png");
-    ok &= Save(HelpPicture(), res + QStringLiteral("/help.png"), "png");
-    ok &= Save(FindPicture(true), res + QStringLiteral("/find.png"), "png");
-    ok &= Save(FindPicture(false), res + QStringLiteral("/find_off.png"), "png");
-    ok &= Save(Logo(), res + QStringLiteral("/logo.bmp"), "bmp");
+    struct Command {
+        const char *name;
+        QImage (*draw)(int scale);
+    };
+    for (const Command &command :
+         {Command{"newwindow", NewWindowPicture}, Command{"pronounce", PronouncePicture},
+          Command{"help", HelpPicture},
+          Command{"find", [](int scale) { return FindPicture(true, scale); }},
+          Command{"find_off", [](int scale) { return FindPicture(false, scale); }},
+          Command{"back", [](int scale) { return ArrowPicture(false, scale); }},
+          Command{"forward", [](int scale) { return ArrowPicture(true, scale); }},
+          Command{"recent", RecentPicture}}) {
+        const QString base = res + QLatin1Char('/') + QLatin1String(command.name);
+        ok &= Save(command.draw(1), base + QStringLiteral(".png"), "png");
+        ok &= Save(command.draw(2), base + QStringLiteral("@2x.png"), "png");
+    }
+    ok &= Save(Logo(1), res + QStringLiteral("/logo.bmp"), "bmp");
+    ok &= Save(Logo(2), res + QStringLiteral("/logo@2x.png"), "png");
     if (argc == 4) {
         const QString theme = QString::fromLocal8Bit(argv[3]);
         for (const int size : {16, 24, 32, 48, 64, 128, 256}) {

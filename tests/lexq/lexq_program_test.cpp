@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 
+#include "dict_files.h"
 #include "program_folder.h"
 #include "viewer/core/LXA_Utils.h"
 
@@ -138,6 +140,26 @@ TEST_F(LexqProgram, UnknownOrUninstalledBookIsAnErrorWithTheViewersMessage) {
               "ge\xC3\xAFnstalleerd.\n");
 }
 
+// Book names and display names are UTF-8 in any script, from dict.cfg and the command line.
+TEST_F(LexqProgram, BookNamesBeyondAsciiAreTakenAndShownAsTyped) {
+    Folder.Write("data/dict.cfg",
+                 "\xEF\xBB\xBF[dictionaries]\n\xC3\xA9-nl=\"1;Fran\xC3\xA7"
+                 "ais-Nederlands\"\n");
+    Folder.AddBook("\xC3\xA9-nl", "", "kw: huis\ndir: fr-nl\n<p>maison</p>\n");
+    EXPECT_EQ(Folder.Run({"-d", "\xC3\x89-NL", "huis"}).Out, "maison\n");
+    TRun run = Folder.Run({"--list"});
+    EXPECT_NE(run.Out.find("\xC3\xA9-nl  Fran\xC3\xA7"
+                           "ais-Nederlands  ja "),
+              std::string::npos)
+        << run.Out;
+    run = Folder.Run({"-d", "\xD0\xB4\xD0\xBE\xD0\xBC", "huis"});
+    EXPECT_EQ(run.Status, 2);
+    EXPECT_EQ(
+        run.Err,
+        "lexq: Fout: Het door u opgegeven woordenboek '\xD0\xB4\xD0\xBE\xD0\xBC' bestaat niet "
+        "of is niet ge\xC3\xAFnstalleerd.\n");
+}
+
 TEST_F(LexqProgram, ListShowsEveryBookWithItsState) {
     SetMru("nl-nl");
     TRun run = Folder.Run({"--list"});
@@ -152,6 +174,29 @@ TEST_F(LexqProgram, ListShowsEveryBookWithItsState) {
     EXPECT_NE(run.Out.find("nl-en  Nederlands-Engels  ja             ja       *\n"),
               std::string::npos);
     EXPECT_EQ(Folder.Run({"-d", "de", "--list"}).Status, 2);
+}
+
+// A book the user added with lexqc comes after the program's, and -d finds it.
+TEST_F(LexqProgram, TheUsersOwnBooksFollowTheProgramsInListAndLookUp) {
+    std::filesystem::create_directories(Folder.UserDataDir());
+    const std::string index = lexqc::test::WriteDictd(
+        Folder.UserDataDir(), "eigen",
+        {{"fiets", "fiets\nbicycle\n"}, {"caf\xC3\xA9", "caf\xC3\xA9\ncafe, pub\n"}});
+    const TRun added = Folder.Lexqc({"add", index, "--name", "Mijn fietsboek"});
+    ASSERT_EQ(added.Status, 0) << added.Err;
+    TRun run = Folder.Run({"--list"});
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    // Last, after the program's four, installed and shown.
+    const std::size_t last = run.Out.rfind("\nmijn-fietsboek  Mijn fietsboek");
+    ASSERT_NE(last, std::string::npos) << run.Out;
+    EXPECT_LT(run.Out.find("\nde "), last) << run.Out;
+    EXPECT_NE(run.Out.find("ja", last), std::string::npos);
+    EXPECT_EQ(run.Out.find('\n', last + 1), run.Out.size() - 1);
+    run = Folder.Run({"-d", "mijn-fietsboek", "CAFE"});
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_NE(run.Out.find("cafe, pub"), std::string::npos) << run.Out;
+    // The program's own book is untouched by it.
+    EXPECT_EQ(Folder.Run({"-d", "nl-nl", "huis"}).Out, "woning\n");
 }
 
 TEST_F(LexqProgram, StartUpFailuresExitWithTwoAndTheViewersMessages) {
@@ -209,7 +254,10 @@ TEST_F(LexqProgram, UsageMistakesAndHelp) {
     // "ĳ" has no Windows-1252 byte: searching "?s" instead would answer another question.
     run = Folder.Run({"\xC4\xB3s"});
     EXPECT_EQ(run.Status, 2);
-    EXPECT_NE(run.Err.find("Windows-1252"), std::string::npos);
+    EXPECT_EQ(run.Err.find("lexq: Fout: Het woord '\xC4\xB3s' kan niet worden opgezocht: het teken "
+                           "'\xC4\xB3' komt in geen enkel woordenboek voor"),
+              0u)
+        << run.Err;
     run = Folder.Run({"--help"});
     EXPECT_EQ(run.Status, 0);
     EXPECT_NE(run.Out.find("Gebruik: lexq"), std::string::npos);
@@ -217,6 +265,67 @@ TEST_F(LexqProgram, UsageMistakesAndHelp) {
     run = Folder.Run({"huis"}, "/dev/full");
     EXPECT_EQ(run.Status, 2);
     EXPECT_NE(run.Err.find("uitvoer"), std::string::npos);
+}
+
+// A Dutch book with the shipped word-form tables, for what lexq does when a word is missing.
+class LexqFinder : public testing::Test {
+  protected:
+    void SetUp() override {
+        Folder.Write("data/dict.cfg", "[dictionaries]\nnl-en=1;Nederlands-Engels\n");
+        std::string source;
+        for (const char *word :
+             {"zwemmen", "tafel", "takel", "kabel", "Tafelberg", "caf\xC3\xA9", "tak"})
+            source += std::string("kw: ") + word + "\n<p>over " + word + "</p>\n\n";
+        Folder.AddBook("nl-en", "", source);
+        std::filesystem::create_directories(Folder.Dir() + "/data/wordforms");
+        Folder.Write("data/wordforms/nl.tsv", lexqtest::ReadFile(WORDFORMS_TABLES "/nl.tsv"));
+    }
+    TProgramFolder Folder;
+};
+
+TEST_F(LexqFinder, AMissPrintsTheBaseFormsEntriesAndSaysSoOnStandardError) {
+    const TRun run = Folder.Run({"Zwom"});
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(run.Err, "lexq: 'Zwom' is een vorm van 'zwemmen'.\n");
+    EXPECT_EQ(run.Out, "over zwemmen\n");
+    // The same with the viewer's page: the line above the base form's entries.
+    const TRun html = Folder.Run({"--html", "zwom"});
+    EXPECT_EQ(html.Status, 0);
+    EXPECT_NE(html.Out.find("<i>'zwom' is een vorm van 'zwemmen'.</i>"), std::string::npos);
+}
+
+TEST_F(LexqFinder, WithoutABaseFormTheNearestHeadwordsFollowBedoeldeU) {
+    const TRun run = Folder.Run({"tafl"});
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_EQ(run.Err, "lexq: Het woord 'tafl' kan niet worden gevonden.\n");
+    // One edit away first, then two, each group in key order; as the book writes them.
+    EXPECT_EQ(run.Out, "Bedoelde u:\ntafel\ncaf\xC3\xA9\ntak\ntakel\n");
+    const TRun accent = Folder.Run({"kafe"});
+    EXPECT_EQ(accent.Out, "Bedoelde u:\ncaf\xC3\xA9\nkabel\ntafel\n");
+    // Nothing near: no list at all.
+    EXPECT_EQ(Folder.Run({"xyzzyq"}).Out, "");
+}
+
+TEST_F(LexqFinder, ExactSearchesTheWordAlone) {
+    for (const char *word : {"zwom", "tafl"}) {
+        const TRun run = Folder.Run({"--exact", word});
+        EXPECT_EQ(run.Status, 1);
+        EXPECT_EQ(run.Out, "");
+        EXPECT_EQ(run.Err,
+                  std::string("lexq: Het woord '") + word + "' kan niet worden gevonden.\n");
+    }
+}
+
+TEST_F(LexqFinder, PrefixPrintsTheTypeAheadHeadwords) {
+    TRun run = Folder.Run({"--prefix", "TA"});
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(run.Out, "tafel\nTafelberg\ntak\ntakel\n");
+    run = Folder.Run({"--prefix=c\xC3\xA1"});
+    EXPECT_EQ(run.Out, "caf\xC3\xA9\n");
+    run = Folder.Run({"--prefix", "q"});
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_EQ(run.Out, "");
+    EXPECT_EQ(Folder.Run({"--prefix", "ta", "tafel"}).Status, 2);
 }
 
 }  // namespace

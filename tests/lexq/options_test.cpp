@@ -31,9 +31,27 @@ TEST(Options, TakesEverythingAfterDoubleDashAndALoneDashAsWords) {
     EXPECT_FALSE(options.Html);
 }
 
+TEST(Options, PrefixTakesItsTextAndExactItsWords) {
+    lexq::TOptions options;
+    std::string error;
+    ASSERT_TRUE(lexq::ParseOptions({"--prefix", "-d", "-dnl-en"}, options, error));
+    EXPECT_TRUE(options.HasPrefix);
+    EXPECT_EQ(options.Prefix, "-d") << "the text after --prefix is its text, whatever it is";
+    EXPECT_EQ(options.Book, "nl-en");
+    EXPECT_TRUE(options.Words.empty());
+    ASSERT_TRUE(lexq::ParseOptions({"--prefix="}, options, error));
+    EXPECT_TRUE(options.HasPrefix);
+    EXPECT_EQ(options.Prefix, "");
+    ASSERT_TRUE(lexq::ParseOptions({"--exact", "huis"}, options, error));
+    EXPECT_TRUE(options.Exact);
+    EXPECT_FALSE(options.HasPrefix);
+}
+
 TEST(Options, RefusesMistakesWithAMessage) {
-    for (const Args &arguments : {Args{"-x", "huis"}, Args{"huis", "-d"}, Args{}, Args{"--html"},
-                                  Args{"-d", "nl-en"}, Args{"-d", "", "huis"}}) {
+    for (const Args &arguments :
+         {Args{"-x", "huis"}, Args{"huis", "-d"}, Args{}, Args{"--html"}, Args{"-d", "nl-en"},
+          Args{"-d", "", "huis"}, Args{"--prefix"}, Args{"--prefix", "a", "b"},
+          Args{"--list", "--prefix", "a"}, Args{"--exact"}}) {
         lexq::TOptions options;
         std::string error;
         EXPECT_FALSE(lexq::ParseOptions(arguments, options, error));

@@ -46,18 +46,21 @@ int Spawn(const std::vector<std::string> &argv, const std::vector<std::string> &
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-// The test's environment without anything that names a display or a Qt platform.
-std::vector<std::string> ChildEnvironment(const std::string &registry) {
+// The test's environment without anything that names a display or a Qt platform, with
+// the folder's registry and user's data folder.
+std::vector<std::string> ChildEnvironment(const std::string &registry,
+                                          const std::string &userData) {
     std::vector<std::string> env;
     for (char **var = environ; *var != nullptr; ++var) {
         const std::string entry = *var;
         const std::string name = entry.substr(0, entry.find('='));
         if (name == "DISPLAY" || name == "WAYLAND_DISPLAY" || name.rfind("QT_", 0) == 0 ||
-            name == "TAALKIST_REGISTRY_DIR")
+            name == "TAALKIST_REGISTRY_DIR" || name == "XDG_DATA_HOME")
             continue;
         env.push_back(entry);
     }
     env.push_back("TAALKIST_REGISTRY_DIR=" + registry);
+    env.push_back("XDG_DATA_HOME=" + userData);
     return env;
 }
 
@@ -97,7 +100,7 @@ void TProgramFolder::AddBook(const std::string &name, const std::string &def,
                                      Dir() + "/data/" + name + ".idx"};
     if (encipher)
         argv.insert(argv.end(), {"--encipher", "--crypt", CRYPT_LIBRARY});
-    if (Spawn(argv, ChildEnvironment(RegistryDir()), Temp.File("lexqc.out"),
+    if (Spawn(argv, ChildEnvironment(RegistryDir(), UserDataDir()), Temp.File("lexqc.out"),
               Temp.File("lexqc.err")) != 0)
         throw std::runtime_error("lexqc failed: " + ReadFile(Temp.File("lexqc.err")));
 }
@@ -108,14 +111,24 @@ void TProgramFolder::Remove(const std::string &relative) const {
 
 TRun TProgramFolder::Run(const std::vector<std::string> &arguments,
                          const std::string &outFile) const {
-    std::vector<std::string> argv = {Dir() + "/lexq"};
+    return RunProgram(Dir() + "/lexq", arguments, outFile);
+}
+
+TRun TProgramFolder::Lexqc(const std::vector<std::string> &arguments) const {
+    return RunProgram(LEXQC_PROGRAM, arguments, "");
+}
+
+TRun TProgramFolder::RunProgram(const std::string &program,
+                                const std::vector<std::string> &arguments,
+                                const std::string &outFile) const {
+    std::vector<std::string> argv = {program};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
     TRun run;
-    run.Status = Spawn(argv, ChildEnvironment(RegistryDir()),
-                       outFile.empty() ? Temp.File("lexq.out") : outFile, Temp.File("lexq.err"));
+    run.Status = Spawn(argv, ChildEnvironment(RegistryDir(), UserDataDir()),
+                       outFile.empty() ? Temp.File("run.out") : outFile, Temp.File("run.err"));
     if (outFile.empty())
-        run.Out = ReadFile(Temp.File("lexq.out"));
-    run.Err = ReadFile(Temp.File("lexq.err"));
+        run.Out = ReadFile(Temp.File("run.out"));
+    run.Err = ReadFile(Temp.File("run.err"));
     return run;
 }
 

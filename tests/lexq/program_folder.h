@@ -30,11 +30,18 @@ class TProgramFolder {
     // Runs lexq with the arguments, without any display and with this folder's registry;
     // standard output goes to outFile when one is given (Out stays empty then).
     TRun Run(const std::vector<std::string> &arguments, const std::string &outFile = "") const;
+    // Runs lexqc the same way ("add", files...).
+    TRun Lexqc(const std::vector<std::string> &arguments) const;
 
     std::string Dir() const { return Temp.Path() + "/prog"; }
     std::string RegistryDir() const { return Temp.Path() + "/registry"; }
+    // XDG_DATA_HOME of the programs run here: the user's own books lie below it.
+    std::string UserDataDir() const { return Temp.Path() + "/xdg"; }
 
   private:
+    TRun RunProgram(const std::string &program, const std::vector<std::string> &arguments,
+                    const std::string &outFile) const;
+
     tk::test::TempDir Temp;
 };
 

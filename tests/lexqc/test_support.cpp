@@ -2,37 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fstream>
-#include <random>
 #include <sstream>
 
 #include "source.h"
 
 namespace lexqc::test {
-
-TempDir::TempDir() {
-    std::random_device rd;
-    const auto base = std::filesystem::temp_directory_path();
-    for (;;) {
-        const auto candidate = base / ("lexqc-test-" + std::to_string(rd()));
-        if (std::filesystem::create_directory(candidate)) {
-            path_ = candidate.string();
-            return;
-        }
-    }
-}
-
-TempDir::~TempDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-}
-
-std::string TempDir::Write(const std::string &name, const std::string &bytes) const {
-    const std::string path = File(name);
-    std::ofstream(path, std::ios::binary) << bytes;
-    return path;
-}
 
 std::string ReadAll(const std::string &path) {
     std::ifstream in(path, std::ios::binary);

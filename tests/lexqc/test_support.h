@@ -1,5 +1,5 @@
-// Shared pieces of the compiler tests: temporary files, a stand-in cipher, compiling
-// a source text in memory.
+// Shared pieces of the compiler tests: reading files, a stand-in cipher, compiling a source
+// text in memory.
 #pragma once
 
 #include <string>
@@ -7,21 +7,11 @@
 #include "builder.h"
 #include "cipher.h"
 #include "keys.h"
+#include "tempdir.h"
 
 namespace lexqc::test {
 
-// A folder of its own under the temporary folder, removed with the object.
-class TempDir {
-  public:
-    TempDir();
-    ~TempDir();
-    const std::string &Path() const { return path_; }
-    std::string File(const std::string &name) const { return path_ + "/" + name; }
-    std::string Write(const std::string &name, const std::string &bytes) const;
-
-  private:
-    std::string path_;
-};
+using tk::test::TempDir;
 
 std::string ReadAll(const std::string &path);
 

@@ -199,7 +199,8 @@ TEST_F(UserBooks, NamesAreUniqueOverBothCatalogues) {
     EXPECT_NE(Refused({index}, "nederlands-engels").find("al een woordenboek"), std::string::npos);
     Add({index}, "Mijn Nederlands");
     EXPECT_NE(Refused({index}, "MIJN NEDERLANDS").find("al een woordenboek"), std::string::npos);
-    EXPECT_NE(Refused({index}, "Ρ").find("kan niet worden gebruikt"), std::string::npos);
+    for (const char *name : {"Twee\nregels", "Tab\there", "\xE9\xE9n"})
+        EXPECT_NE(Refused({index}, name).find("kan niet worden gebruikt"), std::string::npos);
     EXPECT_EQ(Add({index}, "Café-boek").name, "cafe-boek");
 
     EXPECT_EQ(RemoveUserBook(shelf_, "Mijn Nederlands", program_), "mijn-nederlands");
@@ -259,6 +260,35 @@ TEST_F(UserBooks, AFullDiskOrACancelLeavesTheCatalogueAsItWas) {
     EXPECT_FALSE(std::filesystem::exists(fresh.root));
 }
 
+// The catalogue is a user-edited text: read as UTF-8 (else Windows-1252), written in UTF-8,
+// with display names in any script compared without regard to case.
+TEST_F(UserBooks, DisplayNamesInAnyScriptAndAHandEditedCatalogue) {
+    std::filesystem::create_directories(shelf_.dataDir);
+    test::WriteBytes(shelf_.catalogue,
+                     "\xEF\xBB\xBF[dictionaries]\n; oud=1;Weg\nhand=\"1;Ελληνικό λεξικό\"\n");
+    const std::string index = test::WriteDictd(dir_.Path(), "ru", kDutch);
+    const AddResult added = Add({index}, " Русский словарь ");
+    EXPECT_EQ(added.name, "ru");  // no Latin letter in the name: the file's
+    EXPECT_EQ(added.displayName, "Русский словарь");
+    EXPECT_NE(Refused({index}, "РУССКИЙ СЛОВАРЬ").find("al een woordenboek"), std::string::npos);
+
+    const std::vector<CatalogueEntry> books = ReadCatalogue(shelf_.catalogue);
+    ASSERT_EQ(books.size(), 2u);
+    EXPECT_EQ(books[0].name, "hand");
+    EXPECT_EQ(books[0].displayName, "Ελληνικό λεξικό");
+    EXPECT_EQ(books[1].displayName, "Русский словарь");
+    EXPECT_NE(test::ReadBytes(shelf_.catalogue).find("\nru=1;Русский словарь\n"),
+              std::string::npos);
+    EXPECT_EQ(RemoveUserBook(shelf_, "русский СЛОВАРЬ", program_), "ru");
+
+    // A catalogue saved in Windows-1252 is written back whole in UTF-8, never mixed.
+    test::WriteBytes(shelf_.catalogue, "[dictionaries]\ncafe=1;Caf\xE9 \x80\n");
+    Add({index}, "Ελληνικά");
+    EXPECT_EQ(test::ReadBytes(shelf_.catalogue), "[dictionaries]\ncafe=1;Café €\nru=1;Ελληνικά\n");
+    EXPECT_EQ(RemoveUserBook(shelf_, "CAFÉ €", program_), "cafe");
+    EXPECT_EQ(test::ReadBytes(shelf_.catalogue), "[dictionaries]\nru=1;Ελληνικά\n");
+}
+
 // The command line: add, list both catalogues, remove, under $XDG_DATA_HOME.
 TEST_F(UserBooks, CommandLineAddsListsAndRemoves) {
     ::setenv("XDG_DATA_HOME", dir_.File("xdg").c_str(), 1);
@@ -271,15 +301,27 @@ TEST_F(UserBooks, CommandLineAddsListsAndRemoves) {
     out.str("");
     EXPECT_EQ(RunLexqc({"add", index, "--name", "Mijn woorden"}, out, err), kExitInputError);
     EXPECT_NE(err.str().find("Geef met --name een andere naam op."), std::string::npos);
+    EXPECT_EQ(RunLexqc({"add", test::WriteDictd(dir_.Path(), "el", kDutch), "--name", "Ελληνικά"},
+                       out, err),
+              kExitOk)
+        << err.str();
+    // A line the user added by hand, in UTF-8.
+    const std::string catalogue = dir_.File("xdg") + "/taalkist/eigen/data/dict.cfg";
+    test::WriteBytes(catalogue, test::ReadBytes(catalogue) + "wörter=1;Wörterbuch\n");
     out.str("");
     EXPECT_EQ(RunLexqc({"list"}, out, err), kExitOk);
     EXPECT_NE(out.str().find("Eigen woordenboeken (" + dir_.File("xdg") +
-                             "/taalkist/eigen/data):\n  mijn-woorden  Mijn woorden\n"),
+                             "/taalkist/eigen/data):\n  mijn-woorden  Mijn woorden\n"
+                             "  el            Ελληνικά\n"
+                             "  wörter        Wörterbuch  (niet geïnstalleerd)\n"),
               std::string::npos)
         << out.str();
     out.str("");
     EXPECT_EQ(RunLexqc({"remove", "mijn-woorden"}, out, err), kExitOk);
-    EXPECT_TRUE(ReadCatalogue(dir_.File("xdg") + "/taalkist/eigen/data/dict.cfg").empty());
+    EXPECT_EQ(RunLexqc({"remove", "WÖRTERBUCH"}, out, err), kExitOk);
+    EXPECT_EQ(out.str(), "'mijn-woorden' is verwijderd.\n'wörter' is verwijderd.\n");
+    ASSERT_EQ(ReadCatalogue(catalogue).size(), 1u);
+    EXPECT_EQ(ReadCatalogue(catalogue)[0].displayName, "Ελληνικά");
     ::unsetenv("XDG_DATA_HOME");
 }
 

@@ -75,6 +75,58 @@ bool Inside(size_t at, const std::pair<size_t, size_t> &range) {
     return at >= range.first && at < range.second;
 }
 
+// The two walks over the open dictionary: every key, and the type-ahead of "d".
+std::pair<int32_t, std::string> Walk(bool typeAhead) {
+    char *text = nullptr;
+    const int32_t code = typeAhead ? lexq_prefix("d", 10, &text) : lexq_keys("", 100, &text);
+    std::string copy = text != nullptr ? std::string(text) : std::string();
+    EXPECT_TRUE(code == LEXQ_ERR_NONE || text == nullptr) << "a failed walk hands out a text";
+    lexq_free_searchresult(text);
+    return {code, copy};
+}
+
+std::string SoundWalk(bool typeAhead) {
+    if (typeAhead)
+        return "<table>" + Row("d", "DAK", {"dak", "", ""}) + "</table>";
+    std::string keys;
+    for (const Entry &e : Words())
+        keys += e.key + "\n";
+    return keys;
+}
+
+// The keys a walk's text gives, each checked for its place: in key order, each once, and
+// for the type-ahead of "d" in rows of five cells with a headword.
+void ExpectWellFormedWalk(const std::string &text, bool typeAhead) {
+    std::vector<std::string> keys;
+    if (typeAhead) {
+        ASSERT_EQ(text.rfind("<table>", 0), 0u) << text;
+        ASSERT_EQ(text.substr(text.size() - 8), "</table>") << text;
+        const std::string head = "<tr><td>d</td><td>", tail = "</td><td></td><td></td></tr>";
+        for (size_t at = 7; at < text.size() - 8;) {
+            ASSERT_EQ(text.compare(at, head.size(), head), 0) << text;
+            const size_t keyEnd = text.find("</td><td>", at + head.size());
+            const size_t rowEnd = text.find(tail, keyEnd);
+            ASSERT_NE(rowEnd, std::string::npos) << text;
+            keys.push_back(text.substr(at + head.size(), keyEnd - at - head.size()));
+            EXPECT_GT(rowEnd, keyEnd + 9) << "a headword in every row: " << text;
+            EXPECT_EQ(keys.back().rfind('D', 0), 0u) << text;
+            at = rowEnd + tail.size();
+        }
+    } else {
+        ASSERT_FALSE(text.empty());
+        ASSERT_EQ(text.back(), '\n');
+        for (size_t at = 0; at < text.size();) {
+            const size_t end = text.find('\n', at);
+            keys.push_back(text.substr(at, end - at));
+            for (const char c : keys.back())
+                EXPECT_GE(static_cast<unsigned char>(c), 0x20u) << text;
+            at = end + 1;
+        }
+    }
+    for (size_t i = 1; i < keys.size(); i++)
+        EXPECT_LT(keys[i - 1], keys[i]) << text;
+}
+
 class Robustness : public LexqTest {
   protected:
     // Searches every word and checks the answers against the sound dictionary's.
@@ -115,6 +167,13 @@ TEST_F(Robustness, TruncationAtEveryByteIsWrongFormatOrTheRightAnswer) {
             else
                 EXPECT_EQ(code, LEXQ_ERR_WRONGFORMAT) << e.key;
         }
+        for (bool typeAhead : {false, true}) {
+            const auto [code, text] = Walk(typeAhead);
+            if (code == LEXQ_ERR_NONE)
+                EXPECT_EQ(text, SoundWalk(typeAhead));
+            else
+                EXPECT_EQ(code, LEXQ_ERR_WRONGFORMAT) << typeAhead;
+        }
         lexq_deinit();
     }
 }
@@ -153,6 +212,15 @@ void Robustness::FlipEveryByte(bool enciphered) {
                 }
                 EXPECT_EQ(Search(e.key).first, code) << "the same search, the same answer";
             }
+            for (bool typeAhead : {false, true}) {
+                const auto [code, text] = Walk(typeAhead);
+                EXPECT_TRUE(code == LEXQ_ERR_NONE || code == LEXQ_ERR_WRONGFORMAT ||
+                            code == LEXQ_ERR_WORDNOTFOUND || code == LEXQ_ERR_NOMEMORY)
+                    << code;
+                if (code == LEXQ_ERR_NONE)
+                    ExpectWellFormedWalk(text, typeAhead);
+                EXPECT_EQ(Walk(typeAhead), std::make_pair(code, text)) << "the same answer again";
+            }
             lexq_deinit();
         }
     }
@@ -190,6 +258,63 @@ TEST_F(Robustness, AllocationFailureAtEveryPointOfAColdSearch) {
             ExpectSoundAnswers();
             EXPECT_EQ(lexq_deinit(), LEXQ_ERR_NONE);
             EXPECT_EQ(lexq_seam_alloc_live_blocks(), liveBefore_);
+        }
+    }
+}
+
+TEST_F(Robustness, AllocationFailureAtEveryPointOfAColdWalk) {
+    BuildOptions options;
+    options.leafEntries = 2;
+    RawDictionary raw = BuildDictionary(Words(), options);
+    raw.fields.leafMaxLength = 1;
+    raw.fields.textMaxLength = 1;
+    const std::string path = Write(raw);
+    for (bool typeAhead : {false, true}) {
+        ASSERT_EQ(lexq_init(path.c_str()), LEXQ_ERR_NONE);
+        lexq_seam_alloc_fail(0, false);
+        ASSERT_EQ(Walk(typeAhead), std::make_pair(LEXQ_ERR_NONE, SoundWalk(typeAhead)));
+        const unsigned long allocations = lexq_seam_alloc_count();
+        lexq_deinit();
+        for (unsigned long nth = 1; nth <= allocations; nth++) {
+            for (bool onward : {false, true}) {
+                SCOPED_TRACE("allocation " + std::to_string(nth) + (onward ? " on" : "") +
+                             (typeAhead ? " type-ahead" : " keys"));
+                lexq_seam_alloc_fail(0, false);
+                ASSERT_EQ(lexq_init(path.c_str()), LEXQ_ERR_NONE);
+                lexq_seam_alloc_fail(nth, onward);
+                EXPECT_EQ(Walk(typeAhead).first, LEXQ_ERR_NOMEMORY);
+                lexq_seam_alloc_fail(0, false);
+                EXPECT_EQ(Walk(typeAhead), std::make_pair(LEXQ_ERR_NONE, SoundWalk(typeAhead)));
+                ExpectSoundAnswers();
+                lexq_deinit();
+                EXPECT_EQ(lexq_seam_alloc_live_blocks(), liveBefore_);
+            }
+        }
+    }
+}
+
+TEST_F(Robustness, StreamFailureAtEveryReadOfAColdWalk) {
+    BuildOptions options;
+    options.depth = 2;
+    options.leafEntries = 2;
+    options.fanout = 2;
+    const std::string path = Write(BuildDictionary(Words(), options));
+    for (bool typeAhead : {false, true}) {
+        for (lexq_stream_op op : {LEXQ_OP_SEEK, LEXQ_OP_READ}) {
+            ASSERT_EQ(lexq_init(path.c_str()), LEXQ_ERR_NONE);
+            lexq_seam_stream_fail(op, 0, false);
+            ASSERT_EQ(Walk(typeAhead).first, LEXQ_ERR_NONE);
+            const unsigned long total = lexq_seam_stream_count(op);
+            lexq_deinit();
+            for (unsigned long nth = 1; nth <= total; nth++) {
+                SCOPED_TRACE("op " + std::to_string(op) + " #" + std::to_string(nth));
+                ASSERT_EQ(lexq_init(path.c_str()), LEXQ_ERR_NONE);
+                lexq_seam_stream_fail(op, nth, op == LEXQ_OP_READ);
+                EXPECT_EQ(Walk(typeAhead).first, LEXQ_ERR_WRONGFORMAT);
+                EXPECT_EQ(Walk(typeAhead), std::make_pair(LEXQ_ERR_NONE, SoundWalk(typeAhead)));
+                ExpectSoundAnswers();
+                lexq_deinit();
+            }
         }
     }
 }

@@ -1,4 +1,5 @@
-// A fresh temporary folder for one test, removed with everything in it afterwards.
+// A fresh temporary folder for one test, removed with everything in it afterwards (also
+// what a test made read-only).
 #pragma once
 
 #include <string>
@@ -16,7 +17,8 @@ class TempDir {
     const std::string &Path() const { return path_; }
     // The path of a file of that name inside the folder.
     std::string File(const std::string &name) const { return path_ + "/" + name; }
-    // Writes bytes to a file inside the folder and returns its path.
+    // Writes bytes to a file inside the folder (making the folders on its way) and returns
+    // its path.
     std::string Write(const std::string &name, const std::string &bytes) const;
 
   private:

@@ -15,32 +15,16 @@ namespace coretest {
 
 namespace fs = std::filesystem;
 
-DialogRecorder::DialogRecorder() {
-    Previous = SetDialogHandler([this](const TDialogRequest &request) {
-        Shown.push_back(request);
-        if (Answers.empty())
-            return request.Kind == TMsgDlgType::Confirmation ? mrNo : mrOk;
-        const int answer = Answers.front();
-        Answers.pop_front();
-        return answer;
-    });
-}
-
-DialogRecorder::~DialogRecorder() {
-    SetDialogHandler(std::move(Previous));
-}
-
-ProgramFolder::ProgramFolder() {
-    std::string pattern = (fs::temp_directory_path() / "tk-core-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr)
-        throw std::runtime_error("no temporary folder");
-    Root = pattern;
+ProgramFolder::ProgramFolder() : Root(Temp.Path()) {
     Dir = Root + "/prog";
     Data = Dir + "/data";
     Imgs = Dir + "/imgs";
+    UserShelf = Root + "/xdg/taalkist/eigen";
     fs::create_directories(Data);
     fs::create_directories(Imgs);
     ::setenv("TAALKIST_REGISTRY_DIR", (Root + "/registry").c_str(), 1);
+    // The user's own books come from here, never from the user running the tests.
+    ::setenv("XDG_DATA_HOME", (Root + "/xdg").c_str(), 1);
     ::setenv("FAKE_LEXQ_LOG", SearchLog().c_str(), 1);
     ::setenv("FAKE_FLDTTS_LOG", EngineLog().c_str(), 1);
     SetProgramPathOverride(Dir + "/tkviewer");
@@ -50,11 +34,9 @@ ProgramFolder::ProgramFolder() {
 ProgramFolder::~ProgramFolder() {
     SetProgramPathOverride("");
     platform::SetCommandLine(std::vector<std::string>{});
-    for (const char *name : {"TAALKIST_REGISTRY_DIR", "FAKE_LEXQ_LOG", "FAKE_FLDTTS_LOG",
-                             "FAKE_LEXQ_INIT_STATUS", "FAKE_LEXQ_SEARCH_STATUS"})
+    for (const char *name : {"TAALKIST_REGISTRY_DIR", "XDG_DATA_HOME", "FAKE_LEXQ_LOG",
+                             "FAKE_FLDTTS_LOG", "FAKE_LEXQ_INIT_STATUS", "FAKE_LEXQ_SEARCH_STATUS"})
         ::unsetenv(name);
-    std::error_code ignored;
-    fs::remove_all(Root, ignored);
 }
 
 std::string ProgramFolder::Write(const std::string &relative, const std::string &bytes) const {

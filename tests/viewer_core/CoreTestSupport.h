@@ -1,32 +1,20 @@
-// Shared fixtures of the viewer core's tests: a temporary program folder with data/, imgs/,
-// its own registry and stand-in libraries, and a recorder that answers every dialog.
+// The viewer core's test fixture: a temporary program folder with data/, imgs/, its own
+// registry and the stand-in libraries of tests/support.
 #pragma once
 
-#include <deque>
 #include <string>
 #include <vector>
 
-#include "viewer/core/LXA_MsgDlg.h"
+#include "dialog_recorder.h"
+#include "tempdir.h"
 
 namespace coretest {
 
-// Records every dialog instead of showing it; answers from a queue (mrOk / mrNo when empty).
-class DialogRecorder {
-  public:
-    DialogRecorder();
-    ~DialogRecorder();
-    DialogRecorder(const DialogRecorder &) = delete;
-    DialogRecorder &operator=(const DialogRecorder &) = delete;
-
-    std::vector<TDialogRequest> Shown;
-    std::deque<int> Answers;
-
-  private:
-    TDialogHandler Previous;
-};
+using tk::test::DialogRecorder;
 
 // A program folder "<temp>/prog" with data/ and imgs/; the core takes it for the running
-// program's folder, the registry lives in "<temp>/registry", and the command line is empty.
+// program's folder, the registry lives in "<temp>/registry", the user's own books in
+// "<temp>/xdg/taalkist/eigen" (UserShelf), and the command line is empty.
 class ProgramFolder {
   public:
     ProgramFolder();
@@ -34,9 +22,14 @@ class ProgramFolder {
     ProgramFolder(const ProgramFolder &) = delete;
     ProgramFolder &operator=(const ProgramFolder &) = delete;
 
+  private:
+    tk::test::TempDir Temp;  // first: the folder names below are made from it
+
+  public:
     std::string Root;  // the temporary folder
     std::string Dir;   // the program's folder
     std::string Data, Imgs;
+    std::string UserShelf;  // laid out like Dir: data/dict.cfg, data/NAME.def, imgs/
 
     // Writes bytes to a file below Dir ("data/dict.cfg").
     std::string Write(const std::string &relative, const std::string &bytes) const;

@@ -14,9 +14,11 @@ using Lines = std::vector<std::string>;
 
 class FluencyTest : public ::testing::Test {
   protected:
+    // The folder is a path: UTF-8 in the settings file, in any script.
     void RegisterPath(const std::string &folderName) const {
         platform::RegKey key;
-        ASSERT_EQ(platform::RegCreateKey(platform::RegRoot::LocalMachine, kFluencyRegistryKey, key),
+        ASSERT_EQ(platform::RegCreateKey(platform::RegRoot::LocalMachine, kFluencyRegistryKey, key,
+                                         platform::RegText::Utf8),
                   platform::kRegOk);
         ASSERT_EQ(platform::RegSetString(key, kFluencyPathValue, folderName), platform::kRegOk);
     }
@@ -41,7 +43,8 @@ TEST_F(FluencyTest, LoadsBesideTheProgramInitialisesAndUnloadsInOrder) {
 }
 
 TEST_F(FluencyTest, TheRegisteredFolderComesFirstThenTheProgramFolder) {
-    const std::string engineFolder = folder.Root + "/engine";
+    const std::string engineFolder =
+        folder.Root + "/spraak-\xD0\xB3\xD0\xBE\xD0\xBB\xD0\xBE\xD1\x81";
     std::filesystem::create_directory(engineFolder);
     folder.InstallFakeEngine(true);
     RegisterPath(engineFolder);

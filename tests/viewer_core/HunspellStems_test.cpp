@@ -6,14 +6,14 @@
 #include <thread>
 #include <vector>
 
-#include "WordFinderTestSupport.h"
+#include "tempdir.h"
 
 namespace {
 
 using Words = std::vector<std::string>;
 
 // A dictionary in Latin-1, as many older ones are: words go in and out as UTF-8 anyway.
-void WriteLatin1Dictionary(const wordfindertest::TempFolder &folder, const std::string &name) {
+void WriteLatin1Dictionary(const tk::test::TempDir &folder, const std::string &name) {
     folder.Write(name + ".aff", "SET ISO8859-1\nSFX S Y 1\nSFX S 0 s .\n");
     folder.Write(name + ".dic",
                  "2\ncaf\xE9/S\nna\xEF"
@@ -21,12 +21,12 @@ void WriteLatin1Dictionary(const wordfindertest::TempFolder &folder, const std::
 }
 
 TEST(HunspellStems, ConvertsBetweenUtf8AndTheDictionarysEncoding) {
-    wordfindertest::TempFolder folder;
+    tk::test::TempDir folder;
     WriteLatin1Dictionary(folder, "xx");
-    HunspellStems stems("xx", {folder.Path + "/missing", folder.Path});
+    HunspellStems stems("xx", {folder.Path() + "/missing", folder.Path()});
     EXPECT_FALSE(stems.Ready());
     ASSERT_TRUE(stems.Load());
-    EXPECT_EQ(stems.AffixPath(), folder.Path + "/xx.aff");
+    EXPECT_EQ(stems.AffixPath(), folder.Path() + "/xx.aff");
     EXPECT_EQ(stems.Stems("caf\xC3\xA9s"), Words{"caf\xC3\xA9"});
     EXPECT_TRUE(
         stems.Spell("na\xC3\xAF"
@@ -43,22 +43,22 @@ TEST(HunspellStems, ConvertsBetweenUtf8AndTheDictionarysEncoding) {
 }
 
 TEST(HunspellStems, FindsARegionalDictionaryAndRefusesOddLanguageNames) {
-    wordfindertest::TempFolder folder;
+    tk::test::TempDir folder;
     WriteLatin1Dictionary(folder, "yy_ZZ");
     WriteLatin1Dictionary(folder, "yy_BB");
     folder.Write("yy_AA.aff", "SET UTF-8\n");  // no .dic beside it
-    HunspellStems regional("yy", {folder.Path});
+    HunspellStems regional("yy", {folder.Path()});
     ASSERT_TRUE(regional.Load());
-    EXPECT_EQ(regional.AffixPath(), folder.Path + "/yy_BB.aff");
+    EXPECT_EQ(regional.AffixPath(), folder.Path() + "/yy_BB.aff");
     for (const char *odd : {"", "../yy_BB", "YY", "abcdefghij"}) {
-        HunspellStems refused(odd, {folder.Path});
+        HunspellStems refused(odd, {folder.Path()});
         EXPECT_FALSE(refused.Load()) << odd;
     }
 }
 
 TEST(HunspellStems, WithoutADictionaryEveryAnswerIsEmpty) {
-    wordfindertest::TempFolder folder;
-    HunspellStems none("qq", {folder.Path, folder.Path + "/missing"});
+    tk::test::TempDir folder;
+    HunspellStems none("qq", {folder.Path(), folder.Path() + "/missing"});
     EXPECT_FALSE(none.Load());
     EXPECT_FALSE(none.Ready());
     EXPECT_TRUE(none.Stems("woord").empty());
@@ -67,12 +67,12 @@ TEST(HunspellStems, WithoutADictionaryEveryAnswerIsEmpty) {
 }
 
 TEST(HunspellStems, ReadsTagsAndPrefixes) {
-    wordfindertest::TempFolder folder;
+    tk::test::TempDir folder;
     folder.Write("zz.aff",
                  "SET UTF-8\nSFX T Y 1\nSFX T 0 te . ts:VBh1\nPFX A Y 1\nPFX A 0 re .\n"
                  "SFX D Y 1\nSFX D 0 d e\n");
     folder.Write("zz.dic", "2\nvlot/T\nmove/AD\n");
-    HunspellStems stems("zz", {folder.Path});
+    HunspellStems stems("zz", {folder.Path()});
     ASSERT_TRUE(stems.Load());
     const auto past = stems.Analyze("vlotte");
     ASSERT_EQ(past.size(), 1u);
@@ -93,9 +93,9 @@ TEST(HunspellStems, ReadsTagsAndPrefixes) {
 }
 
 TEST(HunspellStems, LoadsOnceWhileOtherThreadsAsk) {
-    wordfindertest::TempFolder folder;
+    tk::test::TempDir folder;
     WriteLatin1Dictionary(folder, "xx");
-    HunspellStems stems("xx", {folder.Path});
+    HunspellStems stems("xx", {folder.Path()});
     std::vector<std::thread> threads;
     std::vector<int> found(8, 0);
     for (int i = 0; i < 8; ++i)

@@ -3,16 +3,30 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QPixmap>
 #include <filesystem>
+#include <fstream>
 
 #include "CoreTestSupport.h"
+#include "dict_files.h"
+#include "user_books.h"
 #include "viewer/core/LXA_Exceptions.h"
 #include "viewer/core/LXA_Images.h"
+#include "viewer/core/Screen.h"
 
 namespace {
 
 class BooksTest : public ::testing::Test {
   protected:
+    // The windows make a book's icon; here a stand-in keeps the images it is given.
+    void SetUp() override {
+        previous = SetScreen({.MakeIcon = [this](const std::vector<QImage> &images) {
+            iconImages = images;
+            return QIcon(QPixmap::fromImage(images.front()));
+        }});
+    }
+    void TearDown() override { SetScreen(previous); }
+
     TLXABooks Load() { return TLXABooks(paths); }
     void Picture(const std::string &relative, QRgb corner) const {
         QImage image(4, 4, QImage::Format_RGB32);
@@ -25,6 +39,8 @@ class BooksTest : public ::testing::Test {
     coretest::ProgramFolder folder;
     coretest::DialogRecorder dialogs;
     TRPaths paths = ComputePaths(folder.Dir + "/tkviewer");
+    TScreen previous;
+    std::vector<QImage> iconImages;
 };
 
 TEST_F(BooksTest, TheBookListGivesNamesFlagsAndDisplayNamesInFileOrder) {
@@ -57,6 +73,61 @@ TEST_F(BooksTest, TheBookListGivesNamesFlagsAndDisplayNamesInFileOrder) {
     EXPECT_EQ(books.FindBook("NL"), books.FindBook("nl"));
     EXPECT_EQ(books.FindBook("nothing"), nullptr);
     EXPECT_EQ(books.FindBook("onbekend"), nullptr);
+}
+
+// dict.cfg and the .def files are edited by hand: UTF-8 when they are valid UTF-8 (with or
+// without a byte-order mark), else Windows-1252; a value loses one pair of matching quotes.
+TEST_F(BooksTest, UserEditedFilesReadAsUtf8ElseWindows1252AndLoseOnePairOfQuotes) {
+    folder.Write("data/dict.cfg",
+                 "\xEF\xBB\xBF[dictionaries]\r\n"
+                 "nl=\"1;Nederlands-Engels\"\r\n"
+                 "fr = '0;Fran\xC3\xA7"
+                 "ais' \r\n"
+                 "ru=1;\xD0\xA0\xD1\x83\xD1\x81\xD1\x81\xD0\xBA\xD0\xB8\xD0\xB9\r\n"
+                 "\xC3\xA9-nl=1;\"Eerste\" en \"tweede\"\r\n"
+                 "half=\"1;Open\r\n"
+                 "twice=\"\"1;Twee\"\"\r\n");
+    folder.AddBook("nl", "[dictionary]\nstylesheet=\"mijn stijl.css\"\n");
+    const TLXABooks books = Load();
+    ASSERT_EQ(books.Count(), 6);
+    struct Expect {
+        const char *name;
+        bool listed;
+        const char *display;
+    };
+    for (const Expect &e :
+         {Expect{"nl", true, "Nederlands-Engels"},
+          Expect{"fr", false,
+                 "Fran\xC3\xA7"
+                 "ais"},
+          Expect{"ru", true, "\xD0\xA0\xD1\x83\xD1\x81\xD1\x81\xD0\xBA\xD0\xB8\xD0\xB9"},
+          Expect{"\xC3\xA9-nl", true, "\"Eerste\" en \"tweede\""}, Expect{"half", false, "Open"},
+          Expect{"twice", false, "Twee\""}}) {
+        SCOPED_TRACE(e.name);
+        const TLXABook *book = books.FindBook(e.name);
+        ASSERT_NE(book, nullptr);
+        EXPECT_EQ(book->Listed, e.listed);
+        EXPECT_EQ(book->DisplayName, e.display);
+    }
+    EXPECT_EQ(books.FindBook("nl")->Stylesheet, "mijn stijl.css");
+    // Names compare without regard to case beyond ASCII too.
+    EXPECT_EQ(books.FindBook("\xC3\x89-NL"), books.FindBook("\xC3\xA9-nl"));
+    EXPECT_EQ(books.FindBook("RU"), books.FindBook("ru"));
+
+    // A file a Windows-1252 editor saved: not UTF-8, so each byte is its character.
+    folder.Write("data/dict.cfg",
+                 "[dictionaries]\nfr=1;Fran\xE7"
+                 "ais \x80\n");
+    folder.AddBook("fr",
+                   "[dictionary]\nstylesheet=fran\xE7"
+                   "ais.css\n");
+    const TLXABooks old = Load();
+    EXPECT_EQ(old.FindBook("fr")->DisplayName,
+              "Fran\xC3\xA7"
+              "ais \xE2\x82\xAC");
+    EXPECT_EQ(old.FindBook("fr")->Stylesheet,
+              "fran\xC3\xA7"
+              "ais.css");
 }
 
 TEST_F(BooksTest, NameAtOutsideTheListRaisesWithTheIndex) {
@@ -147,6 +218,8 @@ TEST_F(BooksTest, ABookWithoutIndexKeepsItsSettingsAndPictures) {
     EXPECT_EQ(nl.DisabledBitmap->pixel(0, 3), qRgb(0, 255, 0));
     ASSERT_NE(nl.Icon, nullptr);
     EXPECT_FALSE(nl.Icon->isNull());
+    ASSERT_EQ(iconImages.size(), 1u);
+    EXPECT_EQ(iconImages[0].pixel(0, 3), qRgb(0, 0, 255));
 }
 
 TEST_F(BooksTest, APictureThatCannotBeLoadedEndsTheCatalogue) {
@@ -161,15 +234,144 @@ TEST_F(BooksTest, APictureThatCannotBeLoadedEndsTheCatalogue) {
     }
 }
 
-TEST(BookPictures, TheBottomLeftColourBecomesTransparent) {
+// The user's own books: a catalogue of the same format in a folder laid out like the
+// program's, read after it.
+class UserBooksTest : public BooksTest {
+  protected:
+    void UserFile(const std::string &relative, const std::string &bytes) const {
+        const std::filesystem::path path = folder.UserShelf + "/" + relative;
+        std::filesystem::create_directories(path.parent_path());
+        std::ofstream(path, std::ios::binary) << bytes;
+    }
+    void UserBook(const std::string &name, const std::string &def) const {
+        UserFile("data/" + name + ".def", def);
+        UserFile("data/" + name + ".idx", "");
+    }
+    static std::vector<std::string> Names(const TLXABooks &books) {
+        std::vector<std::string> names;
+        for (std::int32_t i = 0; i < books.Count(); ++i)
+            names.push_back(books.NameAt(i));
+        return names;
+    }
+};
+
+TEST_F(UserBooksTest, UserBooksComeAfterTheProgramsWithTheirOwnFolders) {
+    folder.Write("data/dict.cfg", "[dictionaries]\nnl=1;Nederlands\nfr=1;Frans\n");
+    folder.AddBook("nl", "[dictionary]\n");
+    // The user's catalogue: its own regkey is no concern of the program's.
+    UserFile("data/dict.cfg",
+             "[application]\nregkey=Elders\n[dictionaries]\nmijn=1;Mijn boek\nNL=1;Namaak\n"
+             "eo=1;Esperanto\nleeg=\n");
+    UserBook("mijn", "[dictionary]\nfluency=1\nfluencyvoice=de\n");
+    UserBook("NL", "[dictionary]\n");
+    UserFile("data/eo.def", "[dictionary]\nstylesheet=eo.css\n");  // no .idx
+    UserFile("imgs/mijn.bmp", "BM but no picture at all");
+    const TLXABooks books = Load();
+
+    // A user's book cannot stand in for one of the program's.
+    EXPECT_EQ(Names(books), (std::vector<std::string>{"nl", "fr", "mijn", "eo"}));
+    EXPECT_EQ(books.FindBook("nl")->DisplayName, "Nederlands");
+    EXPECT_EQ(books.FindBook("nl")->IndexFile(), folder.Data + "/nl.idx");
+    EXPECT_EQ(books.FindBook("nl")->StylesheetFile(), folder.Data + "/dict.css");
+    EXPECT_EQ(paths.RegKey, "");
+
+    const TLXABook &mine = *books.FindBook("mijn");
+    EXPECT_TRUE(mine.Installed);
+    EXPECT_TRUE(mine.Listed);
+    EXPECT_EQ(mine.DisplayName, "Mijn boek");
+    EXPECT_EQ(mine.IndexFile(), folder.UserShelf + "/data/mijn.idx");
+    EXPECT_EQ(mine.StylesheetFile(), folder.UserShelf + "/data/dict.css");
+    EXPECT_EQ(mine.FluencyVoice, "de");
+    // A user's picture that cannot be loaded costs the picture, not the start.
+    EXPECT_EQ(mine.Bitmap, nullptr);
+
+    const TLXABook &esperanto = *books.FindBook("eo");
+    EXPECT_FALSE(esperanto.Installed);
+    EXPECT_EQ(esperanto.StylesheetFile(), folder.UserShelf + "/data/eo.css");
+}
+
+// What lexqc add writes into a catalogue the user edited by hand reads back intact.
+TEST_F(UserBooksTest, BooksAddedByTheCompilerKeepTheirDisplayNames) {
+    folder.Write("data/dict.cfg", "[dictionaries]\nnl=1;Nederlands\n");
+    UserFile("data/dict.cfg", "[dictionaries]\nwörter=1;Wörterbuch\n");
+    UserBook("wörter", "[dictionary]\n");
+    const std::string index = lexqc::test::WriteDictd(folder.Root, "bron", {{"huis", "house"}});
+    const lexqc::AddResult added =
+        lexqc::AddUserBook(lexqc::UserShelfAt(folder.UserShelf), {{index}, "Ελληνικό Café", ""});
+
+    const TLXABooks books = Load();
+    ASSERT_EQ(books.Count(), 3);
+    EXPECT_EQ(books.FindBook("WÖRTER")->DisplayName, "Wörterbuch");
+    const TLXABook *book = books.FindBook(added.name);
+    ASSERT_NE(book, nullptr);
+    EXPECT_EQ(book->DisplayName, "Ελληνικό Café");
+    EXPECT_TRUE(book->Installed);
+}
+
+TEST_F(UserBooksTest, ReadingTheUserCatalogueAgainAddsOnlyTheNewBooks) {
+    folder.Write("data/dict.cfg", "[dictionaries]\nnl=1;Nederlands\n");
+    TLXABooks books = Load();  // no user catalogue yet
+    ASSERT_EQ(books.Count(), 1);
+    EXPECT_TRUE(books.ReadUserBooks().empty());
+
+    UserFile("data/dict.cfg", "[dictionaries]\nboek1=1;Een\n");
+    UserBook("boek1", "[dictionary]\n");
+    const std::vector<TLXABook *> first = books.ReadUserBooks();
+    ASSERT_EQ(first.size(), 1u);
+    EXPECT_EQ(first[0], books.FindBook("boek1"));
+
+    UserFile("data/dict.cfg", "[dictionaries]\nboek1=1;Een\nboek2=1;Twee\nboek3=1;Drie\n");
+    const std::vector<TLXABook *> next = books.ReadUserBooks();
+    ASSERT_EQ(next.size(), 2u);
+    EXPECT_EQ(next[0]->Name, "boek2");
+    EXPECT_EQ(next[1]->Name, "boek3");
+    // The books already there keep their places and their objects.
+    EXPECT_EQ(Names(books), (std::vector<std::string>{"nl", "boek1", "boek2", "boek3"}));
+    EXPECT_EQ(books.FindBook("boek1"), first[0]);
+}
+
+TEST_F(BooksTest, TheVoiceIsTheBooksOrDutchAndOnlyWithSpeech) {
+    folder.Write("data/dict.cfg", "[dictionaries]\nde=1;D\nnl=1;N\nmute=1;M\n");
+    folder.AddBook("de", "[dictionary]\nfluency=1\nfluencyvoice= de \n");
+    folder.AddBook("nl", "[dictionary]\nfluency=1\nfluencyvoice=\n");
+    folder.AddBook("mute", "[dictionary]\nfluency=0\nfluencyvoice=fr\n");
+    const TLXABooks books = Load();
+    EXPECT_EQ(books.FindBook("de")->FluencyVoice, "de");
+    EXPECT_EQ(books.FindBook("nl")->FluencyVoice, "nl");
+    EXPECT_EQ(books.FindBook("mute")->FluencyVoice, "");
+}
+
+// The transparent colour: the bottom-left pixel's, white in a two-colour picture.
+TEST(BookPictures, TransparentColourIsTheBottomLeftPixelsOrWhiteInATwoColourPicture) {
     QImage image(3, 2, QImage::Format_RGB32);
     image.fill(qRgb(1, 2, 3));
     image.setPixel(0, 1, qRgb(200, 100, 50));
     image.setPixel(2, 0, qRgb(200, 100, 50));
-    const QImage result = TransparentImage(image);
+    QImage result = TransparentImage(image);
     EXPECT_EQ(qAlpha(result.pixel(0, 1)), 0);
     EXPECT_EQ(qAlpha(result.pixel(2, 0)), 0);
     EXPECT_EQ(result.pixel(1, 1), qRgba(1, 2, 3, 255));
+
+    // A one-bit file whose bottom-left pixel is black: its white goes, its black stays.
+    tk::test::TempDir temp;
+    QImage mono(4, 4, QImage::Format_Mono);
+    mono.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
+    mono.fill(0);
+    mono.setPixel(0, 3, 1);
+    mono.setPixel(2, 1, 1);
+    ASSERT_TRUE(mono.save(QString::fromStdString(temp.File("mono.bmp")), "BMP"));
+    const QImage loaded = LoadPicture(temp.File("mono.bmp"));
+    ASSERT_EQ(loaded.depth(), 1);
+    result = TransparentImage(loaded);
+    EXPECT_EQ(result.pixel(0, 3), qRgba(0, 0, 0, 255));
+    EXPECT_EQ(result.pixel(2, 1), qRgba(0, 0, 0, 255));
+    EXPECT_EQ(qAlpha(result.pixel(1, 1)), 0);
+
+    // A picture that is transparent already keeps its drawn black.
+    QImage drawn(2, 2, QImage::Format_ARGB32);
+    drawn.fill(qRgba(0, 0, 0, 0));
+    drawn.setPixel(1, 0, qRgba(0, 0, 0, 255));
+    EXPECT_EQ(TransparentImage(drawn).pixel(1, 0), qRgba(0, 0, 0, 255));
 }
 
 }  // namespace

@@ -17,7 +17,8 @@ using platform::RegRoot;
 using Lines = std::vector<std::string>;
 
 const char *const kRegKey = "Software\\Morvelt\\Taalkist";
-const std::string kInstalled = "ge\xEFnstalleerd";
+// Dialog texts are UTF-8, whatever script the names they quote are in.
+const std::string kInstalled = "ge\xC3\xAFnstalleerd";
 
 // nl and en are installed, fr only listed (no ".idx"), xx neither listed nor installed.
 class DataTest : public ::testing::Test {
@@ -238,6 +239,48 @@ TEST_F(DataTest, EveryOpenStatusHasItsDialog) {
     }
 }
 
+// Book names are file names and command-line words: UTF-8 in any script, compared without
+// regard to case, and recorded as "MRU" in the user's settings file as they are.
+TEST_F(DataTest, BookNamesBeyondAsciiFromTheCommandLineAndInTheSettings) {
+    const std::string accent = "\xC3\xA9-nl";                 // é-nl
+    const std::string cyrillic = "\xD0\xB4\xD0\xBE\xD0\xBC";  // дом
+    folder.Write("data/dict.cfg", std::string("[application]\nregkey=") + kRegKey +
+                                      "\n[dictionaries]\nnl=1;Nederlands\n" + accent +
+                                      "=1;Frans\n" + cyrillic + "=1;\xD0\xA0\xD1\x83\xD1\x81\n");
+    folder.AddBook(accent, "[dictionary]\n");
+    folder.AddBook(cyrillic, "[dictionary]\n");
+    const std::string userHive = folder.Root + "/registry/user.reg";
+    struct Case {
+        const char *typed;
+        std::string selected;
+    };
+    for (const Case &c :
+         {Case{"\xC3\x89-NL", accent}, Case{"\xD0\x94\xD0\x9E\xD0\x9C", cyrillic}}) {
+        SCOPED_TRACE(c.typed);
+        Arguments({c.typed});
+        TLXAData fresh;
+        fresh.Initialise();
+        ASSERT_NE(fresh.CurrentBook, nullptr);
+        EXPECT_EQ(fresh.CurrentBook->Name, c.selected);
+        EXPECT_NE(coretest::ReadFile(userHive).find("\"MRU\"=\"" + c.selected + "\""),
+                  std::string::npos)
+            << coretest::ReadFile(userHive);
+    }
+    EXPECT_TRUE(dialogs.Shown.empty());
+    Arguments({});
+    TLXAData again;
+    again.Initialise();
+    EXPECT_EQ(again.CurrentBook->Name, cyrillic);
+
+    const std::string unknown = "\xD0\xB4\xD0\xBE\xD0\xBC-\xE8\xBE\x9E";  // дом-辞
+    Arguments({unknown});
+    TLXAData refused;
+    refused.Initialise();
+    ASSERT_EQ(dialogs.Shown.size(), 1u);
+    EXPECT_EQ(dialogs.Shown[0].Text, "Het door u opgegeven woordenboek '" + unknown +
+                                         "' bestaat niet of is niet " + kInstalled + ".");
+}
+
 TEST_F(DataTest, SearchesTheCurrentBookWithItsPronunciationCell) {
     folder.AddBook("nl", "[dictionary]\nfluency=1\nfluencyfld=4\n", true,
                    "<table><tr><td>huis</td><td>HUIS</td><td>huis</td><td>hoys</td><td>het "
@@ -249,9 +292,9 @@ TEST_F(DataTest, SearchesTheCurrentBookWithItsPronunciationCell) {
     EXPECT_EQ(SearchCalls().back(), "free");
 }
 
-TEST_F(DataTest, TheSpeechEngineLoadsOnceAndSpeaksStopWritePlay) {
+TEST_F(DataTest, TheSpeechEngineLoadsOnceAndSpeaksStopWritePlayInEachBooksVoice) {
     folder.AddBook("nl", "[dictionary]\nfluency=1\n");
-    folder.AddBook("en", "[dictionary]\nfluency=1\n");
+    folder.AddBook("en", "[dictionary]\nfluency=1\nfluencyvoice=en\n");
     folder.Write("data/dict.cfg", std::string("[application]\nregkey=") + kRegKey +
                                       "\n[dictionaries]\nnl=1;N\nen=1;E\nplain=1;P\n");
     folder.AddBook("plain", "[dictionary]\n");
@@ -264,11 +307,14 @@ TEST_F(DataTest, TheSpeechEngineLoadsOnceAndSpeaksStopWritePlay) {
     EXPECT_TRUE(data.SpeechAvailable());
     data.Speak("a.b");
     data.Finalise();
-    EXPECT_EQ(EngineCalls(), (Lines{"FLD_Init 0", "FLD_SetTempo 4", "FLD_Stop", "FLD_Write 1 a.b",
-                                    "FLD_Play 0", "FLD_Stop", "FLD_Close"}));
+    // A book without speech leaves the voice as it was.
+    EXPECT_EQ(EngineCalls(),
+              (Lines{"FLD_Init 0", "FLD_SetTempo 4", "FLD_SetVoice nl", "FLD_SetVoice en",
+                     "FLD_Stop", "FLD_Write 1 a.b", "FLD_Play 0", "FLD_Stop", "FLD_Close"}));
     EXPECT_EQ(data.FluencyLibrary, nullptr);
 }
 
+// An older engine: without FLD_Close and FLD_SetVoice.
 TEST_F(DataTest, AnEngineWithoutCloseIsStillStoppedAndReleased) {
     folder.AddBook("nl", "[dictionary]\nfluency=1\n");
     folder.InstallFakeEngine(false);

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <thread>
 
 #include "CoreTestSupport.h"
@@ -70,10 +71,25 @@ class SaveArticleTest : public ::testing::Test {
   protected:
     void SetUp() override {
         ::setenv("TMPDIR", folder.Root.c_str(), 1);
+        if (const char *runtime = std::getenv("XDG_RUNTIME_DIR"))
+            savedRuntime = runtime;
+        ::unsetenv("XDG_RUNTIME_DIR");
         data.Paths.RegKey = "Software\\Tk";
     }
-    void TearDown() override { ::unsetenv("TMPDIR"); }
+    void TearDown() override {
+        ::unsetenv("TMPDIR");
+        if (savedRuntime)
+            ::setenv("XDG_RUNTIME_DIR", savedRuntime->c_str(), 1);
+    }
     std::string Morvelt() const { return folder.Root + "/morvelt"; }
+    // The file of the only article saved below the folder.
+    static std::string SavedIn(const std::string &folder) {
+        if (!std::filesystem::is_directory(folder) || std::filesystem::is_empty(folder))
+            return {};
+        return std::filesystem::directory_iterator(folder)->path().string();
+    }
+
+    std::optional<std::string> savedRuntime;
 
     coretest::ProgramFolder folder;
     coretest::DialogRecorder dialogs;
@@ -160,16 +176,57 @@ TEST_F(SaveArticleTest, AMissingEditorGivesWayToTheDesktopsEditor) {
     EXPECT_EQ(opened(), Morvelt() + "/20260102030405.html\n");
 }
 
-TEST_F(SaveArticleTest, NeverWritesThroughALink) {
+// Where the article goes: a folder that is the user's own. A "morvelt" that another user
+// made or planted (here a link) is never written into; the article goes to a folder of the
+// user's own beside it, and a temporary folder shared with others gets no "morvelt" at all.
+TEST_F(SaveArticleTest, TheArticleGoesToAFolderOfTheUsersOwnOnly) {
+    const std::string ours = Morvelt() + "-" + std::to_string(::geteuid());
     const std::string elsewhere = folder.Root + "/elsewhere";
     std::filesystem::create_directory(elsewhere);
     std::filesystem::create_directory_symlink(elsewhere, Morvelt());
     SaveArticle("geheim", noon);
     EXPECT_TRUE(std::filesystem::is_empty(elsewhere));
-    EXPECT_TRUE(dialogs.Shown.empty());
-
-    // Our own folder left open to others is closed; a planted link inside is not followed.
+    EXPECT_EQ(coretest::ReadFile(SavedIn(ours)), "geheim");
+    ASSERT_EQ(dialogs.Shown.size(), 1u);
+    EXPECT_EQ(dialogs.Shown[0].Kind, TMsgDlgType::Confirmation);
     std::filesystem::remove(Morvelt());
+    std::filesystem::remove_all(ours);
+
+    // A temporary folder that others may write into: the user's runtime folder when there
+    // is one, else a name of the user's own in the shared folder.
+    const std::string shared = folder.Root + "/shared";
+    const std::string runtime = folder.Root + "/run";
+    std::filesystem::create_directory(shared);
+    ::chmod(shared.c_str(), 01777);
+    std::filesystem::create_directory(runtime);
+    ::chmod(runtime.c_str(), 0700);
+    ::setenv("TMPDIR", shared.c_str(), 1);
+    ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+    SaveArticle("eerste", noon);
+    EXPECT_EQ(coretest::ReadFile(SavedIn(runtime + "/morvelt")), "eerste");
+    ::unsetenv("XDG_RUNTIME_DIR");
+    SaveArticle("tweede", noon);
+    EXPECT_FALSE(std::filesystem::exists(shared + "/morvelt"));
+    EXPECT_EQ(coretest::ReadFile(SavedIn(shared + "/morvelt-" + std::to_string(::geteuid()))),
+              "tweede");
+}
+
+TEST_F(SaveArticleTest, NoFolderOfTheUsersOwnIsReportedNotPassedOverInSilence) {
+    // Both names the article could use are taken by files.
+    folder.Write("../morvelt", "");
+    folder.Write("../morvelt-" + std::to_string(::geteuid()), "");
+    SaveArticle("geheim", noon);
+    ASSERT_EQ(dialogs.Shown.size(), 1u);
+    EXPECT_EQ(dialogs.Shown[0].Kind, TMsgDlgType::Error);
+    EXPECT_EQ(dialogs.Shown[0].Text,
+              "Het artikel kan niet worden opgeslagen: in '" + folder.Root +
+                  "/' is geen map voor tijdelijke bestanden te maken die alleen van u is.");
+    EXPECT_EQ(dialogs.Shown[0].Group, 8);
+    EXPECT_EQ(dialogs.Shown[0].Number, 1);
+}
+
+TEST_F(SaveArticleTest, NeverWritesThroughALink) {
+    // Our own folder left open to others is closed; a planted link inside is not followed.
     std::filesystem::create_directory(Morvelt());
     ::chmod(Morvelt().c_str(), 0777);
     const std::string target = folder.Write("../target", "unchanged");

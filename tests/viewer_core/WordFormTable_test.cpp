@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "WordFinderTestSupport.h"
+#include "tempdir.h"
 
 namespace {
 
@@ -59,14 +59,14 @@ TEST(WordFormTable, SurvivesArbitraryBytes) {
 }
 
 TEST(WordFormTable, LoadsAFileAndReportsOneItCannotRead) {
-    wordfindertest::TempFolder folder;
+    tk::test::TempDir folder;
     WordFormTable table;
-    EXPECT_FALSE(table.LoadFile(folder.Path + "/none.tsv"));
+    EXPECT_FALSE(table.LoadFile(folder.Path() + "/none.tsv"));
     EXPECT_EQ(table.FormCount(), 0u);
     EXPECT_TRUE(table.LoadFile(folder.Write("t.tsv", "kind\tkinderen\nfout\n")));
     EXPECT_EQ(table.Bases("kinderen"), Bases{"kind"});
     EXPECT_EQ(table.SkippedLines(), 1u);
-    EXPECT_FALSE(table.LoadFile(folder.Path));  // a folder is no table
+    EXPECT_FALSE(table.LoadFile(folder.Path()));  // a folder is no table
 }
 
 // The tables that ship with the program: every line must be read.

@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "WordFinderTestSupport.h"
+#include "tempdir.h"
 #include "viewer/core/WordFormRules.h"
 
 namespace {
@@ -35,15 +35,15 @@ class WordFormsTest : public ::testing::Test {
         folder.Write("tables/en.tsv", "chald\tchaldren\n");
     }
     WordForms Make(const std::string &language, std::vector<std::string> hunspell = {}) {
-        return WordForms(language, folder.Path + "/tables", std::move(hunspell));
+        return WordForms(language, folder.Path() + "/tables", std::move(hunspell));
     }
     // A Dutch dictionary that reads "vlotte" as a past of the verb stem "vlot".
     std::string DutchDictionary() {
         folder.Write("hunspell/nl.aff", "SET UTF-8\nSFX T Y 1\nSFX T 0 te . ts:VBh1\n");
         folder.Write("hunspell/nl.dic", "1\nvlot/T\n");
-        return folder.Path + "/hunspell";
+        return folder.Path() + "/hunspell";
     }
-    wordfindertest::TempFolder folder;
+    tk::test::TempDir folder;
 };
 
 TEST_F(WordFormsTest, TableFormsComeBeforeRuleGuesses) {
@@ -118,7 +118,7 @@ TEST_F(WordFormsTest, OtherLanguagesGetTheDictionaryAlone) {
     EXPECT_TRUE(none.Candidates("katten").empty());
     folder.Write("xxdict/xx.aff", "SET UTF-8\nSFX S Y 1\nSFX S 0 en .\n");
     folder.Write("xxdict/xx.dic", "1\nkat/S\n");
-    WordForms with = Make("xx", {folder.Path + "/xxdict"});
+    WordForms with = Make("xx", {folder.Path() + "/xxdict"});
     EXPECT_EQ(with.Candidates("katen"), Words{"kat"});
 }
 
@@ -147,11 +147,11 @@ TEST_F(WordFormsTest, SurvivesAnyTypedText) {
 
 TEST_F(WordFormsTest, WorksWithABrokenOrMissingTable) {
     folder.Write("broken/nl.tsv", std::string("\xFF\xFE\tzwom\n\n\x01\x02\x03", 12));
-    WordForms broken("nl", folder.Path + "/broken", {});
+    WordForms broken("nl", folder.Path() + "/broken", {});
     EXPECT_EQ(broken.Table().FormCount(), 0u);
     EXPECT_EQ(broken.Table().SkippedLines(), 2u);
     EXPECT_LT(Rank(broken.Candidates("katten"), "kat"), broken.Candidates("katten").size());
-    WordForms missing("nl", folder.Path + "/nothing", {});
+    WordForms missing("nl", folder.Path() + "/nothing", {});
     EXPECT_LT(Rank(missing.Candidates("katten"), "kat"), missing.Candidates("katten").size());
 }
 

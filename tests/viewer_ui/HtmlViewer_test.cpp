@@ -9,7 +9,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 
-#include "TempFolder.h"
+#include "tempdir.h"
 #include "viewer/display/HtmlViewer.h"
 
 namespace {
@@ -49,7 +49,7 @@ TEST(HtmlViewer, ShowsEntriesButNotTitleMetaOrComments) {
 }
 
 TEST(HtmlViewer, AppliesTheStylesheetFileAndShowsThePageWithoutIt) {
-    uitest::TTempFolder folder;
+    tk::test::TempDir folder;
     const std::string css = folder.Write("dict.css", ".kw { color: #ff0000; }\n");
     THtmlViewer viewer;
     Load(viewer, Page(css, "<p><span class=\"kw\">huis</span> house</p>"));
@@ -63,7 +63,7 @@ TEST(HtmlViewer, AppliesTheStylesheetFileAndShowsThePageWithoutIt) {
 // The stylesheet's path is a file name, not a web address: signs that a URL would read as
 // its fragment or query belong to the folder names.
 TEST(HtmlViewer, StylesheetInAFolderWithUrlSignsIsApplied) {
-    uitest::TTempFolder folder;
+    tk::test::TempDir folder;
     for (const char *name : {"Taal #1", "wat?nu", "100%"}) {
         const std::string dir = folder.File(name);
         ASSERT_EQ(::mkdir(dir.c_str(), 0700), 0) << name;
@@ -91,7 +91,7 @@ TEST(HtmlViewer, LinkColourDoesNotFollowTheDesktopTheme) {
     EXPECT_EQ(ColourOfWord(viewer, "cel"), QColor(0, 0, 255));
     EXPECT_NE(ColourOfWord(viewer, "huis"), QColor(0, 0, 255));
 
-    uitest::TTempFolder folder;
+    tk::test::TempDir folder;
     const std::string css = folder.Write("dict.css", "a { color: #ff0000; }\n");
     Load(viewer, Page(css, body));
     EXPECT_EQ(ColourOfWord(viewer, "web"), QColor(255, 0, 0));
@@ -99,7 +99,7 @@ TEST(HtmlViewer, LinkColourDoesNotFollowTheDesktopTheme) {
 }
 
 TEST(HtmlViewer, LoadsPicturesFromTheDataFolderOnceForConsecutivePages) {
-    uitest::TTempFolder folder;
+    tk::test::TempDir folder;
     QImage picture(8, 6, QImage::Format_RGB32);
     picture.fill(Qt::green);
     ASSERT_TRUE(picture.save(QString::fromStdString(folder.File("pic.jpg")), "JPEG"));

@@ -1,4 +1,5 @@
-// The about box: its texts, closing with Enter or Escape once, and the web address.
+// The about box: its texts, closing with Enter or Escape once, the web address, and the
+// credits of the bundled books.
 #include <gtest/gtest.h>
 
 #include <QLabel>
@@ -6,6 +7,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include "dialog_recorder.h"
 #include "viewer/ui/LXA_About.h"
 
 namespace {
@@ -54,6 +56,27 @@ TEST(AboutBox, AddressShowsAHandAndOpensTheSite) {
     // A failing request is ignored.
     about.SetLinkOpener([](const QString &) { throw std::runtime_error("no browser"); });
     QTest::mouseClick(about.Label1(), Qt::LeftButton);
+}
+
+TEST(AboutBox, CreditsNameTheSourcesOfTheBooksAndTheSpeech) {
+    tk::test::DialogRecorder dialogs;
+    ui::TfrmLXAAbout about;
+    about.show();
+    EXPECT_EQ(about.size(), QSize(411, 238));
+    // In the bottom panel beside the close button, clear of it.
+    EXPECT_FALSE(about.CreditsButton()->geometry().intersects(about.CloseButton()->geometry()));
+    EXPECT_TRUE(about.rect().contains(about.CreditsButton()->mapTo(&about, QPoint(0, 0))));
+    QTest::mouseClick(about.CreditsButton(), Qt::LeftButton);
+    ASSERT_EQ(dialogs.Shown.size(), 1u);
+    const std::string &text = dialogs.Shown[0].Text;
+    EXPECT_EQ(dialogs.Shown[0].Kind, TMsgDlgType::Information);
+    // The dashes and the copyright sign reach the dialog as themselves.
+    for (const char *part :
+         {"Nederlands\u2013Engels, \u2013Duits en \u2013Frans", "FreeDict",
+          "GNU GPL versie 2 of later", "WordNet 3.0 \u00A9 2006 Princeton", "eSpeak NG"})
+        EXPECT_NE(text.find(part), std::string::npos) << part;
+    EXPECT_EQ(text.find('?'), std::string::npos);
+    EXPECT_TRUE(about.isVisible());
 }
 
 }  // namespace

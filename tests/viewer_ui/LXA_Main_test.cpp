@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
@@ -21,6 +22,7 @@
 #include "viewer/ui/LXA_Main.h"
 #include "viewer/ui/MenuItem.h"
 #include "viewer/ui/PageScroller.h"
+#include "viewer/ui/ScreenRequests.h"
 #include "viewer/ui/SelectBook.h"
 
 using namespace uitest;
@@ -59,11 +61,14 @@ TEST_F(MainWindowTest, StatusLineCountsTheFoundKeywords) {
     EXPECT_EQ(Find(window, "bank"), "Er zijn 3 trefwoorden gevonden.");
     EXPECT_NE(Shown().find("bench"), std::string::npos);
 
-    ::setenv("UI_FAKE_LEXQ_STATUS", "-4", 1);
-    // Leading blanks are searched and quoted as typed; the display stays empty.
+    ::setenv("FAKE_LEXQ_SEARCH_STATUS", "-4", 1);
+    // Leading blanks are searched and quoted as typed; the display stays empty (the base
+    // forms tried after the miss find nothing either).
+    const std::size_t before = folder.Searches().size();
     EXPECT_EQ(Find(window, "  boom"), "Het woord '  boom' kan niet worden gevonden.");
     EXPECT_EQ(Shown(), "");
-    EXPECT_EQ(folder.Searches().back(), "[  boom]");
+    ASSERT_GT(folder.Searches().size(), before);
+    EXPECT_EQ(folder.Searches()[before], "[  boom]");
     EXPECT_TRUE(dialogs.Shown.empty());
 }
 
@@ -72,7 +77,7 @@ TEST_F(MainWindowTest, LibraryFailureShowsItsDialogAndTheNotFoundText) {
     viewer = std::make_unique<TViewer>();
     folder.SetTable("nl-en", Table({Row("huis", "house")}));
     Find(viewer->Main(), "huis");
-    ::setenv("UI_FAKE_LEXQ_STATUS", "-6", 1);
+    ::setenv("FAKE_LEXQ_SEARCH_STATUS", "-6", 1);
     EXPECT_EQ(Find(viewer->Main(), "huis"), "Het woord 'huis' kan niet worden gevonden.");
     EXPECT_EQ(Shown(), "");
     ASSERT_EQ(dialogs.Shown.size(), 1u);
@@ -87,7 +92,7 @@ TEST_F(MainWindowTest, BlankSearchTextDisablesFindAndEnterDoesNothing) {
     for (const char *blank : {"", "   ", " \t "}) {
         window.SearchField()->setText(QString::fromLatin1(blank));
         window.UpdateCommands();
-        EXPECT_FALSE(window.actFindWord->isEnabled()) << '"' << blank << '"';
+        EXPECT_FALSE(window.Command("actFindWord")->isEnabled()) << '"' << blank << '"';
     }
     const std::size_t before = folder.Searches().size();
     Find(window, "   ");
@@ -95,9 +100,9 @@ TEST_F(MainWindowTest, BlankSearchTextDisablesFindAndEnterDoesNothing) {
     EXPECT_EQ(window.StatusText(), "");
     window.SearchField()->setText(QStringLiteral(" a "));
     window.UpdateCommands();
-    EXPECT_TRUE(window.actFindWord->isEnabled());
-    EXPECT_TRUE(window.actFindWord->text().isEmpty());
-    EXPECT_EQ(window.actFindWord->toolTip(), "Vind woord");
+    EXPECT_TRUE(window.Command("actFindWord")->isEnabled());
+    EXPECT_TRUE(window.Command("actFindWord")->text().isEmpty());
+    EXPECT_EQ(window.Command("actFindWord")->toolTip(), "Vind woord");
 }
 
 TEST_F(MainWindowTest, SwitchingBooksClearsTheDisplayKeepsTheStatusAndSetsTheCaption) {
@@ -120,11 +125,73 @@ TEST_F(MainWindowTest, SwitchingBooksClearsTheDisplayKeepsTheStatusAndSetsTheCap
     window.UpdateCommands();
     EXPECT_FALSE(books[0]->isChecked());
     EXPECT_TRUE(books[1]->isChecked());
+    // Choosing the current book again keeps its page and status line.
+    folder.SetTable("en-nl", Table({Row("house", "huis")}));
+    const std::string found = Find(window, "house");
+    const std::string page = Shown();
+    ASSERT_NE(page, "");
     QAction *entry = window.FileMenu()->actions()[3];
     entry->trigger();
     EXPECT_EQ(viewer->Data.CurrentBook->Name, "en-nl");
     EXPECT_TRUE(entry->isChecked());
     EXPECT_FALSE(window.FileMenu()->actions()[2]->isChecked());
+    EXPECT_EQ(Shown(), page);
+    EXPECT_EQ(window.StatusText().toStdString(), found);
+    qobject_cast<QToolButton *>(window.DictionaryToolbar()->widgetForAction(books[1]))->click();
+    EXPECT_EQ(Shown(), page);
+    EXPECT_EQ(folder.Searches(), (std::vector<std::string>{"[huis]", "[house]"}));
+}
+
+// The search library takes Windows-1252: a word with a letter that code page lacks finds
+// nothing, is never sent with a '?' in that letter's place, and a message says why.
+TEST_F(MainWindowTest, AWordNoDictionaryCanHoldIsNotSearchedAndTheUserIsTold) {
+    TwoBooks();
+    viewer = std::make_unique<TViewer>();
+    ui::TfrmLXAMain &window = viewer->Main();
+    folder.SetTable("nl-en", Table({Row("huis", "house")}));
+    Find(window, "huis");
+    ASSERT_NE(Shown(), "");
+    const std::string typed = "\xD0\xB4\xD0\xBE\xD0\xBC";  // Cyrillic
+    EXPECT_EQ(Find(window, typed), "Het woord '" + typed + "' kan niet worden gevonden.");
+    EXPECT_EQ(Shown(), "");
+    EXPECT_EQ(folder.Searches(), (std::vector<std::string>{"[huis]"}));
+    ASSERT_EQ(dialogs.Shown.size(), 1u);
+    EXPECT_EQ(dialogs.Shown[0].Kind, TMsgDlgType::Error);
+    EXPECT_EQ(dialogs.Shown[0].Group, 6);
+    EXPECT_EQ(dialogs.Shown[0].Number, 3);
+    const QString shown = ui::MakeMessageBox(dialogs.Shown[0])->text();
+    EXPECT_TRUE(shown.contains(QString::fromUtf8("'\xD0\xB4\xD0\xBE\xD0\xBC'")))
+        << shown.toStdString();
+    EXPECT_TRUE(shown.contains(QString::fromUtf8("'\xD0\xB4'"))) << shown.toStdString();
+    // Shift+F12 has no page of the earlier word to save.
+    EXPECT_EQ(viewer->Data.ResultCount(), 0);
+}
+
+TEST_F(MainWindowTest, MenusAndMainToolbarShowTheirCommands) {
+    TwoBooks();
+    viewer = std::make_unique<TViewer>();
+    ui::TfrmLXAMain &window = viewer->Main();
+    QStringList titles;
+    for (QAction *menu : window.menuBar()->actions())
+        titles << menu->text();
+    EXPECT_EQ(titles, (QStringList{"Bestand", "Beeld", "Hulp"}));
+    const QList<QAction *> help = window.menuBar()->actions()[2]->menu()->actions();
+    ASSERT_EQ(help.size(), 2);
+    EXPECT_EQ(help[0]->objectName(), "mniHelpHelp");
+    EXPECT_EQ(help[0]->text(), "Hulpinformatie...\tF1");
+    EXPECT_FALSE(help[0]->icon().isNull());
+    EXPECT_EQ(help[1]->objectName(), "mniHelpAbout");
+    EXPECT_EQ(help[1]->text(), "Over...");
+    const std::pair<const char *, const char *> buttons[] = {{"ToolButton1", "actOpenNewWindow"},
+                                                             {"ToolButton6", "actPronounceWord"}};
+    for (const auto &[button, command] : buttons) {
+        const auto *shown = window.findChild<QToolButton *>(QLatin1String(button));
+        ASSERT_NE(shown, nullptr) << button;
+        EXPECT_EQ(shown->defaultAction(), window.Command(command)) << button;
+        EXPECT_FALSE(shown->icon().isNull()) << button;
+    }
+    EXPECT_EQ(window.Command("actOpenNewWindow")->toolTip(), "Open een nieuw venster");
+    EXPECT_EQ(window.Command("actPronounceWord")->toolTip(), "Spreek de gevonden trefwoorden uit");
 }
 
 TEST_F(MainWindowTest, OneInstalledBookHidesTheBandAndLeavesTwoAdjacentSeparators) {
@@ -134,12 +201,19 @@ TEST_F(MainWindowTest, OneInstalledBookHidesTheBandAndLeavesTwoAdjacentSeparator
     ui::TfrmLXAMain &window = viewer->Main();
     EXPECT_EQ(window.DictionaryCommands().size(), 1u);  // fr: neither installed nor listed
     EXPECT_TRUE(window.DictionaryBand()->isHidden());
+    // Adding a dictionary, then copy and print of the article, stand between the second
+    // separator and "Afsluiten".
     const QList<QAction *> items = window.FileMenu()->actions();
-    ASSERT_EQ(items.size(), 4);
+    ASSERT_EQ(items.size(), 9);
     EXPECT_EQ(items[0]->text(), "Open nieuw venster");
     EXPECT_TRUE(items[1]->isSeparator());
     EXPECT_TRUE(items[2]->isSeparator());
-    EXPECT_EQ(items[3]->text(), "Afsluiten");
+    EXPECT_EQ(items[3]->text(), "Woordenboek toevoegen\u2026");
+    EXPECT_TRUE(items[4]->isSeparator());
+    EXPECT_EQ(items[5]->text(), QString::fromUtf8("Artikel kopiëren\tCtrl+Shift+C"));
+    EXPECT_EQ(items[6]->text(), "Afdrukken...\tCtrl+P");
+    EXPECT_TRUE(items[7]->isSeparator());
+    EXPECT_EQ(items[8]->text(), "Afsluiten");
 }
 
 TEST_F(MainWindowTest, ListedBookThatIsNotInstalledIsGreyedEverywhere) {
@@ -156,7 +230,7 @@ TEST_F(MainWindowTest, ListedBookThatIsNotInstalledIsGreyedEverywhere) {
     EXPECT_FALSE(books[1]->isEnabled());
     EXPECT_FALSE(window.DictionaryToolbar()->widgetForAction(books[1])->isEnabled());
     const QList<QAction *> entries = window.FileMenu()->actions();
-    ASSERT_EQ(entries.size(), 6);  // new window, N1, two books, N2, exit
+    ASSERT_EQ(entries.size(), 11);  // new window, N1, two books, N2, add, N7, copy, print, N3, exit
     auto *entry = qobject_cast<ui::TMenuItem *>(entries[3]);
     ASSERT_NE(entry, nullptr);
     EXPECT_EQ(entry->Command(), books[1]);
@@ -181,7 +255,7 @@ TEST_F(MainWindowTest, PronounceButtonFollowsBookEngineAndResults) {
     folder.SetTable("nl-en", Table({Row("huis", "house", "hoys")}));
     Find(viewer->Main(), "huis");
     viewer->Main().UpdateCommands();
-    EXPECT_FALSE(viewer->Main().actPronounceWord->isVisible());
+    EXPECT_FALSE(viewer->Main().Command("actPronounceWord")->isVisible());
 }
 
 TEST_F(MainWindowTest, PronounceButtonEnabledOnlyWithEngineAndTranscriptions) {
@@ -189,19 +263,19 @@ TEST_F(MainWindowTest, PronounceButtonEnabledOnlyWithEngineAndTranscriptions) {
     folder.InstallEngine();
     viewer = std::make_unique<TViewer>();
     ui::TfrmLXAMain &window = viewer->Main();
-    EXPECT_TRUE(window.actPronounceWord->isVisible());
-    EXPECT_FALSE(window.actPronounceWord->isEnabled());  // no results yet
+    EXPECT_TRUE(window.Command("actPronounceWord")->isVisible());
+    EXPECT_FALSE(window.Command("actPronounceWord")->isEnabled());  // no results yet
 
     folder.SetTable("nl-en", Table({Row("huis", "house"), Row("bank", "bench")}));
     Find(window, "huis");
     window.UpdateCommands();
-    EXPECT_FALSE(window.actPronounceWord->isEnabled());  // no transcription in cell 4
+    EXPECT_FALSE(window.Command("actPronounceWord")->isEnabled());  // no transcription in cell 4
 
     folder.SetTable("nl-en", Table({Row("huis", "house", "hoys"), Row("bank", "bench", "bangk")}));
     Find(window, "huis");
     window.UpdateCommands();
-    ASSERT_TRUE(window.actPronounceWord->isEnabled());
-    window.actPronounceWord->trigger();
+    ASSERT_TRUE(window.Command("actPronounceWord")->isEnabled());
+    window.Command("actPronounceWord")->trigger();
     EXPECT_EQ(folder.Spoken(), (std::vector<std::string>{"hoys.bangk"}));
 }
 
@@ -214,15 +288,15 @@ TEST_F(MainWindowTest, PronounceButtonDisabledWhenTheEngineDoesNotLoad) {
     folder.SetTable("nl-en", Table({Row("huis", "house", "hoys")}));
     Find(window, "huis");
     window.UpdateCommands();
-    EXPECT_TRUE(window.actPronounceWord->isVisible());
-    EXPECT_FALSE(window.actPronounceWord->isEnabled());
+    EXPECT_TRUE(window.Command("actPronounceWord")->isVisible());
+    EXPECT_FALSE(window.Command("actPronounceWord")->isEnabled());
 }
 
 TEST_F(MainWindowTest, ShowSourceOnlyInHelpdeskModeAndWithResults) {
     TwoBooks();
     viewer = std::make_unique<TViewer>();
     viewer->Main().UpdateCommands();
-    EXPECT_FALSE(viewer->Main().actHitShowSource->isEnabled());
+    EXPECT_FALSE(viewer->Main().Command("actHitShowSource")->isEnabled());
     viewer.reset();
 
     folder.SetHelpdeskMode(true);
@@ -231,7 +305,7 @@ TEST_F(MainWindowTest, ShowSourceOnlyInHelpdeskModeAndWithResults) {
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     window.UpdateCommands();
-    ASSERT_TRUE(window.actHitShowSource->isEnabled());
+    ASSERT_TRUE(window.Command("actHitShowSource")->isEnabled());
     const auto shiftF12 = [&] { QTest::keyClick(&window, Qt::Key_F12, Qt::ShiftModifier); };
     shiftF12();  // nothing found yet: no file, no question
     EXPECT_TRUE(dialogs.Shown.empty());
@@ -267,14 +341,14 @@ TEST_F(MainWindowTest, CtrlCCopiesFromTheDisplayOnlyWithFocusAndSelection) {
     window.SearchField()->setFocus();
     window.SearchField()->selectAll();
     window.UpdateCommands();
-    EXPECT_FALSE(window.actCopyHTMLToClipboard->isEnabled());
+    EXPECT_FALSE(window.Command("actCopyHTMLToClipboard")->isEnabled());
     QTest::keyClick(window.SearchField(), Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(QApplication::clipboard()->text(), "huis");
 
     // Focus in the display with a selection: the command copies plain text of both entries.
     display->setFocus();
     window.UpdateCommands();
-    ASSERT_TRUE(window.actCopyHTMLToClipboard->isEnabled());
+    ASSERT_TRUE(window.Command("actCopyHTMLToClipboard")->isEnabled());
     QTest::keyClick(display, Qt::Key_C, Qt::ControlModifier);
     const QString copied = QApplication::clipboard()->text();
     EXPECT_TRUE(copied.contains("het huis") && copied.contains("klein")) << copied.toStdString();
@@ -283,7 +357,7 @@ TEST_F(MainWindowTest, CtrlCCopiesFromTheDisplayOnlyWithFocusAndSelection) {
     // After the display is cleared nothing is selected and the command is off again.
     display->ClearDocument();
     window.UpdateCommands();
-    EXPECT_FALSE(window.actCopyHTMLToClipboard->isEnabled());
+    EXPECT_FALSE(window.Command("actCopyHTMLToClipboard")->isEnabled());
 }
 
 TEST_F(MainWindowTest, CorruptResultTableReachesTheHandlerAndTheWindowGoesOn) {
@@ -336,14 +410,14 @@ TEST_F(MainWindowProgramTest, NewWindowStartsTheProgramWithTheComplementaryAndCu
     }
     std::filesystem::permissions(folder.Dir + "/tkviewer", std::filesystem::perms::owner_all);
     uitest::TViewer viewer;
-    viewer.Main().actOpenNewWindow->trigger();
+    viewer.Main().Command("actOpenNewWindow")->trigger();
     EXPECT_EQ(WaitForFile(record), "2:en-nl:nl-en");
     EXPECT_TRUE(dialogs.Shown.empty());
 }
 
 TEST_F(MainWindowProgramTest, NewWindowFailureShowsTheDialogAndTheWindowGoesOn) {
     uitest::TViewer viewer;  // no program file at the program's path
-    viewer.Main().actOpenNewWindow->trigger();
+    viewer.Main().Command("actOpenNewWindow")->trigger();
     ASSERT_EQ(dialogs.Shown.size(), 1u);
     EXPECT_EQ(dialogs.Shown[0].Group, 2);
     EXPECT_EQ(dialogs.Shown[0].Number, 1);
@@ -354,7 +428,7 @@ TEST_F(MainWindowProgramTest, NewWindowFailureShowsTheDialogAndTheWindowGoesOn) 
 
 TEST_F(MainWindowProgramTest, F1ShowsTheHelpDocumentBesideTheProgram) {
     uitest::TViewer viewer;
-    viewer.Main().actShowHelp->trigger();
+    viewer.Main().Command("actShowHelp")->trigger();
     auto *help = viewer.Main().findChild<ui::THelpWindow *>();
     ASSERT_NE(help, nullptr);
     EXPECT_TRUE(help->isVisible());
@@ -362,7 +436,7 @@ TEST_F(MainWindowProgramTest, F1ShowsTheHelpDocumentBesideTheProgram) {
     help->hide();
     std::ofstream(folder.Dir + "/tkviewer.hlp")
         << "<h1><a name=\"inhoud\"></a>Hulp bij zoeken</h1>";
-    viewer.Main().actShowHelp->trigger();
+    viewer.Main().Command("actShowHelp")->trigger();
     EXPECT_TRUE(help->ShownText().contains("Hulp bij zoeken"));
 }
 
@@ -376,10 +450,10 @@ TEST_F(MainWindowProgramTest, IdleEvaluationFollowsFocusAndSelectionWithoutBeing
     window.Viewer()->selectAll();
     window.Viewer()->setFocus();  // a focus change is what starts the next idle pass
     QTest::qWait(20);
-    EXPECT_TRUE(window.actCopyHTMLToClipboard->isEnabled());
+    EXPECT_TRUE(window.Command("actCopyHTMLToClipboard")->isEnabled());
     window.SearchField()->setFocus();
     QTest::qWait(20);
-    EXPECT_FALSE(window.actCopyHTMLToClipboard->isEnabled());
+    EXPECT_FALSE(window.Command("actCopyHTMLToClipboard")->isEnabled());
 }
 
 TEST(MainWindowBands, ManyDictionariesScrollInsteadOfLosingButtons) {
@@ -426,9 +500,9 @@ TEST(MainWindowWithoutBooks, RunsWithoutACurrentBook) {
     EXPECT_EQ(window.windowTitle(), "Morvelt taalkist");
     EXPECT_TRUE(window.DictionaryCommands().empty());
     window.UpdateCommands();
-    EXPECT_FALSE(window.actPronounceWord->isVisible());
+    EXPECT_FALSE(window.Command("actPronounceWord")->isVisible());
     // The new window then chooses its dictionary as at any start: no arguments.
-    window.actOpenNewWindow->trigger();
+    window.Command("actOpenNewWindow")->trigger();
     EXPECT_EQ(WaitForFile(record), "0");
 }
 
@@ -436,7 +510,7 @@ TEST(MainWindowWithoutBooks, RunsWithoutACurrentBook) {
 TEST_F(MainWindowTest, NotFoundTextShowsTypedMarkupLiterally) {
     TwoBooks();
     viewer = std::make_unique<TViewer>();
-    ::setenv("UI_FAKE_LEXQ_STATUS", "-4", 1);
+    ::setenv("FAKE_LEXQ_SEARCH_STATUS", "-4", 1);
     const std::string status = Find(viewer->Main(), "<b>huis</b>");
     EXPECT_EQ(status, "Het woord '<b>huis</b>' kan niet worden gevonden.");
     const auto *line = viewer->Main().findChild<QLabel *>(QStringLiteral("stbMainText"));
@@ -498,27 +572,39 @@ TEST_F(MainWindowTest, EnterSearchesWithAnyModifier) {
     }
 }
 
-// The search field and the find button sit in the input panel as designed: the field at
-// the left from the top 4 and 25 high, the 23 x 22 button at the right edge from the top 5.
-TEST_F(MainWindowTest, SearchFieldAndFindButtonKeepTheirPlaces) {
+// What the user sees of the input row at any window width: the search field and the find
+// button side by side on one line, the button at the right edge, nothing cut off.
+TEST_F(MainWindowTest, SearchFieldAndFindButtonSitSideBySideUnclipped) {
     TwoBooks();
     viewer = std::make_unique<TViewer>();
     ui::TfrmLXAMain &window = viewer->Main();
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    for (const int width : {497, 700}) {
+    const QLineEdit *field = window.SearchField();
+    const auto *button = window.findChild<QToolButton *>(QStringLiteral("btnFindWord"));
+    ASSERT_NE(button, nullptr);
+    for (const int width : {320, 497, 1000}) {
         window.resize(width, 345);
         QApplication::processEvents();
-        const QLineEdit *field = window.SearchField();
-        const auto *button = window.findChild<QToolButton *>(QStringLiteral("btnFindWord"));
-        ASSERT_NE(button, nullptr);
-        const QWidget *panel = field->parentWidget();
-        EXPECT_EQ(field->geometry().topLeft(), QPoint(0, 4));
-        EXPECT_EQ(field->height(), 25);
-        EXPECT_EQ(button->geometry().size(), QSize(23, 22));
-        EXPECT_EQ(button->y(), 5);
-        EXPECT_GE(button->x(), field->geometry().right());
-        EXPECT_LE(panel->width() - button->geometry().right(), 4) << width;
+        const QRect inWindow(QPoint(0, 0), window.size());
+        const QRect fieldBox(field->mapTo(&window, QPoint(0, 0)), field->size());
+        const QRect buttonBox(button->mapTo(&window, QPoint(0, 0)), button->size());
+        // Both wholly inside the window and inside the panel that holds them.
+        EXPECT_TRUE(inWindow.contains(fieldBox) && inWindow.contains(buttonBox)) << width;
+        EXPECT_TRUE(field->parentWidget()->rect().contains(field->geometry())) << width;
+        EXPECT_TRUE(button->parentWidget()->rect().contains(button->geometry())) << width;
+        // A typed word shows whole: a line of the field's font fits its text area, and the
+        // button shows its whole picture.
+        EXPECT_GE(field->contentsRect().height(), field->fontMetrics().height()) << width;
+        EXPECT_GE(button->contentsRect().width(), button->iconSize().width()) << width;
+        EXPECT_GE(button->contentsRect().height(), button->iconSize().height()) << width;
+        // Side by side on one line: the button right of the field without overlapping it,
+        // their middles level, and the field taking the width the button leaves.
+        EXPECT_LT(fieldBox.right(), buttonBox.left()) << width;
+        EXPECT_LE(std::abs(fieldBox.center().y() - buttonBox.center().y()), 2) << width;
+        EXPECT_LE(width - 1 - buttonBox.right(), 4) << width;
+        EXPECT_LE(buttonBox.left() - fieldBox.right(), 8) << width;
+        EXPECT_EQ(fieldBox.left(), 0) << width;
     }
 }
 

@@ -41,16 +41,32 @@ TEST(PageScroller, ArrowsOnlyWhenTheContentIsWider) {
     EXPECT_EQ(scroller.Position(), 0);
 }
 
-TEST(ImageList, BottomLeftColourBecomesTransparentAndEveryAddAddsOne) {
+// The toolbars draw a book's picture without its transparent colour: the bottom-left
+// pixel's, and white in a two-colour picture whatever colour its corner has.
+TEST(ImageList, MaskedPicturesLoseTheirTransparentColourAndEveryAddAddsOne) {
     QImage picture(16, 16, QImage::Format_RGB32);
     picture.fill(QColor(255, 0, 255));
     picture.setPixel(5, 5, qRgb(10, 20, 30));
-    const QImage masked = ui::WithTransparentKey(picture);
+    QImage mono(16, 16, QImage::Format_Mono);
+    mono.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
+    mono.fill(0);
+    mono.setPixel(0, 15, 1);
+    mono.setPixel(5, 5, 1);
+
+    ui::TImageList list;
+    EXPECT_EQ(list.AddMasked(picture), 0);
+    const QImage masked = list.At(0).toImage().convertToFormat(QImage::Format_ARGB32);
     EXPECT_EQ(qAlpha(masked.pixel(0, 15)), 0);
     EXPECT_EQ(qAlpha(masked.pixel(15, 0)), 0);
     EXPECT_EQ(masked.pixel(5, 5), qRgba(10, 20, 30, 255));
+    list = ui::TImageList();
+    EXPECT_EQ(list.AddMasked(mono), 0);
+    const QImage glyph = list.At(0).toImage().convertToFormat(QImage::Format_ARGB32);
+    EXPECT_EQ(glyph.pixel(0, 15), qRgba(0, 0, 0, 255));
+    EXPECT_EQ(glyph.pixel(5, 5), qRgba(0, 0, 0, 255));
+    EXPECT_EQ(qAlpha(glyph.pixel(15, 0)), 0);
 
-    ui::TImageList list;
+    list = ui::TImageList();
     EXPECT_EQ(list.AddMasked(picture), 0);
     EXPECT_EQ(list.AddIcon(QIcon()), 1);  // nothing to show still takes a place
     EXPECT_EQ(list.AddMasked(QImage()), 2);

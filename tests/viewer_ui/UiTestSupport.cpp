@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
 
 #include "platform/paths.h"
 #include "viewer/core/LXA_Cursor.h"
@@ -18,49 +19,47 @@ namespace uitest {
 
 namespace {
 
-std::vector<std::string> ReadLines(const std::string &file) {
-    std::vector<std::string> lines;
+// The rest of each line of the stand-in's log that starts with the prefix.
+std::vector<std::string> LoggedAfter(const std::string &file, const std::string &prefix) {
+    std::vector<std::string> texts;
     std::ifstream in(file);
     for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
+        if (line.starts_with(prefix))
+            texts.push_back(line.substr(prefix.size()));
+    return texts;
 }
 
 }  // namespace
 
-TDialogRecorder::TDialogRecorder() {
-    m_previous = SetDialogHandler([this](const TDialogRequest &request) {
-        Shown.push_back(request);
-        return request.Kind == TMsgDlgType::Confirmation ? mrNo : mrOk;
-    });
-}
-
-TDialogRecorder::~TDialogRecorder() {
-    SetDialogHandler(m_previous);
-}
-
-TProgramFolder::TProgramFolder()
-    : Dir(m_temp.Path() + "/prog"), Data(Dir + "/data"), Imgs(Dir + "/imgs") {
+TProgramFolder::TProgramFolder(const std::string &folderName)
+    : Dir(m_temp.Path() + "/" + folderName),
+      Data(Dir + "/data"),
+      Imgs(Dir + "/imgs"),
+      UserShelf(m_temp.Path() + "/xdg/taalkist/eigen") {
     std::filesystem::create_directories(Data);
     std::filesystem::create_directories(Imgs);
     std::filesystem::create_directories(TempFolder());
-    std::filesystem::copy_file(UI_FAKE_LEXQAPI, Dir + "/lexqapi.so");
+    // The user's own temporary folder, whatever the umask.
+    std::filesystem::permissions(TempFolder(), std::filesystem::perms::owner_all);
+    std::filesystem::copy_file(FAKE_LEXQAPI_FILE, Dir + "/lexqapi.so");
     for (const char *picture : {"nl-en.bmp", "nl-en_off.bmp", "nl-en.ico", "en-nl.bmp"})
         std::filesystem::copy_file(std::string(TK_IMGS_SOURCE) + "/" + picture,
                                    Imgs + "/" + picture);
     ::setenv("TAALKIST_REGISTRY_DIR", (m_temp.Path() + "/registry").c_str(), 1);
+    // The user's own books come from here, never from the user running the tests.
+    ::setenv("XDG_DATA_HOME", (m_temp.Path() + "/xdg").c_str(), 1);
     ::setenv("TMPDIR", TempFolder().c_str(), 1);
-    ::setenv("UI_FAKE_LEXQ_LOG", (m_temp.Path() + "/lexq.log").c_str(), 1);
-    ::setenv("UI_FAKE_FLDTTS_LOG", (m_temp.Path() + "/fldtts.log").c_str(), 1);
-    ::unsetenv("UI_FAKE_LEXQ_STATUS");
+    ::setenv("FAKE_LEXQ_LOG", m_temp.File("lexq.log").c_str(), 1);
+    ::setenv("FAKE_FLDTTS_LOG", m_temp.File("fldtts.log").c_str(), 1);
+    ::unsetenv("FAKE_LEXQ_SEARCH_STATUS");
     SetProgramPathOverride(Dir + "/tkviewer");
     platform::SetCommandLine(std::vector<std::string>{});
 }
 
 TProgramFolder::~TProgramFolder() {
     SetProgramPathOverride(std::string());
-    for (const char *name : {"TAALKIST_REGISTRY_DIR", "TMPDIR", "UI_FAKE_LEXQ_LOG",
-                             "UI_FAKE_FLDTTS_LOG", "UI_FAKE_LEXQ_STATUS"})
+    for (const char *name : {"TAALKIST_REGISTRY_DIR", "XDG_DATA_HOME", "TMPDIR", "FAKE_LEXQ_LOG",
+                             "FAKE_FLDTTS_LOG", "FAKE_LEXQ_SEARCH_STATUS"})
         ::unsetenv(name);
 }
 
@@ -87,8 +86,22 @@ void TProgramFolder::SetTable(const std::string &name, const std::string &table)
     Write("data/" + name + ".idx", table);
 }
 
+void TProgramFolder::AddCompiledBook(const std::string &name, const std::string &source) const {
+    namespace fs = std::filesystem;
+    fs::copy_file(REAL_LEXQAPI_FILE, Dir + "/lexqapi.so", fs::copy_options::overwrite_existing);
+    fs::create_directories(Data + "/wordforms");
+    for (const char *table : {"nl.tsv", "en.tsv"})
+        fs::copy_file(std::string(WORDFORMS_TABLES) + "/" + table, Data + "/wordforms/" + table,
+                      fs::copy_options::overwrite_existing);
+    const std::string src = Write(name + ".src", source);
+    const std::string command = std::string(LEXQC_PROGRAM) + " build '" + src + "' '" + Data + "/" +
+                                name + ".idx' > '" + m_temp.File("lexqc.out") + "' 2>&1";
+    if (std::system(command.c_str()) != 0)
+        throw std::runtime_error("lexqc failed: " + command);
+}
+
 void TProgramFolder::InstallEngine() const {
-    std::filesystem::copy_file(UI_FAKE_FLDTTS, Dir + "/fldtts.so");
+    std::filesystem::copy_file(FAKE_FLDTTS_FILE, Dir + "/fldtts.so");
 }
 
 void TProgramFolder::SetHelpdeskMode(bool on) const {
@@ -97,11 +110,14 @@ void TProgramFolder::SetHelpdeskMode(bool on) const {
 }
 
 std::vector<std::string> TProgramFolder::Searches() const {
-    return ReadLines(m_temp.Path() + "/lexq.log");
+    std::vector<std::string> searches = LoggedAfter(m_temp.File("lexq.log"), "search ");
+    for (std::string &text : searches)
+        text = "[" + text + "]";
+    return searches;
 }
 
 std::vector<std::string> TProgramFolder::Spoken() const {
-    return ReadLines(m_temp.Path() + "/fldtts.log");
+    return LoggedAfter(m_temp.File("fldtts.log"), "FLD_Write 1 ");
 }
 
 std::string Row(const std::string &keyword, const std::string &body,

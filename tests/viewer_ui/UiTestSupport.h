@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "TempFolder.h"
+#include "dialog_recorder.h"
+#include "tempdir.h"
 #include "viewer/core/LXA_Data.h"
-#include "viewer/core/LXA_MsgDlg.h"
 
 namespace ui {
 class TfrmLXAMain;
@@ -18,20 +18,13 @@ class TfrmLXAMain;
 namespace uitest {
 
 // Every dialog is recorded and answered with mrNo / mrOk instead of being shown.
-class TDialogRecorder {
-  public:
-    TDialogRecorder();
-    ~TDialogRecorder();
-    std::vector<TDialogRequest> Shown;
+using TDialogRecorder = tk::test::DialogRecorder;
 
-  private:
-    TDialogHandler m_previous;
-};
-
-// "<temp>/prog" as the running program's folder, with data/ and imgs/.
+// "<temp>/prog" (or another folder name below <temp>) as the running program's folder,
+// with data/ and imgs/; the user's own books under "<temp>/xdg".
 class TProgramFolder {
   public:
-    TProgramFolder();
+    explicit TProgramFolder(const std::string &folderName = "prog");
     ~TProgramFolder();
 
     // data/dict.cfg with these lines in its "dictionaries" section ("nl-en=1;Naam").
@@ -41,17 +34,22 @@ class TProgramFolder {
     // The table text that the next search of an open book returns.
     void SetTable(const std::string &name, const std::string &table) const;
     void InstallEngine() const;
+    // The real search library in place of the stand-in, the shipped word-form tables, and
+    // data/<name>.idx compiled by lexqc from the source text (its format: FORMAT.md).
+    void AddCompiledBook(const std::string &name, const std::string &source) const;
     void SetHelpdeskMode(bool on) const;
-    // Texts the stand-ins recorded, one per line.
+    // Texts the stand-ins recorded: each search's text in brackets ("[  boom]"), and each
+    // spoken text.
     std::vector<std::string> Searches() const;
     std::vector<std::string> Spoken() const;
     std::string TempFolder() const { return m_temp.Path() + "/tmp"; }
 
   private:
-    TTempFolder m_temp;  // first: the folder names below are made from it
+    tk::test::TempDir m_temp;  // first: the folder names below are made from it
 
   public:
     std::string Dir, Data, Imgs;
+    std::string UserShelf;  // the user's own books (under XDG_DATA_HOME)
 
   private:
     std::string Write(const std::string &relative, const std::string &bytes) const;

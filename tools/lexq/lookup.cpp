@@ -3,72 +3,114 @@
 #include <algorithm>
 #include <exception>
 #include <memory>
+#include <optional>
 
 #include "html_text.h"
 #include "platform/cp1252.h"
+#include "platform/encoding.h"
 #include "platform/paths.h"
 #include "stderr_dialogs.h"
+#include "viewer/core/BookChoice.h"
+#include "viewer/core/BookKeys.h"
+#include "viewer/core/FinderPage.h"
 #include "viewer/core/LXA_Books.h"
 #include "viewer/core/LXA_Data.h"
 #include "viewer/core/LXA_MsgDlg.h"
 #include "viewer/core/LXA_Paths.h"
 #include "viewer/core/LXA_Search.h"
 #include "viewer/core/LXA_Utils.h"
+#include "viewer/core/WordFinder.h"
 #include "viewer/core/lexqapi.h"
 
 namespace lexq {
 
 namespace {
 
-// "geïnstalleerd" in Windows-1252, as the viewer's messages spell it.
-const std::string kInstalled = std::string("ge\xEF") + "nstalleerd";
-
-TLXABook *FirstInstalled(const TLXABooks &books) {
-    for (std::int32_t i = 0; i < books.Count(); ++i) {
-        TLXABook *book = books.FindBook(books.NameAt(i));
-        if (book->Installed)
-            return book;
-    }
-    return nullptr;
-}
-
-// The viewer's page links the current book's stylesheet in the data folder.
-std::string StyleSheetPath(const TLXAData &data) {
-    return platform::IncludeTrailingDelimiter(data.Paths.DataDir) + data.CurrentBook->Stylesheet;
-}
-
-// Looks one word up; returns its exit status.
-int LookUp(TLXAData &data, const std::string &word, bool html, std::ostream &out, std::ostream &err,
-           const TStderrDialogs &dialogs) {
+// Runs one search; false (reported) when it failed.
+template <typename Search>
+bool SearchReported(const Search &search, const TStderrDialogs &dialogs, std::int32_t &found) {
     const int errorsBefore = dialogs.Errors();
-    const std::string text = platform::Utf8ToCp1252(word);
-    // A character the dictionaries cannot hold would become "?" and search for something
-    // else than what was typed.
-    if (std::count(text.begin(), text.end(), '?') > std::count(word.begin(), word.end(), '?')) {
-        err << "lexq: het woord '" << word
+    try {
+        found = search();
+    } catch (const std::exception &e) {
+        ShowException(e);
+        return false;
+    }
+    return dialogs.Errors() == errorsBefore;
+}
+
+// The hits of the last search, as text or as the viewer's page with the line above.
+void PrintEntries(const TLXAData &data, bool html, const std::string &lineAbove,
+                  std::ostream &out) {
+    if (html) {
+        const std::string page = data.ResultPage();
+        out << platform::Cp1252ToUtf8(lineAbove.empty() ? page : WithLineAbove(page, lineAbove))
+            << "\r\n";
+    } else {
+        out << HitsAsText(*data.SearchResults) << '\n';
+    }
+}
+
+// Looks one word (UTF-8) up, falling back as the viewer does unless finder is null; returns
+// its exit status.
+int LookUp(TLXAData &data, TWordFinder *finder, const std::string &word, bool html,
+           std::ostream &out, std::ostream &err, const TStderrDialogs &dialogs) {
+    std::int32_t found = 0;
+    // A word with a character no dictionary holds is refused with the viewer's error.
+    if (!SearchReported([&] { return data.SearchTyped(word); }, dialogs, found))
+        return kExitError;
+    if (found >= 1) {
+        PrintEntries(data, html, "", out);
+        return kExitFound;
+    }
+    const std::string text = platform::Utf8ToCp1252Exact(word).value_or(std::string());
+    const bool miss =
+        finder != nullptr && data.SearchResults->LastCode == lexqapi::LEXQ_ERR_WORDNOTFOUND;
+    // A one-off lookup waits for everything: the Hunspell dictionary and the book's keys.
+    const std::string base =
+        miss ? finder->BaseForm(text, WordForms::Use::Miss, WordForms::Wait::Yes) : "";
+    if (!base.empty()) {
+        if (!SearchReported([&] { return data.Search(base); }, dialogs, found))
+            return kExitError;
+        if (found >= 1) {
+            const std::string headword = data.SearchResults->GetItem(0).Keyword;
+            err << "lexq: "
+                << TerminalText(platform::Cp1252ToUtf8(BaseFormSentence(text, headword))) << '\n';
+            err.flush();
+            PrintEntries(data, html, BaseFormLine(text, headword), out);
+            return kExitFound;
+        }
+    }
+    err << "lexq: " << TerminalText(Format("Het woord '%s' kan niet worden gevonden.", {word}))
+        << '\n';
+    if (miss) {
+        finder->IndexAllKeys();
+        const std::vector<std::string> suggestions = finder->Suggestions(text);
+        if (!suggestions.empty()) {
+            out << "Bedoelde u:\n";
+            for (const std::string &suggestion : suggestions)
+                out << platform::Cp1252ToUtf8(suggestion) << '\n';
+        }
+    }
+    return kExitNotFound;
+}
+
+// The type-ahead list of the text, one headword a line.
+int PrintTypeAhead(const std::string &prefix, std::ostream &out, std::ostream &err) {
+    const std::optional<std::string> text = platform::Utf8ToCp1252Exact(prefix);
+    if (!text) {
+        err << "lexq: het begin '" << prefix
             << "' bevat tekens die buiten Windows-1252 vallen en in geen woordenboek staan\n";
         return kExitError;
     }
-    std::int32_t found = 0;
-    try {
-        found = data.Search(text);
-    } catch (const std::exception &e) {
-        ShowException(e);
+    if (!HasTypeAhead()) {
+        err << "lexq: de zoekbibliotheek kan geen trefwoorden bij een begin geven\n";
         return kExitError;
     }
-    if (dialogs.Errors() != errorsBefore)
-        return kExitError;
-    if (found <= 0) {
-        err << "lexq: " << TerminalText(Format("Het woord '%s' kan niet worden gevonden.", {text}))
-            << '\n';
-        return kExitNotFound;
-    }
-    if (html)
-        out << platform::Cp1252ToUtf8(data.SearchResults->BuildPage(StyleSheetPath(data)))
-            << "\r\n";
-    else
-        out << HitsAsText(*data.SearchResults) << '\n';
-    return kExitFound;
+    const std::vector<std::string> words = TypeAheadWords(*text, kTypeAheadWords);
+    for (const std::string &headword : words)
+        out << platform::Cp1252ToUtf8(headword) << '\n';
+    return words.empty() ? kExitNotFound : kExitFound;
 }
 
 int Run(const TOptions &options, std::ostream &out, std::ostream &err,
@@ -76,7 +118,12 @@ int Run(const TOptions &options, std::ostream &out, std::ostream &err,
     TLXAData data;
     data.Paths = ComputePaths(ProgramFilePath());
     data.Books = std::make_unique<TLXABooks>(data.Paths);
-    TLXABook *book = ChooseBook(*data.Books, data.Paths.RegKey, options.Book, !options.List);
+    // The viewer's rule; a book named here that cannot be had ends the run instead.
+    std::vector<std::string> named;
+    if (!options.Book.empty())
+        named.push_back(options.Book);
+    TLXABook *book = ChooseBook(*data.Books, data.Paths.RegKey, named, TRefusedName::TakeNone,
+                                /*reportNone=*/!options.List);
     if (options.List) {
         if (!options.Book.empty() && book == nullptr)
             return kExitError;
@@ -90,6 +137,10 @@ int Run(const TOptions &options, std::ostream &out, std::ostream &err,
     // Not SelectBook: a one-off lookup must leave the viewer's "MRU" alone.
     if (data.OpenBook(*book) != lexqapi::LEXQ_ERR_NONE)
         return kExitError;
+    if (options.HasPrefix)
+        return PrintTypeAhead(options.Prefix, out, err);
+    TWordFinder finder(data.Paths.DataDir);
+    finder.SetBook(book->Name);
 
     int status = kExitFound;
     const bool headings = options.Words.size() > 1;
@@ -98,7 +149,8 @@ int Run(const TOptions &options, std::ostream &out, std::ostream &err,
         if (headings)
             out << (i == 0 ? "" : "\n") << "--- Resultaten voor \"" << word << "\" ---\n";
         out.flush();
-        status = std::max(status, LookUp(data, word, options.Html, out, err, dialogs));
+        status = std::max(status, LookUp(data, options.Exact ? nullptr : &finder, word,
+                                         options.Html, out, err, dialogs));
         err.flush();
     }
     return status;
@@ -119,39 +171,13 @@ std::size_t Width(const std::string &utf8) {
 
 }  // namespace
 
-TLXABook *ChooseBook(const TLXABooks &books, const std::string &regKey, const std::string &named,
-                     bool reportNone) {
-    if (!named.empty()) {
-        const std::string name = platform::Utf8ToCp1252(named);
-        TLXABook *book = books.FindBook(name);
-        if (book == nullptr) {
-            ShowErrorFmt(
-                "Het door u opgegeven woordenboek '%s' bestaat niet of is niet " + kInstalled + ".",
-                {name}, 1, 3);
-        } else if (!book->Installed) {
-            ShowErrorFmt("Het door u opgegeven woordenboek '%s' is niet " + kInstalled + ".",
-                         {book->DisplayName}, 1, 4);
-            book = nullptr;
-        }
-        return book;
-    }
-    const std::string mru = ReadSetting(platform::RegRoot::CurrentUser,
-                                        platform::RegRoot::LocalMachine, regKey, "MRU", "");
-    TLXABook *book = books.FindBook(mru);
-    if (book == nullptr || !book->Installed)
-        book = FirstInstalled(books);
-    if (book == nullptr && reportNone)
-        ShowError("Er is geen enkel woordenboek " + kInstalled + ".", 1, 5);
-    return book;
-}
-
 void PrintBooks(std::ostream &out, const TLXABooks &books, const TLXABook *current) {
     std::vector<std::vector<std::string>> rows = {
         {"Naam", "Weergavenaam", "Geïnstalleerd", "Getoond", "Huidig"}};
     for (std::int32_t i = 0; i < books.Count(); ++i) {
         const TLXABook &book = *books.FindBook(books.NameAt(i));
-        rows.push_back({platform::Cp1252ToUtf8(book.Name), platform::Cp1252ToUtf8(book.DisplayName),
-                        YesNo(book.Installed), YesNo(book.Listed), &book == current ? "*" : ""});
+        rows.push_back({book.Name, book.DisplayName, YesNo(book.Installed), YesNo(book.Listed),
+                        &book == current ? "*" : ""});
     }
     std::vector<std::size_t> widths(rows[0].size(), 0);
     for (const auto &row : rows)

@@ -21,13 +21,6 @@ inline constexpr int kExitError = 2;
 // Messages of the viewer go to err through its dialog seam; returns the exit status.
 int RunLookup(const TOptions &options, std::ostream &out, std::ostream &err);
 
-// The book to search: the named one (UTF-8, as typed), else the viewer's "MRU" when that
-// book is installed, else the first installed book. Shows the viewer's message and
-// returns null when the named book is unknown or not installed, or when none is installed
-// (the last only when reportNone).
-TLXABook *ChooseBook(const TLXABooks &books, const std::string &regKey, const std::string &named,
-                     bool reportNone);
-
 // One line per book: name, display name, installed, listed, current ("*").
 void PrintBooks(std::ostream &out, const TLXABooks &books, const TLXABook *current);
 

@@ -18,6 +18,16 @@ bool ParseOptions(const std::vector<std::string> &arguments, TOptions &options,
             options.Html = true;
         } else if (argument == "--list") {
             options.List = true;
+        } else if (argument == "--exact") {
+            options.Exact = true;
+        } else if (argument == "--prefix" || argument.rfind("--prefix=", 0) == 0) {
+            // "--prefix TEXT" or "--prefix=TEXT".
+            if (argument == "--prefix" && i + 1 >= arguments.size()) {
+                error = "optie --prefix verwacht een begin van een woord";
+                return false;
+            }
+            options.HasPrefix = true;
+            options.Prefix = argument == "--prefix" ? arguments[++i] : argument.substr(9);
         } else if (argument.rfind("-d", 0) == 0) {
             // "-d BOOK" or "-dBOOK"; an empty name would silently mean the default book.
             if (argument == "-d" && i + 1 < arguments.size())
@@ -33,7 +43,11 @@ bool ParseOptions(const std::vector<std::string> &arguments, TOptions &options,
             return false;
         }
     }
-    if (!options.Help && !options.List && options.Words.empty()) {
+    if (options.HasPrefix && (!options.Words.empty() || options.List)) {
+        error = "optie --prefix gaat niet samen met woorden of --list";
+        return false;
+    }
+    if (!options.Help && !options.List && !options.HasPrefix && options.Words.empty()) {
         error = "geef een woord om op te zoeken";
         return false;
     }
@@ -41,17 +55,26 @@ bool ParseOptions(const std::vector<std::string> &arguments, TOptions &options,
 }
 
 std::string HelpText() {
-    return "Gebruik: lexq [-d WOORDENBOEK] [--html] WOORD...\n"
+    return "Gebruik: lexq [-d WOORDENBOEK] [--html] [--exact] WOORD...\n"
+           "        lexq [-d WOORDENBOEK] --prefix BEGIN\n"
            "        lexq [-d WOORDENBOEK] --list\n"
            "\n"
            "Zoekt woorden op in de woordenboeken van Morvelt taalkist (data/dict.cfg naast\n"
            "het programma), in dezelfde volgorde als de viewer, en toont de gevonden\n"
            "artikelen als tekst.\n"
            "\n"
+           "Heeft een woord geen artikel, dan zoekt lexq zoals de viewer naar de grondvorm\n"
+           "('liep' is een vorm van 'lopen'; die regel staat op de foutuitvoer) en toont\n"
+           "de artikelen daarvan. Is ook die er niet, dan volgen na \"Bedoelde u:\" de\n"
+           "trefwoorden die er het meest op lijken, een per regel.\n"
+           "\n"
            "  -d WOORDENBOEK  zoek in dit woordenboek (de naam uit dict.cfg); zonder -d het\n"
            "                  laatst gekozen woordenboek van de viewer, anders het eerste\n"
            "                  geïnstalleerde\n"
            "  --html          toon de resultaatpagina van de viewer (HTML) in plaats van tekst\n"
+           "  --exact         zoek alleen het woord zelf: geen grondvorm, geen suggesties\n"
+           "  --prefix BEGIN  toon de trefwoorden die zo beginnen, een per regel, zoals de\n"
+           "                  lijst onder het zoekveld van de viewer\n"
            "  --list          toon de woordenboeken: naam, weergavenaam, geïnstalleerd,\n"
            "                  getoond in de keuzelijst en huidig (*)\n"
            "  -h, --help      toon deze hulp\n"
@@ -59,7 +82,8 @@ std::string HelpText() {
            "Bij meer woorden krijgt elk woord een kopregel. De keuze van de viewer wordt niet\n"
            "gewijzigd.\n"
            "\n"
-           "Afsluitcode: 0 alle woorden gevonden, 1 een woord niet gevonden, 2 fout.\n";
+           "Afsluitcode: 0 alle woorden gevonden (of via hun grondvorm; bij --prefix: een\n"
+           "trefwoord gevonden), 1 een woord niet gevonden, 2 fout.\n";
 }
 
 }  // namespace lexq

@@ -11,6 +11,9 @@ struct TOptions {
     bool Html = false;
     bool List = false;
     bool Help = false;
+    bool Exact = false;              // --exact: no base forms, no suggestions
+    bool HasPrefix = false;          // --prefix TEXT: the type-ahead list of TEXT
+    std::string Prefix;              // as typed (UTF-8)
     std::vector<std::string> Words;  // as typed (UTF-8)
 };
 

@@ -1,7 +1,5 @@
 #include "stderr_dialogs.h"
 
-#include "platform/cp1252.h"
-
 namespace lexq {
 
 std::string TerminalText(const std::string &text) {
@@ -10,7 +8,7 @@ std::string TerminalText(const std::string &text) {
     for (std::size_t i = 0; i < text.size(); ++i)
         if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n'))
             out += text[i];
-    return platform::Cp1252ToUtf8(out);
+    return out;
 }
 
 TStderrDialogs::TStderrDialogs(std::ostream &err) : Err(err) {

@@ -26,7 +26,7 @@ class TStderrDialogs {
     TDialogHandler Previous;
 };
 
-// A Windows-1252 text as UTF-8 for the terminal, with CR LF line ends made LF.
+// A dialog's text for the terminal, with CR LF line ends made LF.
 std::string TerminalText(const std::string &text);
 
 }  // namespace lexq

@@ -327,8 +327,15 @@ int Add(const std::vector<std::string> &args, std::ostream &out, std::ostream &e
 int Remove(const std::vector<std::string> &args, std::ostream &out, std::ostream &) {
     const Arguments a = Parse(args, {}, {}, 1);
     const std::string name = RemoveUserBook(DefaultUserShelf(), a.positional[0], ProgramDataDir());
-    out << "'" << Cp1252ToUtf8(name) << "' is verwijderd.\n";
+    out << "'" << name << "' is verwijderd.\n";
     return kExitOk;
+}
+
+// Characters of a UTF-8 text, for lining up columns.
+std::size_t Characters(const std::string &utf8) {
+    return static_cast<std::size_t>(std::count_if(utf8.begin(), utf8.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    }));
 }
 
 void ListCatalogue(std::ostream &out, const std::string &heading, const std::string &dataDir) {
@@ -336,14 +343,12 @@ void ListCatalogue(std::ostream &out, const std::string &heading, const std::str
     const std::vector<CatalogueEntry> books = ReadCatalogue(dataDir + "/dict.cfg");
     std::size_t width = 0;
     for (const CatalogueEntry &book : books)
-        width = std::max(width, Cp1252ToUtf8(book.name).size());
+        width = std::max(width, Characters(book.name));
     for (const CatalogueEntry &book : books) {
-        const std::string name = Cp1252ToUtf8(book.name);
         const bool installed = platform::FileExists(dataDir + "/" + book.name + ".idx") &&
                                platform::FileExists(dataDir + "/" + book.name + ".def");
-        out << "  " << name << std::string(width - name.size() + 2, ' ')
-            << Cp1252ToUtf8(book.displayName) << (installed ? "" : "  (niet ge\xC3\xAFnstalleerd)")
-            << '\n';
+        out << "  " << book.name << std::string(width - Characters(book.name) + 2, ' ')
+            << book.displayName << (installed ? "" : "  (niet ge\xC3\xAFnstalleerd)") << '\n';
     }
     if (books.empty())
         out << "  (geen)\n";

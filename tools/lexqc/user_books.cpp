@@ -8,8 +8,8 @@
 
 #include "builder.h"
 #include "dictd_import.h"
-#include "encoding.h"
 #include "keys.h"
+#include "platform/encoding.h"
 #include "safe_file.h"
 #include "source.h"
 #include "stardict.h"
@@ -71,7 +71,43 @@ bool IsAnySection(const std::string &line) {
 
 std::string KeyOf(const std::string &line) {
     const std::size_t eq = line.find('=');
-    return eq == std::string::npos ? std::string() : Lower(Trim(line.substr(0, eq)));
+    return eq == std::string::npos ? std::string() : Trim(line.substr(0, eq));
+}
+
+// Names compare as the viewer's catalogue compares them.
+bool SameName(const std::string &a, const std::string &b) {
+    return platform::EqualNoCaseUtf8(a, b);
+}
+
+// The catalogue's text in UTF-8, however the user saved it.
+std::string CatalogueText(const std::string &path) {
+    std::string bytes;
+    ReadWholeFile(path, bytes);
+    return platform::UserTextToUtf8(bytes);
+}
+
+// A display name is one line of text: valid UTF-8 without control characters or line
+// separators, which would break the catalogue's line or the lists that show it.
+bool IsDisplayName(const std::string &text) {
+    if (text.empty())
+        return false;
+    char32_t code = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t used = platform::DecodeUtf8(text, i, code);
+        if (used == 0 || code < 0x20 || (code >= 0x7F && code <= 0x9F) || code == 0x2028 ||
+            code == 0x2029)
+            return false;
+        i += used;
+    }
+    return true;
+}
+
+// The viewer's reader drops one pair of matching quotation marks around a value.
+std::string Unquote(const std::string &value) {
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front())
+        return value.substr(1, value.size() - 2);
+    return value;
 }
 
 // The lines of the first [dictionaries] section: from its first line to its end.
@@ -92,10 +128,6 @@ std::string Join(const std::vector<std::string> &lines) {
     for (const std::string &line : lines)
         text += line + "\n";
     return text;
-}
-
-std::string Utf8(const std::string &cp1252) {
-    return Cp1252ToUtf8(cp1252);
 }
 
 // The files of one dictionary and its kind, from what the user named.
@@ -190,17 +222,21 @@ Source Resolve(const std::vector<std::string> &files) {
     return source;
 }
 
-// A book name made of a-z, 0-9 and "-": a file base name and a command-line word.
+// A book name made of a-z, 0-9 and "-": a file base name, a command-line word and a
+// path the search library opens. Letters outside Windows-1252 separate like spaces; empty
+// when no letter is left.
 std::string NameFor(const std::string &utf8) {
-    const std::string cp1252 = Utf8ToCp1252WithReferences(utf8);
     std::string name;
-    for (const char c : cp1252) {
-        const auto byte = static_cast<unsigned char>(c);
+    for (std::size_t i = 0; i < utf8.size();) {
+        char32_t code = 0;
+        const std::size_t used = platform::DecodeUtf8(utf8, i, code);
+        i += std::max<std::size_t>(used, 1);
+        const unsigned char byte = used == 0 ? '?' : platform::UnicodeToCp1252(code);
         std::string letters;
         if (std::isalnum(byte) != 0 && byte < 0x80)
             letters = std::string(1, static_cast<char>(std::tolower(byte)));
         else
-            letters = Lower(FoldKey(std::string(1, c)));
+            letters = Lower(FoldKey(std::string(1, static_cast<char>(byte))));
         if (letters.empty()) {
             if (!name.empty() && name.back() != '-')
                 name += '-';
@@ -208,11 +244,11 @@ std::string NameFor(const std::string &utf8) {
             name += letters;
         }
     }
-    while (!name.empty() && name.back() == '-')
-        name.pop_back();
     if (name.size() > kMaxNameLength)
         name.resize(kMaxNameLength);
-    return name.empty() ? "woordenboek" : name;
+    while (!name.empty() && name.back() == '-')
+        name.pop_back();
+    return name;
 }
 
 // Refuses a name or display name that a book of either catalogue has already.
@@ -224,11 +260,10 @@ void CheckFree(const UserShelf &shelf, const std::string &programDataDir, const 
         books.insert(books.end(), own.begin(), own.end());
     }
     for (const CatalogueEntry &book : books) {
-        const bool sameDisplay =
-            !displayName.empty() && Lower(book.displayName) == Lower(displayName);
-        if (Lower(book.name) == Lower(name) || sameDisplay) {
+        const bool sameName = SameName(book.name, name);
+        if (sameName || (!displayName.empty() && SameName(book.displayName, displayName))) {
             throw InputError("Er is al een woordenboek met de naam '" +
-                             Utf8(Lower(book.name) == Lower(name) ? name : displayName) + "'.");
+                             (sameName ? name : displayName) + "'.");
         }
     }
 }
@@ -347,22 +382,19 @@ UserShelf UserShelfAt(const std::string &root) {
 }
 
 std::vector<CatalogueEntry> ReadCatalogue(const std::string &path) {
-    std::string text;
     std::vector<CatalogueEntry> books;
-    if (!ReadWholeFile(path, text))
-        return books;
-    const std::vector<std::string> lines = Lines(text);
+    const std::vector<std::string> lines = Lines(CatalogueText(path));
     const auto [first, end] = BookListLines(lines);
     for (std::size_t i = first; i < end; ++i) {
         const std::size_t eq = lines[i].find('=');
-        if (eq == std::string::npos)
+        if (eq == std::string::npos || Trim(lines[i]).front() == ';')
             continue;
         const std::string key = Trim(lines[i].substr(0, eq));
-        const std::string value = Trim(lines[i].substr(eq + 1));
+        const std::string value = Unquote(Trim(lines[i].substr(eq + 1)));
         if (key.empty() || value.empty())
             continue;
         const bool seen = std::any_of(books.begin(), books.end(), [&](const CatalogueEntry &b) {
-            return Lower(b.name) == Lower(key);
+            return SameName(b.name, key);
         });
         if (seen)
             continue;
@@ -378,31 +410,30 @@ std::vector<CatalogueEntry> ReadCatalogue(const std::string &path) {
 
 AddResult AddUserBook(const UserShelf &shelf, const AddRequest &request, Progress *progress) {
     const Source source = Resolve(request.files);
-    std::string displayCp1252;
-    if (!request.displayName.empty()) {
-        const std::string trimmed = Trim(request.displayName);
-        const std::optional<std::string> converted = Utf8ToCp1252Strict(trimmed);
-        if (!IsValidUtf8(trimmed) || !converted || trimmed.empty() ||
-            trimmed.find_first_of("\r\n") != std::string::npos) {
-            throw InputError("De naam '" + request.displayName +
-                             "' kan niet worden gebruikt: alleen letters en tekens uit "
-                             "Windows-1252 op één regel.");
-        }
-        displayCp1252 = *converted;
+    std::string displayName = Trim(request.displayName);
+    if (!request.displayName.empty() && !IsDisplayName(displayName)) {
+        throw InputError("De naam '" + platform::UserTextToUtf8(request.displayName) +
+                         "' kan niet worden gebruikt: geef een naam op één regel, zonder "
+                         "stuurtekens.");
     }
-    const std::string wanted = request.displayName.empty() ? source.stem : request.displayName;
-    const std::string name = NameFor(wanted);
+    std::string name = NameFor(displayName.empty() ? source.stem : displayName);
+    if (name.empty())
+        name = NameFor(source.stem);
+    if (name.empty())
+        name = "woordenboek";
     // Before the long work; once more when the files are written.
-    CheckFree(shelf, request.programDataDir, name, displayCp1252);
+    CheckFree(shelf, request.programDataDir, name, displayName);
 
     Progress none(nullptr);
     Progress &bar = progress != nullptr ? *progress : none;
     bar.Stage(0.0, 0.45);
     Imported imported = Import(source, &bar);
-    if (displayCp1252.empty()) {
-        const std::optional<std::string> own =
-            Utf8ToCp1252Strict(imported.ownName.empty() ? source.stem : imported.ownName);
-        displayCp1252 = own && !own->empty() ? *own : Utf8ToCp1252WithReferences(source.stem);
+    if (displayName.empty()) {
+        displayName = Trim(imported.ownName);
+        if (!IsDisplayName(displayName))
+            displayName = platform::UserTextToUtf8(source.stem);
+        if (!IsDisplayName(displayName))
+            displayName = name;
     }
 
     bar.Stage(0.45, 0.55);
@@ -431,13 +462,13 @@ AddResult AddUserBook(const UserShelf &shelf, const AddRequest &request, Progres
     MakeFolders(shelf.imgsDir);
     const FolderLock lock(shelf.dataDir + "/.lock");
     RemoveLeftovers(shelf.dataDir);
-    CheckFree(shelf, request.programDataDir, name, displayCp1252);
+    CheckFree(shelf, request.programDataDir, name, displayName);
 
     const std::string idxPath = shelf.dataDir + "/" + name + ".idx";
     const std::string defPath = shelf.dataDir + "/" + name + ".def";
     const std::string cssPath = shelf.dataDir + "/dict.css";
-    std::string catalogue;
-    ReadWholeFile(shelf.catalogue, catalogue);
+    // Written back in UTF-8 as a whole, so an older catalogue in Windows-1252 is not mixed.
+    const std::string catalogue = CatalogueText(shelf.catalogue);
     std::vector<std::pair<std::string, std::string>> temporaries;  // temporary, target
     try {
         temporaries.emplace_back(
@@ -456,7 +487,7 @@ AddResult AddUserBook(const UserShelf &shelf, const AddRequest &request, Progres
         }
         temporaries.emplace_back(
             WriteTemporaryBeside(shelf.catalogue,
-                                 CatalogueWith(catalogue, name + "=1;" + displayCp1252)),
+                                 CatalogueWith(catalogue, name + "=1;" + displayName)),
             shelf.catalogue);
     } catch (...) {
         for (const auto &[temporary, target] : temporaries)
@@ -480,7 +511,7 @@ AddResult AddUserBook(const UserShelf &shelf, const AddRequest &request, Progres
     bar.Finish();
     AddResult result;
     result.name = name;
-    result.displayName = Utf8(displayCp1252);
+    result.displayName = displayName;
     result.format = source.stardict ? "StarDict" : "dictd";
     result.entries = imported.counts.entries;
     result.records = imported.counts.records;
@@ -492,13 +523,13 @@ AddResult AddUserBook(const UserShelf &shelf, const AddRequest &request, Progres
 
 std::string RemoveUserBook(const UserShelf &shelf, const std::string &name,
                            const std::string &programDataDir) {
-    const std::string wanted = Lower(Utf8ToCp1252WithReferences(Trim(name)));
+    const std::string wanted = Trim(name);
     auto find = [&](const std::vector<CatalogueEntry> &books) -> const CatalogueEntry * {
         for (const CatalogueEntry &book : books)
-            if (Lower(book.name) == wanted)
+            if (SameName(book.name, wanted))
                 return &book;
         for (const CatalogueEntry &book : books)
-            if (Lower(book.displayName) == wanted)
+            if (SameName(book.displayName, wanted))
                 return &book;
         return nullptr;
     };
@@ -519,14 +550,12 @@ std::string RemoveUserBook(const UserShelf &shelf, const std::string &name,
         throw InputError("Er is geen eigen woordenboek met de naam '" + name + "'.");
     }
     const std::string key = book->name;
-    std::string text;
-    ReadWholeFile(shelf.catalogue, text);
-    std::vector<std::string> lines = Lines(text);
+    std::vector<std::string> lines = Lines(CatalogueText(shelf.catalogue));
     const auto [first, end] = BookListLines(lines);
     std::vector<std::string> kept(lines.begin(),
                                   lines.begin() + static_cast<std::ptrdiff_t>(first));
     for (std::size_t i = first; i < end; ++i)
-        if (KeyOf(lines[i]) != Lower(key))
+        if (!SameName(KeyOf(lines[i]), key))
             kept.push_back(lines[i]);
     kept.insert(kept.end(), lines.begin() + static_cast<std::ptrdiff_t>(end), lines.end());
     CommitTemporary(WriteTemporaryBeside(shelf.catalogue, Join(kept)), shelf.catalogue);

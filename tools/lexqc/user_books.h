@@ -29,21 +29,23 @@ struct UserShelf {
 UserShelf DefaultUserShelf();
 UserShelf UserShelfAt(const std::string &root);
 
-// One line of a catalogue's book list; texts in Windows-1252 as the file holds them.
+// One line of a catalogue's book list; texts in UTF-8 (a catalogue is read as UTF-8 when
+// it is valid UTF-8, else as Windows-1252, and written in UTF-8).
 struct CatalogueEntry {
     std::string name;
     std::string displayName;
     bool listed = false;
 };
 
-// The book list of a catalogue file by dict.cfg's rules (section and key names without
-// regard to case, the first of a repeated key, empty values left out); a missing file
-// gives an empty list.
+// The book list of a catalogue file by dict.cfg's rules, as the viewer reads it (section
+// and key names without regard to case, the first of a repeated key, comment lines and
+// empty values left out, one pair of quotes around a value dropped); a missing file gives
+// an empty list.
 std::vector<CatalogueEntry> ReadCatalogue(const std::string &path);
 
 struct AddRequest {
     std::vector<std::string> files;  // the dictionary's files as the user names them
-    std::string displayName;         // UTF-8; empty: the dictionary's own name
+    std::string displayName;         // UTF-8, one line; empty: the dictionary's own name
     std::string programDataDir;      // the program's data folder: names taken, stylesheet
 };
 

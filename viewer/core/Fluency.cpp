@@ -16,6 +16,7 @@ constexpr std::int32_t kInitValue = 0;
 using TFldInt = std::int32_t(LXA_STDCALL *)(std::int32_t);
 using TFldVoid = std::int32_t(LXA_STDCALL *)();
 using TFldWrite = std::int32_t(LXA_STDCALL *)(std::int32_t, const char *);
+using TFldText = std::int32_t(LXA_STDCALL *)(const char *);
 
 struct TFluencySlots {
     TFldInt Init = nullptr;
@@ -24,6 +25,7 @@ struct TFluencySlots {
     TFldWrite Write = nullptr;
     TFldInt Play = nullptr;
     TFldVoid Close = nullptr;
+    TFldText SetVoice = nullptr;  // engines with one voice lack it
 };
 
 TFluencySlots Slots;
@@ -33,12 +35,13 @@ T Bind(platform::LibHandle library, const char *name) {
     return reinterpret_cast<T>(platform::FindExport(library, name));
 }
 
-// The registered engine folder; empty when the key or value is missing. A value that is
-// not a text raises, as the registry reader of the platform does.
+// The registered engine folder (a path, so UTF-8); empty when the key or value is missing.
+// A value that is not a text raises, as the registry reader of the platform does.
 std::string RegisteredFolder() {
     platform::RegKey key;
     if (platform::RegOpenKey(platform::RegRoot::LocalMachine, kFluencyRegistryKey,
-                             platform::RegAccess::All, key) != platform::kRegOk)
+                             platform::RegAccess::All, key,
+                             platform::RegText::Utf8) != platform::kRegOk)
         return {};
     std::string folder;
     const long status = platform::RegGetString(key, kFluencyPathValue, folder);
@@ -65,6 +68,7 @@ platform::LibHandle LocateAndLoad() {
         Slots.Write = Bind<TFldWrite>(handle, "FLD_Write");
         Slots.Play = Bind<TFldInt>(handle, "FLD_Play");
         Slots.Close = Bind<TFldVoid>(handle, "FLD_Close");
+        Slots.SetVoice = Bind<TFldText>(handle, "FLD_SetVoice");
     }
     return handle;
 }
@@ -114,4 +118,8 @@ std::int32_t FluencyPlay(std::int32_t mode) {
 
 std::int32_t FluencySetTempo(std::int32_t value) {
     return Slots.SetTempo ? Slots.SetTempo(value) : 1;
+}
+
+std::int32_t FluencySetVoice(const std::string &voice) {
+    return Slots.SetVoice ? Slots.SetVoice(voice.c_str()) : 1;
 }

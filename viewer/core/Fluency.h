@@ -24,3 +24,6 @@ std::int32_t FluencyStop();
 std::int32_t FluencyWrite(std::int32_t mode, const std::string &text);
 std::int32_t FluencyPlay(std::int32_t mode);
 std::int32_t FluencySetTempo(std::int32_t value);
+// The voice of a language ("nl", "de", ...: a book's "fluencyvoice"); an engine without
+// FLD_SetVoice keeps its one voice.
+std::int32_t FluencySetVoice(const std::string &voice);

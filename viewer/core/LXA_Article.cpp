@@ -72,9 +72,16 @@ void SaveArticle(const std::string &text, std::time_t when) {
     std::string temp = GetTempDirectory();
     if (temp.empty())
         temp = FallbackTempDirectory();
-    const std::string folder = platform::IncludeTrailingDelimiter(temp) + "morvelt";
-    if (!EnsurePrivateFolder(folder))
+    // The folder is the user's own: one that another user made (or planted a link as) is
+    // never written into, and a shared temporary folder gets a name of the user's own.
+    const std::string folder = PrivateTempFolder(temp, "morvelt");
+    if (folder.empty()) {
+        ShowErrorFmt(
+            "Het artikel kan niet worden opgeslagen: in '%s' is geen map voor tijdelijke "
+            "bestanden te maken die alleen van u is.",
+            {temp}, 8, 1);
         return;
+    }
     const std::string path = platform::IncludeTrailingDelimiter(folder) + TimeStamp(when) + ".html";
     std::string why;
     if (!WritePrivateFile(path, text, why))

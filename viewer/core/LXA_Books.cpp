@@ -1,7 +1,8 @@
 #include "viewer/core/LXA_Books.h"
 
-#include "platform/cp1252.h"
+#include "platform/encoding.h"
 #include "platform/paths.h"
+#include "user_books.h"
 #include "viewer/core/LXA_Exceptions.h"
 #include "viewer/core/LXA_Images.h"
 #include "viewer/core/LXA_IniFile.h"
@@ -13,17 +14,47 @@ std::string InFolder(const std::string &folder, const std::string &file) {
     return platform::IncludeTrailingDelimiter(folder) + file;
 }
 
-std::unique_ptr<QImage> OptionalPicture(const std::string &path) {
+std::unique_ptr<QImage> OptionalPicture(const std::string &path, TBadPicture badPicture) {
     if (!platform::FileExists(path))
         return nullptr;
-    return std::make_unique<QImage>(LoadPicture(path));
+    try {
+        return std::make_unique<QImage>(LoadPicture(path));
+    } catch (const EGeneral &) {
+        if (badPicture == TBadPicture::Raise)
+            throw;
+        return nullptr;
+    }
+}
+
+void LoadOptionalIcon(QIcon &icon, const std::string &path, TBadPicture badPicture) {
+    if (!platform::FileExists(path))
+        return;
+    try {
+        LoadIconFile(icon, path);
+    } catch (const EGeneral &) {
+        if (badPicture == TBadPicture::Raise)
+            throw;
+    }
+}
+
+TRPaths UserShelfPaths() {
+    const lexqc::UserShelf shelf = lexqc::DefaultUserShelf();
+    TRPaths paths;
+    paths.AppDir = shelf.root;
+    paths.DataDir = shelf.dataDir;
+    paths.ImgsDir = shelf.imgsDir;
+    return paths;
 }
 
 }  // namespace
 
 TLXABook::TLXABook(const std::string &name, bool listed, const std::string &displayName,
-                   const TRPaths &paths)
-    : Listed(listed), Name(name), DisplayName(displayName) {
+                   const TRPaths &paths, TBadPicture badPicture)
+    : Listed(listed),
+      Name(name),
+      DisplayName(displayName),
+      DataDir(paths.DataDir),
+      ImgsDir(paths.ImgsDir) {
     const std::string defFile = InFolder(paths.DataDir, Name + ".def");
     const std::string idxFile = InFolder(paths.DataDir, Name + ".idx");
     const std::string icoFile = InFolder(paths.ImgsDir, Name + ".ico");
@@ -35,14 +66,25 @@ TLXABook::TLXABook(const std::string &name, bool listed, const std::string &disp
         const TLXAIniFile settings(defFile);
         Fluency = settings.ReadBool("dictionary", "fluency", false);
         FluencyFld = Fluency ? settings.ReadInteger("dictionary", "fluencyfld", 4) : -1;
+        if (Fluency)
+            FluencyVoice = settings.ReadString("dictionary", "fluencyvoice", "");
+        if (Fluency && FluencyVoice.empty())
+            FluencyVoice = "nl";  // the engine's own language
         Stylesheet = settings.ReadString("dictionary", "stylesheet", "dict.css");
         ComplDictionary = settings.ReadString("compldictionary", "dictionary", Name);
         Icon = std::make_unique<QIcon>();
-        if (platform::FileExists(icoFile))
-            LoadIconFile(*Icon, icoFile);
+        LoadOptionalIcon(*Icon, icoFile, badPicture);
     }
-    DisabledBitmap = OptionalPicture(offFile);
-    Bitmap = OptionalPicture(bmpFile);
+    DisabledBitmap = OptionalPicture(offFile, badPicture);
+    Bitmap = OptionalPicture(bmpFile, badPicture);
+}
+
+std::string TLXABook::IndexFile() const {
+    return InFolder(DataDir, Name + ".idx");
+}
+
+std::string TLXABook::StylesheetFile() const {
+    return InFolder(DataDir, Stylesheet);
 }
 
 TLXABooks::TLXABooks(TRPaths &paths) {
@@ -54,21 +96,40 @@ TLXABooks::TLXABooks(TRPaths &paths) {
     const TLXAIniFile config(configFile);
     Version = config.ReadInteger("version", "version", 1);
     paths.RegKey = config.ReadString("application", "regkey", "");
+    AddBookList(config, paths, TBadPicture::Raise);
+    UserPaths = UserShelfPaths();
+    ReadUserBooks();
+}
+
+std::vector<TLXABook *> TLXABooks::ReadUserBooks() {
+    const std::string configFile = InFolder(UserPaths.DataDir, "dict.cfg");
+    if (UserPaths.DataDir.empty() || !platform::FileExists(configFile))
+        return {};
+    return AddBookList(TLXAIniFile(configFile), UserPaths, TBadPicture::Ignore);
+}
+
+std::vector<TLXABook *> TLXABooks::AddBookList(const TLXAIniFile &config, const TRPaths &paths,
+                                               TBadPicture badPicture) {
+    std::vector<TLXABook *> added;
     const auto lines = config.ReadSection("dictionaries");
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const auto &[name, value] = lines[i];
         // A repeated key counts with its first value only, and an empty value lists no book.
         bool repeated = false;
         for (std::size_t j = 0; j < i && !repeated; ++j)
-            repeated = platform::EqualNoCase(lines[j].first, name);
-        if (repeated || value.empty())
+            repeated = platform::EqualNoCaseUtf8(lines[j].first, name);
+        // A name is one book: the first catalogue to list it has it.
+        if (repeated || value.empty() || FindBook(name) != nullptr)
             continue;
         const std::size_t semicolon = value.find(';');
         const std::string flag = semicolon == std::string::npos ? "0" : value.substr(0, semicolon);
         const std::string displayName =
             semicolon == std::string::npos ? value : value.substr(semicolon + 1);
-        Books.push_back(std::make_unique<TLXABook>(name, flag == "1", displayName, paths));
+        Books.push_back(
+            std::make_unique<TLXABook>(name, flag == "1", displayName, paths, badPicture));
+        added.push_back(Books.back().get());
     }
+    return added;
 }
 
 std::int32_t TLXABooks::Count() const {
@@ -85,7 +146,7 @@ const std::string &TLXABooks::NameAt(std::int32_t index) const {
 
 TLXABook *TLXABooks::FindBook(const std::string &name) const {
     for (const auto &book : Books)
-        if (platform::EqualNoCase(book->Name, name))
+        if (platform::EqualNoCaseUtf8(book->Name, name))
             return book.get();
     return nullptr;
 }

@@ -1,15 +1,14 @@
 #include "viewer/core/LXA_Cursor.h"
 
-#include <QCursor>
-#include <QGuiApplication>
+#include "viewer/core/Screen.h"
 
-// Without a GUI application (a test, a tool) there is no screen cursor to change.
-TWaitCursor::TWaitCursor() : Active(qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
+// Without a screen (a test, a tool) there is no cursor to change.
+TWaitCursor::TWaitCursor() : Active(static_cast<bool>(Screen().SetBusy)) {
     if (Active)
-        QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+        Screen().SetBusy(true);
 }
 
 TWaitCursor::~TWaitCursor() {
-    if (Active)
-        QGuiApplication::restoreOverrideCursor();
+    if (Active && Screen().SetBusy)
+        Screen().SetBusy(false);
 }

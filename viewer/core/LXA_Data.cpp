@@ -2,7 +2,9 @@
 
 #include <utility>
 
+#include "platform/encoding.h"
 #include "platform/paths.h"
+#include "viewer/core/BookChoice.h"
 #include "viewer/core/Fluency.h"
 #include "viewer/core/LXA_Exceptions.h"
 #include "viewer/core/LXA_MsgDlg.h"
@@ -28,8 +30,9 @@ const char *const kSpeechNotLoaded =
     "uitspreken van trefwoorden zal dan ook niet functioneren. De originele foutmelding "
     "luidt:\r\n\r\n%s";
 
-// "geïnstalleerd" in Windows-1252.
-const std::string kInstalled = std::string("ge\xEF") + "nstalleerd";
+const char *const kUnsearchable =
+    "Het woord '%s' kan niet worden opgezocht: het teken '%s' komt in geen enkel woordenboek "
+    "voor (de woordenboeken gebruiken de tekenset Windows-1252).";
 
 void ReportOpenStatus(std::int32_t status, const std::string &indexFile, const TLXABook &book) {
     switch (status) {
@@ -91,48 +94,9 @@ bool TLXAData::Initialise() {
 }
 
 void TLXAData::ChooseStartBook() {
-    std::string firstInstalled;
-    for (std::int32_t i = 0; i < Books->Count(); ++i) {
-        if (Books->FindBook(Books->NameAt(i))->Installed) {
-            firstInstalled = Books->NameAt(i);
-            break;
-        }
-    }
-
-    std::string wanted;
-    const auto &arguments = platform::CommandLineArguments();
-    if (!arguments.empty()) {
-        wanted = arguments[0];
-        const std::string alternative = arguments.size() >= 2 ? arguments[1] : std::string();
-        const TLXABook *first = Books->FindBook(wanted);
-        if (first == nullptr || (!first->Installed && !alternative.empty()))
-            wanted = alternative;
-        const TLXABook *chosen = Books->FindBook(wanted);
-        if (chosen == nullptr) {
-            ShowErrorFmt(
-                "Het door u opgegeven woordenboek '%s' bestaat niet of is niet " + kInstalled + ".",
-                {arguments[0]}, 1, 3);
-        } else if (!chosen->Installed) {
-            // Argument 1 names the book when it can; else the message is about argument 2's.
-            const TLXABook *named = first != nullptr ? first : chosen;
-            ShowErrorFmt("Het door u opgegeven woordenboek '%s' is niet " + kInstalled + ".",
-                         {named->DisplayName}, 1, 4);
-        }
-    } else {
-        wanted = ReadSetting(platform::RegRoot::CurrentUser, platform::RegRoot::LocalMachine,
-                             Paths.RegKey, "MRU", "");
-    }
-
-    TLXABook *book = Books->FindBook(wanted);
-    if (book != nullptr && book->Installed)
-        SelectBook(book);
-    else if (!firstInstalled.empty())
-        SelectBook(Books->FindBook(firstInstalled));
-    else
-        SelectBook(nullptr);
-
-    if (CurrentBook == nullptr)
-        ShowError("Er is geen enkel woordenboek " + kInstalled + ".", 1, 5);
+    // A refused command-line name shows why and starts with the first installed book.
+    SelectBook(ChooseBook(*Books, Paths.RegKey, platform::CommandLineArguments(),
+                          TRefusedName::TakeFirstInstalled, /*reportNone=*/true));
 }
 
 void TLXAData::CreateForms() {
@@ -156,8 +120,10 @@ void TLXAData::SelectBook(TLXABook *book) {
             ShowErrorFmt(kSpeechNotLoaded, {std::string(e.what())}, 7, 1);
         }
     }
-    const std::string indexFile =
-        platform::IncludeTrailingDelimiter(Paths.DataDir) + book->Name + ".idx";
+    // The book's words in the voice of its language; an engine without voices skips it.
+    if (book->Fluency && FluencyLibrary != nullptr)
+        FluencySetVoice(book->FluencyVoice);
+    const std::string indexFile = book->IndexFile();
     if (lexqapi::lexq_init)
         ReportOpenStatus(lexqapi::lexq_init(indexFile.c_str()), indexFile, *book);
 }
@@ -168,15 +134,29 @@ std::int32_t TLXAData::OpenBook(TLXABook &book) {
     CurrentBook = &book;
     if (!lexqapi::lexq_init)
         return lexqapi::LEXQ_ERR_NOTINITIALIZED;
-    const std::string indexFile =
-        platform::IncludeTrailingDelimiter(Paths.DataDir) + book.Name + ".idx";
+    const std::string indexFile = book.IndexFile();
     const std::int32_t status = lexqapi::lexq_init(indexFile.c_str());
     ReportOpenStatus(status, indexFile, book);
     return status;
 }
 
 std::int32_t TLXAData::Search(const std::string &text) {
-    return SearchResults ? SearchResults->Search(text) : 0;
+    if (!SearchResults)
+        return 0;
+    return SearchResults->Search(text, CurrentBook != nullptr ? CurrentBook->FluencyFld : -1);
+}
+
+std::int32_t TLXAData::SearchTyped(const std::string &utf8) {
+    char32_t unrepresentable = 0;
+    if (const std::optional<std::string> text = platform::Utf8ToCp1252Exact(utf8, &unrepresentable))
+        return Search(*text);
+    // Searching with a '?' in its place would answer another question.
+    if (SearchResults)
+        SearchResults->Clear();
+    std::string character;
+    platform::AppendUtf8(character, unrepresentable);
+    ShowErrorFmt(kUnsearchable, {utf8, character}, 6, 3);
+    return 0;
 }
 
 bool TLXAData::SpeechAvailable() const {
@@ -189,6 +169,50 @@ void TLXAData::Speak(const std::string &text) {
     FluencyStop();
     FluencyWrite(1, text);
     FluencyPlay(0);
+}
+
+void TLXAData::SelectBookNamed(const std::string &name) {
+    SelectBook(Books ? Books->FindBook(name) : nullptr);
+}
+
+std::vector<TLXABook *> TLXAData::SelectableBooks() const {
+    std::vector<TLXABook *> selectable;
+    if (!Books)
+        return selectable;
+    for (std::int32_t i = 0; i < Books->Count(); ++i) {
+        TLXABook *book = Books->FindBook(Books->NameAt(i));
+        if (book != nullptr && (book->Installed || book->Listed))
+            selectable.push_back(book);
+    }
+    return selectable;
+}
+
+std::string TLXAData::StyleSheetPath() const {
+    if (CurrentBook == nullptr)
+        return {};
+    return CurrentBook->StylesheetFile();
+}
+
+std::string TLXAData::StyleSheetLink() const {
+    const std::string path = StyleSheetPath();
+    return path.empty() ? path : PageFileReference(path);
+}
+
+std::int32_t TLXAData::ResultCount() const {
+    return SearchResults ? SearchResults->Count() : 0;
+}
+
+std::string TLXAData::ResultPage() const {
+    return SearchResults ? SearchResults->BuildPage(StyleSheetLink()) : std::string();
+}
+
+bool TLXAData::CanSpeakResults() const {
+    return SpeechAvailable() && ResultCount() >= 1 && !SearchResults->PronounceText().empty();
+}
+
+void TLXAData::SpeakResults() {
+    if (SearchResults)
+        Speak(SearchResults->PronounceText());
 }
 
 void TLXAData::Finalise() {

@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/dynlib.h"
 #include "viewer/core/LXA_Books.h"
@@ -39,15 +40,40 @@ class TLXAData {
     void ChooseStartBook();
     void CreateForms();
     // Makes the book current: closes the open dictionary, records "MRU", loads the speech
-    // engine on first need and opens the book's ".idx". Null forgets the current book.
+    // engine on first need (and gives it the book's voice) and opens the book's ".idx".
+    // Null forgets the current book.
     void SelectBook(TLXABook *book);
     // Makes the book current for a one-off lookup (a command-line tool): closes the open
     // dictionary and opens the book's ".idx" with SelectBook's messages, but records no
     // "MRU" and loads no speech engine. Returns the library's status of the open.
     std::int32_t OpenBook(TLXABook &book);
+    // Searches with the current book's pronunciation field; returns the number of hits.
+    // The text is Windows-1252, as the search library takes it.
     std::int32_t Search(const std::string &text);
+    // Searches a word as the user typed it (UTF-8). A word with a character that no
+    // dictionary can hold is not searched: the hits are cleared, an error (6, 3) names the
+    // character, and the result is 0.
+    std::int32_t SearchTyped(const std::string &utf8);
     bool SpeechAvailable() const;
     void Speak(const std::string &text);
+
+    // What the windows ask.
+    // Makes the catalogue's book of this key current (compared without regard to case);
+    // with no such book, SelectBook(null).
+    void SelectBookNamed(const std::string &name);
+    // The books the dictionary selector offers: installed or listed, in catalogue order.
+    std::vector<TLXABook *> SelectableBooks() const;
+    // The current book's stylesheet file in its data folder; empty without a current book.
+    std::string StyleSheetPath() const;
+    // That file as the result page links it (PageFileReference).
+    std::string StyleSheetLink() const;
+    // The hits of the last search: their number, and their page with the stylesheet above.
+    std::int32_t ResultCount() const;
+    std::string ResultPage() const;
+    // Whether the hits can be spoken: the speech engine is loaded and at least one hit has
+    // a text to pronounce. SpeakResults speaks them all.
+    bool CanSpeakResults() const;
+    void SpeakResults();
     // Releases everything; safe to run more than once.
     void Finalise();
 
@@ -68,7 +94,8 @@ class TLXAData {
     TRPaths Paths;
 };
 
-// The one data module while it exists, else null. Not owned: the program owns it.
+// The one data module while it exists, else null. Not owned: the program owns it. The
+// windows are handed the data module instead; only the utilities read the global.
 extern TLXAData *LXAData;
 
 // The reaction to an exception that escaped a command or the start-up, as the data

@@ -10,7 +10,7 @@
 
 #include "viewer/core/LXA_Format.h"
 
-// Every exception the viewer raises itself; its message is a Windows-1252 text.
+// Every exception the viewer raises itself; its message is a UTF-8 text.
 class EGeneral : public std::runtime_error {
   public:
     explicit EGeneral(const std::string &message) : std::runtime_error(message) {}

@@ -1,5 +1,6 @@
-// printf-like formatting of Windows-1252 texts: "%s" takes a text, "%d" an integer and
-// "%%" is a percent sign. Arguments are inserted unchanged, never re-read as formats.
+// printf-like formatting of texts (UTF-8 in dialogs, Windows-1252 in the result page):
+// "%s" takes a text, "%d" an integer and "%%" is a percent sign. Arguments are inserted
+// unchanged, never re-read as formats.
 #pragma once
 
 #include <cstdint>

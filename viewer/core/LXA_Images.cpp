@@ -1,9 +1,10 @@
 #include "viewer/core/LXA_Images.h"
 
-#include <QGuiApplication>
 #include <QImageReader>
+#include <vector>
 
 #include "viewer/core/LXA_Exceptions.h"
+#include "viewer/core/Screen.h"
 
 namespace {
 
@@ -24,36 +25,33 @@ QImage LoadPicture(const std::string &path) {
 
 void LoadIconFile(QIcon &icon, const std::string &path) {
     QImageReader reader(QString::fromStdString(path));
-    int loaded = 0;
+    std::vector<QImage> images;
     // An icon file holds one image per size; read them all.
     do {
-        const QImage image = reader.read();
+        QImage image = reader.read();
         if (image.isNull())
             break;
-        // Pixmaps need a GUI application; a command-line tool only checks the file.
-        if (qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr)
-            icon.addPixmap(QPixmap::fromImage(image));
-        ++loaded;
+        images.push_back(std::move(image));
     } while (reader.jumpToNextImage());
-    if (loaded == 0)
+    if (images.empty())
         Unreadable(path, reader);
+    if (Screen().MakeIcon)
+        icon = Screen().MakeIcon(images);
 }
 
 QImage TransparentImage(const QImage &picture) {
     if (picture.isNull())
         return picture;
-    const QRgb key =
-        picture.depth() == 1 ? qRgb(255, 255, 255) : picture.pixel(0, picture.height() - 1);
     QImage result = picture.convertToFormat(QImage::Format_ARGB32);
+    // Compared with its opacity, so that a picture that is transparent already keeps its
+    // black where its transparent corner reads as black.
+    const QRgb key =
+        picture.depth() == 1 ? qRgb(255, 255, 255) : result.pixel(0, result.height() - 1);
     for (int y = 0; y < result.height(); ++y) {
         auto *line = reinterpret_cast<QRgb *>(result.scanLine(y));
         for (int x = 0; x < result.width(); ++x)
-            if ((line[x] & 0x00FFFFFF) == (key & 0x00FFFFFF))
-                line[x] = 0;
+            if (line[x] == key)
+                line[x] = qRgba(0, 0, 0, 0);
     }
     return result;
-}
-
-QPixmap TransparentPixmap(const QImage &picture) {
-    return QPixmap::fromImage(TransparentImage(picture));
 }

@@ -1,9 +1,11 @@
 #include "viewer/core/LXA_IniFile.h"
 
 #include <fstream>
+#include <iterator>
 #include <limits>
+#include <sstream>
 
-#include "platform/cp1252.h"
+#include "platform/encoding.h"
 
 namespace {
 
@@ -13,6 +15,14 @@ std::string Trim(const std::string &text) {
     if (first == std::string::npos)
         return {};
     return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
+// The Windows reader drops one pair of matching quotation marks around a value.
+std::string Unquote(std::string value) {
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front())
+        return value.substr(1, value.size() - 2);
+    return value;
 }
 
 int DigitValue(char c) {
@@ -63,9 +73,11 @@ bool ParseIniInteger(const std::string &text, std::int32_t &value) {
 
 TLXAIniFile::TLXAIniFile(const std::string &path) {
     std::ifstream file(path, std::ios::binary);
+    std::istringstream text(platform::UserTextToUtf8(
+        std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>())));
     std::string line;
     TSection *current = nullptr;
-    while (std::getline(file, line)) {
+    while (std::getline(text, line)) {
         const std::string text = Trim(line);
         if (text.empty() || text[0] == ';')
             continue;
@@ -80,13 +92,14 @@ TLXAIniFile::TLXAIniFile(const std::string &path) {
         const std::size_t equals = text.find('=');
         if (current == nullptr || equals == std::string::npos)
             continue;
-        current->Lines.emplace_back(Trim(text.substr(0, equals)), Trim(text.substr(equals + 1)));
+        current->Lines.emplace_back(Trim(text.substr(0, equals)),
+                                    Unquote(Trim(text.substr(equals + 1))));
     }
 }
 
 const TLXAIniFile::TSection *TLXAIniFile::FindSection(const std::string &section) const {
     for (const TSection &candidate : Sections)
-        if (platform::EqualNoCase(candidate.Name, section))
+        if (platform::EqualNoCaseUtf8(candidate.Name, section))
             return &candidate;
     return nullptr;
 }
@@ -95,7 +108,7 @@ std::string TLXAIniFile::ReadString(const std::string &section, const std::strin
                                     const std::string &defaultValue) const {
     if (const TSection *found = FindSection(section))
         for (const auto &[name, value] : found->Lines)
-            if (platform::EqualNoCase(name, key))
+            if (platform::EqualNoCaseUtf8(name, key))
                 return value;
     return defaultValue;
 }

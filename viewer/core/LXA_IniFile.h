@@ -1,6 +1,9 @@
 // A read-only INI file with the Windows profile rules: section and key names compared
-// without regard to case, blanks around names and values dropped, the first section of a
-// name and the first key of a name win, integers in decimal, 0x or $ hex.
+// without regard to case, blanks around names and values dropped, then one pair of
+// matching quotation marks around a value, the first section of a name and the first key
+// of a name win, integers in decimal, 0x or $ hex. The file is a text the user edits:
+// UTF-8 when it is valid UTF-8 (a byte-order mark ignored), else Windows-1252; names and
+// values come out in UTF-8.
 #pragma once
 
 #include <cstdint>

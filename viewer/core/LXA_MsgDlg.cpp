@@ -1,12 +1,9 @@
 #include "viewer/core/LXA_MsgDlg.h"
 
-#include <QAbstractButton>
-#include <QApplication>
-#include <QMessageBox>
-#include <QPushButton>
+#include <iostream>
 #include <utility>
 
-#include "viewer/core/Cp1252Qt.h"
+#include "viewer/core/Screen.h"
 
 namespace {
 
@@ -15,86 +12,49 @@ TDialogHandler &Handler() {
     return handler;
 }
 
-struct TButtonInfo {
-    TMsgDlgBtn Button;
-    QMessageBox::StandardButton Standard;
-    const char *Text;  // Windows-1252 (all ASCII here)
-    int Result;
+// In the order the box shows them.
+constexpr TDialogButton kButtons[] = {
+    {mbYes, "&Ja", mrYes},
+    {mbNo, "&Nee", mrNo},
+    {mbOK, "OK", mrOk},
+    {mbCancel, "Annuleren", mrCancel},
+    {mbAbort, "&Afbreken", mrAbort},
+    {mbRetry, "&Opnieuw proberen", mrRetry},
+    {mbIgnore, "&Negeren", mrIgnore},
+    {mbAll, "&Alles", mrAll},
+    {mbNoToAll, "N&ee op Alles", mrNoToAll},
+    {mbYesToAll, "Ja op &Alles", mrYesToAll},
+    {mbHelp, "&Help", mrHelp},
 };
 
-constexpr TButtonInfo kButtons[] = {
-    {mbYes, QMessageBox::Yes, "&Ja", mrYes},
-    {mbNo, QMessageBox::No, "&Nee", mrNo},
-    {mbOK, QMessageBox::Ok, "OK", mrOk},
-    {mbCancel, QMessageBox::Cancel, "Annuleren", mrCancel},
-    {mbAbort, QMessageBox::Abort, "&Afbreken", mrAbort},
-    {mbRetry, QMessageBox::Retry, "&Opnieuw proberen", mrRetry},
-    {mbIgnore, QMessageBox::Ignore, "&Negeren", mrIgnore},
-    {mbAll, QMessageBox::SaveAll, "&Alles", mrAll},
-    {mbNoToAll, QMessageBox::NoToAll, "N&ee op Alles", mrNoToAll},
-    {mbYesToAll, QMessageBox::YesToAll, "Ja op &Alles", mrYesToAll},
-    {mbHelp, QMessageBox::Help, "&Help", mrHelp},
-};
-
-QMessageBox::Icon IconOf(TMsgDlgType kind) {
-    switch (kind) {
-        case TMsgDlgType::Warning:
-            return QMessageBox::Warning;
-        case TMsgDlgType::Error:
-            return QMessageBox::Critical;
-        case TMsgDlgType::Information:
-            return QMessageBox::Information;
-        case TMsgDlgType::Confirmation:
-            return QMessageBox::Question;
-    }
-    return QMessageBox::NoIcon;
-}
-
-int ResultOf(QMessageBox::StandardButton pressed) {
-    for (const TButtonInfo &info : kButtons)
-        if (info.Standard == pressed)
-            return info.Result;
-    return mrCancel;  // closed without a button, as the platform reports it
-}
-
-// Without a widget application (a command-line tool) no box can be built; the handler then
-// gets the request as the box would have shown it.
-TDialogRequest RequestWithoutBox(const std::string &text, TMsgDlgType kind, TMsgDlgButtons buttons,
-                                 std::int32_t group, std::int32_t number) {
-    TDialogRequest request{text, kind,  cp1252::ToQString(DialogCaption(kind)).toStdString(),
-                           {},   group, number};
-    for (const TButtonInfo &info : kButtons)
-        if ((buttons & info.Button) != 0)
-            request.ButtonTexts.push_back(cp1252::ToQString(info.Text).toStdString());
-    return request;
+// Without a screen (a terminal tool that set no handler) the message must not be lost:
+// it goes to standard error, and a question counts as no.
+int ShowOnStandardError(const TDialogRequest &request) {
+    std::cerr << request.Caption << ": " << request.Text << std::endl;
+    return request.Kind == TMsgDlgType::Confirmation ? mrNo : mrOk;
 }
 
 int ShowDialog(const std::string &text, TMsgDlgType kind, TMsgDlgButtons buttons,
                std::int32_t group, std::int32_t number) {
-    if (Handler() && qobject_cast<QApplication *>(QCoreApplication::instance()) == nullptr)
-        return Handler()(RequestWithoutBox(text, kind, buttons, group, number));
-    QMessageBox box(IconOf(kind), cp1252::ToQString(DialogCaption(kind)), cp1252::ToQString(text));
-    // Plain text: a dictionary name with "<" must not turn into markup.
-    box.setTextFormat(Qt::PlainText);
-    for (const TButtonInfo &info : kButtons) {
-        if ((buttons & info.Button) == 0)
-            continue;
-        box.addButton(info.Standard)->setText(cp1252::ToQString(info.Text));
-    }
-    if (Handler()) {
-        TDialogRequest request{text, kind, box.windowTitle().toStdString(), {}, group, number};
-        for (QAbstractButton *button : box.buttons())
-            request.ButtonTexts.push_back(button->text().toStdString());
+    TDialogRequest request{text, kind, DialogCaption(kind), {}, group, number, buttons};
+    for (const TDialogButton &button : kButtons)
+        if ((buttons & button.Button) != 0)
+            request.ButtonTexts.push_back(button.Text);
+    if (Handler())
         return Handler()(request);
-    }
-    box.exec();
-    return ResultOf(box.standardButton(box.clickedButton()));
+    if (Screen().ShowDialog)
+        return Screen().ShowDialog(request);
+    return ShowOnStandardError(request);
 }
 
 }  // namespace
 
 TDialogHandler SetDialogHandler(TDialogHandler handler) {
     return std::exchange(Handler(), std::move(handler));
+}
+
+std::span<const TDialogButton> DialogButtons() {
+    return kButtons;
 }
 
 std::string DialogCaption(TMsgDlgType kind) {

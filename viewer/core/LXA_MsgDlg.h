@@ -1,10 +1,14 @@
-// The viewer's message dialogs: the platform's modal message box with Dutch captions and
-// button texts. Every dialog passes one seam (SetDialogHandler) where tests see and answer it.
+// The viewer's message dialogs: a modal message box with Dutch captions and button texts.
+// Texts are UTF-8: a dialog quotes file names, book names and system messages, which may be
+// in any script.
+// The core builds each dialog as a request; the screen shows it (Screen.h), unless a handler
+// set here takes it first, which is where tests and the terminal tool see and answer it.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -43,23 +47,32 @@ inline constexpr int mrNoToAll = 9;
 inline constexpr int mrYesToAll = 10;
 inline constexpr int mrHelp = 11;
 
-// A dialog as it was built, read back from the real message box.
+// A dialog as the box shows it.
 struct TDialogRequest {
-    std::string Text;  // Windows-1252, as shown
+    std::string Text;  // UTF-8, as shown
     TMsgDlgType Kind;
     std::string Caption;                   // UTF-8 window title
-    std::vector<std::string> ButtonTexts;  // UTF-8, every button of the box
+    std::vector<std::string> ButtonTexts;  // UTF-8, every button of the box in its order
     std::int32_t Group;                    // 0 when the dialog is no error report
     std::int32_t Number;
+    TMsgDlgButtons Buttons;
 };
+
+// A button of the box: its Dutch text (ASCII) and the modal result it gives.
+struct TDialogButton {
+    TMsgDlgBtn Button;
+    const char *Text;
+    int Result;
+};
+// Every button, in the order a box shows them.
+std::span<const TDialogButton> DialogButtons();
 
 // With a handler set, dialogs are built but not shown: the handler gets each one and
 // returns its modal result. Returns the previous handler; an empty one restores showing.
-// Without a QApplication (a command-line tool) the handler is the only way to show them.
 using TDialogHandler = std::function<int(const TDialogRequest &)>;
 TDialogHandler SetDialogHandler(TDialogHandler handler);
 
-// The Dutch window caption of a dialog kind, as a Windows-1252 text.
+// The Dutch window caption of a dialog kind.
 std::string DialogCaption(TMsgDlgType kind);
 
 int ShowMessageDialog(const std::string &text, TMsgDlgType kind, TMsgDlgButtons buttons);

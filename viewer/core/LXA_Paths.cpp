@@ -1,5 +1,9 @@
 #include "viewer/core/LXA_Paths.h"
 
+#include <QString>
+#include <QUrl>
+#include <algorithm>
+#include <string_view>
 #include <utility>
 
 #include "platform/paths.h"
@@ -51,4 +55,18 @@ std::string ChangeFileExt(const std::string &path, const std::string &extension)
     if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
         return path + extension;
     return path.substr(0, dot) + extension;
+}
+
+std::string PageFileReference(const std::string &path) {
+    auto plain = [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte >= 0x7F)
+            return false;
+        if (c == platform::kPathDelim)
+            return true;
+        return std::string_view("\"#%&'<>?\\").find(c) == std::string_view::npos;
+    };
+    if (std::all_of(path.begin(), path.end(), plain))
+        return path;
+    return QUrl::fromLocalFile(QString::fromStdString(path)).toEncoded().toStdString();
 }

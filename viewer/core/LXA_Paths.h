@@ -24,3 +24,10 @@ TRPaths ComputePaths(const std::string &programPath);
 
 // The path with its extension (if any, in the last path element) replaced by extension.
 std::string ChangeFileExt(const std::string &path, const std::string &extension);
+
+// How the result page names a local file (its stylesheet). The page is Windows-1252 and a
+// browser reads its links as URLs: a path of plain ASCII stays as it is; any other (a letter
+// outside ASCII in any script, or a character a URL or the attribute would take for
+// something else) becomes a percent-encoded file URL, which is ASCII and names the file
+// exactly.
+std::string PageFileReference(const std::string &path);

@@ -4,7 +4,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "platform/paths.h"
 #include "viewer/core/LXA_PrivateFile.h"
@@ -18,6 +21,13 @@ bool IsOwnedByUs(int fd, bool folder) {
         return false;
     const bool kindOk = folder ? S_ISDIR(info.st_mode) : S_ISREG(info.st_mode);
     return kindOk && info.st_uid == ::geteuid();
+}
+
+// A folder that belongs to this user and that no one else may write into.
+bool IsOursAlone(const std::string &folder) {
+    struct stat info {};
+    return ::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) &&
+           info.st_uid == ::geteuid() && (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
 }
 
 }  // namespace
@@ -40,6 +50,21 @@ bool EnsurePrivateFolder(const std::string &folder) {
     const bool usable = IsOwnedByUs(fd, true) && ::fchmod(fd, 0700) == 0;
     ::close(fd);
     return usable;
+}
+
+std::string PrivateTempFolder(const std::string &temp, const std::string &name) {
+    std::vector<std::string> candidates;
+    if (IsOursAlone(temp))
+        candidates.push_back(platform::IncludeTrailingDelimiter(temp) + name);
+    if (const char *runtime = std::getenv("XDG_RUNTIME_DIR");
+        runtime != nullptr && *runtime == '/' && IsOursAlone(runtime))
+        candidates.push_back(platform::IncludeTrailingDelimiter(runtime) + name);
+    candidates.push_back(platform::IncludeTrailingDelimiter(temp) + name + "-" +
+                         std::to_string(::geteuid()));
+    for (const std::string &folder : candidates)
+        if (EnsurePrivateFolder(folder))
+            return folder;
+    return {};
 }
 
 bool WritePrivateFile(const std::string &path, const std::string &bytes, std::string &error) {

@@ -5,7 +5,6 @@
 #include <initializer_list>
 
 #include "viewer/core/Cp1252Qt.h"
-#include "viewer/core/LXA_Data.h"
 #include "viewer/core/LXA_Exceptions.h"
 #include "viewer/core/LXA_MsgDlg.h"
 #include "viewer/core/LXA_Utils.h"
@@ -28,12 +27,6 @@ void AppendFmtLine(std::string &text, std::string_view format,
     AppendLine(text, Format(format, args));
 }
 
-std::int32_t CurrentFluencyField() {
-    if (LXAData == nullptr || LXAData->CurrentBook == nullptr)
-        return -1;
-    return LXAData->CurrentBook->FluencyFld;
-}
-
 // Equality in the user's locale, with or without regard to case.
 class TLocaleEquality {
   public:
@@ -49,9 +42,6 @@ class TLocaleEquality {
 };
 
 }  // namespace
-
-TLXASearchResult::TLXASearchResult(const std::string &row)
-    : TLXASearchResult(row, CurrentFluencyField()) {}
 
 TLXASearchResult::TLXASearchResult(const std::string &row, std::int32_t fluencyField)
     : FluencyField(fluencyField) {
@@ -118,7 +108,7 @@ TLXASearchResult &TLXASearchResults::GetItem(std::int32_t index) const {
     return *Items[static_cast<std::size_t>(index)];
 }
 
-std::int32_t TLXASearchResults::Search(const std::string &text) {
+std::int32_t TLXASearchResults::Search(const std::string &text, std::int32_t fluencyField) {
     Clear();
     SearchText = text;
     char *table = nullptr;
@@ -130,7 +120,7 @@ std::int32_t TLXASearchResults::Search(const std::string &text) {
             // The library owns the text: hand it back however parsing ends.
             try {
                 RawTable = table != nullptr ? table : "";
-                ParseTable();
+                ParseTable(fluencyField);
             } catch (...) {
                 lexqapi::lexq_free_searchresult(table);
                 throw;
@@ -156,7 +146,7 @@ std::int32_t TLXASearchResults::Search(const std::string &text) {
     return Count();
 }
 
-void TLXASearchResults::ParseTable() {
+void TLXASearchResults::ParseTable(std::int32_t fluencyField) {
     const TExtractedView table = ExtractBetweenView(RawTable, "<table>", "</table>");
     if (table.Inner.empty() || !table.Before.empty() || !table.After.empty())
         throw ELXASearchResults(kCorruptData, 6, 1);
@@ -165,7 +155,7 @@ void TLXASearchResults::ParseTable() {
         const TExtractedView row = ExtractBetweenView(rest, "<tr>", "</tr>");
         if (row.Inner.empty() || !row.Before.empty())
             throw ELXASearchResults(kCorruptData, 6, 1);
-        Items.push_back(std::make_unique<TLXASearchResult>(std::string(row.Inner)));
+        Items.push_back(std::make_unique<TLXASearchResult>(std::string(row.Inner), fluencyField));
         rest = row.After;
     }
     OrderResults();

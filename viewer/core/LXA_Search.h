@@ -10,8 +10,7 @@
 // One hit: the five cells of one table row. Texts are Windows-1252.
 class TLXASearchResult {
   public:
-    // Takes FluencyField from the data module's current book (-1 without one), then parses.
-    explicit TLXASearchResult(const std::string &row);
+    // fluencyField: the current book's pronunciation cell (-1 without one); then parses.
     TLXASearchResult(const std::string &row, std::int32_t fluencyField);
 
     // Fills every field but FluencyField from the row text; raises ELXASearchResult.
@@ -40,10 +39,11 @@ class TLXASearchResults {
     // Raises ELXASearchResults for an index outside 0 to Count() - 1.
     TLXASearchResult &GetItem(std::int32_t index) const;
 
-    // Runs the search and returns the number of hits. Library statuses become dialogs;
-    // a corrupt table raises ELXASearchResults or ELXASearchResult.
-    std::int32_t Search(const std::string &text);
-    void ParseTable();
+    // Runs the search and returns the number of hits; fluencyField is the current book's
+    // pronunciation cell (-1 without one). Library statuses become dialogs; a corrupt table
+    // raises ELXASearchResults or ELXASearchResult.
+    std::int32_t Search(const std::string &text, std::int32_t fluencyField);
+    void ParseTable(std::int32_t fluencyField);
     void OrderResults();
 
     // The result page, lines joined by CR LF; no stylesheet line for an empty styleSheet.

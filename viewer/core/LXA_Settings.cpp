@@ -3,10 +3,14 @@
 
 namespace {
 
+// Settings hold book names and program paths: UTF-8 texts like every name the viewer has.
+constexpr platform::RegText kText = platform::RegText::Utf8;
+
 bool ReadValue(platform::RegRoot root, const std::string &key, const std::string &name,
                std::string &value) {
     platform::RegKey opened;
-    if (platform::RegOpenKey(root, key, platform::RegAccess::Read, opened) != platform::kRegOk)
+    if (platform::RegOpenKey(root, key, platform::RegAccess::Read, opened, kText) !=
+        platform::kRegOk)
         return false;
     // A value of another type counts as missing: a setting is always a text.
     return platform::RegGetString(opened, name, value) == platform::kRegOk;
@@ -15,7 +19,7 @@ bool ReadValue(platform::RegRoot root, const std::string &key, const std::string
 bool WriteValue(platform::RegRoot root, const std::string &key, const std::string &name,
                 const std::string &value) {
     platform::RegKey opened;
-    if (platform::RegCreateKey(root, key, opened) != platform::kRegOk)
+    if (platform::RegCreateKey(root, key, opened, kText) != platform::kRegOk)
         return false;
     if (platform::RegSetString(opened, name, value) != platform::kRegOk)
         return false;

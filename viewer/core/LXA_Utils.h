@@ -49,11 +49,13 @@ void ShellOpen(const std::string &file, const std::string &parameters);
 // The user's temporary folder, ending in a delimiter, or empty.
 std::string GetTempDirectory();
 
-// Writes the article to "<temp>/morvelt/<yyyymmddhhnnss>.html" and offers to open it in
-// the configured text editor (the desktop's editor when that program is missing). The
-// folder must be the user's own and no link, and is closed to others (mode 0700); any other
-// folder ends the export silently, like one that cannot be created. Raises EFCreateError
-// when the file cannot be written.
+// Writes the article to "<yyyymmddhhnnss>.html" in the user's own "morvelt" folder for
+// temporary files (PrivateTempFolder: in the temporary folder when that is the user's alone,
+// else in the user's runtime folder, else "morvelt-<user number>" in the shared temporary
+// folder) and offers to open it in the configured text editor (the desktop's editor when
+// that program is missing). The folder must be the user's own and no link, and is closed to
+// others (mode 0700); when no such folder can be had, an error (8, 1) says so. Raises
+// EFCreateError when the file cannot be written.
 void SaveArticle(const std::string &text);
 // The same with the time stamp taken from `when`.
 void SaveArticle(const std::string &text, std::time_t when);

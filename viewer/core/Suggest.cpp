@@ -1,7 +1,7 @@
 #include "Suggest.h"
 
 #include <algorithm>
-#include <cstdlib>
+#include <cstring>
 #include <numeric>
 #include <tuple>
 
@@ -15,55 +15,34 @@ bool IsKey(std::string_view key, std::size_t maxLength) {
            std::all_of(key.begin(), key.end(), [](char c) { return c >= 'A' && c <= 'Z'; });
 }
 
-// Whether two letters sit side by side on a QWERTY keyboard (rows staggered as on the keys).
-bool KeyboardNeighbours(char a, char b) {
-    static constexpr const char *kRows[] = {"QWERTYUIOP", "ASDFGHJKL", "ZXCVBNM"};
-    static constexpr double kShift[] = {0.0, 0.25, 0.75};
-    const auto locate = [](char c, int &row, double &x) {
-        for (row = 0; row < 3; ++row)
-            for (int col = 0; kRows[row][col] != '\0'; ++col)
-                if (kRows[row][col] == c) {
-                    x = col + kShift[row];
-                    return true;
-                }
-        return false;
-    };
-    int rowA, rowB;
-    double xA, xB;
-    if (a == b || !locate(a, rowA, xA) || !locate(b, rowB, xB))
-        return false;
-    const int rows = std::abs(rowA - rowB);
-    const double across = xA > xB ? xA - xB : xB - xA;
-    return (rows == 0 && across <= 1.0) || (rows == 1 && across < 1.0);
-}
-
-// How likely a one-edit typo turned key into typed, 0 most likely: a letter left out or two
-// letters swapped (the commonest slips, and one way each to make them), then a neighbouring
-// key hit or a letter doubled, then any other letter.
-int TypoClass(std::string_view typed, std::string_view key) {
-    std::size_t p = 0;
-    while (p < typed.size() && p < key.size() && typed[p] == key[p])
-        ++p;
-    if (key.size() == typed.size() + 1)
-        return 0;  // typed lacks key[p]
-    if (key.size() == typed.size()) {
-        if (p + 1 < key.size() && key[p] == typed[p + 1] && key[p + 1] == typed[p] &&
-            key.substr(p + 2) == typed.substr(p + 2))
-            return 0;
-        return KeyboardNeighbours(key[p], typed[p]) ? 1 : 2;
-    }
-    // typed has an extra letter at p.
-    const char extra = typed[p];
-    const bool doubled =
-        (p > 0 && typed[p - 1] == extra) || (p + 1 < typed.size() && typed[p + 1] == extra);
-    const bool slipped = (p > 0 && KeyboardNeighbours(typed[p - 1], extra)) ||
-                         (p + 1 < typed.size() && KeyboardNeighbours(typed[p + 1], extra));
-    return doubled || slipped ? 1 : 2;
-}
-
 }  // namespace
 
 Suggester::Suggester(KeyEnumerator keys) : enumerate_(std::move(keys)) {}
+
+Suggester::Suggester(std::string chars, std::vector<std::uint32_t> starts)
+    : chars_(std::move(chars)), starts_(std::move(starts)) {
+    // Built now: the keys are compacted in place, dropping any that break the order.
+    std::call_once(once_, [] {});
+    std::size_t write = 0, kept = 0;
+    std::string_view previous;
+    const std::size_t n = starts_.empty() ? 0 : starts_.size() - 1;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (starts_[i] > starts_[i + 1] || starts_[i + 1] > chars_.size())
+            break;
+        const std::string_view key =
+            std::string_view(chars_).substr(starts_[i], starts_[i + 1] - starts_[i]);
+        if (!IsKey(key, kMaxKeyLength) || (kept > 0 && key <= previous))
+            continue;
+        // Moving a key towards the front never overwrites one not read yet.
+        std::memmove(chars_.data() + write, key.data(), key.size());
+        starts_[kept++] = static_cast<std::uint32_t>(write);
+        previous = std::string_view(chars_).substr(write, key.size());
+        write += key.size();
+    }
+    chars_.resize(write);
+    starts_.resize(kept);
+    starts_.push_back(static_cast<std::uint32_t>(write));
+}
 
 void Suggester::Build() {
     std::call_once(once_, [this] { BuildOnce(); });
@@ -89,8 +68,10 @@ void Suggester::BuildOnce() const {
     };
     std::vector<std::uint32_t> order(n);
     std::iota(order.begin(), order.end(), 0u);
-    std::sort(order.begin(), order.end(),
-              [&](std::uint32_t a, std::uint32_t b) { return rawKey(a) < rawKey(b); });
+    // A walk of the book's index gives its keys in order already.
+    const auto less = [&](std::uint32_t a, std::uint32_t b) { return rawKey(a) < rawKey(b); };
+    if (!std::is_sorted(order.begin(), order.end(), less))
+        std::sort(order.begin(), order.end(), less);
     chars_.reserve(raw.size());
     starts_.reserve(n + 1);
     for (std::size_t i = 0; i < n; ++i) {
@@ -197,30 +178,15 @@ std::vector<std::string> Suggester::Suggest(std::string_view typed, const Option
             break;
     }
 
-    struct Ranked {
-        int distance, typo, firstLetter;
-        std::uint32_t index;
-        bool operator<(const Ranked &o) const {
-            return std::tie(distance, typo, firstLetter, index) <
-                   std::tie(o.distance, o.typo, o.firstLetter, o.index);
-        }
+    // Nearest first, then key order (the index order of the sorted keys).
+    const auto nearer = [](const Match &a, const Match &b) {
+        return std::tie(a.distance, a.index) < std::tie(b.distance, b.index);
     };
-    std::vector<Ranked> ranked;
-    ranked.reserve(matches.size());
-    for (const Match &match : matches) {
-        const std::string_view key = Key(match.index);
-        Ranked r{match.distance, 0, 0, match.index};
-        if (options.likelyFirst) {
-            // Beyond one edit only the length tells much: letters left out are likelier.
-            r.typo = match.distance == 1 ? TypoClass(typed, key) : key.size() < typed.size();
-            r.firstLetter = key[0] != typed[0];
-        }
-        ranked.push_back(r);
-    }
-    const std::size_t count = std::min(options.maxResults, ranked.size());
-    std::partial_sort(ranked.begin(), ranked.begin() + count, ranked.end());
+    const std::size_t count = std::min(options.maxResults, matches.size());
+    std::partial_sort(matches.begin(), matches.begin() + static_cast<long>(count), matches.end(),
+                      nearer);
     for (std::size_t k = 0; k < count; ++k)
-        result.emplace_back(Key(ranked[k].index));
+        result.emplace_back(Key(matches[k].index));
     return result;
 }
 

@@ -13,6 +13,8 @@ TLexqInit lexq_init = nullptr;
 TLexqSearch lexq_search = nullptr;
 TLexqFreeSearchResult lexq_free_searchresult = nullptr;
 TLexqDeinit lexq_deinit = nullptr;
+TLexqPrefix lexq_prefix = nullptr;
+TLexqKeys lexq_keys = nullptr;
 
 const char *const LEXQ_ERR_NAMES[8] = {"LEXQ_ERR_NODECRYPTDLL",   "LEXQ_ERR_NOMEMORY",
                                        "LEXQ_ERR_ILLEGALINPUT",   "LEXQ_ERR_WORDNOTFOUND",
@@ -39,6 +41,8 @@ void ClearEntryPoints() {
     lexq_search = nullptr;
     lexq_free_searchresult = nullptr;
     lexq_deinit = nullptr;
+    lexq_prefix = nullptr;
+    lexq_keys = nullptr;
 }
 
 }  // namespace
@@ -64,6 +68,8 @@ platform::LibHandle LoadSearchLibrary() {
         platform::FreeLibraryHandle(handle);
         throw EGeneral(Format("Error loading '%s': %s", {std::string(kLibraryName), why}));
     }
+    lexq_prefix = Bind<TLexqPrefix>(handle, "lexq_prefix");
+    lexq_keys = Bind<TLexqKeys>(handle, "lexq_keys");
     return handle;
 }
 

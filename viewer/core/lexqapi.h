@@ -1,5 +1,6 @@
 // Run-time binding of the search library "lexqapi.dll": its four entry points as procedure
-// variables (null while unloaded), its status codes and their names, load and unload.
+// variables (null while unloaded), its two optional key walks, its status codes and their
+// names, load and unload.
 // Kept apart from the library's own header so that no symbol of the library is declared here.
 #pragma once
 
@@ -20,6 +21,10 @@ using TLexqInit = std::int32_t(LXA_STDCALL *)(const char *path);
 using TLexqSearch = std::int32_t(LXA_STDCALL *)(const char *text, char **result);
 using TLexqFreeSearchResult = std::int32_t(LXA_STDCALL *)(char *table);
 using TLexqDeinit = std::int32_t(LXA_STDCALL *)();
+using TLexqPrefix = std::int32_t(LXA_STDCALL *)(const char *text, std::uint32_t limit,
+                                                char **result);
+using TLexqKeys = std::int32_t(LXA_STDCALL *)(const char *after, std::uint32_t limit,
+                                              char **result);
 
 // Filled by LoadSearchLibrary, emptied by UnloadSearchLibrary. Tests may point them at
 // stand-ins of their own.
@@ -27,6 +32,11 @@ extern TLexqInit lexq_init;
 extern TLexqSearch lexq_search;
 extern TLexqFreeSearchResult lexq_free_searchresult;
 extern TLexqDeinit lexq_deinit;
+// The key walks (type-ahead rows, key list slices; see the library's header), bound when
+// the library has them and null otherwise: a library without them still serves every
+// search, and the viewer then offers no type-ahead and no suggestions.
+extern TLexqPrefix lexq_prefix;
+extern TLexqKeys lexq_keys;
 
 inline constexpr std::int32_t LEXQ_ERR_NONE = 0;
 inline constexpr std::int32_t LEXQ_ERR_NOTINITIALIZED = -1;
@@ -53,11 +63,12 @@ inline std::int32_t StatusNumber(std::int32_t code) {
 }
 
 // Loads "lexqapi.dll" from the program's folder (TRPaths' program path) or else through the
-// system's search order, and binds the four entry points. Raises EGeneral with
-// "Error loading 'lexqapi.dll': <system text>", or when an entry point is missing.
+// system's search order, and binds the four entry points and whichever key walks it has.
+// Raises EGeneral with "Error loading 'lexqapi.dll': <system text>", or when one of the
+// four entry points is missing.
 platform::LibHandle LoadSearchLibrary();
 
-// Releases a loaded library, zeroes the handle and empties the four entry points.
+// Releases a loaded library, zeroes the handle and empties every entry point.
 void UnloadSearchLibrary(platform::LibHandle &handle);
 
 }  // namespace lexqapi

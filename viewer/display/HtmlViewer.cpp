@@ -1,5 +1,6 @@
 #include "HtmlViewer.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QGuiApplication>
@@ -10,6 +11,9 @@
 #include <QTextCursor>
 #include <QTextDocumentFragment>
 #include <QTextFrame>
+#include <QWheelEvent>
+#include <algorithm>
+#include <cmath>
 #include <utility>
 #include <vector>
 
@@ -18,19 +22,96 @@
 namespace display {
 
 namespace {
-const QColor kLinkColour(0, 0, 255);
+
+// The display's colours: a white page with black text and blue links, or the dark page.
+QColor LinkColour(const TPageLook &look) {
+    return look.Dark ? DarkLink() : QColor(0, 0, 255);
+}
+
+// The page's margins, and the indent of its lists (the toolkit's 40 pixels), at the zoom.
+void ApplyPageMargins(QTextDocument &document, double zoom) {
+    document.setDocumentMargin(0);
+    document.setIndentWidth(40 * zoom);
+    QTextFrameFormat page = document.rootFrame()->frameFormat();
+    page.setLeftMargin(10 * zoom);
+    page.setRightMargin(10 * zoom);
+    page.setTopMargin(5 * zoom);
+    page.setBottomMargin(5 * zoom);
+    document.rootFrame()->setFrameFormat(page);
+}
+
+// The HTML import colours links with the application's palette, which a desktop theme may
+// change: links without a colour of the page's own take the display's link colour. On a dark
+// page, text whose colour the page fixed in its markup rather than its stylesheet (which
+// the dark layer covers) is made readable as well.
+void ApplyPageColours(QTextDocument &document, const TPageLook &look) {
+    const QColor themed = QGuiApplication::palette().color(QPalette::Link);
+    const QColor link = LinkColour(look);
+    if (themed == link && !look.Dark)
+        return;
+    std::vector<std::pair<QTextCursor, QColor>> changes;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const QTextCharFormat format = fragment.charFormat();
+            const QColor colour = format.foreground().color();
+            QColor wanted;
+            if (format.isAnchor() && !format.anchorHref().isEmpty() && colour == themed)
+                wanted = link;
+            else if (look.Dark && format.foreground().style() != Qt::NoBrush &&
+                     ContrastRatio(colour, DarkBackground()) < kDarkTextContrast)
+                wanted = DarkVariant(colour, DarkBackground(), kDarkTextContrast);
+            if (!wanted.isValid() || wanted == colour)
+                continue;
+            QTextCursor cursor(&document);
+            cursor.setPosition(fragment.position());
+            cursor.setPosition(fragment.position() + fragment.length(), QTextCursor::KeepAnchor);
+            changes.emplace_back(cursor, wanted);
+        }
+    }
+    for (auto &[cursor, colour] : changes) {
+        QTextCharFormat recoloured;
+        recoloured.setForeground(colour);
+        cursor.mergeCharFormat(recoloured);
+    }
+}
+
+QFont PageFont(double zoom) {
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(10 * zoom);
+    return font;
+}
+
+const char *const kPageDefaults = "pre { font-family: \"Courier New\"; }";
+
+// A page document of its own, for printing and copying: it reads the same files as the
+// display and shows them in the book's own look.
+class TPageDocument : public QTextDocument {
+  public:
+    explicit TPageDocument(QString imageFolder) : m_imageFolder(std::move(imageFolder)) {}
+
+  protected:
+    QVariant loadResource(int type, const QUrl &name) override {
+        const QString path = ResolvePageReference(name, m_imageFolder);
+        if (type == QTextDocument::StyleSheetResource)
+            return ReadStyleSheet(path);
+        if (type == QTextDocument::ImageResource && !path.isEmpty()) {
+            const QImage image(path);
+            return image.isNull() ? QVariant() : QVariant(image);
+        }
+        return {};
+    }
+
+  private:
+    QString m_imageFolder;
+};
+
 }  // namespace
 
 THtmlViewer::THtmlViewer(QWidget *parent) : QTextBrowser(parent) {
     setObjectName(QStringLiteral("FOHtmlViewer"));
-    QPalette colours = palette();
-    colours.setColor(QPalette::Base, QColor(255, 255, 255));
-    colours.setColor(QPalette::Text, QColor(0, 0, 0));
-    colours.setColor(QPalette::Link, kLinkColour);
-    colours.setColor(QPalette::LinkVisited, QColor(128, 0, 128));
-    setPalette(colours);
-    setFont(QFont(QStringLiteral("Arial"), 10));
-    document()->setDefaultStyleSheet(QStringLiteral("pre { font-family: \"Courier New\"; }"));
+    ApplyLookToWidget();
+    document()->setDefaultStyleSheet(QLatin1String(kPageDefaults));
     // Links never navigate the display away from the result page.
     setOpenLinks(false);
     setOpenExternalLinks(false);
@@ -43,17 +124,97 @@ THtmlViewer::THtmlViewer(QWidget *parent) : QTextBrowser(parent) {
     ApplyPageMargins();
 }
 
+void THtmlViewer::ApplyLookToWidget() {
+    QPalette colours = QGuiApplication::palette();
+    if (m_look.Dark) {
+        // The scroll bars go dark with the page.
+        for (const auto role : {QPalette::Window, QPalette::Button})
+            colours.setColor(role, DarkBackground().lighter(140));
+        for (const auto role : {QPalette::WindowText, QPalette::ButtonText})
+            colours.setColor(role, DarkText());
+    }
+    colours.setColor(QPalette::Base, m_look.Dark ? DarkBackground() : QColor(255, 255, 255));
+    colours.setColor(QPalette::Text, m_look.Dark ? DarkText() : QColor(0, 0, 0));
+    colours.setColor(QPalette::Link, LinkColour(m_look));
+    colours.setColor(QPalette::LinkVisited, m_look.Dark ? DarkLink() : QColor(128, 0, 128));
+    setPalette(colours);
+    setFont(PageFont(m_look.ZoomFactor()));
+}
+
 void THtmlViewer::ApplyPageMargins() {
-    document()->setDocumentMargin(0);
-    QTextFrameFormat page = document()->rootFrame()->frameFormat();
-    page.setLeftMargin(10);
-    page.setRightMargin(10);
-    page.setTopMargin(5);
-    page.setBottomMargin(5);
-    document()->rootFrame()->setFrameFormat(page);
+    display::ApplyPageMargins(*document(), m_look.ZoomFactor());
+}
+
+void THtmlViewer::ApplyLinkColour() {
+    ApplyPageColours(*document(), m_look);
+}
+
+void THtmlViewer::SetLook(const TPageLook &look) {
+    if (look == m_look)
+        return;
+    // The text at the top of the view stays there.
+    const int top = m_page.isEmpty() ? 0 : TopPosition();
+    m_look = look;
+    ApplyLookToWidget();
+    if (m_page.isEmpty()) {
+        ApplyPageMargins();
+        return;
+    }
+    Render();
+    ScrollToPosition(top);
+}
+
+void THtmlViewer::ScrollToPosition(int position) {
+    document()->documentLayout()->documentSize();  // lays the whole page out for the range
+    QTextCursor at(document());
+    at.setPosition(std::clamp(position, 0, document()->characterCount() - 1));
+    QScrollBar *bar = verticalScrollBar();
+    bar->setValue(bar->value() + cursorRect(at).top());
+}
+
+int THtmlViewer::TopPosition() const {
+    return cursorForPosition(QPoint(0, 0)).position();
+}
+
+std::unique_ptr<QTextDocument> THtmlViewer::PrintablePage() const {
+    if (m_page.isEmpty())
+        return nullptr;
+    auto page = std::make_unique<TPageDocument>(m_imageFolder);
+    page->setDefaultFont(PageFont(1.0));
+    page->setDefaultStyleSheet(QLatin1String(kPageDefaults));
+    page->setHtml(m_page);
+    display::ApplyPageMargins(*page, 1.0);
+    ApplyPageColours(*page, TPageLook{});
+    return page;
+}
+
+void THtmlViewer::CopyPage() const {
+    const std::unique_ptr<QTextDocument> page = PrintablePage();
+    if (!page)
+        return;
+    auto *mime = new QMimeData;
+    mime->setText(page->toPlainText());
+    mime->setHtml(page->toHtml());
+    QGuiApplication::clipboard()->setMimeData(mime);
+}
+
+void THtmlViewer::wheelEvent(QWheelEvent *event) {
+    if (!(event->modifiers() & Qt::ControlModifier)) {
+        m_wheelAngle = 0;
+        QTextBrowser::wheelEvent(event);
+        return;
+    }
+    // A notch is 120; finer wheels and touch pads add up to whole steps.
+    m_wheelAngle += event->angleDelta().y();
+    const int steps = m_wheelAngle / 120;
+    m_wheelAngle -= steps * 120;
+    if (steps != 0)
+        emit ZoomStepRequested(steps);
+    event->accept();
 }
 
 void THtmlViewer::ClearDocument() {
+    m_page.clear();
     clear();
     ApplyPageMargins();
     verticalScrollBar()->setValue(0);
@@ -61,42 +222,19 @@ void THtmlViewer::ClearDocument() {
 }
 
 void THtmlViewer::LoadDocument(const char *text, std::size_t length) {
-    const QString page =
-        text != nullptr
-            ? QString::fromStdString(platform::Cp1252ToUtf8(std::string_view(text, length)))
-            : QString();
-    setHtml(page);
-    ApplyPageMargins();
-    ApplyLinkColour();
+    m_page = text != nullptr
+                 ? QString::fromStdString(platform::Cp1252ToUtf8(std::string_view(text, length)))
+                 : QString();
+    Render();
     moveCursor(QTextCursor::Start);
     verticalScrollBar()->setValue(0);
     horizontalScrollBar()->setValue(0);
 }
 
-void THtmlViewer::ApplyLinkColour() {
-    // The HTML import colours links with the application's palette, which a desktop theme
-    // may change; links without a colour of the page's own take the display's blue.
-    const QColor themed = QGuiApplication::palette().color(QPalette::Link);
-    if (themed == kLinkColour)
-        return;
-    std::vector<std::pair<int, int>> links;
-    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
-        for (auto it = block.begin(); !it.atEnd(); ++it) {
-            const QTextFragment fragment = it.fragment();
-            const QTextCharFormat format = fragment.charFormat();
-            if (format.isAnchor() && !format.anchorHref().isEmpty() &&
-                format.foreground().color() == themed)
-                links.emplace_back(fragment.position(), fragment.length());
-        }
-    }
-    QTextCharFormat blue;
-    blue.setForeground(kLinkColour);
-    QTextCursor cursor(document());
-    for (const auto &[position, length] : links) {
-        cursor.setPosition(position);
-        cursor.setPosition(position + length, QTextCursor::KeepAnchor);
-        cursor.mergeCharFormat(blue);
-    }
+void THtmlViewer::Render() {
+    setHtml(m_page);
+    ApplyPageMargins();
+    ApplyLinkColour();
 }
 
 QString THtmlViewer::SelectedText() const {
@@ -134,8 +272,12 @@ bool THtmlViewer::event(QEvent *event) {
 
 QVariant THtmlViewer::loadResource(int type, const QUrl &name) {
     switch (type) {
-        case QTextDocument::StyleSheetResource:
-            return ReadStyleSheet(ResolvePageReference(name, m_imageFolder));
+        case QTextDocument::StyleSheetResource: {
+            const QVariant sheet = ReadStyleSheet(ResolvePageReference(name, m_imageFolder));
+            if (sheet.isNull() || m_look == TPageLook{})
+                return sheet;
+            return StyleSheetWithLook(sheet.toString(), m_look);
+        }
         case QTextDocument::ImageResource:
             return m_images.Load(ResolvePageReference(name, m_imageFolder));
         default:
@@ -147,6 +289,31 @@ void THtmlViewer::OpenClickedLink(const QUrl &link) {
     const QString scheme = link.scheme().toLower();
     if ((scheme == QLatin1String("http") || scheme == QLatin1String("https")) && m_openLink)
         m_openLink(link);
+    // zoek:WORD searches WORD (UTF-8, percent-encoded) instead of leaving the page.
+    if (scheme == QLatin1String("zoek"))
+        SearchWordLater(link.path(QUrl::FullyDecoded).trimmed());
+}
+
+void THtmlViewer::SearchWordLater(const QString &word) {
+    // After the click's own handling: the search replaces the page that is handling it.
+    if (!word.isEmpty() && m_searchWord)
+        QMetaObject::invokeMethod(
+            this, [this, word] { m_searchWord(word); }, Qt::QueuedConnection);
+}
+
+void THtmlViewer::mouseDoubleClickEvent(QMouseEvent *event) {
+    // The browser selects the word under the pointer; that word is then searched.
+    QTextBrowser::mouseDoubleClickEvent(event);
+    if (!m_searchWord)
+        return;
+    QString word = textCursor().selectedText();
+    // The selection may take a quote or a stop with it; only letters make a search.
+    while (!word.isEmpty() && !word.front().isLetterOrNumber())
+        word.remove(0, 1);
+    while (!word.isEmpty() && !word.back().isLetterOrNumber())
+        word.chop(1);
+    if (std::any_of(word.begin(), word.end(), [](QChar c) { return c.isLetter(); }))
+        SearchWordLater(word);
 }
 
 }  // namespace display

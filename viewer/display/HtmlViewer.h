@@ -1,11 +1,14 @@
 // The entry display: shows one result page (Windows-1252 HTML with a linked stylesheet
-// and pictures), lets the user select and copy text, and keeps no history.
+// and pictures), lets the user select and copy text, and keeps no history. The page can be
+// zoomed and read dark (PageLook.h), and handed out whole for printing and copying.
 #pragma once
 
 #include <QTextBrowser>
 #include <functional>
+#include <memory>
 
 #include "viewer/display/HtmlResources.h"
+#include "viewer/display/PageLook.h"
 
 namespace display {
 
@@ -18,6 +21,11 @@ class THtmlViewer : public QTextBrowser {
     void SetImageFolder(const QString &folder) { m_imageFolder = folder; }
     // What opens a web link the user clicks (the system browser unless replaced).
     void SetLinkOpener(std::function<void(const QUrl &)> opener) { m_openLink = std::move(opener); }
+    // What searches a word: the word of a zoek: link the user clicks, or a word of the
+    // page the user double-clicks. Without one, neither does anything.
+    void SetWordSearcher(std::function<void(const QString &)> searcher) {
+        m_searchWord = std::move(searcher);
+    }
 
     // Removes the page and shows an empty white area scrolled to the top.
     void ClearDocument();
@@ -35,19 +43,47 @@ class THtmlViewer : public QTextBrowser {
 
     const TImageCache &ImageCache() const { return m_images; }
 
+    // Zoom and dark reading; the shown page is laid out again, at the same place.
+    void SetLook(const TPageLook &look);
+    const TPageLook &Look() const { return m_look; }
+    // The place in the page's text shown at the top of the view, and scrolling the page
+    // so that a place shows there.
+    int TopPosition() const;
+    void ScrollToPosition(int position);
+    // Whether a page is shown (not cleared).
+    bool HasPage() const { return !m_page.isEmpty(); }
+    // The shown page as printed and copied: normal size and the book's own colours,
+    // whatever the zoom and dark reading; null without a page.
+    std::unique_ptr<QTextDocument> PrintablePage() const;
+    // Puts the whole page on the clipboard as plain text and as HTML at once.
+    void CopyPage() const;
+
+  signals:
+    // Ctrl and the mouse wheel: one step in (+1) or out (-1) per notch.
+    void ZoomStepRequested(int steps);
+
   protected:
     QVariant loadResource(int type, const QUrl &name) override;
     QMimeData *createMimeDataFromSelection() const override;
     bool event(QEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
 
   private:
+    void Render();
     void ApplyPageMargins();
     void ApplyLinkColour();
+    void ApplyLookToWidget();
     void OpenClickedLink(const QUrl &link);
+    void SearchWordLater(const QString &word);
 
+    QString m_page;  // the shown page, decoded; empty when cleared
+    TPageLook m_look;
+    int m_wheelAngle = 0;  // wheel turn not yet taken as a zoom step
     QString m_imageFolder;
     TImageCache m_images{125};
     std::function<void(const QUrl &)> m_openLink;
+    std::function<void(const QString &)> m_searchWord;
     bool m_copyByCommand = false;
 };
 

@@ -1,23 +1,27 @@
 #include "ImageList.h"
 
+#include <QFileInfo>
+#include <QGuiApplication>
+
+#include "viewer/core/LXA_Images.h"
+
 namespace ui {
 
-QImage WithTransparentKey(const QImage &picture) {
-    if (picture.isNull())
-        return {};
-    QImage image = picture.convertToFormat(QImage::Format_ARGB32);
-    const QRgb key = image.pixel(0, image.height() - 1);
-    for (int y = 0; y < image.height(); ++y) {
-        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
-        for (int x = 0; x < image.width(); ++x)
-            if (line[x] == key)
-                line[x] = qRgba(0, 0, 0, 0);
-    }
-    return image;
+QString DoubleSizeFile(const QString &file) {
+    const QFileInfo info(file);
+    return info.path() + QLatin1Char('/') + info.completeBaseName() + QStringLiteral("@2x.png");
+}
+
+void AddDoubleSize(QIcon &icon, const QString &file, QIcon::Mode mode) {
+    if (qApp == nullptr || qApp->devicePixelRatio() <= 1.0)
+        return;
+    const QPixmap large(DoubleSizeFile(file));
+    if (!large.isNull())
+        icon.addPixmap(large, mode);
 }
 
 int TImageList::AddMasked(const QImage &picture) {
-    return Append(QPixmap::fromImage(WithTransparentKey(picture)));
+    return Append(QPixmap::fromImage(TransparentImage(picture)));
 }
 
 int TImageList::AddIcon(const QIcon &icon) {

@@ -1,5 +1,6 @@
 // A list of 16 x 16 pictures addressed by index, like a toolbar's image list. Pictures
-// added "masked" become transparent wherever they have their bottom-left pixel's colour.
+// added "masked" leave their transparent colour out (TransparentImage: the bottom-left
+// pixel's colour, white in a two-colour picture).
 #pragma once
 
 #include <QIcon>
@@ -11,8 +12,12 @@ namespace ui {
 
 inline constexpr int kImageSize = 16;
 
-// The picture with every pixel of its bottom-left pixel's colour made transparent.
-QImage WithTransparentKey(const QImage &picture);
+// The file's version of twice the size ("dir/name@2x.png" for "dir/name.bmp").
+QString DoubleSizeFile(const QString &file);
+// Adds to the icon, for this mode, the picture of twice the size that lies beside the
+// file, so that the icon stays sharp on screens of twice the density. Only read on such
+// screens; nothing when there is no such picture.
+void AddDoubleSize(QIcon &icon, const QString &file, QIcon::Mode mode = QIcon::Normal);
 
 class TImageList {
   public:

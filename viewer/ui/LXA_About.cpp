@@ -1,5 +1,6 @@
 #include "LXA_About.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QFrame>
 #include <QKeyEvent>
@@ -8,11 +9,24 @@
 #include <QUrl>
 
 #include "platform/shell.h"
+#include "viewer/core/LXA_MsgDlg.h"
 #include "viewer/ui/UiResources.h"
 
 namespace ui {
 
 namespace {
+
+// The logo, drawn at twice its size for screens of twice the density.
+QPixmap Logo() {
+    if (qApp->devicePixelRatio() > 1.0) {
+        QPixmap sharp(QStringLiteral(":/ui/logo@2x.png"));
+        if (!sharp.isNull()) {
+            sharp.setDevicePixelRatio(2.0);
+            return sharp;
+        }
+    }
+    return QPixmap(QStringLiteral(":/ui/logo.bmp"));
+}
 
 QLabel *CentredLine(QWidget *parent, const char *name, const QRect &place) {
     auto *label = new QLabel(parent);
@@ -46,7 +60,7 @@ TfrmLXAAbout::TfrmLXAAbout(QWidget *owner) : QDialog(owner) {
     m_imgLogo->setGeometry(1, 1, 350, 94);
     m_imgLogo->setScaledContents(true);
     m_imgLogo->setAlignment(Qt::AlignCenter);
-    m_imgLogo->setPixmap(QPixmap(QStringLiteral(":/ui/logo.bmp")));
+    m_imgLogo->setPixmap(Logo());
     m_lblVersion = CentredLine(m_pnlTop, "lblVersion", QRect(8, 112, 396, 15));
     m_lblCopyright = CentredLine(m_pnlTop, "lblCopyright", QRect(8, 132, 396, 15));
     m_lblProduction = CentredLine(m_pnlTop, "lblProduction", QRect(8, 152, 396, 16));
@@ -72,8 +86,16 @@ TfrmLXAAbout::TfrmLXAAbout(QWidget *owner) : QDialog(owner) {
     m_btnClose->setGeometry(135, 7, 141, 24);
     m_btnClose->setDefault(true);
     connect(m_btnClose, &QPushButton::clicked, this, &QDialog::accept);
+    // The credits of the bundled books do not fit the fixed lines above: a button beside
+    // the close button shows them.
+    m_btnCredits = new QPushButton(m_pnlBottom);
+    m_btnCredits->setObjectName(QStringLiteral("btnCredits"));
+    m_btnCredits->setGeometry(411 - 8 - 113, 7, 113, 24);
+    m_btnCredits->setAutoDefault(false);
+    connect(m_btnCredits, &QPushButton::clicked, this, &TfrmLXAAbout::ShowCredits);
     // Enter and Escape close the dialog wherever the focus is, before any control sees them.
     m_btnClose->installEventFilter(this);
+    m_btnCredits->installEventFilter(this);
     installEventFilter(this);
 
     m_openLink = [](const QString &address) { platform::ShellOpen(address.toStdString(), ""); };
@@ -89,6 +111,7 @@ void TfrmLXAAbout::FormCreate() {
     m_lblProduction->setText(
         QStringLiteral("Ontwikkeld door het Taalkist-team in opdracht van Morvelt"));
     m_btnClose->setText(QStringLiteral("&Sluiten"));
+    m_btnCredits->setText(QStringLiteral("&Bronnen\u2026"));
     m_label1->setText(QStringLiteral("taalkist.example"));
     m_label1->adjustSize();
     m_label1->move((width() - m_label1->width()) / 2, 173);
@@ -116,6 +139,16 @@ bool TfrmLXAAbout::eventFilter(QObject *watched, QEvent *event) {
         return true;
     }
     return QDialog::eventFilter(watched, event);
+}
+
+void TfrmLXAAbout::ShowCredits() {
+    static const char *const kCredits =
+        "Woordenboeken Nederlands\u2013Engels, \u2013Duits en \u2013Frans en terug: FreeDict "
+        "(freedict.org), GNU GPL versie 2 of later.\r\n\r\n"
+        "Engels verklarend woordenboek: WordNet 3.0 \u00A9 2006 Princeton University, onder de "
+        "WordNet-licentie.\r\n\r\n"
+        "Uitspraak: eSpeak NG.";
+    ShowMessageDialog(kCredits, TMsgDlgType::Information, mbOK);
 }
 
 void TfrmLXAAbout::Label1Click() {

@@ -26,6 +26,7 @@ class TfrmLXAAbout : public QDialog {
 
     QLabel *Label1() const { return m_label1; }
     QPushButton *CloseButton() const { return m_btnClose; }
+    QPushButton *CreditsButton() const { return m_btnCredits; }
 
   protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -34,6 +35,7 @@ class TfrmLXAAbout : public QDialog {
   private:
     void FormCreate();
     void Label1Click();
+    void ShowCredits();
 
     QFrame *m_pnlTop;
     QFrame *m_pnlImg;
@@ -44,6 +46,7 @@ class TfrmLXAAbout : public QDialog {
     QLabel *m_label1;
     QFrame *m_pnlBottom;
     QPushButton *m_btnClose;
+    QPushButton *m_btnCredits;  // the sources of the dictionaries and the speech
     std::function<void(const QString &)> m_openLink;
 };
 

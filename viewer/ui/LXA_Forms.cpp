@@ -5,6 +5,7 @@
 #include "viewer/core/LXA_Data.h"
 #include "viewer/ui/LXA_About.h"
 #include "viewer/ui/LXA_Main.h"
+#include "viewer/ui/ScreenRequests.h"
 
 namespace ui {
 
@@ -16,9 +17,10 @@ std::unique_ptr<TfrmLXAMain> &MainWindow() {
 }  // namespace
 
 void RegisterForms() {
-    SetFormFactory([](TLXAData &) {
+    RegisterScreen();
+    SetFormFactory([](TLXAData &data) {
         DestroyForms();
-        MainWindow() = std::make_unique<TfrmLXAMain>();
+        MainWindow() = std::make_unique<TfrmLXAMain>(data);
         // The about box belongs to the main window and is destroyed with it.
         auto *about = new TfrmLXAAbout(MainWindow().get());
         MainWindow()->SetAboutBox(about);

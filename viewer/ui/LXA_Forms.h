@@ -7,7 +7,8 @@ namespace ui {
 class TfrmLXAMain;
 class TfrmLXAAbout;
 
-// Registers the window factory with the data module.
+// Registers the windows with the core: the window factory of the data module, and the
+// screen for the core's requests (message box, hourglass cursor, icons).
 void RegisterForms();
 // The windows once created, else null. Owned here until DestroyForms.
 TfrmLXAMain *frmLXAMain();

@@ -16,12 +16,16 @@
 
 #include "platform/shell.h"
 #include "viewer/core/LXA_Data.h"
+#include "viewer/core/WordFinder.h"
 #include "viewer/display/HtmlViewer.h"
+#include "viewer/ui/AddDictionary.h"
 #include "viewer/ui/HelpWindow.h"
 #include "viewer/ui/IdleUpdater.h"
+#include "viewer/ui/MainReading.h"
 #include "viewer/ui/MenuItem.h"
 #include "viewer/ui/PageScroller.h"
 #include "viewer/ui/SelectBook.h"
+#include "viewer/ui/TypeAhead.h"
 #include "viewer/ui/UiResources.h"
 
 namespace ui {
@@ -48,11 +52,13 @@ QToolBar *MakeToolbar(const char *name, QWidget *parent) {
 
 }  // namespace
 
-TfrmLXAMain::TfrmLXAMain(QWidget *parent)
+TfrmLXAMain::TfrmLXAMain(TLXAData &data, QWidget *parent)
     : QMainWindow(parent),
+      m_data(data),
       aclMain(new QObject(this)),
       aclDictionaries(new QObject(this)),
-      m_bookGroup(new QActionGroup(this)) {
+      m_bookGroup(new QActionGroup(this)),
+      m_reading(std::make_unique<TReading>()) {
     setObjectName(QStringLiteral("frmLXAMain"));
     InitUiResources();
     aclMain->setObjectName(QStringLiteral("aclMain"));
@@ -60,15 +66,16 @@ TfrmLXAMain::TfrmLXAMain(QWidget *parent)
     resize(497, 345);
     setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
 
-    CreateCommands();
-    CreateMenu();
+    CreateMenus();
     auto *client = new QWidget(this);
     auto *column = new QVBoxLayout(client);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
     setCentralWidget(client);
     CreateControlBar();
+    CreateCommands();
     CreateInputPanel();
+    CreateWordFinder();
     CreateOutputPanel();
     column->addWidget(clbMain);
     column->addWidget(pnlInput);
@@ -78,67 +85,12 @@ TfrmLXAMain::TfrmLXAMain(QWidget *parent)
     setTabOrder(edtSearchText, m_viewer);
     setTabOrder(m_viewer, tbrDictionaries);
     edtSearchText->setFocus();
+    CreateReadingComfort();
     m_idle = std::make_unique<TIdleUpdater>([this] { UpdateCommands(); });
 }
 
-TfrmLXAMain::~TfrmLXAMain() = default;
-
-void TfrmLXAMain::CreateCommands() {
-    // Each command: name, shortcut, picture of imlMain (or none), execute handler.
-    const auto make = [this](const char *name, QKeySequence shortcut, int image,
-                             std::function<void()> execute) {
-        auto *command = new TCommand(aclMain);
-        command->setObjectName(QLatin1String(name));
-        command->setShortcut(shortcut);
-        command->setShortcutContext(Qt::WindowShortcut);
-        if (image >= 0)
-            command->setIcon(QIcon(imlMain.At(image)));
-        command->SetExecute(std::move(execute));
-        addAction(command);  // shortcuts work while the window is active
-        m_commands.push_back(command);
-        return command;
-    };
-    imlMain.AddMasked(QImage(QStringLiteral(":/ui/newwindow.png")));
-    imlMain.AddMasked(QImage(QStringLiteral(":/ui/pronounce.png")));
-    imlMain.AddMasked(QImage(QStringLiteral(":/ui/help.png")));
-
-    actOpenNewWindow = make("actOpenNewWindow", {}, 0, [this] { actOpenNewWindowExecute(); });
-    actAppExit = make("actAppExit", {}, -1, [this] { close(); });
-    actShowHelp =
-        make("actShowHelp", QKeySequence(Qt::Key_F1), 2, [this] { actShowHelpExecute(); });
-    actShowAbout = make("actShowAbout", {}, -1, [this] { actShowAboutExecute(); });
-    actFindWord = make("actFindWord", {}, -1, [this] { actFindWordExecute(); });
-    QIcon find(QStringLiteral(":/ui/find.png"));
-    find.addFile(QStringLiteral(":/ui/find_off.png"), QSize(), QIcon::Disabled);
-    actFindWord->setIcon(find);
-    actFindWord->SetUpdateRule([this](TCommand &c) { actFindWordUpdate(c); });
-    actPronounceWord = make("actPronounceWord", {}, 1, [this] { actPronounceWordExecute(); });
-    actPronounceWord->SetUpdateRule([this](TCommand &c) { actPronounceWordUpdate(c); });
-    actHitShowSource = make("actHitShowSource", QKeySequence(Qt::SHIFT | Qt::Key_F12), -1,
-                            [this] { actHitShowSourceExecute(); });
-    actHitShowSource->SetUpdateRule(
-        [](TCommand &c) { c.setEnabled(LXAData != nullptr && LXAData->HelpdeskMode); });
-    actCopyHTMLToClipboard = make("actCopyHTMLToClipboard", QKeySequence(Qt::CTRL | Qt::Key_C), -1,
-                                  [this] { actCopyHTMLToClipboardExecute(); });
-    actCopyHTMLToClipboard->SetUpdateRule([this](TCommand &c) { actCopyHTMLToClipboardUpdate(c); });
-}
-
-void TfrmLXAMain::CreateMenu() {
-    menuBar()->setObjectName(QStringLiteral("mnuMain"));
-    mniFile = menuBar()->addMenu(QString());
-    mniFile->setObjectName(QStringLiteral("mniFile"));
-    // With no dictionary entries the two separators stand next to each other.
-    mniFile->setSeparatorsCollapsible(false);
-    mniFile->addAction(new TMenuItem("mniFileNewWindow", actOpenNewWindow, mniFile));
-    N1 = mniFile->addSeparator();
-    N1->setObjectName(QStringLiteral("N1"));
-    N2 = mniFile->addSeparator();
-    N2->setObjectName(QStringLiteral("N2"));
-    mniFile->addAction(new TMenuItem("mniFileExit", actAppExit, mniFile));
-    mniHelp = menuBar()->addMenu(QString());
-    mniHelp->setObjectName(QStringLiteral("mniHelp"));
-    mniHelp->addAction(new TMenuItem("mniHelpHelp", actShowHelp, mniHelp));
-    mniHelp->addAction(new TMenuItem("mniHelpAbout", actShowAbout, mniHelp));
+TfrmLXAMain::~TfrmLXAMain() {
+    SaveWindowState();
 }
 
 void TfrmLXAMain::CreateControlBar() {
@@ -152,10 +104,6 @@ void TfrmLXAMain::CreateControlBar() {
     pgsMain->setObjectName(QStringLiteral("pgsMain"));
     pgsMain->setFixedSize(54, 26);
     tbrMain = MakeToolbar("tbrMain", pgsMain);
-    tbrMain->addAction(actOpenNewWindow);
-    tbrMain->addAction(actPronounceWord);
-    tbrMain->widgetForAction(actOpenNewWindow)->setObjectName(QStringLiteral("ToolButton1"));
-    tbrMain->widgetForAction(actPronounceWord)->setObjectName(QStringLiteral("ToolButton6"));
     pgsMain->SetContent(tbrMain);
     pgsDictionaries = new TPageScroller(clbMain);
     pgsDictionaries->setObjectName(QStringLiteral("pgsDictionaries"));
@@ -183,11 +131,12 @@ void TfrmLXAMain::CreateInputPanel() {
     edtSearchText->setFixedHeight(25);
     edtSearchText->setMaxLength(256);
     // Enter runs the find command through its enabling rule, like the button.
-    connect(edtSearchText, &QLineEdit::returnPressed, this, [this] { actFindWord->Execute(); });
-    connect(edtSearchText, &QLineEdit::textChanged, this, [this] { actFindWord->Update(); });
+    TCommand *find = Command("actFindWord");
+    connect(edtSearchText, &QLineEdit::returnPressed, find, &TCommand::Execute);
+    connect(edtSearchText, &QLineEdit::textChanged, find, &TCommand::Update);
     btnFindWord = new QToolButton(pnlInput);
     btnFindWord->setObjectName(QStringLiteral("btnFindWord"));
-    btnFindWord->setDefaultAction(actFindWord);
+    btnFindWord->setDefaultAction(find);
     btnFindWord->setAutoRaise(true);
     btnFindWord->setFixedSize(23, 22);
     btnFindWord->setIconSize(QSize(kImageSize, kImageSize));
@@ -225,40 +174,23 @@ void TfrmLXAMain::CreateStatusBar() {
 }
 
 void TfrmLXAMain::InitialiseForm() {
-    SetTexts();
     CreateDictionaryActions();
     CreateDictionaryMenuItems();
     CreateDictionaryButtons();
     CreateViewer();
-    if (LXAData != nullptr && LXAData->CurrentBook != nullptr)
-        SelectBookByName(LXAData->CurrentBook->Name);
-    else
-        SelectBookByName(std::string());
-}
-
-void TfrmLXAMain::SetTexts() {
-    mniFile->setTitle(QStringLiteral("Bestand"));
-    mniHelp->setTitle(QStringLiteral("Hulp"));
-    actOpenNewWindow->setText(QStringLiteral("Open nieuw venster"));
-    actOpenNewWindow->setToolTip(QStringLiteral("Open een nieuw venster"));
-    actAppExit->setText(QStringLiteral("Afsluiten"));
-    actShowHelp->setText(QStringLiteral("Hulpinformatie..."));
-    actShowAbout->setText(QStringLiteral("Over..."));
-    // The find button shows only its picture.
-    actFindWord->setText(QString());
-    actFindWord->setToolTip(QStringLiteral("Vind woord"));
-    actPronounceWord->setToolTip(QStringLiteral("Spreek de gevonden trefwoorden uit"));
+    SelectBookByName(m_data.CurrentBook != nullptr ? m_data.CurrentBook->Name : std::string());
 }
 
 void TfrmLXAMain::CreateViewer() {
     m_viewer = new display::THtmlViewer(pnlOutput);
     pnlOutput->layout()->addWidget(m_viewer);
-    if (LXAData != nullptr)
-        m_viewer->SetImageFolder(QString::fromStdString(LXAData->Paths.DataDir));
+    m_viewer->SetImageFolder(QString::fromStdString(m_data.Paths.DataDir));
     m_viewer->SetCopyByCommand(true);
     // Web links in entries open in the user's browser through the shell.
     m_viewer->SetLinkOpener(
         [](const QUrl &link) { platform::ShellOpen(link.toString().toStdString(), ""); });
+    // zoek: links and double-clicked words search in the current book.
+    m_viewer->SetWordSearcher([this](const QString &word) { SearchFor(word); });
 }
 
 void TfrmLXAMain::UpdateCommands() {
@@ -266,6 +198,21 @@ void TfrmLXAMain::UpdateCommands() {
         command->Update();
     for (TSelectBook *command : m_books)
         command->Update();
+}
+
+TCommand *TfrmLXAMain::Command(const char *name) const {
+    for (TCommand *command : m_commands)
+        if (command->objectName() == QLatin1String(name))
+            return command;
+    return nullptr;
+}
+
+QMenu *TfrmLXAMain::Menu(const char *name) const {
+    return menuBar()->findChild<QMenu *>(QLatin1String(name), Qt::FindDirectChildrenOnly);
+}
+
+QToolBar *TfrmLXAMain::Toolbar(const char *name) const {
+    return findChild<QToolBar *>(QLatin1String(name));
 }
 
 QString TfrmLXAMain::StatusText() const {

@@ -4,6 +4,8 @@
 
 #include <QMainWindow>
 #include <memory>
+#include <set>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -19,6 +21,8 @@ class QStatusBar;
 class QToolBar;
 class QToolButton;
 class TLXABook;
+class TLXAData;
+class TWordFinder;
 
 namespace display {
 class THtmlViewer;
@@ -26,24 +30,36 @@ class THtmlViewer;
 
 namespace ui {
 
+class TFindBar;
+class THistoryPopup;
 class TIdleUpdater;
 class TPageScroller;
 class TSelectBook;
 class THelpWindow;
+class TDictionaryImport;
+struct TImportOutcome;
 class TfrmLXAAbout;
+class TTypeAhead;
 
 class TfrmLXAMain : public QMainWindow {
     Q_OBJECT
   public:
-    // Builds the window for the data module LXAData, which has chosen its first book.
-    explicit TfrmLXAMain(QWidget *parent = nullptr);
+    // Builds the window for the data module, which has chosen its first book; the data
+    // module outlives the window.
+    explicit TfrmLXAMain(TLXAData &data, QWidget *parent = nullptr);
     ~TfrmLXAMain() override;
 
     // Makes the dictionary with this key current and updates caption, icon and the
-    // pronounce command; clears the display but keeps the status line.
+    // pronounce command; clears the display when that is another book than the current
+    // one, and keeps the status line.
     void SelectBookByName(const std::string &name);
     // Shows the result list's page in the display.
     void ShowResults();
+    // Puts the word in the search field and runs the find command, as Enter does there:
+    // the one way to search from elsewhere (links, double-clicks, lists, history).
+    void SearchFor(const QString &word);
+    // Closes the type-ahead list, as when another list under the search field opens.
+    void HideTypeAhead();
     // Runs every command's enabling rule (what the idle hook does).
     void UpdateCommands();
     // The about box shown by the Help menu (not owned; created after this window).
@@ -52,44 +68,62 @@ class TfrmLXAMain : public QMainWindow {
     // The window's parts, for the program's tests.
     display::THtmlViewer *Viewer() const { return m_viewer; }
     QLineEdit *SearchField() const { return edtSearchText; }
+    TTypeAhead *TypeAhead() const { return m_typeAhead; }
     QString StatusText() const;
-    TCommand *actOpenNewWindow = nullptr;
-    TCommand *actAppExit = nullptr;
-    TCommand *actShowHelp = nullptr;
-    TCommand *actShowAbout = nullptr;
-    TCommand *actFindWord = nullptr;
-    TCommand *actPronounceWord = nullptr;
-    TCommand *actHitShowSource = nullptr;
-    TCommand *actCopyHTMLToClipboard = nullptr;
+    // The command of the window's table with this object name ("actFindWord"), else null.
+    TCommand *Command(const char *name) const;
     const std::vector<TSelectBook *> &DictionaryCommands() const { return m_books; }
-    QMenu *FileMenu() const { return mniFile; }
+    QMenu *FileMenu() const { return Menu("mniFile"); }
     QToolBar *DictionaryToolbar() const { return tbrDictionaries; }
     TPageScroller *DictionaryBand() const { return pgsDictionaries; }
     TPageScroller *MainBand() const { return pgsMain; }
     QWidget *ControlBar() const { return clbMain; }
     const TImageList &EnabledImages() const { return imlDictionariesEnabled; }
     const TImageList &DisabledImages() const { return imlDictionariesDisabled; }
+    // Whether "Woordenboek toevoegen" is converting a dictionary now.
+    bool AddingDictionary() const { return m_import != nullptr; }
+    QStatusBar *StatusBar() const { return stbMain; }
+    // The words the search field's drop-down offers, newest first (UTF-8).
+    const std::vector<std::string> &RecentSearches() const;
+    // The find bar under the page; null until first opened.
+    TFindBar *FindBar() const;
+    // The drop-down of recent searches; null until first opened.
+    THistoryPopup *HistoryPopup() const;
 
   protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
   private:
+    // The window's commands and menus, one row each (LXA_MainCommands.cpp).
+    struct TCommandEntry;
+    struct TMenuEntry;
+    static std::span<const TCommandEntry> CommandTable();
+    static std::span<const TMenuEntry> MenuTable();
+
     // Building the window, in the order the constructor runs them.
-    void CreateCommands();
-    void CreateMenu();
+    void CreateMenus();
     void CreateControlBar();
+    void CreateCommands();
     void CreateInputPanel();
     void CreateOutputPanel();
     void CreateStatusBar();
     void InitialiseForm();
-    void SetTexts();
     void CreateDictionaryActions();
     void CreateDictionaryMenuItems();
     void CreateDictionaryButtons();
     void CreateViewer();
+    // One book's command, button and band (LXA_MainBooks.cpp); also for books added while
+    // the window runs.
+    void AddDictionaryAction(TLXABook *book);
+    void AddDictionaryButton(TSelectBook *command);
+    void ShowDictionaryBand();
+    void AddDictionaries(const std::vector<TLXABook *> &books);
 
     // Command handlers and enabling rules.
     void actOpenNewWindowExecute();
+    void actAppExitExecute();
     void actShowHelpExecute();
     void actShowAboutExecute();
     void actFindWordExecute();
@@ -97,13 +131,69 @@ class TfrmLXAMain : public QMainWindow {
     void actPronounceWordExecute();
     void actPronounceWordUpdate(TCommand &command);
     void actHitShowSourceExecute();
+    void actHitShowSourceUpdate(TCommand &command);
     void actCopyHTMLToClipboardExecute();
     void actCopyHTMLToClipboardUpdate(TCommand &command);
+    void actAddDictionaryExecute();
+    void actAddDictionaryUpdate(TCommand &command);
+    void DictionaryImported(const TImportOutcome &outcome);
 
-    std::string StyleSheetPath() const;
+    // The word finder (LXA_MainWordFinder.cpp): the type-ahead list, and what a search
+    // adds to its page before and after the results are shown.
+    void CreateWordFinder();
+    QStringList TypeAheadWords(const QString &typed) const;
+    void WordFinderBookChanged();
+    void BeforeResults(const QString &typed, std::int32_t found);
+    void AfterResults();
+    std::string SeeAlsoFor(const std::string &typed);
+    bool ShowBaseForm();
+    void ShowSuggestions();
+    void ReadKeys();
+    void ReadKeySlice(unsigned walk);
+    void LoadHunspell();
+    void HunspellLoaded();
+
+    // Reading comfort: zoom, dark reading, the search history, keyboard, copy and print
+    // (LXA_MainReading.cpp).
+    struct TReading;
+    void CreateReadingComfort();
+    void SaveWindowState();
+    void UpdateReadingCommands();
+    void RecordSearch(const QString &typed);
+    void ShowVisit(bool forward);
+    void SetZoom(int percent);
+    void ApplyPageLook();
+    TFindBar &OpenFindBar();
+    void actZoomInExecute();
+    void actZoomInUpdate(TCommand &command);
+    void actZoomOutExecute();
+    void actZoomOutUpdate(TCommand &command);
+    void actZoomResetExecute();
+    void actZoomResetUpdate(TCommand &command);
+    void actDarkReadingExecute();
+    void actDarkReadingUpdate(TCommand &command);
+    void actHistoryBackExecute();
+    void actHistoryBackUpdate(TCommand &command);
+    void actHistoryForwardExecute();
+    void actHistoryForwardUpdate(TCommand &command);
+    void actSearchHistoryExecute();
+    void actSearchHistoryUpdate(TCommand &command);
+    void actFocusSearchExecute();
+    void actClearSearchTextExecute();
+    void actClearSearchTextUpdate(TCommand &command);
+    void actFindInPageExecute();
+    void actFindNextExecute();
+    void actFindPreviousExecute();
+    void actCopyArticleExecute();
+    void actPrintExecute();
+    void actPageShownUpdate(TCommand &command);
+
+    QMenu *Menu(const char *name) const;
+    QToolBar *Toolbar(const char *name) const;
     void SetStatus(const QString &text);
     void FitBands();
 
+    TLXAData &m_data;
     std::vector<TCommand *> m_commands;
     std::vector<TSelectBook *> m_books;
     QObject *aclMain;
@@ -112,10 +202,6 @@ class TfrmLXAMain : public QMainWindow {
     TImageList imlMain;
     TImageList imlDictionariesEnabled;
     TImageList imlDictionariesDisabled;
-    QMenu *mniFile = nullptr;
-    QMenu *mniHelp = nullptr;
-    QAction *N1 = nullptr;
-    QAction *N2 = nullptr;
     QWidget *clbMain = nullptr;
     TPageScroller *pgsMain = nullptr;
     TPageScroller *pgsDictionaries = nullptr;
@@ -131,6 +217,22 @@ class TfrmLXAMain : public QMainWindow {
     TfrmLXAAbout *m_about = nullptr;
     std::unique_ptr<THelpWindow> m_help;
     std::unique_ptr<TIdleUpdater> m_idle;
+    std::unique_ptr<TDictionaryImport> m_import;  // the running "Woordenboek toevoegen"
+
+    // What the word finder still has to do for the search shown: a miss waits for base
+    // forms and suggestions, a word with entries for its "Zie ook"; Done when settled.
+    struct TFinding {
+        enum { None, Miss, SeeAlso, Done } Stage = None;
+        std::string Typed;  // Windows-1252, as searched
+    };
+    std::unique_ptr<TWordFinder> m_finder;
+    TTypeAhead *m_typeAhead = nullptr;  // owned by the search field
+    TFinding m_finding;
+    std::string m_lineAbove;   // the finder's line above the results shown
+    unsigned m_keySlices = 0;  // which walk of the book's keys is current
+    bool m_readingKeys = false;
+    std::set<std::string> m_hunspellLoads;  // languages whose dictionary was asked for
+    std::unique_ptr<TReading> m_reading;
 };
 
 }  // namespace ui

@@ -1,5 +1,6 @@
 // The dictionary selector of the main window: one command per installed or listed book,
-// shown as toolbar buttons and, with two or more, as File-menu entries.
+// shown as toolbar buttons and, with two or more, as File-menu entries. Books the user adds
+// while the window runs join it the same way, after the others.
 #include <QActionGroup>
 #include <QMenu>
 #include <QToolBar>
@@ -14,41 +15,63 @@
 namespace ui {
 
 void TfrmLXAMain::CreateDictionaryActions() {
-    if (LXAData == nullptr || !LXAData->Books)
-        return;
-    const TLXABooks &books = *LXAData->Books;
-    for (std::int32_t i = 0; i < books.Count(); ++i) {
-        TLXABook *book = books.FindBook(books.NameAt(i));
-        if (book == nullptr || !(book->Installed || book->Listed))
-            continue;
-        auto *command = new TSelectBook(aclDictionaries, this);
-        command->setObjectName(QStringLiteral("actBook_") + QString::fromStdString(book->Name));
-        command->SetBook(book, imlDictionariesEnabled, imlDictionariesDisabled);
-        m_books.push_back(command);
-    }
+    for (TLXABook *book : m_data.SelectableBooks())
+        AddDictionaryAction(book);
+}
+
+void TfrmLXAMain::AddDictionaryAction(TLXABook *book) {
+    auto *command = new TSelectBook(aclDictionaries, this, m_data);
+    command->setObjectName(QStringLiteral("actBook_") + QString::fromStdString(book->Name));
+    command->SetBook(book, imlDictionariesEnabled, imlDictionariesDisabled);
+    m_books.push_back(command);
 }
 
 void TfrmLXAMain::CreateDictionaryMenuItems() {
     if (m_books.size() < 2)
         return;
+    // Between the separators N1 and N2 of the File menu; a command that has its entry
+    // already (the window adds books while it runs) keeps it.
+    QMenu *file = Menu("mniFile");
+    QAction *n2 = file->findChild<QAction *>(QStringLiteral("N2"));
     for (TSelectBook *command : m_books) {
-        auto *entry = new TMenuItem("", command, mniFile);
-        entry->setObjectName(QStringLiteral("mni") + command->objectName());
-        mniFile->insertAction(N2, entry);
+        const QString name = QStringLiteral("mni") + command->objectName();
+        if (file->findChild<QAction *>(name, Qt::FindDirectChildrenOnly) != nullptr)
+            continue;
+        auto *entry = new TMenuItem("", command, file);
+        entry->setObjectName(name);
+        file->insertAction(n2, entry);
     }
 }
 
 void TfrmLXAMain::CreateDictionaryButtons() {
     m_bookGroup->setExclusive(true);
-    for (TSelectBook *command : m_books) {
-        m_bookGroup->addAction(command);
-        tbrDictionaries->addAction(command);
-        // The dictionary buttons are reachable with the Tab key.
-        tbrDictionaries->widgetForAction(command)->setFocusPolicy(Qt::TabFocus);
-    }
+    for (TSelectBook *command : m_books)
+        AddDictionaryButton(command);
+    ShowDictionaryBand();
+}
+
+void TfrmLXAMain::AddDictionaryButton(TSelectBook *command) {
+    m_bookGroup->addAction(command);
+    tbrDictionaries->addAction(command);
+    // The dictionary buttons are reachable with the Tab key.
+    tbrDictionaries->widgetForAction(command)->setFocusPolicy(Qt::TabFocus);
+}
+
+void TfrmLXAMain::ShowDictionaryBand() {
     pgsDictionaries->setVisible(m_books.size() >= 2);
     UpdateCommands();
     FitBands();
+}
+
+void TfrmLXAMain::AddDictionaries(const std::vector<TLXABook *> &books) {
+    const std::size_t first = m_books.size();
+    for (TLXABook *book : books)
+        if (book->Installed || book->Listed)
+            AddDictionaryAction(book);
+    CreateDictionaryMenuItems();
+    for (std::size_t i = first; i < m_books.size(); ++i)
+        AddDictionaryButton(m_books[i]);
+    ShowDictionaryBand();
 }
 
 }  // namespace ui

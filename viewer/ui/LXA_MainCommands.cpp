@@ -1,21 +1,280 @@
-// The main window's command handlers and enabling rules: search, results, book switch,
-// new window, help, about, article export, copy and pronounce.
+// The main window's commands: the table that makes them, and their handlers and enabling
+// rules (search, results, book switch, new window, help, about, article export, copy,
+// pronounce, and adding the user's own dictionary).
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QToolBar>
 
 #include "LXA_Main.h"
-#include "platform/paths.h"
 #include "viewer/core/Cp1252Qt.h"
+#include "viewer/core/FinderPage.h"
 #include "viewer/core/LXA_Cursor.h"
 #include "viewer/core/LXA_Data.h"
 #include "viewer/core/LXA_MsgDlg.h"
 #include "viewer/core/LXA_Utils.h"
 #include "viewer/display/HtmlViewer.h"
+#include "viewer/ui/AddDictionary.h"
 #include "viewer/ui/HelpWindow.h"
 #include "viewer/ui/LXA_About.h"
+#include "viewer/ui/MenuItem.h"
 
 namespace ui {
+
+// Where a command shows: the object name of its menu or toolbar and of its item there.
+struct TPlace {
+    const char *In = nullptr;
+    const char *Name = nullptr;
+};
+
+// One command: everything the window needs to make it, show it and run it. A row without
+// a name is a separator of the menu named in Menu.
+struct TfrmLXAMain::TCommandEntry {
+    const char *Name = nullptr;     // object name
+    const char *Text = "";          // caption, UTF-8
+    const char *Hint = "";          // tooltip
+    const char *Shortcuts = "";     // key texts ("Shift+F12"); several separated by "; "
+    const char *Picture = nullptr;  // picture of imlMain, greyed by the toolkit when disabled
+    const char *DisabledPicture = nullptr;  // with it, Picture is a button's own pair of looks
+    bool Checkable = false;
+    void (TfrmLXAMain::*Execute)() = nullptr;
+    void (TfrmLXAMain::*Update)(TCommand &) = nullptr;  // the enabling rule, if any
+    TPlace Menu;                                        // in the menu's order of the table
+    TPlace Toolbar;                                     // the same for a toolbar's buttons
+};
+
+struct TfrmLXAMain::TMenuEntry {
+    const char *Name;
+    const char *Title;
+};
+
+// The menu bar, left to right.
+std::span<const TfrmLXAMain::TMenuEntry> TfrmLXAMain::MenuTable() {
+    static const TMenuEntry kMenus[] = {
+        {"mniFile", "Bestand"},
+        {"mniView", "Beeld"},
+        {"mniHelp", "Hulp"},
+    };
+    return kMenus;
+}
+
+// Every command of aclMain. A command's shortcut works while the window is active, whether
+// or not a menu item shows it; the dictionary commands are made from the catalogue instead.
+std::span<const TfrmLXAMain::TCommandEntry> TfrmLXAMain::CommandTable() {
+    using W = TfrmLXAMain;
+    static const TCommandEntry kCommands[] = {
+        {.Name = "actOpenNewWindow",
+         .Text = "Open nieuw venster",
+         .Hint = "Open een nieuw venster",
+         .Picture = ":/ui/newwindow.png",
+         .Execute = &W::actOpenNewWindowExecute,
+         .Menu = {"mniFile", "mniFileNewWindow"},
+         .Toolbar = {"tbrMain", "ToolButton1"}},
+        {.Name = "actPronounceWord",
+         .Hint = "Spreek de gevonden trefwoorden uit",
+         .Picture = ":/ui/pronounce.png",
+         .Execute = &W::actPronounceWordExecute,
+         .Update = &W::actPronounceWordUpdate,
+         .Toolbar = {"tbrMain", "ToolButton6"}},
+        // The dictionary entries go between these two.
+        {.Menu = {"mniFile", "N1"}},
+        {.Menu = {"mniFile", "N2"}},
+        // The user's own dictionary, compiled into their data folder while the window runs;
+        // below the list it adds to.
+        {.Name = "actAddDictionary",
+         .Text = "Woordenboek toevoegen…",
+         .Hint = "Voeg een eigen woordenboek toe (dictd of StarDict)",
+         .Execute = &W::actAddDictionaryExecute,
+         .Update = &W::actAddDictionaryUpdate,
+         .Menu = {"mniFile", "mniFileAddDictionary"}},
+        {.Menu = {"mniFile", "N7"}},
+        {.Name = "actCopyArticle",
+         .Text = "Artikel kopiëren",
+         .Hint = "Kopieer het hele artikel naar het klembord",
+         .Shortcuts = "Ctrl+Shift+C",
+         .Execute = &W::actCopyArticleExecute,
+         .Update = &W::actPageShownUpdate,
+         .Menu = {"mniFile", "mniFileCopyArticle"}},
+        {.Name = "actPrint",
+         .Text = "Afdrukken...",
+         .Hint = "Druk het artikel af",
+         .Shortcuts = "Ctrl+P",
+         .Execute = &W::actPrintExecute,
+         .Update = &W::actPageShownUpdate,
+         .Menu = {"mniFile", "mniFilePrint"}},
+        {.Menu = {"mniFile", "N3"}},
+        {.Name = "actAppExit",
+         .Text = "Afsluiten",
+         .Execute = &W::actAppExitExecute,
+         .Menu = {"mniFile", "mniFileExit"}},
+        {.Name = "actShowHelp",
+         .Text = "Hulpinformatie...",
+         .Shortcuts = "F1",
+         .Picture = ":/ui/help.png",
+         .Execute = &W::actShowHelpExecute,
+         .Menu = {"mniHelp", "mniHelpHelp"}},
+        {.Name = "actShowAbout",
+         .Text = "Over...",
+         .Execute = &W::actShowAboutExecute,
+         .Menu = {"mniHelp", "mniHelpAbout"}},
+        // The find button of the input panel shows it; Enter in the search field runs it.
+        // No caption: the button shows only its picture.
+        {.Name = "actFindWord",
+         .Hint = "Vind woord",
+         .Picture = ":/ui/find.png",
+         .DisabledPicture = ":/ui/find_off.png",
+         .Execute = &W::actFindWordExecute,
+         .Update = &W::actFindWordUpdate},
+        {.Name = "actHitShowSource",
+         .Shortcuts = "Shift+F12",
+         .Execute = &W::actHitShowSourceExecute,
+         .Update = &W::actHitShowSourceUpdate},
+        {.Name = "actCopyHTMLToClipboard",
+         .Shortcuts = "Ctrl+C",
+         .Execute = &W::actCopyHTMLToClipboardExecute,
+         .Update = &W::actCopyHTMLToClipboardUpdate},
+        // Reading comfort: the View menu, the history buttons beside the main toolbar's
+        // others, and keys of their own.
+        {.Name = "actZoomIn",
+         .Text = "Inzoomen",
+         .Hint = "Toon het artikel groter",
+         .Shortcuts = "Ctrl++; Ctrl+=",
+         .Execute = &W::actZoomInExecute,
+         .Update = &W::actZoomInUpdate,
+         .Menu = {"mniView", "mniViewZoomIn"}},
+        {.Name = "actZoomOut",
+         .Text = "Uitzoomen",
+         .Hint = "Toon het artikel kleiner",
+         .Shortcuts = "Ctrl+-",
+         .Execute = &W::actZoomOutExecute,
+         .Update = &W::actZoomOutUpdate,
+         .Menu = {"mniView", "mniViewZoomOut"}},
+        {.Name = "actZoomReset",
+         .Text = "Normale grootte",
+         .Hint = "Toon het artikel op ware grootte",
+         .Shortcuts = "Ctrl+0",
+         .Execute = &W::actZoomResetExecute,
+         .Update = &W::actZoomResetUpdate,
+         .Menu = {"mniView", "mniViewZoomReset"}},
+        {.Menu = {"mniView", "N4"}},
+        {.Name = "actDarkReading",
+         .Text = "Donkere weergave",
+         .Hint = "Lees het artikel licht op donker",
+         .Checkable = true,
+         .Execute = &W::actDarkReadingExecute,
+         .Update = &W::actDarkReadingUpdate,
+         .Menu = {"mniView", "mniViewDark"}},
+        {.Menu = {"mniView", "N5"}},
+        {.Name = "actHistoryBack",
+         .Text = "Terug",
+         .Hint = "Terug naar de vorige zoekopdracht",
+         .Shortcuts = "Alt+Left",
+         .Picture = ":/ui/back.png",
+         .Execute = &W::actHistoryBackExecute,
+         .Update = &W::actHistoryBackUpdate,
+         .Menu = {"mniView", "mniViewBack"},
+         .Toolbar = {"tbrMain", "ToolButtonBack"}},
+        {.Name = "actHistoryForward",
+         .Text = "Vooruit",
+         .Hint = "Vooruit naar de volgende zoekopdracht",
+         .Shortcuts = "Alt+Right",
+         .Picture = ":/ui/forward.png",
+         .Execute = &W::actHistoryForwardExecute,
+         .Update = &W::actHistoryForwardUpdate,
+         .Menu = {"mniView", "mniViewForward"},
+         .Toolbar = {"tbrMain", "ToolButtonForward"}},
+        {.Menu = {"mniView", "N6"}},
+        {.Name = "actFindInPage",
+         .Text = "Zoeken in artikel...",
+         .Hint = "Zoek tekst in het getoonde artikel",
+         .Shortcuts = "Ctrl+F",
+         .Execute = &W::actFindInPageExecute,
+         .Menu = {"mniView", "mniViewFind"}},
+        {.Name = "actFindNext",
+         .Text = "Volgende zoeken",
+         .Shortcuts = "F3",
+         .Execute = &W::actFindNextExecute,
+         .Menu = {"mniView", "mniViewFindNext"}},
+        {.Name = "actFindPrevious",
+         .Text = "Vorige zoeken",
+         .Shortcuts = "Shift+F3",
+         .Execute = &W::actFindPreviousExecute,
+         .Menu = {"mniView", "mniViewFindPrevious"}},
+        // The search field: its drop-down arrow shows this one; the field alone takes Escape.
+        {.Name = "actSearchHistory",
+         .Text = "Eerdere zoekopdrachten",
+         .Hint = "Toon de laatste zoekopdrachten",
+         .Shortcuts = "Alt+Down; F4",
+         .Picture = ":/ui/recent.png",
+         .Execute = &W::actSearchHistoryExecute,
+         .Update = &W::actSearchHistoryUpdate},
+        {.Name = "actFocusSearch",
+         .Text = "Naar het zoekveld",
+         .Shortcuts = "Ctrl+L; F6",
+         .Execute = &W::actFocusSearchExecute},
+        {.Name = "actClearSearchText",
+         .Text = "Zoekveld leegmaken",
+         .Shortcuts = "Escape",
+         .Execute = &W::actClearSearchTextExecute,
+         .Update = &W::actClearSearchTextUpdate},
+    };
+    return kCommands;
+}
+
+void TfrmLXAMain::CreateMenus() {
+    menuBar()->setObjectName(QStringLiteral("mnuMain"));
+    for (const TMenuEntry &entry : MenuTable()) {
+        QMenu *menu = menuBar()->addMenu(QString::fromUtf8(entry.Title));
+        menu->setObjectName(QLatin1String(entry.Name));
+        // Separators stay where the table puts them, even next to each other (the File
+        // menu's two around its dictionary entries when there are none).
+        menu->setSeparatorsCollapsible(false);
+    }
+}
+
+void TfrmLXAMain::CreateCommands() {
+    for (const TCommandEntry &entry : CommandTable()) {
+        if (entry.Name == nullptr) {
+            Menu(entry.Menu.In)->addSeparator()->setObjectName(QLatin1String(entry.Menu.Name));
+            continue;
+        }
+        auto *command = new TCommand(aclMain);
+        command->setObjectName(QLatin1String(entry.Name));
+        command->setText(QString::fromUtf8(entry.Text));
+        command->setToolTip(QString::fromUtf8(entry.Hint));
+        command->setShortcuts(QKeySequence::listFromString(QLatin1String(entry.Shortcuts),
+                                                           QKeySequence::PortableText));
+        command->setShortcutContext(Qt::WindowShortcut);
+        command->setCheckable(entry.Checkable);
+        if (entry.DisabledPicture != nullptr) {
+            QIcon looks(QLatin1String(entry.Picture));
+            looks.addFile(QLatin1String(entry.DisabledPicture), QSize(), QIcon::Disabled);
+            command->setIcon(looks);
+        } else if (entry.Picture != nullptr) {
+            const int image = imlMain.AddMasked(QImage(QLatin1String(entry.Picture)));
+            QIcon look(imlMain.At(image));
+            AddDoubleSize(look, QLatin1String(entry.Picture));
+            command->setIcon(look);
+        }
+        command->SetExecute([this, execute = entry.Execute] { (this->*execute)(); });
+        if (entry.Update != nullptr)
+            command->SetUpdateRule(
+                [this, update = entry.Update](TCommand &c) { (this->*update)(c); });
+        addAction(command);  // the shortcut works while the window is active
+        m_commands.push_back(command);
+        if (entry.Menu.In != nullptr) {
+            QMenu *menu = Menu(entry.Menu.In);
+            menu->addAction(new TMenuItem(entry.Menu.Name, command, menu));
+        }
+        if (entry.Toolbar.In != nullptr) {
+            QToolBar *bar = Toolbar(entry.Toolbar.In);
+            bar->addAction(command);
+            bar->widgetForAction(command)->setObjectName(QLatin1String(entry.Toolbar.Name));
+        }
+    }
+}
 
 namespace {
 
@@ -34,46 +293,47 @@ void TfrmLXAMain::actFindWordUpdate(TCommand &command) {
 }
 
 void TfrmLXAMain::actFindWordExecute() {
+    HideTypeAhead();
     SetStatus(QString());
     m_viewer->ClearDocument();
     // The text goes to the search as typed, blanks included.
     const QString typed = edtSearchText->text();
-    const std::int32_t found = LXAData->Search(cp1252::FromQString(typed));
+    const std::int32_t found = m_data.SearchTyped(typed.toStdString());
     if (found <= 0)
         SetStatus(QStringLiteral("Het woord '%1' kan niet worden gevonden.").arg(typed));
     else if (found == 1)
         SetStatus(QStringLiteral("Er is 1 trefwoord gevonden."));
     else
-        SetStatus(QStringLiteral("Er zijn %1 trefwoorden gevonden.")
-                      .arg(LXAData->SearchResults->Count()));
+        SetStatus(QStringLiteral("Er zijn %1 trefwoorden gevonden.").arg(m_data.ResultCount()));
+    BeforeResults(typed, found);
     if (found >= 1)
         ShowResults();
-}
-
-std::string TfrmLXAMain::StyleSheetPath() const {
-    if (LXAData->CurrentBook == nullptr)
-        return {};
-    return platform::IncludeTrailingDelimiter(LXAData->Paths.DataDir) +
-           LXAData->CurrentBook->Stylesheet;
+    AfterResults();
+    RecordSearch(typed);
 }
 
 void TfrmLXAMain::ShowResults() {
-    if (LXAData->SearchResults->Count() == 0)
+    if (m_data.ResultCount() == 0)
         return;
-    const std::string page = LXAData->SearchResults->BuildPage(StyleSheetPath());
+    std::string page = m_data.ResultPage();
+    if (!m_lineAbove.empty())
+        page = WithLineAbove(page, m_lineAbove);
     m_viewer->LoadDocument(page.data(), page.size());
 }
 
 void TfrmLXAMain::SelectBookByName(const std::string &name) {
     TWaitCursor hourglass;
-    if (m_viewer != nullptr)
+    // Choosing the current book again only refreshes caption, icon and the pronounce
+    // command: its page stays, as the status line still counts its entries.
+    const bool sameBook =
+        m_data.Books != nullptr && m_data.Books->FindBook(name) == m_data.CurrentBook;
+    if (m_viewer != nullptr && !sameBook)
         m_viewer->ClearDocument();
-    if (LXAData != nullptr)
-        LXAData->SelectBook(LXAData->Books ? LXAData->Books->FindBook(name) : nullptr);
+    m_data.SelectBookNamed(name);
     QString caption = QStringLiteral("Morvelt taalkist");
-    const TLXABook *book = LXAData != nullptr ? LXAData->CurrentBook : nullptr;
+    const TLXABook *book = m_data.CurrentBook;
     if (book != nullptr)
-        caption += QStringLiteral(" [%1]").arg(cp1252::ToQString(book->DisplayName));
+        caption += QStringLiteral(" [%1]").arg(QString::fromStdString(book->DisplayName));
     setWindowTitle(caption);
     if (book != nullptr) {
         // A book without an icon clears it rather than keep the previous book's.
@@ -81,11 +341,12 @@ void TfrmLXAMain::SelectBookByName(const std::string &name) {
         QApplication::setWindowIcon(icon);
         setWindowIcon(icon);
     }
-    actPronounceWord->Update();
+    Command("actPronounceWord")->Update();
+    WordFinderBookChanged();
 }
 
 void TfrmLXAMain::actOpenNewWindowExecute() {
-    const TLXABook *book = LXAData->CurrentBook;
+    const TLXABook *book = m_data.CurrentBook;
     // Without a current book the new window chooses its dictionary as at any start.
     const std::string parameters =
         book != nullptr ? book->ComplDictionary + " " + book->Name : std::string();
@@ -99,11 +360,14 @@ void TfrmLXAMain::actOpenNewWindowExecute() {
     }
 }
 
+void TfrmLXAMain::actAppExitExecute() {
+    close();
+}
+
 void TfrmLXAMain::actShowHelpExecute() {
     if (!m_help)
         m_help = std::make_unique<THelpWindow>(this);
-    const std::string file = LXAData != nullptr ? LXAData->HelpFile : std::string();
-    m_help->ShowFile(QString::fromStdString(file));
+    m_help->ShowFile(QString::fromStdString(m_data.HelpFile));
 }
 
 void TfrmLXAMain::actShowAboutExecute() {
@@ -112,9 +376,13 @@ void TfrmLXAMain::actShowAboutExecute() {
 }
 
 void TfrmLXAMain::actHitShowSourceExecute() {
-    if (LXAData->SearchResults->Count() == 0)
+    if (m_data.ResultCount() == 0)
         return;
-    SaveArticle(LXAData->SearchResults->BuildPage(StyleSheetPath()));
+    SaveArticle(m_data.ResultPage());
+}
+
+void TfrmLXAMain::actHitShowSourceUpdate(TCommand &command) {
+    command.setEnabled(m_data.HelpdeskMode);
 }
 
 void TfrmLXAMain::actCopyHTMLToClipboardUpdate(TCommand &command) {
@@ -128,15 +396,59 @@ void TfrmLXAMain::actCopyHTMLToClipboardExecute() {
 }
 
 void TfrmLXAMain::actPronounceWordUpdate(TCommand &command) {
-    const TLXABook *book = LXAData != nullptr ? LXAData->CurrentBook : nullptr;
-    command.setVisible(book != nullptr && book->Fluency);
-    command.setEnabled(
-        LXAData != nullptr && LXAData->SearchResults && LXAData->SearchResults->Count() >= 1 &&
-        !LXAData->SearchResults->PronounceText().empty() && LXAData->SpeechAvailable());
+    command.setVisible(m_data.CurrentBook != nullptr && m_data.CurrentBook->Fluency);
+    command.setEnabled(m_data.CanSpeakResults());
 }
 
 void TfrmLXAMain::actPronounceWordExecute() {
-    LXAData->Speak(LXAData->SearchResults->PronounceText());
+    m_data.SpeakResults();
+}
+
+void TfrmLXAMain::actAddDictionaryUpdate(TCommand &command) {
+    // One import at a time; the shelf's catalogue takes one writer.
+    command.setEnabled(!m_import && m_data.Books != nullptr);
+}
+
+void TfrmLXAMain::actAddDictionaryExecute() {
+    if (m_import || !m_data.Books)
+        return;
+    const std::optional<TDictionaryChoice> choice = AskForDictionary(this);
+    if (!choice)
+        return;
+    m_import = std::make_unique<TDictionaryImport>(*choice, m_data.Books->UserPaths.AppDir,
+                                                   m_data.Paths.DataDir, this);
+    connect(m_import.get(), &TDictionaryImport::Finished, this, &TfrmLXAMain::DictionaryImported);
+    Command("actAddDictionary")->Update();
+}
+
+void TfrmLXAMain::DictionaryImported(const TImportOutcome &outcome) {
+    // The import is done with; it goes once its signal has returned.
+    m_import.release()->deleteLater();
+    Command("actAddDictionary")->Update();
+    RunGuarded([&] {
+        switch (outcome.Kind) {
+            case TImportOutcome::TKind::Added:
+                // The new book joins the running window: toolbar, menu, and current.
+                AddDictionaries(m_data.Books->ReadUserBooks());
+                SelectBookByName(outcome.Name);
+                if (outcome.Skipped > 0)
+                    ShowMessageDialog(
+                        Format("Het woordenboek '%s' is toegevoegd. %d van de %d woorden zijn "
+                               "weggelaten, omdat ze niet kunnen worden opgezocht.",
+                               {outcome.DisplayName, std::int64_t(outcome.Skipped),
+                                std::int64_t(outcome.Entries)}),
+                        TMsgDlgType::Information, mbOK);
+                break;
+            case TImportOutcome::TKind::Refused:
+                ShowError(outcome.Message, 3, 2);
+                break;
+            case TImportOutcome::TKind::Cancelled:
+                break;
+            case TImportOutcome::TKind::Failed:
+                ShowException(std::runtime_error(outcome.Message));
+                break;
+        }
+    });
 }
 
 }  // namespace ui

@@ -1,13 +1,15 @@
 #include "SelectBook.h"
 
-#include "viewer/core/Cp1252Qt.h"
+#include "platform/paths.h"
 #include "viewer/core/LXA_Data.h"
+#include "viewer/ui/BookPicture.h"
 #include "viewer/ui/ImageList.h"
 #include "viewer/ui/LXA_Main.h"
 
 namespace ui {
 
-TSelectBook::TSelectBook(QObject *owner, TfrmLXAMain *window) : TCommand(owner), m_window(window) {
+TSelectBook::TSelectBook(QObject *owner, TfrmLXAMain *window, const TLXAData &data)
+    : TCommand(owner), m_window(window), m_data(data) {
     setCheckable(true);
     SetExecute([this] { ExecuteSelect(); });
     SetUpdateRule([this](TCommand &) { UpdateState(); });
@@ -20,23 +22,42 @@ void TSelectBook::SetBook(TLXABook *book, TImageList &enabledImages, TImageList 
         setVisible(false);
         return;
     }
-    const QString caption = cp1252::ToQString(book->DisplayName);
+    const QString caption = QString::fromStdString(book->DisplayName);
     setText(caption);
     setVisible(book->Installed || book->Listed);
     const QIcon noIcon;
     const QIcon &icon = book->Icon ? *book->Icon : noIcon;
-    m_imageIndex =
-        book->Bitmap ? enabledImages.AddMasked(*book->Bitmap) : enabledImages.AddIcon(icon);
-    if (book->DisabledBitmap)
-        disabledImages.AddMasked(*book->DisabledBitmap);
-    else if (book->Bitmap)
-        disabledImages.AddMasked(*book->Bitmap);
-    else
-        disabledImages.AddIcon(icon);
+    if (!book->Bitmap && icon.isNull()) {
+        AddInitialsPictures(*book, enabledImages, disabledImages);
+    } else {
+        m_imageIndex =
+            book->Bitmap ? enabledImages.AddMasked(*book->Bitmap) : enabledImages.AddIcon(icon);
+        if (book->DisabledBitmap)
+            disabledImages.AddMasked(*book->DisabledBitmap);
+        else if (book->Bitmap)
+            disabledImages.AddMasked(*book->Bitmap);
+        else
+            disabledImages.AddIcon(icon);
+    }
     QIcon look(enabledImages.At(m_imageIndex));
     look.addPixmap(disabledImages.At(m_imageIndex), QIcon::Disabled);
+    if (book->Bitmap) {
+        const QString picture = QString::fromStdString(
+            platform::IncludeTrailingDelimiter(m_data.Paths.ImgsDir) + book->Name);
+        AddDoubleSize(look, picture + QStringLiteral(".bmp"));
+        AddDoubleSize(look, picture + QStringLiteral("_off.bmp"), QIcon::Disabled);
+    }
     setIcon(look);
     setToolTip(caption);
+}
+
+void TSelectBook::AddInitialsPictures(const TLXABook &book, TImageList &enabledImages,
+                                      TImageList &disabledImages) {
+    // A book with neither picture nor icon (the user's own, mostly) still gets a button
+    // that tells it from the others.
+    const QImage picture = InitialsPicture(book.Name, QString::fromStdString(book.DisplayName));
+    m_imageIndex = enabledImages.AddMasked(picture);
+    disabledImages.AddMasked(GreyedPicture(picture));
 }
 
 void TSelectBook::ExecuteSelect() {
@@ -46,7 +67,7 @@ void TSelectBook::ExecuteSelect() {
 
 void TSelectBook::UpdateState() {
     setEnabled(m_book != nullptr && m_book->Installed);
-    setChecked(m_book != nullptr && LXAData != nullptr && LXAData->CurrentBook == m_book);
+    setChecked(m_book != nullptr && m_data.CurrentBook == m_book);
 }
 
 }  // namespace ui

@@ -5,6 +5,7 @@
 #include "viewer/ui/Command.h"
 
 class TLXABook;
+class TLXAData;
 
 namespace ui {
 
@@ -14,8 +15,9 @@ class TfrmLXAMain;
 class TSelectBook : public TCommand {
     Q_OBJECT
   public:
-    // Creates the command with no book; `window` is the main window it switches.
-    TSelectBook(QObject *owner, TfrmLXAMain *window);
+    // Creates the command with no book; `window` is the main window it switches, `data`
+    // the data module whose current book it shows as checked.
+    TSelectBook(QObject *owner, TfrmLXAMain *window, const TLXAData &data);
 
     // Binds the command to a book (not owned) and sets its texts and pictures: one
     // picture added to each list, so that ImageIndex addresses both.
@@ -25,10 +27,13 @@ class TSelectBook : public TCommand {
     int ImageIndex() const { return m_imageIndex; }
 
   private:
+    void AddInitialsPictures(const TLXABook &book, TImageList &enabledImages,
+                             TImageList &disabledImages);
     void ExecuteSelect();
     void UpdateState();
 
     TfrmLXAMain *m_window;
+    const TLXAData &m_data;
     TLXABook *m_book = nullptr;
     int m_imageIndex = -1;
 };

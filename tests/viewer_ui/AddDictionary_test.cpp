@@ -1,0 +1,168 @@
+// "Woordenboek toevoegen..." in the running window: dictd and StarDict dictionaries made in
+// a temporary folder are compiled on a worker thread, join the toolbar and the menu, and
+// answer the words of their sources through the real search library; damaged ones are
+// refused with the compiler's Dutch message and change nothing.
+#include "viewer/ui/AddDictionary.h"
+
+#include <gtest/gtest.h>
+
+#include <QMenu>
+#include <QTest>
+#include <filesystem>
+
+#include "UiTestSupport.h"
+#include "diagnostics.h"
+#include "dict_files.h"
+#include "user_books.h"
+#include "viewer/display/HtmlViewer.h"
+#include "viewer/ui/LXA_Main.h"
+#include "viewer/ui/PageScroller.h"
+#include "viewer/ui/SelectBook.h"
+
+using namespace uitest;
+using lexqc::test::Entries;
+
+namespace {
+
+const Entries kDutch = {
+    {"fiets", "fiets\nbicycle\n"},
+    {"Zürich", "Zürich\na city in Switzerland\n"},
+    {"peer", "peer\n1. pear\n2. light bulb\n"},
+};
+const Entries kFrench = {{"maison", "house, home"}, {"école", "school"}, {"chat", "cat"}};
+
+class AddDictionaryTest : public ::testing::Test {
+  protected:
+    // One program book, compiled like a user's and moved into the program's folder.
+    void SetUp() override {
+        std::filesystem::copy_file(REAL_LEXQAPI_FILE, folder.Dir + "/lexqapi.so",
+                                   std::filesystem::copy_options::overwrite_existing);
+        const lexqc::UserShelf scratch = lexqc::UserShelfAt(sources.File("scratch"));
+        lexqc::AddUserBook(scratch,
+                           {{lexqc::test::WriteDictd(sources.Path(), "nl", kDutch)}, "", ""});
+        std::filesystem::copy_file(scratch.dataDir + "/nl.idx", folder.Data + "/nl.idx");
+        folder.WriteCatalogue({"nl=1;Nederlands"});
+        folder.AddBook("nl", "[dictionary]\n", false);
+        previousPrompt = ui::SetDictionaryPrompt([this](QWidget *) { return answer; });
+        viewer = std::make_unique<TViewer>();
+    }
+    void TearDown() override {
+        viewer.reset();
+        ui::SetDictionaryPrompt(previousPrompt);
+    }
+
+    ui::TfrmLXAMain &Window() const { return viewer->Main(); }
+    // Runs the command with this answer to the dialogs; waits until the import has ended.
+    void Add(const std::string &file, const std::string &name) {
+        answer = ui::TDictionaryChoice{QString::fromStdString(file), QString::fromStdString(name)};
+        Window().UpdateCommands();
+        Window().Command("actAddDictionary")->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(!Window().AddingDictionary(), 60000);
+        Window().UpdateCommands();
+    }
+    std::string Shown() const { return Window().Viewer()->toPlainText().toStdString(); }
+    std::string UserCatalogue() const {
+        return lexqc::test::ReadBytes(folder.UserShelf + "/data/dict.cfg");
+    }
+    // The Dutch message the compiler gives for this input, as a dialog shows it.
+    std::string CompilerMessage(const std::string &file) const {
+        try {
+            lexqc::AddUserBook(lexqc::UserShelfAt(sources.File("probe")), {{file}, "", ""});
+        } catch (const lexqc::InputError &e) {
+            return e.what();
+        }
+        return "(accepted)";
+    }
+
+    TDialogRecorder dialogs;
+    TProgramFolder folder;
+    tk::test::TempDir sources;
+    std::optional<ui::TDictionaryChoice> answer;
+    ui::TDictionaryPrompt previousPrompt;
+    std::unique_ptr<TViewer> viewer;
+};
+
+TEST_F(AddDictionaryTest, AddedDictionariesJoinTheWindowAndAnswerTheirSourcesWords) {
+    const std::string index = lexqc::test::WriteDictd(sources.Path(), "eigen", kDutch);
+    answer = ui::TDictionaryChoice{QString::fromStdString(index), QStringLiteral("Mijn boek")};
+    Window().Command("actAddDictionary")->trigger();
+    // The command has returned while the conversion goes on, and waits its turn meanwhile.
+    ASSERT_TRUE(Window().AddingDictionary());
+    Window().UpdateCommands();
+    EXPECT_FALSE(Window().Command("actAddDictionary")->isEnabled());
+    QTRY_VERIFY_WITH_TIMEOUT(!Window().AddingDictionary(), 60000);
+    Window().UpdateCommands();
+    EXPECT_TRUE(Window().Command("actAddDictionary")->isEnabled());
+
+    // Now two books: the band and the menu entries appear, the new book is current.
+    const auto &books = Window().DictionaryCommands();
+    ASSERT_EQ(books.size(), 2u);
+    EXPECT_EQ(books[1]->text(), "Mijn boek");
+    EXPECT_TRUE(books[1]->isEnabled());
+    EXPECT_FALSE(Window().DictionaryBand()->isHidden());
+    EXPECT_EQ(Window().windowTitle(), "Morvelt taalkist [Mijn boek]");
+    int bookEntries = 0;
+    for (QAction *entry : Window().FileMenu()->actions())
+        bookEntries += entry->objectName().startsWith("mniactBook_") ? 1 : 0;
+    EXPECT_EQ(bookEntries, 2);
+    EXPECT_EQ(Find(Window(), "fiets"), "Er is 1 trefwoord gevonden.");
+    EXPECT_NE(Shown().find("bicycle"), std::string::npos) << Shown();
+    EXPECT_EQ(Find(Window(), "ZURICH"), "Er is 1 trefwoord gevonden.");
+    EXPECT_NE(Shown().find("a city in Switzerland"), std::string::npos) << Shown();
+    EXPECT_EQ(Find(Window(), "appel"), "Het woord 'appel' kan niet worden gevonden.");
+
+    // A StarDict dictionary by its word list, under its own name.
+    lexqc::test::StardictOptions options;
+    options.bookName = "Frans-Engels";
+    options.synonyms = {{"demeure", 0}};
+    Add(lexqc::test::WriteStardict(sources.Path(), "fr-en", kFrench, options), "");
+    ASSERT_EQ(books.size(), 3u);
+    EXPECT_EQ(books[2]->text(), "Frans-Engels");
+    EXPECT_EQ(viewer->Data.CurrentBook, books[2]->Book());
+    for (const auto &[word, text] : {std::pair{"maison", "house, home"},
+                                     std::pair{"ecole", "school"}, std::pair{"demeure", "house"}}) {
+        EXPECT_EQ(Find(Window(), word), "Er is 1 trefwoord gevonden.") << word;
+        EXPECT_NE(Shown().find(text), std::string::npos) << word << ": " << Shown();
+    }
+    // Every command has one picture in each list; a user's book gets a drawn one, not the
+    // empty picture of a book without an icon.
+    EXPECT_EQ(Window().EnabledImages().Count(), 3);
+    EXPECT_EQ(Window().DisabledImages().Count(), 3);
+    EXPECT_EQ(qAlpha(Window().EnabledImages().At(2).toImage().pixel(8, 8)), 255);
+    EXPECT_TRUE(dialogs.Shown.empty());
+}
+
+TEST_F(AddDictionaryTest, DamagedDictionariesAreRefusedWithTheirMessageAndChangeNothing) {
+    Add(lexqc::test::WriteDictd(sources.Path(), "goed", kDutch), "Goed");
+    const std::string catalogue = UserCatalogue();
+    const std::size_t commands = Window().DictionaryCommands().size();
+    dialogs.Shown.clear();
+
+    // A dictd text cut short; a StarDict word list cut short; a script without A to Z,
+    // whose message quotes a word the dialogs cannot show as it is.
+    const std::string cut = lexqc::test::WriteDictd(sources.Path(), "kapot", kDutch);
+    const std::string text = lexqc::test::ReadBytes(sources.File("kapot.dict.dz"));
+    lexqc::test::WriteBytes(sources.File("kapot.dict.dz"), text.substr(0, text.size() / 2));
+    const std::string ifo = lexqc::test::WriteStardict(sources.Path(), "stuk", kFrench);
+    const std::string idx = lexqc::test::ReadBytes(sources.File("stuk.idx"));
+    lexqc::test::WriteBytes(sources.File("stuk.idx"), idx.substr(0, idx.size() - 2));
+    const std::string greek =
+        lexqc::test::WriteDictd(sources.Path(), "grieks", {{"σπίτι", "house"}, {"γάτα", "cat"}});
+
+    for (const std::string &file : {cut, ifo, greek}) {
+        SCOPED_TRACE(file);
+        Add(file, "");
+        ASSERT_EQ(dialogs.Shown.size(), 1u);
+        const TDialogRequest &shown = dialogs.Shown[0];
+        EXPECT_EQ(shown.Kind, TMsgDlgType::Error);
+        EXPECT_EQ(shown.Group, 3);
+        EXPECT_EQ(shown.Text, CompilerMessage(file));
+        EXPECT_EQ(shown.Text.find('?'), std::string::npos) << shown.Text;
+        EXPECT_EQ(UserCatalogue(), catalogue);
+        EXPECT_EQ(Window().DictionaryCommands().size(), commands);
+        EXPECT_EQ(viewer->Data.CurrentBook->Name, "goed");
+        dialogs.Shown.clear();
+    }
+}
+
+}  // namespace

@@ -1,0 +1,134 @@
+#include "viewer/core/BookKeys.h"
+
+#include <algorithm>
+#include <exception>
+
+#include "viewer/core/LXA_Search.h"
+#include "viewer/core/LXA_Utils.h"
+#include "viewer/core/lexqapi.h"
+
+namespace {
+
+// A text the library allocated, handed back however the reading of it ends.
+class TLibraryText {
+  public:
+    TLibraryText() = default;
+    ~TLibraryText() {
+        if (m_text != nullptr && lexqapi::lexq_free_searchresult)
+            lexqapi::lexq_free_searchresult(m_text);
+    }
+    TLibraryText(const TLibraryText &) = delete;
+    TLibraryText &operator=(const TLibraryText &) = delete;
+    char **Receive() { return &m_text; }
+    std::string_view View() const { return m_text != nullptr ? m_text : std::string_view(); }
+
+  private:
+    char *m_text = nullptr;
+};
+
+// The rows of a table text, parsed as the result list parses them; none when it is corrupt.
+std::vector<TLXASearchResult> Rows(std::string_view table) {
+    std::vector<TLXASearchResult> rows;
+    const TExtractedView whole = ExtractBetweenView(table, "<table>", "</table>");
+    if (!whole.Before.empty() || !whole.After.empty())
+        return rows;
+    try {
+        for (std::string_view rest = whole.Inner; !rest.empty();) {
+            const TExtractedView row = ExtractBetweenView(rest, "<tr>", "</tr>");
+            if (row.Inner.empty() || !row.Before.empty())
+                return {};
+            rows.emplace_back(std::string(row.Inner), -1);
+            rest = row.After;
+        }
+    } catch (const std::exception &) {
+        return {};
+    }
+    return rows;
+}
+
+}  // namespace
+
+bool HasTypeAhead() {
+    return lexqapi::lexq_prefix != nullptr;
+}
+
+bool HasKeyWalk() {
+    return lexqapi::lexq_keys != nullptr;
+}
+
+std::vector<std::string> TypeAheadWords(const std::string &text, std::size_t limit) {
+    std::vector<std::string> words;
+    if (!HasTypeAhead() || limit == 0)
+        return words;
+    TLibraryText table;
+    if (lexqapi::lexq_prefix(text.c_str(), static_cast<std::uint32_t>(limit), table.Receive()) !=
+        lexqapi::LEXQ_ERR_NONE)
+        return words;
+    for (const TLXASearchResult &row : Rows(table.View()))
+        if (std::find(words.begin(), words.end(), row.Keyword) == words.end())
+            words.push_back(row.Keyword);
+    if (words.size() > limit)
+        words.resize(limit);
+    return words;
+}
+
+bool HasEntries(const std::string &text) {
+    if (!lexqapi::lexq_search)
+        return false;
+    TLibraryText table;
+    return lexqapi::lexq_search(text.c_str(), table.Receive()) == lexqapi::LEXQ_ERR_NONE;
+}
+
+std::string FirstHeadword(const std::string &text) {
+    if (!lexqapi::lexq_search)
+        return {};
+    TLibraryText table;
+    if (lexqapi::lexq_search(text.c_str(), table.Receive()) != lexqapi::LEXQ_ERR_NONE)
+        return {};
+    // The hits in the order the page would show them: the spelling the user meant first.
+    TLXASearchResults results;
+    results.SearchText = text;
+    results.RawTable = std::string(table.View());
+    try {
+        results.ParseTable(-1);
+    } catch (const std::exception &) {
+        return {};
+    }
+    return results.Count() > 0 ? results.GetItem(0).Keyword : std::string();
+}
+
+bool TKeyWalk::Next(std::uint32_t limit, const std::function<void(std::string_view key)> &emit) {
+    if (m_state != State::Walking)
+        return false;
+    if (!HasKeyWalk()) {
+        m_state = State::Failed;
+        return false;
+    }
+    TLibraryText list;
+    const std::int32_t code = lexqapi::lexq_keys(m_after.c_str(), limit, list.Receive());
+    if (code != lexqapi::LEXQ_ERR_NONE) {
+        m_state = code == lexqapi::LEXQ_ERR_WORDNOTFOUND ? State::Finished : State::Failed;
+        return false;
+    }
+    std::string_view rest = list.View();
+    std::string_view last;
+    while (!rest.empty()) {
+        const std::size_t end = rest.find('\n');
+        const std::string_view key = rest.substr(0, end);
+        // The library gives each key after the one before; anything else would loop.
+        if (key.empty() || end == std::string_view::npos || key <= m_after ||
+            (!last.empty() && key <= last)) {
+            m_state = State::Failed;
+            return false;
+        }
+        emit(key);
+        last = key;
+        rest.remove_prefix(end + 1);
+    }
+    if (last.empty()) {
+        m_state = State::Failed;
+        return false;
+    }
+    m_after.assign(last);
+    return true;
+}

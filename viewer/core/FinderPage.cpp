@@ -1,0 +1,77 @@
+#include "viewer/core/FinderPage.h"
+
+#include <QByteArray>
+#include <QUrl>
+
+#include "platform/cp1252.h"
+
+namespace {
+
+std::string EscapeHtml(std::string_view text) {
+    std::string out;
+    for (const char c : text) {
+        switch (c) {
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            default:
+                out += c;
+        }
+    }
+    return out;
+}
+
+std::string Link(const std::string &word) {
+    return "<a href=\"" + SearchLink(word) + "\">" + EscapeHtml(word) + "</a>";
+}
+
+// The lines the finder writes are set apart from the book's entries by this class.
+std::string Paragraph(const std::string &html) {
+    return "<p class=\"zoekhulp\">" + html + "</p>";
+}
+
+}  // namespace
+
+std::string SearchLink(const std::string &word) {
+    const std::string utf8 = platform::Cp1252ToUtf8(word);
+    return "zoek:" + QUrl::toPercentEncoding(QByteArray::fromStdString(utf8)).toStdString();
+}
+
+std::string WithLineAbove(const std::string &page, const std::string &html) {
+    static const std::string kBody = "\r\n  <body>";
+    const std::size_t at = page.find(kBody);
+    if (at == std::string::npos)
+        return page;
+    std::string out = page;
+    out.insert(at + kBody.size(), "\r\n    " + html);
+    return out;
+}
+
+std::string BaseFormSentence(const std::string &typed, const std::string &base) {
+    return "'" + typed + "' is een vorm van '" + base + "'.";
+}
+
+std::string BaseFormLine(const std::string &typed, const std::string &base) {
+    return Paragraph("<i>" + EscapeHtml(BaseFormSentence(typed, base)) + "</i>");
+}
+
+std::string SeeAlsoLine(const std::string &word) {
+    return Paragraph("<i>Zie ook:</i> " + Link(word));
+}
+
+std::string SuggestionLines(const std::vector<std::string> &words) {
+    std::string lines = Paragraph("Bedoelde u:");
+    std::string links;
+    for (const std::string &word : words)
+        links += (links.empty() ? "" : "<br>") + Link(word);
+    return lines + "\r\n    " + Paragraph(links);
+}

@@ -1,0 +1,136 @@
+#include "AddDictionary.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QProgressDialog>
+#include <QThread>
+#include <QTimer>
+#include <utility>
+
+#include "diagnostics.h"
+#include "progress.h"
+#include "user_books.h"
+
+namespace ui {
+
+namespace {
+
+TDictionaryPrompt &Prompt() {
+    static TDictionaryPrompt prompt;
+    return prompt;
+}
+
+std::optional<TDictionaryChoice> AskWithDialogs(QWidget *parent) {
+    QFileDialog files(parent, QStringLiteral("Woordenboek toevoegen"), QDir::homePath());
+    files.setFileMode(QFileDialog::ExistingFile);
+    files.setNameFilters({QStringLiteral("Woordenboeken (*.index *.ifo)"),
+                          QStringLiteral("dictd-woordenboeken (*.index)"),
+                          QStringLiteral("StarDict-woordenboeken (*.ifo)"),
+                          QStringLiteral("Alle bestanden (*)")});
+    // Qt's own dialog speaks English unless told otherwise.
+    files.setLabelText(QFileDialog::LookIn, QStringLiteral("Zoeken in:"));
+    files.setLabelText(QFileDialog::FileName, QStringLiteral("Bestandsnaam:"));
+    files.setLabelText(QFileDialog::FileType, QStringLiteral("Bestandstype:"));
+    files.setLabelText(QFileDialog::Accept, QStringLiteral("Openen"));
+    files.setLabelText(QFileDialog::Reject, QStringLiteral("Annuleren"));
+    if (files.exec() != QDialog::Accepted || files.selectedFiles().isEmpty())
+        return std::nullopt;
+
+    QInputDialog name(parent);
+    name.setWindowTitle(QStringLiteral("Woordenboek toevoegen"));
+    name.setLabelText(
+        QStringLiteral("Naam in de lijst van woordenboeken (leeg laten: de naam "
+                       "die het woordenboek zelf draagt):"));
+    name.setOkButtonText(QStringLiteral("Toevoegen"));
+    name.setCancelButtonText(QStringLiteral("Annuleren"));
+    if (name.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return TDictionaryChoice{files.selectedFiles().front(), name.textValue().trimmed()};
+}
+
+}  // namespace
+
+std::optional<TDictionaryChoice> AskForDictionary(QWidget *parent) {
+    return Prompt() ? Prompt()(parent) : AskWithDialogs(parent);
+}
+
+TDictionaryPrompt SetDictionaryPrompt(TDictionaryPrompt prompt) {
+    return std::exchange(Prompt(), std::move(prompt));
+}
+
+TDictionaryImport::TDictionaryImport(const TDictionaryChoice &choice, const std::string &shelfRoot,
+                                     const std::string &programDataDir, QWidget *window) {
+    lexqc::AddRequest request;
+    request.files = {QFile::encodeName(choice.File).toStdString()};
+    request.displayName = choice.DisplayName.toStdString();
+    request.programDataDir = programDataDir;
+    m_thread = QThread::create(
+        [this, request = std::move(request), shelf = lexqc::UserShelfAt(shelfRoot)] {
+            lexqc::Progress progress([this](double done) {
+                m_permille.store(static_cast<int>(done * 1000));
+                return !m_cancel.load();
+            });
+            TImportOutcome outcome;
+            try {
+                const lexqc::AddResult added = lexqc::AddUserBook(shelf, request, &progress);
+                outcome.Kind = TImportOutcome::TKind::Added;
+                outcome.Name = added.name;
+                outcome.DisplayName = added.displayName;
+                outcome.Entries = added.entries;
+                outcome.Skipped = added.skipped;
+            } catch (const lexqc::Cancelled &) {
+                outcome.Kind = TImportOutcome::TKind::Cancelled;
+            } catch (const lexqc::InputError &e) {
+                outcome.Kind = TImportOutcome::TKind::Refused;
+                outcome.Message = e.what();
+            } catch (const std::exception &e) {
+                outcome.Message = e.what();
+            } catch (...) {
+                outcome.Message = "Unknown exception";
+            }
+            m_outcome = std::move(outcome);
+        });
+    connect(m_thread, &QThread::finished, this, &TDictionaryImport::WorkerEnded);
+
+    m_progress = new QProgressDialog(QStringLiteral("Het woordenboek wordt omgezet en toegevoegd…"),
+                                     QStringLiteral("Annuleren"), 0, 1000, window);
+    m_progress->setWindowTitle(QStringLiteral("Woordenboek toevoegen"));
+    // The window goes on answering searches while the dictionary is converted.
+    m_progress->setWindowModality(Qt::NonModal);
+    m_progress->setAutoClose(false);
+    m_progress->setAutoReset(false);
+    m_progress->setMinimumDuration(400);
+    m_progress->setValue(0);
+    connect(m_progress, &QProgressDialog::canceled, this, [this] {
+        m_cancel.store(true);
+        m_progress->setLabelText(QStringLiteral("Bezig met annuleren…"));
+    });
+    m_timer = new QTimer(this);
+    connect(m_timer, &QTimer::timeout, this, &TDictionaryImport::ShowProgress);
+    m_timer->start(100);
+    m_thread->start();
+}
+
+TDictionaryImport::~TDictionaryImport() {
+    m_cancel.store(true);
+    m_thread->wait();
+    delete m_thread;
+    delete m_progress;
+}
+
+void TDictionaryImport::ShowProgress() {
+    if (m_progress && !m_cancel.load())
+        m_progress->setValue(m_permille.load());
+}
+
+void TDictionaryImport::WorkerEnded() {
+    m_timer->stop();
+    m_thread->wait();
+    if (m_progress)
+        m_progress->hide();
+    emit Finished(m_outcome);
+}
+
+}  // namespace ui

@@ -1,0 +1,73 @@
+// "Woordenboek toevoegen...": asks for a dictd or StarDict dictionary and the name it gets,
+// then compiles it into the user's own books on a worker thread while a progress dialog
+// shows how far it is. The window stays usable meanwhile; only the search library is
+// the window's, and the import never touches it.
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <atomic>
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+
+class QProgressDialog;
+class QThread;
+class QTimer;
+class QWidget;
+
+namespace ui {
+
+// What the user chose: one file of the dictionary (the others are found beside it), and
+// the name for the lists; empty takes the dictionary's own name.
+struct TDictionaryChoice {
+    QString File;
+    QString DisplayName;
+};
+
+// Asks with a file dialog and then for the name; nothing when the user cancels either.
+std::optional<TDictionaryChoice> AskForDictionary(QWidget *parent);
+// Tests answer here instead of the dialogs; an empty prompt brings the dialogs back.
+// Returns the previous prompt.
+using TDictionaryPrompt = std::function<std::optional<TDictionaryChoice>(QWidget *parent)>;
+TDictionaryPrompt SetDictionaryPrompt(TDictionaryPrompt prompt);
+
+// How an import ended.
+struct TImportOutcome {
+    enum class TKind { Added, Refused, Cancelled, Failed };
+    TKind Kind = TKind::Failed;
+    std::string Name;         // Added: the new book's name
+    std::string DisplayName;  // Added
+    std::size_t Entries = 0;  // Added: the dictionary's words, and those left out
+    std::size_t Skipped = 0;
+    std::string Message;  // Refused, Failed: the reason as a dialog shows it
+};
+
+// One import into the user's shelf (root folder `shelfRoot`), started at once, with its
+// progress dialog over `window`. Finished comes on the thread that made the import, after
+// the worker has ended. Destroying the import cancels it and waits for the worker.
+class TDictionaryImport : public QObject {
+    Q_OBJECT
+  public:
+    TDictionaryImport(const TDictionaryChoice &choice, const std::string &shelfRoot,
+                      const std::string &programDataDir, QWidget *window);
+    ~TDictionaryImport() override;
+
+  signals:
+    void Finished(const ui::TImportOutcome &outcome);
+
+  private:
+    void ShowProgress();
+    void WorkerEnded();
+
+    std::atomic<int> m_permille{0};
+    std::atomic<bool> m_cancel{false};
+    TImportOutcome m_outcome;  // written by the worker, read after it ended
+    QThread *m_thread = nullptr;
+    QTimer *m_timer = nullptr;
+    QPointer<QProgressDialog> m_progress;
+};
+
+}  // namespace ui

@@ -1,0 +1,149 @@
+#include "FindBar.h"
+
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QStyle>
+#include <QTextEdit>
+#include <QToolButton>
+
+namespace ui {
+
+namespace {
+
+// More marks than this cost time on every keystroke and tell the reader nothing more.
+constexpr int kMaxMarks = 1000;
+
+QToolButton *BarButton(QWidget *parent, const char *name, const QString &text, const QString &tip) {
+    auto *button = new QToolButton(parent);
+    button->setObjectName(QLatin1String(name));
+    button->setText(text);
+    button->setToolTip(tip);
+    button->setAutoRaise(true);
+    button->setFocusPolicy(Qt::NoFocus);
+    return button;
+}
+
+}  // namespace
+
+TFindBar::TFindBar(QTextEdit *page, QWidget *parent)
+    : QWidget(parent), m_page(page), m_field(new QLineEdit(this)), m_result(new QLabel(this)) {
+    setObjectName(QStringLiteral("pnlFind"));
+    auto *row = new QHBoxLayout(this);
+    row->setContentsMargins(4, 2, 4, 2);
+    row->setSpacing(4);
+    auto *label = new QLabel(QStringLiteral("&Zoeken in artikel:"), this);
+    label->setBuddy(m_field);
+    m_field->setObjectName(QStringLiteral("edtFindText"));
+    m_field->setClearButtonEnabled(true);
+    m_result->setObjectName(QStringLiteral("lblFindResult"));
+    auto *previous = BarButton(this, "btnFindPrevious", QStringLiteral("Vorige"),
+                               QStringLiteral("Vorige overeenkomst (Shift+F3)"));
+    auto *next = BarButton(this, "btnFindNext", QStringLiteral("Volgende"),
+                           QStringLiteral("Volgende overeenkomst (F3)"));
+    auto *close = BarButton(this, "btnFindClose", QString(), QStringLiteral("Zoekbalk sluiten"));
+    close->setIcon(style()->standardIcon(QStyle::SP_TitleBarCloseButton));
+    row->addWidget(label);
+    row->addWidget(m_field, 1);
+    row->addWidget(previous);
+    row->addWidget(next);
+    row->addWidget(m_result);
+    row->addWidget(close);
+    connect(m_field, &QLineEdit::textEdited, this, &TFindBar::TextEdited);
+    connect(previous, &QToolButton::clicked, this, [this] { FindNext(true); });
+    connect(next, &QToolButton::clicked, this, [this] { FindNext(false); });
+    connect(close, &QToolButton::clicked, this, &TFindBar::Close);
+    // A new page gets the marks of the text looked for.
+    connect(m_page, &QTextEdit::textChanged, this, [this] {
+        if (isVisible())
+            MarkMatches();
+    });
+    m_field->installEventFilter(this);
+    hide();
+}
+
+void TFindBar::Open() {
+    show();
+    m_field->setFocus(Qt::ShortcutFocusReason);
+    m_field->selectAll();
+    MarkMatches();
+}
+
+void TFindBar::Close() {
+    hide();
+    m_page->setExtraSelections({});
+    m_page->setFocus(Qt::OtherFocusReason);
+}
+
+bool TFindBar::FindNext(bool backward) {
+    const QString text = m_field->text();
+    if (text.isEmpty()) {
+        ShowFound(true);
+        return false;
+    }
+    const QTextDocument::FindFlags flags =
+        backward ? QTextDocument::FindBackward : QTextDocument::FindFlags();
+    bool found = m_page->find(text, flags);
+    if (!found) {
+        // Round the end of the page to its other end.
+        QTextCursor from = m_page->textCursor();
+        from.movePosition(backward ? QTextCursor::End : QTextCursor::Start);
+        m_page->setTextCursor(from);
+        found = m_page->find(text, flags);
+    }
+    ShowFound(found);
+    return found;
+}
+
+void TFindBar::TextEdited() {
+    // Typing more keeps the match where it is when it still matches.
+    QTextCursor at = m_page->textCursor();
+    at.setPosition(at.selectionStart());
+    m_page->setTextCursor(at);
+    MarkMatches();
+    FindNext(false);
+}
+
+void TFindBar::MarkMatches() {
+    QList<QTextEdit::ExtraSelection> marks;
+    const QString text = m_field->text();
+    if (!text.isEmpty()) {
+        // A mark that shows on the page's own background, light or dark.
+        const bool darkPage = m_page->palette().color(QPalette::Base).lightness() < 128;
+        QTextCharFormat look;
+        look.setBackground(darkPage ? QColor(96, 80, 0) : QColor(255, 236, 128));
+        for (QTextCursor match = m_page->document()->find(text);
+             !match.isNull() && marks.size() < kMaxMarks;
+             match = m_page->document()->find(text, match))
+            marks.append({match, look});
+    }
+    m_matches = int(marks.size());
+    m_page->setExtraSelections(marks);
+}
+
+void TFindBar::ShowFound(bool found) {
+    m_result->setText(found ? QString() : QStringLiteral("Niet gevonden"));
+    QPalette colours = m_field->palette();
+    colours.setColor(QPalette::Base,
+                     found ? palette().color(QPalette::Base) : QColor(255, 214, 214));
+    colours.setColor(QPalette::Text, found ? palette().color(QPalette::Text) : QColor(0, 0, 0));
+    m_field->setPalette(colours);
+}
+
+bool TFindBar::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == m_field && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Escape) {
+            Close();
+            return true;
+        }
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            FindNext(key->modifiers() & Qt::ShiftModifier);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace ui

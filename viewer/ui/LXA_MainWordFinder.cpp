@@ -1,0 +1,190 @@
+// The main window's word finder: the type-ahead list under the search field, and what a
+// search adds to its page: the entries of a base form when the typed word has none, a
+// "Zie ook" line when it has a base form of its own, and "did you mean" when neither.
+// Searches from links, double-clicks and the list go through SearchFor.
+//
+// Nothing here makes the window wait. The search library is called on this thread only,
+// one call at a time; the book's keys for the suggestions are read in slices between
+// events from the first miss on, and the Hunspell dictionary of the book's language loads
+// on a worker from the first search on (a miss wants it for base forms, a word with
+// entries for "Zie ook"; until it is ready the tables and rules answer alone). A page shown
+// without them is completed when they are ready, if it is still the page shown.
+#include <optional>
+
+#include <QFutureWatcher>
+#include <QLineEdit>
+#include <QTimer>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include "LXA_Main.h"
+#include "viewer/core/BookKeys.h"
+#include "viewer/core/Cp1252Qt.h"
+#include "viewer/core/FinderPage.h"
+#include "viewer/core/LXA_Data.h"
+#include "viewer/core/WordFinder.h"
+#include "viewer/core/lexqapi.h"
+#include "viewer/display/HtmlViewer.h"
+#include "viewer/ui/TypeAhead.h"
+
+namespace ui {
+
+namespace {
+// Keys read per slice: a fraction of a millisecond, so a keystroke never waits on them.
+constexpr std::uint32_t kKeySlice = 2048;
+}  // namespace
+
+void TfrmLXAMain::CreateWordFinder() {
+    m_finder = std::make_unique<TWordFinder>(m_data.Paths.DataDir);
+    // Nothing may leave a keystroke's handling: what escapes goes to the data module's
+    // guard, and the list stays closed.
+    m_typeAhead = new TTypeAhead(
+        edtSearchText,
+        [this](const QString &typed) {
+            QStringList words;
+            RunGuarded([&] { words = TypeAheadWords(typed); });
+            return words;
+        },
+        [this](const QString &word) { SearchFor(word); });
+}
+
+void TfrmLXAMain::SearchFor(const QString &word) {
+    HideTypeAhead();
+    edtSearchText->setText(word);
+    Command("actFindWord")->Execute();
+}
+
+void TfrmLXAMain::HideTypeAhead() {
+    if (m_typeAhead != nullptr)
+        m_typeAhead->Hide();
+}
+
+QStringList TfrmLXAMain::TypeAheadWords(const QString &typed) const {
+    QStringList words;
+    const std::optional<std::string> text = cp1252::FromQString(typed);
+    if (m_data.CurrentBook == nullptr || !text)
+        return words;
+    for (const std::string &word : ::TypeAheadWords(*text, kTypeAheadWords))
+        words << cp1252::ToQString(word);
+    return words;
+}
+
+void TfrmLXAMain::WordFinderBookChanged() {
+    HideTypeAhead();
+    m_finding = {};
+    // A walk of the previous book's keys stops at its next slice.
+    ++m_keySlices;
+    m_readingKeys = false;
+    if (m_finder)
+        m_finder->SetBook(m_data.CurrentBook != nullptr ? m_data.CurrentBook->Name : "");
+}
+
+void TfrmLXAMain::BeforeResults(const QString &typed, std::int32_t found) {
+    m_finding = {};
+    m_lineAbove.clear();
+    // A word the dictionaries' code page cannot hold was not searched: nothing to add.
+    const std::optional<std::string> text = cp1252::FromQString(typed);
+    if (!m_finder || m_data.CurrentBook == nullptr || !text)
+        return;
+    m_finding.Typed = *text;
+    if (found >= 1) {
+        m_finding.Stage = TFinding::SeeAlso;
+        m_lineAbove = SeeAlsoFor(*text);
+    } else if (m_data.SearchResults->LastCode == lexqapi::LEXQ_ERR_WORDNOTFOUND) {
+        m_finding.Stage = TFinding::Miss;
+    }
+}
+
+void TfrmLXAMain::AfterResults() {
+    if (m_finding.Stage == TFinding::Miss && !ShowBaseForm()) {
+        LoadHunspell();
+        ShowSuggestions();
+    }
+}
+
+std::string TfrmLXAMain::SeeAlsoFor(const std::string &typed) {
+    // The entries are the typed word's own: only a base form a table or the dictionary
+    // vouches for is worth a line, and the dictionary is used once it is loaded.
+    LoadHunspell();
+    const std::string base =
+        m_finder->BaseForm(typed, WordForms::Use::SeeAlso, WordForms::Wait::No);
+    if (base.empty())
+        return {};
+    m_finding.Stage = TFinding::Done;
+    const std::string headword = FirstHeadword(base);
+    return SeeAlsoLine(headword.empty() ? base : headword);
+}
+
+bool TfrmLXAMain::ShowBaseForm() {
+    const std::string &typed = m_finding.Typed;
+    const std::string base = m_finder->BaseForm(typed, WordForms::Use::Miss, WordForms::Wait::No);
+    if (base.empty() || m_data.Search(base) <= 0)
+        return false;
+    m_finding.Stage = TFinding::Done;
+    // The book's own spelling of the base form: the first of its hits as the page shows them.
+    const std::string headword = m_data.SearchResults->GetItem(0).Keyword;
+    SetStatus(cp1252::ToQString(BaseFormSentence(typed, headword)));
+    m_lineAbove = BaseFormLine(typed, headword);
+    ShowResults();
+    return true;
+}
+
+void TfrmLXAMain::ShowSuggestions() {
+    if (!m_finder->KeysRead()) {
+        ReadKeys();
+        return;
+    }
+    const std::vector<std::string> words = m_finder->Suggestions(m_finding.Typed);
+    if (words.empty())
+        return;
+    // The search stays a miss: the status keeps its text, the page offers the words.
+    const std::string page = WithLineAbove(m_data.ResultPage(), SuggestionLines(words));
+    m_viewer->LoadDocument(page.data(), page.size());
+}
+
+void TfrmLXAMain::ReadKeys() {
+    if (m_readingKeys || !m_finder->CanSuggest())
+        return;
+    m_readingKeys = true;
+    ReadKeySlice(m_keySlices);
+}
+
+void TfrmLXAMain::ReadKeySlice(unsigned walk) {
+    // A book switch made this walk stale: it ends here.
+    if (walk != m_keySlices)
+        return;
+    if (m_finder->IndexKeys(kKeySlice)) {
+        QTimer::singleShot(0, this, [this, walk] { RunGuarded([&] { ReadKeySlice(walk); }); });
+        return;
+    }
+    m_readingKeys = false;
+    if (m_finder->KeysRead() && m_finding.Stage == TFinding::Miss)
+        ShowSuggestions();
+}
+
+void TfrmLXAMain::LoadHunspell() {
+    const std::shared_ptr<WordForms> forms = m_finder->Forms();
+    if (!forms || forms->HunspellReady() || m_hunspellLoads.count(forms->Language()) != 0)
+        return;
+    // Once per language: a language without a dictionary is not looked for again.
+    m_hunspellLoads.insert(forms->Language());
+    auto *loading = new QFutureWatcher<void>(this);
+    connect(loading, &QFutureWatcher<void>::finished, this, [this, loading] {
+        loading->deleteLater();
+        RunGuarded([this] { HunspellLoaded(); });
+    });
+    loading->setFuture(QtConcurrent::run([forms] { forms->Load(); }));
+}
+
+void TfrmLXAMain::HunspellLoaded() {
+    // The page still shown may gain from the dictionary: a miss its base form, a word
+    // its "Zie ook".
+    if (m_finding.Stage == TFinding::Miss) {
+        ShowBaseForm();
+    } else if (m_finding.Stage == TFinding::SeeAlso) {
+        m_lineAbove = SeeAlsoFor(m_finding.Typed);
+        if (!m_lineAbove.empty())
+            ShowResults();
+    }
+}
+
+}  // namespace ui
