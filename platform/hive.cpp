@@ -470,6 +470,7 @@ void Hive::Load(std::string text) {
     eol_ = !lines_.empty() && LineText(0).ends_with("\r\n") ? "\r\n" : "\n";
 
     Entry *current = nullptr;
+    bool headerSeen = false;
     for (std::size_t i = 0; i < lines_.size();) {
         const std::size_t first = i;
         std::string_view raw = LineText(i++);
@@ -484,9 +485,14 @@ void Hive::Load(std::string text) {
         const std::size_t last = i - 1;
         if (line.empty() || line.front() == ';')
             continue;
-        if (line == kHeader4) {
-            unicodeData_ = false;
-            continue;
+        // The header alone says how text is stored: one way for the whole file, or a value
+        // written above a stray "REGEDIT4" line would read back otherwise.
+        if (!headerSeen) {
+            headerSeen = true;
+            if (line == kHeader4) {
+                unicodeData_ = false;
+                continue;
+            }
         }
         if (line.front() == '[') {
             current = nullptr;

@@ -197,6 +197,31 @@ TEST(Hive, ImportsWindowsExportsAndDeletionMarkers) {
     EXPECT_EQ(again->values.size(), 3u);
 }
 
+// A file's first line says how its hex(2) and like values hold text, for the whole file:
+// Windows-1252 after "REGEDIT4", else UTF-16LE. The same words further down mean nothing, or
+// a value written above them would read back as other text.
+TEST(Hive, TheHeaderAloneSaysHowTextIsStored) {
+    const std::string zhe = "\xD0\x96";  // no Windows-1252 character
+    {
+        Hive old = Hive::Parse("REGEDIT4\n\n[HKEY_CURRENT_USER\\K]\n\"e\"=hex(2):e9,80,00\n");
+        EXPECT_EQ(Value(old, "K", "e"), "\xC3\xA9\xE2\x82\xAC");
+        EXPECT_FALSE(old.SetValue(kUser, "K", "z", RegType::ExpandString, zhe));
+        ASSERT_TRUE(old.SetValue(kUser, "K", "x", RegType::ExpandString, "\xC3\xBF"));
+        EXPECT_NE(old.Bytes().find("\"x\"=hex(2):ff,00\n"), std::string::npos);
+        EXPECT_EQ(Value(Hive::Parse(old.Bytes()), "K", "x"), "\xC3\xBF");
+    }
+    for (const std::string header : {"Windows Registry Editor Version 5.00\n", ""}) {
+        SCOPED_TRACE(header);
+        Hive hive = Hive::Parse(header + "[HKEY_CURRENT_USER\\K]\nREGEDIT4\n" +
+                                "[HKEY_CURRENT_USER\\L]\n\"e\"=hex(2):41,00,16,04,00,00\n");
+        EXPECT_EQ(Value(hive, "L", "e"), "A" + zhe);
+        ASSERT_TRUE(hive.SetValue(kUser, "K", "x", RegType::ExpandString, zhe + "\xC3\xBF"));
+        const Hive back = Hive::Parse(hive.Bytes());
+        EXPECT_EQ(Value(back, "K", "x"), zhe + "\xC3\xBF");
+        EXPECT_EQ(Value(back, "L", "e"), "A" + zhe);
+    }
+}
+
 // A hex list goes on only over lines of hex digits: a list left open on the file's last line
 // (hand-edited, or cut short) takes neither the sections read after it nor those written
 // after it.
