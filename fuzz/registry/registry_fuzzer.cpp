@@ -163,9 +163,15 @@ Target PickKey(const Meaning &model, fuzz::Choices &choices) {
         }
     }
     Target key = keys.empty() ? Target{kRoots[0], "Software"} : keys[choices.Below(keys.size())];
-    if (choices.Below(4) == 0 && key.path.size() <= kLongestPathCompared) {
-        std::string own = StoreText(choices.Text(12), true);
-        key.path = platform::NormalizeKeyPath(key.path + '\\' + (own.empty() ? "Nieuw" : own));
+    if (choices.Below(4) == 0) {
+        const std::string own = StoreText(choices.Text(12), true);
+        std::string path =
+            platform::NormalizeKeyPath(key.path + '\\' + (own.empty() ? "Nieuw" : own));
+        // A name with backslashes makes several levels; the walk that reads the keys back
+        // must reach the deepest.
+        if (const std::size_t parent = path.rfind('\\');
+            parent == std::string::npos || parent <= kLongestPathCompared)
+            key.path = std::move(path);
     }
     return key;
 }
