@@ -120,19 +120,22 @@ class TBounder {
                 (IsLetter(Page[i + 1]) || Page[i + 1] == '/' || Page[i + 1] == '!' ||
                  Page[i + 1] == '?')) {
                 const TTag tag = ReadTag(Page, i);
-                if (Out.size() + (tag.End - i) > Bounds.MaxBytes)
+                // Room for the tag, and for the end tag it may need at a cut.
+                if (Out.size() + Closers + 2 * (tag.End - i) > Bounds.MaxBytes)
                     return Cut();
                 Tag(tag, Page.substr(i, tag.End - i));
                 i = tag.End;
                 continue;
             }
-            if (Out.size() >= Bounds.MaxBytes)
+            if (Out.size() + Closers + 1 > Bounds.MaxBytes)
                 return Cut();
             Text(c);
             ++i;
         }
         return std::move(Out);
     }
+
+    bool WasCut() const { return Cutting; }
 
   private:
     void Text(char c) {
@@ -155,17 +158,28 @@ class TBounder {
         Out += c;
     }
 
-    void Tag(const TTag &tag, std::string_view text) {
-        if (OneOf(tag.Name, kLineBreaking))
+    // A tag as it stands; the line may break there when its element starts a line.
+    void Emit(const std::string &name, std::string_view text) {
+        if (OneOf(name, kLineBreaking))
             Word = Entity = 0;
+        Out += text;
+    }
+
+    // What stands for a dropped tag: a place to break the line as well.
+    void EmitBreak(std::string_view text) {
+        Word = Entity = 0;
+        Out += text;
+    }
+
+    void Tag(const TTag &tag, std::string_view text) {
         if (tag.Name.empty() || tag.SelfClosing || OneOf(tag.Name, kVoid) ||
             OneOf(tag.Name, kRawText)) {
-            Out += text;
+            Emit(tag.Name, text);
             return;
         }
         if (tag.Name == "head" || tag.Name == "body") {
             InHead = tag.Name == "head" && !tag.Closing;
-            Out += text;
+            Emit(tag.Name, text);
             return;
         }
         if (tag.Closing)
@@ -176,19 +190,19 @@ class TBounder {
 
     void Open(const std::string &name, std::string_view text) {
         if (DroppedTables > 0 && OneOf(name, kTablePart)) {
-            Out += name == "tr" ? "<br>" : " ";  // the cells' text stays apart
+            EmitBreak(name == "tr" ? "<br>" : " ");  // the cells' text stays apart
             return;
         }
         if (!Cells.empty() && (name == "tr" || name == "td" || name == "th")) {
             std::size_t &cells = Cells.back();
             cells = name == "tr" ? 0 : cells + 1;
             if (cells > Bounds.MaxCells) {
-                Out += ' ';
+                EmitBreak(" ");
                 return;
             }
         }
         if (OneOf(name, kOptionalEnd)) {
-            Out += text;
+            Emit(name, text);
             return;
         }
         const bool table = name == "table";
@@ -198,9 +212,10 @@ class TBounder {
             return;
         }
         OpenNames.push_back(name);
+        Closers += name.size() + 3;
         if (table)
             Cells.push_back(0);
-        Out += text;
+        Emit(name, text);
     }
 
     void Close(const std::string &name, std::string_view text) {
@@ -220,15 +235,18 @@ class TBounder {
         }
         const auto found = std::find(OpenNames.rbegin(), OpenNames.rend(), name);
         if (found != OpenNames.rend()) {
-            for (auto it = OpenNames.rbegin(); it != std::next(found); ++it)
+            for (auto it = OpenNames.rbegin(); it != std::next(found); ++it) {
+                Closers -= it->size() + 3;
                 if (*it == "table")
                     Cells.pop_back();
+            }
             OpenNames.erase(std::prev(found.base()), OpenNames.end());
         }
-        Out += text;
+        Emit(name, text);
     }
 
     std::string Cut() {
+        Cutting = true;
         for (auto it = OpenNames.rbegin(); it != OpenNames.rend(); ++it)
             Out += "</" + *it + ">";
         if (InHead)
@@ -242,6 +260,7 @@ class TBounder {
     std::string_view Page;
     const TPageBounds &Bounds;
     std::string Out;
+    std::size_t Closers = 0;             // bytes of their end tags
     std::vector<std::string> OpenNames;  // counted elements kept open, innermost last
     std::vector<std::size_t> Cells;      // per table among them: the cells of its row so far
     std::map<std::string, std::size_t> Dropped;  // start tags dropped and not yet closed
@@ -249,12 +268,17 @@ class TBounder {
     std::size_t Word = 0;    // characters since the last place to break the line
     std::size_t Entity = 0;  // characters into an entity, 0 outside one
     bool InHead = false;
+    bool Cutting = false;
 };
 
 }  // namespace
 
-std::string BoundPage(std::string_view page, const TPageBounds &bounds) {
-    return TBounder(page, bounds).Run();
+std::string BoundPage(std::string_view page, const TPageBounds &bounds, bool *wasCut) {
+    TBounder bounder(page, bounds);
+    std::string bounded = bounder.Run();
+    if (wasCut != nullptr)
+        *wasCut = bounder.WasCut();
+    return bounded;
 }
 
 }  // namespace display

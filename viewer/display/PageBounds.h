@@ -24,10 +24,12 @@ inline constexpr std::string_view kPageCutNotice =
     "Deze pagina is te lang om helemaal te tonen; ze is ingekort.";
 
 // The page as the display can lay it out within a second: the page itself when it keeps
-// the bounds. Beyond them, an element nested too deep or a cell past a row's last loses its
-// tags (its text stays), a longer run of text gets a space to break at, and the page ends at the
-// tag or character before MaxBytes, with its open elements closed and kPageCutNotice in a line of
-// its own.
-std::string BoundPage(std::string_view page, const TPageBounds &bounds = {});
+// the bounds. Beyond them, an element nested too deep or a cell past its row's last loses
+// its tags (its text stays), a longer run of text gets a space to break at, and the page
+// ends at the tag or character where it would pass MaxBytes with its open elements closed;
+// kPageCutNotice follows in a line of its own.
+// `wasCut`, when given, says whether the page was cut.
+std::string BoundPage(std::string_view page, const TPageBounds &bounds = {},
+                      bool *wasCut = nullptr);
 
 }  // namespace display
