@@ -124,6 +124,11 @@ TEST(PageBounds, DeepNestingIsFlattenedAndKeepsItsText) {
         EXPECT_TRUE(shown.ends_with(close + "na</body>"));
         EXPECT_EQ(Count(shown, "<" + name), Count(shown, "</" + name));
     }
+    // A dropped tag joins no '<' before it with what follows into a tag of their own.
+    const std::string joined = BoundPage(Repeat("<i>", 100) + "a<<i>b>c<<u>/i>", bounds);
+    EXPECT_EQ(joined.find("<b>"), std::string::npos);
+    EXPECT_EQ(joined.find("</i>"), std::string::npos);
+    EXPECT_EQ(BoundPage(joined, bounds), joined);
     // A row keeps at most MaxCells cells; the text of the others stays in the last.
     const std::string row = "<table><tr>" + Repeat("<td>c</td>", 1000) + "</tr></table>";
     const std::string shown = BoundPage(row, bounds);

@@ -182,10 +182,17 @@ class TBounder {
             Emit(tag.Name, text);
             return;
         }
+        const std::size_t before = Out.size();
         if (tag.Closing)
             Close(tag.Name, text);
         else
             Open(tag.Name, text);
+        // A dropped tag must not join a '<' of the text before it with the text after it
+        // into a tag of their own.
+        if (Out.size() == before && before > 0 && Out.back() == '<') {
+            Out.back() = '&';
+            Out += "lt;";
+        }
     }
 
     void Open(const std::string &name, std::string_view text) {
