@@ -3,11 +3,14 @@
 # from our own tools and real files: .reg files the settings store writes (through
 # tkinstall) and the shapes other programs and people give them, lexqc sources and the
 # dictionaries it compiles, slices of the bundled books' FreeDict and WordNet dictd files,
-# StarDict files and the shipped word-form tables. Inputs with long lines, deep nesting or
-# many items come twice: a few KiB of each among the seeds, for the mutator to work on at
+# StarDict files, the shipped word-form tables, the bundled dict.cfg and .def files, and the
+# result tables of real searches in the bundled books. Inputs with long lines, deep nesting
+# or many items come twice: a few KiB of each among the seeds, for the mutator to work on at
 # speed, and some 50 KiB in fuzz/<target>/long/, which ctest replays (bench/readers times
 # how such inputs scale).
-#   fuzz/make_seeds.sh     needs the debug build, /usr/share/dictd, gzip and dictzip
+#   fuzz/make_seeds.sh     needs the debug build, /usr/share/dictd, gzip, dictzip and python3
+# The debug build's library is built with AddressSanitizer: run it as
+#   LD_PRELOAD=$(gcc -print-file-name=libasan.so) ASAN_OPTIONS=detect_leaks=0 fuzz/make_seeds.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
 product=build/debug/product
@@ -235,4 +238,30 @@ table_line() { printf '\000'; repeat "$1" 'lopen\t'; printf 'liep\n'; }
 table_lines() { printf '\001'; for i in $(seq "$1"); do printf 'w%d\tv%d\tgo\n' "$i" "$i"; done; }
 long wordforms table-line 8000 table_line
 long wordforms table-lines 3200 table_lines
+# --- inifile: dict.cfg and the books' .def files ---------------------------------------------
+for file in data/dict.cfg data/*.def; do seed inifile "$(basename "$file")" < "$file"; done
+{ printf '\357\273\277[dictionaries]\r\nnl="1;Nederlands-Engels"\rfr = \047 0;Fran\347ais \047\n'
+  printf '[Dictionary]\n Fluency = 0x1 \nfluencyfld=$5\n[dictionary]\nstylesheet=twee.css\n'; } |
+  seed inifile hand-edited.cfg
+
+# --- resulttable: the result tables of real searches in the bundled books ---------------------
+python3 - "$product/lexqapi.so" "$product/data" fuzz/resulttable/corpus/resulttable <<'PYTHON'
+import ctypes, os, sys
+lexq = ctypes.CDLL(sys.argv[1])
+lexq.lexq_init.argtypes = [ctypes.c_char_p]
+lexq.lexq_search.argtypes = [ctypes.c_char_p, ctypes.POINTER(ctypes.c_void_p)]
+lexq.lexq_free_searchresult.argtypes = [ctypes.c_void_p]
+words = {"en": "house set run go the", "nl-en": "huis lopen de een op",
+         "de-nl": "Haus gehen der", "nl-de": "huis lopen", "fr-nl": "maison aller",
+         "nl-fr": "huis lopen"}
+for book, wanted in words.items():
+    if lexq.lexq_init(os.path.join(sys.argv[2], book + ".idx").encode()) != 0:
+        continue
+    for word in wanted.split():
+        table = ctypes.c_void_p()
+        if lexq.lexq_search(word.encode("cp1252"), ctypes.byref(table)) == 0 and table.value:
+            with open(os.path.join(sys.argv[3], "seed-%s-%s" % (book, word)), "wb") as out:
+                out.write(ctypes.string_at(table.value))
+            lexq.lexq_free_searchresult(table)
+PYTHON
 echo "seeds written under fuzz/*/corpus/"
