@@ -154,22 +154,22 @@ bool ParseHexBytes(std::string_view list, std::string &bytes) {
         if (c == ',' || c == ' ' || c == '\t' || c == '\\' || c == '\r' || c == '\n') {
             if (digits > 0)
                 bytes += static_cast<char>(value);
-            if (digits > 2)
-                return false;
             digits = value = 0;
             continue;
         }
         const int d = HexDigit(c);
-        if (d < 0)
+        if (d < 0 || ++digits > 2)  // a byte is one or two digits
             return false;
         value = value * 16 + d;
-        ++digits;
     }
-    if (digits > 2)
-        return false;
     if (digits > 0)
         bytes += static_cast<char>(value);
     return true;
+}
+
+// A line that can go on a hex list: digits, commas, blanks and backslashes.
+bool IsHexListLine(std::string_view line) {
+    return Trim(line).find_first_not_of("0123456789abcdefABCDEF, \t\\") == std::string_view::npos;
 }
 
 bool IsTextType(RegType type) {
@@ -300,7 +300,9 @@ std::string ParentPath(std::string_view path) {
 }
 
 std::string IndexName(std::string_view root, std::string_view path) {
-    std::string name = FoldKeyName(root);
+    std::string name;
+    name.reserve(root.size() + 1 + path.size());
+    name += FoldKeyName(root);
     name += '\\';
     name += FoldKeyName(path);
     return name;
@@ -321,7 +323,33 @@ struct Hive::Entry {
     std::vector<std::vector<std::pair<std::size_t, std::size_t>>> definitions;
     std::unordered_map<std::string, std::size_t> valueIndex;  // folded name -> position
     std::size_t lastLine = kNone;  // the last line of its last section's header or values
+    // Deleted by a later line. While the file is read, deleted keys and values stay in
+    // their lists, and go once at its end: a file of many deletions reads in linear time.
+    bool removed = false;
+    const std::string *indexName = nullptr;  // its key in the index, while it is there
+
+    // Drops the values marked deleted (no line sets them) and the deleted children.
+    void Compact();
 };
+
+void Hive::Entry::Compact() {
+    std::erase_if(children, [](const Entry *child) { return child->removed; });
+    std::vector<std::size_t> moved(definitions.size(), kNone);
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < definitions.size(); ++i) {
+        if (definitions[i].empty())
+            continue;
+        if (kept != i) {
+            key.values[kept] = std::move(key.values[i]);
+            definitions[kept] = std::move(definitions[i]);
+        }
+        moved[i] = kept++;
+    }
+    key.values.resize(kept);
+    definitions.resize(kept);
+    for (auto &position : valueIndex)
+        position.second = moved[position.second];
+}
 
 // Changes to the lines of the text: lines dropped, lines replaced, text inserted after a
 // line or appended as a section of its own.
@@ -339,6 +367,7 @@ Hive &Hive::operator=(Hive &&) noexcept = default;
 
 std::string NormalizeKeyPath(std::string_view path) {
     std::string normal;
+    normal.reserve(path.size());
     std::size_t i = 0;
     while (i <= path.size()) {
         std::size_t slash = path.find('\\', i);
@@ -354,11 +383,37 @@ std::string NormalizeKeyPath(std::string_view path) {
     return normal;
 }
 
+bool KeyPathFits(std::string_view path) {
+    std::size_t depth = path.empty() ? 0 : 1;
+    std::size_t length = 0;
+    char32_t code = 0;
+    for (std::size_t i = 0; i < path.size();) {
+        if (path[i] == '\\') {
+            if (++depth > kMaxKeyDepth)
+                return false;
+            length = 0;
+            ++i;
+            continue;
+        }
+        const std::size_t used = DecodeUtf8(path, i, code);
+        i += used == 0 ? 1 : used;
+        if (++length > kMaxKeyNameLength)
+            return false;
+    }
+    return true;
+}
+
 std::string FoldKeyName(std::string_view utf8) {
     std::string folded;
     folded.reserve(utf8.size());
     char32_t code = 0;
     for (std::size_t i = 0; i < utf8.size();) {
+        const char c = utf8[i];
+        if (static_cast<unsigned char>(c) < 0x80) {  // most names are ASCII
+            folded += c >= 'a' && c <= 'z' ? static_cast<char>(c - 0x20) : c;
+            ++i;
+            continue;
+        }
         const std::size_t used = DecodeUtf8(utf8, i, code);
         if (used == 0) {
             folded += utf8[i++];
@@ -415,22 +470,29 @@ void Hive::Load(std::string text) {
     eol_ = !lines_.empty() && LineText(0).ends_with("\r\n") ? "\r\n" : "\n";
 
     Entry *current = nullptr;
+    bool headerSeen = false;
     for (std::size_t i = 0; i < lines_.size();) {
         const std::size_t first = i;
         std::string_view raw = LineText(i++);
         if (first == 0 && raw.starts_with(kUtf8Mark))
             raw.remove_prefix(kUtf8Mark.size());
         std::string line(Trim(raw));
-        // A hex list goes on over lines that end in a backslash.
+        // A hex list goes on over lines that end in a backslash, with lines of hex digits:
+        // a section or value after a last list line that ends so is never taken into it.
         while (!line.empty() && line.back() == '\\' && line.find("=hex") != std::string::npos &&
-               i < lines_.size())
+               i < lines_.size() && IsHexListLine(LineText(i)))
             line.append(Trim(LineText(i++)));
         const std::size_t last = i - 1;
         if (line.empty() || line.front() == ';')
             continue;
-        if (line == kHeader4) {
-            unicodeData_ = false;
-            continue;
+        // The header alone says how text is stored: one way for the whole file, or a value
+        // written above a stray "REGEDIT4" line would read back otherwise.
+        if (!headerSeen) {
+            headerSeen = true;
+            if (line == kHeader4) {
+                unicodeData_ = false;
+                continue;
+            }
         }
         if (line.front() == '[') {
             current = nullptr;
@@ -446,7 +508,7 @@ void Hive::Load(std::string text) {
             const std::string root = name.substr(0, slash);
             const std::string path =
                 NormalizeKeyPath(slash == std::string::npos ? "" : name.substr(slash + 1));
-            if (root.empty())
+            if (root.empty() || !KeyPathFits(root) || !KeyPathFits(path))
                 continue;
             if (remove) {
                 RemoveEntry(FindEntry(root, path));
@@ -483,13 +545,8 @@ void Hive::Load(std::string text) {
         const auto found = key.valueIndex.find(folded);
         if (removal) {
             if (found != key.valueIndex.end()) {
-                const std::size_t at = found->second;
-                key.key.values.erase(key.key.values.begin() + static_cast<std::ptrdiff_t>(at));
-                key.definitions.erase(key.definitions.begin() + static_cast<std::ptrdiff_t>(at));
+                key.definitions[found->second].clear();
                 key.valueIndex.erase(found);
-                for (auto &position : key.valueIndex)
-                    if (position.second > at)
-                        --position.second;
             }
         } else if (found == key.valueIndex.end()) {
             key.valueIndex.emplace(folded, key.key.values.size());
@@ -502,6 +559,8 @@ void Hive::Load(std::string text) {
             key.definitions[found->second].emplace_back(first, last);
         }
     }
+    for (const auto &entry : entries_)
+        entry->Compact();
 }
 
 Hive::Entry *Hive::FindEntry(std::string_view root, std::string_view path) const {
@@ -510,41 +569,58 @@ Hive::Entry *Hive::FindEntry(std::string_view root, std::string_view path) const
 }
 
 // Finds or makes the entry and its parents up to the root; a new one takes the spelling
-// of `path` for its own name and its parents' spelling for theirs.
+// of `path` for its own name and its parents' spelling for theirs. Folding keeps every
+// backslash in its place, so each parent's index name is a prefix of the key's: the path
+// is folded once, not once per level.
 Hive::Entry *Hive::CreateEntry(const std::string &root, const std::string &path) {
     const std::string name = IndexName(root, path);
     if (const auto found = index_.find(name); found != index_.end())
         return found->second;
     Entry *parent = nullptr;
-    std::string spelled = path;
-    if (!path.empty()) {
-        parent = CreateEntry(root, ParentPath(path));
-        const std::size_t slash = path.rfind('\\');
-        const std::string own = slash == std::string::npos ? path : path.substr(slash + 1);
-        spelled = parent->key.path.empty() ? own : parent->key.path + '\\' + own;
+    std::size_t nameEnd = FoldKeyName(root).size() + 1;  // the root's own "ROOT\"
+    std::size_t ownStart = 0, ownEnd = 0;                // the level's own name in path
+    for (;;) {
+        const auto [slot, added] = index_.try_emplace(name.substr(0, nameEnd), nullptr);
+        if (added) {
+            entries_.push_back(std::make_unique<Entry>());
+            Entry *entry = entries_.back().get();
+            entry->indexName = &slot->first;
+            if (parent == nullptr) {
+                entry->key.root = root;
+            } else {
+                const std::string_view own =
+                    std::string_view(path).substr(ownStart, ownEnd - ownStart);
+                entry->key.root = parent->key.root;
+                entry->key.path = parent->key.path.empty()
+                                      ? std::string(own)
+                                      : parent->key.path + '\\' + std::string(own);
+                entry->parent = parent;
+                parent->children.push_back(entry);
+            }
+            slot->second = entry;
+        }
+        parent = slot->second;
+        if (nameEnd >= name.size())
+            return parent;
+        ownStart = parent->parent == nullptr ? 0 : ownEnd + 1;
+        ownEnd = std::min(path.find('\\', ownStart), path.size());
+        nameEnd =
+            std::min(name.find('\\', nameEnd + (parent->parent == nullptr ? 0 : 1)), name.size());
     }
-    entries_.push_back(std::make_unique<Entry>());
-    Entry *entry = entries_.back().get();
-    entry->key.root = parent != nullptr ? parent->key.root : root;
-    entry->key.path = spelled;
-    entry->parent = parent;
-    if (parent != nullptr)
-        parent->children.push_back(entry);
-    index_.emplace(name, entry);
-    return entry;
 }
 
 void Hive::RemoveEntry(Entry *entry) {
     if (entry == nullptr)
         return;
-    if (entry->parent != nullptr)
-        std::erase(entry->parent->children, entry);
+    entry->removed = true;
     std::vector<Entry *> pending{entry};
     while (!pending.empty()) {
         Entry *next = pending.back();
         pending.pop_back();
-        index_.erase(IndexName(next->key.root, next->key.path));
-        pending.insert(pending.end(), next->children.begin(), next->children.end());
+        index_.erase(std::string(*next->indexName));  // not a reference into the node it frees
+        for (Entry *child : next->children)
+            if (!child->removed)
+                pending.push_back(child);
         next->children.clear();
     }
 }
@@ -625,8 +701,10 @@ std::string Hive::SpelledPath(std::string_view root, const std::string &normal) 
     return normal;
 }
 
-const HiveKey &Hive::Create(std::string_view root, std::string_view path) {
+const HiveKey *Hive::Create(std::string_view root, std::string_view path) {
     const std::string normal = NormalizeKeyPath(path);
+    if (!KeyPathFits(normal))
+        return nullptr;
     const Entry *existing = FindEntry(root, normal);
     // The root always exists; it has a section only once it has values.
     if (existing == nullptr || (normal.empty() && existing->headers.empty())) {
@@ -635,12 +713,14 @@ const HiveKey &Hive::Create(std::string_view root, std::string_view path) {
         Load(Apply(edits));
         existing = FindEntry(root, normal);
     }
-    return existing->key;
+    return &existing->key;
 }
 
 bool Hive::SetValue(std::string_view root, std::string_view path, std::string_view name,
                     RegType type, std::string_view data) {
     const std::string normal = NormalizeKeyPath(path);
+    if (!KeyPathFits(normal))
+        return false;
     const Entry *entry = FindEntry(root, normal);
     const auto found = entry == nullptr
                            ? std::unordered_map<std::string, std::size_t>::const_iterator()

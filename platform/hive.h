@@ -19,6 +19,12 @@
 
 namespace platform {
 
+// Keys nest at most this deep below their root, and a key's own name has at most this many
+// characters: a section naming a deeper or longer key means nothing, and such a key cannot
+// be made.
+inline constexpr std::size_t kMaxKeyDepth = 512;
+inline constexpr std::size_t kMaxKeyNameLength = 255;
+
 struct HiveValue {
     std::string name;  // empty: the key's default value ("@")
     RegType type = RegType::String;
@@ -50,10 +56,11 @@ class Hive {
     std::vector<std::string> Children(std::string_view root, std::string_view path) const;
     static const HiveValue *FindValue(const HiveKey &key, std::string_view name);
 
-    // Makes the key (and its missing parents) exist.
-    const HiveKey &Create(std::string_view root, std::string_view path);
+    // Makes the key (and its missing parents) exist; null for a path beyond the limits.
+    const HiveKey *Create(std::string_view root, std::string_view path);
     // Sets a value of the key, creating the key when missing. False when the file's
-    // format cannot hold the text (an old REGEDIT4 file and a character beyond its code page).
+    // format cannot hold the text (an old REGEDIT4 file and a character beyond its code page),
+    // or the path goes beyond the limits.
     bool SetValue(std::string_view root, std::string_view path, std::string_view name, RegType type,
                   std::string_view data);
     // False when there was no such value.
@@ -92,6 +99,9 @@ class Hive {
 
 // "\\a\\b\\\\c\\" -> "a\\b\\c": key paths compare without empty parts.
 std::string NormalizeKeyPath(std::string_view path);
+
+// Whether a key path (normalized, UTF-8) stays within kMaxKeyDepth and kMaxKeyNameLength.
+bool KeyPathFits(std::string_view path);
 
 // A name in the form in which names compare: upper case, for the letters of the
 // Latin, Greek and Cyrillic alphabets.

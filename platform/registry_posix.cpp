@@ -356,7 +356,10 @@ long RegCreateKey(RegRoot root, std::string_view path, RegKey &key, RegText text
         const char *rootName = RegRootName(root);
         if (!normal.empty()) {
             changed = hive.Find(rootName, normal) == nullptr;
-            spelled = hive.Create(rootName, normal).path;
+            const HiveKey *created = hive.Create(rootName, normal);
+            if (created == nullptr)
+                return kRegInvalidParameter;  // deeper or longer than keys go
+            spelled = created->path;
         }
         return kRegOk;
     });

@@ -113,6 +113,50 @@ TEST_F(LexqcDictdFiles, ImportsEntriesAndSkipsMetaData) {
         << err.str();
 }
 
+// A control character in a headword (DEL among them) becomes a blank in every layout: the
+// source the import writes must compile, whatever the dictionary holds.
+TEST_F(LexqcDictdFiles, ControlCharactersInHeadwordsBecomeBlanks) {
+    for (const std::string layout : {"", "--freedict", "--wordnet"}) {
+        SCOPED_TRACE(layout);
+        Write({{"del\x7Fword", "del\x7Fword\n    n 1: gloss\n"},
+               {"bell\x07x", "bell\x07x\n    adj 1: ring\n"}});
+        std::string errors;
+        ASSERT_EQ(Import(errors, layout.empty() ? std::vector<std::string>{}
+                                                : std::vector<std::string>{layout}),
+                  kExitOk)
+            << errors;
+        Diagnostics diag;
+        const auto entries = ParseSource(test::ReadAll(dir_.File("t.src")), diag);
+        ASSERT_FALSE(diag.HasErrors()) << diag.Errors()[0];
+        ASSERT_EQ(entries.size(), 2u);
+        EXPECT_EQ(entries[0].headword, "del word");
+        EXPECT_EQ(entries[1].headword, "bell x");
+    }
+}
+
+// A headword the source cannot hold (one with a marker of the result table, or nothing but
+// control characters) is skipped with a warning; the rest of the book is imported.
+TEST_F(LexqcDictdFiles, HeadwordsTheSourceCannotHoldAreSkipped) {
+    for (const std::string layout : {"", "--freedict", "--wordnet"}) {
+        SCOPED_TRACE(layout);
+        Write({{"a</td>b", "a</td>b\n    n 1: x\n"},
+               {"\x01", "\x01\n    n 1: y\n"},
+               {"goed", "goed\n    n 1: good\n"}});
+        std::string errors;
+        ASSERT_EQ(Import(errors, layout.empty() ? std::vector<std::string>{}
+                                                : std::vector<std::string>{layout}),
+                  kExitOk)
+            << errors;
+        EXPECT_NE(errors.find("t.index:1: warning: headword \"a</td>b\""), std::string::npos)
+            << errors;
+        Diagnostics diag;
+        const auto entries = ParseSource(test::ReadAll(dir_.File("t.src")), diag);
+        ASSERT_FALSE(diag.HasErrors()) << diag.Errors()[0];
+        ASSERT_EQ(entries.size(), 1u);
+        EXPECT_EQ(entries[0].headword, "goed");
+    }
+}
+
 // FreeDict's layout: the entry's own spelling is the keyword, the index word an extra key;
 // every entry that is left out is counted and named.
 TEST_F(LexqcDictdFiles, FreedictLayoutCountsWhatItSkips) {

@@ -4,7 +4,9 @@
 #include <functional>
 
 #include "dict_files.h"
+#include "source.h"
 #include "stardict.h"
+#include "test_support.h"
 
 namespace lexqc {
 namespace {
@@ -119,9 +121,43 @@ TEST(Stardict, EntryFieldsBecomeHtmlByTheirKind) {
     ExpectCorrupt([&] { StardictEntryHtml("W" + BigEndian(10) + "abc", "", "d"); }, "voorbij");
     ExpectCorrupt([&] { StardictEntryHtml(std::string("Wab"), "", "d"); }, "lengte");
     ExpectCorrupt([&] { StardictEntryHtml(std::string("1abc\0", 5), "", "d"); }, "soortteken");
+    // Markup of many '<' and few '>' passes as it is, read once; a table tag far into it
+    // is still dropped up to its '>'.
+    const std::string opens(1 << 20, '<');
+    EXPECT_EQ(StardictEntryHtml(opens, "h", "d"), "<div>" + opens + "</div>");
+    EXPECT_EQ(StardictEntryHtml(opens + "<table x>y", "g", "d"), "<div>" + opens + " y</div>");
+    std::string rows;  // "<tr<tr": no tag until the last, which the one '>' closes
+    for (int i = 0; i < 100000; ++i)
+        rows += "<tr";
+    EXPECT_EQ(StardictEntryHtml(rows + ">z", "h", "d"), "<div>" + rows.substr(3) + " z</div>");
     // XML kinds show their text.
     EXPECT_EQ(StardictEntryHtml("<k>huis</k> <tr>hoeys</tr> house", "x", "d"),
               "<p>huis hoeys house</p>");
+}
+
+// Words the source cannot hold (a marker of the result table, control characters alone)
+// are skipped or left out as keys; control characters elsewhere become blanks.
+TEST(Stardict, WordsTheSourceCannotHoldAreSkipped) {
+    const test::TempDir dir;
+    test::StardictOptions options;
+    options.synonyms = {{"x</tr>", 2}, {"\x7F", 2}, {"ook\x01zo", 2}};
+    const std::string ifo = test::WriteStardict(
+        dir.Path(), "b", {{"a</td>b", "een"}, {"\x01\x02", "twee"}, {"goed\x1Fwoord", "drie"}},
+        options);
+    StardictFiles files{ifo, dir.File("b.idx"), dir.File("b.dict.dz"), dir.File("b.syn")};
+    Diagnostics diag;
+    DictdImportCounts counts;
+    StardictInfo info;
+    const std::string source = ImportStardict(files, "", diag, counts, info);
+    EXPECT_EQ(counts.records, 1u);
+    EXPECT_EQ(counts.skipped, 2u);
+    Diagnostics reread;
+    const std::vector<SourceEntry> entries = ParseSource(source, reread);
+    ASSERT_FALSE(reread.HasErrors()) << reread.Errors()[0];
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].headword, "goed woord");
+    ASSERT_EQ(entries[0].keys.size(), 1u);
+    EXPECT_EQ(entries[0].keys[0].text, "ook zo");
 }
 
 }  // namespace

@@ -154,6 +154,17 @@ TEST_F(UserBooks, DamagedDictionariesAreRefusedAndChangeNothing) {
     EXPECT_NE(Refused({test::WriteStardict(dir_.Path(), "t", words, synonyms)})
                   .find("'demeure' wijst naar een woord"),
               std::string::npos);
+    // A compressed file cut short is named, whichever of the three it is (an empty text
+    // beside a damaged word list included).
+    const std::string cutGzip = "\x1F\x8B\x08\x00" + std::string(6, '\0') + "\x01\x02";
+    const std::string synIfo = test::WriteStardict(dir_.Path(), "v", words, synonyms);
+    test::WriteBytes(dir_.File("v.syn"), cutGzip);
+    EXPECT_NE(Refused({synIfo}).find("'" + dir_.File("v.syn") + "' is beschadigd"),
+              std::string::npos);
+    const std::string emptyIfo = test::WriteStardict(dir_.Path(), "w", {{"leeg", ""}});
+    test::WriteBytes(dir_.File("w.idx"), cutGzip);
+    EXPECT_NE(Refused({emptyIfo}).find("'" + dir_.File("w.idx") + "' is beschadigd"),
+              std::string::npos);
     test::WriteBytes(dir_.File("u.ifo"), "not a dictionary\n");
     EXPECT_NE(Refused({dir_.File("u.ifo")}).find("StarDict-woordenboek is niet compleet"),
               std::string::npos);

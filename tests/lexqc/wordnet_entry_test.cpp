@@ -36,6 +36,29 @@ TEST(WordnetEntry, GroupsSensesAndTakesOutTheirReferences) {
     EXPECT_EQ(entry.groups[1].senses[0].gloss, "to fish with a lantern");
 }
 
+// Text between blocks stays where it was, an unclosed block stays text, and a gloss of a
+// hundred thousand blocks is read in one pass.
+TEST(WordnetEntry, TakesEveryReferenceBlockOutOfALongGloss) {
+    const WordnetEntry mixed =
+        ParseWordnetEntry("w\n  n 1: a [syn: {x}] b [ant: {y}, {z}] c [syn: {open\n");
+    ASSERT_EQ(mixed.groups.size(), 1u);
+    EXPECT_EQ(mixed.groups[0].senses[0].gloss, "a  b  c [syn: {open");
+    EXPECT_EQ(mixed.groups[0].senses[0].synonyms, std::vector<std::string>{"x"});
+    EXPECT_EQ(mixed.groups[0].senses[0].antonyms, (std::vector<std::string>{"y", "z"}));
+
+    std::string text = "w\n  n 1: many";
+    for (int i = 0; i < 100000; ++i)
+        text += i % 2 == 0 ? " [syn: {s}]" : " [ant: {a}]";
+    const WordnetEntry many = ParseWordnetEntry(text + " end\n");
+    ASSERT_EQ(many.groups.size(), 1u);
+    const WordnetSense &sense = many.groups[0].senses[0];
+    EXPECT_EQ(sense.gloss.substr(0, 4), "many");
+    EXPECT_EQ(sense.gloss.substr(sense.gloss.size() - 3), "end");
+    EXPECT_EQ(sense.gloss.find('['), std::string::npos);
+    EXPECT_EQ(sense.synonyms.size(), 50000u);
+    EXPECT_EQ(sense.antonyms.size(), 50000u);
+}
+
 TEST(WordnetEntry, BodyNumbersSensesPerPartAndLinksOtherWords) {
     const std::vector<std::string> lines = WordnetBodyLines(ParseWordnetEntry(kEntry));
     ASSERT_EQ(lines.size(), 3u);

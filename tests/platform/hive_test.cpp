@@ -197,6 +197,120 @@ TEST(Hive, ImportsWindowsExportsAndDeletionMarkers) {
     EXPECT_EQ(again->values.size(), 3u);
 }
 
+// A file's first line says how its hex(2) and like values hold text, for the whole file:
+// Windows-1252 after "REGEDIT4", else UTF-16LE. The same words further down mean nothing, or
+// a value written above them would read back as other text.
+TEST(Hive, TheHeaderAloneSaysHowTextIsStored) {
+    const std::string zhe = "\xD0\x96";  // no Windows-1252 character
+    {
+        Hive old = Hive::Parse("REGEDIT4\n\n[HKEY_CURRENT_USER\\K]\n\"e\"=hex(2):e9,80,00\n");
+        EXPECT_EQ(Value(old, "K", "e"), "\xC3\xA9\xE2\x82\xAC");
+        EXPECT_FALSE(old.SetValue(kUser, "K", "z", RegType::ExpandString, zhe));
+        ASSERT_TRUE(old.SetValue(kUser, "K", "x", RegType::ExpandString, "\xC3\xBF"));
+        EXPECT_NE(old.Bytes().find("\"x\"=hex(2):ff,00\n"), std::string::npos);
+        EXPECT_EQ(Value(Hive::Parse(old.Bytes()), "K", "x"), "\xC3\xBF");
+    }
+    for (const std::string header : {"Windows Registry Editor Version 5.00\n", ""}) {
+        SCOPED_TRACE(header);
+        Hive hive = Hive::Parse(header + "[HKEY_CURRENT_USER\\K]\nREGEDIT4\n" +
+                                "[HKEY_CURRENT_USER\\L]\n\"e\"=hex(2):41,00,16,04,00,00\n");
+        EXPECT_EQ(Value(hive, "L", "e"), "A" + zhe);
+        ASSERT_TRUE(hive.SetValue(kUser, "K", "x", RegType::ExpandString, zhe + "\xC3\xBF"));
+        const Hive back = Hive::Parse(hive.Bytes());
+        EXPECT_EQ(Value(back, "K", "x"), zhe + "\xC3\xBF");
+        EXPECT_EQ(Value(back, "L", "e"), "A" + zhe);
+    }
+}
+
+// A hex list goes on only over lines of hex digits: a list left open on the file's last line
+// (hand-edited, or cut short) takes neither the sections read after it nor those written
+// after it.
+TEST(Hive, AnOpenHexListTakesNoSectionOrValue) {
+    for (const std::string last : {"\"w\"=hex:01,\\", "\"w\"=hex:zz,\\"}) {
+        SCOPED_TRACE(last);
+        const std::string text = "[HKEY_CURRENT_USER\\K]\n" + last + "\n[HKEY_CURRENT_USER\\L]\n" +
+                                 "\"v\"=\"1\"\n[HKEY_CURRENT_USER\\K]\n" + last;
+        Hive hive = Hive::Parse(text);
+        EXPECT_EQ(Value(hive, "L", "v"), "1");
+        EXPECT_EQ(Value(hive, "K", "w"), last.find("01") != std::string::npos ? "\x01" : "<none>");
+        ASSERT_TRUE(hive.SetValue(kUser, "K", "after", RegType::String, "a"));
+        ASSERT_TRUE(hive.SetValue(kUser, "M", "new", RegType::String, "n"));
+        const Hive back = Hive::Parse(hive.Bytes());
+        EXPECT_EQ(Value(back, "K", "after"), "a");
+        EXPECT_EQ(Value(back, "M", "new"), "n");
+        EXPECT_EQ(Value(back, "L", "new"), "<none>");
+        EXPECT_EQ(Value(back, "L", "v"), "1");
+    }
+    // A list over several lines, blank ones among them, still reads whole.
+    const Hive wrapped = Hive::Parse("[HKEY_CURRENT_USER\\K]\n\"w\"=hex:01,\\\n\n  02,\\\n  03\n");
+    EXPECT_EQ(Value(wrapped, "K", "w"), "\x01\x02\x03");
+}
+
+// A byte of a hex list has one or two digits; a longer run is no value, however long.
+TEST(Hive, ALongRunOfHexDigitsIsNoValue) {
+    const Hive hive = Hive::Parse("[HKEY_CURRENT_USER\\K]\n\"w\"=hex:" + std::string(40, '7') +
+                                  "\n\"x\"=hex(2):" + std::string(3, 'f') + ",00\n\"y\"=hex:7f\n");
+    EXPECT_EQ(Value(hive, "K", "w"), "<none>");
+    EXPECT_EQ(Value(hive, "K", "x"), "<none>");
+    EXPECT_EQ(Value(hive, "K", "y"), "\x7f");
+}
+
+// Keys nest at most kMaxKeyDepth levels deep and have names of at most kMaxKeyNameLength
+// characters: a section beyond that means nothing (and costs nothing to read), and such a
+// key cannot be made.
+TEST(Hive, KeysBeyondTheLimitsAreNotRead) {
+    const auto nested = [](std::size_t depth, const std::string &name) {
+        std::string path;
+        for (std::size_t i = 0; i < depth; ++i)
+            path += (i == 0 ? "" : "\\") + name;
+        return path;
+    };
+    const std::string longName(kMaxKeyNameLength, '\xE9');  // accented letters, 2 bytes each
+    const std::string longUtf8 = Cp1252ToUtf8(longName);
+    const std::vector<std::string> fits = {nested(kMaxKeyDepth, "a"), longUtf8};
+    const std::vector<std::string> beyond = {nested(kMaxKeyDepth + 1, "a"), longUtf8 + "e",
+                                             nested(100000, "a")};
+    std::string text;
+    for (const auto *paths : {&fits, &beyond})
+        for (const std::string &path : *paths)
+            text += "[HKEY_CURRENT_USER\\" + path + "]\n\"v\"=\"1\"\n";
+    Hive hive = Hive::Parse(text);
+    for (const std::string &path : fits)
+        EXPECT_EQ(Value(hive, path, "v"), "1") << path.size();
+    for (const std::string &path : beyond) {
+        EXPECT_EQ(hive.Find(kUser, path), nullptr) << path.size();
+        EXPECT_FALSE(hive.SetValue(kUser, path, "v", RegType::String, "2"));
+        EXPECT_EQ(hive.Create(kUser, path), nullptr);
+    }
+    EXPECT_EQ(hive.Bytes(), text);
+    EXPECT_NE(hive.Create(kUser, nested(kMaxKeyDepth - 1, "a") + "\\b"), nullptr);
+    EXPECT_EQ(hive.Create(kUser, nested(kMaxKeyDepth, "a") + "\\b"), nullptr);
+}
+
+// Values and keys deleted by later lines go, and what stays keeps its order: values in the
+// order first set since their last deletion, keys in the order first named.
+TEST(Hive, DeletionsKeepTheOrderOfWhatStays) {
+    Hive hive = Hive::Parse(
+        "[HKEY_CURRENT_USER\\K]\n\"a\"=\"1\"\n\"b\"=\"2\"\n\"c\"=\"3\"\n\"A\"=-\n\"b\"=-\n"
+        "\"d\"=\"4\"\n\"a\"=\"5\"\n"
+        "[HKEY_CURRENT_USER\\K\\x]\n[HKEY_CURRENT_USER\\K\\y]\n[HKEY_CURRENT_USER\\K\\z]\n"
+        "[-HKEY_CURRENT_USER\\K\\X]\n[-HKEY_CURRENT_USER\\K\\z]\n[HKEY_CURRENT_USER\\K\\x\\in]\n");
+    const HiveKey *key = hive.Find(kUser, "K");
+    ASSERT_NE(key, nullptr);
+    std::vector<std::string> names;
+    for (const HiveValue &value : key->values)
+        names.push_back(value.name + "=" + value.data);
+    EXPECT_EQ(names, (std::vector<std::string>{"c=3", "d=4", "a=5"}));
+    EXPECT_EQ(hive.Children(kUser, "K"), (std::vector<std::string>{"y", "x"}));
+    // A change finds the line that sets each value now.
+    ASSERT_TRUE(hive.SetValue(kUser, "K", "D", RegType::String, "6"));
+    ASSERT_TRUE(hive.RemoveValue(kUser, "K", "a"));
+    const Hive back = Hive::Parse(hive.Bytes());
+    EXPECT_EQ(Value(back, "K", "d"), "6");
+    EXPECT_EQ(Value(back, "K", "a"), "<none>");
+    EXPECT_EQ(Value(back, "K", "c"), "3");
+}
+
 // Each change touches the lines of what it changes and nothing else.
 TEST(Hive, ChangesRewriteOnlyTheirOwnLines) {
     const std::string product = "Software\\Taalkist\\Taalkist";

@@ -70,6 +70,17 @@ TEST_F(RegistryTest, StringsAndDwordsSurviveAReopen) {
     EXPECT_NE(text.find("\"Path\"=\"C:\\\\Program \\\"Files\\\"\\\\caf\xC3\xA9 \xE2\x82\xAC"),
               std::string::npos);
     EXPECT_NE(text.find("\"Count\"=dword:0000002a\n"), std::string::npos);
+
+    // A key deeper or with a longer name than keys go is refused, and nothing is written.
+    std::string deep = "Software";
+    for (int level = 0; level < 600; ++level)
+        deep += "\\d";
+    RegKey refused;
+    EXPECT_EQ(RegCreateKey(RegRoot::CurrentUser, deep, refused), kRegInvalidParameter);
+    EXPECT_EQ(RegCreateKey(RegRoot::CurrentUser, "Software\\" + std::string(300, 'n'), refused),
+              kRegInvalidParameter);
+    EXPECT_FALSE(refused.IsOpen());
+    EXPECT_EQ(ReadFile(RegistryHiveFile(RegRoot::CurrentUser)), text);
 }
 
 TEST_F(RegistryTest, QueryWithSmallBufferReportsMoreData) {

@@ -130,6 +130,25 @@ TEST_F(BooksTest, UserEditedFilesReadAsUtf8ElseWindows1252AndLoseOnePairOfQuotes
               "ais.css");
 }
 
+// A lone CR ends a line as LF and CR LF do (old editors save so): no name or value read
+// from the catalogue or a book's settings holds a line break.
+TEST_F(BooksTest, ALoneCarriageReturnEndsALine) {
+    folder.Write("data/dict.cfg",
+                 "[dictionaries]\rnl=1;Nederlands\rfr=0;Frans\r\n\n"
+                 "[application]\rregkey=Software\\K\r");
+    folder.AddBook("nl", "[dictionary]\rstylesheet=nl.css\rfluency=1\r\rfluencyfld=5\r");
+    const TLXABooks books = Load();
+    ASSERT_EQ(books.Count(), 2);
+    const TLXABook &nl = *books.FindBook("nl");
+    EXPECT_EQ(nl.DisplayName, "Nederlands");
+    EXPECT_EQ(nl.Stylesheet, "nl.css");
+    EXPECT_TRUE(nl.Fluency);
+    EXPECT_EQ(nl.FluencyFld, 5);
+    ASSERT_NE(books.FindBook("fr"), nullptr);
+    EXPECT_EQ(books.FindBook("fr")->DisplayName, "Frans");
+    EXPECT_EQ(paths.RegKey, "Software\\K");
+}
+
 TEST_F(BooksTest, NameAtOutsideTheListRaisesWithTheIndex) {
     folder.Write("data/dict.cfg", "[dictionaries]\nnl=1;Nederlands\n");
     const TLXABooks books = Load();

@@ -135,15 +135,14 @@ std::string EntryTextToHtml(std::string_view utf8) {
     return html;
 }
 
-namespace {
-
-// Control characters have no place in a headword line of the source; blanks keep words apart.
 std::string WithoutControls(std::string_view text) {
     std::string out;
     for (const char c : text)
-        out += static_cast<unsigned char>(c) < 0x20 ? ' ' : c;
+        out += static_cast<unsigned char>(c) < 0x20 || c == 0x7F ? ' ' : c;  // words apart
     return out;
 }
+
+namespace {
 
 // "00-database-short\n     Dutch-English FreeDict Dictionary" gives the second line.
 std::string ShortName(const std::string &text) {
@@ -159,6 +158,11 @@ bool FitsCp1252(const std::string &utf8) {
 }
 
 }  // namespace
+
+bool UsableWord(const std::string &utf8) {
+    return utf8.find_first_not_of(" \t") != std::string::npos && FitsCp1252(utf8) &&
+           TableMarkerIn(utf8).empty();
+}
 
 bool HasSearchKey(const std::string &utf8Word, const std::vector<std::string> &keys) {
     if (!FoldKey(Utf8ToCp1252Strict(utf8Word).value_or("")).empty())
@@ -261,17 +265,23 @@ std::string ImportDictd(std::string_view indexText, std::string_view dictText,
             // The entry's own spelling ("American", "grown-up") is the keyword; the index
             // word stays a key, so both are found.
             entryWord = WithoutControls(entryWord);
-            const bool ownWord = FitsCp1252(entryWord);
+            const bool ownWord = UsableWord(entryWord);
             const std::string indexWord = WithoutControls(headword);
-            if (!ownWord && !FitsCp1252(indexWord)) {
-                diag.Warn(number,
-                          "headword \"" + headword + "\" has no Windows-1252 form; skipped");
+            if (!ownWord && !UsableWord(indexWord)) {
+                if (FitsCp1252(entryWord) || FitsCp1252(indexWord)) {
+                    diag.Warn(number, "headword \"" + headword +
+                                          "\" is blank or holds a marker of the result table; "
+                                          "skipped");
+                } else {
+                    diag.Warn(number,
+                              "headword \"" + headword + "\" has no Windows-1252 form; skipped");
+                    CountForeign(tally, headword);
+                }
                 ++tally.skipped;
-                CountForeign(tally, headword);
                 continue;
             }
             std::vector<std::string> keys;
-            if (ownWord && FitsCp1252(indexWord) && indexWord != entryWord)
+            if (ownWord && UsableWord(indexWord) && indexWord != entryWord)
                 keys.push_back(indexWord);
             if (!HasSearchKey(ownWord ? entryWord : indexWord, keys)) {
                 diag.Warn(number,
@@ -294,6 +304,12 @@ std::string ImportDictd(std::string_view indexText, std::string_view dictText,
                                   ", which Windows-1252 cannot represent; skipped");
             ++tally.skipped;
             CountForeign(tally, headword);
+            continue;
+        }
+        if (!TableMarkerIn(headword).empty()) {
+            diag.Warn(number,
+                      "headword \"" + headword + "\" holds a marker of the result table; skipped");
+            ++tally.skipped;
             continue;
         }
         if (!HasSearchKey(headword, {})) {

@@ -55,6 +55,14 @@ struct DictdImportCounts {
     std::string shortName;
 };
 
+// A dictionary's word as a headword or key of the source: control characters (DEL too),
+// which the source refuses, as blanks.
+std::string WithoutControls(std::string_view text);
+
+// Whether a word (without control characters) can be a headword or key of the source:
+// it is not blank, has a Windows-1252 form and holds no marker of the result table.
+bool UsableWord(const std::string &utf8);
+
 // Records a headword that cannot be an entry because of a character outside Windows-1252.
 void CountForeign(DictdImportCounts &counts, const std::string &headword);
 

@@ -43,14 +43,12 @@ Field HeaderField(std::string_view line, std::string_view &value) {
 // The viewer cuts result rows into cells at the first of these markers, so a text
 // holding one would cut its row short there.
 bool HasTableMarker(std::string_view cp1252, int line, Diagnostics &diag) {
-    for (const std::string_view marker : {"</td>", "</tr>", "</table>"}) {
-        if (cp1252.find(marker) != std::string_view::npos) {
-            diag.Error(line, "\"" + std::string(marker) +
-                                 "\" cannot appear in an entry: the result table uses it");
-            return true;
-        }
-    }
-    return false;
+    const std::string_view marker = TableMarkerIn(cp1252);
+    if (marker.empty())
+        return false;
+    diag.Error(line, "\"" + std::string(marker) +
+                         "\" cannot appear in an entry: the result table uses it");
+    return true;
 }
 
 // Control characters (other than the tab) have no place in HTML text, and C1 controls
@@ -197,6 +195,13 @@ class RecordParser {
 };
 
 }  // namespace
+
+std::string_view TableMarkerIn(std::string_view text) {
+    for (const std::string_view marker : {"</td>", "</tr>", "</table>"})
+        if (text.find(marker) != std::string_view::npos)
+            return marker;
+    return {};
+}
 
 std::vector<SourceEntry> ParseSource(std::string_view utf8, Diagnostics &diag) {
     if (utf8.substr(0, 3) == "\xEF\xBB\xBF")

@@ -24,6 +24,10 @@ struct SourceEntry {
     std::vector<SourceKey> keys;
 };
 
+// The first marker that the viewer cuts result rows and cells at ("</td>", "</tr>",
+// "</table>") in a text, or empty: no text of an entry may hold one.
+std::string_view TableMarkerIn(std::string_view text);
+
 // Parses a whole UTF-8 source. Problems go to diag (errors are collected, not thrown);
 // the entries of records without errors are returned in source order.
 std::vector<SourceEntry> ParseSource(std::string_view utf8, Diagnostics &diag);

@@ -120,6 +120,9 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
 std::string MarkupHtml(std::string_view markup) {
     std::string out;
     std::size_t pos = 0;
+    // The first '>' at or after a tag: looked for again only once pos has passed it, so a
+    // text of many '<' and no '>' is read once, not once per '<'.
+    std::size_t close = markup.find('>');
     while (pos < markup.size()) {
         const char c = markup[pos];
         if (c == '<') {
@@ -135,7 +138,8 @@ std::string MarkupHtml(std::string_view markup) {
                     drop = true;
                 }
             }
-            const std::size_t close = markup.find('>', pos);
+            if (drop && close != std::string_view::npos && close < pos)
+                close = markup.find('>', pos);
             if (drop && close != std::string_view::npos) {
                 out += ' ';
                 pos = close + 1;
@@ -371,19 +375,20 @@ std::string StardictEntryHtml(std::string_view data, const std::string &sameType
 std::string ImportStardict(const StardictFiles &files, const std::string &dir, Diagnostics &diag,
                            DictdImportCounts &counts, StardictInfo &info, Progress *progress) {
     info = ParseStardictInfo(ReadWhole(files.ifo, kMaxInfoSize), files.ifo);
-    std::string dict;
-    std::string idx;
-    try {
-        dict = ReadGzipFile(files.dict);
-        idx = ReadGzipFile(files.idx);
-    } catch (const InputError &) {
-        const std::string &which = dict.empty() ? files.dict : files.idx;
-        Corrupt(which, "het kan niet worden gelezen of uitgepakt");
-    }
+    // Each file plain or compressed; one that cannot be read is named in the message.
+    const auto read = [](const std::string &file) {
+        try {
+            return ReadGzipFile(file);
+        } catch (const InputError &) {
+            Corrupt(file, "het kan niet worden gelezen of uitgepakt");
+        }
+    };
+    const std::string dict = read(files.dict);
+    const std::string idx = read(files.idx);
     const std::vector<StardictWord> words = ParseStardictIndex(idx, info, dict.size(), files.idx);
     std::vector<std::vector<std::string>> extraKeys(words.size());
     if (!files.syn.empty()) {
-        const std::string syn = ReadGzipFile(files.syn);
+        const std::string syn = read(files.syn);
         for (auto &[word, target] : ParseStardictSynonyms(syn, info, files.syn))
             extraKeys[target].push_back(std::move(word));
     } else if (info.synWordCount != 0) {
@@ -395,7 +400,7 @@ std::string ImportStardict(const StardictFiles &files, const std::string &dir, D
         if (progress != nullptr)
             progress->Step(i + 1, words.size());
         ++counts.entries;
-        const std::string headword = PlainLetters(words[i].word);
+        const std::string headword = WithoutControls(PlainLetters(words[i].word));
         const int line = static_cast<int>(i + 1);
         if (!Utf8ToCp1252Strict(headword)) {
             diag.Warn(line, "headword \"" + headword + "\" has no Windows-1252 form; skipped");
@@ -403,10 +408,16 @@ std::string ImportStardict(const StardictFiles &files, const std::string &dir, D
             CountForeign(counts, headword);
             continue;
         }
+        if (!UsableWord(headword)) {
+            diag.Warn(line, "headword \"" + headword +
+                                "\" is blank or holds a marker of the result table; skipped");
+            ++counts.skipped;
+            continue;
+        }
         std::vector<std::string> keys;
         for (const std::string &synonym : extraKeys[i]) {
-            const std::string key = PlainLetters(synonym);
-            if (Utf8ToCp1252Strict(key) && key != headword)
+            const std::string key = WithoutControls(PlainLetters(synonym));
+            if (UsableWord(key) && key != headword)
                 keys.push_back(key);
         }
         if (!HasSearchKey(headword, keys)) {

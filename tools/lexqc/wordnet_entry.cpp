@@ -57,13 +57,15 @@ void Join(std::string &text, std::string_view more) {
     text += more;
 }
 
-// Moves the {references} of every "[name: ...]" block out of the gloss into list.
+// Moves the {references} of every "[name: ...]" block out of the gloss into list, in one
+// pass: a gloss may hold any number of blocks.
 void TakeReferences(std::string &gloss, std::string_view name, std::vector<std::string> &list) {
     std::string open = "[";
     open += name;
     open += ':';
-    std::size_t start;
-    while ((start = gloss.find(open)) != std::string::npos) {
+    std::string kept;
+    std::size_t from = 0;
+    for (std::size_t start; (start = gloss.find(open, from)) != std::string::npos;) {
         const std::size_t end = gloss.find(']', start);
         if (end == std::string::npos)
             break;  // an unclosed block stays part of the text
@@ -79,9 +81,11 @@ void TakeReferences(std::string &gloss, std::string_view name, std::vector<std::
                 list.emplace_back(word);
             pos = close + 1;
         }
-        gloss.erase(start, end - start + 1);
+        kept.append(gloss, from, start - from);
+        from = end + 1;
     }
-    gloss = std::string(Trim(gloss));
+    kept.append(gloss, from);
+    gloss = std::string(Trim(kept));
 }
 
 std::string Label(const std::string &partOfSpeech) {

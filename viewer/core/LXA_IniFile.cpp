@@ -3,7 +3,6 @@
 #include <fstream>
 #include <iterator>
 #include <limits>
-#include <sstream>
 
 #include "platform/encoding.h"
 
@@ -73,11 +72,17 @@ bool ParseIniInteger(const std::string &text, std::int32_t &value) {
 
 TLXAIniFile::TLXAIniFile(const std::string &path) {
     std::ifstream file(path, std::ios::binary);
-    std::istringstream text(platform::UserTextToUtf8(
-        std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>())));
-    std::string line;
+    const std::string whole = platform::UserTextToUtf8(
+        std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()));
     TSection *current = nullptr;
-    while (std::getline(text, line)) {
+    // Lines end in LF, CR LF or a lone CR (as old editors save), so that no name or value
+    // ever holds a line break.
+    for (std::size_t begin = 0; begin < whole.size();) {
+        std::size_t end = whole.find_first_of("\r\n", begin);
+        if (end == std::string::npos)
+            end = whole.size();
+        const std::string line = whole.substr(begin, end - begin);
+        begin = end + (whole.compare(end, 2, "\r\n") == 0 ? 2 : 1);
         const std::string text = Trim(line);
         if (text.empty() || text[0] == ';')
             continue;

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "platform/cp1252.h"
+#include "viewer/display/PageBounds.h"
 
 namespace display {
 
@@ -222,9 +223,10 @@ void THtmlViewer::ClearDocument() {
 }
 
 void THtmlViewer::LoadDocument(const char *text, std::size_t length) {
-    m_page = text != nullptr
-                 ? QString::fromStdString(platform::Cp1252ToUtf8(std::string_view(text, length)))
-                 : QString();
+    // A page beyond what the browser lays out within a second is flattened or cut first.
+    m_page = text != nullptr ? QString::fromStdString(platform::Cp1252ToUtf8(
+                                   BoundPage(std::string_view(text, length))))
+                             : QString();
     Render();
     moveCursor(QTextCursor::Start);
     verticalScrollBar()->setValue(0);

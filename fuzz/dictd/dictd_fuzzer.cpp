@@ -1,0 +1,46 @@
+// libFuzzer target: a dictd dictionary as lexqc import-dictd and "add a book" read it.
+// Input: one byte for the layout (plain, FreeDict, WordNet), the .index file, the part
+// separator, and the .dict file (plain or gzip/dictzip).
+//
+// Properties: every entry is either a record or skipped; the source written reads back
+// without an error to exactly the records counted; errors come with a bad line's number.
+#include "dictd_import.h"
+#include "fuzz_support.h"
+#include "source.h"
+
+using namespace lexqc;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
+    if (size == 0)
+        return 0;
+    static fuzz::MemoryFile indexFile("dictd-index"), dictFile("dictd-dict");
+    const std::vector<std::string_view> parts =
+        fuzz::SplitParts(std::string_view(reinterpret_cast<const char *>(data) + 1, size - 1), 2);
+    std::string index, text;
+    try {
+        index = ReadGzipFile(indexFile.Write(parts[0]));
+        text = ReadGzipFile(dictFile.Write(parts.size() > 1 ? parts[1] : ""));
+    } catch (const InputError &) {
+        return 0;  // a damaged gzip file is refused as a whole
+    }
+    DictdImportOptions options;
+    options.freedict = data[0] % 3 == 1;
+    options.wordnet = data[0] % 3 == 2;
+    options.dir = data[0] & 0x80 ? "nl-en" : "";
+    Diagnostics diag;
+    DictdImportCounts counts;
+    const std::string source = ImportDictd(index, text, options, diag, &counts);
+
+    fuzz::Check(counts.entries == counts.records + counts.skipped,
+                "an entry was neither written nor skipped");
+    fuzz::Check(diag.HasErrors() == (counts.firstBadLine != 0),
+                "errors and the first bad line disagree");
+    fuzz::Check(counts.foreignScript <= counts.skipped, "more foreign headwords than skipped");
+    Diagnostics reread;
+    const std::vector<SourceEntry> entries = ParseSource(source, reread);
+    if (reread.HasErrors())
+        fuzz::Fail("the imported source does not read back: " + reread.Errors().front());
+    fuzz::Check(entries.size() == counts.records,
+                "the imported source holds more or fewer records");
+    return 0;
+}
