@@ -32,6 +32,8 @@ bool IsProtectedFolder(const std::string &path);
 bool DeleteFileEntry(const std::string &path);
 // A folder here, not a link to one.
 bool IsRealFolder(const std::string &path);
+// A plain file here, not a link to one.
+bool IsRealFile(const std::string &path);
 bool IsAbsolutePath(const std::string &path);
 // Both names lead to the same existing file.
 bool SameFile(const std::string &a, const std::string &b);

@@ -33,6 +33,11 @@ bool IsRealFolder(const std::string &path) {
     return ::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+bool IsRealFile(const std::string &path) {
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
 bool IsAbsolutePath(const std::string &path) {
     return !path.empty() && path.front() == '/';
 }

@@ -6,7 +6,12 @@
 
 namespace platform {
 
+// The delimiter this system's own paths use (Windows also reads '/').
+#if defined(_WIN32)
+inline constexpr char kPathDelim = '\\';
+#else
 inline constexpr char kPathDelim = '/';
+#endif
 
 // Full path of the running program file.
 std::string ProgramPath();

@@ -9,13 +9,6 @@
 
 namespace platform {
 
-namespace {
-std::vector<std::string> &Arguments() {
-    static std::vector<std::string> arguments;
-    return arguments;
-}
-}  // namespace
-
 std::string ProgramPath() {
     std::string buffer(4096, '\0');
     const ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
@@ -25,29 +18,6 @@ std::string ProgramPath() {
     }
     buffer.resize(static_cast<std::size_t>(n));
     return buffer;
-}
-
-std::string ProgramDir() {
-    const std::string path = ProgramPath();
-    const std::size_t slash = path.rfind(kPathDelim);
-    if (slash == std::string::npos)
-        return {};
-    return slash == 0 ? std::string(1, kPathDelim) : path.substr(0, slash);
-}
-
-void SetCommandLine(int argc, const char *const *argv) {
-    std::vector<std::string> arguments;
-    for (int i = 1; i < argc; ++i)
-        arguments.emplace_back(argv[i]);
-    SetCommandLine(std::move(arguments));
-}
-
-void SetCommandLine(std::vector<std::string> arguments) {
-    Arguments() = std::move(arguments);
-}
-
-const std::vector<std::string> &CommandLineArguments() {
-    return Arguments();
 }
 
 std::string TempDirectory() {
@@ -84,12 +54,6 @@ bool ForceDirectories(const std::string &path) {
         return false;
     }
     return DirectoryExists(folder);
-}
-
-std::string IncludeTrailingDelimiter(const std::string &folder) {
-    if (!folder.empty() && folder.back() == kPathDelim)
-        return folder;
-    return folder + kPathDelim;
 }
 
 }  // namespace platform

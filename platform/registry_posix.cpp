@@ -20,47 +20,9 @@
 #include "paths.h"
 #include "posix_io.h"
 #include "registry.h"
+#include "registry_access.h"
 
 namespace platform {
-
-class RegistryAccess {
-  public:
-    static void Set(RegKey &key, RegRoot root, std::string storedPath, std::string path,
-                    RegAccess access, RegText text) {
-        key.open_ = true;
-        key.root_ = root;
-        key.storedPath_ = std::move(storedPath);
-        key.path_ = std::move(path);
-        key.access_ = access;
-        key.text_ = text;
-    }
-    static const std::string &StoredPath(const RegKey &key) { return key.storedPath_; }
-};
-
-RegKey::RegKey(RegKey &&other) noexcept
-    : open_(other.open_),
-      root_(other.root_),
-      path_(std::move(other.path_)),
-      storedPath_(std::move(other.storedPath_)),
-      access_(other.access_),
-      text_(other.text_) {
-    other.open_ = false;
-}
-
-RegKey &RegKey::operator=(RegKey &&other) noexcept {
-    open_ = other.open_;
-    root_ = other.root_;
-    path_ = std::move(other.path_);
-    storedPath_ = std::move(other.storedPath_);
-    access_ = other.access_;
-    text_ = other.text_;
-    other.open_ = false;
-    return *this;
-}
-
-const char *RegRootName(RegRoot root) {
-    return root == RegRoot::CurrentUser ? "HKEY_CURRENT_USER" : "HKEY_LOCAL_MACHINE";
-}
 
 std::string RegistryHiveFile(RegRoot root) {
     const char *file = root == RegRoot::CurrentUser ? "user.reg" : "machine.reg";
@@ -213,59 +175,6 @@ long LoadHive(RegRoot root, Hive &hive) {
     return ReadHive(RegistryHiveFile(root), hive);
 }
 
-// The edge between a handle's encoding and the store's UTF-8. Names cannot hold line
-// breaks, which would end their line in the file.
-long NameToStore(RegText text, std::string_view name, std::string &stored) {
-    if (name.find_first_of("\r\n") != std::string_view::npos)
-        return kRegInvalidParameter;
-    if (text == RegText::Cp1252) {
-        stored = Cp1252ToUtf8(name);
-    } else if (IsUtf8(name)) {
-        stored.assign(name);
-    } else {
-        return kRegNoUnicodeTranslation;
-    }
-    return kRegOk;
-}
-
-long TextFromStore(RegText text, std::string_view stored, std::string &out) {
-    if (text == RegText::Utf8) {
-        out.assign(stored);
-        return kRegOk;
-    }
-    std::optional<std::string> converted = Utf8ToCp1252Exact(stored);
-    if (!converted)
-        return kRegNoUnicodeTranslation;
-    out = std::move(*converted);
-    return kRegOk;
-}
-
-bool IsTextType(RegType type) {
-    return type == RegType::String || type == RegType::ExpandString || type == RegType::MultiString;
-}
-
-long DataToStore(RegText text, RegType type, std::string_view data, std::string &stored) {
-    if (!IsTextType(type)) {
-        stored.assign(data);
-        return kRegOk;
-    }
-    if (text == RegText::Cp1252) {
-        stored = Cp1252ToUtf8(data);
-        return kRegOk;
-    }
-    if (!IsUtf8(data))
-        return kRegNoUnicodeTranslation;
-    stored.assign(data);
-    return kRegOk;
-}
-
-std::string JoinPath(std::string_view parent, std::string_view child) {
-    std::string joined(parent);
-    joined += '\\';
-    joined.append(child);
-    return NormalizeKeyPath(joined);
-}
-
 // Opens a key named by its stored path; the handle speaks `text`.
 long OpenStored(RegRoot root, const std::string &normal, RegAccess access, RegText text,
                 RegKey &key) {
@@ -392,39 +301,6 @@ long RegGetValue(const RegKey &key, std::string_view name, RegType &type, std::s
     return kRegOk;
 }
 
-long RegQueryValue(const RegKey &key, std::string_view name, RegType *type, void *buffer,
-                   std::size_t &size) {
-    RegType storedType = RegType::None;
-    std::string data;
-    if (const long status = RegGetValue(key, name, storedType, data); status != kRegOk)
-        return status;
-    const bool text = storedType == RegType::String || storedType == RegType::ExpandString;
-    if (text)
-        data += '\0';
-    if (type != nullptr)
-        *type = storedType;
-    const std::size_t room = size;
-    size = data.size();
-    if (buffer == nullptr)
-        return kRegOk;
-    if (room < data.size())
-        return kRegMoreData;
-    std::memcpy(buffer, data.data(), data.size());
-    return kRegOk;
-}
-
-long RegGetString(const RegKey &key, std::string_view name, std::string &value) {
-    value.clear();
-    RegType type = RegType::None;
-    std::string data;
-    if (const long status = RegGetValue(key, name, type, data); status != kRegOk)
-        return status;
-    if (type != RegType::String && type != RegType::ExpandString)
-        return kRegUnsupportedType;
-    value = std::move(data);
-    return kRegOk;
-}
-
 long RegSetValue(const RegKey &key, std::string_view name, RegType type, std::string_view data) {
     if (!key.IsOpen())
         return kRegInvalidParameter;
@@ -446,17 +322,6 @@ long RegSetValue(const RegKey &key, std::string_view name, RegType type, std::st
         changed = true;
         return kRegOk;
     });
-}
-
-long RegSetString(const RegKey &key, std::string_view name, std::string_view value) {
-    return RegSetValue(key, name, RegType::String, value);
-}
-
-long RegSetDword(const RegKey &key, std::string_view name, std::uint32_t value) {
-    char bytes[4];
-    for (int i = 0; i < 4; ++i)
-        bytes[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
-    return RegSetValue(key, name, RegType::Dword, std::string_view(bytes, 4));
 }
 
 long RegEnumSubKey(const RegKey &key, std::uint32_t index, std::string &name) {

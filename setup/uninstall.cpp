@@ -1,8 +1,6 @@
 #include "uninstall.h"
 
-#include <filesystem>
 #include <string>
-#include <system_error>
 
 #include "platform/encoding.h"
 #include "platform/folders.h"
@@ -36,10 +34,7 @@ long ReadInstallPath(RegRoot root, const std::string &masterKey, std::string &pa
 // folder with the folders above them). A plain file exists and passes: the removal then
 // only fails to remove it as a folder.
 bool UsableFolder(const std::string &path) {
-    std::error_code error;
-    const auto kind = std::filesystem::symlink_status(path, error).type();
-    const bool exists = !error && (kind == std::filesystem::file_type::directory ||
-                                   kind == std::filesystem::file_type::regular);
+    const bool exists = platform::IsRealFolder(path) || platform::IsRealFile(path);
     return platform::IsAbsolutePath(path) && exists && !platform::IsProtectedFolder(path);
 }
 

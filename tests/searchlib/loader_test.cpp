@@ -4,6 +4,7 @@
 #include "fixture.h"
 #include "loader.h"
 #include "lookup.h"
+#include "platform/dynlib.h"
 
 namespace tk::test {
 namespace {
@@ -184,7 +185,8 @@ TEST_F(Loader, CachesAreAllocatedBeforeCryptDllIsLoaded) {
 TEST_F(Loader, CryptDllWithoutDecryptIsMissingToo) {
     // Any library that lacks "decrypt" will do as the impostor.
     TempDir folder;
-    std::filesystem::copy_file(ProductDir() + "/lexqapi.so", folder.File("crypt.so"));
+    std::filesystem::copy_file(ProductDir() + "/" + platform::NativeLibraryName("lexqapi.dll"),
+                               folder.File(platform::NativeLibraryName("crypt.dll")));
     lexq_seam_crypt_folder(folder.Path().c_str());
     EXPECT_EQ(Open(Write(Small(CryptEncrypt()))), LEXQ_S_NOCRYPT);
     EXPECT_EQ(lexq_seam_crypt_loads(), 1u);

@@ -1,8 +1,5 @@
 // The section streams: exact bytes whatever the read-ahead, one system read per block once
 // a read-ahead is set, short reads at and beyond the end, and harmless closing.
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <random>
 
 #include "fixture.h"
@@ -115,25 +112,6 @@ TEST_F(Stream, InjectedShortReadsDeliverOneByteLessOnce) {
     EXPECT_EQ(lexq_stream_read(&stream_, got.data(), 50), LEXQ_S_SHORT);
     EXPECT_EQ(got.substr(0, 49), content_.substr(110, 49));
     ExpectReadAt(110, 50);
-}
-
-TEST_F(Stream, ClosingAStreamThatNeverOpenedLeavesDescriptorsAlone) {
-    // A zeroed stream holds descriptor 0 by value; it must not be closed for it.
-    const int spare = ::open(path_.c_str(), O_RDONLY);
-    ASSERT_GE(spare, 0);
-    const int saved = ::dup(0);
-    ASSERT_GE(saved, 0);
-    ASSERT_EQ(::dup2(spare, 0), 0);
-    lexq_stream never{};
-    lexq_stream_close(&never);
-    lexq_stream failed{};
-    lexq_seam_stream_fail(LEXQ_OP_OPEN, 1, false);
-    EXPECT_EQ(lexq_stream_open(&failed, path_.c_str()), LEXQ_S_OPEN);
-    lexq_stream_close(&failed);
-    EXPECT_NE(::fcntl(0, F_GETFD), -1) << "descriptor 0 was closed";
-    ::dup2(saved, 0);
-    ::close(saved);
-    ::close(spare);
 }
 
 }  // namespace

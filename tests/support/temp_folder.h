@@ -2,11 +2,10 @@
 // test (the platform layer takes their places from the environment) while it lives.
 #pragma once
 
-#include <stdlib.h>
-
 #include <filesystem>
 #include <string>
 
+#include "environment.h"
 #include "tempdir.h"
 
 namespace tktest {
@@ -14,12 +13,12 @@ namespace tktest {
 class TempFolder {
   public:
     TempFolder() {
-        ::setenv("TAALKIST_REGISTRY_DIR", dir_.File("registry").c_str(), 1);
-        ::setenv("TAALKIST_MSGBOX_LOG", dir_.File("boxes.log").c_str(), 1);
+        tk::test::SetEnvironment("TAALKIST_REGISTRY_DIR", dir_.File("registry"));
+        tk::test::SetEnvironment("TAALKIST_MSGBOX_LOG", dir_.File("boxes.log"));
     }
     ~TempFolder() {
-        ::unsetenv("TAALKIST_REGISTRY_DIR");
-        ::unsetenv("TAALKIST_MSGBOX_LOG");
+        tk::test::UnsetEnvironment("TAALKIST_REGISTRY_DIR");
+        tk::test::UnsetEnvironment("TAALKIST_MSGBOX_LOG");
     }
     TempFolder(const TempFolder &) = delete;
     TempFolder &operator=(const TempFolder &) = delete;

@@ -1,9 +1,8 @@
 #include "tempdir.h"
 
-#include <stdlib.h>
-
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <stdexcept>
 
 #include "platform/paths.h"
@@ -13,10 +12,19 @@ namespace tk::test {
 namespace fs = std::filesystem;
 
 TempDir::TempDir() {
-    std::string pattern = platform::TempDirectory() + "tk-test-XXXXXX";
-    if (::mkdtemp(pattern.data()) == nullptr)
-        throw std::runtime_error("cannot create a temporary folder from " + pattern);
-    path_ = pattern;
+    // A name nobody else has: the folder is made only where none of that name exists.
+    static std::mt19937_64 random{std::random_device{}()};
+    const std::string base = platform::TempDirectory() + "tk-test-";
+    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+        std::string candidate = base;
+        for (int i = 0; i < 8; ++i)
+            candidate += "abcdefghijklmnopqrstuvwxyz0123456789"[random() % 36];
+        std::error_code error;
+        if (fs::create_directory(candidate, error))
+            path_ = candidate;
+    }
+    if (path_.empty())
+        throw std::runtime_error("cannot create a temporary folder in " + base);
 }
 
 TempDir::~TempDir() {

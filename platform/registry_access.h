@@ -1,0 +1,36 @@
+// Inside the registry backends: setting up key handles, and converting names and texts
+// between a handle's encoding and UTF-8.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "registry.h"
+
+namespace platform {
+
+class RegistryAccess {
+  public:
+    static void Set(RegKey &key, RegRoot root, std::string storedPath, std::string path,
+                    RegAccess access, RegText text) {
+        key.open_ = true;
+        key.root_ = root;
+        key.storedPath_ = std::move(storedPath);
+        key.path_ = std::move(path);
+        key.access_ = access;
+        key.text_ = text;
+    }
+    static const std::string &StoredPath(const RegKey &key) { return key.storedPath_; }
+};
+
+// A name in the handle's encoding as UTF-8; names cannot hold line breaks.
+long NameToStore(RegText text, std::string_view name, std::string &stored);
+// A UTF-8 text in the handle's encoding; kRegNoUnicodeTranslation when it cannot hold it.
+long TextFromStore(RegText text, std::string_view stored, std::string &out);
+bool IsTextType(RegType type);
+// Value data in the handle's encoding as kept: texts as UTF-8, other types as they are.
+long DataToStore(RegText text, RegType type, std::string_view data, std::string &stored);
+// "parent\\child", normalised.
+std::string JoinPath(std::string_view parent, std::string_view child);
+
+}  // namespace platform
