@@ -2,6 +2,7 @@
 // uninstaller and its installation tool.
 #pragma once
 
+#include <cstdio>
 #include <functional>
 #include <string>
 
@@ -37,6 +38,10 @@ bool IsRealFile(const std::string &path);
 bool IsAbsolutePath(const std::string &path);
 // Both names lead to the same existing file.
 bool SameFile(const std::string &a, const std::string &b);
+
+// A C stream on the file named `path` (UTF-8), as std::fopen opens it; std::fopen itself
+// would read the name in the ANSI code page on Windows. Null on failure.
+std::FILE *OpenFileStream(const std::string &path, const char *mode);
 
 // The full file name of the program or library that holds `address`; empty on failure.
 std::string ModuleFileName(const void *address);

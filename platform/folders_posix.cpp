@@ -59,4 +59,8 @@ std::string ModuleFileName(const void *address) {
     return real.empty() ? std::string(info.dli_fname) : real;
 }
 
+std::FILE *OpenFileStream(const std::string &path, const char *mode) {
+    return std::fopen(path.c_str(), mode);
+}
+
 }  // namespace platform

@@ -121,4 +121,8 @@ std::string ModuleFileName(const void *address) {
     }
 }
 
+std::FILE *OpenFileStream(const std::string &path, const char *mode) {
+    return ::_wfopen(win::WidePath(path).c_str(), win::Widen(mode).c_str());
+}
+
 }  // namespace platform

@@ -34,11 +34,11 @@ int PatchCopy(const char *currentKey, const char *newKey, const char *sourcePath
     if (std::strcmp(sourcePath, destPath) == 0 || platform::SameFile(sourcePath, destPath))
         return 0;
 
-    std::FILE *source = std::fopen(sourcePath, "rb");
+    std::FILE *source = platform::OpenFileStream(sourcePath, "rb");
     if (source == nullptr)
         return 0;
     std::setvbuf(source, nullptr, _IOFBF, 4096);
-    std::FILE *dest = std::fopen(destPath, "wb");
+    std::FILE *dest = platform::OpenFileStream(destPath, "wb");
     if (dest == nullptr) {
         std::fclose(source);
         return 0;

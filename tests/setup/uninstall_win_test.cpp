@@ -180,4 +180,25 @@ TEST_F(WindowsUninstall, TheLibraryPlantsItsKeyAndUninstallsThroughItsExports) {
     EXPECT_FALSE(KeyExists(RegRoot::CurrentUser, kKey));
 }
 
+// An installation under a folder with a name beyond the ANSI code page: the library still
+// reads its own file and writes the copy (names reach it in UTF-8).
+TEST_F(WindowsUninstall, TheLibraryCopiesItselfBetweenFoldersOfAnyName) {
+    using InstallDll = int32_t(WINAPI *)(const char *, const char *);
+    const fs::path folder = temp_.Path() / fs::path(u8"Jos\u00e9 \u0141\u00f3d\u017a \u20ac");
+    fs::create_directories(folder);
+    fs::copy_file(fs::path(SETUP_DLL), folder / "setup.dll");
+    const auto utf8 = [](const fs::path &path) {
+        const std::u8string text = path.u8string();
+        return std::string(text.begin(), text.end());
+    };
+    const platform::LibHandle shipped = platform::LoadLibraryFromPath(utf8(folder / "setup.dll"));
+    ASSERT_NE(shipped, nullptr);
+    const auto install =
+        reinterpret_cast<InstallDll>(platform::FindExport(shipped, "SETUP_InstallDll"));
+    ASSERT_NE(install, nullptr);
+    EXPECT_EQ(install(kKey, utf8(folder / u8"kopi\u00eb.dll").c_str()), 1);
+    platform::FreeLibraryHandle(shipped);
+    EXPECT_EQ(fs::file_size(folder / u8"kopi\u00eb.dll"), fs::file_size(folder / "setup.dll"));
+}
+
 }  // namespace
