@@ -185,6 +185,22 @@ std::string XmlTextHtml(std::string_view xml) {
     return out;
 }
 
+// The page's text holds no control character: C0 but the tab, DEL, and C1 (U+0080 to
+// U+009F, which valid UTF-8 can carry) become blanks, whichever field type brought them.
+std::string BlankControls(std::string html) {
+    for (std::size_t i = 0; i < html.size(); ++i) {
+        const auto c = static_cast<unsigned char>(html[i]);
+        if ((c < 0x20 && c != '\t') || c == 0x7F) {
+            html[i] = ' ';
+        } else if (c == 0xC2 && i + 1 < html.size() &&
+                   static_cast<unsigned char>(html[i + 1]) >= 0x80 &&
+                   static_cast<unsigned char>(html[i + 1]) <= 0x9F) {
+            html.replace(i, 2, " ");
+        }
+    }
+    return html;
+}
+
 std::string FieldHtml(char type, std::string_view data) {
     switch (type) {
         case 'm':  // plain text
@@ -367,7 +383,7 @@ std::string StardictEntryHtml(std::string_view data, const std::string &sameType
             pos += size;
         }
         if (IsTextType(type))
-            html += FieldHtml(type, value);
+            html += BlankControls(FieldHtml(type, value));
     }
     return html;
 }
