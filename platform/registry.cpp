@@ -132,4 +132,22 @@ long RegSetDword(const RegKey &key, std::string_view name, std::uint32_t value) 
     return RegSetValue(key, name, RegType::Dword, std::string_view(bytes, 4));
 }
 
+long RegOpenKey(RegRoot root, std::string_view path, RegAccess access, RegKey &key, RegText text) {
+    key.Close();
+    std::string stored;
+    if (const long status = NameToStore(text, path, stored); status != kRegOk)
+        return status;
+    return OpenStored(root, NormalizeKeyPath(stored), access, text, key);
+}
+
+long RegOpenSubKey(const RegKey &parent, std::string_view name, RegAccess access, RegKey &key) {
+    if (!parent.IsOpen())
+        return kRegInvalidParameter;
+    std::string stored;
+    if (const long status = NameToStore(parent.Text(), name, stored); status != kRegOk)
+        return status;
+    return OpenStored(parent.Root(), JoinPath(RegistryAccess::StoredPath(parent), stored), access,
+                      parent.Text(), key);
+}
+
 }  // namespace platform

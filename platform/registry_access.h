@@ -30,6 +30,10 @@ long TextFromStore(RegText text, std::string_view stored, std::string &out);
 bool IsTextType(RegType type);
 // Value data in the handle's encoding as kept: texts as UTF-8, other types as they are.
 long DataToStore(RegText text, RegType type, std::string_view data, std::string &stored);
+// The backend's one way in: opens a key named by its normalised stored path, the handle
+// speaking `text`.
+long OpenStored(RegRoot root, const std::string &normal, RegAccess access, RegText text,
+                RegKey &key);
 // "parent\\child", normalised.
 std::string JoinPath(std::string_view parent, std::string_view child);
 

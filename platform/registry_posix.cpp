@@ -175,6 +175,8 @@ long LoadHive(RegRoot root, Hive &hive) {
     return ReadHive(RegistryHiveFile(root), hive);
 }
 
+}  // namespace
+
 // Opens a key named by its stored path; the handle speaks `text`.
 long OpenStored(RegRoot root, const std::string &normal, RegAccess access, RegText text,
                 RegKey &key) {
@@ -197,6 +199,8 @@ long OpenStored(RegRoot root, const std::string &normal, RegAccess access, RegTe
     RegistryAccess::Set(key, root, spelled, path, access, text);
     return kRegOk;
 }
+
+namespace {
 
 // The stored key of an open handle (null for a root without values), or the status its
 // use must return.
@@ -235,24 +239,6 @@ long DeleteKeyAt(RegRoot root, const std::string &path) {
 }
 
 }  // namespace
-
-long RegOpenKey(RegRoot root, std::string_view path, RegAccess access, RegKey &key, RegText text) {
-    key.Close();
-    std::string stored;
-    if (const long status = NameToStore(text, path, stored); status != kRegOk)
-        return status;
-    return OpenStored(root, NormalizeKeyPath(stored), access, text, key);
-}
-
-long RegOpenSubKey(const RegKey &parent, std::string_view name, RegAccess access, RegKey &key) {
-    if (!parent.IsOpen())
-        return kRegInvalidParameter;
-    std::string stored;
-    if (const long status = NameToStore(parent.Text(), name, stored); status != kRegOk)
-        return status;
-    return OpenStored(parent.Root(), JoinPath(RegistryAccess::StoredPath(parent), stored), access,
-                      parent.Text(), key);
-}
 
 long RegCreateKey(RegRoot root, std::string_view path, RegKey &key, RegText text) {
     key.Close();

@@ -63,6 +63,8 @@ class SystemKey {
     bool owned_ = false;
 };
 
+}  // namespace
+
 long OpenStored(RegRoot root, const std::string &normal, RegAccess access, RegText text,
                 RegKey &key) {
     key.Close();
@@ -75,6 +77,8 @@ long OpenStored(RegRoot root, const std::string &normal, RegAccess access, RegTe
     RegistryAccess::Set(key, root, normal, path, access, text);
     return kRegOk;
 }
+
+namespace {
 
 // The data of a value as the system stores it, and its type.
 long ReadRaw(HKEY key, const std::wstring &name, DWORD &type, std::string &bytes) {
@@ -108,24 +112,6 @@ std::string TextOfData(const std::string &bytes, bool multi) {
 }
 
 }  // namespace
-
-long RegOpenKey(RegRoot root, std::string_view path, RegAccess access, RegKey &key, RegText text) {
-    key.Close();
-    std::string stored;
-    if (const long status = NameToStore(text, path, stored); status != kRegOk)
-        return status;
-    return OpenStored(root, NormalizeKeyPath(stored), access, text, key);
-}
-
-long RegOpenSubKey(const RegKey &parent, std::string_view name, RegAccess access, RegKey &key) {
-    if (!parent.IsOpen())
-        return kRegInvalidParameter;
-    std::string stored;
-    if (const long status = NameToStore(parent.Text(), name, stored); status != kRegOk)
-        return status;
-    return OpenStored(parent.Root(), JoinPath(RegistryAccess::StoredPath(parent), stored), access,
-                      parent.Text(), key);
-}
 
 long RegCreateKey(RegRoot root, std::string_view path, RegKey &key, RegText text) {
     key.Close();
