@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "dict_files.h"
 #include "dictd_import.h"
 #include "platform/hive.h"
 #include "source.h"
@@ -44,17 +45,6 @@ std::string Lines(const std::function<std::string(std::size_t)> &line, std::size
     return out;
 }
 
-std::string DictdNumber(std::size_t value) {
-    static const char kDigits[] =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string digits;
-    do {
-        digits.insert(digits.begin(), kDigits[value % 64]);
-        value /= 64;
-    } while (value > 0);
-    return digits;
-}
-
 const std::string kReg = "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\S]\n";
 
 std::vector<Shape> Shapes() {
@@ -68,7 +58,7 @@ std::vector<Shape> Shapes() {
         Diagnostics diag;
         DictdImportOptions options;
         options.wordnet = text.starts_with("dog\n");
-        ImportDictd("dog\tA\t" + DictdNumber(text.size()) + "\n", text, options, diag);
+        ImportDictd("dog\tA\t" + lexqc::test::DictdNumber(text.size()) + "\n", text, options, diag);
     };
     const auto markup = [](const std::string &text) { StardictEntryHtml(text, "h", "bench"); };
     return {

@@ -2,6 +2,7 @@
 // joined, and the cross-references turned into links that search.
 #include <gtest/gtest.h>
 
+#include "dict_files.h"
 #include "dictd_import.h"
 #include "wordnet_entry.h"
 
@@ -85,18 +86,6 @@ TEST(WordnetEntry, SearchLinksEncodeEverythingButPlainCharacters) {
     EXPECT_EQ(SearchLink("A.b_c~d-9"), "zoek:A.b_c~d-9");
 }
 
-// dictd's index numbers: base64 digits, most significant first.
-std::string Number(std::size_t value) {
-    static const char kDigits[] =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string digits;
-    do {
-        digits.insert(digits.begin(), kDigits[value % 64]);
-        value /= 64;
-    } while (value > 0);
-    return digits;
-}
-
 TEST(WordnetEntry, ImportLeavesOutWordsWithoutLettersAndCountsThem) {
     const std::vector<std::pair<std::string, std::string>> entries = {
         {"42", "42\n    n 1: the number after forty-one\n"},
@@ -105,7 +94,8 @@ TEST(WordnetEntry, ImportLeavesOutWordsWithoutLettersAndCountsThem) {
     };
     std::string text, index;
     for (const auto &[word, body] : entries) {
-        index += word + "\t" + Number(text.size()) + "\t" + Number(body.size()) + "\n";
+        index += word + "\t" + lexqc::test::DictdNumber(text.size()) + "\t" +
+                 lexqc::test::DictdNumber(body.size()) + "\n";
         text += body;
     }
     Diagnostics diag("wn.index");

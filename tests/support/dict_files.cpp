@@ -12,6 +12,16 @@ namespace lexqc::test {
 
 namespace {
 
+void WriteGzip(const std::string &path, const std::string &bytes) {
+    gzFile file = gzopen(path.c_str(), "wb");
+    if (file == nullptr || gzwrite(file, bytes.data(), static_cast<unsigned>(bytes.size())) !=
+                               static_cast<int>(bytes.size()))
+        throw std::runtime_error("cannot write " + path);
+    gzclose(file);
+}
+
+}  // namespace
+
 std::string DictdNumber(std::size_t value) {
     static const char kDigits[] =
         "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
@@ -22,16 +32,6 @@ std::string DictdNumber(std::size_t value) {
     } while (value > 0);
     return digits;
 }
-
-void WriteGzip(const std::string &path, const std::string &bytes) {
-    gzFile file = gzopen(path.c_str(), "wb");
-    if (file == nullptr || gzwrite(file, bytes.data(), static_cast<unsigned>(bytes.size())) !=
-                               static_cast<int>(bytes.size()))
-        throw std::runtime_error("cannot write " + path);
-    gzclose(file);
-}
-
-}  // namespace
 
 std::string BigEndian(std::uint32_t value) {
     std::string bytes(4, '\0');

@@ -24,6 +24,8 @@ struct StardictOptions {
 std::string WriteStardict(const std::string &folder, const std::string &stem,
                           const Entries &entries, const StardictOptions &options = {});
 
+// dictd's form of an index number: base64 digits, most significant first.
+std::string DictdNumber(std::size_t value);
 // The 32-bit big-endian form of a number, as StarDict stores it.
 std::string BigEndian(std::uint32_t value);
 
