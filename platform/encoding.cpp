@@ -40,7 +40,7 @@ std::optional<std::string> Utf8ToCp1252Exact(std::string_view utf8, char32_t *un
 }
 
 bool EqualNoCaseUtf8(std::string_view a, std::string_view b) {
-    return FoldKeyName(a) == FoldKeyName(b);
+    return SameFoldedName(a, b);
 }
 
 }  // namespace platform

@@ -403,26 +403,71 @@ bool KeyPathFits(std::string_view path) {
     return true;
 }
 
+namespace {
+
+// The bytes of a name's folded form, a character at a time: names compare without
+// building their folded copies (the INI reader compares every name it passes).
+class FoldedBytes {
+  public:
+    explicit FoldedBytes(std::string_view utf8) : text_(utf8) {}
+
+    // The next byte, or -1 at the end.
+    int Next() {
+        if (at_ == character_.size()) {
+            if (i_ == text_.size())
+                return -1;
+            FoldNextCharacter();
+        }
+        return static_cast<unsigned char>(character_[at_++]);
+    }
+
+  private:
+    void FoldNextCharacter() {
+        character_.clear();  // short: stays in the string's own buffer
+        at_ = 0;
+        const char c = text_[i_];
+        if (static_cast<unsigned char>(c) < 0x80) {  // most names are ASCII
+            character_ += c >= 'a' && c <= 'z' ? static_cast<char>(c - 0x20) : c;
+            ++i_;
+            return;
+        }
+        char32_t code = 0;
+        const std::size_t used = DecodeUtf8(text_, i_, code);
+        if (used == 0) {  // not UTF-8: the byte stands for itself
+            character_ += c;
+            ++i_;
+            return;
+        }
+        AppendUtf8(character_, UpperCase(code));
+        i_ += used;
+    }
+
+    std::string_view text_;
+    std::size_t i_ = 0;
+    std::string character_;
+    std::size_t at_ = 0;
+};
+
+}  // namespace
+
 std::string FoldKeyName(std::string_view utf8) {
     std::string folded;
     folded.reserve(utf8.size());
-    char32_t code = 0;
-    for (std::size_t i = 0; i < utf8.size();) {
-        const char c = utf8[i];
-        if (static_cast<unsigned char>(c) < 0x80) {  // most names are ASCII
-            folded += c >= 'a' && c <= 'z' ? static_cast<char>(c - 0x20) : c;
-            ++i;
-            continue;
-        }
-        const std::size_t used = DecodeUtf8(utf8, i, code);
-        if (used == 0) {
-            folded += utf8[i++];
-            continue;
-        }
-        AppendUtf8(folded, UpperCase(code));
-        i += used;
-    }
+    FoldedBytes bytes(utf8);
+    for (int byte = bytes.Next(); byte >= 0; byte = bytes.Next())
+        folded += static_cast<char>(byte);
     return folded;
+}
+
+bool SameFoldedName(std::string_view a, std::string_view b) {
+    FoldedBytes left(a), right(b);
+    while (true) {
+        const int byte = left.Next();
+        if (byte != right.Next())
+            return false;
+        if (byte < 0)
+            return true;
+    }
 }
 
 Hive Hive::Parse(std::string_view bytes) {

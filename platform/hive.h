@@ -106,5 +106,7 @@ bool KeyPathFits(std::string_view path);
 // A name in the form in which names compare: upper case, for the letters of the
 // Latin, Greek and Cyrillic alphabets.
 std::string FoldKeyName(std::string_view utf8);
+// FoldKeyName(a) == FoldKeyName(b), without the copies.
+bool SameFoldedName(std::string_view a, std::string_view b);
 
 }  // namespace platform

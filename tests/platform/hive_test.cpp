@@ -440,3 +440,26 @@ TEST(Hive, NormalizesKeyPaths) {
 }
 
 }  // namespace
+
+// Names compare as their folded forms do, also where bytes are no UTF-8 or a character's
+// folded form is longer than itself.
+TEST(Hive, NamesCompareAsTheirFoldedForms) {
+    const std::vector<std::string> pieces = {
+        "a",        "A",        "z",    "\xC3\xA9", "\xC3\x89", "\xC3\xBF", "\xC5\xB8", "\xCF\x82",
+        "\xCF\x83", "\xCE\xA3", "\xC3", "\x80",     "\xE2\x82", "\xFF",     "\\",       ""};
+    std::mt19937 random(7);
+    const auto name = [&] {
+        std::string text;
+        for (int n = static_cast<int>(random() % 5); n > 0; --n)
+            text += pieces[random() % pieces.size()];
+        return text;
+    };
+    int equal = 0;
+    for (int round = 0; round < 20000; ++round) {
+        const std::string a = name(), b = name();
+        SCOPED_TRACE(a + " | " + b);
+        ASSERT_EQ(SameFoldedName(a, b), FoldKeyName(a) == FoldKeyName(b));
+        equal += SameFoldedName(a, b) ? 1 : 0;
+    }
+    EXPECT_GT(equal, 100);  // the pieces meet often enough to test the equal side too
+}
