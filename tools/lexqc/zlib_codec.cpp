@@ -2,6 +2,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace lexqc {
@@ -25,14 +26,18 @@ Bytes Inflate(const std::uint8_t *data, std::size_t size) {
     stream.next_in = const_cast<Bytef *>(data);
     stream.avail_in = static_cast<uInt>(size);
     Bytes out;
+    // Room for a few times the input first: blocks are small, and zeroing 64 KiB for each
+    // one cost more than inflating it.
+    std::size_t room = std::clamp<std::size_t>(size * 4, 4096, 65536);
     int rc = Z_OK;
     while (rc == Z_OK) {
         const std::size_t done = out.size();
-        out.resize(done + 65536);
+        out.resize(done + room);
         stream.next_out = out.data() + done;
-        stream.avail_out = 65536;
+        stream.avail_out = static_cast<uInt>(room);
         rc = inflate(&stream, Z_NO_FLUSH);
-        out.resize(done + (65536 - stream.avail_out));
+        out.resize(done + (room - stream.avail_out));
+        room = 65536;
     }
     inflateEnd(&stream);
     // A truncated stream stops with Z_BUF_ERROR, a damaged one with Z_DATA_ERROR.
