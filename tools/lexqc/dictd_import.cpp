@@ -63,6 +63,10 @@ std::string DecodeLenient(std::string_view bytes, bool *hadInvalid) {
     out.reserve(bytes.size());
     std::size_t pos = 0;
     while (pos < bytes.size()) {
+        const std::size_t ascii = AsciiEnd(bytes, pos);
+        out.append(bytes.substr(pos, ascii - pos));
+        if ((pos = ascii) == bytes.size())
+            break;
         const std::size_t start = pos;
         if (const auto cp = DecodeUtf8(bytes, pos)) {
             if (*cp >= 0x80 && *cp <= 0x9F) {

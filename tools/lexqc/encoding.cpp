@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdio>
+#include <cstring>
 
 namespace lexqc {
 
@@ -49,9 +50,23 @@ std::optional<char32_t> DecodeUtf8(std::string_view text, std::size_t &pos) {
     return cp;
 }
 
+std::size_t AsciiEnd(std::string_view text, std::size_t pos) {
+    // Eight bytes at a time: most of a book's text is ASCII.
+    while (pos + 8 <= text.size()) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + pos, 8);
+        if ((word & 0x8080808080808080u) != 0)
+            break;
+        pos += 8;
+    }
+    while (pos < text.size() && static_cast<std::uint8_t>(text[pos]) < 0x80)
+        ++pos;
+    return pos;
+}
+
 bool IsValidUtf8(std::string_view text) {
     std::size_t pos = 0;
-    while (pos < text.size()) {
+    while ((pos = AsciiEnd(text, pos)) < text.size()) {
         if (!DecodeUtf8(text, pos))
             return false;
     }
@@ -82,6 +97,10 @@ std::string Utf8ToCp1252WithReferences(std::string_view utf8) {
     out.reserve(utf8.size());
     std::size_t pos = 0;
     while (pos < utf8.size()) {
+        const std::size_t ascii = AsciiEnd(utf8, pos);
+        out.append(utf8.substr(pos, ascii - pos));
+        if ((pos = ascii) == utf8.size())
+            break;
         const std::optional<char32_t> cp = DecodeUtf8(utf8, pos);
         if (!cp) {  // callers validate first; never drop a byte unnoticed
             out += "&#65533;";
@@ -102,6 +121,10 @@ std::optional<std::string> Utf8ToCp1252Strict(std::string_view utf8, char32_t *u
     out.reserve(utf8.size());
     std::size_t pos = 0;
     while (pos < utf8.size()) {
+        const std::size_t ascii = AsciiEnd(utf8, pos);
+        out.append(utf8.substr(pos, ascii - pos));
+        if ((pos = ascii) == utf8.size())
+            break;
         const std::optional<char32_t> cp = DecodeUtf8(utf8, pos);
         const auto byte = cp ? ToCp1252(*cp) : std::nullopt;
         if (!byte) {

@@ -17,6 +17,8 @@ std::optional<char32_t> DecodeUtf8(std::string_view text, std::size_t &pos);
 
 // True when the whole text is valid UTF-8.
 bool IsValidUtf8(std::string_view text);
+// The end of the run of ASCII bytes that starts at pos (pos itself when there is none).
+std::size_t AsciiEnd(std::string_view text, std::size_t pos);
 
 // The Windows-1252 byte of a code point, or nullopt when the code page has none.
 std::optional<std::uint8_t> ToCp1252(char32_t codePoint);
