@@ -44,6 +44,8 @@ TEST(LexqcDictdImport, MakesSimpleEscapedHtml) {
               "<p>a b c</p>");  // controls become blanks
     EXPECT_EQ(DecodeLenient("caf\xE9 \x92 ok"), "café ’ ok");
     EXPECT_EQ(DecodeLenient("it\xC2\x92s"), "it’s");  // C1 control: a mislabelled byte
+    const std::string run(13, 'a');                   // longer than the eight bytes taken at once
+    EXPECT_EQ(DecodeLenient(run + "caf\xE9 \xC3\xA9" + run), run + "café é" + run);
 }
 
 class LexqcDictdFiles : public testing::Test {

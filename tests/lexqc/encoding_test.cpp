@@ -47,5 +47,21 @@ TEST(LexqcEncoding, StrictConversionNamesTheFirstMissingCharacter) {
     EXPECT_EQ(CodePointName(bad), "U+0133");
 }
 
+// ASCII is taken eight bytes at a time: a character at any place of a longer text, and a
+// bad byte there, are found all the same.
+TEST(LexqcEncoding, LongTextsConvertAtEveryPlace) {
+    const std::string plain(21, 'a');
+    for (std::size_t at = 0; at <= plain.size(); ++at) {
+        const std::string before = plain.substr(0, at), after = plain.substr(at);
+        SCOPED_TRACE(at);
+        EXPECT_EQ(Utf8ToCp1252WithReferences(before + "\xC4\xB3\xC3\xA9" + after),
+                  before + "&#307;\xE9" + after);
+        EXPECT_EQ(Utf8ToCp1252Strict(before + "\xE2\x82\xAC" + after), before + "\x80" + after);
+        EXPECT_FALSE(IsValidUtf8(before + "\xC3" + after + "x"));
+        EXPECT_TRUE(IsValidUtf8(before + "\xC3\xA9" + after));
+        EXPECT_EQ(AsciiEnd(before + "\xC3" + after, 0), at);
+    }
+}
+
 }  // namespace
 }  // namespace lexqc
