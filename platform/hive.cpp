@@ -299,12 +299,59 @@ std::string ParentPath(std::string_view path) {
     return slash == std::string_view::npos ? std::string() : std::string(path.substr(0, slash));
 }
 
+// The bytes of a name's folded form, a character at a time: names compare without
+// building their folded copies (the INI reader compares every name it passes).
+class FoldedBytes {
+  public:
+    explicit FoldedBytes(std::string_view utf8) : text_(utf8) {}
+
+    // The next byte, or -1 at the end.
+    int Next() {
+        if (at_ < character_.size())
+            return static_cast<unsigned char>(character_[at_++]);
+        if (i_ == text_.size())
+            return -1;
+        const auto c = static_cast<unsigned char>(text_[i_]);
+        if (c < 0x80) {  // most names are ASCII
+            ++i_;
+            return c >= 'a' && c <= 'z' ? c - 0x20 : c;
+        }
+        FoldNextCharacter();
+        return static_cast<unsigned char>(character_[at_++]);
+    }
+
+  private:
+    void FoldNextCharacter() {
+        character_.clear();  // short: stays in the string's own buffer
+        at_ = 0;
+        char32_t code = 0;
+        const std::size_t used = DecodeUtf8(text_, i_, code);
+        if (used == 0) {  // not UTF-8: the byte stands for itself
+            character_ += text_[i_++];
+            return;
+        }
+        AppendUtf8(character_, UpperCase(code));
+        i_ += used;
+    }
+
+    std::string_view text_;
+    std::size_t i_ = 0;
+    std::string character_;
+    std::size_t at_ = 0;
+};
+
+void AppendFolded(std::string &out, std::string_view utf8) {
+    FoldedBytes bytes(utf8);
+    for (int byte = bytes.Next(); byte >= 0; byte = bytes.Next())
+        out += static_cast<char>(byte);
+}
+
 std::string IndexName(std::string_view root, std::string_view path) {
     std::string name;
     name.reserve(root.size() + 1 + path.size());
-    name += FoldKeyName(root);
+    AppendFolded(name, root);
     name += '\\';
-    name += FoldKeyName(path);
+    AppendFolded(name, path);
     return name;
 }
 
@@ -403,59 +450,10 @@ bool KeyPathFits(std::string_view path) {
     return true;
 }
 
-namespace {
-
-// The bytes of a name's folded form, a character at a time: names compare without
-// building their folded copies (the INI reader compares every name it passes).
-class FoldedBytes {
-  public:
-    explicit FoldedBytes(std::string_view utf8) : text_(utf8) {}
-
-    // The next byte, or -1 at the end.
-    int Next() {
-        if (at_ == character_.size()) {
-            if (i_ == text_.size())
-                return -1;
-            FoldNextCharacter();
-        }
-        return static_cast<unsigned char>(character_[at_++]);
-    }
-
-  private:
-    void FoldNextCharacter() {
-        character_.clear();  // short: stays in the string's own buffer
-        at_ = 0;
-        const char c = text_[i_];
-        if (static_cast<unsigned char>(c) < 0x80) {  // most names are ASCII
-            character_ += c >= 'a' && c <= 'z' ? static_cast<char>(c - 0x20) : c;
-            ++i_;
-            return;
-        }
-        char32_t code = 0;
-        const std::size_t used = DecodeUtf8(text_, i_, code);
-        if (used == 0) {  // not UTF-8: the byte stands for itself
-            character_ += c;
-            ++i_;
-            return;
-        }
-        AppendUtf8(character_, UpperCase(code));
-        i_ += used;
-    }
-
-    std::string_view text_;
-    std::size_t i_ = 0;
-    std::string character_;
-    std::size_t at_ = 0;
-};
-
-}  // namespace
-
 std::string FoldKeyName(std::string_view utf8) {
     std::string folded;
     folded.reserve(utf8.size());
-    FoldedBytes bytes(utf8);
-    for (int byte = bytes.Next(); byte >= 0; byte = bytes.Next())
-        folded += static_cast<char>(byte);
+    AppendFolded(folded, utf8);
     return folded;
 }
 
@@ -688,9 +686,8 @@ std::vector<std::string> Hive::Children(std::string_view root, std::string_view 
 }
 
 const HiveValue *Hive::FindValue(const HiveKey &key, std::string_view name) {
-    const std::string folded = FoldKeyName(name);
     for (const HiveValue &value : key.values)
-        if (FoldKeyName(value.name) == folded)
+        if (SameFoldedName(value.name, name))
             return &value;
     return nullptr;
 }
