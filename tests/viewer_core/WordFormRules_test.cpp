@@ -85,6 +85,11 @@ TEST(DutchInfinitives, FollowTheSpellingOfTheStem) {
     EXPECT_EQ(Infinitives("draai", Voicing::Unknown), std::vector<std::string>{"draaien"});
     EXPECT_TRUE(Infinitives("ee", Voicing::Unknown).empty());
     EXPECT_TRUE(Infinitives("pst", Voicing::Unknown).empty());
+    // A written stem never ends in one v or z: such a word is a slip, not a verb form.
+    EXPECT_TRUE(Infinitives("huiz", Voicing::Unknown).empty());
+    EXPECT_TRUE(Infinitives("leev", Voicing::Voiced).empty());
+    EXPECT_EQ(Infinitives("jazz", Voicing::Unknown), std::vector<std::string>{"jazzen"});
+    EXPECT_EQ(Rank(Dutch("huiz", true), "huizen"), Dutch("huiz", true).size());
 }
 
 TEST(DutchRules, UndoPluralsWithTheirSpellingChanges) {

@@ -184,6 +184,10 @@ void DutchInfinitives(std::string_view s, Voicing voicing, Out &out) {
     const std::size_t n = s.size();
     if (n == 0 || !HasVowel(s))
         return;
+    // Dutch writes a stem's last v or z as f or s (ik leef, ik huis): "huiz" is no stem
+    // but a slip for "huis". A doubled one is a loan's (jazz -> jazzen).
+    if (n >= 2 && (s[n - 1] == 'v' || s[n - 1] == 'z') && s[n - 2] != s[n - 1])
+        return;
     const std::string stem(s);
     if (!IsConsonantAt(s, n - 1)) {
         const std::size_t run = VowelRunStart(s, n);
