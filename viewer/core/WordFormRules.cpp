@@ -72,6 +72,11 @@ std::string NormaliseWord(std::string_view utf8) {
     std::string out;
     out.reserve(utf8.size());
     for (std::size_t i = 0; i < utf8.size();) {
+        if (const auto byte = static_cast<std::uint8_t>(utf8[i]); byte < 0x80) {
+            out += static_cast<char>(byte >= 'A' && byte <= 'Z' ? byte + 32 : byte);
+            ++i;
+            continue;
+        }
         const long code = NextCodePoint(utf8, i);
         if (code < 0)
             return {};
