@@ -47,8 +47,13 @@ if [ -n "$total" ]; then
   [ "$seconds" -ge 10 ] || seconds=10
 fi
 
-cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz --target "${targets[@]/#/fuzz_}"
+# One build at a time: campaigns of a target per core run this script side by side.
+mkdir -p build
+(
+  flock 9
+  cmake --preset fuzz >/dev/null
+  cmake --build --preset fuzz --target "${targets[@]/#/fuzz_}"
+) 9>build/.fuzz-build.lock
 if [ -n "${FUZZ_KEEP:-}" ]; then
   out="$FUZZ_KEEP"
   mkdir -p "$out"
