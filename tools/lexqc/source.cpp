@@ -224,7 +224,7 @@ std::vector<SourceEntry> ParseSource(std::string_view utf8, Diagnostics &diag) {
         }
         std::size_t pos = 0;
         bool valid = true;
-        while (pos < line.size()) {
+        while ((pos = AsciiEnd(line, pos)) < line.size()) {
             if (!DecodeUtf8(line, pos)) {
                 diag.Error(number, "invalid UTF-8 at column " + std::to_string(pos + 1));
                 valid = false;
