@@ -129,6 +129,14 @@ TEST(PageBounds, DeepNestingIsFlattenedAndKeepsItsText) {
     EXPECT_EQ(joined.find("<b>"), std::string::npos);
     EXPECT_EQ(joined.find("</i>"), std::string::npos);
     EXPECT_EQ(BoundPage(joined, bounds), joined);
+    // ... and the text it escapes counts as the shown page will: bounding it again, with
+    // places to break a long run, changes nothing.
+    const TPageBounds narrow{.MaxDepth = 1, .MaxWord = 8};
+    for (std::size_t before = 0; before < 12; ++before) {
+        const std::string page = "<i>" + Repeat("g", before) + "<<u>" + Repeat("g", 20) + "</i>";
+        const std::string shown = BoundPage(page, narrow);
+        EXPECT_EQ(BoundPage(shown, narrow), shown) << page;
+    }
     // A row keeps at most MaxCells cells; the text of the others stays in the last.
     const std::string row = "<table><tr>" + Repeat("<td>c</td>", 1000) + "</tr></table>";
     const std::string shown = BoundPage(row, bounds);

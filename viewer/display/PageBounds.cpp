@@ -192,6 +192,9 @@ class TBounder {
         if (Out.size() == before && before > 0 && Out.back() == '<') {
             Out.back() = '&';
             Out += "lt;";
+            // Counted as the page shown will be read again: four characters, one entity.
+            Word += 3;
+            Entity = 0;
         }
     }
 
