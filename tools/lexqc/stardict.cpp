@@ -187,18 +187,23 @@ std::string XmlTextHtml(std::string_view xml) {
 
 // The page's text holds no control character: C0 but the tab, DEL, and C1 (U+0080 to
 // U+009F, which valid UTF-8 can carry) become blanks, whichever field type brought them.
-std::string BlankControls(std::string html) {
+std::string BlankControls(std::string_view html) {
+    std::string out;
+    out.reserve(html.size());
     for (std::size_t i = 0; i < html.size(); ++i) {
         const auto c = static_cast<unsigned char>(html[i]);
         if ((c < 0x20 && c != '\t') || c == 0x7F) {
-            html[i] = ' ';
+            out += ' ';
         } else if (c == 0xC2 && i + 1 < html.size() &&
                    static_cast<unsigned char>(html[i + 1]) >= 0x80 &&
                    static_cast<unsigned char>(html[i + 1]) <= 0x9F) {
-            html.replace(i, 2, " ");
+            out += ' ';
+            ++i;
+        } else {
+            out += html[i];
         }
     }
-    return html;
+    return out;
 }
 
 std::string FieldHtml(char type, std::string_view data) {
