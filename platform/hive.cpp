@@ -299,6 +299,19 @@ std::string ParentPath(std::string_view path) {
     return slash == std::string_view::npos ? std::string() : std::string(path.substr(0, slash));
 }
 
+// Appends the folded form of the character at `i` (a byte that is no UTF-8 stands for
+// itself); returns the bytes it took.
+std::size_t AppendFoldedCharacter(std::string &out, std::string_view utf8, std::size_t i) {
+    char32_t code = 0;
+    const std::size_t used = DecodeUtf8(utf8, i, code);
+    if (used == 0) {
+        out += utf8[i];
+        return 1;
+    }
+    AppendUtf8(out, UpperCase(code));
+    return used;
+}
+
 // The bytes of a name's folded form, a character at a time: names compare without
 // building their folded copies (the INI reader compares every name it passes).
 class FoldedBytes {
@@ -316,42 +329,52 @@ class FoldedBytes {
             ++i_;
             return c >= 'a' && c <= 'z' ? c - 0x20 : c;
         }
-        FoldNextCharacter();
+        character_.clear();  // short: stays in the string's own buffer
+        at_ = 0;
+        i_ += AppendFoldedCharacter(character_, text_, i_);
         return static_cast<unsigned char>(character_[at_++]);
     }
 
   private:
-    void FoldNextCharacter() {
-        character_.clear();  // short: stays in the string's own buffer
-        at_ = 0;
-        char32_t code = 0;
-        const std::size_t used = DecodeUtf8(text_, i_, code);
-        if (used == 0) {  // not UTF-8: the byte stands for itself
-            character_ += text_[i_++];
-            return;
-        }
-        AppendUtf8(character_, UpperCase(code));
-        i_ += used;
-    }
-
     std::string_view text_;
     std::size_t i_ = 0;
     std::string character_;
     std::size_t at_ = 0;
 };
 
+// ASCII runs are copied and raised in place: every look-up of a key folds its whole path.
 void AppendFolded(std::string &out, std::string_view utf8) {
-    FoldedBytes bytes(utf8);
-    for (int byte = bytes.Next(); byte >= 0; byte = bytes.Next())
-        out += static_cast<char>(byte);
+    for (std::size_t i = 0; i < utf8.size();) {
+        std::size_t end = i;
+        while (end < utf8.size() && static_cast<unsigned char>(utf8[end]) < 0x80)
+            ++end;
+        const std::size_t from = out.size();
+        out.append(utf8.substr(i, end - i));
+        for (std::size_t j = from; j < out.size(); ++j)
+            if (out[j] >= 'a' && out[j] <= 'z')
+                out[j] = static_cast<char>(out[j] - 0x20);
+        i = end == utf8.size() ? end : end + AppendFoldedCharacter(out, utf8, end);
+    }
 }
 
+// "ROOT\PATH" folded, the path's empty levels left out as NormalizeKeyPath leaves them:
+// a look-up takes its path as given without a normalised copy first. No byte of a
+// multi-byte character is a backslash, so folding keeps every level where it was.
 std::string IndexName(std::string_view root, std::string_view path) {
     std::string name;
     name.reserve(root.size() + 1 + path.size());
     AppendFolded(name, root);
     name += '\\';
-    AppendFolded(name, path);
+    const std::size_t pathStart = name.size();
+    while (!path.empty()) {
+        const std::size_t slash = std::min(path.find('\\'), path.size());
+        if (slash > 0) {
+            if (name.size() > pathStart)
+                name += '\\';
+            AppendFolded(name, path.substr(0, slash));
+        }
+        path.remove_prefix(std::min(slash + 1, path.size()));
+    }
     return name;
 }
 
@@ -607,7 +630,7 @@ void Hive::Load(std::string text) {
 }
 
 Hive::Entry *Hive::FindEntry(std::string_view root, std::string_view path) const {
-    const auto found = index_.find(IndexName(root, NormalizeKeyPath(path)));
+    const auto found = index_.find(IndexName(root, path));
     return found == index_.end() ? nullptr : found->second;
 }
 

@@ -437,6 +437,13 @@ TEST(Hive, NormalizesKeyPaths) {
     EXPECT_EQ(NormalizeKeyPath("\\Software\\\\Vendor\\"), "Software\\Vendor");
     EXPECT_EQ(NormalizeKeyPath("\\"), "");
     EXPECT_EQ(NormalizeKeyPath(""), "");
+    // Look-ups take paths as given.
+    const Hive hive = Hive::Parse("REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Vendor]\r\n");
+    const HiveKey *key = hive.Find(kUser, "Software\\Vendor");
+    ASSERT_NE(key, nullptr);
+    EXPECT_EQ(hive.Find(kUser, "\\software\\\\VENDOR\\"), key);
+    EXPECT_EQ(hive.Children(kUser, "\\Software\\"), std::vector<std::string>{"Vendor"});
+    EXPECT_EQ(hive.Find(kUser, "Soft\\ware\\Vendor"), nullptr);
 }
 
 }  // namespace
