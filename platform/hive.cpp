@@ -327,7 +327,7 @@ class FoldedBytes {
         const auto c = static_cast<unsigned char>(text_[i_]);
         if (c < 0x80) {  // most names are ASCII
             ++i_;
-            return c >= 'a' && c <= 'z' ? c - 0x20 : c;
+            return static_cast<int>(UpperCase(c));
         }
         character_.clear();  // short: stays in the string's own buffer
         at_ = 0;
@@ -342,39 +342,43 @@ class FoldedBytes {
     std::size_t at_ = 0;
 };
 
-// ASCII runs are copied and raised in place: every look-up of a key folds its whole path.
+// Every look-up of a key folds its whole path: ASCII, most of it, is not decoded.
 void AppendFolded(std::string &out, std::string_view utf8) {
     for (std::size_t i = 0; i < utf8.size();) {
-        std::size_t end = i;
-        while (end < utf8.size() && static_cast<unsigned char>(utf8[end]) < 0x80)
-            ++end;
-        const std::size_t from = out.size();
-        out.append(utf8.substr(i, end - i));
-        for (std::size_t j = from; j < out.size(); ++j)
-            if (out[j] >= 'a' && out[j] <= 'z')
-                out[j] = static_cast<char>(out[j] - 0x20);
-        i = end == utf8.size() ? end : end + AppendFoldedCharacter(out, utf8, end);
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        if (c < 0x80) {
+            out += static_cast<char>(UpperCase(c));
+            ++i;
+        } else {
+            i += AppendFoldedCharacter(out, utf8, i);
+        }
     }
 }
 
-// "ROOT\PATH" folded, the path's empty levels left out as NormalizeKeyPath leaves them:
-// a look-up takes its path as given without a normalised copy first. No byte of a
-// multi-byte character is a backslash, so folding keeps every level where it was.
+// Calls each(level) for the path's levels, leaving out the empty ones ("\\a\\\\b\\" has two).
+template <typename Each>
+void ForEachLevel(std::string_view path, Each each) {
+    while (!path.empty()) {
+        const std::size_t slash = std::min(path.find('\\'), path.size());
+        if (slash > 0)
+            each(path.substr(0, slash));
+        path.remove_prefix(std::min(slash + 1, path.size()));
+    }
+}
+
+// "ROOT\PATH" folded, the path normalised on the way: a look-up takes its path as given.
+// No byte of a multi-byte character is a backslash, so folding keeps every level apart.
 std::string IndexName(std::string_view root, std::string_view path) {
     std::string name;
     name.reserve(root.size() + 1 + path.size());
     AppendFolded(name, root);
     name += '\\';
     const std::size_t pathStart = name.size();
-    while (!path.empty()) {
-        const std::size_t slash = std::min(path.find('\\'), path.size());
-        if (slash > 0) {
-            if (name.size() > pathStart)
-                name += '\\';
-            AppendFolded(name, path.substr(0, slash));
-        }
-        path.remove_prefix(std::min(slash + 1, path.size()));
-    }
+    ForEachLevel(path, [&](std::string_view level) {
+        if (name.size() > pathStart)
+            name += '\\';
+        AppendFolded(name, level);
+    });
     return name;
 }
 
@@ -438,18 +442,11 @@ Hive &Hive::operator=(Hive &&) noexcept = default;
 std::string NormalizeKeyPath(std::string_view path) {
     std::string normal;
     normal.reserve(path.size());
-    std::size_t i = 0;
-    while (i <= path.size()) {
-        std::size_t slash = path.find('\\', i);
-        if (slash == std::string_view::npos)
-            slash = path.size();
-        if (slash > i) {
-            if (!normal.empty())
-                normal += '\\';
-            normal.append(path.substr(i, slash - i));
-        }
-        i = slash + 1;
-    }
+    ForEachLevel(path, [&](std::string_view level) {
+        if (!normal.empty())
+            normal += '\\';
+        normal.append(level);
+    });
     return normal;
 }
 
