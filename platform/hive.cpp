@@ -521,6 +521,7 @@ std::string_view Hive::LineEnd(std::size_t line) const {
 void Hive::Load(std::string text) {
     text_ = std::move(text);
     lines_.clear();
+    openListEnds_.clear();
     entries_.clear();
     index_.clear();
     unicodeData_ = true;
@@ -546,6 +547,8 @@ void Hive::Load(std::string text) {
                i < lines_.size() && IsHexListLine(LineText(i)))
             line.append(Trim(LineText(i++)));
         const std::size_t last = i - 1;
+        if (!line.empty() && line.back() == '\\' && line.find("=hex") != std::string::npos)
+            openListEnds_.push_back(last);
         if (line.empty() || line.front() == ';')
             continue;
         // The header alone says how text is stored: one way for the whole file, or a value
@@ -729,15 +732,30 @@ std::string Hive::Apply(const Edits &edits) const {
         if (!out.empty() && out.back() != '\n')
             out += eol_;
     };
+    // A hex list left open on its last line was closed by the line after it; when that
+    // line goes, the list must not take in what now follows, so its backslash goes too.
+    std::size_t openBackslash = kNone;  // in out, while the last line kept leaves a list open
+    auto openEnd = openListEnds_.begin();
     for (std::size_t i = 0; i < lines_.size(); ++i) {
+        while (openEnd != openListEnds_.end() && *openEnd < i)
+            ++openEnd;
+        const bool dropped = i < edits.drop.size() && edits.drop[i] != 0;
         if (const auto replaced = edits.replace.find(i); replaced != edits.replace.end()) {
             out += replaced->second;
-        } else if (i >= edits.drop.size() || edits.drop[i] == 0) {
-            out += LineText(i);
+            openBackslash = kNone;
+        } else if (!dropped) {
+            const std::string_view line = LineText(i);
+            if (openBackslash != kNone && IsHexListLine(line))
+                out.erase(openBackslash, 1);
+            openBackslash = openEnd != openListEnds_.end() && *openEnd == i
+                                ? out.size() + line.rfind('\\')
+                                : kNone;
+            out += line;
         }
         if (const auto inserted = edits.insertAfter.find(i); inserted != edits.insertAfter.end()) {
             endLine();
             out += inserted->second;
+            openBackslash = kNone;
         }
     }
     if (!edits.append.empty()) {

@@ -93,6 +93,7 @@ class Hive {
         std::size_t begin, end;  // bytes of text_, the line end included
     };
     std::vector<Span> lines_;
+    std::vector<std::size_t> openListEnds_;  // last lines of hex lists that end in a backslash
     std::vector<std::unique_ptr<Entry>> entries_;
     std::unordered_map<std::string, Entry *> index_;
 };

@@ -246,6 +246,21 @@ TEST(Hive, AnOpenHexListTakesNoSectionOrValue) {
     EXPECT_EQ(Value(wrapped, "K", "w"), "\x01\x02\x03");
 }
 
+// A list left open is closed by the line after it; when a change takes that line out, the
+// list keeps its bytes and takes in no stray line of digits that now follows.
+TEST(Hive, AnOpenHexListStaysClosedWhenTheLineClosingItGoes) {
+    const std::string list = "[HKEY_CURRENT_USER\\K]\r\n\"w\"=hex:01,\\\r\n 02,\\ \r\n";
+    Hive byValue = Hive::Parse(list + "\"v\"=\"1\"\r\n\r\n  03\r\n");
+    ASSERT_TRUE(byValue.RemoveValue(kUser, "K", "v"));
+    Hive byKey = Hive::Parse(list + "[HKEY_CURRENT_USER\\K\\Sub]\r\n\"x\"=\"1\"\r\n  03\r\n");
+    byKey.RemoveTree(kUser, "K\\Sub");
+    for (const Hive *changed : {&byValue, &byKey}) {
+        const Hive back = Hive::Parse(changed->Bytes());
+        EXPECT_EQ(Value(back, "K", "w"), "\x01\x02");
+        EXPECT_NE(changed->Bytes().find("\r\n  03\r\n"), std::string::npos);
+    }
+}
+
 // A byte of a hex list has one or two digits; a longer run is no value, however long.
 TEST(Hive, ALongRunOfHexDigitsIsNoValue) {
     const Hive hive = Hive::Parse("[HKEY_CURRENT_USER\\K]\n\"w\"=hex:" + std::string(40, '7') +
