@@ -747,10 +747,10 @@ std::string Hive::Apply(const Edits &edits) const {
             const std::string_view line = LineText(i);
             if (openBackslash != kNone && IsHexListLine(line))
                 out.erase(openBackslash, 1);
-            openBackslash = openEnd != openListEnds_.end() && *openEnd == i
-                                ? out.size() + line.rfind('\\')
-                                : kNone;
             out += line;
+            // The list's own lines were all kept, and any after its backslash are blank.
+            openBackslash =
+                openEnd != openListEnds_.end() && *openEnd == i ? out.rfind('\\') : kNone;
         }
         if (const auto inserted = edits.insertAfter.find(i); inserted != edits.insertAfter.end()) {
             endLine();

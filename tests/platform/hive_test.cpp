@@ -249,7 +249,7 @@ TEST(Hive, AnOpenHexListTakesNoSectionOrValue) {
 // A list left open is closed by the line after it; when a change takes that line out, the
 // list keeps its bytes and takes in no stray line of digits that now follows.
 TEST(Hive, AnOpenHexListStaysClosedWhenTheLineClosingItGoes) {
-    const std::string list = "[HKEY_CURRENT_USER\\K]\r\n\"w\"=hex:01,\\\r\n 02,\\ \r\n";
+    const std::string list = "[HKEY_CURRENT_USER\\K]\r\n\"w\"=hex:01,\\\r\n 02,\\ \r\n\t\r\n";
     Hive byValue = Hive::Parse(list + "\"v\"=\"1\"\r\n\r\n  03\r\n");
     ASSERT_TRUE(byValue.RemoveValue(kUser, "K", "v"));
     Hive byKey = Hive::Parse(list + "[HKEY_CURRENT_USER\\K\\Sub]\r\n\"x\"=\"1\"\r\n  03\r\n");
