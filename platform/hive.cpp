@@ -172,6 +172,11 @@ bool IsHexListLine(std::string_view line) {
     return Trim(line).find_first_not_of("0123456789abcdefABCDEF, \t\\") == std::string_view::npos;
 }
 
+// A value line (with its list lines so far) whose hex list goes on over the next line.
+bool LeavesHexListOpen(std::string_view line) {
+    return !line.empty() && line.back() == '\\' && line.find("=hex") != std::string_view::npos;
+}
+
 bool IsTextType(RegType type) {
     return type == RegType::String || type == RegType::ExpandString || type == RegType::MultiString;
 }
@@ -543,11 +548,10 @@ void Hive::Load(std::string text) {
         std::string line(Trim(raw));
         // A hex list goes on over lines that end in a backslash, with lines of hex digits:
         // a section or value after a last list line that ends so is never taken into it.
-        while (!line.empty() && line.back() == '\\' && line.find("=hex") != std::string::npos &&
-               i < lines_.size() && IsHexListLine(LineText(i)))
+        while (LeavesHexListOpen(line) && i < lines_.size() && IsHexListLine(LineText(i)))
             line.append(Trim(LineText(i++)));
         const std::size_t last = i - 1;
-        if (!line.empty() && line.back() == '\\' && line.find("=hex") != std::string::npos)
+        if (LeavesHexListOpen(line))
             openListEnds_.push_back(last);
         if (line.empty() || line.front() == ';')
             continue;
