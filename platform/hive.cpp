@@ -776,6 +776,22 @@ std::string Hive::Apply(const Edits &edits) const {
     return out;
 }
 
+// Writes the edits and reads the result. The first line that says anything decides how the
+// whole file stores text; when an edit takes out that line (a file without a header begins
+// with a section) and a stray "REGEDIT4" becomes the first, the file's own header goes on
+// top, or every text value would read back otherwise.
+void Hive::Commit(const Edits &edits) {
+    const bool unicode = unicodeData_;
+    const std::string eol = eol_;
+    Load(Apply(edits));
+    if (unicodeData_ == unicode)
+        return;
+    std::string text = std::move(text_);
+    text.insert(text.starts_with(kUtf8Mark) ? kUtf8Mark.size() : 0,
+                std::string(unicode ? kHeader5 : kHeader4) + eol);
+    Load(std::move(text));
+}
+
 std::string Hive::SpelledPath(std::string_view root, const std::string &normal) const {
     if (const Entry *existing = FindEntry(root, normal))
         return existing->key.path;
@@ -794,7 +810,7 @@ const HiveKey *Hive::Create(std::string_view root, std::string_view path) {
     if (existing == nullptr || (normal.empty() && existing->headers.empty())) {
         Edits edits;
         edits.append = Header(root, SpelledPath(root, normal)) + eol_;
-        Load(Apply(edits));
+        Commit(edits);
         existing = FindEntry(root, normal);
     }
     return &existing->key;
@@ -829,7 +845,7 @@ bool Hive::SetValue(std::string_view root, std::string_view path, std::string_vi
         // A new key, or one named so far only as the parent of others: a section of its own.
         edits.append = Header(root, SpelledPath(root, normal)) + eol_ + *line + eol_;
     }
-    Load(Apply(edits));
+    Commit(edits);
     return true;
 }
 
@@ -845,7 +861,7 @@ bool Hive::RemoveValue(std::string_view root, std::string_view path, std::string
     for (const auto &[first, last] : entry->definitions[found->second])
         for (std::size_t i = first; i <= last; ++i)
             edits.drop[i] = 1;
-    Load(Apply(edits));
+    Commit(edits);
     return true;
 }
 
@@ -890,11 +906,11 @@ void Hive::RemoveKeys(std::string_view root, std::string_view path, bool keepKey
     // The key that must stay: the key itself, or the parent of a removed key.
     const std::string stays = keepKey ? spelled : ParentPath(spelled);
     std::string original = text_;
-    Load(Apply(edits));
+    Commit(edits);
     if (!stays.empty() && firstHeader != kNone && FindEntry(rootName, stays) == nullptr) {
         Load(std::move(original));
         edits.replace[firstHeader] = Header(rootName, stays) + std::string(LineEnd(firstHeader));
-        Load(Apply(edits));
+        Commit(edits);
     }
     Edits markers;
     if (!keepKey) {
@@ -905,7 +921,7 @@ void Hive::RemoveKeys(std::string_view root, std::string_view path, bool keepKey
             markers.append += "[-" + Header(rootName, spelled + '\\' + child).substr(1) + eol_;
     }
     if (!markers.append.empty())
-        Load(Apply(markers));
+        Commit(markers);
 }
 
 }  // namespace platform

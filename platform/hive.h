@@ -79,6 +79,7 @@ class Hive {
     Entry *CreateEntry(const std::string &root, const std::string &path);
     void RemoveEntry(Entry *entry);
     std::string Apply(const Edits &edits) const;
+    void Commit(const Edits &edits);
     std::string Header(std::string_view root, std::string_view path) const;
     std::string SpelledPath(std::string_view root, const std::string &normal) const;
     std::string_view LineText(std::size_t line) const;

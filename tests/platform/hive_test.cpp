@@ -199,7 +199,8 @@ TEST(Hive, ImportsWindowsExportsAndDeletionMarkers) {
 
 // A file's first line says how its hex(2) and like values hold text, for the whole file:
 // Windows-1252 after "REGEDIT4", else UTF-16LE. The same words further down mean nothing, or
-// a value written above them would read back as other text.
+// a value written above them would read back as other text; nor do they come to mean
+// anything when a change takes out the lines above them.
 TEST(Hive, TheHeaderAloneSaysHowTextIsStored) {
     const std::string zhe = "\xD0\x96";  // no Windows-1252 character
     {
@@ -219,6 +220,9 @@ TEST(Hive, TheHeaderAloneSaysHowTextIsStored) {
         const Hive back = Hive::Parse(hive.Bytes());
         EXPECT_EQ(Value(back, "K", "x"), zhe + "\xC3\xBF");
         EXPECT_EQ(Value(back, "L", "e"), "A" + zhe);
+        // Without a header, K's section was the first line; the stray words stay stray.
+        hive.RemoveTree(kUser, "K");
+        EXPECT_EQ(Value(Hive::Parse(hive.Bytes()), "L", "e"), "A" + zhe);
     }
 }
 
