@@ -172,9 +172,11 @@ bool IsHexListLine(std::string_view line) {
     return Trim(line).find_first_not_of("0123456789abcdefABCDEF, \t\\") == std::string_view::npos;
 }
 
-// A value line (with its list lines so far) whose hex list goes on over the next line.
+// A value line (with its list lines so far) whose hex list goes on over the next line. A
+// section line that ends so takes no lines: they would stay behind when it is replaced.
 bool LeavesHexListOpen(std::string_view line) {
-    return !line.empty() && line.back() == '\\' && line.find("=hex") != std::string_view::npos;
+    return !line.empty() && (line.front() == '"' || line.front() == '@') && line.back() == '\\' &&
+           line.find("=hex") != std::string_view::npos;
 }
 
 bool IsTextType(RegType type) {

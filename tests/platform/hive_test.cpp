@@ -263,6 +263,14 @@ TEST(Hive, AnOpenHexListStaysClosedWhenTheLineClosingItGoes) {
         EXPECT_EQ(Value(back, "K", "w"), "\x01\x02");
         EXPECT_NE(changed->Bytes().find("\r\n  03\r\n"), std::string::npos);
     }
+    // A section line that ends like an open list opens none: the key written in its place
+    // keeps its name.
+    Hive cleared =
+        Hive::Parse("[HKEY_CURRENT_USER\\K\\A]x=hex:01,\\\n\n[HKEY_CURRENT_USER\\K\\B]\n\n");
+    cleared.ClearTree(kUser, "K");
+    const Hive back = Hive::Parse(cleared.Bytes());
+    ASSERT_NE(back.Find(kUser, "K"), nullptr);
+    EXPECT_TRUE(back.Children(kUser, "K").empty());
 }
 
 // A byte of a hex list has one or two digits; a longer run is no value, however long.
