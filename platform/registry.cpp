@@ -81,6 +81,29 @@ long DataToStore(RegText text, RegType type, std::string_view data, std::string 
     return kRegOk;
 }
 
+long NameToChange(const RegKey &key, std::string_view name, std::string &stored) {
+    if (!key.IsOpen())
+        return kRegInvalidParameter;
+    if (!key.Writable())
+        return kRegAccessDenied;
+    return NameToStore(key.Text(), name, stored);
+}
+
+long ValueToStore(const RegKey &key, std::string_view name, RegType type, std::string_view data,
+                  std::string &storedName, std::string &storedData) {
+    if (const long status = NameToChange(key, name, storedName); status != kRegOk)
+        return status;
+    return DataToStore(key.Text(), type, data, storedData);
+}
+
+long ValueFromStore(const RegKey &key, RegType type, std::string_view stored, std::string &data) {
+    if (!IsTextType(type)) {
+        data.assign(stored);
+        return kRegOk;
+    }
+    return TextFromStore(key.Text(), stored, data);
+}
+
 std::string JoinPath(std::string_view parent, std::string_view child) {
     std::string joined(parent);
     joined += '\\';

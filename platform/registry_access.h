@@ -30,6 +30,15 @@ long TextFromStore(RegText text, std::string_view stored, std::string &out);
 bool IsTextType(RegType type);
 // Value data in the handle's encoding as kept: texts as UTF-8, other types as they are.
 long DataToStore(RegText text, RegType type, std::string_view data, std::string &stored);
+// The first steps of every change through a key, alike in both backends: the key must be
+// open and writable, and the name (of a value or a subkey) is given as the store keeps it.
+long NameToChange(const RegKey &key, std::string_view name, std::string &stored);
+// A value about to be written through key, its name and data as the store keeps them.
+long ValueToStore(const RegKey &key, std::string_view name, RegType type, std::string_view data,
+                  std::string &storedName, std::string &storedData);
+// A value's data as the store keeps it, in the key's encoding: texts converted, other
+// types as they are.
+long ValueFromStore(const RegKey &key, RegType type, std::string_view stored, std::string &data);
 // The backend's one way in: opens a key named by its normalised stored path, the handle
 // speaking `text`.
 long OpenStored(RegRoot root, const std::string &normal, RegAccess access, RegText text,

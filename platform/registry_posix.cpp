@@ -277,26 +277,17 @@ long RegGetValue(const RegKey &key, std::string_view name, RegType &type, std::s
     const HiveValue *value = stored == nullptr ? nullptr : Hive::FindValue(*stored, storedName);
     if (value == nullptr)
         return kRegNotFound;
-    if (IsTextType(value->type)) {
-        if (const long status = TextFromStore(key.Text(), value->data, data); status != kRegOk)
-            return status;
-    } else {
-        data = value->data;
-    }
+    if (const long status = ValueFromStore(key, value->type, value->data, data); status != kRegOk)
+        return status;
     type = value->type;
     return kRegOk;
 }
 
 long RegSetValue(const RegKey &key, std::string_view name, RegType type, std::string_view data) {
-    if (!key.IsOpen())
-        return kRegInvalidParameter;
-    if (!key.Writable())
-        return kRegAccessDenied;
     std::string storedName;
     std::string storedData;
-    if (const long status = NameToStore(key.Text(), name, storedName); status != kRegOk)
-        return status;
-    if (const long status = DataToStore(key.Text(), type, data, storedData); status != kRegOk)
+    if (const long status = ValueToStore(key, name, type, data, storedName, storedData);
+        status != kRegOk)
         return status;
     return ModifyHive(key.Root(), [&](Hive &hive, bool &changed) {
         const char *rootName = RegRootName(key.Root());
@@ -337,12 +328,8 @@ long RegEnumValue(const RegKey &key, std::uint32_t index, std::string &name, Reg
 }
 
 long RegDeleteValue(const RegKey &key, std::string_view name) {
-    if (!key.IsOpen())
-        return kRegInvalidParameter;
-    if (!key.Writable())
-        return kRegAccessDenied;
     std::string storedName;
-    if (const long status = NameToStore(key.Text(), name, storedName); status != kRegOk)
+    if (const long status = NameToChange(key, name, storedName); status != kRegOk)
         return status;
     return ModifyHive(key.Root(), [&](Hive &hive, bool &changed) {
         const char *rootName = RegRootName(key.Root());
@@ -362,12 +349,8 @@ long RegDeleteKey(RegRoot root, std::string_view path, RegText text) {
 }
 
 long RegDeleteSubKey(const RegKey &parent, std::string_view name) {
-    if (!parent.IsOpen())
-        return kRegInvalidParameter;
-    if (!parent.Writable())
-        return kRegAccessDenied;
     std::string stored;
-    if (const long status = NameToStore(parent.Text(), name, stored); status != kRegOk)
+    if (const long status = NameToChange(parent, name, stored); status != kRegOk)
         return status;
     if (NormalizeKeyPath(stored).empty())
         return kRegInvalidParameter;
@@ -375,12 +358,8 @@ long RegDeleteSubKey(const RegKey &parent, std::string_view name) {
 }
 
 long RegDeleteTree(const RegKey &key, std::string_view subKey) {
-    if (!key.IsOpen())
-        return kRegInvalidParameter;
-    if (!key.Writable())
-        return kRegAccessDenied;
     std::string stored;
-    if (const long status = NameToStore(key.Text(), subKey, stored); status != kRegOk)
+    if (const long status = NameToChange(key, subKey, stored); status != kRegOk)
         return status;
     const bool below = !NormalizeKeyPath(stored).empty();
     const std::string path = JoinPath(RegistryAccess::StoredPath(key), stored);

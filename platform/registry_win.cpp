@@ -148,27 +148,19 @@ long RegGetValue(const RegKey &key, std::string_view name, RegType &type, std::s
         status != kRegOk)
         return status;
     const RegType found = static_cast<RegType>(storedType);
-    if (IsTextType(found)) {
-        const std::string text = TextOfData(bytes, found == RegType::MultiString);
-        if (const long status = TextFromStore(key.Text(), text, data); status != kRegOk)
-            return status;
-    } else {
-        data = std::move(bytes);
-    }
+    if (IsTextType(found))
+        bytes = TextOfData(bytes, found == RegType::MultiString);
+    if (const long status = ValueFromStore(key, found, bytes, data); status != kRegOk)
+        return status;
     type = found;
     return kRegOk;
 }
 
 long RegSetValue(const RegKey &key, std::string_view name, RegType type, std::string_view data) {
-    if (!key.IsOpen())
-        return kRegInvalidParameter;
-    if (!key.Writable())
-        return kRegAccessDenied;
     std::string storedName;
     std::string storedData;
-    if (const long status = NameToStore(key.Text(), name, storedName); status != kRegOk)
-        return status;
-    if (const long status = DataToStore(key.Text(), type, data, storedData); status != kRegOk)
+    if (const long status = ValueToStore(key, name, type, data, storedName, storedData);
+        status != kRegOk)
         return status;
     std::string bytes = storedData;
     if (IsTextType(type)) {
@@ -217,12 +209,8 @@ long RegEnumValue(const RegKey &key, std::uint32_t index, std::string &name, Reg
 }
 
 long RegDeleteValue(const RegKey &key, std::string_view name) {
-    if (!key.IsOpen())
-        return kRegInvalidParameter;
-    if (!key.Writable())
-        return kRegAccessDenied;
     std::string storedName;
-    if (const long status = NameToStore(key.Text(), name, storedName); status != kRegOk)
+    if (const long status = NameToChange(key, name, storedName); status != kRegOk)
         return status;
     SystemKey opened;
     if (const long status = opened.Open(key, KEY_SET_VALUE); status != kRegOk)
@@ -242,12 +230,8 @@ long RegDeleteKey(RegRoot root, std::string_view path, RegText text) {
 }
 
 long RegDeleteSubKey(const RegKey &parent, std::string_view name) {
-    if (!parent.IsOpen())
-        return kRegInvalidParameter;
-    if (!parent.Writable())
-        return kRegAccessDenied;
     std::string stored;
-    if (const long status = NameToStore(parent.Text(), name, stored); status != kRegOk)
+    if (const long status = NameToChange(parent, name, stored); status != kRegOk)
         return status;
     if (NormalizeKeyPath(stored).empty())
         return kRegInvalidParameter;
@@ -256,12 +240,8 @@ long RegDeleteSubKey(const RegKey &parent, std::string_view name) {
 }
 
 long RegDeleteTree(const RegKey &key, std::string_view subKey) {
-    if (!key.IsOpen())
-        return kRegInvalidParameter;
-    if (!key.Writable())
-        return kRegAccessDenied;
     std::string stored;
-    if (const long status = NameToStore(key.Text(), subKey, stored); status != kRegOk)
+    if (const long status = NameToChange(key, subKey, stored); status != kRegOk)
         return status;
     const std::string below = NormalizeKeyPath(stored);
     SystemKey opened;
