@@ -1,12 +1,12 @@
-#include "builder.h"
+#include "books/builder.h"
 
 #include <algorithm>
 #include <stdexcept>
 
-#include "layout.h"
-#include "zlib_codec.h"
+#include "books/layout.h"
+#include "books/zlib_codec.h"
 
-namespace lexqc {
+namespace books {
 
 namespace {
 
@@ -235,4 +235,4 @@ BuildResult BuildDictionary(const KeyTable &table, const BuildOptions &options,
     return result;
 }
 
-}  // namespace lexqc
+}  // namespace books

@@ -3,12 +3,12 @@
 
 #include <cstdint>
 
-#include "bytes.h"
-#include "cipher.h"
-#include "keys.h"
-#include "progress.h"
+#include "books/bytes.h"
+#include "books/cipher.h"
+#include "books/keys.h"
+#include "books/progress.h"
 
-namespace lexqc {
+namespace books {
 
 // Uncompressed target sizes; see FORMAT.md. Text blocks of 32 KiB fill the search
 // library's first decompression estimate (rounded to its 32 KiB growth step) without
@@ -47,4 +47,4 @@ struct BuildResult {
 BuildResult BuildDictionary(const KeyTable &table, const BuildOptions &options,
                             const Cipher *cipher);
 
-}  // namespace lexqc
+}  // namespace books

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "diagnostics.h"
+#include "books/diagnostics.h"
 
-namespace lexqc {
+namespace books {
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -94,4 +94,4 @@ class ByteReader {
     std::size_t pos_ = 0;
 };
 
-}  // namespace lexqc
+}  // namespace books

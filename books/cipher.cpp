@@ -1,10 +1,10 @@
-#include "cipher.h"
+#include "books/cipher.h"
 
-#include "diagnostics.h"
+#include "books/diagnostics.h"
 #include "platform/dynlib.h"
 #include "platform/lasterror.h"
 
-namespace lexqc {
+namespace books {
 
 std::unique_ptr<CryptLibrary> CryptLibrary::Load(const std::string &path) {
     std::unique_ptr<CryptLibrary> lib(new CryptLibrary);
@@ -32,4 +32,4 @@ Cipher CryptLibrary::Decrypt() const {
     return decrypt_;
 }
 
-}  // namespace lexqc
+}  // namespace books

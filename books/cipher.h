@@ -9,7 +9,7 @@
 
 #include "lexqapi.h"  // LEXQ_CALL, the calling convention of crypt.dll as well
 
-namespace lexqc {
+namespace books {
 
 // Enciphers or deciphers length bytes at data in place; position is where the bytes
 // lie in their section, as the file format fixes it for each call site.
@@ -37,4 +37,4 @@ class CryptLibrary {
     Routine decrypt_ = nullptr;
 };
 
-}  // namespace lexqc
+}  // namespace books

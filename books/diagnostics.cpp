@@ -1,6 +1,6 @@
-#include "diagnostics.h"
+#include "books/diagnostics.h"
 
-namespace lexqc {
+namespace books {
 
 namespace {
 // Enough to show a pattern; a broken file should not flood the terminal.
@@ -34,4 +34,4 @@ void Diagnostics::ThrowIfErrors() const {
     throw InputError(text);
 }
 
-}  // namespace lexqc
+}  // namespace books

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace lexqc {
+namespace books {
 
 // Bad input (a source, a dictionary file, an option): the tool exits with status 2.
 class InputError : public std::runtime_error {
@@ -35,4 +35,4 @@ class Diagnostics {
     std::vector<std::string> errors_;
 };
 
-}  // namespace lexqc
+}  // namespace books

@@ -1,17 +1,18 @@
-#include "dictd_import.h"
+#include "books/dictd_import.h"
 
 #include <zlib.h>
 
 #include <algorithm>
 #include <vector>
 
-#include "encoding.h"
-#include "freedict_entry.h"
-#include "keys.h"
-#include "source.h"
-#include "wordnet_entry.h"
+#include "books/encoding.h"
+#include "books/freedict_entry.h"
+#include "books/html.h"
+#include "books/keys.h"
+#include "books/source.h"
+#include "books/wordnet_entry.h"
 
-namespace lexqc {
+namespace books {
 
 std::optional<std::uint64_t> DecodeDictdNumber(std::string_view digits) {
     if (digits.empty())
@@ -331,4 +332,4 @@ std::string ImportDictd(std::string_view indexText, std::string_view dictText,
     return out;
 }
 
-}  // namespace lexqc
+}  // namespace books

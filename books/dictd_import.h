@@ -8,10 +8,10 @@
 #include <string_view>
 #include <vector>
 
-#include "diagnostics.h"
-#include "progress.h"
+#include "books/diagnostics.h"
+#include "books/progress.h"
 
-namespace lexqc {
+namespace books {
 
 // A number in dictd's base64 digits (A-Z a-z 0-9 + /, most significant first);
 // nullopt for an empty text, a foreign character or a value beyond 64 bits.
@@ -82,4 +82,4 @@ std::string ImportDictd(std::string_view indexText, std::string_view dictText,
 std::string ImportDictd(std::string_view indexText, std::string_view dictText,
                         const std::string &dir, Diagnostics &diag);
 
-}  // namespace lexqc
+}  // namespace books

@@ -1,10 +1,10 @@
-#include "encoding.h"
+#include "books/encoding.h"
 
 #include <array>
 #include <cstdio>
 #include <cstring>
 
-namespace lexqc {
+namespace books {
 
 namespace {
 
@@ -151,4 +151,4 @@ std::string CodePointName(char32_t codePoint) {
     return name;
 }
 
-}  // namespace lexqc
+}  // namespace books

@@ -8,7 +8,7 @@
 
 #include "platform/cp1252.h"
 
-namespace lexqc {
+namespace books {
 
 // Decodes one UTF-8 sequence at text[pos]; advances pos past it. Returns nullopt for
 // an invalid sequence (bad lead byte, truncated, overlong, surrogate, > U+10FFFF);
@@ -42,4 +42,4 @@ std::string Cp1252ToUtf8(std::string_view cp1252);
 // "U+0133" for messages.
 std::string CodePointName(char32_t codePoint);
 
-}  // namespace lexqc
+}  // namespace books

@@ -1,8 +1,9 @@
-#include "freedict_entry.h"
+#include "books/freedict_entry.h"
 
-#include "encoding.h"
+#include "books/encoding.h"
+#include "books/html.h"
 
-namespace lexqc {
+namespace books {
 
 namespace {
 
@@ -43,31 +44,6 @@ std::string PlainLetters(std::string_view utf8) {
             out += '-';
         } else {
             out.append(utf8.substr(start, pos - start));
-        }
-    }
-    return out;
-}
-
-std::string EscapeHtml(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (const char c : text) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            default:
-                // Control characters have no place in HTML text; a blank keeps words apart.
-                out += (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) ? ' ' : c;
         }
     }
     return out;
@@ -122,4 +98,4 @@ std::vector<std::string> FreedictBodyLines(const FreedictEntry &entry) {
     return lines;
 }
 
-}  // namespace lexqc
+}  // namespace books

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-namespace lexqc {
+namespace books {
 
 struct FreedictEntry {
     std::string headword;       // as the entry spells it, "ĳ" already written "ij"
@@ -28,7 +28,4 @@ std::vector<std::string> FreedictBodyLines(const FreedictEntry &entry);
 // that a user types and that fold to search keys.
 std::string PlainLetters(std::string_view utf8);
 
-// &, <, > and " as references; control characters as blanks.
-std::string EscapeHtml(std::string_view text);
-
-}  // namespace lexqc
+}  // namespace books

@@ -1,12 +1,12 @@
-#include "keys.h"
+#include "books/keys.h"
 
 #include <algorithm>
 #include <unordered_map>
 
-#include "encoding.h"
+#include "books/encoding.h"
 #include "foldtable.h"
 
-namespace lexqc {
+namespace books {
 
 namespace {
 
@@ -96,4 +96,4 @@ KeyTable CollectKeys(const std::vector<SourceEntry> &entries, Diagnostics &diag,
     return table;
 }
 
-}  // namespace lexqc
+}  // namespace books

@@ -8,10 +8,10 @@
 #include <string_view>
 #include <vector>
 
-#include "diagnostics.h"
-#include "source.h"
+#include "books/diagnostics.h"
+#include "books/source.h"
 
-namespace lexqc {
+namespace books {
 
 // The three strings of one hit; identical triples are stored once.
 struct Triple {
@@ -35,4 +35,4 @@ std::string FoldKey(std::string_view cp1252);
 KeyTable CollectKeys(const std::vector<SourceEntry> &entries, Diagnostics &diag,
                      std::size_t maxKeyLength, std::size_t maxHits);
 
-}  // namespace lexqc
+}  // namespace books

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace lexqc {
+namespace books {
 
 inline constexpr std::size_t kFileHeaderSize = 37;
 inline constexpr std::size_t kIndexHeaderSize = 18;
@@ -31,4 +31,4 @@ inline constexpr std::size_t kMaxHitOffset = 0xFFFF;
 // An enciphered index entry gives its key length in one byte.
 inline constexpr std::size_t kMaxEncipheredKey = 0xFF;
 
-}  // namespace lexqc
+}  // namespace books

@@ -7,7 +7,7 @@
 #include <functional>
 #include <stdexcept>
 
-namespace lexqc {
+namespace books {
 
 // Thrown out of the work when the callback asked to stop.
 class Cancelled : public std::runtime_error {
@@ -54,4 +54,4 @@ class Progress {
     double from_ = 0, to_ = 1, last_ = -1;
 };
 
-}  // namespace lexqc
+}  // namespace books

@@ -1,4 +1,4 @@
-#include "reader.h"
+#include "books/reader.h"
 
 #include <algorithm>
 #include <fstream>
@@ -6,10 +6,10 @@
 #include <map>
 #include <set>
 
-#include "layout.h"
-#include "zlib_codec.h"
+#include "books/layout.h"
+#include "books/zlib_codec.h"
 
-namespace lexqc {
+namespace books {
 
 namespace {
 
@@ -317,4 +317,4 @@ WalkResult DictionaryReader::Walk() const {
     return walk;
 }
 
-}  // namespace lexqc
+}  // namespace books

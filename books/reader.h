@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "builder.h"
-#include "bytes.h"
-#include "cipher.h"
-#include "keys.h"
+#include "books/builder.h"
+#include "books/bytes.h"
+#include "books/cipher.h"
+#include "books/keys.h"
 
-namespace lexqc {
+namespace books {
 
 struct FileHeader {
     std::array<char, 16> identification{};
@@ -111,4 +111,4 @@ class DictionaryReader {
     TextHeader text_;
 };
 
-}  // namespace lexqc
+}  // namespace books

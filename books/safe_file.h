@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace lexqc {
+namespace books {
 
 // Writes data to a new temporary file in the folder of `path` and flushes it to the disk;
 // returns the temporary file's name.
@@ -34,4 +34,4 @@ class FolderLock {
     int fd_ = -1;
 };
 
-}  // namespace lexqc
+}  // namespace books

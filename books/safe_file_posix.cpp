@@ -6,10 +6,10 @@
 #include <cerrno>
 #include <cstring>
 
-#include "diagnostics.h"
-#include "safe_file.h"
+#include "books/diagnostics.h"
+#include "books/safe_file.h"
 
-namespace lexqc {
+namespace books {
 
 namespace {
 
@@ -149,4 +149,4 @@ FolderLock::~FolderLock() {
     ::close(fd_);  // releases the lock
 }
 
-}  // namespace lexqc
+}  // namespace books

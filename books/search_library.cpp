@@ -1,10 +1,10 @@
-#include "search_library.h"
+#include "books/search_library.h"
 
-#include "diagnostics.h"
+#include "books/diagnostics.h"
 #include "platform/dynlib.h"
 #include "platform/lasterror.h"
 
-namespace lexqc {
+namespace books {
 
 std::string StatusName(std::int32_t status) {
     switch (status) {
@@ -80,4 +80,4 @@ SearchLibrary::Result SearchLibrary::Search(const std::string &cp1252) {
     return result;
 }
 
-}  // namespace lexqc
+}  // namespace books

@@ -8,7 +8,7 @@
 
 #include "lexqapi.h"
 
-namespace lexqc {
+namespace books {
 
 // "LEXQ_ERR_WORDNOTFOUND" for -4; "unknown status N" otherwise.
 std::string StatusName(std::int32_t status);
@@ -42,4 +42,4 @@ class SearchLibrary {
     decltype(&lexq_deinit) deinit_ = nullptr;
 };
 
-}  // namespace lexqc
+}  // namespace books

@@ -1,12 +1,12 @@
-#include "source.h"
+#include "books/source.h"
 
 #include <fstream>
 #include <optional>
 #include <sstream>
 
-#include "encoding.h"
+#include "books/encoding.h"
 
-namespace lexqc {
+namespace books {
 
 namespace {
 
@@ -269,4 +269,4 @@ std::string FormatRecord(std::string_view headword, std::string_view dir,
     return out;
 }
 
-}  // namespace lexqc
+}  // namespace books

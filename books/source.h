@@ -5,9 +5,9 @@
 #include <string_view>
 #include <vector>
 
-#include "diagnostics.h"
+#include "books/diagnostics.h"
 
-namespace lexqc {
+namespace books {
 
 // An extra index key of an entry, Windows-1252, with the line it came from.
 struct SourceKey {
@@ -41,4 +41,4 @@ std::string FormatRecord(std::string_view headword, std::string_view dir,
                          const std::vector<std::string> &keys,
                          const std::vector<std::string> &bodyLines);
 
-}  // namespace lexqc
+}  // namespace books

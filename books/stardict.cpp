@@ -1,15 +1,16 @@
-#include "stardict.h"
+#include "books/stardict.h"
 
 #include <cctype>
 #include <fstream>
 #include <limits>
 #include <sstream>
 
-#include "encoding.h"
-#include "freedict_entry.h"
-#include "source.h"
+#include "books/encoding.h"
+#include "books/freedict_entry.h"
+#include "books/html.h"
+#include "books/source.h"
 
-namespace lexqc {
+namespace books {
 
 namespace {
 
@@ -470,4 +471,4 @@ std::string ImportStardict(const StardictFiles &files, const std::string &dir, D
     return out;
 }
 
-}  // namespace lexqc
+}  // namespace books

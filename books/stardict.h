@@ -9,11 +9,11 @@
 #include <string_view>
 #include <vector>
 
-#include "diagnostics.h"
-#include "dictd_import.h"
-#include "progress.h"
+#include "books/diagnostics.h"
+#include "books/dictd_import.h"
+#include "books/progress.h"
 
-namespace lexqc {
+namespace books {
 
 struct StardictInfo {
     std::string version;   // "2.4.2" or "3.0.0"
@@ -60,4 +60,4 @@ std::string ImportStardict(const StardictFiles &files, const std::string &dir, D
                            DictdImportCounts &counts, StardictInfo &info,
                            Progress *progress = nullptr);
 
-}  // namespace lexqc
+}  // namespace books

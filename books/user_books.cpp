@@ -1,4 +1,4 @@
-#include "user_books.h"
+#include "books/user_books.h"
 
 #include <algorithm>
 #include <cctype>
@@ -6,15 +6,15 @@
 #include <filesystem>
 #include <limits>
 
-#include "builder.h"
-#include "dictd_import.h"
-#include "keys.h"
+#include "books/builder.h"
+#include "books/dictd_import.h"
+#include "books/keys.h"
+#include "books/safe_file.h"
+#include "books/source.h"
+#include "books/stardict.h"
 #include "platform/encoding.h"
-#include "safe_file.h"
-#include "source.h"
-#include "stardict.h"
 
-namespace lexqc {
+namespace books {
 
 namespace {
 
@@ -567,4 +567,4 @@ std::string RemoveUserBook(const UserShelf &shelf, const std::string &name,
     return key;
 }
 
-}  // namespace lexqc
+}  // namespace books

@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "progress.h"
+#include "books/progress.h"
 
-namespace lexqc {
+namespace books {
 
 struct UserShelf {
     std::string root;       // .../taalkist/eigen
@@ -72,4 +72,4 @@ AddResult AddUserBook(const UserShelf &shelf, const AddRequest &request,
 std::string RemoveUserBook(const UserShelf &shelf, const std::string &name,
                            const std::string &programDataDir);
 
-}  // namespace lexqc
+}  // namespace books

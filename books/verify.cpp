@@ -1,13 +1,13 @@
-#include "verify.h"
+#include "books/verify.h"
 
 #include <algorithm>
 #include <fstream>
 #include <iterator>
 
-#include "encoding.h"
-#include "layout.h"
+#include "books/encoding.h"
+#include "books/layout.h"
 
-namespace lexqc {
+namespace books {
 
 namespace {
 constexpr std::size_t kMaxReported = 10;
@@ -82,4 +82,4 @@ VerifyReport VerifyDictionary(SearchLibrary &library, const std::string &path,
     return report;
 }
 
-}  // namespace lexqc
+}  // namespace books

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "keys.h"
-#include "search_library.h"
+#include "books/keys.h"
+#include "books/search_library.h"
 
-namespace lexqc {
+namespace books {
 
 // The result text the search library must give when key itself is searched.
 std::string ExpectedTable(const std::string &key, const std::vector<std::uint32_t> &hits,
@@ -26,4 +26,4 @@ struct VerifyReport {
 VerifyReport VerifyDictionary(SearchLibrary &library, const std::string &path,
                               const KeyTable &table);
 
-}  // namespace lexqc
+}  // namespace books

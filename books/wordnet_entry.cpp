@@ -1,10 +1,11 @@
-#include "wordnet_entry.h"
+#include "books/wordnet_entry.h"
 
 #include <cctype>
 
-#include "freedict_entry.h"
+#include "books/freedict_entry.h"
+#include "books/html.h"
 
-namespace lexqc {
+namespace books {
 
 namespace {
 
@@ -141,22 +142,6 @@ std::string GlossHtml(std::string_view gloss) {
 
 }  // namespace
 
-std::string SearchLink(std::string_view utf8Word) {
-    static const char kHex[] = "0123456789ABCDEF";
-    std::string out(kSearchLinkScheme);
-    for (const char c : utf8Word) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (std::isalnum(byte) != 0 || c == '-' || c == '.' || c == '_' || c == '~') {
-            out += c;
-        } else {
-            out += '%';
-            out += kHex[byte >> 4];
-            out += kHex[byte & 0x0F];
-        }
-    }
-    return out;
-}
-
 WordnetEntry ParseWordnetEntry(std::string_view utf8) {
     WordnetEntry entry;
     bool haveHead = false;
@@ -217,4 +202,4 @@ std::vector<std::string> WordnetBodyLines(const WordnetEntry &entry) {
     return lines;
 }
 
-}  // namespace lexqc
+}  // namespace books

@@ -7,11 +7,7 @@
 #include <string_view>
 #include <vector>
 
-namespace lexqc {
-
-// The scheme of links that search: <a href="zoek:WORD">, WORD in UTF-8 with every byte
-// outside A-Z a-z 0-9 - . _ ~ percent-encoded. A click runs a search for WORD.
-inline constexpr std::string_view kSearchLinkScheme = "zoek:";
+namespace books {
 
 struct WordnetSense {
     std::string gloss;                  // definition and examples, as written
@@ -40,7 +36,4 @@ WordnetEntry ParseWordnetEntry(std::string_view utf8);
 // A reference to the headword itself is left out of its lists.
 std::vector<std::string> WordnetBodyLines(const WordnetEntry &entry);
 
-// The href of a link that searches for word (UTF-8).
-std::string SearchLink(std::string_view utf8Word);
-
-}  // namespace lexqc
+}  // namespace books

@@ -1,11 +1,11 @@
-#include "zlib_codec.h"
+#include "books/zlib_codec.h"
 
 #include <zlib.h>
 
 #include <algorithm>
 #include <stdexcept>
 
-namespace lexqc {
+namespace books {
 
 Bytes Compress(const Bytes &plain) {
     uLongf size = compressBound(static_cast<uLong>(plain.size()));
@@ -46,4 +46,4 @@ Bytes Inflate(const std::uint8_t *data, std::size_t size) {
     return out;
 }
 
-}  // namespace lexqc
+}  // namespace books

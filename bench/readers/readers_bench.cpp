@@ -11,15 +11,15 @@
 #include <string>
 #include <vector>
 
+#include "books/dictd_import.h"
+#include "books/source.h"
+#include "books/stardict.h"
+#include "books/wordnet_entry.h"
 #include "dict_files.h"
-#include "dictd_import.h"
 #include "platform/hive.h"
-#include "source.h"
-#include "stardict.h"
-#include "viewer/core/WordFormTable.h"
-#include "wordnet_entry.h"
+#include "viewer/finder/WordFormTable.h"
 
-using namespace lexqc;
+using namespace books;
 
 namespace {
 
@@ -58,7 +58,7 @@ std::vector<Shape> Shapes() {
         Diagnostics diag;
         DictdImportOptions options;
         options.wordnet = text.starts_with("dog\n");
-        ImportDictd("dog\tA\t" + lexqc::test::DictdNumber(text.size()) + "\n", text, options, diag);
+        ImportDictd("dog\tA\t" + books::test::DictdNumber(text.size()) + "\n", text, options, diag);
     };
     const auto markup = [](const std::string &text) { StardictEntryHtml(text, "h", "bench"); };
     return {

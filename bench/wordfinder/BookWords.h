@@ -10,7 +10,7 @@
 // The search key of a UTF-8 word, as the search library folds it.
 std::string FoldUtf8(std::string_view utf8);
 
-// The "kw:" and "key:" words of a dictionary source file (tools/lexqc/FORMAT.md), UTF-8.
+// The "kw:" and "key:" words of a dictionary source file (books/FORMAT.md), UTF-8.
 std::vector<std::string> SourceWords(const std::string &path);
 // The headwords of a dictd index (one "word<TAB>offset<TAB>length" line each), UTF-8,
 // without the index's own "00-database" entries.

@@ -21,11 +21,11 @@
 #include <vector>
 
 #include "platform/cp1252.h"
-#include "viewer/core/BookKeys.h"
 #include "viewer/core/LXA_Paths.h"
 #include "viewer/core/LXA_Utils.h"
-#include "viewer/core/WordFinder.h"
 #include "viewer/core/lexqapi.h"
+#include "viewer/finder/BookKeys.h"
+#include "viewer/finder/WordFinder.h"
 
 namespace {
 

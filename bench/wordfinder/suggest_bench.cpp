@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "BookWords.h"
-#include "viewer/core/Suggest.h"
+#include "viewer/finder/Suggest.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "BookWords.h"
-#include "viewer/core/WordForms.h"
+#include "viewer/finder/WordForms.h"
 
 namespace {
 

@@ -4,11 +4,11 @@
 //
 // Properties: every entry is either a record or skipped; the source written reads back
 // without an error to exactly the records counted; errors come with a bad line's number.
-#include "dictd_import.h"
+#include "books/dictd_import.h"
+#include "books/source.h"
 #include "fuzz_support.h"
-#include "source.h"
 
-using namespace lexqc;
+using namespace books;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     if (size == 0)

@@ -5,12 +5,12 @@
 // its keys with exactly the hits the walk found, and without an error.
 #include <memory>
 
-#include "cipher.h"
+#include "books/cipher.h"
+#include "books/layout.h"
+#include "books/reader.h"
 #include "fuzz_support.h"
-#include "layout.h"
-#include "reader.h"
 
-using namespace lexqc;
+using namespace books;
 
 namespace {
 

@@ -6,14 +6,14 @@
 #include <string>
 #include <vector>
 
-#include "builder.h"
-#include "encoding.h"
+#include "books/builder.h"
+#include "books/encoding.h"
+#include "books/keys.h"
+#include "books/reader.h"
+#include "books/source.h"
 #include "fuzz_support.h"
-#include "keys.h"
-#include "reader.h"
-#include "source.h"
 
-using namespace lexqc;
+using namespace books;
 
 namespace {
 

@@ -5,11 +5,11 @@
 // Properties: a dictionary is refused with a message or read whole: every word of the
 // word list is either a record or skipped, and the source written reads back without an
 // error to exactly the records counted.
+#include "books/source.h"
+#include "books/stardict.h"
 #include "fuzz_support.h"
-#include "source.h"
-#include "stardict.h"
 
-using namespace lexqc;
+using namespace books;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     static fuzz::MemoryFile ifo("stardict-ifo"), idx("stardict-idx"), dict("stardict-dict"),

@@ -20,9 +20,9 @@
 #include "fuzz_support.h"
 #include "platform/cp1252.h"
 #include "platform/encoding.h"
-#include "viewer/core/WordFormRules.h"
-#include "viewer/core/WordFormTable.h"
-#include "viewer/core/WordForms.h"
+#include "viewer/finder/WordFormRules.h"
+#include "viewer/finder/WordFormTable.h"
+#include "viewer/finder/WordForms.h"
 
 namespace {
 

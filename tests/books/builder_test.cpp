@@ -1,16 +1,16 @@
 // The file layout, read back by the compiler's own reader and byte by byte.
-#include "builder.h"
+#include "books/builder.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 
-#include "layout.h"
-#include "reader.h"
+#include "books/layout.h"
+#include "books/reader.h"
+#include "books/zlib_codec.h"
 #include "test_support.h"
-#include "zlib_codec.h"
 
-namespace lexqc {
+namespace books {
 namespace {
 
 std::uint32_t U32At(const Bytes &b, std::size_t at) {
@@ -220,4 +220,4 @@ TEST(LexqcBuilder, RefusesAnEmptyDictionaryAndBadOptions) {
 }
 
 }  // namespace
-}  // namespace lexqc
+}  // namespace books

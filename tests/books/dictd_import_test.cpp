@@ -1,16 +1,19 @@
 // Import of a small hand-made dictd dictionary: index numbers, gzip text, HTML bodies.
-#include "dictd_import.h"
+#include "books/dictd_import.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
 
 #include <sstream>
 
+#include "books/source.h"
 #include "cli.h"
-#include "source.h"
 #include "test_support.h"
 
-namespace lexqc {
+namespace books {
+
+// Some cases run the compiler's command line on what they make.
+using namespace lexqc;
 namespace {
 
 // dictd's base64 digits of a number, most significant first.
@@ -216,4 +219,4 @@ TEST_F(LexqcDictdFiles, BrokenIndexLinesAreErrorsWithTheirLines) {
 }
 
 }  // namespace
-}  // namespace lexqc
+}  // namespace books

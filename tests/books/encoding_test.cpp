@@ -1,9 +1,9 @@
 // UTF-8 decoding and the Windows-1252 conversions of stored text.
-#include "encoding.h"
+#include "books/encoding.h"
 
 #include <gtest/gtest.h>
 
-namespace lexqc {
+namespace books {
 namespace {
 
 TEST(LexqcEncoding, RejectsMalformedUtf8) {
@@ -64,4 +64,4 @@ TEST(LexqcEncoding, LongTextsConvertAtEveryPlace) {
 }
 
 }  // namespace
-}  // namespace lexqc
+}  // namespace books

@@ -1,10 +1,10 @@
 // FreeDict's entry layout: headword line with pronunciation, numbered or single senses,
 // and the HTML the result page gets from it.
-#include "freedict_entry.h"
+#include "books/freedict_entry.h"
 
 #include <gtest/gtest.h>
 
-namespace lexqc {
+namespace books {
 namespace {
 
 TEST(LexqcFreedictEntry, SplitsHeadwordPronunciationAndSenses) {
@@ -50,4 +50,4 @@ TEST(LexqcFreedictEntry, BodyIsEscapedHtmlWithStyleClasses) {
 }
 
 }  // namespace
-}  // namespace lexqc
+}  // namespace books

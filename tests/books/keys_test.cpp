@@ -1,12 +1,12 @@
 // From entries to keys: folding, hit order, sharing, and what is skipped or refused.
-#include "keys.h"
+#include "books/keys.h"
 
 #include <gtest/gtest.h>
 
-#include "source.h"
+#include "books/source.h"
 #include "test_support.h"
 
-namespace lexqc {
+namespace books {
 namespace {
 
 std::vector<std::string> Headwords(const KeyTable &table, const std::string &key) {
@@ -77,4 +77,4 @@ TEST(LexqcKeys, RefusesKeysTheFileCannotHold) {
 }
 
 }  // namespace
-}  // namespace lexqc
+}  // namespace books

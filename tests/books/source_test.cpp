@@ -1,9 +1,9 @@
 // Reading the source format: records, bodies, escapes and errors with line numbers.
-#include "source.h"
+#include "books/source.h"
 
 #include <gtest/gtest.h>
 
-namespace lexqc {
+namespace books {
 namespace {
 
 std::vector<SourceEntry> Parse(const std::string &text, Diagnostics &diag) {
@@ -120,4 +120,4 @@ TEST(LexqcSource, FormattedRecordsReadBackUnchanged) {
 }
 
 }  // namespace
-}  // namespace lexqc
+}  // namespace books

@@ -3,12 +3,12 @@
 
 #include <functional>
 
+#include "books/source.h"
+#include "books/stardict.h"
 #include "dict_files.h"
-#include "source.h"
-#include "stardict.h"
 #include "test_support.h"
 
-namespace lexqc {
+namespace books {
 namespace {
 
 using test::BigEndian;
@@ -161,4 +161,4 @@ TEST(Stardict, WordsTheSourceCannotHoldAreSkipped) {
 }
 
 }  // namespace
-}  // namespace lexqc
+}  // namespace books

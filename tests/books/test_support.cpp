@@ -5,9 +5,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "source.h"
+#include "books/source.h"
 
-namespace lexqc::test {
+namespace books::test {
 
 std::string ReadAll(const std::string &path) {
     std::ifstream in(path, std::ios::binary);
@@ -47,4 +47,4 @@ std::string ManyEntries(int n) {
     return source;
 }
 
-}  // namespace lexqc::test
+}  // namespace books::test

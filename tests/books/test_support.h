@@ -4,12 +4,12 @@
 
 #include <string>
 
-#include "builder.h"
-#include "cipher.h"
-#include "keys.h"
+#include "books/builder.h"
+#include "books/cipher.h"
+#include "books/keys.h"
 #include "tempdir.h"
 
-namespace lexqc::test {
+namespace books::test {
 
 using tk::test::TempDir;
 
@@ -26,4 +26,4 @@ KeyTable Collect(const std::string &source, std::size_t maxKeyLength = 1u << 20)
 // enough to fill several small blocks.
 std::string ManyEntries(int n);
 
-}  // namespace lexqc::test
+}  // namespace books::test

@@ -8,14 +8,17 @@
 #include <filesystem>
 #include <sstream>
 
+#include "books/diagnostics.h"
+#include "books/search_library.h"
+#include "books/user_books.h"
 #include "cli.h"
-#include "diagnostics.h"
 #include "dict_files.h"
-#include "search_library.h"
 #include "tempdir.h"
-#include "user_books.h"
 
-namespace lexqc {
+namespace books {
+
+// Some cases run the compiler's command line on what they make.
+using namespace lexqc;
 namespace {
 
 using test::Entries;
@@ -326,4 +329,4 @@ TEST_F(UserBooks, CommandLineAddsListsAndRemoves) {
 }
 
 }  // namespace
-}  // namespace lexqc
+}  // namespace books

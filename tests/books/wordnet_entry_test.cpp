@@ -2,11 +2,11 @@
 // joined, and the cross-references turned into links that search.
 #include <gtest/gtest.h>
 
+#include "books/dictd_import.h"
+#include "books/wordnet_entry.h"
 #include "dict_files.h"
-#include "dictd_import.h"
-#include "wordnet_entry.h"
 
-namespace lexqc {
+namespace books {
 namespace {
 
 const char *const kEntry =
@@ -80,12 +80,6 @@ TEST(WordnetEntry, BodyNumbersSensesPerPartAndLinksOtherWords) {
               std::string::npos);
 }
 
-TEST(WordnetEntry, SearchLinksEncodeEverythingButPlainCharacters) {
-    EXPECT_EQ(SearchLink("rock 'n' roll"), "zoek:rock%20%27n%27%20roll");
-    EXPECT_EQ(SearchLink("caf\xC3\xA9&\"<x>"), "zoek:caf%C3%A9%26%22%3Cx%3E");
-    EXPECT_EQ(SearchLink("A.b_c~d-9"), "zoek:A.b_c~d-9");
-}
-
 TEST(WordnetEntry, ImportLeavesOutWordsWithoutLettersAndCountsThem) {
     const std::vector<std::pair<std::string, std::string>> entries = {
         {"42", "42\n    n 1: the number after forty-one\n"},
@@ -94,8 +88,8 @@ TEST(WordnetEntry, ImportLeavesOutWordsWithoutLettersAndCountsThem) {
     };
     std::string text, index;
     for (const auto &[word, body] : entries) {
-        index += word + "\t" + lexqc::test::DictdNumber(text.size()) + "\t" +
-                 lexqc::test::DictdNumber(body.size()) + "\n";
+        index += word + "\t" + books::test::DictdNumber(text.size()) + "\t" +
+                 books::test::DictdNumber(body.size()) + "\n";
         text += body;
     }
     Diagnostics diag("wn.index");
@@ -115,4 +109,4 @@ TEST(WordnetEntry, ImportLeavesOutWordsWithoutLettersAndCountsThem) {
 }
 
 }  // namespace
-}  // namespace lexqc
+}  // namespace books

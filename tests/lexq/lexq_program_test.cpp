@@ -179,7 +179,7 @@ TEST_F(LexqProgram, ListShowsEveryBookWithItsState) {
 // A book the user added with lexqc comes after the program's, and -d finds it.
 TEST_F(LexqProgram, TheUsersOwnBooksFollowTheProgramsInListAndLookUp) {
     std::filesystem::create_directories(Folder.UserDataDir());
-    const std::string index = lexqc::test::WriteDictd(
+    const std::string index = books::test::WriteDictd(
         Folder.UserDataDir(), "eigen",
         {{"fiets", "fiets\nbicycle\n"}, {"caf\xC3\xA9", "caf\xC3\xA9\ncafe, pub\n"}});
     const TRun added = Folder.Lexqc({"add", index, "--name", "Mijn fietsboek"});

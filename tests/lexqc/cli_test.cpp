@@ -8,6 +8,8 @@
 #include "test_support.h"
 
 namespace lexqc {
+
+using namespace books;
 namespace {
 
 struct Outcome {

@@ -8,7 +8,7 @@
 #include <sstream>
 #include <stdexcept>
 
-namespace lexqc::test {
+namespace books::test {
 
 namespace {
 
@@ -103,4 +103,4 @@ std::string WriteStardict(const std::string &folder, const std::string &stem,
     return base + ".ifo";
 }
 
-}  // namespace lexqc::test
+}  // namespace books::test

@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-namespace lexqc::test {
+namespace books::test {
 
 using Entries = std::vector<std::pair<std::string, std::string>>;  // word, text (UTF-8)
 
@@ -34,4 +34,4 @@ std::string ReadBytes(const std::string &path);
 // Every file name in a folder, sorted; empty when the folder is missing.
 std::vector<std::string> FolderListing(const std::string &folder);
 
-}  // namespace lexqc::test
+}  // namespace books::test

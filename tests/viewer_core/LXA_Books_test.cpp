@@ -8,8 +8,8 @@
 #include <fstream>
 
 #include "CoreTestSupport.h"
+#include "books/user_books.h"
 #include "dict_files.h"
-#include "user_books.h"
 #include "viewer/core/LXA_Exceptions.h"
 #include "viewer/core/LXA_Images.h"
 #include "viewer/core/Screen.h"
@@ -314,9 +314,9 @@ TEST_F(UserBooksTest, BooksAddedByTheCompilerKeepTheirDisplayNames) {
     folder.Write("data/dict.cfg", "[dictionaries]\nnl=1;Nederlands\n");
     UserFile("data/dict.cfg", "[dictionaries]\nwörter=1;Wörterbuch\n");
     UserBook("wörter", "[dictionary]\n");
-    const std::string index = lexqc::test::WriteDictd(folder.Root, "bron", {{"huis", "house"}});
-    const lexqc::AddResult added =
-        lexqc::AddUserBook(lexqc::UserShelfAt(folder.UserShelf), {{index}, "Ελληνικό Café", ""});
+    const std::string index = books::test::WriteDictd(folder.Root, "bron", {{"huis", "house"}});
+    const books::AddResult added =
+        books::AddUserBook(books::UserShelfAt(folder.UserShelf), {{index}, "Ελληνικό Café", ""});
 
     const TLXABooks books = Load();
     ASSERT_EQ(books.Count(), 3);

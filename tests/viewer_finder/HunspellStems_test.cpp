@@ -1,4 +1,4 @@
-#include "viewer/core/HunspellStems.h"
+#include "viewer/finder/HunspellStems.h"
 
 #include <gtest/gtest.h>
 

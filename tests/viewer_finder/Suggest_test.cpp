@@ -1,4 +1,4 @@
-#include "viewer/core/Suggest.h"
+#include "viewer/finder/Suggest.h"
 
 #include <gtest/gtest.h>
 

@@ -1,16 +1,16 @@
 // The word finder's parts that the window's and lexq's tests do not reach: the book
 // language that decides which base forms are tried, the lines it adds to a page, and a
 // book whose key walk fails (over a compiled book and the real search library).
-#include "viewer/core/WordFinder.h"
+#include "viewer/finder/WordFinder.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 
 #include "CoreTestSupport.h"
-#include "viewer/core/FinderPage.h"
 #include "viewer/core/LXA_Data.h"
 #include "viewer/core/lexqapi.h"
+#include "viewer/finder/FinderPage.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "viewer/core/WordFormRules.h"
+#include "viewer/finder/WordFormRules.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "viewer/core/WordFormTable.h"
+#include "viewer/finder/WordFormTable.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "viewer/core/WordForms.h"
+#include "viewer/finder/WordForms.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "tempdir.h"
-#include "viewer/core/WordFormRules.h"
+#include "viewer/finder/WordFormRules.h"
 
 namespace {
 

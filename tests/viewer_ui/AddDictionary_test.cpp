@@ -11,16 +11,16 @@
 #include <filesystem>
 
 #include "UiTestSupport.h"
-#include "diagnostics.h"
+#include "books/diagnostics.h"
+#include "books/user_books.h"
 #include "dict_files.h"
-#include "user_books.h"
 #include "viewer/display/HtmlViewer.h"
 #include "viewer/ui/LXA_Main.h"
 #include "viewer/ui/PageScroller.h"
 #include "viewer/ui/SelectBook.h"
 
 using namespace uitest;
-using lexqc::test::Entries;
+using books::test::Entries;
 
 namespace {
 
@@ -37,9 +37,9 @@ class AddDictionaryTest : public ::testing::Test {
     void SetUp() override {
         std::filesystem::copy_file(REAL_LEXQAPI_FILE, folder.Dir + "/lexqapi.so",
                                    std::filesystem::copy_options::overwrite_existing);
-        const lexqc::UserShelf scratch = lexqc::UserShelfAt(sources.File("scratch"));
-        lexqc::AddUserBook(scratch,
-                           {{lexqc::test::WriteDictd(sources.Path(), "nl", kDutch)}, "", ""});
+        const books::UserShelf scratch = books::UserShelfAt(sources.File("scratch"));
+        books::AddUserBook(scratch,
+                           {{books::test::WriteDictd(sources.Path(), "nl", kDutch)}, "", ""});
         std::filesystem::copy_file(scratch.dataDir + "/nl.idx", folder.Data + "/nl.idx");
         folder.WriteCatalogue({"nl=1;Nederlands"});
         folder.AddBook("nl", "[dictionary]\n", false);
@@ -62,13 +62,13 @@ class AddDictionaryTest : public ::testing::Test {
     }
     std::string Shown() const { return Window().Viewer()->toPlainText().toStdString(); }
     std::string UserCatalogue() const {
-        return lexqc::test::ReadBytes(folder.UserShelf + "/data/dict.cfg");
+        return books::test::ReadBytes(folder.UserShelf + "/data/dict.cfg");
     }
     // The Dutch message the compiler gives for this input, as a dialog shows it.
     std::string CompilerMessage(const std::string &file) const {
         try {
-            lexqc::AddUserBook(lexqc::UserShelfAt(sources.File("probe")), {{file}, "", ""});
-        } catch (const lexqc::InputError &e) {
+            books::AddUserBook(books::UserShelfAt(sources.File("probe")), {{file}, "", ""});
+        } catch (const books::InputError &e) {
             return e.what();
         }
         return "(accepted)";
@@ -83,7 +83,7 @@ class AddDictionaryTest : public ::testing::Test {
 };
 
 TEST_F(AddDictionaryTest, AddedDictionariesJoinTheWindowAndAnswerTheirSourcesWords) {
-    const std::string index = lexqc::test::WriteDictd(sources.Path(), "eigen", kDutch);
+    const std::string index = books::test::WriteDictd(sources.Path(), "eigen", kDutch);
     answer = ui::TDictionaryChoice{QString::fromStdString(index), QStringLiteral("Mijn boek")};
     Window().Command("actAddDictionary")->trigger();
     // The command has returned while the conversion goes on, and waits its turn meanwhile.
@@ -112,10 +112,10 @@ TEST_F(AddDictionaryTest, AddedDictionariesJoinTheWindowAndAnswerTheirSourcesWor
     EXPECT_EQ(Find(Window(), "appel"), "Het woord 'appel' kan niet worden gevonden.");
 
     // A StarDict dictionary by its word list, under its own name.
-    lexqc::test::StardictOptions options;
+    books::test::StardictOptions options;
     options.bookName = "Frans-Engels";
     options.synonyms = {{"demeure", 0}};
-    Add(lexqc::test::WriteStardict(sources.Path(), "fr-en", kFrench, options), "");
+    Add(books::test::WriteStardict(sources.Path(), "fr-en", kFrench, options), "");
     ASSERT_EQ(books.size(), 3u);
     EXPECT_EQ(books[2]->text(), "Frans-Engels");
     EXPECT_EQ(viewer->Data.CurrentBook, books[2]->Book());
@@ -133,21 +133,21 @@ TEST_F(AddDictionaryTest, AddedDictionariesJoinTheWindowAndAnswerTheirSourcesWor
 }
 
 TEST_F(AddDictionaryTest, DamagedDictionariesAreRefusedWithTheirMessageAndChangeNothing) {
-    Add(lexqc::test::WriteDictd(sources.Path(), "goed", kDutch), "Goed");
+    Add(books::test::WriteDictd(sources.Path(), "goed", kDutch), "Goed");
     const std::string catalogue = UserCatalogue();
     const std::size_t commands = Window().DictionaryCommands().size();
     dialogs.Shown.clear();
 
     // A dictd text cut short; a StarDict word list cut short; a script without A to Z,
     // whose message quotes a word the dialogs cannot show as it is.
-    const std::string cut = lexqc::test::WriteDictd(sources.Path(), "kapot", kDutch);
-    const std::string text = lexqc::test::ReadBytes(sources.File("kapot.dict.dz"));
-    lexqc::test::WriteBytes(sources.File("kapot.dict.dz"), text.substr(0, text.size() / 2));
-    const std::string ifo = lexqc::test::WriteStardict(sources.Path(), "stuk", kFrench);
-    const std::string idx = lexqc::test::ReadBytes(sources.File("stuk.idx"));
-    lexqc::test::WriteBytes(sources.File("stuk.idx"), idx.substr(0, idx.size() - 2));
+    const std::string cut = books::test::WriteDictd(sources.Path(), "kapot", kDutch);
+    const std::string text = books::test::ReadBytes(sources.File("kapot.dict.dz"));
+    books::test::WriteBytes(sources.File("kapot.dict.dz"), text.substr(0, text.size() / 2));
+    const std::string ifo = books::test::WriteStardict(sources.Path(), "stuk", kFrench);
+    const std::string idx = books::test::ReadBytes(sources.File("stuk.idx"));
+    books::test::WriteBytes(sources.File("stuk.idx"), idx.substr(0, idx.size() - 2));
     const std::string greek =
-        lexqc::test::WriteDictd(sources.Path(), "grieks", {{"σπίτι", "house"}, {"γάτα", "cat"}});
+        books::test::WriteDictd(sources.Path(), "grieks", {{"σπίτι", "house"}, {"γάτα", "cat"}});
 
     for (const std::string &file : {cut, ifo, greek}) {
         SCOPED_TRACE(file);

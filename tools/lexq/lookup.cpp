@@ -11,16 +11,16 @@
 #include "platform/paths.h"
 #include "stderr_dialogs.h"
 #include "viewer/core/BookChoice.h"
-#include "viewer/core/BookKeys.h"
-#include "viewer/core/FinderPage.h"
 #include "viewer/core/LXA_Books.h"
 #include "viewer/core/LXA_Data.h"
 #include "viewer/core/LXA_MsgDlg.h"
 #include "viewer/core/LXA_Paths.h"
 #include "viewer/core/LXA_Search.h"
 #include "viewer/core/LXA_Utils.h"
-#include "viewer/core/WordFinder.h"
 #include "viewer/core/lexqapi.h"
+#include "viewer/finder/BookKeys.h"
+#include "viewer/finder/FinderPage.h"
+#include "viewer/finder/WordFinder.h"
 
 namespace lexq {
 

@@ -10,20 +10,22 @@
 #include <memory>
 #include <optional>
 
-#include "builder.h"
-#include "cipher.h"
-#include "dictd_import.h"
-#include "encoding.h"
-#include "keys.h"
-#include "layout.h"
+#include "books/builder.h"
+#include "books/cipher.h"
+#include "books/dictd_import.h"
+#include "books/encoding.h"
+#include "books/keys.h"
+#include "books/layout.h"
+#include "books/reader.h"
+#include "books/search_library.h"
+#include "books/source.h"
+#include "books/user_books.h"
+#include "books/verify.h"
 #include "platform/paths.h"
-#include "reader.h"
-#include "search_library.h"
-#include "source.h"
-#include "user_books.h"
-#include "verify.h"
 
 namespace lexqc {
+
+using namespace books;
 
 namespace {
 

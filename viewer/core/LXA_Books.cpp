@@ -1,8 +1,8 @@
 #include "viewer/core/LXA_Books.h"
 
+#include "books/user_books.h"
 #include "platform/encoding.h"
 #include "platform/paths.h"
-#include "user_books.h"
 #include "viewer/core/LXA_Exceptions.h"
 #include "viewer/core/LXA_Images.h"
 #include "viewer/core/LXA_IniFile.h"
@@ -38,7 +38,7 @@ void LoadOptionalIcon(QIcon &icon, const std::string &path, TBadPicture badPictu
 }
 
 TRPaths UserShelfPaths() {
-    const lexqc::UserShelf shelf = lexqc::DefaultUserShelf();
+    const books::UserShelf shelf = books::DefaultUserShelf();
     TRPaths paths;
     paths.AppDir = shelf.root;
     paths.DataDir = shelf.dataDir;

@@ -1,4 +1,4 @@
-#include "viewer/core/BookKeys.h"
+#include "viewer/finder/BookKeys.h"
 
 #include <algorithm>
 #include <exception>

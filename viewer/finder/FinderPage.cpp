@@ -1,34 +1,11 @@
-#include "viewer/core/FinderPage.h"
+#include "viewer/finder/FinderPage.h"
 
-#include <QByteArray>
-#include <QUrl>
-
+#include "books/html.h"
 #include "platform/cp1252.h"
 
-namespace {
+using books::EscapeHtml;
 
-std::string EscapeHtml(std::string_view text) {
-    std::string out;
-    for (const char c : text) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            default:
-                out += c;
-        }
-    }
-    return out;
-}
+namespace {
 
 std::string Link(const std::string &word) {
     return "<a href=\"" + SearchLink(word) + "\">" + EscapeHtml(word) + "</a>";
@@ -42,8 +19,7 @@ std::string Paragraph(const std::string &html) {
 }  // namespace
 
 std::string SearchLink(const std::string &word) {
-    const std::string utf8 = platform::Cp1252ToUtf8(word);
-    return "zoek:" + QUrl::toPercentEncoding(QByteArray::fromStdString(utf8)).toStdString();
+    return books::SearchLink(platform::Cp1252ToUtf8(word));
 }
 
 std::string WithLineAbove(const std::string &page, const std::string &html) {

@@ -1,11 +1,11 @@
-#include "viewer/core/WordFinder.h"
+#include "viewer/finder/WordFinder.h"
 
 #include <algorithm>
 #include <utility>
 
 #include "platform/cp1252.h"
-#include "viewer/core/HunspellStems.h"
 #include "viewer/core/LXA_Utils.h"
+#include "viewer/finder/HunspellStems.h"
 
 std::string SourceLanguage(const std::string &bookName) {
     const std::string language = bookName.substr(0, bookName.find('-'));

@@ -16,9 +16,9 @@
 #include <string>
 #include <vector>
 
-#include "viewer/core/BookKeys.h"
-#include "viewer/core/Suggest.h"
-#include "viewer/core/WordForms.h"
+#include "viewer/finder/BookKeys.h"
+#include "viewer/finder/Suggest.h"
+#include "viewer/finder/WordForms.h"
 
 // The source language of a book by its name, the part before the dash of its direction
 // ("nl" for "nl-en", "en" for "en"), in lower case; empty for a name that names no

@@ -9,9 +9,9 @@
 #include <QTimer>
 #include <utility>
 
-#include "diagnostics.h"
-#include "progress.h"
-#include "user_books.h"
+#include "books/diagnostics.h"
+#include "books/progress.h"
+#include "books/user_books.h"
 
 namespace ui {
 
@@ -62,27 +62,27 @@ TDictionaryPrompt SetDictionaryPrompt(TDictionaryPrompt prompt) {
 
 TDictionaryImport::TDictionaryImport(const TDictionaryChoice &choice, const std::string &shelfRoot,
                                      const std::string &programDataDir, QWidget *window) {
-    lexqc::AddRequest request;
+    books::AddRequest request;
     request.files = {QFile::encodeName(choice.File).toStdString()};
     request.displayName = choice.DisplayName.toStdString();
     request.programDataDir = programDataDir;
     m_thread = QThread::create(
-        [this, request = std::move(request), shelf = lexqc::UserShelfAt(shelfRoot)] {
-            lexqc::Progress progress([this](double done) {
+        [this, request = std::move(request), shelf = books::UserShelfAt(shelfRoot)] {
+            books::Progress progress([this](double done) {
                 m_permille.store(static_cast<int>(done * 1000));
                 return !m_cancel.load();
             });
             TImportOutcome outcome;
             try {
-                const lexqc::AddResult added = lexqc::AddUserBook(shelf, request, &progress);
+                const books::AddResult added = books::AddUserBook(shelf, request, &progress);
                 outcome.Kind = TImportOutcome::TKind::Added;
                 outcome.Name = added.name;
                 outcome.DisplayName = added.displayName;
                 outcome.Entries = added.entries;
                 outcome.Skipped = added.skipped;
-            } catch (const lexqc::Cancelled &) {
+            } catch (const books::Cancelled &) {
                 outcome.Kind = TImportOutcome::TKind::Cancelled;
-            } catch (const lexqc::InputError &e) {
+            } catch (const books::InputError &e) {
                 outcome.Kind = TImportOutcome::TKind::Refused;
                 outcome.Message = e.what();
             } catch (const std::exception &e) {

@@ -16,8 +16,8 @@
 
 #include "platform/shell.h"
 #include "viewer/core/LXA_Data.h"
-#include "viewer/core/WordFinder.h"
 #include "viewer/display/HtmlViewer.h"
+#include "viewer/finder/WordFinder.h"
 #include "viewer/ui/AddDictionary.h"
 #include "viewer/ui/HelpWindow.h"
 #include "viewer/ui/IdleUpdater.h"

@@ -10,12 +10,12 @@
 
 #include "LXA_Main.h"
 #include "viewer/core/Cp1252Qt.h"
-#include "viewer/core/FinderPage.h"
 #include "viewer/core/LXA_Cursor.h"
 #include "viewer/core/LXA_Data.h"
 #include "viewer/core/LXA_MsgDlg.h"
 #include "viewer/core/LXA_Utils.h"
 #include "viewer/display/HtmlViewer.h"
+#include "viewer/finder/FinderPage.h"
 #include "viewer/ui/AddDictionary.h"
 #include "viewer/ui/HelpWindow.h"
 #include "viewer/ui/LXA_About.h"

@@ -17,13 +17,13 @@
 #include <QtConcurrent/QtConcurrentRun>
 
 #include "LXA_Main.h"
-#include "viewer/core/BookKeys.h"
 #include "viewer/core/Cp1252Qt.h"
-#include "viewer/core/FinderPage.h"
 #include "viewer/core/LXA_Data.h"
-#include "viewer/core/WordFinder.h"
 #include "viewer/core/lexqapi.h"
 #include "viewer/display/HtmlViewer.h"
+#include "viewer/finder/BookKeys.h"
+#include "viewer/finder/FinderPage.h"
+#include "viewer/finder/WordFinder.h"
 #include "viewer/ui/TypeAhead.h"
 
 namespace ui {
