@@ -1,11 +1,9 @@
 /* The four exports and the one process-wide open dictionary. */
 #include "alloc.h"
-#include "fold.h"
 #include "handle.h"
 #include "lexqapi.h"
 #include "loader.h"
-#include "lookup.h"
-#include "table.h"
+#include "operations.h"
 
 lexq_dictionary *g_dictionary;
 
@@ -20,28 +18,7 @@ extern "C" LEXQ_EXPORT int32_t LEXQ_CALL lexq_search(const char *text, char **re
         *result = NULL;
     if (g_dictionary == NULL)
         return LEXQ_ERR_NOTINITIALIZED;
-    /* Without a text or a place for the answer there is nothing to search or to give. */
-    if (text == NULL || result == NULL)
-        return LEXQ_ERR_ILLEGALINPUT;
-
-    char *key = lexq_fold(text);
-    if (key == NULL)
-        return LEXQ_ERR_NOMEMORY;
-    int32_t code = LEXQ_ERR_NONE;
-    if (key[0] == '\0') {
-        code = LEXQ_ERR_ILLEGALINPUT;
-    } else {
-        code = lexq_public_code(lexq_lookup(g_dictionary, key));
-        if (code == LEXQ_ERR_NONE && g_dictionary->hit_count == 0)
-            code = LEXQ_ERR_WORDNOTFOUND;
-        if (code == LEXQ_ERR_NONE) {
-            *result = lexq_build_table(text, key, g_dictionary);
-            if (*result == NULL)
-                code = LEXQ_ERR_NOMEMORY;
-        }
-    }
-    lexq_free(key);
-    return code;
+    return lexq_run_search(g_dictionary, text, result);
 }
 
 extern "C" LEXQ_EXPORT int32_t LEXQ_CALL lexq_free_searchresult(char *table) {

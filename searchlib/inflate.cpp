@@ -8,12 +8,16 @@
 #include <libdeflate.h>
 #endif
 
+#include <atomic>
+
 #include "alloc.h"
 
+/* The mode is a test seam, set while nothing else runs; the counts may be bumped by books
+   inflating on several threads at once. */
 static lexq_inflate_mode g_mode = LEXQ_INFLATE_FAST;
-static unsigned long g_fast_count;
-static unsigned long g_mismatches;
-static unsigned long g_refusals;
+static std::atomic<unsigned long> g_fast_count;
+static std::atomic<unsigned long> g_mismatches;
+static std::atomic<unsigned long> g_refusals;
 
 lexq_status lexq_ensure(lexq_growbuf *buffer, uint64_t size, uint32_t step) {
     const uint64_t rounded = (size + step - 1) / step * step;
@@ -114,8 +118,8 @@ static zlib_verdict zlib_judges(const uint8_t *data, uint32_t length, uint32_t c
 
 #ifdef LEXQ_HAVE_LIBDEFLATE
 /* libdeflate's decompressor keeps nothing of a block once it has been inflated, only room
-   for its decode tables: one serves the process, made at the first block and released
-   when the library is unloaded. */
+   for its decode tables; it serves one thread at a time, so each thread that inflates has
+   its own, made at its first block and released when the thread ends. */
 namespace {
 struct WholeBufferInflater {
     libdeflate_decompressor *decompressor = libdeflate_alloc_decompressor();
@@ -133,7 +137,7 @@ struct WholeBufferInflater {
    output a fault lies. */
 static bool whole_inflate(const uint8_t *data, uint32_t length, uint32_t expected,
                           lexq_growbuf *buffer) {
-    static WholeBufferInflater inflater;
+    static thread_local WholeBufferInflater inflater;
     if (inflater.decompressor == NULL || buffer->data == NULL || expected > buffer->capacity)
         return false;
     return libdeflate_zlib_decompress(inflater.decompressor, data, length, buffer->data, expected,
@@ -157,8 +161,8 @@ lexq_status lexq_decompress(const uint8_t *data, uint32_t length, uint32_t step,
         if (g_mode == LEXQ_INFLATE_CROSSCHECK) {
             const zlib_verdict verdict =
                 zlib_judges(data, length, buffer->capacity, expected, buffer->data);
-            g_mismatches += verdict == ZLIB_DIFFERS;
-            g_refusals += verdict == ZLIB_REFUSES;
+            g_mismatches += verdict == ZLIB_DIFFERS ? 1 : 0;
+            g_refusals += verdict == ZLIB_REFUSES ? 1 : 0;
         }
         *produced = expected;
         return LEXQ_OK;

@@ -1,6 +1,7 @@
 /* lexqapi: the dictionary search library. Opens one dictionary file, folds a typed
    word into a search key, looks it up, and returns the hits as one HTML table text.
-   One dictionary is open per process; calls are made one at a time. */
+   One dictionary is open per process through lexq_init; calls are made one at a time.
+   Books opened side by side (lexq_book_open, below) are the exception. */
 #ifndef LEXQAPI_H
 #define LEXQAPI_H
 
@@ -66,6 +67,34 @@ LEXQ_EXPORT int32_t LEXQ_CALL lexq_prefix(const char *text, uint32_t limit, char
    as lexq_search. Reads no hits: a slice of a few thousand keys takes well under a
    millisecond once its leaf blocks are read. */
 LEXQ_EXPORT int32_t LEXQ_CALL lexq_keys(const char *after, uint32_t limit, char **result);
+
+/* Books opened side by side, added beside the one process-wide dictionary above, which
+   they never touch: each handle is a dictionary of its own, with its own file streams and
+   caches, so that several books can answer at once. Calls on one handle are made one at a
+   time; different handles may be used on different threads at the same time. Texts and
+   answers are exactly those of the operations above on the same file (Windows-1252), and
+   every answer text goes back through lexq_free_text. */
+typedef struct lexq_dictionary lexq_book;
+
+/* Opens the dictionary file at path as a new book. On 0, *book holds its handle, to be
+   closed with lexq_book_close; otherwise *book is null. Codes as lexq_init; -5 when book is
+   null. */
+LEXQ_EXPORT int32_t LEXQ_CALL lexq_book_open(const char *path, lexq_book **book);
+
+/* lexq_search, lexq_prefix and lexq_keys on the book; -1 for a null book. */
+LEXQ_EXPORT int32_t LEXQ_CALL lexq_book_search(lexq_book *book, const char *text, char **result);
+LEXQ_EXPORT int32_t LEXQ_CALL lexq_book_prefix(lexq_book *book, const char *text, uint32_t limit,
+                                               char **result);
+LEXQ_EXPORT int32_t LEXQ_CALL lexq_book_keys(lexq_book *book, const char *after, uint32_t limit,
+                                             char **result);
+
+/* Releases an answer text of a book (null is allowed), whether or not its book is still
+   open and whether or not a dictionary is open through lexq_init. Returns 0. */
+LEXQ_EXPORT int32_t LEXQ_CALL lexq_free_text(char *text);
+
+/* Closes a book: its caches, buffers and streams are released and the handle is gone.
+   -1 for a null book. */
+LEXQ_EXPORT int32_t LEXQ_CALL lexq_book_close(lexq_book *book);
 
 #ifdef __cplusplus
 }

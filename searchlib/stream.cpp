@@ -2,20 +2,23 @@
 
 #include <string.h>
 
+#include <atomic>
+
 #include "alloc.h"
 #include "platform/paths.h"
 
-static unsigned long g_count[LEXQ_OP_COUNT];
-static unsigned long g_system_reads;
-static uint64_t g_system_bytes;
+/* Counts of the test seams; books read on several threads at once may bump them. */
+static std::atomic<unsigned long> g_count[LEXQ_OP_COUNT];
+static std::atomic<unsigned long> g_system_reads;
+static std::atomic<uint64_t> g_system_bytes;
 static lexq_stream_op g_fail_op;
 static unsigned long g_fail_nth;
 static bool g_fail_short;
 
 /* Counts one operation and says whether the test seam makes it fail. */
 static bool seam_fails(lexq_stream_op op) {
-    g_count[op]++;
-    return g_fail_nth != 0 && op == g_fail_op && g_count[op] == g_fail_nth;
+    const unsigned long count = ++g_count[op];
+    return g_fail_nth != 0 && op == g_fail_op && count == g_fail_nth;
 }
 
 /* Reads up to size bytes at offset from the file: how many, or -1 on a read error. */
