@@ -110,6 +110,23 @@ std::vector<std::string_view> SplitTabs(std::string_view line) {
     return fields;
 }
 
+// Whether the text's end falls inside a UTF-8 character: the bytes before `end` start a
+// well-formed sequence that runs on past it. A cut size gives such an end; a text in
+// another encoding rarely does, as its byte after an end would have to continue a UTF-8
+// lead byte.
+bool EndsInsideCharacter(std::string_view text, std::uint64_t end) {
+    if (end == 0 || end >= text.size())
+        return false;
+    std::size_t lead = static_cast<std::size_t>(end);
+    while (lead > 0 && static_cast<std::size_t>(end) - lead < 3 &&
+           (static_cast<unsigned char>(text[lead - 1]) & 0xC0) == 0x80)
+        --lead;
+    if (lead == 0 || (static_cast<unsigned char>(text[lead - 1]) & 0xC0) != 0xC0)
+        return false;
+    std::size_t pos = lead - 1;
+    return DecodeUtf8(text, pos).has_value() && pos > end;
+}
+
 }  // namespace
 
 std::string EntryTextToHtml(std::string_view utf8) {
@@ -198,11 +215,20 @@ std::string ImportDictd(std::string_view indexText, std::string_view dictText,
     bool invalidText = false;
     while (start < indexText.size()) {
         std::size_t end = indexText.find('\n', start);
-        if (end == std::string_view::npos)
+        // dictd writes every line with its end: a last line without one was cut, perhaps
+        // inside its size, which would then read as a shorter entry.
+        const bool cut = end == std::string_view::npos;
+        if (cut)
             end = indexText.size();
         std::string_view line = indexText.substr(start, end - start);
         start = end + 1;
         ++number;
+        if (cut) {
+            diag.Error(number, "the last line has no line end: the index was cut");
+            if (tally.firstBadLine == 0)
+                tally.firstBadLine = number;
+            break;
+        }
         if (options.progress != nullptr)
             options.progress->Step(std::min(start, indexText.size()), indexText.size());
         if (!line.empty() && line.back() == '\r')
@@ -230,6 +256,12 @@ std::string ImportDictd(std::string_view indexText, std::string_view dictText,
             if (tally.firstBadLine == 0)
                 tally.firstBadLine = number;
             tally.beyondText = true;
+            continue;
+        }
+        if (EndsInsideCharacter(dictText, *offset + *length)) {
+            diag.Error(number, "the entry ends inside a UTF-8 character: its length was cut");
+            if (tally.firstBadLine == 0)
+                tally.firstBadLine = number;
             continue;
         }
         // Headwords with tabs are rare; anything before the last two fields is the word.

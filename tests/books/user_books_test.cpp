@@ -176,6 +176,36 @@ TEST_F(UserBooks, DamagedDictionariesAreRefusedAndChangeNothing) {
     EXPECT_EQ(ReadCatalogue(shelf_.catalogue).size(), 1u);
 }
 
+// An index cut anywhere in its last line, or whose size cuts a character of the text in
+// two, reads as a shorter but plausible book; it is a damaged file.
+TEST_F(UserBooks, ACutIndexIsRefusedAsDamaged) {
+    const std::string index = test::WriteDictd(dir_.Path(), "kort", kDutch);
+    const std::string whole = test::ReadBytes(index);
+    for (const std::size_t less : {1, 2, 5}) {
+        test::WriteBytes(index, whole.substr(0, whole.size() - less));
+        EXPECT_NE(Refused({index}).find("regel 4 van de index is onleesbaar"), std::string::npos)
+            << less;
+    }
+    // The text "a" + "ü" (two bytes): a length of 1 for "b" leaves half the character.
+    test::WriteDictd(dir_.Path(), "teken", {{"a", "a"}, {"b", "\xC3\xBC"}});
+    const std::string cutChar = dir_.File("teken.index");
+    test::WriteBytes(cutChar, "a\tA\tB\nb\tB\tB\n");
+    EXPECT_NE(Refused({cutChar}).find("regel 2 van de index is onleesbaar"), std::string::npos);
+    test::WriteBytes(cutChar, "a\tA\tB\nb\tB\tC\n");
+    EXPECT_EQ(Add({cutChar}).records, 2u);
+
+    // A real book cut inside the size of a line, as a broken download leaves it.
+    const std::string real = "/usr/share/dictd/jargon.index";
+    if (!std::filesystem::exists(real))
+        GTEST_SKIP() << real << " missing (Debian package dict-jargon)";
+    const std::string text = test::ReadBytes(real);
+    const std::size_t lineEnd = text.find('\n', text.size() / 2);
+    std::filesystem::copy_file("/usr/share/dictd/jargon.dict.dz", dir_.File("jargon.dict.dz"));
+    test::WriteBytes(dir_.File("jargon.index"), text.substr(0, lineEnd - 1));
+    EXPECT_NE(Refused({dir_.File("jargon.index")}).find("van de index is onleesbaar"),
+              std::string::npos);
+}
+
 TEST_F(UserBooks, AnotherScriptIsRefusedAsNotSupported) {
     const Entries greek = {{"σπίτι", "house"}, {"γάτα", "cat"}, {"OK", "okay"}};
     const std::string message = Refused({test::WriteDictd(dir_.Path(), "el", greek)});
