@@ -130,30 +130,32 @@ bool EndsInsideCharacter(std::string_view text, std::uint64_t end) {
 }  // namespace
 
 std::string EntryTextToHtml(std::string_view utf8) {
-    std::vector<std::string> paragraphs;
-    std::string current;
+    std::string html;
+    LaidOutHtml paragraph;
+    bool open = false;  // a paragraph has text
     std::size_t start = 0;
     while (start <= utf8.size()) {
         std::size_t end = utf8.find('\n', start);
         if (end == std::string_view::npos)
             end = utf8.size();
-        const std::string_view line = TrimBlanks(utf8.substr(start, end - start));
+        std::string_view line = utf8.substr(start, end - start);
         start = end + 1;
-        if (line.empty()) {
-            if (!current.empty())
-                paragraphs.push_back("<p>" + current + "</p>");
-            current.clear();
+        // Trailing blanks carry no layout; leading ones indent (attributions, senses).
+        const std::size_t last = line.find_last_not_of(" \t\r");
+        if (last == std::string_view::npos) {
+            if (open)
+                html += "<p>" + paragraph.Take() + "</p>";
+            paragraph = LaidOutHtml();
+            open = false;
             continue;
         }
-        if (!current.empty())
-            current += "<br>";
-        current += EscapeHtml(line);
+        if (open)
+            paragraph.Break();
+        paragraph.Text(line.substr(0, last + 1));
+        open = true;
     }
-    if (!current.empty())
-        paragraphs.push_back("<p>" + current + "</p>");
-    std::string html;
-    for (const std::string &p : paragraphs)
-        html += p;
+    if (open)
+        html += "<p>" + paragraph.Take() + "</p>";
     return html;
 }
 

@@ -25,7 +25,8 @@ std::string ReadGzipFile(const std::string &path);
 std::string DecodeLenient(std::string_view bytes, bool *hadInvalid = nullptr);
 
 // The entry text as HTML: paragraphs (separated by blank lines) in <p>, their lines
-// joined with <br>, indentation dropped, &, <, > and " escaped.
+// joined with <br>, indentation and runs of blanks kept as no-break spaces (LaidOutHtml),
+// &, <, > and " escaped.
 std::string EntryTextToHtml(std::string_view utf8);
 
 struct DictdImportOptions {

@@ -19,4 +19,30 @@ std::string EscapeHtml(std::string_view text);
 // The href of a link that searches for word (UTF-8).
 std::string SearchLink(std::string_view utf8Word);
 
+// HTML for text laid out in lines and blanks (a plain entry, Pango markup), which HTML
+// would run together: line ends become <br>, and blanks that open a line or follow a
+// blank become no-break spaces (a tab opening a line four), so indentation and columns
+// stay. Text is escaped; markup is passed on as it is.
+class LaidOutHtml {
+  public:
+    void Text(std::string_view text);
+    void Markup(std::string_view html);
+    // A character reference: text on the line, though written as markup.
+    void Reference(std::string_view html);
+    void Break();
+    std::string Take() { return std::move(out_); }
+
+  private:
+    std::string out_;
+    bool lineStart_ = true;
+    bool afterBlank_ = false;
+};
+
+// The text without the blank lines before and after it, and without trailing blanks:
+// they carry no layout. The leading blanks of its first line stay.
+std::string_view WithoutOuterBlankLines(std::string_view text);
+
+// Plain text as one piece of laid-out HTML, without its outer blank lines.
+std::string LaidOutTextHtml(std::string_view text);
+
 }  // namespace books

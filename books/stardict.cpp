@@ -1,6 +1,9 @@
 #include "books/stardict.h"
 
+#include <algorithm>
 #include <cctype>
+#include <cmath>
+#include <cstdlib>
 #include <fstream>
 #include <limits>
 #include <sstream>
@@ -90,23 +93,6 @@ std::string ReadWhole(const std::string &path, std::uint64_t limit) {
     return text;
 }
 
-// Text lines as HTML: escaped, joined with <br>.
-std::string TextHtml(std::string_view utf8) {
-    std::string out;
-    std::size_t start = 0;
-    while (start <= utf8.size()) {
-        std::size_t end = utf8.find('\n', start);
-        if (end == std::string_view::npos)
-            end = utf8.size();
-        const std::string_view line = Trim(utf8.substr(start, end - start));
-        if (!out.empty() && !line.empty())
-            out += "<br>";
-        out += EscapeHtml(line);
-        start = end + 1;
-    }
-    return out;
-}
-
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
     if (text.size() < prefix.size())
         return false;
@@ -116,7 +102,22 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
     return true;
 }
 
-// HTML or Pango markup as it is, less what the result page cannot hold: the table
+// Whether a tag's name (after its '<' or '</') is one of the table elements, scripts and
+// styles that the result page cannot hold.
+bool IsDroppedElement(std::string_view name) {
+    for (const std::string_view element :
+         {"table", "tr", "td", "th", "tbody", "thead", "tfoot", "script", "style"}) {
+        if (StartsWithNoCase(name, element) &&
+            (name.size() == element.size() || name[element.size()] == '>' ||
+             name[element.size()] == ' ' || name[element.size()] == '/' ||
+             name[element.size()] == '\t' || name[element.size()] == '\n')) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// HTML as it is, less what the result page cannot hold: the table
 // elements that cut its rows and cells, scripts, and control characters.
 std::string MarkupHtml(std::string_view markup) {
     std::string out;
@@ -129,16 +130,7 @@ std::string MarkupHtml(std::string_view markup) {
         if (c == '<') {
             const std::string_view tag = markup.substr(pos + 1);
             const std::string_view name = tag.substr(tag.rfind('/', 0) == 0 ? 1 : 0);
-            bool drop = false;
-            for (const std::string_view element :
-                 {"table", "tr", "td", "th", "tbody", "thead", "tfoot", "script", "style"}) {
-                if (StartsWithNoCase(name, element) &&
-                    (name.size() == element.size() || name[element.size()] == '>' ||
-                     name[element.size()] == ' ' || name[element.size()] == '/' ||
-                     name[element.size()] == '\t' || name[element.size()] == '\n')) {
-                    drop = true;
-                }
-            }
+            const bool drop = IsDroppedElement(name);
             if (drop && close != std::string_view::npos && close < pos)
                 close = markup.find('>', pos);
             if (drop && close != std::string_view::npos) {
@@ -151,6 +143,267 @@ std::string MarkupHtml(std::string_view markup) {
         ++pos;
     }
     return out;
+}
+
+// One tag of Pango markup as read: its name in lower case, its attributes, and where it
+// ends.
+struct PangoTag {
+    std::string name;
+    bool closing = false;
+    bool empty = false;  // "<x/>"
+    std::vector<std::pair<std::string, std::string>> attributes;
+    std::size_t end = 0;
+};
+
+bool IsNameChar(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_' || c == '-' || c == ':';
+}
+
+// Reads the tag at pos ('<'); false when none starts there. The reading stops at the
+// first character a tag cannot hold, so a text of many '<' is read once.
+bool ReadPangoTag(std::string_view text, std::size_t pos, PangoTag &tag) {
+    const auto blanks = [&](std::size_t &at) {
+        while (at < text.size() && std::isspace(static_cast<unsigned char>(text[at])) != 0)
+            ++at;
+    };
+    tag = PangoTag();
+    std::size_t at = pos + 1;
+    if (at < text.size() && text[at] == '/') {
+        tag.closing = true;
+        ++at;
+    }
+    while (at < text.size() && IsNameChar(text[at]))
+        tag.name += static_cast<char>(std::tolower(static_cast<unsigned char>(text[at++])));
+    if (tag.name.empty() || std::isalpha(static_cast<unsigned char>(tag.name[0])) == 0)
+        return false;
+    while (true) {
+        blanks(at);
+        if (at >= text.size())
+            return false;
+        if (text[at] == '>' || (text[at] == '/' && at + 1 < text.size() && text[at + 1] == '>')) {
+            tag.empty = text[at] == '/';
+            tag.end = at + (tag.empty ? 2 : 1);
+            return true;
+        }
+        std::string name;
+        while (at < text.size() && IsNameChar(text[at]))
+            name += static_cast<char>(std::tolower(static_cast<unsigned char>(text[at++])));
+        if (name.empty() || tag.closing)
+            return false;
+        blanks(at);
+        // HTML that some books write here: an attribute without value, or one unquoted.
+        if (at >= text.size() || text[at] != '=') {
+            tag.attributes.emplace_back(std::move(name), std::string());
+            continue;
+        }
+        ++at;
+        blanks(at);
+        if (at >= text.size())
+            return false;
+        std::size_t from = at, to;
+        if (text[at] == '"' || text[at] == '\'') {
+            to = text.find(text[at], ++from);
+            if (to == std::string_view::npos)
+                return false;
+            at = to + 1;
+        } else {
+            while (at < text.size() && text[at] != '>' && text[at] != '<' &&
+                   std::isspace(static_cast<unsigned char>(text[at])) == 0)
+                ++at;
+            to = at;
+        }
+        tag.attributes.emplace_back(std::move(name), std::string(text.substr(from, to - from)));
+    }
+}
+
+// A colour of Pango's forms (#rgb, #rrggbb, #rrrrggggbbbb, a name) as CSS; empty when
+// it is none of them.
+std::string PangoColour(std::string_view value) {
+    value = Trim(value);
+    if (value.empty())
+        return {};
+    if (value[0] == '#') {
+        const std::string_view digits = value.substr(1);
+        for (const char c : digits)
+            if (std::isxdigit(static_cast<unsigned char>(c)) == 0)
+                return {};
+        if (digits.size() == 3 || digits.size() == 6)
+            return std::string(value);
+        if (digits.size() == 12)  // 16 bits a channel: the high byte of each
+            return "#" + std::string(digits.substr(0, 2)) + std::string(digits.substr(4, 2)) +
+                   std::string(digits.substr(8, 2));
+        return {};
+    }
+    for (const char c : value)
+        if (std::isalpha(static_cast<unsigned char>(c)) == 0)
+            return {};
+    return std::string(value);
+}
+
+// How many steps (HTML's <big> and <small>) a Pango size lies from the page's 10 points:
+// a name, "larger"/"smaller", a percentage or thousand-and-twenty-fourths of a point.
+// Steps keep the size relative, so it follows the page's zoom.
+int PangoSizeSteps(std::string_view value) {
+    value = Trim(value);
+    static const std::pair<std::string_view, int> kNames[] = {
+        {"xx-small", -3}, {"x-small", -2}, {"small", -1}, {"medium", 0},  {"large", 1},
+        {"x-large", 2},   {"xx-large", 3}, {"larger", 1}, {"smaller", -1}};
+    for (const auto &[name, steps] : kNames)
+        if (value == name)
+            return steps;
+    double ratio = 0;
+    std::uint64_t number = 0;
+    if (!value.empty() && value.back() == '%' &&
+        ParseCount(value.substr(0, value.size() - 1), 100000, number))
+        ratio = number / 100.0;
+    else if (value.size() > 2 && value.substr(value.size() - 2) == "pt" &&
+             ParseCount(value.substr(0, value.size() - 2), 10000, number))
+        ratio = number / 10.0;
+    else if (ParseCount(value, 10000000, number))
+        ratio = number / 1024.0 / 10.0;
+    if (ratio <= 0)
+        return 0;
+    // Each step is about a fifth; rounded, and at most three either way.
+    const int steps = static_cast<int>(std::lround(std::log(ratio) / std::log(1.2)));
+    return std::clamp(steps, -3, 3);
+}
+
+// The HTML that opens a Pango <span>: its attributes as a style, its size as steps;
+// `close` gets what ends it.
+std::string SpanHtml(const PangoTag &tag, std::string &close) {
+    std::string style;
+    std::string decoration;
+    int steps = 0;
+    for (const auto &[name, raw] : tag.attributes) {
+        const std::string_view value = Trim(raw);
+        if (name == "foreground" || name == "fgcolor" || name == "color") {
+            if (const std::string colour = PangoColour(value); !colour.empty())
+                style += "color:" + colour + ";";
+        } else if (name == "background" || name == "bgcolor") {
+            if (const std::string colour = PangoColour(value); !colour.empty())
+                style += "background-color:" + colour + ";";
+        } else if (name == "font_family" || name == "face" || name == "font-family") {
+            std::string family;
+            for (const char c : value)
+                if (std::isalnum(static_cast<unsigned char>(c)) != 0 || c == ' ' || c == '-' ||
+                    c == ',')
+                    family += c;
+            if (!family.empty())
+                style += "font-family:" + family + ";";
+        } else if (name == "size" || name == "font_size") {
+            steps = PangoSizeSteps(value);
+        } else if (name == "style" || name == "font_style") {
+            if (value == "italic" || value == "oblique" || value == "normal")
+                style += "font-style:" + std::string(value) + ";";
+        } else if (name == "weight" || name == "font_weight") {
+            std::uint64_t number = 0;
+            const bool bold = value == "bold" || value == "semibold" || value == "ultrabold" ||
+                              value == "heavy" || value == "ultraheavy" ||
+                              (ParseCount(value, 1000, number) && number >= 600);
+            style += bold ? "font-weight:bold;" : "font-weight:normal;";
+        } else if (name == "variant" || name == "font_variant") {
+            if (value == "smallcaps" || value == "small-caps")
+                style += "font-variant:small-caps;";
+        } else if (name == "underline") {
+            if (value != "none")
+                decoration += " underline";
+        } else if (name == "strikethrough") {
+            if (value == "true")
+                decoration += " line-through";
+        } else if (name == "rise" || name == "baseline_shift") {
+            if (value == "superscript" ||
+                (!value.empty() && std::isdigit(value[0]) && value != "0"))
+                style += "vertical-align:super;";
+            else if (value == "subscript" || (!value.empty() && value[0] == '-'))
+                style += "vertical-align:sub;";
+        }
+    }
+    if (!decoration.empty())
+        style += "text-decoration:" + decoration.substr(1) + ";";
+    std::string open = style.empty() ? "<span>" : "<span style=\"" + style + "\">";
+    close = "</span>";
+    for (int i = 0; i < std::abs(steps); ++i) {
+        open += steps > 0 ? "<big>" : "<small>";
+        close.insert(0, steps > 0 ? "</big>" : "</small>");
+    }
+    return open;
+}
+
+// The length of the character reference at the start of text ("&amp;", "&#233;",
+// "&#xE9;"), or 0 when it starts none.
+std::size_t ReferenceLength(std::string_view text) {
+    std::size_t at = 1;
+    const bool numeric = at < text.size() && text[at] == '#';
+    if (numeric)
+        ++at;
+    const bool hex = numeric && at < text.size() && (text[at] == 'x' || text[at] == 'X');
+    if (hex)
+        ++at;
+    const std::size_t digitsStart = at;
+    while (at < text.size() && at < 40 &&
+           (numeric ? (hex ? std::isxdigit(static_cast<unsigned char>(text[at]))
+                           : std::isdigit(static_cast<unsigned char>(text[at])))
+                    : std::isalnum(static_cast<unsigned char>(text[at]))) != 0)
+        ++at;
+    return at > digitsStart && at < text.size() && text[at] == ';' ? at + 1 : 0;
+}
+
+// Pango markup (StarDict's type 'g') as the page's HTML. Its line ends and blanks are
+// layout, as in plain text; its elements become their HTML kin: b, i, u, s, sub, sup,
+// small, big and tt are HTML's own, a span's attributes become a style. Elements of HTML
+// that some books write are kept as they are, but for those the page cannot hold.
+std::string PangoHtml(std::string_view markup) {
+    static const std::string_view kInline[] = {"b",   "i",   "u",     "s",  "sub",
+                                               "sup", "big", "small", "tt", "span"};
+    LaidOutHtml html;
+    std::vector<std::string> open;  // what closes each element still open
+    std::size_t pos = 0;
+    while (pos < markup.size()) {
+        const char c = markup[pos];
+        PangoTag tag;
+        if (c == '&') {
+            const std::size_t length = ReferenceLength(markup.substr(pos));
+            if (length == 0) {
+                html.Text("&");
+            } else if (markup.substr(pos, length) == "&apos;") {
+                html.Reference("&#39;");  // not a name HTML 4 knows
+            } else {
+                html.Reference(markup.substr(pos, length));
+            }
+            pos += length == 0 ? 1 : length;
+        } else if (c != '<' || !ReadPangoTag(markup, pos, tag)) {
+            const std::size_t next = markup.find_first_of("<&", pos + 1);
+            html.Text(markup.substr(pos, next - pos));
+            pos = next == std::string_view::npos ? markup.size() : next;
+        } else {
+            const std::size_t tagStart = pos;
+            pos = tag.end;
+            const bool known =
+                std::find(std::begin(kInline), std::end(kInline), tag.name) != std::end(kInline);
+            if (tag.name == "br") {
+                html.Break();
+            } else if (tag.name == "markup") {
+                // Pango's own wrapper: nothing on the page
+            } else if (known && tag.closing) {
+                if (!open.empty()) {
+                    html.Markup(open.back());
+                    open.pop_back();
+                }
+            } else if (known && !tag.empty) {
+                std::string close = "</" + tag.name + ">";
+                html.Markup(tag.name == "span" ? SpanHtml(tag, close) : "<" + tag.name + ">");
+                open.push_back(std::move(close));
+            } else if (!known && IsDroppedElement(tag.name)) {
+                html.Markup(" ");
+            } else if (!known) {
+                html.Markup(markup.substr(tagStart, tag.end - tagStart));
+            }
+        }
+    }
+    // An element left open must not run on into the next entry.
+    for (auto it = open.rbegin(); it != open.rend(); ++it)
+        html.Markup(*it);
+    return html.Take();
 }
 
 // XML formats (XDXF, PowerWord) shown as their text: tags dropped, entities kept.
@@ -213,11 +466,12 @@ std::string FieldHtml(char type, std::string_view data) {
         case 'l':  // text in the author's locale: read leniently
         case 'y':  // readings (kana, pinyin)
         case 'w':  // wiki markup, shown as written
-            return "<p>" + TextHtml(DecodeLenient(data)) + "</p>";
+            return "<p>" + LaidOutTextHtml(DecodeLenient(data)) + "</p>";
         case 't':  // phonetics
             return "<p class=\"head\"><span class=\"pron\">/" + EscapeHtml(DecodeLenient(data)) +
                    "/</span></p>";
-        case 'g':  // Pango markup: HTML-like tags
+        case 'g':  // Pango markup: HTML-like tags in laid-out text
+            return "<div>" + PangoHtml(WithoutOuterBlankLines(DecodeLenient(data))) + "</div>";
         case 'h':  // HTML
             return "<div>" + MarkupHtml(DecodeLenient(data)) + "</div>";
         case 'x':  // XDXF

@@ -2,8 +2,10 @@
 #include "books/dictd_import.h"
 
 #include <gtest/gtest.h>
+
 #include <zlib.h>
 
+#include <filesystem>
 #include <sstream>
 
 #include "books/source.h"
@@ -39,9 +41,31 @@ TEST(LexqcDictdImport, DecodesIndexNumbers) {
     EXPECT_FALSE(DecodeDictdNumber(std::string(12, '/')));  // beyond 64 bits
 }
 
+// gcide indents its definitions and attributions under the headword line: the page keeps
+// that layout.
+TEST(LexqcDictdImport, RealEntriesKeepTheirIndentation) {
+    const std::string stem = "/usr/share/dictd/gcide";
+    if (!std::filesystem::exists(stem + ".index"))
+        GTEST_SKIP() << stem << ".index missing (Debian package dict-gcide)";
+    const std::string index = ReadGzipFile(stem + ".index");
+    const std::size_t line = index.find("\nHibiscus\t");
+    ASSERT_NE(line, std::string::npos);
+    const std::string_view fields(index.data() + line + 10, index.find('\n', line + 1) - line - 10);
+    const auto offset = DecodeDictdNumber(fields.substr(0, fields.find('\t')));
+    const auto length = DecodeDictdNumber(fields.substr(fields.find('\t') + 1));
+    ASSERT_TRUE(offset && length);
+    const std::string text = ReadGzipFile(stem + ".dict.dz").substr(*offset, *length);
+    EXPECT_NE(EntryTextToHtml(text).find("(Bot.)<br>&nbsp;&nbsp;&nbsp;A genus of plants"),
+              std::string::npos)
+        << EntryTextToHtml(text);
+    EXPECT_NE(EntryTextToHtml(text).find("<br>&nbsp;&nbsp;&nbsp;[1913 Webster]"),
+              std::string::npos);
+}
+
 TEST(LexqcDictdImport, MakesSimpleEscapedHtml) {
     EXPECT_EQ(EntryTextToHtml("huis /hœys/\n  1. house & <home>\n\n  \"thuis\"\n"),
-              "<p>huis /hœys/<br>1. house &amp; &lt;home&gt;</p><p>&quot;thuis&quot;</p>");
+              "<p>huis /hœys/<br>&nbsp;&nbsp;1. house &amp; &lt;home&gt;</p>"
+              "<p>&nbsp;&nbsp;&quot;thuis&quot;</p>");
     EXPECT_EQ(EntryTextToHtml("a\tb\x01"
                               "c"),
               "<p>a b c</p>");  // controls become blanks
