@@ -8,7 +8,15 @@ constexpr std::size_t kMaxReportedErrors = 50;
 }  // namespace
 
 std::string Diagnostics::Where(int line) const {
-    return line > 0 ? file_ + ":" + std::to_string(line) + ": " : file_ + ": ";
+    if (line <= 0)
+        return file_ + ": ";
+    return unit_.empty() ? file_ + ":" + std::to_string(line) + ": "
+                         : file_ + ": " + unit_ + " " + std::to_string(line) + ": ";
+}
+
+void Diagnostics::Append(const Diagnostics &other) {
+    warnings_.insert(warnings_.end(), other.warnings_.begin(), other.warnings_.end());
+    errors_.insert(errors_.end(), other.errors_.begin(), other.errors_.end());
 }
 
 void Diagnostics::Warn(int line, const std::string &message) {

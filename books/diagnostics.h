@@ -16,6 +16,10 @@ class InputError : public std::runtime_error {
 class Diagnostics {
   public:
     explicit Diagnostics(std::string fileName = "<input>") : file_(std::move(fileName)) {}
+    // For a file without lines (a binary word list): places are counted in units, as in
+    // "a.idx: entry 3: warning: ...".
+    Diagnostics(std::string fileName, std::string unit)
+        : file_(std::move(fileName)), unit_(std::move(unit)) {}
 
     void Warn(int line, const std::string &message);
     void Error(int line, const std::string &message);
@@ -26,11 +30,14 @@ class Diagnostics {
 
     // Throws InputError with every error, one per line, when there is any.
     void ThrowIfErrors() const;
+    // Takes over the warnings and errors of another file's diagnostics.
+    void Append(const Diagnostics &other);
 
   private:
     std::string Where(int line) const;
 
     std::string file_;
+    std::string unit_;
     std::vector<std::string> warnings_;
     std::vector<std::string> errors_;
 };

@@ -565,6 +565,10 @@ std::vector<StardictWord> ParseStardictIndex(std::string_view idx, const Stardic
     words.reserve(info.wordCount);
     std::size_t pos = 0;
     for (std::uint32_t i = 0; i < info.wordCount; ++i) {
+        // The list ends between two entries before the count is reached: the description
+        // promises words the book does not have.
+        if (pos == idx.size())
+            Corrupt(file, "het bevat minder woorden dan de beschrijving zegt");
         StardictWord entry;
         entry.word = std::string(Word(idx, pos, file, "trefwoord"));
         if (idx.size() - pos < numbers)
@@ -590,6 +594,8 @@ std::vector<std::pair<std::string, std::uint32_t>> ParseStardictSynonyms(std::st
     synonyms.reserve(info.synWordCount);
     std::size_t pos = 0;
     for (std::uint32_t i = 0; i < info.synWordCount; ++i) {
+        if (pos == syn.size())
+            Corrupt(file, "het bevat minder synoniemen dan de beschrijving zegt");
         std::string word(Word(syn, pos, file, "synoniem"));
         if (syn.size() - pos < 4)
             Corrupt(file, "het laatste synoniem mist zijn woordnummer");
@@ -662,11 +668,14 @@ std::string ImportStardict(const StardictFiles &files, const std::string &dir, D
     const std::string dict = read(files.dict);
     const std::string idx = read(files.idx);
     const std::vector<StardictWord> words = ParseStardictIndex(idx, info, dict.size(), files.idx);
-    std::vector<std::vector<std::string>> extraKeys(words.size());
+    // Each entry's synonyms with their places in the .syn, which its warnings name.
+    std::vector<std::vector<std::pair<std::string, int>>> extraKeys(words.size());
+    Diagnostics synDiag(files.syn, "synonym");
     if (!files.syn.empty()) {
         const std::string syn = read(files.syn);
+        int number = 0;
         for (auto &[word, target] : ParseStardictSynonyms(syn, info, files.syn))
-            extraKeys[target].push_back(std::move(word));
+            extraKeys[target].emplace_back(std::move(word), ++number);
     } else if (info.synWordCount != 0) {
         Corrupt(files.ifo, "het noemt synoniemen, maar het .syn-bestand ontbreekt");
     }
@@ -691,10 +700,20 @@ std::string ImportStardict(const StardictFiles &files, const std::string &dir, D
             continue;
         }
         std::vector<std::string> keys;
-        for (const std::string &synonym : extraKeys[i]) {
+        for (const auto &[synonym, number] : extraKeys[i]) {
             const std::string key = WithoutControls(PlainLetters(synonym));
-            if (UsableWord(key) && key != headword)
+            if (key == headword)
+                continue;
+            if (!UsableWord(key)) {
+                synDiag.Warn(number, "\"" + key + "\" of \"" + headword +
+                                         "\" has no Windows-1252 form, is blank or holds a "
+                                         "marker of the result table; left out");
+            } else if (!HasSearchKey(key, {})) {
+                synDiag.Warn(number, "\"" + key + "\" of \"" + headword +
+                                         "\" has no letters to search by; left out");
+            } else {
                 keys.push_back(key);
+            }
         }
         if (!HasSearchKey(headword, keys)) {
             diag.Warn(line, "headword \"" + headword + "\" has no letters to search by; skipped");
@@ -717,11 +736,19 @@ std::string ImportStardict(const StardictFiles &files, const std::string &dir, D
                 lines.push_back(std::move(part));
             start = end + 1;
         }
-        if (lines.empty())
-            lines.push_back("<p>" + EscapeHtml(headword) + "</p>");
+        // StarDict's texts rarely repeat their word: the headword leads, as in the other
+        // books, so that hits of one search can be told apart (beside a pronunciation
+        // that opens the entry).
+        const std::string head = "<p class=\"head\">";
+        const std::string word = "<b class=\"hw\">" + EscapeHtml(headword) + "</b>";
+        if (!lines.empty() && lines.front().rfind(head, 0) == 0)
+            lines.front().insert(head.size(), word + " ");
+        else
+            lines.insert(lines.begin(), head + word + "</p>");
         out += FormatRecord(headword, dir, keys, lines);
         ++counts.records;
     }
+    diag.Append(synDiag);
     return out;
 }
 

@@ -175,7 +175,8 @@ Source Resolve(const std::vector<std::string> &files) {
         if (role.empty()) {
             throw InputError("'" + file +
                              "' is geen bestand van een dictd-woordenboek (.index, .dict, "
-                             ".dict.dz) of een StarDict-woordenboek (.ifo, .idx, .dict, .syn).");
+                             ".dict.dz) of een StarDict-woordenboek (.ifo, .idx, .idx.gz, .dict, "
+                             ".dict.dz, .syn).");
         }
         for (const auto &[r, path] : given)
             if (r == role)
@@ -313,7 +314,8 @@ struct Imported {
 
 Imported Import(const Source &source, Progress *progress) {
     Imported result;
-    Diagnostics diag(source.stardict ? source.star.idx : source.index);
+    Diagnostics diag =
+        source.stardict ? Diagnostics(source.star.idx, "entry") : Diagnostics(source.index);
     if (source.stardict) {
         StardictInfo info;
         result.source = ImportStardict(source.star, "", diag, result.counts, info, progress);

@@ -95,6 +95,24 @@ TEST(Stardict, IndexEntriesMustLieInsideTheTextAndMatchTheCount) {
     ExpectCorrupt([&] { ParseStardictIndex(badWord, one, 12, "a.idx"); }, "UTF-8");
 }
 
+// A count a little too large runs out between two entries: the book has fewer words (or
+// synonyms) than its description, not a word without end.
+TEST(Stardict, ACountBeyondTheListSaysTheBookHasFewerWords) {
+    StardictInfo info;
+    info.version = "2.4.2";
+    const std::string word = "een-heel-lang-trefwoord";
+    const std::string idx = word + std::string(1, '\0') + BigEndian(0) + BigEndian(1);
+    info.idxFileSize = idx.size();
+    info.wordCount = 2;
+    ExpectCorrupt([&] { ParseStardictIndex(idx, info, 1, "a.idx"); },
+                  "het bevat minder woorden dan de beschrijving zegt");
+    info.wordCount = 1;
+    info.synWordCount = 2;
+    ExpectCorrupt(
+        [&] { ParseStardictSynonyms(word + std::string(1, '\0') + BigEndian(0), info, "a.syn"); },
+        "het bevat minder synoniemen dan de beschrijving zegt");
+}
+
 TEST(Stardict, SynonymsMustNameAnExistingWord) {
     StardictInfo info;
     info.wordCount = 2;
@@ -230,6 +248,45 @@ TEST(Stardict, WordsTheSourceCannotHoldAreSkipped) {
     EXPECT_EQ(entries[0].headword, "goed woord");
     ASSERT_EQ(entries[0].keys.size(), 1u);
     EXPECT_EQ(entries[0].keys[0].text, "ook zo");
+    // The entry leads with its headword: StarDict's texts seldom name their word.
+    EXPECT_EQ(entries[0].body,
+              "<p class=\"head\"><b class=\"hw\">goed woord</b></p>\r\n<p>drie</p>");
+}
+
+// A warning names the file and the place the user can find: the entry's number in the word
+// list (which has no lines), a synonym's number in the .syn.
+TEST(Stardict, WarningsNameTheWordListEntryOrTheSynonym) {
+    const test::TempDir dir;
+    test::StardictOptions options;
+    options.synonyms = {{"woning", 1}, {"123", 1}, {"x</td>", 1}};
+    options.sameTypeSequence = "tm";
+    const std::string ifo = test::WriteStardict(
+        dir.Path(), "b",
+        {{"ˈstress", std::string("s\0x", 3)}, {"huis", std::string("hoeys\0house", 11)}}, options);
+    StardictFiles files{ifo, dir.File("b.idx"), dir.File("b.dict.dz"), dir.File("b.syn")};
+    Diagnostics diag(files.idx, "entry");
+    DictdImportCounts counts;
+    StardictInfo info;
+    const std::string source = ImportStardict(files, "", diag, counts, info);
+    const std::vector<std::string> &warnings = diag.Warnings();
+    ASSERT_EQ(warnings.size(), 3u);
+    EXPECT_EQ(warnings[0].rfind(files.idx + ": entry 1: warning: headword \"ˈstress\"", 0), 0u)
+        << warnings[0];
+    EXPECT_EQ(warnings[1].rfind(files.syn + ": synonym 2: warning: \"123\" of \"huis\" has no "
+                                            "letters to search by",
+                                0),
+              0u)
+        << warnings[1];
+    EXPECT_EQ(warnings[2].rfind(files.syn + ": synonym 3: warning: \"x</td>\"", 0), 0u)
+        << warnings[2];
+    // A pronunciation opens the entry: the headword stands before it in its line.
+    Diagnostics reread;
+    const std::vector<SourceEntry> entries = ParseSource(source, reread);
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].body,
+              "<p class=\"head\"><b class=\"hw\">huis</b> <span class=\"pron\">/hoeys/</span></p>"
+              "<p>house</p>");
+    ASSERT_EQ(entries[0].keys.size(), 1u);
 }
 
 }  // namespace

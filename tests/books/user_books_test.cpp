@@ -168,12 +168,34 @@ TEST_F(UserBooks, DamagedDictionariesAreRefusedAndChangeNothing) {
     test::WriteBytes(dir_.File("w.idx"), cutGzip);
     EXPECT_NE(Refused({emptyIfo}).find("'" + dir_.File("w.idx") + "' is beschadigd"),
               std::string::npos);
+    // Every ending that is read is named when a file has none of them.
+    test::WriteBytes(dir_.File("boek.txt"), "tekst\n");
+    EXPECT_NE(Refused({dir_.File("boek.txt")})
+                  .find("(.index, .dict, .dict.dz) of een StarDict-woordenboek (.ifo, .idx, "
+                        ".idx.gz, .dict, .dict.dz, .syn)"),
+              std::string::npos);
     test::WriteBytes(dir_.File("u.ifo"), "not a dictionary\n");
     EXPECT_NE(Refused({dir_.File("u.ifo")}).find("StarDict-woordenboek is niet compleet"),
               std::string::npos);
     EXPECT_NE(Refused({dir_.File("nergens.index")}).find("bestaat niet"), std::string::npos);
     EXPECT_NE(Refused({ifo, dir_.File("good.index")}).find("één woordenboek"), std::string::npos);
     EXPECT_EQ(ReadCatalogue(shelf_.catalogue).size(), 1u);
+}
+
+// The Littré with a description that promises one word more than its list holds.
+TEST_F(UserBooks, ADescriptionPromisingMoreWordsIsRefusedSoSaid) {
+    const std::string littre = "/usr/share/stardict/dic/XMLittre";
+    if (!std::filesystem::exists(littre + ".ifo"))
+        GTEST_SKIP() << littre << ".ifo missing (Debian package stardict-xmlittre)";
+    std::string ifo = test::ReadBytes(littre + ".ifo");
+    const std::size_t count = ifo.find("wordcount=122910");
+    ASSERT_NE(count, std::string::npos);
+    ifo.replace(count, 16, "wordcount=122911");
+    test::WriteBytes(dir_.File("littre.ifo"), ifo);
+    std::filesystem::create_symlink(littre + ".idx", dir_.File("littre.idx"));
+    std::filesystem::create_symlink(littre + ".dict.dz", dir_.File("littre.dict.dz"));
+    EXPECT_NE(Refused({dir_.File("littre.ifo")}).find("minder woorden dan de beschrijving"),
+              std::string::npos);
 }
 
 // An index cut anywhere in its last line, or whose size cuts a character of the text in
