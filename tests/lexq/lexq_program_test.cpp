@@ -267,6 +267,35 @@ TEST_F(LexqProgram, UsageMistakesAndHelp) {
     EXPECT_NE(run.Err.find("uitvoer"), std::string::npos);
 }
 
+// The keys fold a capital Œ to "CE" but the small one to "OE": a word with a capital Œ that
+// finds nothing is looked up once more with œ, before any other fallback.
+TEST(LexqLigature, ACapitalOeThatFindsNothingIsSearchedWithTheSmallOne) {
+    TProgramFolder folder;
+    folder.Write("data/dict.cfg", "[dictionaries]\nfr-nl=1;Frans-Nederlands\n");
+    folder.AddBook("fr-nl", "",
+                   "kw: c\xC5\x93ur\n<p>hart</p>\n\n"
+                   "kw: \xC5\x93uvre\n<p>werk</p>\n\n"
+                   "kw: Cceur\n<p>geen woord</p>\n");
+    for (const std::vector<std::string> &args :
+         {std::vector<std::string>{"\xC5\x92UVRE"}, {"--exact", "\xC5\x92UVRE"}}) {
+        const TRun run = folder.Run(args);
+        EXPECT_EQ(run.Status, 0) << run.Err;
+        EXPECT_EQ(run.Out, "werk\n");
+    }
+    // A hit for the word as typed ("CCEUR") is its answer.
+    EXPECT_EQ(folder.Run({"C\xC5\x92UR"}).Out, "geen woord\n");
+
+    // The bundled French-Dutch book, where "cœur" has an entry.
+    const std::string bundled = std::string(TK_BUNDLED_DATA) + "/fr-nl.idx";
+    if (!std::filesystem::exists(bundled))
+        GTEST_SKIP() << bundled << " not built (Debian package dict-freedict-fra-nld)";
+    folder.Write("data/fr-nl.idx", lexqtest::ReadFile(bundled));
+    const TRun capital = folder.Run({"--exact", "C\xC5\x92UR"});
+    EXPECT_EQ(capital.Status, 0) << capital.Err;
+    EXPECT_EQ(capital.Out, folder.Run({"--exact", "c\xC5\x93ur"}).Out);
+    EXPECT_NE(capital.Out.find("hart"), std::string::npos) << capital.Out;
+}
+
 // A Dutch book with the shipped word-form tables, for what lexq does when a word is missing.
 class LexqFinder : public testing::Test {
   protected:

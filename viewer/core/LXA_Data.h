@@ -52,7 +52,8 @@ class TLXAData {
     std::int32_t Search(const std::string &text);
     // Searches a word as the user typed it (UTF-8). A word with a character that no
     // dictionary can hold is not searched: the hits are cleared, an error (6, 3) names the
-    // character, and the result is 0.
+    // character, and the result is 0. A word with a capital Œ that finds nothing is
+    // searched once more with œ in its place.
     std::int32_t SearchTyped(const std::string &utf8);
     bool SpeechAvailable() const;
     void Speak(const std::string &text);
