@@ -53,6 +53,18 @@ std::string SearchLink(std::string_view utf8Word) {
     return out;
 }
 
+std::string KeyWordsComment(const std::vector<std::string> &utf8Words) {
+    if (utf8Words.empty())
+        return {};
+    std::string comment(kKeyWordsComment);
+    for (const std::string &word : utf8Words) {
+        for (const char c : SearchLink(word))
+            comment += c == '-' ? std::string("%2D") : std::string(1, c);
+        comment += ' ';
+    }
+    return comment + "-->";
+}
+
 void LaidOutHtml::Text(std::string_view text) {
     for (const char c : text) {
         if (c == '\n') {

@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace books {
 
@@ -18,6 +19,13 @@ std::string EscapeHtml(std::string_view text);
 
 // The href of a link that searches for word (UTF-8).
 std::string SearchLink(std::string_view utf8Word);
+
+// The words besides its headword under which an entry is found (a StarDict synonym), noted
+// at the start of its body for the viewer, which ranks a hit reached through the typed
+// word first: "<!--keys zoek:W1 zoek:W2 -->", each word (UTF-8) as in SearchLink and '-'
+// as %2D, so that nothing ends the comment early. Empty for no words.
+inline constexpr std::string_view kKeyWordsComment = "<!--keys ";
+std::string KeyWordsComment(const std::vector<std::string> &utf8Words);
 
 // HTML for text laid out in lines and blanks (a plain entry, Pango markup), which HTML
 // would run together: line ends become <br>, and blanks that open a line or follow a

@@ -745,6 +745,8 @@ std::string ImportStardict(const StardictFiles &files, const std::string &dir, D
             lines.front().insert(head.size(), word + " ");
         else
             lines.insert(lines.begin(), head + word + "</p>");
+        if (!keys.empty())
+            lines.insert(lines.begin(), KeyWordsComment(keys));
         out += FormatRecord(headword, dir, keys, lines);
         ++counts.records;
     }

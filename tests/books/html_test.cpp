@@ -12,5 +12,12 @@ TEST(Html, SearchLinksEncodeEverythingButPlainCharacters) {
     EXPECT_EQ(SearchLink("A.b_c~d-9"), "zoek:A.b_c~d-9");
 }
 
+// Nothing in a word can end the note early: its hyphens are encoded as well.
+TEST(Html, KeyWordsAreNotedInACommentThatOnlyTheyCannotEnd) {
+    EXPECT_EQ(KeyWordsComment({"a-->b", "GREV\xC3\x89"}),
+              "<!--keys zoek:a%2D%2D%3Eb zoek:GREV%C3%89 -->");
+    EXPECT_EQ(KeyWordsComment({}), "");
+}
+
 }  // namespace
 }  // namespace books

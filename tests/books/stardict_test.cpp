@@ -249,7 +249,9 @@ TEST(Stardict, WordsTheSourceCannotHoldAreSkipped) {
     ASSERT_EQ(entries[0].keys.size(), 1u);
     EXPECT_EQ(entries[0].keys[0].text, "ook zo");
     // The entry leads with its headword: StarDict's texts seldom name their word.
+    // The synonym is noted for the viewer's ranking.
     EXPECT_EQ(entries[0].body,
+              "<!--keys zoek:ook%20zo -->\r\n"
               "<p class=\"head\"><b class=\"hw\">goed woord</b></p>\r\n<p>drie</p>");
 }
 
@@ -284,6 +286,7 @@ TEST(Stardict, WarningsNameTheWordListEntryOrTheSynonym) {
     const std::vector<SourceEntry> entries = ParseSource(source, reread);
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0].body,
+              "<!--keys zoek:woning -->\r\n"
               "<p class=\"head\"><b class=\"hw\">huis</b> <span class=\"pron\">/hoeys/</span></p>"
               "<p>house</p>");
     ASSERT_EQ(entries[0].keys.size(), 1u);

@@ -1,6 +1,7 @@
 // The built lexq program in a temporary program folder, run without any display: exit
 // statuses, book choice, the viewer's messages, text and page output.
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -294,6 +295,49 @@ TEST(LexqLigature, ACapitalOeThatFindsNothingIsSearchedWithTheSmallOne) {
     EXPECT_EQ(capital.Status, 0) << capital.Err;
     EXPECT_EQ(capital.Out, folder.Run({"--exact", "c\xC5\x93ur"}).Out);
     EXPECT_NE(capital.Out.find("hart"), std::string::npos) << capital.Out;
+}
+
+std::string Gunzipped(const std::string &path) {
+    std::string text;
+    gzFile file = gzopen(path.c_str(), "rb");
+    char buffer[65536];
+    int n = 0;
+    while (file != nullptr && (n = gzread(file, buffer, sizeof buffer)) > 0)
+        text.append(buffer, static_cast<std::size_t>(n));
+    if (file != nullptr)
+        gzclose(file);
+    return text;
+}
+
+// The Littré's GRÈVE (the beach) and GREVÉ, ÉE as a StarDict book whose .syn gives the
+// latter the word GREVÉ: a search for GREVÉ shows that entry first.
+TEST(LexqSynonyms, AHitThroughTheTypedSynonymComesFirst) {
+    const std::string stem = "/usr/share/stardict/dic/XMLittre";
+    TProgramFolder folder;
+    folder.Write("data/dict.cfg", "[dictionaries]\n");
+    std::filesystem::create_directories(folder.UserDataDir());
+    books::test::Entries entries = {{"GR\xC3\x88VE", "la plage"},
+                                    {"GREV\xC3\x89, \xC3\x89E", "charg\xC3\xA9"}};
+    if (std::filesystem::exists(stem + ".idx")) {
+        // Their own texts: the entries lie at these places of the Littré's text.
+        const std::string dict = Gunzipped(stem + ".dict.dz");
+        entries[0].second = dict.substr(43482073, 4093);
+        entries[1].second = dict.substr(43481260, 813);
+    }
+    books::test::StardictOptions options;
+    options.sameTypeSequence = "g";
+    options.synonyms = {{"GREV\xC3\x89", 1}};
+    const std::string ifo =
+        books::test::WriteStardict(folder.UserDataDir(), "littre", entries, options);
+    const TRun added = folder.Lexqc({"add", ifo, "--name", "Littre"});
+    ASSERT_EQ(added.Status, 0) << added.Err;
+    const TRun run = folder.Run({"-d", "littre", "--exact", "GREV\xC3\x89"});
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(run.Out.rfind("GREV\xC3\x89, \xC3\x89E\n", 0), 0u) << run.Out.substr(0, 300);
+    EXPECT_NE(run.Out.find("\nGR\xC3\x88VE\n"), std::string::npos);
+    // Through its own headword the beach comes first.
+    EXPECT_EQ(
+        folder.Run({"-d", "littre", "--exact", "GR\xC3\x88VE"}).Out.rfind("GR\xC3\x88VE\n", 0), 0u);
 }
 
 // A Dutch book with the shipped word-form tables, for what lexq does when a word is missing.

@@ -201,6 +201,30 @@ TEST_F(SearchResultsTest, OrdersExactThenCaseThenLetterHitsThenTheRestStably) {
     }
 }
 
+// A hit whose entry has the typed word among the words its book noted (a StarDict synonym)
+// ranks with the hits whose keyword is that word, by case as they do.
+TEST_F(SearchResultsTest, AHitThroughANotedWordRanksAsAnExactHit) {
+    EXPECT_EQ(NotedKeyWords("<!--keys zoek:GREV%C3%89 zoek:a%20%2Db zoek:%CE%B1 x -->rest"),
+              (std::vector<std::string>{"GREV\xC9", "a -b"}));  // alpha has no 1252 form
+    EXPECT_TRUE(NotedKeyWords("<p><!--keys zoek:x --></p>").empty());
+    EXPECT_TRUE(NotedKeyWords("<!--keys zoek:x").empty());
+
+    const std::string greve = "<!--keys zoek:GREV%C3%89 --><p>grev\xE9, \xE9e</p>";
+    g_table = "<table>" + Row("GREV\xC9", "GREVE", "GR\xC8VE", "0") +
+              Row("GREV\xC9", "GREVE", "GREV\xC9, \xC9E", "1", greve) +
+              Row("GREV\xC9", "GREVE", "Grev\xE9", "2") + "</table>";
+    ASSERT_EQ(results.Search("GREV\xC9", -1), 3);
+    EXPECT_EQ(Keywords(), (std::vector<std::string>{"GREV\xC9, \xC9E", "Grev\xE9", "GR\xC8VE"}));
+    EXPECT_EQ(results.GetItem(0).Body, greve);  // the note stays in the page, unseen
+    // In another case the noted word ranks with the keywords in another case.
+    ASSERT_EQ(results.Search("grev\xE9", -1), 3);
+    EXPECT_EQ(Keywords(), (std::vector<std::string>{"GREV\xC9, \xC9E", "Grev\xE9", "GR\xC8VE"}));
+    g_table = "<table>" + Row("grev\xE9", "GREVE", "GREV\xC9, \xC9E", "1", greve) +
+              Row("grev\xE9", "GREVE", "grev\xE9", "2") + "</table>";
+    ASSERT_EQ(results.Search("grev\xE9", -1), 2);
+    EXPECT_EQ(Keywords(), (std::vector<std::string>{"grev\xE9", "GREV\xC9, \xC9E"}));
+}
+
 TEST_F(SearchResultsTest, StatusCodesBecomeTheirDialogs) {
     // status, expected dialog number (0: no dialog), text prefix
     const std::tuple<std::int32_t, std::int32_t, std::string> cases[] = {

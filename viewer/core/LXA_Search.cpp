@@ -1,9 +1,13 @@
 #include "viewer/core/LXA_Search.h"
 
+#include <QByteArray>
 #include <QCollator>
 #include <QLocale>
+#include <algorithm>
 #include <initializer_list>
+#include <optional>
 
+#include "platform/encoding.h"
 #include "viewer/core/Cp1252Qt.h"
 #include "viewer/core/LXA_Exceptions.h"
 #include "viewer/core/LXA_MsgDlg.h"
@@ -43,6 +47,24 @@ class TLocaleEquality {
 
 }  // namespace
 
+std::vector<std::string> NotedKeyWords(std::string_view body) {
+    constexpr std::string_view kOpen = "<!--keys ", kLink = "zoek:";
+    std::vector<std::string> words;
+    const std::size_t end = body.find("-->");
+    if (body.substr(0, kOpen.size()) != kOpen || end == std::string_view::npos)
+        return words;
+    const QByteArray note(body.data() + kOpen.size(), static_cast<qsizetype>(end - kOpen.size()));
+    for (const QByteArray &link : note.split(' ')) {
+        if (!link.startsWith(QByteArrayView(kLink.data(), kLink.size())))
+            continue;
+        const QByteArray utf8 = QByteArray::fromPercentEncoding(link.mid(kLink.size()));
+        if (const std::optional<std::string> word = platform::Utf8ToCp1252Exact(utf8.toStdString());
+            word && !word->empty())
+            words.push_back(*word);
+    }
+    return words;
+}
+
 TLXASearchResult::TLXASearchResult(const std::string &row, std::int32_t fluencyField)
     : FluencyField(fluencyField) {
     ParseRow(row);
@@ -60,6 +82,7 @@ void TLXASearchResult::ParseRow(const std::string &row) {
             throw ELXASearchResult(kCorruptData, 6, 1);
         rest = cut.After;
     }
+    KeyWords = NotedKeyWords(Body);
     Transcription.clear();
     switch (FluencyField) {
         case 3:
@@ -174,8 +197,15 @@ void TLXASearchResults::OrderResults() {
             (matches(*item) ? ordered : left).push_back(std::move(item));
         Items = std::move(left);
     };
-    takeGroup([&](const TLXASearchResult &r) { return sameCase(r.Keyword, SearchText); });
-    takeGroup([&](const TLXASearchResult &r) { return anyCase(r.Keyword, SearchText); });
+    // A hit reached through the typed word itself, its keyword or another word of its entry,
+    // is an exact hit.
+    const auto typedWord = [&](const TLXASearchResult &r, const TLocaleEquality &same) {
+        return same(r.Keyword, SearchText) ||
+               std::any_of(r.KeyWords.begin(), r.KeyWords.end(),
+                           [&](const std::string &word) { return same(word, SearchText); });
+    };
+    takeGroup([&](const TLXASearchResult &r) { return typedWord(r, sameCase); });
+    takeGroup([&](const TLXASearchResult &r) { return typedWord(r, anyCase); });
     takeGroup(
         [&](const TLXASearchResult &r) { return sameCase(FoldToLetterKey(r.Keyword), searchKey); });
     for (auto &item : Items)

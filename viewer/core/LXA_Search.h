@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // One hit: the five cells of one table row. Texts are Windows-1252.
@@ -24,7 +25,15 @@ class TLXASearchResult {
     std::string RowText;        // the row between "<tr>" and "</tr>"
     std::string Transcription;  // the text to pronounce, or empty
     std::string Translated;     // cell 2, the folded search key, never empty
+    // The entry's other words (a StarDict synonym), as its book noted them at the start of
+    // the body (see NotedKeyWords); ranked like the keyword.
+    std::vector<std::string> KeyWords;
 };
+
+// The words an importer noted at the start of a body, "<!--keys zoek:W1 zoek:W2 -->"
+// with each word UTF-8 and percent-encoded, in Windows-1252; words that have no
+// Windows-1252 form are left out, and a body without the note has none.
+std::vector<std::string> NotedKeyWords(std::string_view body);
 
 // The hits of the last search, in display order; owns them.
 class TLXASearchResults {
