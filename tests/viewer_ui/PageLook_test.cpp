@@ -145,6 +145,26 @@ TEST(PageLook, DarkReadingFixesColoursSetInTheMarkup) {
     const QColor navy = viewer.document()->find("navy").charFormat().foreground().color();
     EXPECT_GE(display::ContrastRatio(navy, display::DarkBackground()), 7.0)
         << navy.name().toStdString();
+
+    // Pango spans as an imported book writes them (the Littré's colours, a background of
+    // its own): their text reads on the background it is shown on, which goes dark.
+    Load(viewer, "/nonexistent.css",
+         "<div><span style=\"color:#0000CD;\">bleu</span> <span style=\"color:#B22222;\">"
+         "rouge</span> <span style=\"color:#556B2F;\">vert</span> <span style=\"background-color:"
+         "#FFFF00;\">jaune</span> <span style=\"color:#000000;background-color:#FFFFE0;\">"
+         "noir</span></div>");
+    for (const char *word : {"bleu", "rouge", "vert", "jaune", "noir"}) {
+        const QTextCharFormat format = viewer.document()->find(word).charFormat();
+        const QColor text = format.foreground().style() == Qt::NoBrush
+                                ? viewer.palette().color(QPalette::Text)
+                                : format.foreground().color();
+        const QColor under = format.background().style() == Qt::NoBrush
+                                 ? display::DarkBackground()
+                                 : format.background().color();
+        EXPECT_LT(under.lightness(), 60) << word;
+        EXPECT_GE(display::ContrastRatio(text, under), 7.0)
+            << word << ": " << text.name().toStdString() << " on " << under.name().toStdString();
+    }
 }
 
 TEST(PageLook, CtrlAndTheWheelAskForZoomStepsInsteadOfChangingTheFont) {

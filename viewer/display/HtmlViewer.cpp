@@ -41,40 +41,62 @@ void ApplyPageMargins(QTextDocument &document, double zoom) {
     document.rootFrame()->setFrameFormat(page);
 }
 
+// A dark background for a light one that the page fixed, dark enough for its text to read
+// on it as on the page: a saturated colour is brighter than its lightness says.
+QColor ReadableSurface(const QColor &background, const QColor &text) {
+    QColor surface = DarkSurface(background);
+    while (ContrastRatio(text, surface) < kDarkTextContrast && surface.lightnessF() > 0.0f) {
+        const QColor hsl = surface.toHsl();
+        surface = QColor::fromHslF(hsl.hslHueF() < 0 ? 0.0f : hsl.hslHueF(), hsl.hslSaturationF(),
+                                   std::max(0.0f, hsl.lightnessF() - 0.02f))
+                      .toRgb();
+    }
+    return surface;
+}
+
 // The HTML import colours links with the application's palette, which a desktop theme may
 // change: links without a colour of the page's own take the display's link colour. On a dark
-// page, text whose colour the page fixed in its markup rather than its stylesheet (which
-// the dark layer covers) is made readable as well.
+// page, text whose colours the page fixed in its markup rather than its stylesheet (which
+// the dark layer covers), as a book's Pango spans do, is made readable as well: its
+// background goes dark, its colour light.
 void ApplyPageColours(QTextDocument &document, const TPageLook &look) {
     const QColor themed = QGuiApplication::palette().color(QPalette::Link);
     const QColor link = LinkColour(look);
     if (themed == link && !look.Dark)
         return;
-    std::vector<std::pair<QTextCursor, QColor>> changes;
+    std::vector<std::pair<QTextCursor, QTextCharFormat>> changes;
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
             const QTextCharFormat format = fragment.charFormat();
             const QColor colour = format.foreground().color();
+            QTextCharFormat recoloured;
             QColor wanted;
             if (format.isAnchor() && !format.anchorHref().isEmpty() && colour == themed)
                 wanted = link;
             else if (look.Dark && format.foreground().style() != Qt::NoBrush &&
                      ContrastRatio(colour, DarkBackground()) < kDarkTextContrast)
                 wanted = DarkVariant(colour, DarkBackground(), kDarkTextContrast);
-            if (!wanted.isValid() || wanted == colour)
+            if (wanted.isValid() && wanted != colour)
+                recoloured.setForeground(wanted);
+            if (look.Dark && format.background().style() != Qt::NoBrush) {
+                const QColor text = wanted.isValid()                             ? wanted
+                                    : format.foreground().style() != Qt::NoBrush ? colour
+                                                                                 : DarkText();
+                const QColor surface = ReadableSurface(format.background().color(), text);
+                if (surface != format.background().color())
+                    recoloured.setBackground(surface);
+            }
+            if (recoloured.properties().isEmpty())
                 continue;
             QTextCursor cursor(&document);
             cursor.setPosition(fragment.position());
             cursor.setPosition(fragment.position() + fragment.length(), QTextCursor::KeepAnchor);
-            changes.emplace_back(cursor, wanted);
+            changes.emplace_back(cursor, recoloured);
         }
     }
-    for (auto &[cursor, colour] : changes) {
-        QTextCharFormat recoloured;
-        recoloured.setForeground(colour);
+    for (auto &[cursor, recoloured] : changes)
         cursor.mergeCharFormat(recoloured);
-    }
 }
 
 QFont PageFont(double zoom) {

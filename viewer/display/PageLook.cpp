@@ -37,15 +37,6 @@ std::optional<QColor> CssColour(QString value) {
     return std::nullopt;
 }
 
-// A background for dark reading: the lightness turned round and kept dark, so that the
-// text colours chosen against the page's background read on it as well.
-QColor DarkSurface(const QColor &colour) {
-    const QColor hsl = colour.toHsl();
-    const double hue = hsl.hslHueF() < 0 ? 0 : hsl.hslHueF();
-    const double lightness = std::min(1.0 - hsl.lightnessF(), 0.22);
-    return QColor::fromHslF(float(hue), hsl.hslSaturationF(), float(lightness)).toRgb();
-}
-
 struct TRule {
     QString Selectors;
     QString Declarations;
@@ -128,6 +119,13 @@ QColor DarkVariant(const QColor &colour, const QColor &background, double minimu
         dark = QColor::fromHslF(hue, saturation, lightness).toRgb();
     }
     return dark;
+}
+
+QColor DarkSurface(const QColor &colour) {
+    const QColor hsl = colour.toHsl();
+    const double hue = hsl.hslHueF() < 0 ? 0 : hsl.hslHueF();
+    const double lightness = std::min(1.0 - hsl.lightnessF(), 0.22);
+    return QColor::fromHslF(float(hue), hsl.hslSaturationF(), float(lightness)).toRgb();
 }
 
 QString ScaledStyleSheet(const QString &css, double factor) {

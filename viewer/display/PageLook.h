@@ -42,6 +42,10 @@ double ContrastRatio(const QColor &a, const QColor &b);
 // round, then raised until it reads at `minimum` contrast on `background`.
 QColor DarkVariant(const QColor &colour, const QColor &background, double minimum);
 
+// A background for dark reading: the lightness turned round and kept dark, so that the
+// text colours chosen against the page's background read on it as well.
+QColor DarkSurface(const QColor &colour);
+
 // The stylesheet with every length in px or pt multiplied by `factor`; em and % follow
 // their parent and stay as they are.
 QString ScaledStyleSheet(const QString &css, double factor);
