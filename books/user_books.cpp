@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <limits>
 
+#include "books/article_index.h"
 #include "books/builder.h"
 #include "books/dictd_import.h"
 #include "books/keys.h"
@@ -453,11 +454,10 @@ AddResult AddUserBook(const UserShelf &shelf, const AddRequest &request, Progres
     if (table.keys.empty())
         throw InputError("Het woordenboek bevat geen woorden die kunnen worden opgezocht.");
 
-    bar.Stage(0.55, 0.97);
+    bar.Stage(0.55, 0.8);
     BuildOptions options;
     options.progress = &bar;
     const BuildResult built = BuildDictionary(table, options, nullptr);
-    bar.Stage(0.97, 1.0);
 
     // From here on the files change; one program at a time.
     MakeFolders(shelf.dataDir);
@@ -468,6 +468,7 @@ AddResult AddUserBook(const UserShelf &shelf, const AddRequest &request, Progres
 
     const std::string idxPath = shelf.dataDir + "/" + name + ".idx";
     const std::string defPath = shelf.dataDir + "/" + name + ".def";
+    const std::string ftsPath = ArticleIndexPath(idxPath);
     const std::string cssPath = shelf.dataDir + "/dict.css";
     // Written back in UTF-8 as a whole, so an older catalogue in Windows-1252 is not mixed.
     const std::string catalogue = CatalogueText(shelf.catalogue);
@@ -478,6 +479,10 @@ AddResult AddUserBook(const UserShelf &shelf, const AddRequest &request, Progres
                                  std::string_view(reinterpret_cast<const char *>(built.file.data()),
                                                   built.file.size())),
             idxPath);
+        // Made with the book, never later: the viewer builds no index of its own.
+        bar.Stage(0.8, 0.97);
+        temporaries.emplace_back(WriteArticleIndexBeside(ftsPath, entries, table, &bar), ftsPath);
+        bar.Stage(0.97, 1.0);
         temporaries.emplace_back(WriteTemporaryBeside(defPath, DefText(name)), defPath);
         std::string style;
         ReadWholeFile(cssPath, style);
@@ -506,6 +511,7 @@ AddResult AddUserBook(const UserShelf &shelf, const AddRequest &request, Progres
         for (std::size_t i = committed + 1; i < temporaries.size(); ++i)
             RemoveQuietly(temporaries[i].first);
         RemoveQuietly(idxPath);
+        RemoveQuietly(ftsPath);
         RemoveQuietly(defPath);
         throw;
     }
@@ -562,7 +568,7 @@ std::string RemoveUserBook(const UserShelf &shelf, const std::string &name,
     kept.insert(kept.end(), lines.begin() + static_cast<std::ptrdiff_t>(end), lines.end());
     CommitTemporary(WriteTemporaryBeside(shelf.catalogue, Join(kept)), shelf.catalogue);
     // Listed nowhere now; its files go.
-    for (const char *ending : {".idx", ".def"})
+    for (const char *ending : {".idx", ".def", ".fts"})
         RemoveQuietly(shelf.dataDir + "/" + key + ending);
     for (const char *ending : {".bmp", "_off.bmp", ".ico"})
         RemoveQuietly(shelf.imgsDir + "/" + key + ending);

@@ -401,4 +401,41 @@ TEST_F(LexqFinder, PrefixPrintsTheTypeAheadHeadwords) {
     EXPECT_EQ(Folder.Run({"--prefix", "ta", "tafel"}).Status, 2);
 }
 
+TEST_F(LexqFinder, APatternPrintsTheMatchingHeadwordsInKeyOrder) {
+    const struct {
+        const char *pattern, *out;
+        int status;
+    } cases[] = {
+        {"ta*", "tafel\nTafelberg\ntak\ntakel\n", 0},                   // a range of the keys
+        {"*el", "kabel\ntafel\ntakel\n", 0},                            // the reversed keys' range
+        {"*a?e*", "caf\xC3\xA9\nkabel\ntafel\nTafelberg\ntakel\n", 0},  // every key
+        {"[ck]a*", "caf\xC3\xA9\nkabel\n", 0},                          // accents fold away
+        {"?", "", 1},
+        {"x*", "", 1},
+    };
+    for (const auto &c : cases) {
+        const TRun run = Folder.Run({c.pattern});
+        EXPECT_EQ(run.Status, c.status) << c.pattern << run.Err;
+        EXPECT_EQ(run.Out, c.out) << c.pattern;
+        EXPECT_EQ(run.Err, "") << c.pattern;
+    }
+    // Without its article index a book answers a fixed end all the same, from every key.
+    Folder.Remove("data/nl-en.fts");
+    EXPECT_EQ(Folder.Run({"*el"}).Out, "kabel\ntafel\ntakel\n");
+}
+
+TEST_F(LexqFinder, AMalformedPatternIsAnErrorAndExactTakesItLiterally) {
+    TRun run = Folder.Run({"ta[bf"});
+    EXPECT_EQ(run.Status, 2);
+    EXPECT_EQ(run.Err, "lexq: Het patroon 'ta[bf' klopt niet: '[' wordt niet gesloten met ']'.\n");
+    EXPECT_EQ(run.Out, "");
+    run = Folder.Run({"tak\\"});
+    EXPECT_EQ(run.Status, 2);
+    EXPECT_NE(run.Err.find("zonder teken erna"), std::string::npos);
+    // Literally: the star folds away as in any search, and "tak" is found.
+    run = Folder.Run({"--exact", "tak*"});
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(run.Out, "over tak\n");
+}
+
 }  // namespace

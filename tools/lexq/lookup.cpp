@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 
+#include "books/article_index.h"
 #include "html_text.h"
 #include "platform/cp1252.h"
 #include "platform/encoding.h"
@@ -20,6 +21,8 @@
 #include "viewer/core/lexqapi.h"
 #include "viewer/finder/BookKeys.h"
 #include "viewer/finder/FinderPage.h"
+#include "viewer/finder/Pattern.h"
+#include "viewer/finder/PatternSearch.h"
 #include "viewer/finder/WordFinder.h"
 
 namespace lexq {
@@ -113,6 +116,37 @@ int PrintTypeAhead(const std::string &prefix, std::ostream &out, std::ostream &e
     return words.empty() ? kExitNotFound : kExitFound;
 }
 
+// The headwords of the keys that match a pattern (UTF-8), one a line, in key order.
+int PrintPattern(const TLXABook &book, const std::string &typed, std::ostream &out,
+                 std::ostream &err) {
+    const std::optional<std::string> text = platform::Utf8ToCp1252Exact(typed);
+    if (!text) {
+        err << "lexq: het patroon '" << typed
+            << "' bevat tekens die buiten Windows-1252 vallen en in geen woordenboek staan\n";
+        return kExitError;
+    }
+    std::string reason;
+    const std::optional<pattern::TPattern> read = pattern::TPattern::Read(*text, reason);
+    if (!read) {
+        err << "lexq: " << TerminalText(platform::Cp1252ToUtf8(PatternError(*text, reason)))
+            << '\n';
+        return kExitError;
+    }
+    // Without an article index a pattern with only a fixed end reads every key instead.
+    books::ArticleIndex::OpenStatus status;
+    const std::unique_ptr<books::ArticleIndex> index =
+        books::ArticleIndex::Open(books::ArticleIndexPath(book.IndexFile()), status);
+    const TPatternMatches found =
+        FindPatternKeys(*read, static_cast<std::size_t>(-1), LibraryKeys(), index.get());
+    if (found.Failed) {
+        err << "lexq: de trefwoorden van het woordenboek kunnen niet worden gelezen\n";
+        return kExitError;
+    }
+    for (const std::string &key : found.Keys)
+        out << platform::Cp1252ToUtf8(KeyHeadword(key)) << '\n';
+    return found.Keys.empty() ? kExitNotFound : kExitFound;
+}
+
 int Run(const TOptions &options, std::ostream &out, std::ostream &err,
         const TStderrDialogs &dialogs) {
     TLXAData data;
@@ -149,6 +183,10 @@ int Run(const TOptions &options, std::ostream &out, std::ostream &err,
         if (headings)
             out << (i == 0 ? "" : "\n") << "--- Resultaten voor \"" << word << "\" ---\n";
         out.flush();
+        if (!options.Exact && pattern::LooksLikePattern(word)) {
+            status = std::max(status, PrintPattern(*book, word, out, err));
+            continue;
+        }
         status = std::max(status, LookUp(data, options.Exact ? nullptr : &finder, word,
                                          options.Html, out, err, dialogs));
         err.flush();

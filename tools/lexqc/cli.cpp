@@ -7,9 +7,11 @@
 #include <fstream>
 #include <iostream>
 #include <limits>
+#include <map>
 #include <memory>
 #include <optional>
 
+#include "books/article_index.h"
 #include "books/builder.h"
 #include "books/cipher.h"
 #include "books/dictd_import.h"
@@ -33,6 +35,8 @@ constexpr const char *kUsage =
     "usage:\n"
     "  lexqc build SRC OUT.idx [--leaf-size N] [--text-size N] [--fanout N]\n"
     "                          [--encipher] [--crypt PATH]\n"
+    "  lexqc index BOOK                   the article index (BOOK.fts) of a book: its .idx file\n"
+    "                                     or the name of a user's book\n"
     "  lexqc verify OUT.idx SRC [--lexqapi PATH]\n"
     "  lexqc lookup OUT.idx WORD [--utf8] [--lexqapi PATH]\n"
     "  lexqc dump OUT.idx [--crypt PATH]\n"
@@ -150,10 +154,59 @@ int Build(const std::vector<std::string> &args, std::ostream &out, std::ostream 
     }
     const BuildResult result = BuildDictionary(table, options, encipher ? &cipher : nullptr);
     WriteFileAtomically(a.positional[1], result.file.data(), result.file.size());
+    // The article index comes with every book: patterns with a fixed end and full-text
+    // search read it, and nothing makes it later.
+    WriteArticleIndex(ArticleIndexPath(a.positional[1]), entries, table);
     out << a.positional[1] << ": " << entries.size() << " entries, " << table.keys.size()
         << " keys, " << table.triples.size() << " stored hits, " << result.text.blocks
         << " text blocks, " << result.leaf.blocks << " leaf blocks, index depth " << result.depth
         << ", " << result.file.size() << " bytes" << (encipher ? ", enciphered" : "") << '\n';
+    return kExitOk;
+}
+
+// The user's book of that name, else the file named.
+std::string BookFile(const std::string &name) {
+    for (const CatalogueEntry &book : ReadCatalogue(DefaultUserShelf().catalogue))
+        if (book.name == name)
+            return DefaultUserShelf().dataDir + "/" + name + ".idx";
+    return name;
+}
+
+// Makes the article index of a compiled book from the book itself: its records give every
+// key and every entry's texts.
+int Index(const std::vector<std::string> &args, std::ostream &out, std::ostream &) {
+    const Arguments a = Parse(args, {"crypt"}, {}, 1);
+    const std::string path = BookFile(a.positional[0]);
+    Bytes file = DictionaryReader::ReadFile(path);
+    std::unique_ptr<CryptLibrary> crypt;
+    Cipher decrypt;
+    if (file.size() > kEncipheredField && file[kEncipheredField] != 0) {
+        crypt = CryptLibrary::Load(a.Get("crypt").value_or(""));
+        decrypt = crypt->Decrypt();
+    }
+    const DictionaryReader reader(std::move(file), decrypt);
+    KeyTable table;
+    std::map<std::pair<std::uint32_t, std::uint16_t>, std::uint32_t> seen;  // hit -> entry
+    std::vector<SourceEntry> entries;
+    for (const LeafRecord &record : reader.AllRecords()) {
+        std::vector<std::uint32_t> &hits = table.keys[record.key];
+        for (const StoredHit &hit : record.hits) {
+            const auto [at, added] = seen.emplace(std::pair(hit.block, hit.offset),
+                                                  static_cast<std::uint32_t>(entries.size()));
+            if (added) {
+                const Triple triple = reader.ReadHit(hit);
+                SourceEntry entry;
+                entry.headword = triple.s1;
+                entry.dir = triple.s2;
+                entry.body = triple.s3;
+                entries.push_back(std::move(entry));
+            }
+            hits.push_back(at->second);
+        }
+    }
+    const std::string index = ArticleIndexPath(path);
+    WriteArticleIndex(index, entries, table);
+    out << index << ": " << entries.size() << " entries, " << table.keys.size() << " keys\n";
     return kExitOk;
 }
 
@@ -374,6 +427,8 @@ int RunLexqc(const std::vector<std::string> &args, std::ostream &out, std::ostre
         const std::string &command = args[0];
         if (command == "build")
             return Build(args, out, err);
+        if (command == "index")
+            return Index(args, out, err);
         if (command == "verify")
             return Verify(args, out, err);
         if (command == "lookup")

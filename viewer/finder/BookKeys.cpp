@@ -72,6 +72,11 @@ std::vector<std::string> TypeAheadWords(const std::string &text, std::size_t lim
     return words;
 }
 
+std::string KeyHeadword(const std::string &key) {
+    const std::vector<std::string> words = TypeAheadWords(key, 1);
+    return words.empty() ? key : words.front();
+}
+
 bool HasEntries(const std::string &text) {
     if (!lexqapi::lexq_search)
         return false;

@@ -11,6 +11,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // Whether the loaded library offers the type-ahead and the key walk.
@@ -24,6 +25,10 @@ inline constexpr std::size_t kTypeAheadWords = 12;
 // headword once; empty without any, or without the library's type-ahead.
 std::vector<std::string> TypeAheadWords(const std::string &text, std::size_t limit);
 
+// How the book writes a key (letters A to Z): the headword its type-ahead row shows, else
+// the key itself.
+std::string KeyHeadword(const std::string &key);
+
 // Whether a search of text finds entries in the open book.
 bool HasEntries(const std::string &text);
 // The headword a search of text shows first (the viewer's display order), or empty when
@@ -33,6 +38,8 @@ std::string FirstHeadword(const std::string &text);
 // The open book's keys in key order, read a slice at a time.
 class TKeyWalk {
   public:
+    // Starts with the first key greater than after ("": the first key of all).
+    explicit TKeyWalk(std::string after = {}) : m_after(std::move(after)) {}
     // Hands up to limit further keys to emit; false once the walk has ended (all keys
     // read, or the library failed: see Failed).
     bool Next(std::uint32_t limit, const std::function<void(std::string_view key)> &emit);

@@ -1,0 +1,316 @@
+#include "books/article_index.h"
+
+#include <fcntl.h>
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "books/diagnostics.h"
+#include "books/safe_file.h"
+#include "platform/cp1252.h"
+
+namespace books {
+
+namespace {
+
+// The first row of the meta table; another value is another kind of file.
+constexpr const char *kFormat = "taalkist-artikelindex 1";
+
+constexpr const char *kSchema =
+    "CREATE TABLE meta(name TEXT PRIMARY KEY, value TEXT) WITHOUT ROWID;"
+    "CREATE TABLE reversed(rkey TEXT PRIMARY KEY) WITHOUT ROWID;"
+    "CREATE TABLE entry(id INTEGER PRIMARY KEY, headword TEXT NOT NULL);"
+    // Contentless: the words and their places, not the text, which the book holds.
+    // Places are kept (detail=full) so that a phrase is answered by the index itself.
+    "CREATE VIRTUAL TABLE articles USING fts5(headword, body, content='', columnsize=0,"
+    " detail=full, tokenize='unicode61 remove_diacritics 2');";
+
+// A prepared statement, finalized however its use ends.
+class Statement {
+  public:
+    Statement(sqlite3 *db, const char *sql) {
+        if (sqlite3_prepare_v2(db, sql, -1, &m_statement, nullptr) != SQLITE_OK)
+            m_statement = nullptr;
+    }
+    ~Statement() { sqlite3_finalize(m_statement); }
+    Statement(const Statement &) = delete;
+    Statement &operator=(const Statement &) = delete;
+    sqlite3_stmt *get() const { return m_statement; }
+    explicit operator bool() const { return m_statement != nullptr; }
+
+  private:
+    sqlite3_stmt *m_statement = nullptr;
+};
+
+void BindText(sqlite3_stmt *statement, int column, std::string_view text) {
+    sqlite3_bind_text(statement, column, text.data(), static_cast<int>(text.size()),
+                      SQLITE_TRANSIENT);
+}
+
+std::string_view ColumnText(sqlite3_stmt *statement, int column) {
+    const unsigned char *text = sqlite3_column_text(statement, column);
+    return text == nullptr ? std::string_view()
+                           : std::string_view(
+                                 reinterpret_cast<const char *>(text),
+                                 static_cast<std::size_t>(sqlite3_column_bytes(statement, column)));
+}
+
+// The characters a reference names, as Windows-1252; empty when it names none we know.
+std::string Reference(std::string_view name) {
+    if (name == "amp")
+        return "&";
+    if (name == "lt")
+        return "<";
+    if (name == "gt")
+        return ">";
+    if (name == "quot")
+        return "\"";
+    if (name == "apos")
+        return "'";
+    if (name == "nbsp")
+        return " ";
+    if (name.size() > 1 && name[0] == '#') {
+        const bool hex = name[1] == 'x' || name[1] == 'X';
+        const std::string digits(name.substr(hex ? 2 : 1));
+        char *end = nullptr;
+        const unsigned long code = std::strtoul(digits.c_str(), &end, hex ? 16 : 10);
+        if (digits.empty() || *end != '\0' || code == 0 || code > 0x10FFFF)
+            return " ";
+        std::string utf8;
+        if (code < 0x80) {
+            utf8 += static_cast<char>(code);
+        } else if (code < 0x800) {
+            utf8 += static_cast<char>(0xC0 | (code >> 6));
+            utf8 += static_cast<char>(0x80 | (code & 0x3F));
+        } else if (code < 0x10000) {
+            utf8 += static_cast<char>(0xE0 | (code >> 12));
+            utf8 += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+            utf8 += static_cast<char>(0x80 | (code & 0x3F));
+        } else {
+            return " ";
+        }
+        return platform::Utf8ToCp1252(utf8);
+    }
+    return " ";
+}
+
+// Fails with a Dutch message naming the file and SQLite's reason.
+[[noreturn]] void Fail(const std::string &path, sqlite3 *db) {
+    const std::string reason = db != nullptr ? sqlite3_errmsg(db) : "geen geheugen";
+    throw InputError("De artikelindex '" + path + "' kan niet worden gemaakt: " + reason + ".");
+}
+
+void Run(sqlite3 *db, const std::string &path, const char *sql) {
+    if (sqlite3_exec(db, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
+        Fail(path, db);
+}
+
+void Fill(sqlite3 *db, const std::string &path, const std::vector<SourceEntry> &entries,
+          const KeyTable &keys, Progress &progress) {
+    Run(db, path, "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; PRAGMA page_size=4096;");
+    Run(db, path, kSchema);
+    Run(db, path, "BEGIN");
+    {
+        Statement meta(db, "INSERT INTO meta(name, value) VALUES('format', ?)");
+        if (!meta)
+            Fail(path, db);
+        BindText(meta.get(), 1, kFormat);
+        if (sqlite3_step(meta.get()) != SQLITE_DONE)
+            Fail(path, db);
+    }
+    Statement reversed(db, "INSERT OR IGNORE INTO reversed(rkey) VALUES(?)");
+    Statement entry(db, "INSERT INTO entry(id, headword) VALUES(?, ?)");
+    Statement article(db, "INSERT INTO articles(rowid, headword, body) VALUES(?, ?, ?)");
+    if (!reversed || !entry || !article)
+        Fail(path, db);
+    for (const auto &[key, hits] : keys.keys) {
+        const std::string rkey(key.rbegin(), key.rend());
+        BindText(reversed.get(), 1, rkey);
+        if (sqlite3_step(reversed.get()) != SQLITE_DONE)
+            Fail(path, db);
+        sqlite3_reset(reversed.get());
+    }
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const std::string headword = platform::Cp1252ToUtf8(entries[i].headword);
+        sqlite3_bind_int64(entry.get(), 1, static_cast<sqlite3_int64>(i + 1));
+        BindText(entry.get(), 2, headword);
+        sqlite3_bind_int64(article.get(), 1, static_cast<sqlite3_int64>(i + 1));
+        BindText(article.get(), 2, headword);
+        BindText(article.get(), 3, platform::Cp1252ToUtf8(ArticleText(entries[i].body)));
+        if (sqlite3_step(entry.get()) != SQLITE_DONE || sqlite3_step(article.get()) != SQLITE_DONE)
+            Fail(path, db);
+        sqlite3_reset(entry.get());
+        sqlite3_reset(article.get());
+        progress.Step(i + 1, entries.size());
+    }
+    Run(db, path, "COMMIT");
+    // One b-tree per term instead of many small segments: smaller and faster to query.
+    Run(db, path, "INSERT INTO articles(articles) VALUES('optimize'); VACUUM;");
+}
+
+}  // namespace
+
+std::string ArticleIndexPath(const std::string &bookFile) {
+    const std::size_t slash = bookFile.find_last_of("/\\");
+    const std::size_t dot = bookFile.rfind('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return bookFile + ".fts";
+    return bookFile.substr(0, dot) + ".fts";
+}
+
+std::string ArticleText(std::string_view html) {
+    std::string text;
+    text.reserve(html.size());
+    for (std::size_t i = 0; i < html.size(); ++i) {
+        const char c = html[i];
+        if (c == '<') {
+            // A tag parts words as a blank would ("<li>a</li><li>b</li>" is two words).
+            const std::size_t end = html.find('>', i);
+            i = end == std::string_view::npos ? html.size() : end;
+            if (!text.empty() && text.back() != ' ')
+                text += ' ';
+        } else if (c == '&') {
+            const std::size_t end = html.find(';', i);
+            if (end == std::string_view::npos || end - i > 10) {
+                text += c;
+                continue;
+            }
+            text += Reference(html.substr(i + 1, end - i - 1));
+            i = end;
+        } else {
+            text += static_cast<unsigned char>(c) < 0x20 ? ' ' : c;
+        }
+    }
+    return text;
+}
+
+std::string WriteArticleIndexBeside(const std::string &path,
+                                    const std::vector<SourceEntry> &entries, const KeyTable &keys,
+                                    Progress *progress) {
+    // An empty temporary file is a new database to SQLite; the rename makes it the index.
+    const std::string temporary = WriteTemporaryBeside(path, "");
+    Progress none(nullptr);
+    sqlite3 *db = nullptr;
+    try {
+        if (sqlite3_open_v2(temporary.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
+            Fail(path, db);
+        Fill(db, path, entries, keys, progress != nullptr ? *progress : none);
+        if (sqlite3_close(db) != SQLITE_OK)
+            Fail(path, db);
+        db = nullptr;
+        // SQLite wrote without syncing; the file reaches the disk before its rename.
+        const int fd = ::open(temporary.c_str(), O_RDONLY | O_CLOEXEC);
+        const bool synced = fd >= 0 && ::fsync(fd) == 0;
+        if (fd >= 0)
+            ::close(fd);
+        if (!synced)
+            throw InputError("De artikelindex '" + path + "' kan niet worden opgeslagen.");
+    } catch (...) {
+        sqlite3_close(db);
+        RemoveQuietly(temporary);
+        throw;
+    }
+    return temporary;
+}
+
+void WriteArticleIndex(const std::string &path, const std::vector<SourceEntry> &entries,
+                       const KeyTable &keys, Progress *progress) {
+    const std::string temporary = WriteArticleIndexBeside(path, entries, keys, progress);
+    try {
+        CommitTemporary(temporary, path);
+    } catch (...) {
+        RemoveQuietly(temporary);
+        throw;
+    }
+}
+
+std::unique_ptr<ArticleIndex> ArticleIndex::Open(const std::string &path, OpenStatus &status) {
+    status = OpenStatus::Missing;
+    if (::access(path.c_str(), R_OK) != 0)
+        return nullptr;
+    status = OpenStatus::Damaged;
+    sqlite3 *db = nullptr;
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+        sqlite3_close(db);
+        return nullptr;
+    }
+    std::unique_ptr<ArticleIndex> index(new ArticleIndex(db));
+    {
+        Statement format(db, "SELECT value FROM meta WHERE name = 'format'");
+        if (!format || sqlite3_step(format.get()) != SQLITE_ROW ||
+            ColumnText(format.get(), 0) != kFormat)
+            return nullptr;
+        // The tables the queries read, so that a file of another kind fails here.
+        Statement tables(db,
+                         "SELECT count(*) FROM sqlite_schema WHERE name IN"
+                         " ('reversed', 'entry', 'articles')");
+        if (!tables || sqlite3_step(tables.get()) != SQLITE_ROW ||
+            sqlite3_column_int(tables.get(), 0) != 3)
+            return nullptr;
+    }
+    status = OpenStatus::Ok;
+    return index;
+}
+
+ArticleIndex::~ArticleIndex() {
+    sqlite3_close(m_db);
+}
+
+bool ArticleIndex::KeysEndingWith(std::string_view suffix,
+                                  const std::function<bool(std::string_view key)> &visit) {
+    Statement range(m_db, "SELECT rkey FROM reversed WHERE rkey >= ?1 AND rkey < ?1 || '~'");
+    if (!range)
+        return false;
+    // Keys hold the letters A to Z only, all below '~': the range is every key with the
+    // reversed suffix at its start.
+    BindText(range.get(), 1, std::string(suffix.rbegin(), suffix.rend()));
+    int step;
+    std::string key;
+    while ((step = sqlite3_step(range.get())) == SQLITE_ROW) {
+        const std::string_view rkey = ColumnText(range.get(), 0);
+        key.assign(rkey.rbegin(), rkey.rend());
+        if (!visit(key))
+            return true;
+    }
+    return step == SQLITE_DONE;
+}
+
+bool ArticleIndex::Search(const std::string &query, std::size_t limit, std::vector<Match> &matches,
+                          std::size_t &total, std::string &error) {
+    matches.clear();
+    total = 0;
+    // A word in the headword weighs as much as ten in the text.
+    Statement ranked(m_db,
+                     "SELECT rowid, bm25(articles, 10.0, 1.0) AS r FROM articles"
+                     " WHERE articles MATCH ? ORDER BY r");
+    Statement headword(m_db, "SELECT headword FROM entry WHERE id = ?");
+    if (!ranked || !headword) {
+        error = sqlite3_errmsg(m_db);
+        return false;
+    }
+    BindText(ranked.get(), 1, query);
+    int step;
+    while ((step = sqlite3_step(ranked.get())) == SQLITE_ROW) {
+        if (total++ >= limit)
+            continue;
+        sqlite3_bind_int64(headword.get(), 1, sqlite3_column_int64(ranked.get(), 0));
+        if (sqlite3_step(headword.get()) != SQLITE_ROW) {
+            error = "een artikel van de index ontbreekt";
+            return false;
+        }
+        matches.push_back(
+            {std::string(ColumnText(headword.get(), 0)), sqlite3_column_double(ranked.get(), 1)});
+        sqlite3_reset(headword.get());
+    }
+    if (step != SQLITE_DONE) {
+        error = sqlite3_errmsg(m_db);
+        matches.clear();
+        total = 0;
+        return false;
+    }
+    return true;
+}
+
+}  // namespace books

@@ -1,0 +1,119 @@
+// The pattern reader: what it refuses and why, how it folds, and whether a key matches,
+// checked against a regular expression over every short key of a small alphabet.
+#include "viewer/finder/Pattern.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+
+namespace {
+
+using pattern::TPattern;
+
+TEST(PatternRead, RefusesMalformedPatternsNamingWhatIsWrong) {
+    const struct {
+        const char *text;
+        const char *error;
+    } cases[] = {
+        {"[ab", "'[' wordt niet gesloten met ']'."},
+        {"h[uo", "'[' wordt niet gesloten met ']'."},
+        {"[a\\]", "'[' wordt niet gesloten met ']'."},
+        {"fiets\\", "het eindigt op een '\\' zonder teken erna."},
+        {"\\", "het eindigt op een '\\' zonder teken erna."},
+        {"[]", "tussen '[' en ']' staat geen letter."},
+        {"[1 2]x", "tussen '[' en ']' staat geen letter."},
+        {"[e-a]", "een bereik tussen '[' en ']' loopt achteruit."},
+        {"[a-]", "een bereik tussen '[' en ']' heeft geen eindletter."},
+        {"[\xE6]", "tussen '[' en ']' staat '\xE6', dat voor meer dan een letter staat."},
+        {"\\*", "er staat geen letter en geen '*', '?' of '[...]' in."},
+        {"12-3", "er staat geen letter en geen '*', '?' of '[...]' in."},
+    };
+    for (const auto &c : cases) {
+        std::string error;
+        EXPECT_FALSE(TPattern::Read(c.text, error)) << c.text;
+        EXPECT_EQ(error, c.error) << c.text;
+    }
+}
+
+TEST(PatternRead, FoldsAsTheSearchAndFindsTheFixedEnds) {
+    const struct {
+        const char *text;
+        const char *start, *end;
+        bool wildcard;
+    } cases[] = {
+        {"Fiets*", "FIETS", "", true},
+        {"*heid", "", "HEID", true},
+        {"*ie*", "", "", true},
+        {"?uis", "", "UIS", true},
+        {"caf\xE9-*", "CAFE", "", true},  // the hyphen folds to nothing
+        {"stra\xDF"
+         "e",
+         "STRASSE", "", false},      // no wildcard: all of it is the start
+        {"a\\*b", "AB", "", false},  // an escaped star is a star, folded away
+        {"[bh]uis", "", "UIS", true},
+        {"**x", "", "X", true},
+    };
+    for (const auto &c : cases) {
+        std::string error;
+        const auto read = TPattern::Read(c.text, error);
+        ASSERT_TRUE(read) << c.text << ": " << error;
+        EXPECT_EQ(read->FixedStart(), c.start) << c.text;
+        EXPECT_EQ(read->FixedEnd(), c.end) << c.text;
+        EXPECT_EQ(read->HasWildcard(), c.wildcard) << c.text;
+    }
+    EXPECT_TRUE(pattern::LooksLikePattern("a?"));
+    EXPECT_TRUE(pattern::LooksLikePattern("a\\"));
+    EXPECT_FALSE(pattern::LooksLikePattern("fiets (de)"));
+    EXPECT_EQ(pattern::Escaped("a*b?[c]\\"), "a\\*b\\?\\[c]\\\\");
+}
+
+TEST(PatternRead, SetsTakeLettersRangesAndEscapesFoldedToOneLetter) {
+    std::string error;
+    const auto set = TPattern::Read("[a-cX\xC9\\]]", error);
+    ASSERT_TRUE(set) << error;
+    for (const char *key : {"A", "B", "C", "X", "E"})
+        EXPECT_TRUE(set->Matches(key)) << key;
+    for (const char *key : {"D", "Z", "", "AB"})
+        EXPECT_FALSE(set->Matches(key)) << key;
+}
+
+// Every key of up to five letters over A, B and C.
+std::vector<std::string> ShortKeys() {
+    std::vector<std::string> keys{""};
+    for (std::size_t i = 0; i < keys.size() && keys[i].size() < 5; ++i)
+        for (const char c : {'A', 'B', 'C'})
+            keys.push_back(keys[i] + c);
+    return keys;
+}
+
+TEST(PatternMatch, AgreesWithARegularExpressionOnEveryShortKey) {
+    const struct {
+        const char *pattern, *regex;
+    } cases[] = {
+        {"*", ".*"},          {"a*", "A.*"},         {"*a", ".*A"},
+        {"*ab*", ".*AB.*"},   {"?b?", ".B."},        {"a*b*a", "A.*B.*A"},
+        {"*a?a*", ".*A.A.*"}, {"[ab]*c", "[AB].*C"}, {"*[a-b]?", ".*[AB]."},
+        {"abc", "ABC"},       {"a**?*c", "A.*..*C"}, {"*c*c*c*", ".*C.*C.*C.*"},
+    };
+    const std::vector<std::string> keys = ShortKeys();
+    for (const auto &c : cases) {
+        std::string error;
+        const auto read = TPattern::Read(c.pattern, error);
+        ASSERT_TRUE(read) << c.pattern;
+        const std::regex expected(c.regex);
+        for (const std::string &key : keys)
+            EXPECT_EQ(read->Matches(key), std::regex_match(key, expected))
+                << c.pattern << " on " << key;
+    }
+}
+
+TEST(PatternMatch, ManyStarsOnALongKeyStayFast) {
+    std::string error;
+    const auto read = TPattern::Read("*a*a*a*a*a*a*a*a*b", error);
+    ASSERT_TRUE(read);
+    // Backtracking over every star would take ages here; the walk is quadratic at worst.
+    EXPECT_FALSE(read->Matches(std::string(5000, 'A')));
+    EXPECT_TRUE(read->Matches(std::string(5000, 'A') + "B"));
+}
+
+}  // namespace

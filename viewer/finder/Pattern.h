@@ -1,0 +1,54 @@
+// Patterns on search keys: "*" any run of letters, "?" one letter, "[...]" one of the
+// letters ("[a-e]" a range), "\" before a character takes it for itself. A pattern is
+// folded as the search folds a word, so it is matched against the book's keys (the letters
+// A to Z) and never against how a headword is written. Plain C++ without Qt or the search
+// library: the viewer, lexq and the fuzz target share it.
+#pragma once
+
+#include <bitset>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pattern {
+
+// One step of a pattern over a key.
+struct TStep {
+    enum class Kind { Letter, AnyLetter, AnyRun, OneOf };
+    Kind What = Kind::Letter;
+    char Letter = 0;          // Kind::Letter: 'A' to 'Z'
+    std::bitset<26> Letters;  // Kind::OneOf
+};
+
+class TPattern {
+  public:
+    // Reads text (Windows-1252). On a malformed pattern returns nullopt with a Dutch
+    // sentence in error that names what is wrong.
+    static std::optional<TPattern> Read(std::string_view text, std::string &error);
+
+    // Whether the key (letters A to Z) matches the whole pattern. Linear in the key for
+    // each "*", never exponential.
+    bool Matches(std::string_view key) const;
+
+    // The letters every match starts with, and those every match ends with (none when the
+    // pattern has no wildcard after, or before, them; a pattern without wildcards is all
+    // prefix and has no suffix).
+    const std::string &FixedStart() const { return m_start; }
+    const std::string &FixedEnd() const { return m_end; }
+    bool HasWildcard() const;
+    const std::vector<TStep> &Steps() const { return m_steps; }
+
+  private:
+    std::vector<TStep> m_steps;
+    std::string m_start, m_end;
+};
+
+// Whether a typed text (Windows-1252) is meant as a pattern: it holds "*", "?", "[" or "\".
+// Plain words keep the ordinary search and its type-ahead.
+bool LooksLikePattern(std::string_view text);
+
+// Takes every pattern character of text for itself: lexq --exact.
+std::string Escaped(std::string_view text);
+
+}  // namespace pattern
