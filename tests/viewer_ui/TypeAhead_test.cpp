@@ -80,6 +80,18 @@ TEST_F(TypeAheadTest, TypingOffersTheBooksHeadwordsThatStartSoInKeyOrder) {
     EXPECT_TRUE(dialogs.Shown.empty());
 }
 
+TEST_F(TypeAheadTest, IsOffWhileTheTextIsAPattern) {
+    Start();
+    Type("ta");
+    EXPECT_TRUE(List().IsOpen());
+    for (const char *more : {"*", "?", "["}) {
+        Type(more);
+        EXPECT_FALSE(List().IsOpen()) << "after " << more;
+        Press(Qt::Key_Backspace);
+        EXPECT_TRUE(List().IsOpen()) << "plain text again after " << more;
+    }
+}
+
 // The list on a field of its own: what reaches the field's Enter and what is chosen.
 class TypeAheadField : public ::testing::Test {
   protected:

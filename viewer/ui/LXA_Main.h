@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "viewer/finder/BookIndex.h"
 #include "viewer/ui/Command.h"
 #include "viewer/ui/ImageList.h"
 
@@ -153,6 +154,10 @@ class TfrmLXAMain : public QMainWindow {
     void LoadHunspell();
     void HunspellLoaded();
 
+    // Searches beside the word (LXA_MainSearches.cpp): a pattern on the headwords.
+    bool ShowPattern(const QString &typed);
+    void ShowSearchPage(const std::string &lines);
+
     // Reading comfort: zoom, dark reading, the search history, keyboard, copy and print
     // (LXA_MainReading.cpp).
     struct TReading;
@@ -232,6 +237,7 @@ class TfrmLXAMain : public QMainWindow {
     unsigned m_keySlices = 0;  // which walk of the book's keys is current
     bool m_readingKeys = false;
     std::set<std::string> m_hunspellLoads;  // languages whose dictionary was asked for
+    TBookIndex m_bookIndex;                 // the current book's article index
     std::unique_ptr<TReading> m_reading;
 };
 

@@ -298,6 +298,10 @@ void TfrmLXAMain::actFindWordExecute() {
     m_viewer->ClearDocument();
     // The text goes to the search as typed, blanks included.
     const QString typed = edtSearchText->text();
+    if (ShowPattern(typed)) {
+        RecordSearch(typed);
+        return;
+    }
     const std::int32_t found = m_data.SearchTyped(typed.toStdString());
     if (found <= 0)
         SetStatus(QStringLiteral("Het woord '%1' kan niet worden gevonden.").arg(typed));

@@ -23,6 +23,7 @@
 #include "viewer/display/HtmlViewer.h"
 #include "viewer/finder/BookKeys.h"
 #include "viewer/finder/FinderPage.h"
+#include "viewer/finder/Pattern.h"
 #include "viewer/finder/WordFinder.h"
 #include "viewer/ui/TypeAhead.h"
 
@@ -61,7 +62,8 @@ void TfrmLXAMain::HideTypeAhead() {
 QStringList TfrmLXAMain::TypeAheadWords(const QString &typed) const {
     QStringList words;
     const std::optional<std::string> text = cp1252::FromQString(typed);
-    if (m_data.CurrentBook == nullptr || !text)
+    // A pattern lists its matches on Enter; headwords that start with it mean nothing.
+    if (m_data.CurrentBook == nullptr || !text || pattern::LooksLikePattern(*text))
         return words;
     for (const std::string &word : ::TypeAheadWords(*text, kTypeAheadWords))
         words << cp1252::ToQString(word);
@@ -76,6 +78,7 @@ void TfrmLXAMain::WordFinderBookChanged() {
     m_readingKeys = false;
     if (m_finder)
         m_finder->SetBook(m_data.CurrentBook != nullptr ? m_data.CurrentBook->Name : "");
+    m_bookIndex.SetBook(m_data.CurrentBook != nullptr ? m_data.CurrentBook->IndexFile() : "");
 }
 
 void TfrmLXAMain::BeforeResults(const QString &typed, std::int32_t found) {

@@ -1,0 +1,91 @@
+// Searches beside the word, on compiled books and the real search library: a pattern's
+// page of matching headwords and its status line, a malformed pattern's message, and a
+// book whose article index is missing or damaged.
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QTextDocument>
+#include <fstream>
+
+#include "UiTestSupport.h"
+#include "viewer/display/HtmlViewer.h"
+#include "viewer/ui/LXA_Main.h"
+
+using namespace uitest;
+
+namespace {
+
+std::string Entries(std::initializer_list<const char *> words) {
+    std::string source;
+    for (const char *word : words)
+        source += std::string("kw: ") + word + "\ndir: nl-en\n<p>over " + word + "</p>\n\n";
+    return source;
+}
+
+class SearchesTest : public ::testing::Test {
+  protected:
+    void Start(const std::string &source) {
+        folder.WriteCatalogue({"nl-en=1;Boek"});
+        folder.AddBook("nl-en", "", false);
+        folder.AddCompiledBook("nl-en", source);
+        viewer = std::make_unique<TViewer>();
+    }
+    ui::TfrmLXAMain &Window() const { return viewer->Main(); }
+    QString Page() const { return Window().Viewer()->toPlainText(); }
+    QString Html() const { return Window().Viewer()->toHtml(); }
+    // The page's text without the blanks its paragraphs end in.
+    std::string Text() const {
+        QString text = Page();
+        text.replace(QStringLiteral(" \n"), QStringLiteral("\n"));
+        return text.trimmed().toStdString();
+    }
+
+    void WriteIndex(const std::string &bytes) const {
+        std::ofstream(folder.Data + "/nl-en.fts", std::ios::binary | std::ios::trunc) << bytes;
+    }
+
+    TDialogRecorder dialogs;
+    TProgramFolder folder;
+    std::unique_ptr<TViewer> viewer;
+};
+
+TEST_F(SearchesTest, APatternListsTheMatchingHeadwordsAsLinksInKeyOrder) {
+    Start(Entries({"waarheid", "schoonheid", "huis", "muis", "Heide", "fiets", "fietsen", "buis",
+                   "caf\xC3\xA9"}));
+    EXPECT_EQ(Find(Window(), "*heid"), "2 trefwoorden passen bij '*heid'.");
+    EXPECT_EQ(Text(), "2 trefwoorden passen bij '*heid'.\nschoonheid\nwaarheid");
+    EXPECT_NE(Html().indexOf("zoek:schoonheid"), -1);
+    EXPECT_EQ(Find(Window(), "?uis"), "3 trefwoorden passen bij '?uis'.");
+    EXPECT_EQ(Text(), "3 trefwoorden passen bij '?uis'.\nbuis\nhuis\nmuis");
+    EXPECT_EQ(Find(Window(), "FIETS*"), "2 trefwoorden passen bij 'FIETS*'.");
+    EXPECT_EQ(Find(Window(), "*E"), "2 trefwoorden passen bij '*E'.");
+    EXPECT_NE(Page().indexOf(QStringLiteral("caf\u00e9")), -1) << "as the book writes it";
+    EXPECT_EQ(Find(Window(), "x*"), "0 trefwoorden passen bij 'x*'.");
+    // An escaped star is no pattern character: the search text folds to FIETS.
+    EXPECT_EQ(Find(Window(), "fiets\\*"), "1 trefwoord past bij 'fiets\\*'.");
+    EXPECT_TRUE(dialogs.Shown.empty());
+    EXPECT_EQ(Window().SearchField()->text(), "fiets\\*") << "the field keeps the pattern";
+}
+
+TEST_F(SearchesTest, AMalformedPatternSaysWhatIsWrongOnThePageAndInTheStatus) {
+    Start(Entries({"huis"}));
+    const std::string sentence = "Het patroon 'h[ui' klopt niet: '[' wordt niet gesloten met ']'.";
+    EXPECT_EQ(Find(Window(), "h[ui"), sentence);
+    EXPECT_EQ(Text(), sentence);
+    EXPECT_EQ(Find(Window(), "huis\\"),
+              "Het patroon 'huis\\' klopt niet: het eindigt op een '\\' zonder teken erna.");
+    EXPECT_TRUE(dialogs.Shown.empty());
+}
+
+TEST_F(SearchesTest, AMissingOrDamagedIndexLeavesPatternsToEveryKey) {
+    Start(Entries({"waarheid", "schoonheid", "huis"}));
+    WriteIndex("");
+    EXPECT_EQ(Find(Window(), "*heid"), "2 trefwoorden passen bij '*heid'.");
+    WriteIndex("SQLite format 3 and then nothing sound at all");
+    Window().SelectBookByName("nl-en");
+    EXPECT_EQ(Find(Window(), "*heid"), "2 trefwoorden passen bij '*heid'.");
+    EXPECT_EQ(Find(Window(), "huis"), "Er is 1 trefwoord gevonden.");
+    EXPECT_TRUE(dialogs.Shown.empty());
+}
+
+}  // namespace

@@ -1,0 +1,63 @@
+// The main window's searches beside the word: a pattern on the current book's headwords
+// ("*heid", "?uis", "fiets*"), whose page lists the matching headwords as links. Patterns
+// read the book's keys through the search library on this thread, as every search does;
+// the article index is opened at the first pattern that needs it, never earlier.
+#include <optional>
+
+#include <QLineEdit>
+
+#include "LXA_Main.h"
+#include "books/html.h"
+#include "viewer/core/Cp1252Qt.h"
+#include "viewer/core/LXA_Cursor.h"
+#include "viewer/core/LXA_Data.h"
+#include "viewer/core/LXA_Search.h"
+#include "viewer/display/HtmlViewer.h"
+#include "viewer/finder/BookKeys.h"
+#include "viewer/finder/FinderPage.h"
+#include "viewer/finder/Pattern.h"
+#include "viewer/finder/PatternSearch.h"
+
+namespace ui {
+
+void TfrmLXAMain::ShowSearchPage(const std::string &lines) {
+    // A page of the book's look without entries: the last search's hits are gone.
+    m_data.SearchResults->Clear();
+    const std::string page = WithLineAbove(m_data.ResultPage(), lines);
+    m_viewer->LoadDocument(page.data(), page.size());
+}
+
+bool TfrmLXAMain::ShowPattern(const QString &typed) {
+    const std::optional<std::string> text = cp1252::FromQString(typed);
+    if (!text || !pattern::LooksLikePattern(*text) || m_data.CurrentBook == nullptr ||
+        !HasKeyWalk())
+        return false;
+    m_finding = {};
+    m_lineAbove.clear();
+    std::string reason;
+    const std::optional<pattern::TPattern> read = pattern::TPattern::Read(*text, reason);
+    if (!read) {
+        const std::string sentence = PatternError(*text, reason);
+        SetStatus(cp1252::ToQString(sentence));
+        ShowSearchPage("<p class=\"zoekhulp\">" + books::EscapeHtml(sentence) + "</p>");
+        return true;
+    }
+    TWaitCursor hourglass;
+    books::ArticleIndex::OpenStatus status;
+    books::ArticleIndex *index = read->FixedStart().empty() ? m_bookIndex.Get(status) : nullptr;
+    TPatternMatches found = FindPatternKeys(*read, kPatternPageLimit, LibraryKeys(), index);
+    if (found.Failed && found.Walked == TPatternMatches::Route::Suffix) {
+        // A damaged index: every key answers instead, and the index is not read again.
+        m_bookIndex.Refuse();
+        found = FindPatternKeys(*read, kPatternPageLimit, LibraryKeys(), nullptr);
+    }
+    std::vector<std::string> headwords;
+    headwords.reserve(found.Keys.size());
+    for (const std::string &key : found.Keys)
+        headwords.push_back(KeyHeadword(key));
+    SetStatus(cp1252::ToQString(PatternSentence(found.Total, *text)));
+    ShowSearchPage(PatternLines(headwords, found.Total, *text));
+    return true;
+}
+
+}  // namespace ui
