@@ -23,9 +23,10 @@ constexpr const char *kSchema =
     "CREATE TABLE reversed(rkey TEXT PRIMARY KEY) WITHOUT ROWID;"
     "CREATE TABLE entry(id INTEGER PRIMARY KEY, headword TEXT NOT NULL);"
     // Contentless: the words and their places, not the text, which the book holds.
-    // Places are kept (detail=full) so that a phrase is answered by the index itself.
-    "CREATE VIRTUAL TABLE articles USING fts5(headword, body, content='', columnsize=0,"
-    " detail=full, tokenize='unicode61 remove_diacritics 2');";
+    // Places are kept (detail=full) so that a phrase is answered by the index itself, and
+    // the columns' sizes, without which the rank cannot favour a word in the headword.
+    "CREATE VIRTUAL TABLE articles USING fts5(headword, body, content='', detail=full,"
+    " tokenize='unicode61 remove_diacritics 2');";
 
 // A prepared statement, finalized however its use ends.
 class Statement {
@@ -57,43 +58,25 @@ std::string_view ColumnText(sqlite3_stmt *statement, int column) {
                                  static_cast<std::size_t>(sqlite3_column_bytes(statement, column)));
 }
 
-// The characters a reference names, as Windows-1252; empty when it names none we know.
+// The character a reference names, as UTF-8; a blank for one we do not know.
 std::string Reference(std::string_view name) {
-    if (name == "amp")
-        return "&";
-    if (name == "lt")
-        return "<";
-    if (name == "gt")
-        return ">";
-    if (name == "quot")
-        return "\"";
-    if (name == "apos")
-        return "'";
-    if (name == "nbsp")
-        return " ";
+    static const std::pair<std::string_view, char32_t> kNamed[] = {
+        {"amp", '&'}, {"lt", '<'}, {"gt", '>'}, {"quot", '"'}, {"apos", '\''}, {"nbsp", ' '}};
+    char32_t code = ' ';
+    for (const auto &[named, value] : kNamed)
+        if (name == named)
+            code = value;
     if (name.size() > 1 && name[0] == '#') {
         const bool hex = name[1] == 'x' || name[1] == 'X';
         const std::string digits(name.substr(hex ? 2 : 1));
         char *end = nullptr;
-        const unsigned long code = std::strtoul(digits.c_str(), &end, hex ? 16 : 10);
-        if (digits.empty() || *end != '\0' || code == 0 || code > 0x10FFFF)
-            return " ";
-        std::string utf8;
-        if (code < 0x80) {
-            utf8 += static_cast<char>(code);
-        } else if (code < 0x800) {
-            utf8 += static_cast<char>(0xC0 | (code >> 6));
-            utf8 += static_cast<char>(0x80 | (code & 0x3F));
-        } else if (code < 0x10000) {
-            utf8 += static_cast<char>(0xE0 | (code >> 12));
-            utf8 += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-            utf8 += static_cast<char>(0x80 | (code & 0x3F));
-        } else {
-            return " ";
-        }
-        return platform::Utf8ToCp1252(utf8);
+        const unsigned long value = std::strtoul(digits.c_str(), &end, hex ? 16 : 10);
+        if (!digits.empty() && *end == '\0' && value >= 0x20 && value <= 0x10FFFF)
+            code = static_cast<char32_t>(value);
     }
-    return " ";
+    std::string utf8;
+    platform::AppendUtf8(utf8, code);
+    return utf8;
 }
 
 // Fails with a Dutch message naming the file and SQLite's reason.
@@ -138,7 +121,7 @@ void Fill(sqlite3 *db, const std::string &path, const std::vector<SourceEntry> &
         BindText(entry.get(), 2, headword);
         sqlite3_bind_int64(article.get(), 1, static_cast<sqlite3_int64>(i + 1));
         BindText(article.get(), 2, headword);
-        BindText(article.get(), 3, platform::Cp1252ToUtf8(ArticleText(entries[i].body)));
+        BindText(article.get(), 3, ArticleText(entries[i].body));
         if (sqlite3_step(entry.get()) != SQLITE_DONE || sqlite3_step(article.get()) != SQLITE_DONE)
             Fail(path, db);
         sqlite3_reset(entry.get());
@@ -174,15 +157,19 @@ std::string ArticleText(std::string_view html) {
         } else if (c == '&') {
             const std::size_t end = html.find(';', i);
             if (end == std::string_view::npos || end - i > 10) {
-                text += c;
+                text += '&';
                 continue;
             }
             text += Reference(html.substr(i + 1, end - i - 1));
             i = end;
+        } else if (static_cast<unsigned char>(c) < 0x20) {
+            text += ' ';
         } else {
-            text += static_cast<unsigned char>(c) < 0x20 ? ' ' : c;
+            platform::AppendUtf8(text, platform::Cp1252ToUnicode(static_cast<unsigned char>(c)));
         }
     }
+    if (!text.empty() && text.back() == ' ')
+        text.pop_back();
     return text;
 }
 

@@ -25,8 +25,9 @@ namespace books {
 // The article index beside a book file: its name with ".idx" replaced by ".fts".
 std::string ArticleIndexPath(const std::string &bookFile);
 
-// An article's text without its markup (tags out, character references resolved), in the
-// encoding it came in: what is indexed and what an excerpt is cut from.
+// An article's text (Windows-1252 markup) without its markup, tags out and character
+// references resolved, in UTF-8 so that characters beyond the code page survive: what is
+// indexed and what an excerpt is cut from.
 std::string ArticleText(std::string_view html);
 
 // Makes the index of a book (its entries and keys, Windows-1252) in a temporary file beside

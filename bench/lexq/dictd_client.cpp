@@ -73,3 +73,27 @@ int DictdClient::Define(const std::string &database, const std::string &word) {
             throw std::runtime_error("dictd: " + line);
     }
 }
+
+int DictdClient::Match(const std::string &database, const std::string &strategy,
+                       const std::string &word) {
+    std::string quoted;
+    for (char c : word)
+        if (c != '"' && c != '\\')
+            quoted += c;
+    const std::string request = "MATCH " + database + " " + strategy + " \"" + quoted + "\"\r\n";
+    if (::write(fd_, request.data(), request.size()) != ssize_t(request.size()))
+        throw std::runtime_error("cannot write to dictd");
+    QuickAck();
+    int matches = 0;
+    for (;;) {
+        const std::string line = ReadLine();
+        if (line.rfind("152", 0) == 0)
+            matches = std::atoi(line.c_str() + 4);
+        if (line.rfind("250", 0) == 0)
+            return matches;
+        if (line.rfind("552", 0) == 0)
+            return 0;
+        if (line.size() >= 3 && (line[0] == '4' || line[0] == '5') && line[3] == ' ')
+            throw std::runtime_error("dictd: " + line);
+    }
+}

@@ -16,6 +16,8 @@ class DictdClient {
 
     // DEFINE database word; returns the number of definitions (0 when there is no match).
     int Define(const std::string &database, const std::string &word);
+    // MATCH database strategy word; returns the number of matches (0 when there is none).
+    int Match(const std::string &database, const std::string &strategy, const std::string &word);
 
   private:
     void QuickAck();

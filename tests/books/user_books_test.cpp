@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "books/article_index.h"
 #include "books/diagnostics.h"
 #include "books/search_library.h"
 #include "books/user_books.h"
@@ -342,6 +343,29 @@ TEST_F(UserBooks, DisplayNamesInAnyScriptAndAHandEditedCatalogue) {
     EXPECT_EQ(test::ReadBytes(shelf_.catalogue), "[dictionaries]\ncafe=1;Café €\nru=1;Ελληνικά\n");
     EXPECT_EQ(RemoveUserBook(shelf_, "CAFÉ €", program_), "cafe");
     EXPECT_EQ(test::ReadBytes(shelf_.catalogue), "[dictionaries]\nru=1;Ελληνικά\n");
+}
+
+TEST_F(UserBooks, TheArticleIndexIsMadeWithTheBookAndGoesWithIt) {
+    Add({test::WriteDictd(dir_.Path(), "nl-test", kDutch)}, "Mijn boek");
+    const std::string fts = shelf_.dataDir + "/mijn-boek.fts";
+    books::ArticleIndex::OpenStatus status;
+    auto index = books::ArticleIndex::Open(fts, status);
+    ASSERT_EQ(status, books::ArticleIndex::OpenStatus::Ok);
+    std::vector<books::ArticleIndex::Match> matches;
+    std::size_t total = 0;
+    std::string error;
+    ASSERT_TRUE(index->Search("\"fruit\"", 10, matches, total, error)) << error;
+    ASSERT_EQ(total, 1u);
+    EXPECT_EQ(matches[0].headword, "appel");
+    std::vector<std::string> ending;
+    EXPECT_TRUE(index->KeysEndingWith("EL", [&](std::string_view key) {
+        ending.emplace_back(key);
+        return true;
+    }));
+    EXPECT_EQ(ending, std::vector<std::string>{"APPEL"});
+    index.reset();
+    RemoveUserBook(shelf_, "mijn-boek", program_);
+    EXPECT_FALSE(std::filesystem::exists(fts));
 }
 
 // The command line: add, list both catalogues, remove, under $XDG_DATA_HOME.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
@@ -436,6 +437,46 @@ TEST_F(LexqFinder, AMalformedPatternIsAnErrorAndExactTakesItLiterally) {
     run = Folder.Run({"--exact", "tak*"});
     EXPECT_EQ(run.Status, 0) << run.Err;
     EXPECT_EQ(run.Out, "over tak\n");
+}
+
+TEST_F(LexqFinder, FulltextPrintsTheEntriesWhoseTextHasTheWordsBestFirst) {
+    TRun run = Folder.Run({"--fulltext", "over"});
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    // Every entry says "over": each once.
+    std::vector<std::string> lines;
+    for (std::size_t at = 0, end; (end = run.Out.find('\n', at)) != std::string::npos; at = end + 1)
+        lines.push_back(run.Out.substr(at, end - at));
+    std::sort(lines.begin(), lines.end());
+    EXPECT_EQ(lines, (std::vector<std::string>{"Tafelberg", "caf\xC3\xA9", "kabel", "tafel", "tak",
+                                               "takel", "zwemmen"}));
+    // In the headword first; accents and case fold.
+    run = Folder.Run({"--fulltext=TAFEL"});
+    EXPECT_EQ(run.Out, "tafel\n");
+    EXPECT_EQ(Folder.Run({"--fulltext", "cafe"}).Out, "caf\xC3\xA9\n");
+    EXPECT_EQ(Folder.Run({"--fulltext", "ta*"}).Out.find("tafel\n"), 0u);
+    EXPECT_EQ(Folder.Run({"--fulltext", "\"over tak\""}).Out, "tak\n");
+    EXPECT_EQ(Folder.Run({"--fulltext", "over -tak -tafel -takel -kabel -zwemmen"}).Out,
+              "Tafelberg\ncaf\xC3\xA9\n");
+    run = Folder.Run({"--fulltext", "fiets"});
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_EQ(run.Out, "");
+    run = Folder.Run({"--fulltext", "\"open"});
+    EXPECT_EQ(run.Status, 2);
+    EXPECT_EQ(run.Err,
+              "lexq: De zoekvraag klopt niet: een aanhalingsteken (\") wordt niet gesloten.\n");
+    EXPECT_EQ(Folder.Run({"--fulltext", "over", "tafel"}).Status, 2);
+    // A book without its index: how to make one, and the book answers words as before.
+    Folder.Remove("data/nl-en.fts");
+    run = Folder.Run({"--fulltext", "over"});
+    EXPECT_EQ(run.Status, 2);
+    EXPECT_NE(run.Err.find("heeft geen artikelindex"), std::string::npos) << run.Err;
+    EXPECT_NE(run.Err.find("lexqc index nl-en"), std::string::npos) << run.Err;
+    EXPECT_EQ(Folder.Run({"tak"}).Status, 0);
+    // lexqc index makes it from the book itself.
+    const TRun made = Folder.Lexqc({"index", Folder.Dir() + "/data/nl-en.idx"});
+    EXPECT_EQ(made.Status, 0) << made.Err;
+    EXPECT_EQ(Folder.Run({"--fulltext", "\"over tak\""}).Out, "tak\n");
+    EXPECT_EQ(Folder.Run({"*el"}).Out, "kabel\ntafel\ntakel\n");
 }
 
 }  // namespace

@@ -1,10 +1,11 @@
 // Searches beside the word, on compiled books and the real search library: a pattern's
-// page of matching headwords and its status line, a malformed pattern's message, and a
-// book whose article index is missing or damaged.
+// page of matching headwords and its status line, a malformed pattern's message, the
+// full-text command's page, and a book whose article index is missing or damaged.
 #include <gtest/gtest.h>
 
 #include <QLineEdit>
 #include <QTextDocument>
+#include <cstdio>
 #include <fstream>
 
 #include "UiTestSupport.h"
@@ -85,6 +86,38 @@ TEST_F(SearchesTest, AMissingOrDamagedIndexLeavesPatternsToEveryKey) {
     Window().SelectBookByName("nl-en");
     EXPECT_EQ(Find(Window(), "*heid"), "2 trefwoorden passen bij '*heid'.");
     EXPECT_EQ(Find(Window(), "huis"), "Er is 1 trefwoord gevonden.");
+    EXPECT_TRUE(dialogs.Shown.empty());
+}
+
+TEST_F(SearchesTest, FindInArticlesListsTheEntriesWithTheWordsAndALineOfEach) {
+    Start(
+        "kw: fiets\ndir: nl-en\n<p>bike, cycle, bicycle</p>\n\n"
+        "kw: rijwiel\ndir: nl-en\n<p>(formal) bicycle</p>\n\n"
+        "kw: auto\ndir: nl-en\n<p>car</p>\n\n");
+    ui::TCommand *command = Window().Command("actFindInArticles");
+    ASSERT_NE(command, nullptr);
+    EXPECT_EQ(command->text(), "Zoeken in artikelen");
+    EXPECT_EQ(command->shortcut(), QKeySequence("Ctrl+Shift+F"));
+    Window().SearchField()->setText("Bicycle");
+    command->Execute();
+    EXPECT_EQ(Window().StatusText().toStdString(), "2 artikelen bevatten 'Bicycle'.");
+    // The shorter article first: the word weighs more in it.
+    EXPECT_EQ(Text(),
+              "2 artikelen bevatten 'Bicycle'.\nrijwiel\n(formal) bicycle\nfiets\nbike, cycle, "
+              "bicycle");
+    EXPECT_NE(Html().indexOf("zoek:rijwiel"), -1);
+    EXPECT_NE(Html().indexOf("font-weight:700;\">bicycle"), -1) << "the word is marked";
+    Window().SearchField()->setText("\"open");
+    command->Execute();
+    EXPECT_EQ(Window().StatusText().toStdString(),
+              "De zoekvraag klopt niet: een aanhalingsteken (\") wordt niet gesloten.");
+    // Without its index the book says how to make one and answers words as before.
+    std::remove((folder.Data + "/nl-en.fts").c_str());
+    Window().SelectBookByName("nl-en");
+    Window().SearchField()->setText("car");
+    command->Execute();
+    EXPECT_NE(Text().find("heeft geen artikelindex"), std::string::npos) << Text();
+    EXPECT_EQ(Find(Window(), "auto"), "Er is 1 trefwoord gevonden.");
     EXPECT_TRUE(dialogs.Shown.empty());
 }
 

@@ -19,6 +19,8 @@
 #include "viewer/core/LXA_Search.h"
 #include "viewer/core/LXA_Utils.h"
 #include "viewer/core/lexqapi.h"
+#include "viewer/finder/ArticleSearch.h"
+#include "viewer/finder/BookIndex.h"
 #include "viewer/finder/BookKeys.h"
 #include "viewer/finder/FinderPage.h"
 #include "viewer/finder/Pattern.h"
@@ -147,6 +149,22 @@ int PrintPattern(const TLXABook &book, const std::string &typed, std::ostream &o
     return found.Keys.empty() ? kExitNotFound : kExitFound;
 }
 
+// The headwords of the entries whose text has the query's words, best first, one a line.
+int PrintFulltext(const TLXABook &book, const std::string &query, std::ostream &out,
+                  std::ostream &err) {
+    TBookIndex index;
+    index.SetBook(book.IndexFile());
+    const TArticleAnswer answer = SearchArticles(index, query, static_cast<std::size_t>(-1),
+                                                 /*excerpts=*/false, book.Name);
+    if (answer.Trouble != TArticleAnswer::Problem::None) {
+        err << "lexq: " << TerminalText(platform::Cp1252ToUtf8(answer.Message)) << '\n';
+        return kExitError;
+    }
+    for (const TArticleHit &hit : answer.Hits)
+        out << platform::Cp1252ToUtf8(hit.Headword) << '\n';
+    return answer.Hits.empty() ? kExitNotFound : kExitFound;
+}
+
 int Run(const TOptions &options, std::ostream &out, std::ostream &err,
         const TStderrDialogs &dialogs) {
     TLXAData data;
@@ -173,6 +191,8 @@ int Run(const TOptions &options, std::ostream &out, std::ostream &err,
         return kExitError;
     if (options.HasPrefix)
         return PrintTypeAhead(options.Prefix, out, err);
+    if (options.HasFulltext)
+        return PrintFulltext(*book, options.Fulltext, out, err);
     TWordFinder finder(data.Paths.DataDir);
     finder.SetBook(book->Name);
 

@@ -28,6 +28,13 @@ bool ParseOptions(const std::vector<std::string> &arguments, TOptions &options,
             }
             options.HasPrefix = true;
             options.Prefix = argument == "--prefix" ? arguments[++i] : argument.substr(9);
+        } else if (argument == "--fulltext" || argument.rfind("--fulltext=", 0) == 0) {
+            if (argument == "--fulltext" && i + 1 >= arguments.size()) {
+                error = "optie --fulltext verwacht de woorden om naar te zoeken";
+                return false;
+            }
+            options.HasFulltext = true;
+            options.Fulltext = argument == "--fulltext" ? arguments[++i] : argument.substr(11);
         } else if (argument.rfind("-d", 0) == 0) {
             // "-d BOOK" or "-dBOOK"; an empty name would silently mean the default book.
             if (argument == "-d" && i + 1 < arguments.size())
@@ -47,7 +54,12 @@ bool ParseOptions(const std::vector<std::string> &arguments, TOptions &options,
         error = "optie --prefix gaat niet samen met woorden of --list";
         return false;
     }
-    if (!options.Help && !options.List && !options.HasPrefix && options.Words.empty()) {
+    if (options.HasFulltext && (options.HasPrefix || !options.Words.empty() || options.List)) {
+        error = "optie --fulltext gaat niet samen met woorden, --prefix of --list";
+        return false;
+    }
+    if (!options.Help && !options.List && !options.HasPrefix && !options.HasFulltext &&
+        options.Words.empty()) {
         error = "geef een woord om op te zoeken";
         return false;
     }
@@ -57,6 +69,7 @@ bool ParseOptions(const std::vector<std::string> &arguments, TOptions &options,
 std::string HelpText() {
     return "Gebruik: lexq [-d WOORDENBOEK] [--html] [--exact] WOORD...\n"
            "        lexq [-d WOORDENBOEK] --prefix BEGIN\n"
+           "        lexq [-d WOORDENBOEK] --fulltext VRAAG\n"
            "        lexq [-d WOORDENBOEK] --list\n"
            "\n"
            "Zoekt woorden op in de woordenboeken van Morvelt taalkist (data/dict.cfg naast\n"
@@ -81,6 +94,11 @@ std::string HelpText() {
            "                  geen patroon\n"
            "  --prefix BEGIN  toon de trefwoorden die zo beginnen, een per regel, zoals de\n"
            "                  lijst onder het zoekveld van de viewer\n"
+           "  --fulltext VRAAG  toon de trefwoorden van de artikelen waarin alle woorden van\n"
+           "                  de vraag staan, het best passende eerst, een per regel;\n"
+           "                  \"...\" zoekt een woordgroep, woord* een begin, -woord sluit\n"
+           "                  uit (het woordenboek heeft er een artikelindex voor nodig:\n"
+           "                  lexqc index WOORDENBOEK)\n"
            "  --list          toon de woordenboeken: naam, weergavenaam, geïnstalleerd,\n"
            "                  getoond in de keuzelijst en huidig (*)\n"
            "  -h, --help      toon deze hulp\n"
@@ -88,8 +106,8 @@ std::string HelpText() {
            "Bij meer woorden krijgt elk woord een kopregel. De keuze van de viewer wordt niet\n"
            "gewijzigd.\n"
            "\n"
-           "Afsluitcode: 0 alle woorden gevonden (of via hun grondvorm; bij --prefix: een\n"
-           "trefwoord gevonden), 1 een woord niet gevonden, 2 fout.\n";
+           "Afsluitcode: 0 alle woorden gevonden (of via hun grondvorm; bij --prefix, een\n"
+           "patroon of --fulltext: een trefwoord gevonden), 1 een woord niet gevonden, 2 fout.\n";
 }
 
 }  // namespace lexq

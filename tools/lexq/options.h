@@ -14,6 +14,8 @@ struct TOptions {
     bool Exact = false;              // --exact: no base forms, no suggestions
     bool HasPrefix = false;          // --prefix TEXT: the type-ahead list of TEXT
     std::string Prefix;              // as typed (UTF-8)
+    bool HasFulltext = false;        // --fulltext QUERY: the entries whose text has the words
+    std::string Fulltext;            // as typed (UTF-8)
     std::vector<std::string> Words;  // as typed (UTF-8)
 };
 

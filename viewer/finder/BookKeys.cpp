@@ -84,22 +84,39 @@ bool HasEntries(const std::string &text) {
     return lexqapi::lexq_search(text.c_str(), table.Receive()) == lexqapi::LEXQ_ERR_NONE;
 }
 
-std::string FirstHeadword(const std::string &text) {
+// The hits of a quiet search in display order; false when it finds nothing or fails.
+static bool QuietSearch(const std::string &text, TLXASearchResults &results) {
     if (!lexqapi::lexq_search)
-        return {};
+        return false;
     TLibraryText table;
     if (lexqapi::lexq_search(text.c_str(), table.Receive()) != lexqapi::LEXQ_ERR_NONE)
-        return {};
-    // The hits in the order the page would show them: the spelling the user meant first.
-    TLXASearchResults results;
+        return false;
     results.SearchText = text;
     results.RawTable = std::string(table.View());
     try {
         results.ParseTable(-1);
     } catch (const std::exception &) {
-        return {};
+        return false;
     }
-    return results.Count() > 0 ? results.GetItem(0).Keyword : std::string();
+    return results.Count() > 0;
+}
+
+std::string FirstHeadword(const std::string &text) {
+    // The hits in the order the page would show them: the spelling the user meant first.
+    TLXASearchResults results;
+    return QuietSearch(text, results) ? results.GetItem(0).Keyword : std::string();
+}
+
+std::vector<std::string> HitBodies(const std::string &text, const std::string &headword) {
+    std::vector<std::string> bodies, all;
+    TLXASearchResults results;
+    if (!QuietSearch(text, results))
+        return bodies;
+    for (std::int32_t i = 0; i < results.Count(); ++i) {
+        const TLXASearchResult &hit = results.GetItem(i);
+        (hit.Keyword == headword ? bodies : all).push_back(hit.Body);
+    }
+    return bodies.empty() ? all : bodies;
 }
 
 bool TKeyWalk::Next(std::uint32_t limit, const std::function<void(std::string_view key)> &emit) {

@@ -29,6 +29,10 @@ std::vector<std::string> TypeAheadWords(const std::string &text, std::size_t lim
 // the key itself.
 std::string KeyHeadword(const std::string &key);
 
+// The bodies of the hits a search of text finds whose headword is headword (all hits when
+// none is), in the viewer's display order; empty when it finds nothing.
+std::vector<std::string> HitBodies(const std::string &text, const std::string &headword);
+
 // Whether a search of text finds entries in the open book.
 bool HasEntries(const std::string &text);
 // The headword a search of text shows first (the viewer's display order), or empty when

@@ -154,8 +154,10 @@ class TfrmLXAMain : public QMainWindow {
     void LoadHunspell();
     void HunspellLoaded();
 
-    // Searches beside the word (LXA_MainSearches.cpp): a pattern on the headwords.
+    // Searches beside the word (LXA_MainSearches.cpp): a pattern on the headwords, and
+    // the words of the search field in the articles' text.
     bool ShowPattern(const QString &typed);
+    void actFindInArticlesExecute();
     void ShowSearchPage(const std::string &lines);
 
     // Reading comfort: zoom, dark reading, the search history, keyboard, copy and print
@@ -215,6 +217,7 @@ class TfrmLXAMain : public QMainWindow {
     QWidget *pnlInput = nullptr;
     QLineEdit *edtSearchText = nullptr;
     QToolButton *btnFindWord = nullptr;
+    QToolButton *btnFindInArticles = nullptr;
     QFrame *pnlOutput = nullptr;
     QStatusBar *stbMain = nullptr;
     QLabel *m_statusLine = nullptr;

@@ -192,6 +192,15 @@ std::span<const TfrmLXAMain::TCommandEntry> TfrmLXAMain::CommandTable() {
          .Shortcuts = "Ctrl+F",
          .Execute = &W::actFindInPageExecute,
          .Menu = {"mniView", "mniViewFind"}},
+        // The search field's words in the text of every article of the book; a button
+        // beside the field shows it too.
+        {.Name = "actFindInArticles",
+         .Text = "Zoeken in artikelen",
+         .Hint = "Zoek de woorden uit het zoekveld in de tekst van alle artikelen",
+         .Shortcuts = "Ctrl+Shift+F",
+         .Execute = &W::actFindInArticlesExecute,
+         .Update = &W::actFindWordUpdate,
+         .Menu = {"mniView", "mniViewFindInArticles"}},
         {.Name = "actFindNext",
          .Text = "Volgende zoeken",
          .Shortcuts = "F3",

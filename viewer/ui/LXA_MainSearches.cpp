@@ -1,7 +1,9 @@
 // The main window's searches beside the word: a pattern on the current book's headwords
-// ("*heid", "?uis", "fiets*"), whose page lists the matching headwords as links. Patterns
-// read the book's keys through the search library on this thread, as every search does;
-// the article index is opened at the first pattern that needs it, never earlier.
+// ("*heid", "?uis", "fiets*"), whose page lists the matching headwords as links, and the
+// words of the search field in the text of the book's articles ("Zoeken in artikelen").
+// Both read the book through the search library on this thread, as every search does; the
+// article index is opened at the first search that needs it, never earlier, and is the
+// one made with the book: nothing is indexed here.
 #include <optional>
 
 #include <QLineEdit>
@@ -13,6 +15,7 @@
 #include "viewer/core/LXA_Data.h"
 #include "viewer/core/LXA_Search.h"
 #include "viewer/display/HtmlViewer.h"
+#include "viewer/finder/ArticleSearch.h"
 #include "viewer/finder/BookKeys.h"
 #include "viewer/finder/FinderPage.h"
 #include "viewer/finder/Pattern.h"
@@ -58,6 +61,32 @@ bool TfrmLXAMain::ShowPattern(const QString &typed) {
     SetStatus(cp1252::ToQString(PatternSentence(found.Total, *text)));
     ShowSearchPage(PatternLines(headwords, found.Total, *text));
     return true;
+}
+
+void TfrmLXAMain::actFindInArticlesExecute() {
+    if (m_data.CurrentBook == nullptr)
+        return;
+    HideTypeAhead();
+    m_finding = {};
+    m_lineAbove.clear();
+    const QString typed = edtSearchText->text();
+    const std::optional<std::string> text = cp1252::FromQString(typed);
+    if (!text) {
+        // The books hold Windows-1252 only: such a word is in no article.
+        const std::string sentence =
+            "De zoekvraag bevat een teken dat in geen enkel woordenboek voorkomt.";
+        SetStatus(QString::fromStdString(sentence));
+        ShowSearchPage("<p class=\"zoekhulp\">" + sentence + "</p>");
+        return;
+    }
+    TWaitCursor hourglass;
+    const TArticleAnswer answer =
+        SearchArticles(m_bookIndex, typed.toStdString(), kArticlePageLimit, /*excerpts=*/true,
+                       m_data.CurrentBook->Name);
+    SetStatus(cp1252::ToQString(answer.Trouble == TArticleAnswer::Problem::None
+                                    ? ArticleSentence(answer.Total, *text)
+                                    : answer.Message));
+    ShowSearchPage(ArticleLines(answer, *text));
 }
 
 }  // namespace ui
