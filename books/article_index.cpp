@@ -90,47 +90,16 @@ void Run(sqlite3 *db, const std::string &path, const char *sql) {
         Fail(path, db);
 }
 
-void Fill(sqlite3 *db, const std::string &path, const std::vector<SourceEntry> &entries,
-          const KeyTable &keys, Progress &progress) {
+void Begin(sqlite3 *db, const std::string &path) {
     Run(db, path, "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; PRAGMA page_size=4096;");
     Run(db, path, kSchema);
     Run(db, path, "BEGIN");
-    {
-        Statement meta(db, "INSERT INTO meta(name, value) VALUES('format', ?)");
-        if (!meta)
-            Fail(path, db);
-        BindText(meta.get(), 1, kFormat);
-        if (sqlite3_step(meta.get()) != SQLITE_DONE)
-            Fail(path, db);
-    }
-    Statement reversed(db, "INSERT OR IGNORE INTO reversed(rkey) VALUES(?)");
-    Statement entry(db, "INSERT INTO entry(id, headword) VALUES(?, ?)");
-    Statement article(db, "INSERT INTO articles(rowid, headword, body) VALUES(?, ?, ?)");
-    if (!reversed || !entry || !article)
+    Statement meta(db, "INSERT INTO meta(name, value) VALUES('format', ?)");
+    if (!meta)
         Fail(path, db);
-    for (const auto &[key, hits] : keys.keys) {
-        const std::string rkey(key.rbegin(), key.rend());
-        BindText(reversed.get(), 1, rkey);
-        if (sqlite3_step(reversed.get()) != SQLITE_DONE)
-            Fail(path, db);
-        sqlite3_reset(reversed.get());
-    }
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        const std::string headword = platform::Cp1252ToUtf8(entries[i].headword);
-        sqlite3_bind_int64(entry.get(), 1, static_cast<sqlite3_int64>(i + 1));
-        BindText(entry.get(), 2, headword);
-        sqlite3_bind_int64(article.get(), 1, static_cast<sqlite3_int64>(i + 1));
-        BindText(article.get(), 2, headword);
-        BindText(article.get(), 3, ArticleText(entries[i].body));
-        if (sqlite3_step(entry.get()) != SQLITE_DONE || sqlite3_step(article.get()) != SQLITE_DONE)
-            Fail(path, db);
-        sqlite3_reset(entry.get());
-        sqlite3_reset(article.get());
-        progress.Step(i + 1, entries.size());
-    }
-    Run(db, path, "COMMIT");
-    // One b-tree per term instead of many small segments: smaller and faster to query.
-    Run(db, path, "INSERT INTO articles(articles) VALUES('optimize'); VACUUM;");
+    BindText(meta.get(), 1, kFormat);
+    if (sqlite3_step(meta.get()) != SQLITE_DONE)
+        Fail(path, db);
 }
 
 }  // namespace
@@ -173,33 +142,120 @@ std::string ArticleText(std::string_view html) {
     return text;
 }
 
-std::string WriteArticleIndexBeside(const std::string &path,
-                                    const std::vector<SourceEntry> &entries, const KeyTable &keys,
-                                    Progress *progress) {
-    // An empty temporary file is a new database to SQLite; the rename makes it the index.
-    const std::string temporary = WriteTemporaryBeside(path, "");
-    Progress none(nullptr);
+struct ArticleIndexWriter::State {
+    std::string path;
+    std::string temporary;
     sqlite3 *db = nullptr;
+    std::unique_ptr<Statement> reversed, entry, article;
+    sqlite3_int64 entries = 0;
+    bool finished = false;
+};
+
+ArticleIndexWriter::ArticleIndexWriter(const std::string &path)
+    : state_(std::make_unique<State>()) {
+    State &s = *state_;
+    s.path = path;
+    // An empty temporary file is a new database to SQLite; the rename makes it the index.
+    s.temporary = WriteTemporaryBeside(path, "");
     try {
-        if (sqlite3_open_v2(temporary.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
-            Fail(path, db);
-        Fill(db, path, entries, keys, progress != nullptr ? *progress : none);
-        if (sqlite3_close(db) != SQLITE_OK)
-            Fail(path, db);
-        db = nullptr;
+        if (sqlite3_open_v2(s.temporary.c_str(), &s.db, SQLITE_OPEN_READWRITE, nullptr) !=
+            SQLITE_OK)
+            Fail(path, s.db);
+        Begin(s.db, path);
+        s.reversed =
+            std::make_unique<Statement>(s.db, "INSERT OR IGNORE INTO reversed(rkey) VALUES(?)");
+        s.entry = std::make_unique<Statement>(s.db, "INSERT INTO entry(id, headword) VALUES(?, ?)");
+        s.article = std::make_unique<Statement>(
+            s.db, "INSERT INTO articles(rowid, headword, body) VALUES(?, ?, ?)");
+        if (!*s.reversed || !*s.entry || !*s.article)
+            Fail(path, s.db);
+    } catch (...) {
+        Abandon();
+        throw;
+    }
+}
+
+ArticleIndexWriter::~ArticleIndexWriter() {
+    if (!state_->finished)
+        Abandon();
+}
+
+void ArticleIndexWriter::Abandon() {
+    State &s = *state_;
+    s.reversed.reset();
+    s.entry.reset();
+    s.article.reset();
+    sqlite3_close(s.db);
+    s.db = nullptr;
+    RemoveQuietly(s.temporary);
+    s.finished = true;
+}
+
+void ArticleIndexWriter::AddKey(std::string_view key) {
+    State &s = *state_;
+    const std::string rkey(key.rbegin(), key.rend());
+    BindText(s.reversed->get(), 1, rkey);
+    if (sqlite3_step(s.reversed->get()) != SQLITE_DONE)
+        Fail(s.path, s.db);
+    sqlite3_reset(s.reversed->get());
+}
+
+void ArticleIndexWriter::AddEntry(std::string_view headword, std::string_view body) {
+    State &s = *state_;
+    const std::string utf8 = platform::Cp1252ToUtf8(headword);
+    const sqlite3_int64 id = ++s.entries;
+    sqlite3_bind_int64(s.entry->get(), 1, id);
+    BindText(s.entry->get(), 2, utf8);
+    sqlite3_bind_int64(s.article->get(), 1, id);
+    BindText(s.article->get(), 2, utf8);
+    BindText(s.article->get(), 3, ArticleText(body));
+    if (sqlite3_step(s.entry->get()) != SQLITE_DONE ||
+        sqlite3_step(s.article->get()) != SQLITE_DONE)
+        Fail(s.path, s.db);
+    sqlite3_reset(s.entry->get());
+    sqlite3_reset(s.article->get());
+}
+
+std::string ArticleIndexWriter::Finish() {
+    State &s = *state_;
+    try {
+        s.reversed.reset();
+        s.entry.reset();
+        s.article.reset();
+        Run(s.db, s.path, "COMMIT");
+        // One b-tree per term instead of many small segments: smaller and faster to query.
+        Run(s.db, s.path, "INSERT INTO articles(articles) VALUES('optimize'); VACUUM;");
+        if (sqlite3_close(s.db) != SQLITE_OK)
+            Fail(s.path, s.db);
+        s.db = nullptr;
         // SQLite wrote without syncing; the file reaches the disk before its rename.
-        const int fd = ::open(temporary.c_str(), O_RDONLY | O_CLOEXEC);
+        const int fd = ::open(s.temporary.c_str(), O_RDONLY | O_CLOEXEC);
         const bool synced = fd >= 0 && ::fsync(fd) == 0;
         if (fd >= 0)
             ::close(fd);
         if (!synced)
-            throw InputError("De artikelindex '" + path + "' kan niet worden opgeslagen.");
+            throw InputError("De artikelindex '" + s.path + "' kan niet worden opgeslagen.");
     } catch (...) {
-        sqlite3_close(db);
-        RemoveQuietly(temporary);
+        Abandon();
         throw;
     }
-    return temporary;
+    s.finished = true;
+    return s.temporary;
+}
+
+std::string WriteArticleIndexBeside(const std::string &path,
+                                    const std::vector<SourceEntry> &entries, const KeyTable &keys,
+                                    Progress *progress) {
+    Progress none(nullptr);
+    Progress &bar = progress != nullptr ? *progress : none;
+    ArticleIndexWriter writer(path);
+    for (const auto &[key, hits] : keys.keys)
+        writer.AddKey(key);
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        writer.AddEntry(entries[i].headword, entries[i].body);
+        bar.Step(i + 1, entries.size());
+    }
+    return writer.Finish();
 }
 
 void WriteArticleIndex(const std::string &path, const std::vector<SourceEntry> &entries,

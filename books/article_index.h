@@ -38,6 +38,27 @@ std::string WriteArticleIndexBeside(const std::string &path,
                                     const std::vector<SourceEntry> &entries, const KeyTable &keys,
                                     Progress *progress = nullptr);
 
+// Makes the index entry by entry, for a book compiled while its source is read: keys and
+// entries in any order, the entries numbered as added. Finish returns the temporary file
+// beside path (as WriteArticleIndexBeside); a writer dropped before Finish, or one whose step
+// throws InputError, leaves no file behind.
+class ArticleIndexWriter {
+  public:
+    explicit ArticleIndexWriter(const std::string &path);
+    ~ArticleIndexWriter();
+    ArticleIndexWriter(const ArticleIndexWriter &) = delete;
+    ArticleIndexWriter &operator=(const ArticleIndexWriter &) = delete;
+
+    void AddKey(std::string_view key);                                // letters A to Z
+    void AddEntry(std::string_view headword, std::string_view body);  // Windows-1252
+    std::string Finish();
+
+  private:
+    void Abandon();
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
 // Makes the index at path, whole or not at all.
 void WriteArticleIndex(const std::string &path, const std::vector<SourceEntry> &entries,
                        const KeyTable &keys, Progress *progress = nullptr);

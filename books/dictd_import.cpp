@@ -3,6 +3,8 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <unordered_map>
 #include <vector>
 
 #include "books/encoding.h"
@@ -40,11 +42,38 @@ std::optional<std::uint64_t> DecodeDictdNumber(std::string_view digits) {
     return value;
 }
 
+namespace {
+
+// The size of a file's contents: a gzip file names it (modulo 4 GiB) in its last four
+// bytes. Reserved at once, the text is not copied as it grows, which would need its
+// size twice over. Only a hint: 0 when the file cannot tell.
+std::size_t ExpectedSize(const std::string &path) {
+    std::FILE *file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr)
+        return 0;
+    unsigned char magic[2] = {}, size[4] = {};
+    std::size_t expected = 0;
+    const bool gzip = std::fread(magic, 1, 2, file) == 2 && magic[0] == 0x1F && magic[1] == 0x8B;
+    if (std::fseek(file, gzip ? -4 : 0, SEEK_END) == 0) {
+        if (!gzip)
+            expected = static_cast<std::size_t>(std::max(0L, std::ftell(file)));
+        else if (std::fread(size, 1, 4, file) == 4)
+            expected =
+                size[0] | size[1] << 8 | size[2] << 16 | static_cast<std::size_t>(size[3]) << 24;
+    }
+    std::fclose(file);
+    // A damaged trailer must not ask for gigabytes.
+    return std::min<std::size_t>(expected, std::size_t{1} << 30);
+}
+
+}  // namespace
+
 std::string ReadGzipFile(const std::string &path) {
     gzFile file = gzopen(path.c_str(), "rb");
     if (file == nullptr)
         throw InputError(path + ": cannot open");
     std::string text;
+    text.reserve(ExpectedSize(path));
     char buffer[65536];
     int n;
     while ((n = gzread(file, buffer, sizeof buffer)) > 0)
@@ -188,15 +217,6 @@ bool UsableWord(const std::string &utf8) {
            TableMarkerIn(utf8).empty();
 }
 
-bool HasSearchKey(const std::string &utf8Word, const std::vector<std::string> &keys) {
-    if (!FoldKey(Utf8ToCp1252Strict(utf8Word).value_or("")).empty())
-        return true;
-    for (const std::string &key : keys)
-        if (!FoldKey(Utf8ToCp1252Strict(key).value_or("")).empty())
-            return true;
-    return false;
-}
-
 void CountForeign(DictdImportCounts &counts, const std::string &headword) {
     if (counts.foreignScript++ == 0)
         counts.firstForeign = headword;
@@ -207,14 +227,120 @@ std::string ImportDictd(std::string_view indexText, std::string_view dictText,
     return ImportDictd(indexText, dictText, DictdImportOptions{dir, false}, diag);
 }
 
+namespace {
+
+// One line of a dictd index that names an entry, as a group of them is handled.
+struct IndexLine {
+    int number = 0;
+    std::string headword;  // UTF-8, plain letters
+};
+
+// Such a line while the whole index is held: where its headword lies in the index text.
+// Large books have millions; each decoded headword would cost more than the line.
+struct HeldLine {
+    int number = 0;
+    std::uint32_t size = 0;
+    std::size_t start = 0;
+};
+
+std::string HeadwordOf(std::string_view raw) {
+    return PlainLetters(TrimBlanks(DecodeLenient(raw)));
+}
+
+// Warns of a headword the source cannot hold; false for a usable one.
+bool Unusable(const IndexLine &line, Diagnostics &diag, DictdImportCounts &tally) {
+    char32_t bad = 0;
+    if (WithoutControls(line.headword).find_first_not_of(" \t") == std::string::npos) {
+        diag.Warn(line.number, "empty headword; skipped");
+    } else if (!Utf8ToCp1252Strict(line.headword, &bad)) {
+        diag.Warn(line.number, "headword \"" + line.headword + "\" contains " + CodePointName(bad) +
+                                   ", which Windows-1252 cannot represent; skipped");
+        CountForeign(tally, line.headword);
+    } else if (!TableMarkerIn(line.headword).empty()) {
+        diag.Warn(line.number,
+                  "headword \"" + line.headword + "\" holds a marker of the result table; skipped");
+    } else {
+        return false;
+    }
+    ++tally.skipped;
+    return true;
+}
+
+}  // namespace
+
+void ForEachSameTextGroup(const std::vector<TextRange> &ranges,
+                          const std::function<void(const std::vector<std::uint32_t> &)> &visit) {
+    // A chain through the entries instead of a list per group: a large book has millions.
+    std::vector<std::uint32_t> next(ranges.size(), kNoNext);
+    std::vector<bool> follows(ranges.size(), false);
+    {
+        std::unordered_map<TextRange, std::uint32_t, TextRangeHash> last;
+        last.reserve(ranges.size());
+        for (std::uint32_t i = 0; i < ranges.size(); ++i) {
+            auto [it, isNew] = last.try_emplace(ranges[i], i);
+            if (!isNew) {
+                next[it->second] = i;
+                follows[i] = true;
+                it->second = i;
+            }
+        }
+    }
+    std::vector<std::uint32_t> group;
+    for (std::uint32_t i = 0; i < ranges.size(); ++i) {
+        if (follows[i])
+            continue;
+        group.clear();
+        for (std::uint32_t j = i; j != kNoNext; j = next[j])
+            group.push_back(j);
+        visit(group);
+    }
+}
+
+std::size_t ArticleWord(const std::vector<std::string> &words) {
+    // An accented spelling is the article's own; a bare one beside it serves keyboards.
+    std::size_t best = 0, bestWide = 0;
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        const auto wide = static_cast<std::size_t>(std::count_if(
+            words[i].begin(), words[i].end(), [](char c) { return (c & 0x80) != 0; }));
+        if (wide > bestWide) {
+            best = i;
+            bestWide = wide;
+        }
+    }
+    return best;
+}
+
+std::string RecordOfWords(const std::string &keyword, const std::vector<std::string> &words,
+                          const std::string &dir, const std::vector<std::string> &bodyLines) {
+    std::vector<std::string> keys;
+    for (const std::string &word : words)
+        if (word != keyword && std::find(keys.begin(), keys.end(), word) == keys.end())
+            keys.push_back(word);
+    return FormatRecord(keyword, dir, keys, bodyLines);
+}
+
 std::string ImportDictd(std::string_view indexText, std::string_view dictText,
                         const DictdImportOptions &options, Diagnostics &diag,
                         DictdImportCounts *counts) {
+    std::string out(kDictdSourceHeader);
+    ImportDictdRecords(indexText, dictText, options, diag, counts,
+                       [&out](const std::string &record) { out += record; });
+    return out;
+}
+
+void ImportDictdRecords(std::string_view indexText, std::string_view dictText,
+                        const DictdImportOptions &options, Diagnostics &diag,
+                        DictdImportCounts *counts, const RecordSink &emit) {
     DictdImportCounts tally;
-    std::string out = "# Imported from a dictd dictionary by lexqc import-dictd.\n\n";
+    std::vector<HeldLine> lines;
+    std::vector<TextRange> ranges;
+    // Grown by doubling, the lists would need their size three times over at a move.
+    const auto count =
+        static_cast<std::size_t>(std::count(indexText.begin(), indexText.end(), '\n')) + 1;
+    lines.reserve(count);
+    ranges.reserve(count);
     int number = 0;
     std::size_t start = 0;
-    bool invalidText = false;
     while (start < indexText.size()) {
         std::size_t end = indexText.find('\n', start);
         // dictd writes every line with its end: a last line without one was cut, perhaps
@@ -231,8 +357,6 @@ std::string ImportDictd(std::string_view indexText, std::string_view dictText,
                 tally.firstBadLine = number;
             break;
         }
-        if (options.progress != nullptr)
-            options.progress->Step(std::min(start, indexText.size()), indexText.size());
         if (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
         if (line.empty())
@@ -269,7 +393,7 @@ std::string ImportDictd(std::string_view indexText, std::string_view dictText,
         // Headwords with tabs are rare; anything before the last two fields is the word.
         const std::string_view rawHeadword = line.substr(
             0, static_cast<std::size_t>(fields[fields.size() - 2].data() - line.data()) - 1);
-        const std::string headword = PlainLetters(TrimBlanks(DecodeLenient(rawHeadword)));
+        const std::string headword = HeadwordOf(rawHeadword);
         if (headword.rfind("00-database-", 0) == 0 || headword.rfind("00database", 0) == 0) {
             // dictd's own description of the dictionary, not an entry; the short one names it
             if (headword == "00-database-short" || headword == "00databaseshort")
@@ -277,7 +401,28 @@ std::string ImportDictd(std::string_view indexText, std::string_view dictText,
             continue;
         }
         ++tally.entries;
-        const std::string text = DecodeLenient(dictText.substr(*offset, *length), &invalidText);
+        lines.push_back({number, static_cast<std::uint32_t>(rawHeadword.size()),
+                         static_cast<std::size_t>(rawHeadword.data() - indexText.data())});
+        ranges.push_back({*offset, *length});
+    }
+
+    // Several index lines may name one text (a spelling with and one without accents,
+    // another case): that text becomes one record found under each of them.
+    bool invalidText = false;
+    std::vector<IndexLine> members;
+    std::size_t done = 0;
+    ForEachSameTextGroup(ranges, [&](const std::vector<std::uint32_t> &group) {
+        done += group.size();
+        if (options.progress != nullptr)
+            options.progress->Step(done, lines.size());
+        members.clear();
+        for (const std::uint32_t i : group) {
+            members.push_back(
+                {lines[i].number, HeadwordOf(indexText.substr(lines[i].start, lines[i].size))});
+        }
+        const TextRange &range = ranges[group.front()];
+        const std::string text =
+            DecodeLenient(dictText.substr(range.offset, range.size), &invalidText);
         if (options.freedict || options.wordnet) {
             std::string entryWord;
             std::vector<std::string> body;
@@ -295,75 +440,63 @@ std::string ImportDictd(std::string_view indexText, std::string_view dictText,
                 }
             }
             if (body.empty()) {
-                diag.Warn(number, "\"" + headword + "\" has no " +
-                                      (options.freedict ? "translation" : "definition") +
-                                      "; skipped");
-                ++tally.skipped;
-                continue;
+                for (const IndexLine &line : members) {
+                    diag.Warn(line.number, "\"" + line.headword + "\" has no " +
+                                               (options.freedict ? "translation" : "definition") +
+                                               "; skipped");
+                    ++tally.skipped;
+                }
+                return;
             }
             // The entry's own spelling ("American", "grown-up") is the keyword; the index
-            // word stays a key, so both are found.
+            // words stay keys, so all are found.
             entryWord = WithoutControls(entryWord);
             const bool ownWord = UsableWord(entryWord);
-            const std::string indexWord = WithoutControls(headword);
-            if (!ownWord && !UsableWord(indexWord)) {
-                if (FitsCp1252(entryWord) || FitsCp1252(indexWord)) {
-                    diag.Warn(number, "headword \"" + headword +
-                                          "\" is blank or holds a marker of the result table; "
-                                          "skipped");
-                } else {
-                    diag.Warn(number,
-                              "headword \"" + headword + "\" has no Windows-1252 form; skipped");
-                    CountForeign(tally, headword);
-                }
-                ++tally.skipped;
-                continue;
-            }
             std::vector<std::string> keys;
-            if (ownWord && UsableWord(indexWord) && indexWord != entryWord)
-                keys.push_back(indexWord);
-            if (!HasSearchKey(ownWord ? entryWord : indexWord, keys)) {
-                diag.Warn(number,
-                          "headword \"" + headword + "\" has no letters to search by; skipped");
-                ++tally.skipped;
-                continue;
+            for (const IndexLine &line : members) {
+                const std::string indexWord = WithoutControls(line.headword);
+                if (UsableWord(indexWord)) {
+                    if ((!ownWord || indexWord != entryWord) &&
+                        std::find(keys.begin(), keys.end(), indexWord) == keys.end())
+                        keys.push_back(indexWord);
+                } else if (!ownWord) {
+                    if (FitsCp1252(entryWord) || FitsCp1252(indexWord)) {
+                        diag.Warn(line.number,
+                                  "headword \"" + line.headword +
+                                      "\" is blank or holds a marker of the result table; skipped");
+                    } else {
+                        diag.Warn(line.number, "headword \"" + line.headword +
+                                                   "\" has no Windows-1252 form; skipped");
+                        CountForeign(tally, line.headword);
+                    }
+                    ++tally.skipped;
+                }
             }
-            out += FormatRecord(ownWord ? entryWord : indexWord, options.dir, keys, body);
-            ++tally.records;
-            continue;
+            if (!ownWord && keys.empty())
+                return;
+            const std::size_t kept = ownWord ? group.size() : keys.size();
+            std::string keyword = entryWord;
+            if (!ownWord) {
+                keyword = keys[ArticleWord(keys)];
+                keys.erase(std::find(keys.begin(), keys.end(), keyword));
+            }
+            emit(FormatRecord(keyword, options.dir, keys, body));
+            tally.records += kept;
+            return;
         }
-        char32_t bad = 0;
-        if (headword.empty()) {
-            diag.Warn(number, "empty headword; skipped");
-            ++tally.skipped;
-            continue;
-        }
-        if (!Utf8ToCp1252Strict(headword, &bad)) {
-            diag.Warn(number, "headword \"" + headword + "\" contains " + CodePointName(bad) +
-                                  ", which Windows-1252 cannot represent; skipped");
-            ++tally.skipped;
-            CountForeign(tally, headword);
-            continue;
-        }
-        if (!TableMarkerIn(headword).empty()) {
-            diag.Warn(number,
-                      "headword \"" + headword + "\" holds a marker of the result table; skipped");
-            ++tally.skipped;
-            continue;
-        }
-        if (!HasSearchKey(headword, {})) {
-            diag.Warn(number, "headword \"" + headword + "\" has no letters to search by; skipped");
-            ++tally.skipped;
-            continue;
-        }
-        out += FormatRecord(WithoutControls(headword), options.dir, {}, {EntryTextToHtml(text)});
-        ++tally.records;
-    }
+        std::vector<std::string> words;
+        for (const IndexLine &line : members)
+            if (!Unusable(line, diag, tally))
+                words.push_back(WithoutControls(line.headword));
+        if (words.empty())
+            return;
+        emit(RecordOfWords(words[ArticleWord(words)], words, options.dir, {EntryTextToHtml(text)}));
+        tally.records += words.size();
+    });
     if (invalidText)
         diag.Warn(0, "the dictionary text is not all UTF-8; such bytes were read as Windows-1252");
     if (counts != nullptr)
         *counts = tally;
-    return out;
 }
 
 }  // namespace books

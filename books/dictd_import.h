@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -67,9 +68,30 @@ bool UsableWord(const std::string &utf8);
 // Records a headword that cannot be an entry because of a character outside Windows-1252.
 void CountForeign(DictdImportCounts &counts, const std::string &headword);
 
-// A headword such as "1000" or ".22" folds to no search key: nobody could find it.
-// The words must have a Windows-1252 form.
-bool HasSearchKey(const std::string &utf8Word, const std::vector<std::string> &keys);
+// Where an index entry's text lies in the dictionary's text.
+struct TextRange {
+    std::uint64_t offset = 0, size = 0;
+    bool operator==(const TextRange &) const = default;
+};
+struct TextRangeHash {
+    std::size_t operator()(const TextRange &r) const {
+        return std::hash<std::uint64_t>()(r.offset * 0x9E3779B97F4A7C15u ^ r.size);
+    }
+};
+inline constexpr std::uint32_t kNoNext = 0xFFFFFFFFu;
+
+// Visits the index entries grouped by the text they name, each group in index order, the
+// groups in the order of their first entries.
+void ForEachSameTextGroup(const std::vector<TextRange> &ranges,
+                          const std::function<void(const std::vector<std::uint32_t> &)> &visit);
+
+// Of the spellings under which one text is listed (UTF-8), the one to show as its
+// headword: the first with the most letters outside ASCII ("RAPIÉCER", not "RAPIECER").
+std::size_t ArticleWord(const std::vector<std::string> &words);
+
+// One record with the keyword and, as keys, every other of the words, each once.
+std::string RecordOfWords(const std::string &keyword, const std::vector<std::string> &words,
+                          const std::string &dir, const std::vector<std::string> &bodyLines);
 
 // Converts a whole dictd dictionary into source text. Lines that cannot be used are
 // reported in diag (errors: a broken index line or a range outside the text; warnings:
@@ -78,6 +100,18 @@ bool HasSearchKey(const std::string &utf8Word, const std::vector<std::string> &k
 std::string ImportDictd(std::string_view indexText, std::string_view dictText,
                         const DictdImportOptions &options, Diagnostics &diag,
                         DictdImportCounts *counts = nullptr);
+
+// Each record of source text (FormatRecord's, ending in a blank line) as it is made.
+using RecordSink = std::function<void(const std::string &record)>;
+
+// The first lines of an imported source, before its records.
+inline constexpr std::string_view kDictdSourceHeader =
+    "# Imported from a dictd dictionary by lexqc import-dictd.\n\n";
+
+// The same, handing each record on as it is made instead of the whole text.
+void ImportDictdRecords(std::string_view indexText, std::string_view dictText,
+                        const DictdImportOptions &options, Diagnostics &diag,
+                        DictdImportCounts *counts, const RecordSink &emit);
 
 // The same with the plain paragraph layout.
 std::string ImportDictd(std::string_view indexText, std::string_view dictText,

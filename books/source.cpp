@@ -203,11 +203,11 @@ std::string_view TableMarkerIn(std::string_view text) {
     return {};
 }
 
-std::vector<SourceEntry> ParseSource(std::string_view utf8, Diagnostics &diag) {
+std::vector<SourceEntry> ParseSource(std::string_view utf8, Diagnostics &diag, int linesBefore) {
     if (utf8.substr(0, 3) == "\xEF\xBB\xBF")
         utf8.remove_prefix(3);  // byte-order mark
     RecordParser parser(diag);
-    int number = 0;
+    int number = linesBefore;
     std::size_t start = 0;
     while (start < utf8.size()) {
         std::size_t end = utf8.find('\n', start);

@@ -30,7 +30,8 @@ std::string_view TableMarkerIn(std::string_view text);
 
 // Parses a whole UTF-8 source. Problems go to diag (errors are collected, not thrown);
 // the entries of records without errors are returned in source order.
-std::vector<SourceEntry> ParseSource(std::string_view utf8, Diagnostics &diag);
+// A part of a longer source counts its lines after the linesBefore before it.
+std::vector<SourceEntry> ParseSource(std::string_view utf8, Diagnostics &diag, int linesBefore = 0);
 
 // Reads and parses a source file; throws InputError on any error.
 std::vector<SourceEntry> ReadSourceFile(const std::string &path, Diagnostics &diag);

@@ -656,6 +656,15 @@ std::string StardictEntryHtml(std::string_view data, const std::string &sameType
 
 std::string ImportStardict(const StardictFiles &files, const std::string &dir, Diagnostics &diag,
                            DictdImportCounts &counts, StardictInfo &info, Progress *progress) {
+    std::string out(kStardictSourceHeader);
+    ImportStardictRecords(files, dir, diag, counts, info, progress,
+                          [&out](const std::string &record) { out += record; });
+    return out;
+}
+
+void ImportStardictRecords(const StardictFiles &files, const std::string &dir, Diagnostics &diag,
+                           DictdImportCounts &counts, StardictInfo &info, Progress *progress,
+                           const RecordSink &emit) {
     info = ParseStardictInfo(ReadWhole(files.ifo, kMaxInfoSize), files.ifo);
     // Each file plain or compressed; one that cannot be read is named in the message.
     const auto read = [](const std::string &file) {
@@ -680,49 +689,56 @@ std::string ImportStardict(const StardictFiles &files, const std::string &dir, D
         Corrupt(files.ifo, "het noemt synoniemen, maar het .syn-bestand ontbreekt");
     }
 
-    std::string out = "# Imported from a StarDict dictionary by lexqc add.\n\n";
-    for (std::size_t i = 0; i < words.size(); ++i) {
+    // Several words may name one text (RAPIÉCER and RAPIECER): one record under them all.
+    std::vector<TextRange> ranges;
+    ranges.reserve(words.size());
+    for (const StardictWord &word : words)
+        ranges.push_back({word.offset, word.size});
+    std::size_t done = 0;
+    ForEachSameTextGroup(ranges, [&](const std::vector<std::uint32_t> &group) {
+        done += group.size();
         if (progress != nullptr)
-            progress->Step(i + 1, words.size());
-        ++counts.entries;
-        const std::string headword = WithoutControls(PlainLetters(words[i].word));
-        const int line = static_cast<int>(i + 1);
-        if (!Utf8ToCp1252Strict(headword)) {
-            diag.Warn(line, "headword \"" + headword + "\" has no Windows-1252 form; skipped");
-            ++counts.skipped;
-            CountForeign(counts, headword);
-            continue;
-        }
-        if (!UsableWord(headword)) {
-            diag.Warn(line, "headword \"" + headword +
-                                "\" is blank or holds a marker of the result table; skipped");
-            ++counts.skipped;
-            continue;
-        }
-        std::vector<std::string> keys;
-        for (const auto &[synonym, number] : extraKeys[i]) {
-            const std::string key = WithoutControls(PlainLetters(synonym));
-            if (key == headword)
-                continue;
-            if (!UsableWord(key)) {
-                synDiag.Warn(number, "\"" + key + "\" of \"" + headword +
-                                         "\" has no Windows-1252 form, is blank or holds a "
-                                         "marker of the result table; left out");
-            } else if (!HasSearchKey(key, {})) {
-                synDiag.Warn(number, "\"" + key + "\" of \"" + headword +
-                                         "\" has no letters to search by; left out");
+            progress->Step(done, words.size());
+        std::vector<std::string> usable;  // the group's headwords, then their synonyms
+        std::size_t kept = 0;
+        for (const std::uint32_t i : group) {
+            ++counts.entries;
+            const std::string headword = WithoutControls(PlainLetters(words[i].word));
+            const int line = static_cast<int>(i + 1);
+            if (!Utf8ToCp1252Strict(headword)) {
+                diag.Warn(line, "headword \"" + headword + "\" has no Windows-1252 form; skipped");
+                ++counts.skipped;
+                CountForeign(counts, headword);
+            } else if (!UsableWord(headword)) {
+                diag.Warn(line, "headword \"" + headword +
+                                    "\" is blank or holds a marker of the result table; skipped");
+                ++counts.skipped;
             } else {
-                keys.push_back(key);
+                usable.push_back(headword);
+                ++kept;
             }
         }
-        if (!HasSearchKey(headword, keys)) {
-            diag.Warn(line, "headword \"" + headword + "\" has no letters to search by; skipped");
-            ++counts.skipped;
-            continue;
+        if (usable.empty())
+            return;
+        const std::string keyword = usable[ArticleWord(usable)];
+        std::vector<std::string> synonyms;
+        for (const std::uint32_t i : group) {
+            for (const auto &[synonym, number] : extraKeys[i]) {
+                std::string key = WithoutControls(PlainLetters(synonym));
+                if (key == keyword)
+                    continue;
+                if (!UsableWord(key)) {
+                    synDiag.Warn(number, "\"" + key + "\" of \"" + keyword +
+                                             "\" has no Windows-1252 form, is blank or holds a "
+                                             "marker of the result table; left out");
+                } else {
+                    synonyms.push_back(std::move(key));
+                }
+            }
         }
-        const std::string body =
-            StardictEntryHtml(std::string_view(dict).substr(words[i].offset, words[i].size),
-                              info.sameTypeSequence, files.dict);
+        const std::string body = StardictEntryHtml(
+            std::string_view(dict).substr(words[group.front()].offset, words[group.front()].size),
+            info.sameTypeSequence, files.dict);
         std::vector<std::string> lines;
         std::size_t start = 0;
         while (start <= body.size()) {
@@ -740,18 +756,22 @@ std::string ImportStardict(const StardictFiles &files, const std::string &dir, D
         // books, so that hits of one search can be told apart (beside a pronunciation
         // that opens the entry).
         const std::string head = "<p class=\"head\">";
-        const std::string word = "<b class=\"hw\">" + EscapeHtml(headword) + "</b>";
+        const std::string word = "<b class=\"hw\">" + EscapeHtml(keyword) + "</b>";
         if (!lines.empty() && lines.front().rfind(head, 0) == 0)
             lines.front().insert(head.size(), word + " ");
         else
             lines.insert(lines.begin(), head + word + "</p>");
+        usable.insert(usable.end(), synonyms.begin(), synonyms.end());
+        std::vector<std::string> keys;
+        for (const std::string &w : usable)
+            if (w != keyword && std::find(keys.begin(), keys.end(), w) == keys.end())
+                keys.push_back(w);
         if (!keys.empty())
             lines.insert(lines.begin(), KeyWordsComment(keys));
-        out += FormatRecord(headword, dir, keys, lines);
-        ++counts.records;
-    }
+        emit(FormatRecord(keyword, dir, keys, lines));
+        counts.records += kept;
+    });
     diag.Append(synDiag);
-    return out;
 }
 
 }  // namespace books

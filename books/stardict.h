@@ -60,4 +60,12 @@ std::string ImportStardict(const StardictFiles &files, const std::string &dir, D
                            DictdImportCounts &counts, StardictInfo &info,
                            Progress *progress = nullptr);
 
+inline constexpr std::string_view kStardictSourceHeader =
+    "# Imported from a StarDict dictionary by lexqc add.\n\n";
+
+// The same, handing each record on as it is made.
+void ImportStardictRecords(const StardictFiles &files, const std::string &dir, Diagnostics &diag,
+                           DictdImportCounts &counts, StardictInfo &info, Progress *progress,
+                           const RecordSink &emit);
+
 }  // namespace books

@@ -9,6 +9,7 @@
 #include "books/article_index.h"
 #include "books/builder.h"
 #include "books/dictd_import.h"
+#include "books/exact_words.h"
 #include "books/keys.h"
 #include "books/safe_file.h"
 #include "books/source.h"
@@ -300,26 +301,63 @@ std::string CatalogueWith(const std::string &old, const std::string &line) {
 void RemoveLeftovers(const std::string &folder) {
     std::error_code error;
     for (const auto &entry : std::filesystem::directory_iterator(folder, error)) {
-        const std::string file = entry.path().filename().string();
-        if (file.rfind(".tk-", 0) == 0)
+        if (LeftBehind(entry.path().filename().string()))
             RemoveQuietly(entry.path().string());
     }
 }
 
+// The folders up to a folder that are not there yet; unless kept, those of them that are
+// still empty go again, so that a refused book leaves nothing behind.
+class NewFolders {
+  public:
+    explicit NewFolders(const std::string &folder) {
+        std::error_code error;
+        for (std::filesystem::path p(folder); !p.empty() && !std::filesystem::exists(p, error);
+             p = p.parent_path())
+            missing_.push_back(p);
+    }
+    ~NewFolders() {
+        std::error_code error;
+        if (!kept_)
+            for (const std::filesystem::path &p : missing_)
+                std::filesystem::remove(p, error);  // only an empty folder goes
+    }
+    NewFolders(const NewFolders &) = delete;
+    NewFolders &operator=(const NewFolders &) = delete;
+    void Keep() { kept_ = true; }
+
+  private:
+    std::vector<std::filesystem::path> missing_;  // the deepest first
+    bool kept_ = false;
+};
+
+class TemporaryFileSink : public ByteSink {
+  public:
+    explicit TemporaryFileSink(TemporaryFile &file) : file_(file) {}
+    void Append(const std::uint8_t *data, std::size_t size) override { file_.Append(data, size); }
+    void WriteAt(std::size_t at, const std::uint8_t *data, std::size_t size) override {
+        file_.WriteAt(at, data, size);
+    }
+    std::size_t Size() const override { return file_.Size(); }
+
+  private:
+    TemporaryFile &file_;
+};
+
 struct Imported {
-    std::string source;  // source text
     DictdImportCounts counts;
     std::vector<std::string> warnings;
     std::string ownName;  // UTF-8
 };
 
-Imported Import(const Source &source, Progress *progress) {
+// Reads the dictionary, handing each record of source text on as it is made.
+Imported Import(const Source &source, Progress *progress, const RecordSink &emit) {
     Imported result;
     Diagnostics diag =
         source.stardict ? Diagnostics(source.star.idx, "entry") : Diagnostics(source.index);
     if (source.stardict) {
         StardictInfo info;
-        result.source = ImportStardict(source.star, "", diag, result.counts, info, progress);
+        ImportStardictRecords(source.star, "", diag, result.counts, info, progress, emit);
         result.ownName = Trim(info.bookName);
     } else {
         std::string index, text;
@@ -335,7 +373,8 @@ Imported Import(const Source &source, Progress *progress) {
         }
         DictdImportOptions options;
         options.progress = progress;
-        result.source = ImportDictd(index, text, options, diag, &result.counts);
+        index.shrink_to_fit();
+        ImportDictdRecords(index, text, options, diag, &result.counts, emit);
         if (result.counts.firstBadLine != 0) {
             throw InputError("Het woordenboek '" + source.index +
                              "' is beschadigd of onvolledig: regel " +
@@ -429,8 +468,28 @@ AddResult AddUserBook(const UserShelf &shelf, const AddRequest &request, Progres
 
     Progress none(nullptr);
     Progress &bar = progress != nullptr ? *progress : none;
-    bar.Stage(0.0, 0.45);
-    Imported imported = Import(source, &bar);
+    // The book is compiled as the dictionary is read, straight into a temporary file
+    // beside its place: memory holds the dictionary's text, not the book as well.
+    NewFolders made(shelf.dataDir);
+    MakeFolders(shelf.dataDir);
+    const std::string idxPath = shelf.dataDir + "/" + name + ".idx";
+    TemporaryFile idxFile(idxPath);
+    TemporaryFileSink sink(idxFile);
+    Diagnostics diag(source.stardict ? source.star.dict : source.dict);
+    BuildOptions options;
+    StreamingBuilder builder(sink, options, diag, shelf.dataDir);
+    const std::string ftsPath = ArticleIndexPath(idxPath);
+    ArticleIndexWriter index(ftsPath);
+    // Lines as the whole source would number them, after its two first lines.
+    int lines = 2;
+    bar.Stage(0.0, 0.9);
+    Imported imported = Import(source, &bar, [&](const std::string &record) {
+        for (const SourceEntry &entry : ParseSource(record, diag, lines)) {
+            if (builder.Add(entry, [&](std::string_view key) { index.AddKey(key); }))
+                index.AddEntry(entry.headword, entry.body);
+        }
+        lines += static_cast<int>(std::count(record.begin(), record.end(), '\n'));
+    });
     if (displayName.empty()) {
         displayName = Trim(imported.ownName);
         if (!IsDisplayName(displayName))
@@ -438,52 +497,38 @@ AddResult AddUserBook(const UserShelf &shelf, const AddRequest &request, Progres
         if (!IsDisplayName(displayName))
             displayName = name;
     }
-
-    bar.Stage(0.45, 0.55);
-    Diagnostics diag(source.stardict ? source.star.dict : source.dict);
-    const std::vector<SourceEntry> entries = ParseSource(imported.source, diag);
-    imported.source.clear();
-    imported.source.shrink_to_fit();
-    const KeyTable table =
-        CollectKeys(entries, diag, std::numeric_limits<std::size_t>::max(), 0xFFFF);
+    bar.Stage(0.9, 0.97);
+    const BuildResult built = builder.Finish();
     if (diag.HasErrors()) {
         throw InputError("Het woordenboek kan niet worden omgezet:\n" + diag.Errors().front());
     }
     for (const std::string &w : diag.Warnings())
         imported.warnings.push_back(w);
-    if (table.keys.empty())
+    if (built.keys == 0)
         throw InputError("Het woordenboek bevat geen woorden die kunnen worden opgezocht.");
-
-    bar.Stage(0.55, 0.8);
-    BuildOptions options;
-    options.progress = &bar;
-    const BuildResult built = BuildDictionary(table, options, nullptr);
+    bar.Stage(0.97, 1.0);
 
     // From here on the files change; one program at a time.
-    MakeFolders(shelf.dataDir);
     MakeFolders(shelf.imgsDir);
     const FolderLock lock(shelf.dataDir + "/.lock");
     RemoveLeftovers(shelf.dataDir);
     CheckFree(shelf, request.programDataDir, name, displayName);
 
-    const std::string idxPath = shelf.dataDir + "/" + name + ".idx";
     const std::string defPath = shelf.dataDir + "/" + name + ".def";
-    const std::string ftsPath = ArticleIndexPath(idxPath);
+    const std::string exactPath = ExactWordsPath(idxPath);
     const std::string cssPath = shelf.dataDir + "/dict.css";
     // Written back in UTF-8 as a whole, so an older catalogue in Windows-1252 is not mixed.
     const std::string catalogue = CatalogueText(shelf.catalogue);
     std::vector<std::pair<std::string, std::string>> temporaries;  // temporary, target
+    temporaries.emplace_back(idxFile.Finish(), idxPath);
     try {
-        temporaries.emplace_back(
-            WriteTemporaryBeside(idxPath,
-                                 std::string_view(reinterpret_cast<const char *>(built.file.data()),
-                                                  built.file.size())),
-            idxPath);
-        // Made with the book, never later: the viewer builds no index of its own.
-        bar.Stage(0.8, 0.97);
-        temporaries.emplace_back(WriteArticleIndexBeside(ftsPath, entries, table, &bar), ftsPath);
-        bar.Stage(0.97, 1.0);
+        // Made with the book from the same stream: the viewer builds no index of its own.
+        temporaries.emplace_back(index.Finish(), ftsPath);
         temporaries.emplace_back(WriteTemporaryBeside(defPath, DefText(name)), defPath);
+        if (!builder.Exact().empty()) {
+            temporaries.emplace_back(
+                WriteTemporaryBeside(exactPath, ExactWordsText(builder.Exact())), exactPath);
+        }
         std::string style;
         ReadWholeFile(cssPath, style);
         if (style.empty()) {
@@ -513,9 +558,11 @@ AddResult AddUserBook(const UserShelf &shelf, const AddRequest &request, Progres
         RemoveQuietly(idxPath);
         RemoveQuietly(ftsPath);
         RemoveQuietly(defPath);
+        RemoveQuietly(exactPath);
         throw;
     }
 
+    made.Keep();
     bar.Finish();
     AddResult result;
     result.name = name;
@@ -524,7 +571,7 @@ AddResult AddUserBook(const UserShelf &shelf, const AddRequest &request, Progres
     result.entries = imported.counts.entries;
     result.records = imported.counts.records;
     result.skipped = imported.counts.skipped;
-    result.keys = table.keys.size();
+    result.keys = built.keys;
     result.warnings = std::move(imported.warnings);
     return result;
 }
@@ -568,7 +615,7 @@ std::string RemoveUserBook(const UserShelf &shelf, const std::string &name,
     kept.insert(kept.end(), lines.begin() + static_cast<std::ptrdiff_t>(end), lines.end());
     CommitTemporary(WriteTemporaryBeside(shelf.catalogue, Join(kept)), shelf.catalogue);
     // Listed nowhere now; its files go.
-    for (const char *ending : {".idx", ".def", ".fts"})
+    for (const char *ending : {".idx", ".def", ".fts", ".exact"})
         RemoveQuietly(shelf.dataDir + "/" + key + ending);
     for (const char *ending : {".bmp", "_off.bmp", ".ico"})
         RemoveQuietly(shelf.imgsDir + "/" + key + ending);

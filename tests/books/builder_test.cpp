@@ -4,9 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 
+#include "books/dictd_import.h"
 #include "books/layout.h"
 #include "books/reader.h"
+#include "books/source.h"
 #include "books/zlib_codec.h"
 #include "test_support.h"
 
@@ -217,6 +220,77 @@ TEST(LexqcBuilder, RefusesAnEmptyDictionaryAndBadOptions) {
     const KeyTable table = test::Collect("kw: a\nb\n");
     EXPECT_THROW(BuildDictionary(table, {8192, 4096, 1}, nullptr), InputError);
     EXPECT_THROW(BuildDictionary(table, {0, 4096, 2}, nullptr), InputError);
+}
+
+class SinkInMemory : public ByteSink {
+  public:
+    void Append(const std::uint8_t *data, std::size_t size) override {
+        bytes.insert(bytes.end(), data, data + size);
+    }
+    void WriteAt(std::size_t at, const std::uint8_t *data, std::size_t size) override {
+        std::memcpy(bytes.data() + at, data, size);
+    }
+    std::size_t Size() const override { return bytes.size(); }
+    Bytes bytes;
+};
+
+// The streamed build gives the file that the whole-table build gives, byte for byte, and
+// the same warnings and exact words, however small its runs: texts shared by several
+// records, a record repeated, keys with many hits in source order, words without letters.
+void ExpectSameAsWholeBuild(const std::string &source, std::size_t runBytes,
+                            std::size_t minimumRuns, const BuildOptions &options = {}) {
+    Diagnostics wholeDiag("s.src"), streamDiag("s.src");
+    const std::vector<SourceEntry> entries = ParseSource(source, wholeDiag);
+    const KeyTable table = CollectKeys(entries, wholeDiag, 1u << 20, 0xFFFF);
+    const BuildResult whole = BuildDictionary(table, options, nullptr);
+
+    const test::TempDir scratch;
+    SinkInMemory sink;
+    StreamingBuilder builder(sink, options, streamDiag, scratch.Path(), runBytes);
+    for (const SourceEntry &entry : ParseSource(source, streamDiag))
+        builder.Add(entry);
+    const BuildResult streamed = builder.Finish();
+    EXPECT_GE(builder.Runs(), minimumRuns);
+    EXPECT_EQ(streamed.keys, table.keys.size());
+    EXPECT_EQ(streamed.fileSize, whole.file.size());
+    EXPECT_TRUE(sink.bytes == whole.file) << "the streamed file differs";
+    EXPECT_EQ(streamDiag.Warnings(), wholeDiag.Warnings());
+    ASSERT_EQ(builder.Exact().size(), table.exact.size());
+    for (std::size_t i = 0; i < table.exact.size(); ++i)
+        EXPECT_EQ(builder.Exact()[i].word, table.exact[i].word);
+    // Nothing is left in the scratch folder: runs vanish with their files.
+    EXPECT_TRUE(std::filesystem::is_empty(scratch.Path()));
+}
+
+TEST(LexqcStreamingBuild, GivesTheWholeBuildsFileInBoundedRuns) {
+    std::string source = test::ManyEntries(1500);
+    for (int i = 0; i < 300; ++i) {
+        // One key with many hits from far apart, a text under two spellings, a repeat.
+        source += "kw: bank\n<p>bank " + std::to_string(i % 120) + "</p>\n\n";
+        source += "kw: " + std::string(i % 2 == 0 ? "caf\xC3\xA9" : "cafe") + "\nkey: 10-" +
+                  std::to_string(i) + "\n<p>same</p>\n\n";
+    }
+    source += "kw: 8086\n<p>chip</p>\n\nkw: :-)\n<p>smile</p>\n";
+    ExpectSameAsWholeBuild(source, 4096, 10);
+    ExpectSameAsWholeBuild(source, 1u << 30, 0);  // all in memory
+    ExpectSameAsWholeBuild(source, 4096, 10, {256, 128, 3});
+}
+
+// A real book: the first part of WordNet, its headwords folding to many keys.
+TEST(LexqcStreamingBuild, GivesTheWholeBuildsFileForWordNet) {
+    const std::string stem = "/usr/share/dictd/wn";
+    if (!std::filesystem::exists(stem + ".index"))
+        GTEST_SKIP() << "dict-wn is not installed (" << stem << ".index is missing)";
+    const std::string index = ReadGzipFile(stem + ".index");
+    std::size_t end = 0;
+    for (int line = 0; line < 4000 && end != std::string::npos; ++line)
+        end = index.find('\n', end + 1);
+    Diagnostics diag;
+    DictdImportOptions options;
+    options.wordnet = true;
+    const std::string source =
+        ImportDictd(index.substr(0, end + 1), ReadGzipFile(stem + ".dict.dz"), options, diag);
+    ExpectSameAsWholeBuild(source, 16u << 10, 5);
 }
 
 }  // namespace

@@ -186,6 +186,47 @@ TEST_F(LexqcDictdFiles, HeadwordsTheSourceCannotHoldAreSkipped) {
     }
 }
 
+// Index lines that name one text (an accented and a bare spelling, another case, a line
+// repeated) make one record under all their words, in every layout; texts that only look
+// alike stay apart.
+TEST(LexqcDictdImport, LinesNamingOneTextBecomeOneRecord) {
+    const std::string one =
+        "rapi\xC3\xA9"
+        "cer\n    v 1: mend\n";
+    const std::string text = one + "rapiecer\n    v 1: mend\n";
+    const std::string first = "A\t" + Digits(one.size());
+    const std::string second = Digits(one.size()) + "\t" + Digits(text.size() - one.size());
+    const std::string index = "rapiecer\t" + first +
+                              "\nrapi\xC3\xA9"
+                              "cer\t" +
+                              first + "\nRAPIECER\t" + first + "\nrapiecer\t" + first +
+                              "\nrapiecer\t" + second + "\n";
+    for (const bool wordnet : {false, true}) {
+        SCOPED_TRACE(wordnet);
+        DictdImportOptions options;
+        options.wordnet = wordnet;
+        Diagnostics diag;
+        DictdImportCounts counts;
+        const std::string source = ImportDictd(index, text, options, diag, &counts);
+        EXPECT_EQ(counts.entries, 5u);
+        EXPECT_EQ(counts.records, 5u);
+        EXPECT_EQ(counts.skipped, 0u);
+        Diagnostics reread;
+        const std::vector<SourceEntry> entries = ParseSource(source, reread);
+        ASSERT_EQ(entries.size(), 2u);
+        EXPECT_EQ(entries[0].headword,
+                  "rapi\xE9"
+                  "cer");
+        std::vector<std::string> keys;
+        for (const SourceKey &key : entries[0].keys)
+            keys.push_back(key.text);
+        EXPECT_EQ(keys, (std::vector<std::string>{"rapiecer", "RAPIECER"}));
+        const KeyTable table = CollectKeys(entries, reread, 1000, 1000);
+        EXPECT_EQ(table.triples.size(), 2u);
+        EXPECT_EQ(table.keys.at("RAPIECER"), (std::vector<std::uint32_t>{0, 1}));
+    }
+}
+
 // FreeDict's layout: the entry's own spelling is the keyword, the index word an extra key;
 // every entry that is left out is counted and named.
 TEST_F(LexqcDictdFiles, FreedictLayoutCountsWhatItSkips) {

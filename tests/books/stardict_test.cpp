@@ -271,25 +271,57 @@ TEST(Stardict, WarningsNameTheWordListEntryOrTheSynonym) {
     StardictInfo info;
     const std::string source = ImportStardict(files, "", diag, counts, info);
     const std::vector<std::string> &warnings = diag.Warnings();
-    ASSERT_EQ(warnings.size(), 3u);
+    // "123" has no letters, but is kept: typed as it is, it finds the entry.
+    ASSERT_EQ(warnings.size(), 2u);
     EXPECT_EQ(warnings[0].rfind(files.idx + ": entry 1: warning: headword \"ˈstress\"", 0), 0u)
         << warnings[0];
-    EXPECT_EQ(warnings[1].rfind(files.syn + ": synonym 2: warning: \"123\" of \"huis\" has no "
-                                            "letters to search by",
-                                0),
-              0u)
+    EXPECT_EQ(warnings[1].rfind(files.syn + ": synonym 3: warning: \"x</td>\"", 0), 0u)
         << warnings[1];
-    EXPECT_EQ(warnings[2].rfind(files.syn + ": synonym 3: warning: \"x</td>\"", 0), 0u)
-        << warnings[2];
     // A pronunciation opens the entry: the headword stands before it in its line.
     Diagnostics reread;
     const std::vector<SourceEntry> entries = ParseSource(source, reread);
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0].body,
-              "<!--keys zoek:woning -->\r\n"
+              "<!--keys zoek:woning zoek:123 -->\r\n"
               "<p class=\"head\"><b class=\"hw\">huis</b> <span class=\"pron\">/hoeys/</span></p>"
               "<p>house</p>");
-    ASSERT_EQ(entries[0].keys.size(), 1u);
+    ASSERT_EQ(entries[0].keys.size(), 2u);
+}
+
+// Words that point at one text (RAPIÉCER and RAPIECER) make one record under all of them,
+// with the synonyms of each; the accented spelling is its headword.
+TEST(Stardict, WordsNamingOneTextBecomeOneRecord) {
+    const test::TempDir dir;
+    test::StardictOptions options;
+    options.shareSameTexts = true;
+    options.synonyms = {{"rapetasser", 0}, {"rafistoler", 1}};
+    const std::string ifo = test::WriteStardict(dir.Path(), "b",
+                                                {{"RAPIECER", "recoudre"},
+                                                 {"RAPI\xC3\x89"
+                                                  "CER",
+                                                  "recoudre"},
+                                                 {"RAPIECER", "autre"},
+                                                 {"x</td>", "recoudre"}},
+                                                options);
+    StardictFiles files{ifo, dir.File("b.idx"), dir.File("b.dict.dz"), dir.File("b.syn")};
+    Diagnostics diag;
+    DictdImportCounts counts;
+    StardictInfo info;
+    const std::string source = ImportStardict(files, "", diag, counts, info);
+    EXPECT_EQ(counts.entries, 4u);
+    EXPECT_EQ(counts.records, 3u);
+    EXPECT_EQ(counts.skipped, 1u);
+    Diagnostics reread;
+    const std::vector<SourceEntry> entries = ParseSource(source, reread);
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].headword,
+              "RAPI\xC9"
+              "CER");
+    std::vector<std::string> keys;
+    for (const SourceKey &key : entries[0].keys)
+        keys.push_back(key.text);
+    EXPECT_EQ(keys, (std::vector<std::string>{"RAPIECER", "rapetasser", "rafistoler"}));
+    EXPECT_EQ(entries[1].headword, "RAPIECER");
 }
 
 }  // namespace

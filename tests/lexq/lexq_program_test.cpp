@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <sstream>
 
 #include "dict_files.h"
 #include "program_folder.h"
@@ -199,6 +200,55 @@ TEST_F(LexqProgram, TheUsersOwnBooksFollowTheProgramsInListAndLookUp) {
     EXPECT_NE(run.Out.find("cafe, pub"), std::string::npos) << run.Out;
     // The program's own book is untouched by it.
     EXPECT_EQ(Folder.Run({"-d", "nl-nl", "huis"}).Out, "woning\n");
+}
+
+// FOLDOC's headwords without letters are found as typed; "rfc 2049" shows its own entry and
+// folds the other RFCs away under one line that counts them.
+TEST_F(LexqProgram, FoldocWordsOfDigitsAndSignsAreFoundAsTyped) {
+    const std::string foldoc = "/usr/share/dictd/foldoc";
+    if (!std::filesystem::exists(foldoc + ".index"))
+        GTEST_SKIP() << "dict-foldoc is not installed (" << foldoc << ".index is missing)";
+    std::filesystem::create_directories(Folder.UserDataDir());
+    const std::string stem = Folder.UserDataDir() + "/foldoc";
+    std::filesystem::copy_file(foldoc + ".dict.dz", stem + ".dict.dz");
+    // Its own lines for the words, and every RFC.
+    std::string slice;
+    std::size_t rfcs = 0;
+    std::istringstream index(lexqtest::ReadFile(foldoc + ".index"));
+    for (std::string line; std::getline(index, line);) {
+        const std::string word = line.substr(0, line.find('\t'));
+        const bool rfc = word.size() > 4 &&
+                         (word.rfind("rfc ", 0) == 0 || word.rfind("RFC ", 0) == 0) &&
+                         word.find_first_not_of("0123456789", 4) == std::string::npos;
+        for (const char *wanted : {"++", "404", "8086", ":-)", "00-database-short"})
+            if (word == wanted)
+                slice += line + "\n";
+        if (rfc) {
+            slice += line + "\n";
+            ++rfcs;
+        }
+    }
+    ASSERT_GT(rfcs, 10u);
+    books::test::WriteBytes(stem + ".index", slice);
+    const TRun added = Folder.Lexqc({"add", stem + ".index", "--name", "FOLDOC"});
+    ASSERT_EQ(added.Status, 0) << added.Err;
+    for (const auto &[word, text] :
+         std::vector<std::pair<std::string, std::string>>{{"8086", "microprocessor"},
+                                                          {"404", "clueless"},
+                                                          {":-)", "smiley"},
+                                                          {"++", "adds one"}}) {
+        const TRun run = Folder.Run({"-d", "foldoc", "--exact", word});
+        EXPECT_EQ(run.Status, 0) << word << run.Err;
+        EXPECT_NE(run.Out.find(text), std::string::npos) << word << ": " << run.Out;
+    }
+    const TRun run = Folder.Run({"-d", "foldoc", "--exact", "rfc 2049"});
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    const std::string line =
+        "Nog " + std::to_string(rfcs - 1) + " artikelen met dezelfde letters\n";
+    ASSERT_GE(run.Out.size(), line.size());
+    EXPECT_EQ(run.Out.substr(run.Out.size() - line.size()), line) << run.Out;
+    EXPECT_NE(run.Out.find("defining {MIME}"), std::string::npos) << run.Out;
+    EXPECT_EQ(run.Out.find("822"), std::string::npos) << run.Out;
 }
 
 TEST_F(LexqProgram, StartUpFailuresExitWithTwoAndTheViewersMessages) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <stdexcept>
 
@@ -76,10 +77,17 @@ std::string WriteDictd(const std::string &folder, const std::string &stem, const
 std::string WriteStardict(const std::string &folder, const std::string &stem,
                           const Entries &entries, const StardictOptions &options) {
     std::string dict, idx;
+    std::map<std::string, std::size_t> written;  // text -> its offset
     for (const auto &[word, data] : entries) {
-        idx += word + std::string(1, '\0') + BigEndian(static_cast<std::uint32_t>(dict.size())) +
+        const auto shared = written.find(data);
+        const bool share = options.shareSameTexts && shared != written.end();
+        const std::size_t offset = share ? shared->second : dict.size();
+        idx += word + std::string(1, '\0') + BigEndian(static_cast<std::uint32_t>(offset)) +
                BigEndian(static_cast<std::uint32_t>(data.size()));
-        dict += data;
+        if (!share) {
+            written.emplace(data, offset);
+            dict += data;
+        }
     }
     const std::string base = folder + "/" + stem;
     std::string ifo = "StarDict's dict ifo file\nversion=2.4.2\nbookname=" + options.bookName +

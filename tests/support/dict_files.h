@@ -17,6 +17,7 @@ struct StardictOptions {
     bool gzipIndex = false;              // stem.idx.gz instead of stem.idx
     std::vector<std::pair<std::string, std::uint32_t>> synonyms;  // word, entry number
     std::string bookName = "Testboek";
+    bool shareSameTexts = false;  // words with one text point at one copy of it
 };
 
 // Writes stem.ifo, stem.idx (or .idx.gz), stem.dict.dz and, with synonyms, stem.syn; the

@@ -225,6 +225,74 @@ TEST_F(SearchResultsTest, AHitThroughANotedWordRanksAsAnExactHit) {
     EXPECT_EQ(Keywords(), (std::vector<std::string>{"grev\xE9", "GREV\xC9, \xC9E"}));
 }
 
+// One text under several words (an accented and a bare spelling) is shown once, at the
+// place of its best-ranked word; texts that differ in body or direction all stay.
+TEST_F(SearchResultsTest, ATextSeveralHitsShowAlikeIsShownOnce) {
+    const std::string typed =
+        "rapi\xE9"
+        "cer";
+    g_table = "<table>" + Row(typed, "RAPIECER", "RAPIECER", "", "<p>art</p>") +
+              Row(typed, "RAPIECER", typed, "", "<p>art</p>") +
+              Row(typed, "RAPIECER",
+                  "RAPI\xC9"
+                  "CER",
+                  "fr", "<p>art</p>") +
+              Row(typed, "RAPIECER", "rapiecer", "", "<p>other</p>") +
+              Row(typed, "RAPIECER",
+                  "Rapi\xE9"
+                  "cer",
+                  "", "") +
+              Row(typed, "RAPIECER",
+                  "Rapi\xE9"
+                  "cer",
+                  "", "") +
+              "</table>";
+    ASSERT_EQ(results.Search(typed, -1), 5);
+    EXPECT_EQ(Keywords(), (std::vector<std::string>{typed,
+                                                    "RAPI\xC9"
+                                                    "CER",
+                                                    "Rapi\xE9"
+                                                    "cer",
+                                                    "Rapi\xE9"
+                                                    "cer",
+                                                    "rapiecer"}));
+}
+
+// A typed text with digits or signs: the book's words without letters that it spells come
+// first, with hits whose keyword is the text; the hits that only share its letters fold
+// away under one line, which searches the letters alone. Without an exact match, or for a
+// text of letters, every hit stays.
+TEST_F(SearchResultsTest, ExactHitsOfDigitsAndSignsComeFirstAndTheRestFoldAway) {
+    results.ExactWords = {{"8086", {"8086", "", "<p>Intel 8086</p>"}},
+                          {"10TH", {"tenth", "", "<p>tenth</p>"}}};
+    g_status = lexqapi::LEXQ_ERR_ILLEGALINPUT;
+    ASSERT_EQ(results.Search("8086", -1), 1);
+    EXPECT_EQ(results.LastCode, lexqapi::LEXQ_ERR_NONE);
+    EXPECT_EQ(results.GetItem(0).Body, "<p>Intel 8086</p>");
+    EXPECT_TRUE(results.Folded.empty());
+    EXPECT_EQ(results.Search("80486", -1), 0);
+
+    g_status = 0;
+    g_table = "<table>" + Row("10th", "TH", "1000th", "", "<p>1000</p>") +
+              Row("10th", "TH", "10th", "", "<p>10</p>") +
+              Row("10th", "TH", "100th", "", "<p>100</p>") +
+              Row("10th", "TH", "tenth", "", "<p>tenth</p>") + "</table>";
+    ASSERT_EQ(results.Search("10th", -1), 2);
+    EXPECT_EQ(Keywords(), (std::vector<std::string>{"tenth", "10th"}));
+    ASSERT_EQ(results.Folded.size(), 2u);  // the text shown above is not counted again
+    const std::string page = results.BuildPage("");
+    EXPECT_NE(page.find("<a href=\"zoek:th\">Nog 2 artikelen met dezelfde letters</a>"),
+              std::string::npos)
+        << page;
+    EXPECT_EQ(page.find("<p>1000</p>"), std::string::npos);
+    EXPECT_EQ(FoldedLine(1), "Nog 1 artikel met dezelfde letters");
+
+    EXPECT_EQ(results.Search("20th", -1), 4);
+    EXPECT_TRUE(results.Folded.empty());
+    EXPECT_EQ(results.Search("th", -1), 4);
+    EXPECT_EQ(results.BuildPage("").find("Nog "), std::string::npos);
+}
+
 TEST_F(SearchResultsTest, StatusCodesBecomeTheirDialogs) {
     // status, expected dialog number (0: no dialog), text prefix
     const std::tuple<std::int32_t, std::int32_t, std::string> cases[] = {

@@ -263,6 +263,8 @@ std::string HitsAsText(const TLXASearchResults &results) {
             entry = platform::Cp1252ToUtf8(hit.Keyword);
         text += (i == 0 ? "" : "\n\n") + entry;
     }
+    if (!results.Folded.empty())
+        text += "\n\n" + FoldedLine(results.Folded.size());
     return text;
 }
 

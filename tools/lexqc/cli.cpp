@@ -16,6 +16,7 @@
 #include "books/cipher.h"
 #include "books/dictd_import.h"
 #include "books/encoding.h"
+#include "books/exact_words.h"
 #include "books/keys.h"
 #include "books/layout.h"
 #include "books/reader.h"
@@ -157,6 +158,16 @@ int Build(const std::vector<std::string> &args, std::ostream &out, std::ostream 
     // The article index comes with every book: patterns with a fixed end and full-text
     // search read it, and nothing makes it later.
     WriteArticleIndex(ArticleIndexPath(a.positional[1]), entries, table);
+    // Words without letters are found through a list beside the file; a list left from an
+    // earlier build of the same file would answer with entries it no longer has.
+    const std::string exactPath = ExactWordsPath(a.positional[1]);
+    if (table.exact.empty()) {
+        std::remove(exactPath.c_str());
+    } else {
+        const std::string text = ExactWordsText(table.exact);
+        WriteFileAtomically(exactPath, reinterpret_cast<const std::uint8_t *>(text.data()),
+                            text.size());
+    }
     out << a.positional[1] << ": " << entries.size() << " entries, " << table.keys.size()
         << " keys, " << table.triples.size() << " stored hits, " << result.text.blocks
         << " text blocks, " << result.leaf.blocks << " leaf blocks, index depth " << result.depth

@@ -4,6 +4,7 @@
 
 #include <utility>
 
+#include "books/exact_words.h"
 #include "platform/encoding.h"
 #include "platform/paths.h"
 #include "viewer/core/BookChoice.h"
@@ -112,6 +113,8 @@ void TLXAData::SelectBook(TLXABook *book) {
     if (lexqapi::lexq_deinit)
         lexqapi::lexq_deinit();
     CurrentBook = book;
+    if (SearchResults)
+        SearchResults->ExactWords.clear();
     if (book == nullptr)
         return;
     WriteSetting(platform::RegRoot::CurrentUser, std::nullopt, Paths.RegKey, "MRU", book->Name);
@@ -126,8 +129,14 @@ void TLXAData::SelectBook(TLXABook *book) {
     if (book->Fluency && FluencyLibrary != nullptr)
         FluencySetVoice(book->FluencyVoice);
     const std::string indexFile = book->IndexFile();
+    LoadExactWords(indexFile);
     if (lexqapi::lexq_init)
         ReportOpenStatus(lexqapi::lexq_init(indexFile.c_str()), indexFile, *book);
+}
+
+void TLXAData::LoadExactWords(const std::string &indexFile) {
+    if (SearchResults)
+        SearchResults->ExactWords = books::ReadExactWords(indexFile);
 }
 
 std::int32_t TLXAData::OpenBook(TLXABook &book) {
@@ -137,6 +146,7 @@ std::int32_t TLXAData::OpenBook(TLXABook &book) {
     if (!lexqapi::lexq_init)
         return lexqapi::LEXQ_ERR_NOTINITIALIZED;
     const std::string indexFile = book.IndexFile();
+    LoadExactWords(indexFile);
     const std::int32_t status = lexqapi::lexq_init(indexFile.c_str());
     ReportOpenStatus(status, indexFile, book);
     return status;

@@ -93,6 +93,10 @@ class TLXAData {
     TLXABook *CurrentBook = nullptr;  // one of Books, not owned
     std::unique_ptr<TLXASearchResults> SearchResults;
     TRPaths Paths;
+
+  private:
+    // The book's words without letters, from the list beside its dictionary file.
+    void LoadExactWords(const std::string &indexFile);
 };
 
 // The one data module while it exists, else null. Not owned: the program owns it. The

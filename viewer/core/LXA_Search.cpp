@@ -6,7 +6,11 @@
 #include <algorithm>
 #include <initializer_list>
 #include <optional>
+#include <set>
 
+#include "books/exact_words.h"
+#include "books/html.h"
+#include "platform/cp1252.h"
 #include "platform/encoding.h"
 #include "viewer/core/Cp1252Qt.h"
 #include "viewer/core/LXA_Exceptions.h"
@@ -117,6 +121,7 @@ void TLXASearchResults::Clear() {
     SearchText.clear();
     RawTable.clear();
     Items.clear();
+    Folded.clear();
 }
 
 std::int32_t TLXASearchResults::Count() const {
@@ -166,7 +171,50 @@ std::int32_t TLXASearchResults::Search(const std::string &text, std::int32_t flu
             ShowError(lexqapi::kMsgUnknownError, 5, lexqapi::StatusNumber(LastCode));
             break;
     }
+    const bool answered = LastCode == lexqapi::LEXQ_ERR_NONE ||
+                          LastCode == lexqapi::LEXQ_ERR_WORDNOTFOUND ||
+                          LastCode == lexqapi::LEXQ_ERR_ILLEGALINPUT;
+    if (answered && books::HoldsSigns(SearchText))
+        PutExactHitsFirst(fluencyField);
     return Count();
+}
+
+void TLXASearchResults::PutExactHitsFirst(std::int32_t fluencyField) {
+    const TLocaleEquality anyCase(Qt::CaseInsensitive);
+    std::vector<std::unique_ptr<TLXASearchResult>> exact;
+    for (const books::ExactWord &word : ExactWords) {
+        if (!anyCase(word.word, SearchText))
+            continue;
+        const books::Triple &e = word.entry;
+        // The row the library would give, with the word itself for the key it lacks.
+        exact.push_back(std::make_unique<TLXASearchResult>(
+            "<td>" + SearchText + "</td><td>" + word.word + "</td><td>" + e.s1 + "</td><td>" +
+                e.s2 + "</td><td>" + e.s3 + "</td>",
+            fluencyField));
+        exact.back()->Exact = true;
+    }
+    std::vector<std::unique_ptr<TLXASearchResult>> rest;
+    for (auto &item : Items)
+        (anyCase(item->Keyword, SearchText) ? exact : rest).push_back(std::move(item));
+    Items = std::move(exact);
+    if (Items.empty()) {
+        Items = std::move(rest);
+        return;
+    }
+    LastCode = lexqapi::LEXQ_ERR_NONE;
+    DropRepeatedTexts();
+    // A folded hit that shows a text shown above is left out, not counted.
+    std::set<std::pair<std::string_view, std::string_view>> shown;
+    for (const auto &item : Items)
+        shown.emplace(item->LanguageDir, item->Body);
+    for (auto &item : rest)
+        if (item->Body.empty() || shown.count({item->LanguageDir, item->Body}) == 0)
+            Folded.push_back(std::move(item));
+}
+
+std::string FoldedLine(std::size_t count) {
+    return count == 1 ? "Nog 1 artikel met dezelfde letters"
+                      : "Nog " + std::to_string(count) + " artikelen met dezelfde letters";
 }
 
 void TLXASearchResults::ParseTable(std::int32_t fluencyField) {
@@ -182,6 +230,22 @@ void TLXASearchResults::ParseTable(std::int32_t fluencyField) {
         rest = row.After;
     }
     OrderResults();
+    DropRepeatedTexts();
+}
+
+void TLXASearchResults::DropRepeatedTexts() {
+    // Several words of a book may name one text (an accented and a bare spelling); the
+    // page shows it once, at the place of its best-ranked word.
+    std::vector<std::unique_ptr<TLXASearchResult>> kept;
+    kept.reserve(Items.size());
+    std::set<std::pair<std::string_view, std::string_view>> seen;
+    for (auto &item : Items) {
+        const bool repeated =
+            !item->Body.empty() && !seen.emplace(item->LanguageDir, item->Body).second;
+        if (!repeated)
+            kept.push_back(std::move(item));
+    }
+    Items = std::move(kept);
 }
 
 void TLXASearchResults::OrderResults() {
@@ -230,6 +294,16 @@ std::string TLXASearchResults::BuildPage(const std::string &styleSheet) const {
                       "languagedir=\"%s\" -->",
                       {item->Keyword, item->Translated, item->Transcription, item->LanguageDir});
         AppendLine(page, item->Body);
+    }
+    if (!Folded.empty()) {
+        // The letters alone search the same key without folding: every hit shows then.
+        std::string letters;
+        for (const char c : SearchText)
+            if (!books::HoldsSigns(std::string_view(&c, 1)))
+                letters += c;
+        AppendLine(page, "    <p class=\"zoekhulp\"><a href=\"" +
+                             books::SearchLink(platform::Cp1252ToUtf8(letters)) + "\">" +
+                             FoldedLine(Folded.size()) + "</a></p>");
     }
     AppendLine(page, "  </body>");
     AppendLine(page, "</html>");
