@@ -81,6 +81,11 @@ std::string Reference(std::string_view name) {
 
 // Fails with a Dutch message naming the file and SQLite's reason.
 [[noreturn]] void Fail(const std::string &path, sqlite3 *db) {
+    // A full or failing disk is said as for the book itself, not in SQLite's English.
+    const int code = db != nullptr ? (sqlite3_errcode(db) & 0xFF) : SQLITE_NOMEM;
+    if (code == SQLITE_FULL || code == SQLITE_IOERR)
+        throw InputError("De artikelindex '" + path +
+                         "' kan niet worden opgeslagen: de schijf is vol of niet beschrijfbaar.");
     const std::string reason = db != nullptr ? sqlite3_errmsg(db) : "geen geheugen";
     throw InputError("De artikelindex '" + path + "' kan niet worden gemaakt: " + reason + ".");
 }
@@ -156,7 +161,9 @@ ArticleIndexWriter::ArticleIndexWriter(const std::string &path)
     State &s = *state_;
     s.path = path;
     // An empty temporary file is a new database to SQLite; the rename makes it the index.
-    s.temporary = WriteTemporaryBeside(path, "");
+    // Named as this process's work, so that clearing an earlier run's leftovers while the
+    // book streams in does not take it.
+    s.temporary = TemporaryFile(path).Finish();
     try {
         if (sqlite3_open_v2(s.temporary.c_str(), &s.db, SQLITE_OPEN_READWRITE, nullptr) !=
             SQLITE_OK)
