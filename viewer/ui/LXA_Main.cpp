@@ -141,16 +141,10 @@ void TfrmLXAMain::CreateInputPanel() {
     btnFindWord->setFixedSize(23, 22);
     btnFindWord->setIconSize(QSize(kImageSize, kImageSize));
     btnFindWord->setFocusPolicy(Qt::NoFocus);
-    TCommand *inArticles = Command("actFindInArticles");
-    connect(edtSearchText, &QLineEdit::textChanged, inArticles, &TCommand::Update);
-    btnFindInArticles = new QToolButton(pnlInput);
-    btnFindInArticles->setObjectName(QStringLiteral("btnFindInArticles"));
-    btnFindInArticles->setDefaultAction(inArticles);
-    btnFindInArticles->setAutoRaise(true);
-    btnFindInArticles->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    btnFindInArticles->setFixedHeight(22);
-    btnFindInArticles->setFocusPolicy(Qt::NoFocus);
-    btnFindInArticles->setAccessibleName(QStringLiteral("Zoeken in artikelen"));
+    // "Zoeken in artikelen" is in the menu with Ctrl+Shift+F; the row keeps the field and
+    // the find button at the right edge.
+    connect(edtSearchText, &QLineEdit::textChanged, Command("actFindInArticles"),
+            &TCommand::Update);
     row->addWidget(edtSearchText, 1);
     // The button sits one pixel lower than the field (top 5 against 4).
     auto *buttonColumn = new QVBoxLayout;
@@ -158,11 +152,6 @@ void TfrmLXAMain::CreateInputPanel() {
     buttonColumn->addWidget(btnFindWord);
     buttonColumn->addStretch(1);
     row->addLayout(buttonColumn);
-    auto *articlesColumn = new QVBoxLayout;
-    articlesColumn->setContentsMargins(0, 1, 0, 0);
-    articlesColumn->addWidget(btnFindInArticles);
-    articlesColumn->addStretch(1);
-    row->addLayout(articlesColumn);
 }
 
 void TfrmLXAMain::CreateOutputPanel() {

@@ -217,7 +217,6 @@ class TfrmLXAMain : public QMainWindow {
     QWidget *pnlInput = nullptr;
     QLineEdit *edtSearchText = nullptr;
     QToolButton *btnFindWord = nullptr;
-    QToolButton *btnFindInArticles = nullptr;
     QFrame *pnlOutput = nullptr;
     QStatusBar *stbMain = nullptr;
     QLabel *m_statusLine = nullptr;
