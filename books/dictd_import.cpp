@@ -453,9 +453,11 @@ void ImportDictdRecords(std::string_view indexText, std::string_view dictText,
             entryWord = WithoutControls(entryWord);
             const bool ownWord = UsableWord(entryWord);
             std::vector<std::string> keys;
+            std::size_t usable = 0;  // index lines found under the record, repeats too
             for (const IndexLine &line : members) {
                 const std::string indexWord = WithoutControls(line.headword);
                 if (UsableWord(indexWord)) {
+                    ++usable;
                     if ((!ownWord || indexWord != entryWord) &&
                         std::find(keys.begin(), keys.end(), indexWord) == keys.end())
                         keys.push_back(indexWord);
@@ -474,7 +476,7 @@ void ImportDictdRecords(std::string_view indexText, std::string_view dictText,
             }
             if (!ownWord && keys.empty())
                 return;
-            const std::size_t kept = ownWord ? group.size() : keys.size();
+            const std::size_t kept = ownWord ? group.size() : usable;
             std::string keyword = entryWord;
             if (!ownWord) {
                 keyword = keys[ArticleWord(keys)];
