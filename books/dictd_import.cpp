@@ -54,15 +54,18 @@ std::size_t ExpectedSize(const std::string &path) {
     unsigned char magic[2] = {}, size[4] = {};
     std::size_t expected = 0;
     const bool gzip = std::fread(magic, 1, 2, file) == 2 && magic[0] == 0x1F && magic[1] == 0x8B;
-    if (std::fseek(file, gzip ? -4 : 0, SEEK_END) == 0) {
-        if (!gzip)
-            expected = static_cast<std::size_t>(std::max(0L, std::ftell(file)));
-        else if (std::fread(size, 1, 4, file) == 4)
-            expected =
-                size[0] | size[1] << 8 | size[2] << 16 | static_cast<std::size_t>(size[3]) << 24;
+    std::size_t stored = 0;
+    if (std::fseek(file, 0, SEEK_END) == 0)
+        stored = static_cast<std::size_t>(std::max(0L, std::ftell(file)));
+    if (!gzip) {
+        expected = stored;
+    } else if (std::fseek(file, -4, SEEK_END) == 0 && std::fread(size, 1, 4, file) == 4) {
+        expected = size[0] | size[1] << 8 | size[2] << 16 | static_cast<std::size_t>(size[3]) << 24;
+        // A damaged trailer must not ask for more than deflate can give (at most about
+        // 1032 bytes for each stored one).
+        expected = std::min(expected, stored * 1032);
     }
     std::fclose(file);
-    // A damaged trailer must not ask for gigabytes.
     return std::min<std::size_t>(expected, std::size_t{1} << 30);
 }
 
