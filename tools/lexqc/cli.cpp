@@ -183,19 +183,26 @@ std::string BookFile(const std::string &name) {
     return name;
 }
 
-// Makes the article index of a compiled book from the book itself: its records give every
-// key and every entry's texts.
-int Index(const std::vector<std::string> &args, std::ostream &out, std::ostream &) {
-    const Arguments a = Parse(args, {"crypt"}, {}, 1);
-    const std::string path = BookFile(a.positional[0]);
+// A compiled book read whole; an enciphered one is read through the crypt library, which
+// crypt keeps loaded while the reader is used.
+DictionaryReader ReadBook(const std::string &path, const Arguments &a,
+                          std::unique_ptr<CryptLibrary> &crypt) {
     Bytes file = DictionaryReader::ReadFile(path);
-    std::unique_ptr<CryptLibrary> crypt;
     Cipher decrypt;
     if (file.size() > kEncipheredField && file[kEncipheredField] != 0) {
         crypt = CryptLibrary::Load(a.Get("crypt").value_or(""));
         decrypt = crypt->Decrypt();
     }
-    const DictionaryReader reader(std::move(file), decrypt);
+    return DictionaryReader(std::move(file), decrypt);
+}
+
+// Makes the article index of a compiled book from the book itself: its records give every
+// key and every entry's texts.
+int Index(const std::vector<std::string> &args, std::ostream &out, std::ostream &) {
+    const Arguments a = Parse(args, {"crypt"}, {}, 1);
+    const std::string path = BookFile(a.positional[0]);
+    std::unique_ptr<CryptLibrary> crypt;
+    const DictionaryReader reader = ReadBook(path, a, crypt);
     KeyTable table;
     std::map<std::pair<std::uint32_t, std::uint16_t>, std::uint32_t> seen;  // hit -> entry
     std::vector<SourceEntry> entries;
@@ -268,14 +275,8 @@ void PrintStats(std::ostream &out, const char *name, const SectionStats &s) {
 
 int Dump(const std::vector<std::string> &args, std::ostream &out, std::ostream &) {
     const Arguments a = Parse(args, {"crypt"}, {}, 1);
-    Bytes file = DictionaryReader::ReadFile(a.positional[0]);
     std::unique_ptr<CryptLibrary> crypt;
-    Cipher decrypt;
-    if (file.size() > kEncipheredField && file[kEncipheredField] != 0) {
-        crypt = CryptLibrary::Load(a.Get("crypt").value_or(""));
-        decrypt = crypt->Decrypt();
-    }
-    const DictionaryReader reader(std::move(file), decrypt);
+    const DictionaryReader reader = ReadBook(a.positional[0], a, crypt);
     const FileHeader &h = reader.Header();
     std::string id;
     for (const char c : h.identification)
