@@ -142,6 +142,9 @@ THtmlViewer::THtmlViewer(QWidget *parent) : QTextBrowser(parent) {
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setFocusPolicy(Qt::StrongFocus);
     setTabChangesFocus(true);
+    // A caret the arrow keys move, so that the page can be read by keyboard (and a screen
+    // reader follows it); Tab steps from link to link, and Enter follows the link.
+    setTextInteractionFlags(Qt::TextBrowserInteraction | Qt::TextSelectableByKeyboard);
     m_openLink = [](const QUrl &link) { QDesktopServices::openUrl(link); };
     connect(this, &QTextBrowser::anchorClicked, this, &THtmlViewer::OpenClickedLink);
     ApplyPageMargins();

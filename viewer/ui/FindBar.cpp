@@ -8,6 +8,8 @@
 #include <QTextEdit>
 #include <QToolButton>
 
+#include "viewer/ui/LiveStatus.h"
+
 namespace ui {
 
 namespace {
@@ -21,7 +23,9 @@ QToolButton *BarButton(QWidget *parent, const char *name, const QString &text, c
     button->setText(text);
     button->setToolTip(tip);
     button->setAutoRaise(true);
-    button->setFocusPolicy(Qt::NoFocus);
+    button->setFocusPolicy(Qt::TabFocus);
+    button->setAccessibleName(text.isEmpty() ? tip : text);
+    button->setAccessibleDescription(tip);
     return button;
 }
 
@@ -37,7 +41,10 @@ TFindBar::TFindBar(QTextEdit *page, QWidget *parent)
     label->setBuddy(m_field);
     m_field->setObjectName(QStringLiteral("edtFindText"));
     m_field->setClearButtonEnabled(true);
+    m_field->setAccessibleName(QStringLiteral("Zoeken in artikel"));
     m_result->setObjectName(QStringLiteral("lblFindResult"));
+    // A miss is said while the focus stays in the field.
+    m_spoken = new TLiveStatus(m_result);
     auto *previous = BarButton(this, "btnFindPrevious", QStringLiteral("Vorige"),
                                QStringLiteral("Vorige overeenkomst (Shift+F3)"));
     auto *next = BarButton(this, "btnFindNext", QStringLiteral("Volgende"),
@@ -123,7 +130,10 @@ void TFindBar::MarkMatches() {
 }
 
 void TFindBar::ShowFound(bool found) {
-    m_result->setText(found ? QString() : QStringLiteral("Niet gevonden"));
+    // Said when the text stops being found, not again on every letter typed after.
+    const QString result = found ? QString() : QStringLiteral("Niet gevonden");
+    if (result != m_result->text())
+        m_spoken->Announce(result);
     QPalette colours = m_field->palette();
     colours.setColor(QPalette::Base,
                      found ? palette().color(QPalette::Base) : QColor(255, 214, 214));

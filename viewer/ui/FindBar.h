@@ -10,6 +10,8 @@ class QTextEdit;
 
 namespace ui {
 
+class TLiveStatus;
+
 class TFindBar : public QWidget {
     Q_OBJECT
   public:
@@ -37,6 +39,7 @@ class TFindBar : public QWidget {
     QTextEdit *m_page;
     QLineEdit *m_field;
     QLabel *m_result;
+    TLiveStatus *m_spoken;
     int m_matches = 0;
 };
 

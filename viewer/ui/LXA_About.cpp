@@ -76,6 +76,9 @@ TfrmLXAAbout::TfrmLXAAbout(QWidget *owner) : QDialog(owner) {
     m_label1->setPalette(colours);
     // The hand shows exactly while the pointer is on the address.
     m_label1->setCursor(Qt::PointingHandCursor);
+    // The keyboard reaches the address too: Tab, then the space bar opens it.
+    m_label1->setFocusPolicy(Qt::TabFocus);
+    m_label1->setAccessibleDescription(QStringLiteral("Website; de spatiebalk opent hem"));
     m_label1->installEventFilter(this);
 
     m_pnlBottom = new QFrame(this);
@@ -131,6 +134,10 @@ bool TfrmLXAAbout::eventFilter(QObject *watched, QEvent *event) {
         if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) {
             if (isVisible())
                 accept();
+            return true;
+        }
+        if (watched == m_label1 && key == Qt::Key_Space) {
+            Label1Click();
             return true;
         }
     } else if (watched == m_label1 && event->type() == QEvent::MouseButtonRelease &&

@@ -21,6 +21,7 @@
 #include "viewer/ui/AddDictionary.h"
 #include "viewer/ui/HelpWindow.h"
 #include "viewer/ui/IdleUpdater.h"
+#include "viewer/ui/LiveStatus.h"
 #include "viewer/ui/MainReading.h"
 #include "viewer/ui/MenuItem.h"
 #include "viewer/ui/PageScroller.h"
@@ -38,7 +39,7 @@ QFont ArialPixels(int pixels) {
     return font;
 }
 
-QToolBar *MakeToolbar(const char *name, QWidget *parent) {
+QToolBar *MakeToolbar(const char *name, const char *title, QWidget *parent) {
     auto *bar = new QToolBar(parent);
     bar->setObjectName(QLatin1String(name));
     bar->setMovable(false);
@@ -46,6 +47,7 @@ QToolBar *MakeToolbar(const char *name, QWidget *parent) {
     bar->setIconSize(QSize(kImageSize, kImageSize));
     bar->setToolButtonStyle(Qt::ToolButtonIconOnly);
     bar->setContentsMargins(1, 1, 1, 1);
+    bar->setAccessibleName(QString::fromUtf8(title));
     bar->setStyleSheet(QStringLiteral("QToolBar { border: 0px; spacing: 1px; }"));
     return bar;
 }
@@ -103,12 +105,12 @@ void TfrmLXAMain::CreateControlBar() {
     pgsMain = new TPageScroller(clbMain);
     pgsMain->setObjectName(QStringLiteral("pgsMain"));
     pgsMain->setFixedSize(54, 26);
-    tbrMain = MakeToolbar("tbrMain", pgsMain);
+    tbrMain = MakeToolbar("tbrMain", "Werkbalk", pgsMain);
     pgsMain->SetContent(tbrMain);
     pgsDictionaries = new TPageScroller(clbMain);
     pgsDictionaries->setObjectName(QStringLiteral("pgsDictionaries"));
     pgsDictionaries->setFixedSize(58, 26);
-    tbrDictionaries = MakeToolbar("tbrDictionaries", pgsDictionaries);
+    tbrDictionaries = MakeToolbar("tbrDictionaries", "Woordenboeken", pgsDictionaries);
     pgsDictionaries->SetContent(tbrDictionaries);
     bands->addWidget(pgsMain);
     bands->addWidget(pgsDictionaries);
@@ -130,6 +132,9 @@ void TfrmLXAMain::CreateInputPanel() {
     edtSearchText->setFont(ArialPixels(15));
     edtSearchText->setFixedHeight(25);
     edtSearchText->setMaxLength(256);
+    edtSearchText->setAccessibleName(QStringLiteral("Zoekwoord"));
+    edtSearchText->setAccessibleDescription(
+        QStringLiteral("Typ een woord en druk op Enter om het op te zoeken"));
     // Enter runs the find command through its enabling rule, like the button.
     TCommand *find = Command("actFindWord");
     connect(edtSearchText, &QLineEdit::returnPressed, find, &TCommand::Execute);
@@ -140,7 +145,8 @@ void TfrmLXAMain::CreateInputPanel() {
     btnFindWord->setAutoRaise(true);
     btnFindWord->setFixedSize(23, 22);
     btnFindWord->setIconSize(QSize(kImageSize, kImageSize));
-    btnFindWord->setFocusPolicy(Qt::NoFocus);
+    btnFindWord->setFocusPolicy(Qt::NoFocus);  // Enter in the field does what it does
+    btnFindWord->setAccessibleName(QStringLiteral("Vind woord"));
     // "Zoeken in artikelen" is in the menu with Ctrl+Shift+F; the row keeps the field and
     // the find button at the right edge.
     connect(edtSearchText, &QLineEdit::textChanged, Command("actFindInArticles"),
@@ -173,6 +179,9 @@ void TfrmLXAMain::CreateStatusBar() {
     m_statusLine->setObjectName(QStringLiteral("stbMainText"));
     // The line quotes the typed word: never read it as markup.
     m_statusLine->setTextFormat(Qt::PlainText);
+    // What a search found is said at once, while the focus stays in the search field.
+    m_status = new TLiveStatus(m_statusLine);
+    stbMain->setAccessibleName(QStringLiteral("Statusregel"));
     stbMain->addWidget(m_statusLine, 1);
     setStatusBar(stbMain);
 }
@@ -187,6 +196,7 @@ void TfrmLXAMain::InitialiseForm() {
 
 void TfrmLXAMain::CreateViewer() {
     m_viewer = new display::THtmlViewer(pnlOutput);
+    m_viewer->setAccessibleName(QStringLiteral("Artikel"));
     pnlOutput->layout()->addWidget(m_viewer);
     m_viewer->SetImageFolder(QString::fromStdString(m_data.Paths.DataDir));
     m_viewer->SetCopyByCommand(true);
@@ -224,7 +234,7 @@ QString TfrmLXAMain::StatusText() const {
 }
 
 void TfrmLXAMain::SetStatus(const QString &text) {
-    m_statusLine->setText(text);
+    m_status->Announce(text);
 }
 
 bool TfrmLXAMain::eventFilter(QObject *watched, QEvent *event) {

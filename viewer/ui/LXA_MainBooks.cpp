@@ -5,6 +5,7 @@
 #include <QMenu>
 #include <QToolBar>
 #include <QToolButton>
+#include <algorithm>
 
 #include "LXA_Main.h"
 #include "viewer/core/LXA_Data.h"
@@ -54,7 +55,12 @@ void TfrmLXAMain::AddDictionaryButton(TSelectBook *command) {
     m_bookGroup->addAction(command);
     tbrDictionaries->addAction(command);
     // The dictionary buttons are reachable with the Tab key.
-    tbrDictionaries->widgetForAction(command)->setFocusPolicy(Qt::TabFocus);
+    QWidget *button = tbrDictionaries->widgetForAction(command);
+    button->setFocusPolicy(Qt::TabFocus);
+    const auto place =
+        std::size_t(std::find(m_books.begin(), m_books.end(), command) - m_books.begin());
+    if (place < kNumberedBooks)
+        button->setAccessibleDescription(QStringLiteral("Woordenboek (Alt+%1)").arg(place + 1));
 }
 
 void TfrmLXAMain::ShowDictionaryBand() {

@@ -36,6 +36,7 @@ struct TfrmLXAMain::TCommandEntry {
     const char *Text = "";          // caption, UTF-8
     const char *Hint = "";          // tooltip
     const char *Shortcuts = "";     // key texts ("Shift+F12"); several separated by "; "
+    const char *Spoken = nullptr;   // a button's name for screen readers where it has no caption
     const char *Picture = nullptr;  // picture of imlMain, greyed by the toolkit when disabled
     const char *DisabledPicture = nullptr;  // with it, Picture is a button's own pair of looks
     bool Checkable = false;
@@ -74,6 +75,7 @@ std::span<const TfrmLXAMain::TCommandEntry> TfrmLXAMain::CommandTable() {
          .Toolbar = {"tbrMain", "ToolButton1"}},
         {.Name = "actPronounceWord",
          .Hint = "Spreek de gevonden trefwoorden uit",
+         .Spoken = "Uitspreken",
          .Picture = ":/ui/pronounce.png",
          .Execute = &W::actPronounceWordExecute,
          .Update = &W::actPronounceWordUpdate,
@@ -280,7 +282,13 @@ void TfrmLXAMain::CreateCommands() {
         if (entry.Toolbar.In != nullptr) {
             QToolBar *bar = Toolbar(entry.Toolbar.In);
             bar->addAction(command);
-            bar->widgetForAction(command)->setObjectName(QLatin1String(entry.Toolbar.Name));
+            QWidget *button = bar->widgetForAction(command);
+            button->setObjectName(QLatin1String(entry.Toolbar.Name));
+            // Every button is reachable by keyboard and named by what it does.
+            button->setFocusPolicy(Qt::TabFocus);
+            button->setAccessibleName(
+                QString::fromUtf8(entry.Spoken != nullptr ? entry.Spoken : entry.Text));
+            button->setAccessibleDescription(QString::fromUtf8(entry.Hint));
         }
     }
 }

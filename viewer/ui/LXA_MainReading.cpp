@@ -31,7 +31,6 @@ constexpr int kMessageMs = 2000;
 // A second window of the program (started with dictionary names, as the new-window
 // command does) opens this far from the place kept, so that it does not hide the first.
 constexpr int kCascade = 32;
-constexpr std::size_t kNumberedBooks = 9;
 
 // A dark desktop has light text on dark windows.
 bool DesktopIsDark() {
@@ -120,6 +119,8 @@ THistoryPopup *TfrmLXAMain::HistoryPopup() const {
 void TfrmLXAMain::ApplyPageLook() {
     m_reading->Look.Dark = m_reading->DarkChoice.value_or(DesktopIsDark());
     m_viewer->SetLook(m_reading->Look);
+    // The type-ahead list zooms with the page it leads to.
+    m_typeAhead->SetTextScale(m_reading->Look.ZoomFactor());
 }
 
 void TfrmLXAMain::SetZoom(int percent) {

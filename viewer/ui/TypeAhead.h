@@ -2,6 +2,8 @@
 // current book that start as the typed word does. A completer's popup, so that the field
 // keeps the focus and every keystroke: Up and Down choose a headword, Enter or a click
 // searches it, Escape closes the list, and Enter with nothing chosen is the field's own.
+// A screen reader hears how many headwords the list holds and which one is chosen, as the
+// focus stays in the field.
 #pragma once
 
 #include <QObject>
@@ -15,6 +17,8 @@ class QStringListModel;
 
 namespace ui {
 
+class TLiveStatus;
+
 class TTypeAhead : public QObject {
     Q_OBJECT
   public:
@@ -27,15 +31,22 @@ class TTypeAhead : public QObject {
 
     void Hide();
     bool IsOpen() const;
+    // The headwords' size against the field's, as the page's text zoom (1: the same).
+    void SetTextScale(double scale);
     // The list's view (null until it first opens) and its headwords, for the tests.
     QAbstractItemView *Popup() const;
     QStringList Words() const;
+    // What a screen reader was last told about the list.
+    QString Announced() const;
 
   protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
   private:
     void Update(const QString &typed);
+    void MakePopup();
+    void ApplyFont();
+    void AnnounceChosen(const QModelIndex &chosen);
 
     QLineEdit *m_field;
     TWords m_words;
@@ -43,6 +54,8 @@ class TTypeAhead : public QObject {
     QStringListModel *m_model;
     QCompleter *m_completer;
     QAbstractItemView *m_popup = nullptr;  // the completer's, once made
+    TLiveStatus *m_spoken;
+    double m_scale = 1.0;
 };
 
 }  // namespace ui
