@@ -25,7 +25,7 @@ constexpr const char *kFallbackStyle =
     "body { font-family: \"Liberation Sans\", Arial, sans-serif; font-size: 10pt; }\n"
     "p { margin-top: 4px; margin-bottom: 4px; }\n"
     "b.hw { font-size: 14pt; color: #1f3f7f; }\n"
-    "span.pron { color: #7a7a7a; }\n";
+    "span.pron { color: #6e6e6e; }\n";
 
 constexpr std::size_t kMaxNameLength = 40;
 

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
@@ -93,7 +95,23 @@ TEST(PageLook, ScaledStyleSheetChangesLengthsInDeclarationsOnly) {
 }
 
 // Every colour any bundled book gives its text reads at 7:1 or better on the dark page.
-TEST(PageLook, DarkReadingOfEveryBundledStylesheetIsReadable) {
+namespace {
+
+// Each run of the page's text with the colour it shows in.
+void ForEveryText(const THtmlViewer &viewer,
+                  const std::function<void(const QString &, const QColor &)> &check) {
+    for (QTextBlock block = viewer.document()->begin(); block.isValid(); block = block.next())
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat format = it.fragment().charFormat();
+            check(it.fragment().text(), format.foreground().style() == Qt::NoBrush
+                                            ? viewer.palette().color(QPalette::Text)
+                                            : format.foreground().color());
+        }
+}
+
+}  // namespace
+
+TEST(PageLook, EveryBundledStylesheetReadsOnTheLightAndTheDarkPage) {
     const QDir data(QStringLiteral(TK_DATA_SOURCE));
     const QStringList sheets = data.entryList({QStringLiteral("*.css")});
     ASSERT_GE(sheets.size(), 3);
@@ -104,19 +122,21 @@ TEST(PageLook, DarkReadingOfEveryBundledStylesheetIsReadable) {
         Load(viewer, data.filePath(sheet).toStdString(), kEntry);
         const QColor lightHeadword =
             viewer.document()->find("huis").charFormat().foreground().color();
+        // The light page: normal text at 4.5:1 at least, as the accessibility guidelines ask.
+        const QColor white = PageBackground(viewer);
+        ForEveryText(viewer, [&](const QString &text, const QColor &colour) {
+            EXPECT_GE(display::ContrastRatio(colour, white), 4.5)
+                << sheet.toStdString() << ": " << text.toStdString() << " "
+                << colour.name().toStdString();
+        });
         viewer.SetLook({100, true});
         const QColor background = PageBackground(viewer);
         EXPECT_LT(background.lightness(), 60) << sheet.toStdString();
-        for (QTextBlock block = viewer.document()->begin(); block.isValid(); block = block.next())
-            for (auto it = block.begin(); !it.atEnd(); ++it) {
-                const QTextCharFormat format = it.fragment().charFormat();
-                const QColor text = format.foreground().style() == Qt::NoBrush
-                                        ? viewer.palette().color(QPalette::Text)
-                                        : format.foreground().color();
-                EXPECT_GE(display::ContrastRatio(text, background), 7.0)
-                    << sheet.toStdString() << ": " << it.fragment().text().toStdString() << " "
-                    << text.name().toStdString();
-            }
+        ForEveryText(viewer, [&](const QString &text, const QColor &colour) {
+            EXPECT_GE(display::ContrastRatio(colour, background), 7.0)
+                << sheet.toStdString() << ": " << text.toStdString() << " "
+                << colour.name().toStdString();
+        });
         viewer.SetLook({100, false});
         EXPECT_GT(PageBackground(viewer).lightness(), 240) << sheet.toStdString();
         EXPECT_EQ(viewer.document()->find("huis").charFormat().foreground().color(), lightHeadword);
@@ -132,6 +152,20 @@ TEST(PageLook, DarkVariantOfAnyColourReachesTheContrastAsked) {
                 EXPECT_GE(display::ContrastRatio(dark, display::DarkBackground()), 7.0)
                     << r << "," << g << "," << b;
             }
+    // Moved away from a light or a dark colour, any colour reaches 4.5:1 with it, keeping
+    // its hue where it can; one that reads already stays.
+    for (const QColor other : {QColor(Qt::white), QColor(Qt::black), QColor(0xEF, 0xEF, 0xEF)})
+        for (int r = 0; r < 256; r += 51)
+            for (int b = 0; b < 256; b += 85) {
+                const QColor colour(r, 140, b);
+                const QColor moved = display::WithContrast(colour, other, 4.5);
+                EXPECT_GE(display::ContrastRatio(moved, other), 4.5) << r << "," << b;
+                if (display::ContrastRatio(colour, other) >= 4.5) {
+                    EXPECT_EQ(moved, colour);
+                }
+            }
+    EXPECT_NEAR(display::WithContrast(QColor(48, 140, 198), Qt::white, 4.5).hslHue(),
+                QColor(48, 140, 198).hslHue(), 2);
     // Contrast is symmetric and runs from 1 (same colour) to 21 (black on white).
     EXPECT_NEAR(display::ContrastRatio(Qt::white, Qt::black), 21.0, 0.01);
     EXPECT_NEAR(display::ContrastRatio(Qt::red, Qt::red), 1.0, 0.001);

@@ -11,6 +11,7 @@
 
 #include "UiTestSupport.h"
 #include "viewer/display/HtmlViewer.h"
+#include "viewer/display/PageLook.h"
 #include "viewer/ui/LXA_Main.h"
 #include "viewer/ui/TypeAhead.h"
 
@@ -139,6 +140,36 @@ TEST_F(TypeAheadField, EnterOnAChosenWordIsTheListsAndOtherwiseTheFields) {
     EXPECT_EQ(chosen, QStringList{"aapje"});
     EXPECT_EQ(returns, 1) << "the chosen word is searched, not the typed text as well";
     EXPECT_TRUE(field->hasFocus());
+}
+
+TEST_F(TypeAheadField, TellsItsCountAndChosenWordAndReadsAndZoomsAsThePage) {
+    // A desktop whose highlight reads below 4.5:1 under white text.
+    const QPalette desktop = QApplication::palette();
+    QPalette weak = desktop;
+    weak.setColor(QPalette::Highlight, QColor(48, 140, 198));
+    weak.setColor(QPalette::HighlightedText, Qt::white);
+    QApplication::setPalette(weak);
+    Type("a");
+    QApplication::setPalette(desktop);
+    ASSERT_TRUE(list.IsOpen());
+    EXPECT_EQ(list.Announced(), "3 trefwoorden in de lijst, het eerste is aap.");
+    QTest::keyClick(Target(), Qt::Key_Down);
+    QTest::keyClick(Target(), Qt::Key_Down);
+    EXPECT_EQ(list.Announced(), "aapje, 2 van 3");
+    EXPECT_TRUE(field->hasFocus());
+    const QPalette colours = list.Popup()->palette();
+    for (const auto group : {QPalette::Active, QPalette::Inactive})
+        EXPECT_GE(display::ContrastRatio(colours.color(group, QPalette::Highlight),
+                                         colours.color(group, QPalette::HighlightedText)),
+                  4.5);
+    EXPECT_EQ(colours.color(QPalette::HighlightedText), QColor(Qt::white)) << "text kept";
+
+    const int normal = list.Popup()->sizeHintForRow(0);
+    list.SetTextScale(2.0);
+    EXPECT_GE(list.Popup()->sizeHintForRow(0), normal * 17 / 10) << "the page's zoom";
+    QTest::keyClick(Target(), Qt::Key_Escape);
+    Type("apj");
+    EXPECT_EQ(list.Announced(), "1 trefwoord in de lijst: aapje.");
 }
 
 TEST_F(TypeAheadField, EscapeClosesTheListWithoutChoosingAndTypingOpensItAgain) {

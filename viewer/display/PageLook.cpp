@@ -128,6 +128,20 @@ QColor DarkSurface(const QColor &colour) {
     return QColor::fromHslF(float(hue), hsl.hslSaturationF(), float(lightness)).toRgb();
 }
 
+QColor WithContrast(const QColor &colour, const QColor &other, double minimum) {
+    const QColor hsl = colour.toHsl();
+    const float hue = hsl.hslHueF() < 0 ? 0.0f : hsl.hslHueF();
+    const float saturation = hsl.hslSaturationF();
+    const float step = other.lightness() >= colour.lightness() ? -0.01f : 0.01f;
+    float lightness = hsl.lightnessF();
+    QColor moved = colour.toRgb();
+    while (ContrastRatio(moved, other) < minimum && lightness > 0.0f && lightness < 1.0f) {
+        lightness = std::clamp(lightness + step, 0.0f, 1.0f);
+        moved = QColor::fromHslF(hue, saturation, lightness).toRgb();
+    }
+    return moved;
+}
+
 QString ScaledStyleSheet(const QString &css, double factor) {
     // A number directly followed by px or pt, not part of a word, a name or a colour.
     static const QRegularExpression length(QStringLiteral(R"((?<![\w.#])(\d*\.?\d+)(px|pt)\b)"),

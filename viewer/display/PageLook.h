@@ -46,6 +46,10 @@ QColor DarkVariant(const QColor &colour, const QColor &background, double minimu
 // text colours chosen against the page's background read on it as well.
 QColor DarkSurface(const QColor &colour);
 
+// The colour made darker (against a lighter `other`) or lighter (against a darker one),
+// its hue kept, until the two read at `minimum` contrast; a colour that reads already stays.
+QColor WithContrast(const QColor &colour, const QColor &other, double minimum);
+
 // The stylesheet with every length in px or pt multiplied by `factor`; em and % follow
 // their parent and stay as they are.
 QString ScaledStyleSheet(const QString &css, double factor);

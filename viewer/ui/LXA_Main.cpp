@@ -17,6 +17,7 @@
 #include "platform/shell.h"
 #include "viewer/core/LXA_Data.h"
 #include "viewer/display/HtmlViewer.h"
+#include "viewer/display/PageLook.h"
 #include "viewer/finder/WordFinder.h"
 #include "viewer/ui/AddDictionary.h"
 #include "viewer/ui/HelpWindow.h"
@@ -111,6 +112,14 @@ void TfrmLXAMain::CreateControlBar() {
     pgsDictionaries->setObjectName(QStringLiteral("pgsDictionaries"));
     pgsDictionaries->setFixedSize(58, 26);
     tbrDictionaries = MakeToolbar("tbrDictionaries", "Woordenboeken", pgsDictionaries);
+    // The current book's button stands out from the bar at 3:1 or better, as a control's
+    // state must; the style's own sunken look hardly differs from the bar.
+    const QColor bar = tbrDictionaries->palette().color(QPalette::Window);
+    const QColor mark = display::WithContrast(palette().color(QPalette::Highlight), bar, 3.0);
+    tbrDictionaries->setStyleSheet(
+        tbrDictionaries->styleSheet() +
+        QStringLiteral(" QToolButton:checked { border: 2px solid %1; border-radius: 3px; }")
+            .arg(mark.name()));
     pgsDictionaries->SetContent(tbrDictionaries);
     bands->addWidget(pgsMain);
     bands->addWidget(pgsDictionaries);
@@ -197,6 +206,8 @@ void TfrmLXAMain::InitialiseForm() {
 void TfrmLXAMain::CreateViewer() {
     m_viewer = new display::THtmlViewer(pnlOutput);
     m_viewer->setAccessibleName(QStringLiteral("Artikel"));
+    m_viewer->setAccessibleDescription(
+        QStringLiteral("De pijltjestoetsen lezen het artikel; Tab gaat naar de koppelingen"));
     pnlOutput->layout()->addWidget(m_viewer);
     m_viewer->SetImageFolder(QString::fromStdString(m_data.Paths.DataDir));
     m_viewer->SetCopyByCommand(true);

@@ -5,6 +5,8 @@
 #include <QLabel>
 #include <QTimer>
 
+#include "viewer/ui/OwnInterface.h"
+
 namespace ui {
 
 namespace {
@@ -33,40 +35,37 @@ QAccessibleInterface *LiveFactory(const QString &, QObject *object) {
 }  // namespace
 
 TLiveStatus::TLiveStatus(QLabel *label, int settleMs)
-    : QObject(label), m_label(label), m_settleMs(settleMs) {
-    static const bool installed = [] {
-        QAccessible::installFactory(LiveFactory);
-        return true;
-    }();
-    (void)installed;
+    : QObject(label), m_label(label), m_settle(new QTimer(this)) {
     label->setProperty(kLiveProperty, true);
+    UseOwnInterface(label, LiveFactory, QAccessible::Notification);
+    m_settle->setSingleShot(true);
+    m_settle->setInterval(settleMs);
+    connect(m_settle, &QTimer::timeout, this, &TLiveStatus::Tell);
 }
 
 TLiveStatus *TLiveStatus::Unseen(QWidget *parent, const char *objectName, int settleMs) {
     auto *label = new QLabel(parent);
     label->setObjectName(QLatin1String(objectName));
     label->setTextFormat(Qt::PlainText);
+    auto *live = new TLiveStatus(label, settleMs);
     // Shown, so that the bus counts it as showing, but of no size: nothing to see.
     label->setGeometry(0, 0, 0, 0);
     label->show();
-    return new TLiveStatus(label, settleMs);
+    return live;
 }
 
 void TLiveStatus::Announce(const QString &text) {
     m_label->setText(text);
-    if (text.isEmpty() || m_pending)
-        return;
-    m_pending = true;
-    QTimer::singleShot(m_settleMs, this, &TLiveStatus::Tell);
+    if (text.isEmpty())
+        m_settle->stop();
+    else
+        m_settle->start();
 }
 
 void TLiveStatus::Tell() {
-    m_pending = false;
     if (m_label->text().isEmpty())
         return;
     ++m_told;
-    if (!QAccessible::isActive())
-        return;
     // Appearing is what makes a screen reader speak a notification; the new name goes
     // first, so that what it reads is the text now shown.
     QAccessibleEvent named(m_label, QAccessible::NameChanged);

@@ -8,6 +8,7 @@
 #include <QString>
 
 class QLabel;
+class QTimer;
 class QWidget;
 
 namespace ui {
@@ -16,8 +17,8 @@ class TLiveStatus : public QObject {
     Q_OBJECT
   public:
     // Announces through this label (owned by its parent; this object is the label's).
-    // A text is told after `settleMs`, and only the last of texts set within that time,
-    // so that a search that refines its line (a miss, then its base form) is heard once.
+    // A text is told once no other has followed it for `settleMs`: a search that refines
+    // its line (a miss, then its base form) is heard once, and so is a word typed fast.
     explicit TLiveStatus(QLabel *label, int settleMs = 0);
     // A label of its own under `parent`, of no size: for what is heard and not shown.
     static TLiveStatus *Unseen(QWidget *parent, const char *objectName, int settleMs = 0);
@@ -32,8 +33,7 @@ class TLiveStatus : public QObject {
     void Tell();
 
     QLabel *m_label;
-    int m_settleMs;
-    bool m_pending = false;
+    QTimer *m_settle;
     int m_told = 0;
 };
 
