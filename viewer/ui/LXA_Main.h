@@ -34,6 +34,7 @@ namespace ui {
 class TFindBar;
 class THistoryPopup;
 class TIdleUpdater;
+class TLiveStatus;
 class TPageScroller;
 class TSelectBook;
 class THelpWindow;
@@ -97,6 +98,9 @@ class TfrmLXAMain : public QMainWindow {
     void closeEvent(QCloseEvent *event) override;
 
   private:
+    // Alt+1 to Alt+9 choose the first nine dictionaries of the toolbar.
+    static constexpr std::size_t kNumberedBooks = 9;
+
     // The window's commands and menus, one row each (LXA_MainCommands.cpp).
     struct TCommandEntry;
     struct TMenuEntry;
@@ -220,6 +224,7 @@ class TfrmLXAMain : public QMainWindow {
     QFrame *pnlOutput = nullptr;
     QStatusBar *stbMain = nullptr;
     QLabel *m_statusLine = nullptr;
+    TLiveStatus *m_status = nullptr;           // the status line, told to screen readers
     display::THtmlViewer *m_viewer = nullptr;  // owned through pnlOutput
     TfrmLXAAbout *m_about = nullptr;
     std::unique_ptr<THelpWindow> m_help;
