@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 
+#include "all_books.h"
 #include "books/article_index.h"
 #include "html_text.h"
 #include "platform/cp1252.h"
@@ -20,6 +21,7 @@
 #include "viewer/core/LXA_Utils.h"
 #include "viewer/core/lexqapi.h"
 #include "viewer/finder/ArticleSearch.h"
+#include "viewer/finder/BookGroups.h"
 #include "viewer/finder/BookIndex.h"
 #include "viewer/finder/BookKeys.h"
 #include "viewer/finder/FinderPage.h"
@@ -170,6 +172,15 @@ int Run(const TOptions &options, std::ostream &out, std::ostream &err,
     TLXAData data;
     data.Paths = ComputePaths(ProgramFilePath());
     data.Books = std::make_unique<TLXABooks>(data.Paths);
+    // Every book, or a group by its name when no book has that name.
+    const std::vector<TBookGroup> groups = BookGroups(*data.Books);
+    const TBookGroup *group = options.All ? &groups[0] : nullptr;
+    if (group == nullptr && !options.Book.empty() && data.Books->FindBook(options.Book) == nullptr)
+        group = FindGroup(groups, options.Book);
+    if (group != nullptr && !options.List) {
+        data.SearchLibrary = lexqapi::LoadSearchLibrary();
+        return RunAllBooks(data, *group, options, out, err);
+    }
     // The viewer's rule; a book named here that cannot be had ends the run instead.
     std::vector<std::string> named;
     if (!options.Book.empty())
@@ -196,22 +207,12 @@ int Run(const TOptions &options, std::ostream &out, std::ostream &err,
     TWordFinder finder(data.Paths.DataDir);
     finder.SetBook(book->Name);
 
-    int status = kExitFound;
-    const bool headings = options.Words.size() > 1;
-    for (std::size_t i = 0; i < options.Words.size(); ++i) {
-        const std::string &word = options.Words[i];
-        if (headings)
-            out << (i == 0 ? "" : "\n") << "--- Resultaten voor \"" << word << "\" ---\n";
-        out.flush();
-        if (!options.Exact && pattern::LooksLikePattern(word)) {
-            status = std::max(status, PrintPattern(*book, word, out, err));
-            continue;
-        }
-        status = std::max(status, LookUp(data, options.Exact ? nullptr : &finder, word,
-                                         options.Html, out, err, dialogs));
-        err.flush();
-    }
-    return status;
+    return LookUpEach(options.Words, out, err, [&](const std::string &word) {
+        if (!options.Exact && pattern::LooksLikePattern(word))
+            return PrintPattern(*book, word, out, err);
+        return LookUp(data, options.Exact ? nullptr : &finder, word, options.Html, out, err,
+                      dialogs);
+    });
 }
 
 std::string YesNo(bool value) {
@@ -266,6 +267,21 @@ std::string HitsAsText(const TLXASearchResults &results) {
     if (!results.Folded.empty())
         text += "\n\n" + FoldedLine(results.Folded.size());
     return text;
+}
+
+int LookUpEach(const std::vector<std::string> &words, std::ostream &out, std::ostream &err,
+               const std::function<int(const std::string &word)> &lookUp) {
+    int status = kExitFound;
+    const bool headings = words.size() > 1;
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        if (headings)
+            out << (i == 0 ? "" : "\n") << "--- Resultaten voor \"" << words[i] << "\" ---\n";
+        out.flush();
+        status = std::max(status, lookUp(words[i]));
+        out.flush();
+        err.flush();
+    }
+    return status;
 }
 
 int RunLookup(const TOptions &options, std::ostream &out, std::ostream &err) {

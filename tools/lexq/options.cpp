@@ -20,6 +20,8 @@ bool ParseOptions(const std::vector<std::string> &arguments, TOptions &options,
             options.List = true;
         } else if (argument == "--exact") {
             options.Exact = true;
+        } else if (argument == "--all") {
+            options.All = true;
         } else if (argument == "--prefix" || argument.rfind("--prefix=", 0) == 0) {
             // "--prefix TEXT" or "--prefix=TEXT".
             if (argument == "--prefix" && i + 1 >= arguments.size()) {
@@ -50,6 +52,10 @@ bool ParseOptions(const std::vector<std::string> &arguments, TOptions &options,
             return false;
         }
     }
+    if (options.All && !options.Book.empty()) {
+        error = "optie --all gaat niet samen met -d";
+        return false;
+    }
     if (options.HasPrefix && (!options.Words.empty() || options.List)) {
         error = "optie --prefix gaat niet samen met woorden of --list";
         return false;
@@ -70,6 +76,8 @@ std::string HelpText() {
     return "Gebruik: lexq [-d WOORDENBOEK] [--html] [--exact] WOORD...\n"
            "        lexq [-d WOORDENBOEK] --prefix BEGIN\n"
            "        lexq [-d WOORDENBOEK] --fulltext VRAAG\n"
+           "        lexq --all [--html] [--exact] WOORD...\n"
+           "        lexq --all --prefix BEGIN\n"
            "        lexq [-d WOORDENBOEK] --list\n"
            "\n"
            "Zoekt woorden op in de woordenboeken van Morvelt taalkist (data/dict.cfg naast\n"
@@ -88,7 +96,12 @@ std::string HelpText() {
            "\n"
            "  -d WOORDENBOEK  zoek in dit woordenboek (de naam uit dict.cfg); zonder -d het\n"
            "                  laatst gekozen woordenboek van de viewer, anders het eerste\n"
-           "                  geïnstalleerde\n"
+           "                  geïnstalleerde; of de naam van een groep (\"Alle uit het\n"
+           "                  Nederlands\"): zoek zoals --all in de woordenboeken van die groep\n"
+           "  --all           zoek in alle geïnstalleerde woordenboeken tegelijk: per\n"
+           "                  woordenboek met artikelen een regel \"== WEERGAVENAAM ==\" en de\n"
+           "                  artikelen, het beste antwoord eerst; bij --prefix de trefwoorden\n"
+           "                  van alle woordenboeken samen, op volgorde\n"
            "  --html          toon de resultaatpagina van de viewer (HTML) in plaats van tekst\n"
            "  --exact         zoek alleen het woord zelf: geen grondvorm, geen suggesties,\n"
            "                  geen patroon\n"
@@ -107,7 +120,9 @@ std::string HelpText() {
            "gewijzigd.\n"
            "\n"
            "Afsluitcode: 0 alle woorden gevonden (of via hun grondvorm; bij --prefix, een\n"
-           "patroon of --fulltext: een trefwoord gevonden), 1 een woord niet gevonden, 2 fout.\n";
+           "patroon of --fulltext: een trefwoord gevonden), 1 een woord niet gevonden, 2 fout.\n"
+           "Met --all of een groep telt een woord als gevonden wanneer een woordenboek het\n"
+           "heeft; niet gevonden volgt \"Bedoelde u:\" met regels \"WOORD (WEERGAVENAAM)\".\n";
 }
 
 }  // namespace lexq

@@ -12,6 +12,7 @@ struct TOptions {
     bool List = false;
     bool Help = false;
     bool Exact = false;              // --exact: no base forms, no suggestions
+    bool All = false;                // --all: every installed book at once
     bool HasPrefix = false;          // --prefix TEXT: the type-ahead list of TEXT
     std::string Prefix;              // as typed (UTF-8)
     bool HasFulltext = false;        // --fulltext QUERY: the entries whose text has the words

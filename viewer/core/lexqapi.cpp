@@ -15,6 +15,17 @@ TLexqFreeSearchResult lexq_free_searchresult = nullptr;
 TLexqDeinit lexq_deinit = nullptr;
 TLexqPrefix lexq_prefix = nullptr;
 TLexqKeys lexq_keys = nullptr;
+TLexqBookOpen lexq_book_open = nullptr;
+TLexqBookSearch lexq_book_search = nullptr;
+TLexqBookPrefix lexq_book_prefix = nullptr;
+TLexqBookKeys lexq_book_keys = nullptr;
+TLexqFreeText lexq_free_text = nullptr;
+TLexqBookClose lexq_book_close = nullptr;
+
+bool HasBooks() {
+    return lexq_book_open && lexq_book_search && lexq_book_prefix && lexq_book_keys &&
+           lexq_free_text && lexq_book_close;
+}
 
 const char *const LEXQ_ERR_NAMES[8] = {"LEXQ_ERR_NODECRYPTDLL",   "LEXQ_ERR_NOMEMORY",
                                        "LEXQ_ERR_ILLEGALINPUT",   "LEXQ_ERR_WORDNOTFOUND",
@@ -36,6 +47,15 @@ T Bind(platform::LibHandle library, const char *name) {
     return reinterpret_cast<T>(platform::FindExport(library, name));
 }
 
+void ClearBookEntryPoints() {
+    lexq_book_open = nullptr;
+    lexq_book_search = nullptr;
+    lexq_book_prefix = nullptr;
+    lexq_book_keys = nullptr;
+    lexq_free_text = nullptr;
+    lexq_book_close = nullptr;
+}
+
 void ClearEntryPoints() {
     lexq_init = nullptr;
     lexq_search = nullptr;
@@ -43,6 +63,7 @@ void ClearEntryPoints() {
     lexq_deinit = nullptr;
     lexq_prefix = nullptr;
     lexq_keys = nullptr;
+    ClearBookEntryPoints();
 }
 
 }  // namespace
@@ -70,6 +91,15 @@ platform::LibHandle LoadSearchLibrary() {
     }
     lexq_prefix = Bind<TLexqPrefix>(handle, "lexq_prefix");
     lexq_keys = Bind<TLexqKeys>(handle, "lexq_keys");
+    lexq_book_open = Bind<TLexqBookOpen>(handle, "lexq_book_open");
+    lexq_book_search = Bind<TLexqBookSearch>(handle, "lexq_book_search");
+    lexq_book_prefix = Bind<TLexqBookPrefix>(handle, "lexq_book_prefix");
+    lexq_book_keys = Bind<TLexqBookKeys>(handle, "lexq_book_keys");
+    lexq_free_text = Bind<TLexqFreeText>(handle, "lexq_free_text");
+    lexq_book_close = Bind<TLexqBookClose>(handle, "lexq_book_close");
+    // Half a set would leave a handle that cannot be closed or its texts freed.
+    if (!HasBooks())
+        ClearBookEntryPoints();
     return handle;
 }
 

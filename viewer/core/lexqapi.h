@@ -25,6 +25,17 @@ using TLexqPrefix = std::int32_t(LXA_STDCALL *)(const char *text, std::uint32_t 
                                                 char **result);
 using TLexqKeys = std::int32_t(LXA_STDCALL *)(const char *after, std::uint32_t limit,
                                               char **result);
+// Books opened side by side: an opaque handle per book (see the library's header).
+struct TLexqBook;
+using TLexqBookOpen = std::int32_t(LXA_STDCALL *)(const char *path, TLexqBook **book);
+using TLexqBookSearch = std::int32_t(LXA_STDCALL *)(TLexqBook *book, const char *text,
+                                                    char **result);
+using TLexqBookPrefix = std::int32_t(LXA_STDCALL *)(TLexqBook *book, const char *text,
+                                                    std::uint32_t limit, char **result);
+using TLexqBookKeys = std::int32_t(LXA_STDCALL *)(TLexqBook *book, const char *after,
+                                                  std::uint32_t limit, char **result);
+using TLexqFreeText = std::int32_t(LXA_STDCALL *)(char *text);
+using TLexqBookClose = std::int32_t(LXA_STDCALL *)(TLexqBook *book);
 
 // Filled by LoadSearchLibrary, emptied by UnloadSearchLibrary. Tests may point them at
 // stand-ins of their own.
@@ -37,6 +48,16 @@ extern TLexqDeinit lexq_deinit;
 // search, and the viewer then offers no type-ahead and no suggestions.
 extern TLexqPrefix lexq_prefix;
 extern TLexqKeys lexq_keys;
+// Books side by side, for searching every book at once: bound only when the library has
+// all six, else all null (and the viewer offers no all-books search).
+extern TLexqBookOpen lexq_book_open;
+extern TLexqBookSearch lexq_book_search;
+extern TLexqBookPrefix lexq_book_prefix;
+extern TLexqBookKeys lexq_book_keys;
+extern TLexqFreeText lexq_free_text;
+extern TLexqBookClose lexq_book_close;
+// Whether the six are bound.
+bool HasBooks();
 
 inline constexpr std::int32_t LEXQ_ERR_NONE = 0;
 inline constexpr std::int32_t LEXQ_ERR_NOTINITIALIZED = -1;

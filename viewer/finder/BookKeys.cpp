@@ -26,8 +26,9 @@ class TLibraryText {
     char *m_text = nullptr;
 };
 
-// The rows of a table text, parsed as the result list parses them; none when it is corrupt.
-std::vector<TLXASearchResult> Rows(std::string_view table) {
+}  // namespace
+
+std::vector<TLXASearchResult> TableRows(std::string_view table) {
     std::vector<TLXASearchResult> rows;
     const TExtractedView whole = ExtractBetweenView(table, "<table>", "</table>");
     if (!whole.Before.empty() || !whole.After.empty())
@@ -46,8 +47,6 @@ std::vector<TLXASearchResult> Rows(std::string_view table) {
     return rows;
 }
 
-}  // namespace
-
 bool HasTypeAhead() {
     return lexqapi::lexq_prefix != nullptr;
 }
@@ -64,7 +63,7 @@ std::vector<std::string> TypeAheadWords(const std::string &text, std::size_t lim
     if (lexqapi::lexq_prefix(text.c_str(), static_cast<std::uint32_t>(limit), table.Receive()) !=
         lexqapi::LEXQ_ERR_NONE)
         return words;
-    for (const TLXASearchResult &row : Rows(table.View()))
+    for (const TLXASearchResult &row : TableRows(table.View()))
         if (std::find(words.begin(), words.end(), row.Keyword) == words.end())
             words.push_back(row.Keyword);
     if (words.size() > limit)

@@ -33,6 +33,11 @@ std::string KeyHeadword(const std::string &key);
 // none is), in the viewer's display order; empty when it finds nothing.
 std::vector<std::string> HitBodies(const std::string &text, const std::string &headword);
 
+class TLXASearchResult;
+// The rows of a table text in the library's order, parsed as the result list parses them
+// (no pronunciation cell); none when the table is corrupt.
+std::vector<TLXASearchResult> TableRows(std::string_view table);
+
 // Whether a search of text finds entries in the open book.
 bool HasEntries(const std::string &text);
 // The headword a search of text shows first (the viewer's display order), or empty when

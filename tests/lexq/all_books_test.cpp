@@ -1,0 +1,107 @@
+// lexq over several books at once, run as a program in a temporary program folder: the
+// blocks of the books that answer, their order, groups, the merged type-ahead list, misses
+// with suggestions over every book, and books that fail.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "program_folder.h"
+
+namespace {
+
+using lexqtest::TProgramFolder;
+using lexqtest::TRun;
+
+const char *const kConfig =
+    "[version]\nversion=1\n\n[application]\nregkey=Software\\LexqAllTest\n\n"
+    "[dictionaries]\nnl-en=1;Nederlands-Engels\nen-nl=1;Engels-Nederlands\n"
+    "nl-de=1;Nederlands-Duits\nde-nl=Duits-Nederlands\nnl-fr=1;Nederlands-Frans\n";
+
+class LexqAllBooks : public testing::Test {
+  protected:
+    void SetUp() override {
+        Folder.Write("data/dict.cfg", kConfig);
+        Folder.AddBook("nl-en", "", "kw: Hand\n<p>the hand</p>\n\nkw: huis\n<p>house</p>\n");
+        Folder.AddBook("en-nl", "", "kw: hand\n<p>de hand</p>\n\nkw: house\n<p>huis</p>\n");
+        Folder.AddBook("nl-de", "", "kw: hand\n<p>die Hand</p>\n\nkw: lopen\n<p>laufen</p>\n");
+        Folder.AddBook("de-nl", "", "");  // settings only: not installed
+        Folder.AddBook("nl-fr", "", "kw: tafel\n<p>table</p>\n");
+    }
+
+    TProgramFolder Folder;
+};
+
+TEST_F(LexqAllBooks, EveryBookWithEntriesGetsABlockInRankedOrder) {
+    // Exact hits first in catalogue order, then the book whose keyword differs in case.
+    const TRun run = Folder.Run({"--all", "hand"});
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(run.Out,
+              "== Engels-Nederlands ==\nde hand\n\n== Nederlands-Duits ==\ndie Hand\n\n"
+              "== Nederlands-Engels ==\nthe hand\n");
+    EXPECT_EQ(run.Err, "");
+    const TRun one = Folder.Run({"--all", "tafel"});
+    EXPECT_EQ(one.Out, "== Nederlands-Frans ==\ntable\n");
+}
+
+TEST_F(LexqAllBooks, AGroupSearchesOnlyTheBooksOfItsLanguage) {
+    const TRun run = Folder.Run({"-d", "alle uit het nederlands", "hand"});
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(run.Out, "== Nederlands-Duits ==\ndie Hand\n\n== Nederlands-Engels ==\nthe hand\n");
+    // English has one installed book: no group.
+    const TRun english = Folder.Run({"-d", "Alle uit het Engels", "hand"});
+    EXPECT_EQ(english.Status, 2);
+    EXPECT_EQ(english.Out, "");
+    EXPECT_EQ(Folder.Run({"--all", "-d", "nl-en", "hand"}).Status, 2);
+}
+
+TEST_F(LexqAllBooks, ABaseFormAnswersInItsBookAndIsNamedOnStandardError) {
+    std::filesystem::create_directories(Folder.Dir() + "/data/wordforms");
+    Folder.Write("data/wordforms/nl.tsv", "lopen\tliep\tliepen\tgelopen\n");
+    const TRun run = Folder.Run({"--all", "liep"});
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(run.Out, "== Nederlands-Duits ==\nlaufen\n");
+    EXPECT_EQ(run.Err, "lexq: Nederlands-Duits: 'liep' is een vorm van 'lopen'.\n");
+    EXPECT_EQ(Folder.Run({"--all", "--exact", "liep"}).Status, 1);
+}
+
+TEST_F(LexqAllBooks, AMissListsTheNearestHeadwordsOfEveryBookWithTheirBooks) {
+    const TRun run = Folder.Run({"--all", "tafle"});
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_EQ(run.Err, "lexq: Het woord 'tafle' kan niet worden gevonden.\n");
+    EXPECT_EQ(run.Out.rfind("Bedoelde u:\ntafel (Nederlands-Frans)\n", 0), 0u) << run.Out;
+    const TRun hous = Folder.Run({"--all", "hous"});
+    EXPECT_NE(hous.Out.find("house (Engels-Nederlands)\n"), std::string::npos) << hous.Out;
+    EXPECT_NE(hous.Out.find("huis (Nederlands-Engels)\n"), std::string::npos) << hous.Out;
+    const TRun exact = Folder.Run({"--all", "--exact", "tafle"});
+    EXPECT_EQ(exact.Status, 1);
+    EXPECT_EQ(exact.Out, "");
+}
+
+TEST_F(LexqAllBooks, PrefixMergesTheListsOfEveryBookInKeyOrder) {
+    const TRun run = Folder.Run({"--all", "--prefix", "h"});
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    // One key in two books: the catalogue's order.
+    EXPECT_EQ(run.Out, "Hand\nhand\nhouse\nhuis\n");
+    EXPECT_EQ(Folder.Run({"--all", "--prefix", "q"}).Status, 1);
+}
+
+TEST_F(LexqAllBooks, ADamagedBookIsReportedAndTheOthersAnswer) {
+    Folder.Write("data/nl-de.idx", std::string(300, '\x01'));
+    const TRun run = Folder.Run({"--all", "hand"});
+    EXPECT_EQ(run.Status, 0);
+    EXPECT_EQ(run.Out, "== Engels-Nederlands ==\nde hand\n\n== Nederlands-Engels ==\nthe hand\n");
+    EXPECT_NE(run.Err.find("lexq: Nederlands-Duits: "), std::string::npos) << run.Err;
+    // Nothing found and a book failed: an error, not a plain miss.
+    EXPECT_EQ(Folder.Run({"--all", "tafle", "--exact"}).Status, 2);
+    EXPECT_EQ(Folder.Run({"--all", "\xE2\x82\xAC\xE2\x80\xA8"}).Status, 2);
+}
+
+TEST_F(LexqAllBooks, SeveralWordsEachGetTheirHeading) {
+    const TRun run = Folder.Run({"--all", "tafel", "huis"});
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(run.Out,
+              "--- Resultaten voor \"tafel\" ---\n== Nederlands-Frans ==\ntable\n\n"
+              "--- Resultaten voor \"huis\" ---\n== Nederlands-Engels ==\nhouse\n");
+}
+
+}  // namespace

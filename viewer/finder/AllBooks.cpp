@@ -1,0 +1,320 @@
+#include "viewer/finder/AllBooks.h"
+
+#include <QCollator>
+#include <QLocale>
+#include <algorithm>
+#include <exception>
+
+#include "platform/cp1252.h"
+#include "platform/encoding.h"
+#include "viewer/core/Cp1252Qt.h"
+#include "viewer/core/LXA_Books.h"
+#include "viewer/core/LXA_Paths.h"
+#include "viewer/core/LXA_Search.h"
+#include "viewer/core/LXA_Utils.h"
+#include "viewer/finder/BookKeys.h"
+#include "viewer/finder/FinderPage.h"
+#include "viewer/finder/Suggest.h"
+#include "viewer/finder/WordFinder.h"
+
+namespace {
+
+// Keys read per call of the key walk.
+constexpr std::uint32_t kKeySlice = 4096;
+
+// The notice a book gives in its block when it cannot answer.
+std::string FailureNotice(std::int32_t code) {
+    switch (code) {
+        case lexqapi::LEXQ_ERR_FILENOTFOUND:
+            return "Dit woordenboek kan niet worden doorzocht: het woordenboekbestand ontbreekt.";
+        case lexqapi::LEXQ_ERR_WRONGFORMAT:
+            return "Dit woordenboek kan niet worden doorzocht: het woordenboekbestand is corrupt.";
+        case lexqapi::LEXQ_ERR_NODECRYPTDLL:
+            return "Dit woordenboek kan niet worden doorzocht: het toepassingsbestand "
+                   "'crypt.dll' ontbreekt.";
+        case lexqapi::LEXQ_ERR_NOMEMORY:
+            return "Dit woordenboek kan niet worden doorzocht: er is niet genoeg geheugen.";
+        case lexqapi::LEXQ_ERR_NOTINITIALIZED:
+            return "Dit woordenboek kan niet worden doorzocht: de zoekbibliotheek kan geen "
+                   "woordenboeken naast elkaar openen.";
+        default:
+            return "Tijdens het doorzoeken van dit woordenboek is een onbekende fout opgetreden.";
+    }
+}
+
+// The rank of the hit the page shows first.
+TAnswerRank RankOf(const TLXASearchResult &first, const std::string &typed) {
+    const QString keyword = cp1252::ToQString(first.Keyword);
+    const QString text = cp1252::ToQString(typed);
+    QCollator collator{QLocale()};
+    collator.setCaseSensitivity(Qt::CaseSensitive);
+    if (collator.compare(keyword, text) == 0)
+        return TAnswerRank::Exact;
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    if (collator.compare(keyword, text) == 0)
+        return TAnswerRank::AnyCase;
+    if (FoldToLetterKey(first.Keyword) == FoldToLetterKey(typed))
+        return TAnswerRank::Folded;
+    return TAnswerRank::Other;
+}
+
+}  // namespace
+
+bool TBookAnswer::HasEntries() const {
+    return Results != nullptr && Results->Count() > 0;
+}
+
+std::int32_t TBookAnswer::Count() const {
+    return Results != nullptr ? Results->Count() : 0;
+}
+
+std::string TBookAnswer::Page() const {
+    if (!Results || Book == nullptr)
+        return {};
+    const std::string styleSheet = Book->StylesheetFile();
+    const std::string page =
+        Results->BuildPage(Book->Stylesheet.empty() ? "" : PageFileReference(styleSheet));
+    return BaseForm.empty() ? page : WithLineAbove(page, BaseFormLine(Typed, BaseForm));
+}
+
+std::string TBookAnswer::ArticleText() const {
+    std::string text;
+    if (Results)
+        for (const auto &item : Results->Items)
+            text += item->Body;
+    return text;
+}
+
+bool RanksBefore(const TBookAnswer &a, const TBookAnswer &b) {
+    if (a.Rank != b.Rank)
+        return a.Rank < b.Rank;
+    return a.Place < b.Place;
+}
+
+std::vector<std::shared_ptr<const TBookAnswer>> Ranked(
+    std::vector<std::shared_ptr<const TBookAnswer>> answers) {
+    std::erase_if(answers, [](const auto &answer) {
+        return answer == nullptr || (!answer->HasEntries() && !answer->Failed());
+    });
+    std::stable_sort(answers.begin(), answers.end(),
+                     [](const auto &a, const auto &b) { return RanksBefore(*a, *b); });
+    return answers;
+}
+
+std::vector<TBookSuggestion> MergeSuggestions(std::vector<std::vector<TBookSuggestion>> lists,
+                                              std::size_t limit) {
+    std::vector<TBookSuggestion> all;
+    for (auto &list : lists)
+        for (std::size_t i = 0; i < list.size(); ++i)
+            all.push_back(std::move(list[i]));
+    // Stable: within one distance and book, the book's own order stays.
+    std::stable_sort(all.begin(), all.end(), [](const auto &a, const auto &b) {
+        return a.Distance != b.Distance ? a.Distance < b.Distance : a.Place < b.Place;
+    });
+    std::vector<TBookSuggestion> merged;
+    for (TBookSuggestion &suggestion : all) {
+        if (merged.size() == limit)
+            break;
+        if (std::none_of(merged.begin(), merged.end(),
+                         [&](const auto &m) { return m.Headword == suggestion.Headword; }))
+            merged.push_back(std::move(suggestion));
+    }
+    return merged;
+}
+
+std::vector<std::string> MergeTypeAhead(const std::vector<std::vector<TKeyRow>> &lists,
+                                        std::size_t limit) {
+    struct TPlaced {
+        const TKeyRow *Row;
+        std::size_t Book;
+    };
+    std::vector<TPlaced> all;
+    for (std::size_t book = 0; book < lists.size(); ++book)
+        for (const TKeyRow &row : lists[book])
+            all.push_back({&row, book});
+    std::stable_sort(all.begin(), all.end(), [](const TPlaced &a, const TPlaced &b) {
+        return a.Row->Key != b.Row->Key ? a.Row->Key < b.Row->Key : a.Book < b.Book;
+    });
+    std::vector<std::string> words;
+    for (const TPlaced &placed : all) {
+        if (words.size() == limit)
+            break;
+        if (std::find(words.begin(), words.end(), placed.Row->Headword) == words.end())
+            words.push_back(placed.Row->Headword);
+    }
+    return words;
+}
+
+std::shared_ptr<WordForms> TFormsShelf::For(const std::string &bookName) {
+    const std::string language = SourceLanguage(bookName);
+    if (language.empty())
+        return nullptr;
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    std::shared_ptr<WordForms> &forms = m_forms[language];
+    if (!forms)
+        forms = std::make_shared<WordForms>(language, m_dataDir + "/wordforms",
+                                            DefaultHunspellFolders(m_dataDir));
+    return forms;
+}
+
+TBookSearcher::TBookSearcher(const TLXABook &book, std::size_t place, TFormsShelf &forms)
+    : m_book(book), m_place(place), m_forms(forms), m_handle(book.IndexFile()) {}
+
+TBookSearcher::~TBookSearcher() = default;
+
+std::int32_t TBookSearcher::SearchInto(const std::string &text, TBookAnswer &answer) {
+    std::string table;
+    answer.Code = m_handle.Search(text, table);
+    if (answer.Code != lexqapi::LEXQ_ERR_NONE)
+        return answer.Code;
+    auto results = std::make_shared<TLXASearchResults>();
+    results->SearchText = text;
+    results->RawTable = std::move(table);
+    results->ParseTable(m_book.FluencyFld);
+    answer.Results = std::move(results);
+    return answer.Code;
+}
+
+std::shared_ptr<const TBookAnswer> TBookSearcher::Answer(const std::string &typed,
+                                                         WordForms::Wait wait, bool baseForms) {
+    auto answer = std::make_shared<TBookAnswer>();
+    answer->Place = m_place;
+    answer->Book = &m_book;
+    answer->Typed = typed;
+    try {
+        if (SearchInto(typed, *answer) == lexqapi::LEXQ_ERR_NONE) {
+            answer->Rank = RankOf(answer->Results->GetItem(0), typed);
+            return answer;
+        }
+        if (answer->Code == lexqapi::LEXQ_ERR_WORDNOTFOUND) {
+            const std::shared_ptr<WordForms> forms = baseForms ? m_forms.For(m_book.Name) : nullptr;
+            const std::string word = platform::Cp1252ToUtf8(typed);
+            for (const std::string &candidate :
+                 forms ? forms->Candidates(word, WordForms::Use::Miss, wait)
+                       : std::vector<std::string>()) {
+                // A letter the book cannot hold would search for another word.
+                const std::optional<std::string> text = platform::Utf8ToCp1252Exact(candidate);
+                if (!text || SearchInto(*text, *answer) != lexqapi::LEXQ_ERR_NONE)
+                    continue;
+                answer->Rank = TAnswerRank::BaseForm;
+                answer->BaseForm = answer->Results->GetItem(0).Keyword;
+                return answer;
+            }
+            answer->Code = lexqapi::LEXQ_ERR_WORDNOTFOUND;
+            answer->Results.reset();
+            return answer;
+        }
+        if (answer->Code == lexqapi::LEXQ_ERR_ILLEGALINPUT)
+            return answer;
+        answer->Rank = TAnswerRank::Failed;
+        answer->Notice = FailureNotice(answer->Code);
+    } catch (const std::exception &) {
+        // A table the result list cannot read, or no memory for it.
+        answer->Results.reset();
+        answer->Rank = TAnswerRank::Failed;
+        answer->Notice =
+            "Het woordenboek bevat incorrecte gegevens. De gevonden woorden kunnen niet worden "
+            "getoond.";
+    }
+    return answer;
+}
+
+std::string TBookSearcher::FirstHeadword(const std::string &key) {
+    TBookAnswer answer;
+    try {
+        if (SearchInto(key, answer) == lexqapi::LEXQ_ERR_NONE)
+            return answer.Results->GetItem(0).Keyword;
+    } catch (const std::exception &) {
+    }
+    return {};
+}
+
+bool TBookSearcher::ReadKeys() {
+    if (m_suggester || m_keysFailed)
+        return m_suggester != nullptr;
+    std::string chars;
+    std::vector<std::uint32_t> starts;
+    std::string after;
+    for (;;) {
+        std::string list;
+        const std::int32_t code = m_handle.Keys(after, kKeySlice, list);
+        if (code == lexqapi::LEXQ_ERR_WORDNOTFOUND)
+            break;
+        if (code != lexqapi::LEXQ_ERR_NONE || list.empty() || list.back() != '\n') {
+            m_keysFailed = true;
+            return false;
+        }
+        std::string_view rest = list;
+        while (!rest.empty()) {
+            const std::string_view key = rest.substr(0, rest.find('\n'));
+            // Each key follows the one before; anything else would walk in circles.
+            if (key.empty() || key <= std::string_view(after)) {
+                m_keysFailed = true;
+                return false;
+            }
+            starts.push_back(static_cast<std::uint32_t>(chars.size()));
+            chars.append(key);
+            after.assign(key);
+            rest.remove_prefix(key.size() + 1);
+        }
+    }
+    starts.push_back(static_cast<std::uint32_t>(chars.size()));
+    m_suggester = std::make_unique<Suggester>(std::move(chars), std::move(starts));
+    return true;
+}
+
+std::vector<TBookSuggestion> TBookSearcher::Suggestions(const std::string &typed) {
+    const std::lock_guard<std::mutex> lock(m_keysMutex);
+    std::vector<TBookSuggestion> suggestions;
+    if (!ReadKeys())
+        return suggestions;
+    const std::string typedKey = FoldToLetterKey(typed);
+    for (const std::string &key : m_suggester->Suggest(typedKey)) {
+        std::string headword = FirstHeadword(key);
+        if (!headword.empty())
+            suggestions.push_back({std::move(headword), m_place, OsaDistance(typedKey, key)});
+    }
+    return suggestions;
+}
+
+std::vector<TKeyRow> TBookSearcher::Prefix(const std::string &text, std::size_t limit) {
+    std::string table;
+    if (limit == 0 ||
+        m_handle.Prefix(text, static_cast<std::uint32_t>(limit), table) != lexqapi::LEXQ_ERR_NONE)
+        return {};
+    std::vector<TKeyRow> rows;
+    for (const TLXASearchResult &row : TableRows(table))
+        rows.push_back({row.Translated, row.Keyword});
+    return rows;
+}
+
+TAllBooks::TAllBooks(const std::vector<TLXABook *> &books, const std::string &dataDir)
+    : m_forms(dataDir) {
+    for (TLXABook *book : books)
+        m_searchers.push_back(std::make_unique<TBookSearcher>(*book, m_searchers.size(), m_forms));
+}
+
+TAllBooks::~TAllBooks() = default;
+
+std::vector<std::shared_ptr<const TBookAnswer>> TAllBooks::SearchAll(const std::string &typed,
+                                                                     WordForms::Wait wait,
+                                                                     bool baseForms) {
+    std::vector<std::shared_ptr<const TBookAnswer>> answers;
+    for (auto &searcher : m_searchers)
+        answers.push_back(searcher->Answer(typed, wait, baseForms));
+    return Ranked(std::move(answers));
+}
+
+std::vector<TBookSuggestion> TAllBooks::Suggestions(const std::string &typed, std::size_t limit) {
+    std::vector<std::vector<TBookSuggestion>> lists;
+    for (auto &searcher : m_searchers)
+        lists.push_back(searcher->Suggestions(typed));
+    return MergeSuggestions(std::move(lists), limit);
+}
+
+std::vector<std::string> TAllBooks::TypeAhead(const std::string &text, std::size_t limit) {
+    std::vector<std::vector<TKeyRow>> lists;
+    for (auto &searcher : m_searchers)
+        lists.push_back(searcher->Prefix(text, limit));
+    return MergeTypeAhead(lists, limit);
+}

@@ -1,0 +1,141 @@
+// Searching several books at once: one searcher per book, each with a handle of its own
+// (BookHandle.h), so that every book can answer on a worker while the others still search.
+// A book's answer is its own page as it would be shown alone, with the line of the base
+// form it was found under; answers are ranked across books by their best hit, the order the
+// single book's page gives its hits: the keyword exactly as typed, then the same without
+// regard to case, then the same after folding, then a base form's hits, then the rest, and
+// within one rank the catalogue's order. Texts are Windows-1252 unless said otherwise.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "viewer/finder/BookHandle.h"
+#include "viewer/finder/WordForms.h"
+
+class Suggester;
+class TLXABook;
+class TLXASearchResults;
+
+enum class TAnswerRank { Exact, AnyCase, Folded, BaseForm, Other, Failed };
+
+struct TBookAnswer {
+    std::size_t Place = 0;  // the book's place in the choice (catalogue order)
+    const TLXABook *Book = nullptr;
+    std::int32_t Code = 0;  // the library's status of the search the answer shows
+    TAnswerRank Rank = TAnswerRank::Other;
+    std::string Typed;     // as searched
+    std::string BaseForm;  // the book's headword of the base form, for TAnswerRank::BaseForm
+    std::string Notice;    // UTF-8: why a book failed (TAnswerRank::Failed)
+    std::shared_ptr<const TLXASearchResults> Results;  // display order; null without entries
+
+    bool HasEntries() const;
+    bool Failed() const { return Rank == TAnswerRank::Failed; }
+    std::int32_t Count() const;
+    // The book's page with its own stylesheet linked and the base form's line above.
+    std::string Page() const;
+    // The hits' bodies back to back: two books whose texts are equal show one block.
+    std::string ArticleText() const;
+};
+
+// Whether a comes before b on the page: rank, then place.
+bool RanksBefore(const TBookAnswer &a, const TBookAnswer &b);
+// The answers that have entries or failed, in the page's order.
+std::vector<std::shared_ptr<const TBookAnswer>> Ranked(
+    std::vector<std::shared_ptr<const TBookAnswer>> answers);
+
+// A headword near a typed word that has entries nowhere, and the book that has it.
+struct TBookSuggestion {
+    std::string Headword;
+    std::size_t Place = 0;
+    int Distance = 0;
+};
+// The nearest first, then by place and each book's own order; each headword once (under
+// the first book that has it); at most limit.
+std::vector<TBookSuggestion> MergeSuggestions(std::vector<std::vector<TBookSuggestion>> lists,
+                                              std::size_t limit);
+
+// One row of a book's type-ahead list: its search key and its headword.
+struct TKeyRow {
+    std::string Key;
+    std::string Headword;
+};
+// The headwords of several books' lists in key order (then the books' order), each
+// headword once, at most limit.
+std::vector<std::string> MergeTypeAhead(const std::vector<std::vector<TKeyRow>> &lists,
+                                        std::size_t limit);
+
+// The word-form engines of the languages searched, one per language for every book and
+// every thread.
+class TFormsShelf {
+  public:
+    explicit TFormsShelf(std::string dataDir) : m_dataDir(std::move(dataDir)) {}
+    // Made on first use; null for a book name that names no language.
+    std::shared_ptr<WordForms> For(const std::string &bookName);
+
+  private:
+    std::string m_dataDir;
+    std::mutex m_mutex;
+    std::map<std::string, std::shared_ptr<WordForms>> m_forms;
+};
+
+class TBookSearcher {
+  public:
+    TBookSearcher(const TLXABook &book, std::size_t place, TFormsShelf &forms);
+    ~TBookSearcher();
+
+    // The book's answer to the typed word, its base form's when the word has no entries
+    // of its own and baseForms is set (Wait::No leaves a Hunspell dictionary not yet
+    // loaded out). Never throws: a failure is an answer with a notice. Any thread; the
+    // handle's lock keeps calls on the book one at a time.
+    std::shared_ptr<const TBookAnswer> Answer(const std::string &typed, WordForms::Wait wait,
+                                              bool baseForms = true);
+    // The headwords nearest to the typed word; reads every key of the book the first time.
+    std::vector<TBookSuggestion> Suggestions(const std::string &typed);
+    // The type-ahead rows of the text, at most limit; empty on any failure.
+    std::vector<TKeyRow> Prefix(const std::string &text, std::size_t limit);
+
+    const TLXABook &Book() const { return m_book; }
+    std::size_t Place() const { return m_place; }
+
+  private:
+    std::int32_t SearchInto(const std::string &text, TBookAnswer &answer);
+    std::string FirstHeadword(const std::string &key);
+    bool ReadKeys();
+
+    const TLXABook &m_book;
+    std::size_t m_place;
+    TFormsShelf &m_forms;
+    TBookHandle m_handle;
+    std::mutex m_keysMutex;
+    std::unique_ptr<Suggester> m_suggester;
+    bool m_keysFailed = false;
+};
+
+// The searchers of one choice of books.
+class TAllBooks {
+  public:
+    TAllBooks(const std::vector<TLXABook *> &books, const std::string &dataDir);
+    ~TAllBooks();
+
+    std::size_t Count() const { return m_searchers.size(); }
+    TBookSearcher &At(std::size_t place) { return *m_searchers[place]; }
+
+    // Every book in turn on the calling thread, ranked (the terminal tool's way).
+    std::vector<std::shared_ptr<const TBookAnswer>> SearchAll(const std::string &typed,
+                                                              WordForms::Wait wait,
+                                                              bool baseForms = true);
+    // Nearest headwords over every book, at most limit.
+    std::vector<TBookSuggestion> Suggestions(const std::string &typed, std::size_t limit);
+    // The merged type-ahead list of every book.
+    std::vector<std::string> TypeAhead(const std::string &text, std::size_t limit);
+
+  private:
+    TFormsShelf m_forms;
+    std::vector<std::unique_ptr<TBookSearcher>> m_searchers;
+};
