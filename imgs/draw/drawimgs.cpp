@@ -222,6 +222,22 @@ QImage ArrowPicture(bool forward, int scale) {
     return image;
 }
 
+// Every book at once: three of the books' cards fanned out, one behind the other.
+QImage AllBooksPicture(int scale) {
+    QImage image = Canvas(scale);
+    QPainter p(&image);
+    p.scale(scale, scale);
+    const Card cards[] = {Card::German, Card::English, Card::Dutch};
+    for (int i = 0; i < 3; ++i) {
+        const QRectF rect(1 + 2.5 * i, 1 + 3 * i, 9, 7);
+        DrawCard(p, rect, cards[i]);
+        p.setPen(QPen(QColor(40, 40, 40), 1));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(rect.adjusted(0.5, 0.5, -0.5, -0.5));
+    }
+    return image;
+}
+
 // The search field's drop-down arrow: a small dark triangle pointing down.
 QImage RecentPicture(int scale) {
     QImage image = Canvas(scale);
@@ -362,7 +378,7 @@ int main(int argc, char **argv) {
           Command{"find_off", [](int scale) { return FindPicture(false, scale); }},
           Command{"back", [](int scale) { return ArrowPicture(false, scale); }},
           Command{"forward", [](int scale) { return ArrowPicture(true, scale); }},
-          Command{"recent", RecentPicture}}) {
+          Command{"recent", RecentPicture}, Command{"allbooks", AllBooksPicture}}) {
         const QString base = res + QLatin1Char('/') + QLatin1String(command.name);
         ok &= Save(command.draw(1), base + QStringLiteral(".png"), "png");
         ok &= Save(command.draw(2), base + QStringLiteral("@2x.png"), "png");

@@ -45,9 +45,17 @@ std::string SeeAlsoLine(const std::string &word) {
 }
 
 std::string SuggestionLines(const std::vector<std::string> &words) {
+    return SuggestionLines(words, {});
+}
+
+std::string SuggestionLines(const std::vector<std::string> &words,
+                            const std::vector<std::string> &books) {
     std::string lines = Paragraph("Bedoelde u:");
     std::string links;
-    for (const std::string &word : words)
-        links += (links.empty() ? "" : "<br>") + Link(word);
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        links += (links.empty() ? "" : "<br>") + Link(words[i]);
+        if (i < books.size())
+            links += " (" + EscapeHtml(platform::Utf8ToCp1252(books[i])) + ")";
+    }
     return lines + "\r\n    " + Paragraph(links);
 }

@@ -23,3 +23,6 @@ std::string BaseFormLine(const std::string &typed, const std::string &base);
 std::string SeeAlsoLine(const std::string &word);
 // "Bedoelde u:" and each word a link on a line of its own.
 std::string SuggestionLines(const std::vector<std::string> &words);
+// The same over several books: each word followed by its book's name (UTF-8) in brackets.
+std::string SuggestionLines(const std::vector<std::string> &words,
+                            const std::vector<std::string> &books);

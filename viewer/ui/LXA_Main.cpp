@@ -23,6 +23,7 @@
 #include "viewer/ui/HelpWindow.h"
 #include "viewer/ui/IdleUpdater.h"
 #include "viewer/ui/LiveStatus.h"
+#include "viewer/ui/MainAllBooks.h"
 #include "viewer/ui/MainReading.h"
 #include "viewer/ui/MenuItem.h"
 #include "viewer/ui/PageScroller.h"
@@ -61,7 +62,8 @@ TfrmLXAMain::TfrmLXAMain(TLXAData &appData, QWidget *parent)
       aclMain(new QObject(this)),
       aclDictionaries(new QObject(this)),
       m_bookGroup(new QActionGroup(this)),
-      m_reading(std::make_unique<TReading>()) {
+      m_reading(std::make_unique<TReading>()),
+      m_allBooks(std::make_unique<TAllBooksState>()) {
     setObjectName(QStringLiteral("frmLXAMain"));
     InitUiResources();
     aclMain->setObjectName(QStringLiteral("aclMain"));
@@ -201,6 +203,7 @@ void TfrmLXAMain::InitialiseForm() {
     CreateDictionaryButtons();
     CreateViewer();
     SelectBookByName(m_data.CurrentBook != nullptr ? m_data.CurrentBook->Name : std::string());
+    CreateAllBooksChoice();
 }
 
 void TfrmLXAMain::CreateViewer() {

@@ -27,10 +27,14 @@ class TWordFinder;
 
 namespace display {
 class THtmlViewer;
-}
+struct TPageLook;
+}  // namespace display
+struct TBookAnswer;
+struct TBookSuggestion;
 
 namespace ui {
 
+class TAllBooksPage;
 class TFindBar;
 class THistoryPopup;
 class TIdleUpdater;
@@ -64,6 +68,14 @@ class TfrmLXAMain : public QMainWindow {
     void HideTypeAhead();
     // Runs every command's enabling rule (what the idle hook does).
     void UpdateCommands();
+    // Several books at once (LXA_MainAllBooks.cpp): the choice of a group by its key ("*"
+    // every book, "*nl" a language's books), which searches go to until a book is chosen.
+    void ChooseBooks(const std::string &key);
+    // The key of the chosen group; empty while one book is chosen.
+    const std::string &ChoiceKey() const;
+    TAllBooksPage *AllBooksPage() const;
+    // "Alle woordenboeken" first, then the language groups.
+    const std::vector<TCommand *> &ChoiceCommands() const;
     // The about box shown by the Help menu (not owned; created after this window).
     void SetAboutBox(TfrmLXAAbout *about) { m_about = about; }
 
@@ -164,6 +176,18 @@ class TfrmLXAMain : public QMainWindow {
     void actFindInArticlesExecute();
     void ShowSearchPage(const std::string &lines);
 
+    // The choice of several books and its search (LXA_MainAllBooks.cpp).
+    struct TAllBooksState;
+    void CreateAllBooksChoice();
+    void CreateChoiceCommands();
+    void LeaveChoice();
+    std::string NewWindowChoice() const;
+    void SearchAllBooks(const QString &typed);
+    void AllBooksAnswered(unsigned search, const std::shared_ptr<const TBookAnswer> &answer);
+    void AllBooksSuggested(unsigned search, const std::vector<TBookSuggestion> &suggestions);
+    QStringList AllBooksTypeAhead(const std::string &text) const;
+    void ApplyAllBooksLook(const display::TPageLook &look);
+
     // Reading comfort: zoom, dark reading, the search history, keyboard, copy and print
     // (LXA_MainReading.cpp).
     struct TReading;
@@ -246,6 +270,7 @@ class TfrmLXAMain : public QMainWindow {
     std::set<std::string> m_hunspellLoads;  // languages whose dictionary was asked for
     TBookIndex m_bookIndex;                 // the current book's article index
     std::unique_ptr<TReading> m_reading;
+    std::unique_ptr<TAllBooksState> m_allBooks;
 };
 
 }  // namespace ui

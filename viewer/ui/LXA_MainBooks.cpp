@@ -33,7 +33,10 @@ void TfrmLXAMain::CreateDictionaryMenuItems() {
     // Between the separators N1 and N2 of the File menu; a command that has its entry
     // already (the window adds books while it runs) keeps it.
     QMenu *file = Menu("mniFile");
-    QAction *n2 = file->findChild<QAction *>(QStringLiteral("N2"));
+    // Before the choices of several books, which follow the books.
+    QAction *n2 = file->findChild<QAction *>(QStringLiteral("mniactChoiceAll"));
+    if (n2 == nullptr)
+        n2 = file->findChild<QAction *>(QStringLiteral("N2"));
     for (TSelectBook *command : m_books) {
         const QString name = QStringLiteral("mni") + command->objectName();
         if (file->findChild<QAction *>(name, Qt::FindDirectChildrenOnly) != nullptr)
@@ -53,7 +56,11 @@ void TfrmLXAMain::CreateDictionaryButtons() {
 
 void TfrmLXAMain::AddDictionaryButton(TSelectBook *command) {
     m_bookGroup->addAction(command);
-    tbrDictionaries->addAction(command);
+    const std::vector<TCommand *> &choices = ChoiceCommands();
+    if (choices.empty())
+        tbrDictionaries->addAction(command);
+    else
+        tbrDictionaries->insertAction(choices.front(), command);
     // The dictionary buttons are reachable with the Tab key.
     QWidget *button = tbrDictionaries->widgetForAction(command);
     button->setFocusPolicy(Qt::TabFocus);
@@ -77,6 +84,8 @@ void TfrmLXAMain::AddDictionaries(const std::vector<TLXABook *> &books) {
     CreateDictionaryMenuItems();
     for (std::size_t i = first; i < m_books.size(); ++i)
         AddDictionaryButton(m_books[i]);
+    // A new book may make a language group.
+    CreateChoiceCommands();
     ShowDictionaryBand();
 }
 

@@ -311,6 +311,10 @@ void TfrmLXAMain::actFindWordUpdate(TCommand &command) {
 
 void TfrmLXAMain::actFindWordExecute() {
     HideTypeAhead();
+    if (!ChoiceKey().empty()) {
+        SearchAllBooks(edtSearchText->text());
+        return;
+    }
     SetStatus(QString());
     m_viewer->ClearDocument();
     // The text goes to the search as typed, blanks included.
@@ -344,6 +348,8 @@ void TfrmLXAMain::ShowResults() {
 
 void TfrmLXAMain::SelectBookByName(const std::string &name) {
     TWaitCursor hourglass;
+    // A book chosen ends the choice of several.
+    LeaveChoice();
     // Choosing the current book again only refreshes caption, icon and the pronounce
     // command: its page stays, as the status line still counts its entries.
     const bool sameBook =
@@ -369,8 +375,11 @@ void TfrmLXAMain::SelectBookByName(const std::string &name) {
 void TfrmLXAMain::actOpenNewWindowExecute() {
     const TLXABook *book = m_data.CurrentBook;
     // Without a current book the new window chooses its dictionary as at any start.
-    const std::string parameters =
+    std::string parameters =
         book != nullptr ? book->ComplDictionary + " " + book->Name : std::string();
+    // A group follows the two names, which a viewer that knows no groups ignores.
+    if (book != nullptr && !NewWindowChoice().empty())
+        parameters += " " + NewWindowChoice();
     try {
         ShellOpen(ProgramFilePath(), parameters);
     } catch (const std::exception &e) {

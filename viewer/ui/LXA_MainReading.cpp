@@ -121,6 +121,7 @@ void TfrmLXAMain::ApplyPageLook() {
     m_viewer->SetLook(m_reading->Look);
     // The type-ahead list zooms with the page it leads to.
     m_typeAhead->SetTextScale(m_reading->Look.ZoomFactor());
+    ApplyAllBooksLook(m_reading->Look);
 }
 
 void TfrmLXAMain::SetZoom(int percent) {

@@ -65,6 +65,8 @@ QStringList TfrmLXAMain::TypeAheadWords(const QString &typed) const {
     // A pattern lists its matches on Enter; headwords that start with it mean nothing.
     if (m_data.CurrentBook == nullptr || !text || pattern::LooksLikePattern(*text))
         return words;
+    if (!ChoiceKey().empty())
+        return AllBooksTypeAhead(*text);
     for (const std::string &word : ::TypeAheadWords(*text, kTypeAheadWords))
         words << cp1252::ToQString(word);
     return words;

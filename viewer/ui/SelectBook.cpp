@@ -67,7 +67,9 @@ void TSelectBook::ExecuteSelect() {
 
 void TSelectBook::UpdateState() {
     setEnabled(m_book != nullptr && m_book->Installed);
-    setChecked(m_book != nullptr && m_data.CurrentBook == m_book);
+    // While several books are chosen, none of them is the one checked.
+    setChecked(m_book != nullptr && m_data.CurrentBook == m_book &&
+               (m_window == nullptr || m_window->ChoiceKey().empty()));
 }
 
 }  // namespace ui

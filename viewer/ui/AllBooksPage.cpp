@@ -1,0 +1,355 @@
+#include "AllBooksPage.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QScrollBar>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+
+#include "viewer/core/LXA_Books.h"
+#include "viewer/display/HtmlViewer.h"
+#include "viewer/finder/AllBooks.h"
+#include "viewer/ui/BlockHeader.h"
+
+namespace ui {
+
+struct TAllBooksPage::TBlock {
+    std::vector<std::shared_ptr<const TBookAnswer>> Answers;  // ranked; the first leads
+    QWidget *Frame = nullptr;
+    TBlockHeader *Header = nullptr;
+    QWidget *Content = nullptr;              // the display, or a failed book's notice
+    display::THtmlViewer *Viewer = nullptr;  // null for a notice
+    bool Touched = false;                    // the user folded or unfolded it
+};
+
+namespace {
+
+bool IsBlockKey(const QKeyEvent &key) {
+    return key.modifiers() == Qt::AltModifier &&
+           (key.key() == Qt::Key_Up || key.key() == Qt::Key_Down);
+}
+
+}  // namespace
+
+TAllBooksPage::TAllBooksPage(TPicture picture, QWidget *parent)
+    : QScrollArea(parent), m_picture(std::move(picture)), m_content(new QWidget) {
+    setObjectName(QStringLiteral("pnlAllBooks"));
+    setAccessibleName(QStringLiteral("Artikelen uit alle woordenboeken"));
+    setFrameShape(QFrame::NoFrame);
+    setWidgetResizable(true);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setFocusPolicy(Qt::NoFocus);
+    m_content->setObjectName(QStringLiteral("pnlAllBooksBlocks"));
+    m_content->setAutoFillBackground(true);
+    m_column = new QVBoxLayout(m_content);
+    m_column->setContentsMargins(0, 0, 0, 0);
+    m_column->setSpacing(0);
+    m_column->addStretch(1);
+    setWidget(m_content);
+    SetLook(m_look);
+}
+
+TAllBooksPage::~TAllBooksPage() = default;
+
+void TAllBooksPage::SetImageFolder(const QString &folder) {
+    m_imageFolder = folder;
+}
+
+void TAllBooksPage::SetWordSearcher(std::function<void(const QString &)> searcher) {
+    m_searchWord = std::move(searcher);
+}
+
+void TAllBooksPage::SetLinkOpener(std::function<void(const QUrl &)> opener) {
+    m_openLink = std::move(opener);
+}
+
+void TAllBooksPage::SetLook(const display::TPageLook &look) {
+    m_look = look;
+    QPalette colours = m_content->palette();
+    const QColor base = look.Dark ? display::DarkBackground() : QColor(255, 255, 255);
+    const QColor text = look.Dark ? display::DarkText() : QColor(0, 0, 0);
+    for (const auto role : {QPalette::Window, QPalette::Base, QPalette::Button})
+        colours.setColor(role, base);
+    for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        colours.setColor(role, text);
+    m_content->setPalette(colours);
+    for (const auto &block : m_blocks)
+        if (block->Viewer != nullptr)
+            block->Viewer->SetLook(look);
+    if (m_note != nullptr)
+        m_note->SetLook(look);
+    FitAll();
+}
+
+display::THtmlViewer *TAllBooksPage::MakeDisplay(QWidget *parent) const {
+    auto *viewer = new display::THtmlViewer(parent);
+    viewer->setObjectName(QStringLiteral("FOBlockViewer"));
+    viewer->setAccessibleName(QStringLiteral("Artikel"));
+    // The page scrolls, never the block: it is as high as its text.
+    viewer->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    viewer->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    viewer->setFrameShape(QFrame::NoFrame);
+    viewer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    viewer->SetImageFolder(m_imageFolder);
+    viewer->SetCopyByCommand(true);
+    if (m_openLink)
+        viewer->SetLinkOpener(m_openLink);
+    if (m_searchWord)
+        viewer->SetWordSearcher(m_searchWord);
+    viewer->SetLook(m_look);
+    connect(viewer->document()->documentLayout(), &QAbstractTextDocumentLayout::documentSizeChanged,
+            viewer, [this, viewer] { FitDisplay(*viewer); });
+    return viewer;
+}
+
+void TAllBooksPage::FitDisplay(display::THtmlViewer &viewer) const {
+    const int width = std::max(100, viewport()->width());
+    QTextDocument &document = *viewer.document();
+    if (std::abs(document.textWidth() - width) > 0.5)
+        document.setTextWidth(width);
+    const int height = static_cast<int>(std::ceil(document.size().height())) + 2;
+    if (viewer.height() != height)
+        viewer.setFixedHeight(height);
+}
+
+void TAllBooksPage::FitAll() {
+    for (const auto &block : m_blocks)
+        if (block->Viewer != nullptr)
+            FitDisplay(*block->Viewer);
+    if (m_note != nullptr)
+        FitDisplay(*m_note);
+}
+
+void TAllBooksPage::Clear() {
+    m_blocks.clear();  // the frames go with their blocks below
+    for (QWidget *frame : m_content->findChildren<QWidget *>(QStringLiteral("pnlBookBlock"),
+                                                             Qt::FindDirectChildrenOnly))
+        delete frame;
+    ShowNote({});
+    verticalScrollBar()->setValue(0);
+}
+
+void TAllBooksPage::ShowNote(const std::string &page) {
+    delete m_note;
+    m_note = nullptr;
+    if (page.empty())
+        return;
+    m_note = MakeDisplay(m_content);
+    m_note->setObjectName(QStringLiteral("FONoteViewer"));
+    m_column->insertWidget(m_column->count() - 1, m_note);
+    m_note->LoadDocument(page.data(), page.size());
+    FitDisplay(*m_note);
+}
+
+std::unique_ptr<TAllBooksPage::TBlock> TAllBooksPage::MakeBlock(
+    const std::shared_ptr<const TBookAnswer> &answer) {
+    auto block = std::make_unique<TBlock>();
+    block->Answers.push_back(answer);
+    block->Frame = new QWidget(m_content);
+    block->Frame->setObjectName(QStringLiteral("pnlBookBlock"));
+    auto *rows = new QVBoxLayout(block->Frame);
+    rows->setContentsMargins(0, 0, 0, 0);
+    rows->setSpacing(0);
+    block->Header = new TBlockHeader(block->Frame);
+    block->Header->setIconSize(QSize(16, 16));
+    rows->addWidget(block->Header);
+    TBlock *raw = block.get();
+    connect(block->Header, &QToolButton::clicked, this, [this, raw] { HeaderClicked(*raw); });
+    if (answer->Failed()) {
+        auto *notice = new QLabel(QString::fromStdString(answer->Notice), block->Frame);
+        notice->setObjectName(QStringLiteral("lblBlockNotice"));
+        notice->setWordWrap(true);
+        notice->setContentsMargins(10, 2, 10, 6);
+        notice->setAccessibleName(notice->text());
+        block->Content = notice;
+    } else {
+        block->Viewer = MakeDisplay(block->Frame);
+        const std::string page = answer->Page();
+        block->Viewer->LoadDocument(page.data(), page.size());
+        block->Content = block->Viewer;
+    }
+    rows->addWidget(block->Content);
+    ShowBooks(*block);
+    return block;
+}
+
+void TAllBooksPage::ShowBooks(TBlock &block) const {
+    QStringList names;
+    for (const auto &answer : block.Answers)
+        names << QString::fromStdString(answer->Book->DisplayName);
+    block.Header->SetBooks(m_picture ? m_picture(*block.Answers.front()->Book) : QIcon(), names);
+}
+
+int TAllBooksPage::RankedIndex(const TBookAnswer &answer) const {
+    const auto after = std::find_if(m_blocks.begin(), m_blocks.end(), [&](const auto &block) {
+        return RanksBefore(answer, *block->Answers.front());
+    });
+    return static_cast<int>(after - m_blocks.begin());
+}
+
+TAllBooksPage::TBlock *TAllBooksPage::SameArticles(const TBookAnswer &answer) const {
+    if (answer.Failed())
+        return nullptr;
+    const std::string text = answer.ArticleText();
+    for (const auto &block : m_blocks)
+        if (!block->Answers.front()->Failed() && block->Answers.front()->ArticleText() == text)
+            return block.get();
+    return nullptr;
+}
+
+bool TAllBooksPage::Long(const TBlock &block) const {
+    return block.Content->sizeHint().height() > viewport()->height() ||
+           (block.Viewer != nullptr && block.Viewer->height() > viewport()->height());
+}
+
+void TAllBooksPage::Fold(TBlock &block, bool folded) {
+    block.Content->setVisible(!folded);
+    block.Header->SetExpanded(!folded);
+}
+
+void TAllBooksPage::FoldLongBlocks() {
+    // Only before the user has scrolled: folding moves what lies below.
+    if (m_blocks.size() < 2 || verticalScrollBar()->value() > 0)
+        return;
+    for (const auto &block : m_blocks) {
+        const bool unfoldedBefore = std::any_of(
+            block->Answers.begin(), block->Answers.end(),
+            [&](const auto &answer) { return m_unfolded.count(answer->Book->Name) != 0; });
+        if (!block->Touched && !unfoldedBefore && block->Header->Expanded() && Long(*block))
+            Fold(*block, true);
+    }
+}
+
+void TAllBooksPage::Add(const std::shared_ptr<const TBookAnswer> &answer) {
+    if (!answer || (!answer->HasEntries() && !answer->Failed()))
+        return;
+    // The block at the top of the view stays where it is on the screen.
+    const int top = verticalScrollBar()->value();
+    QWidget *anchor = nullptr;
+    int anchorIndex = -1;
+    int offset = 0;
+    for (std::size_t i = 0; top > 0 && i < m_blocks.size(); ++i) {
+        if (m_blocks[i]->Frame->geometry().bottom() >= top) {
+            anchor = m_blocks[i]->Frame;
+            anchorIndex = static_cast<int>(i);
+            offset = anchor->y() - top;
+            break;
+        }
+    }
+    if (TBlock *same = SameArticles(*answer)) {
+        auto &answers = same->Answers;
+        answers.insert(
+            std::upper_bound(answers.begin(), answers.end(), answer,
+                             [](const auto &a, const auto &b) { return RanksBefore(*a, *b); }),
+            answer);
+        ShowBooks(*same);
+    } else {
+        const int index = RankedIndex(*answer);
+        std::unique_ptr<TBlock> block = MakeBlock(answer);
+        TBlock &placed = *block;
+        m_column->insertWidget(index, placed.Frame);
+        m_blocks.insert(m_blocks.begin() + index, std::move(block));
+        if (placed.Viewer != nullptr)
+            FitDisplay(*placed.Viewer);
+        // Above the reading place a block arrives folded: it takes only its header's room.
+        if (anchor != nullptr && index <= anchorIndex)
+            Fold(placed, true);
+        FoldLongBlocks();
+    }
+    if (anchor != nullptr) {
+        m_content->layout()->activate();
+        verticalScrollBar()->setValue(anchor->y() - offset);
+    }
+}
+
+void TAllBooksPage::HeaderClicked(TBlock &block) {
+    block.Touched = true;
+    const bool expanded = block.Header->Expanded();
+    block.Content->setVisible(expanded);
+    for (const auto &answer : block.Answers) {
+        if (expanded)
+            m_unfolded.insert(answer->Book->Name);
+        else
+            m_unfolded.erase(answer->Book->Name);
+    }
+    emit UnfoldedChanged();
+}
+
+int TAllBooksPage::BooksWithEntries() const {
+    int books = 0;
+    for (const auto &block : m_blocks)
+        for (const auto &answer : block->Answers)
+            books += answer->HasEntries() ? 1 : 0;
+    return books;
+}
+
+int TAllBooksPage::Keywords() const {
+    int keywords = 0;
+    for (const auto &block : m_blocks)
+        for (const auto &answer : block->Answers)
+            keywords += answer->Count();
+    return keywords;
+}
+
+TBlockHeader *TAllBooksPage::Header(int block) const {
+    return m_blocks.at(static_cast<std::size_t>(block))->Header;
+}
+
+display::THtmlViewer *TAllBooksPage::Display(int block) const {
+    return m_blocks.at(static_cast<std::size_t>(block))->Viewer;
+}
+
+bool TAllBooksPage::Folded(int block) const {
+    return !Header(block)->Expanded();
+}
+
+void TAllBooksPage::JumpBlock(int step) {
+    if (m_blocks.empty())
+        return;
+    // From the block that holds the focus, else from the one at the top of the view.
+    int current = -1;
+    const QWidget *focus = QApplication::focusWidget();
+    for (std::size_t i = 0; i < m_blocks.size(); ++i)
+        if (focus != nullptr && m_blocks[i]->Frame->isAncestorOf(focus))
+            current = static_cast<int>(i);
+    if (current < 0) {
+        const int top = verticalScrollBar()->value();
+        current = 0;
+        while (current + 1 < BlockCount() && m_blocks[current]->Frame->geometry().bottom() < top)
+            ++current;
+    }
+    const int target = std::clamp(current + step, 0, BlockCount() - 1);
+    TBlock &block = *m_blocks[static_cast<std::size_t>(target)];
+    block.Header->setFocus(Qt::OtherFocusReason);
+    m_content->layout()->activate();
+    verticalScrollBar()->setValue(block.Frame->y());
+}
+
+bool TAllBooksPage::event(QEvent *event) {
+    // Alt+Up and Alt+Down belong to the page while its blocks have the focus, before any
+    // window shortcut of those keys.
+    if (event->type() == QEvent::ShortcutOverride && IsBlockKey(*static_cast<QKeyEvent *>(event))) {
+        event->accept();
+        return true;
+    }
+    return QScrollArea::event(event);
+}
+
+void TAllBooksPage::keyPressEvent(QKeyEvent *event) {
+    if (IsBlockKey(*event)) {
+        JumpBlock(event->key() == Qt::Key_Down ? 1 : -1);
+        event->accept();
+        return;
+    }
+    QScrollArea::keyPressEvent(event);
+}
+
+void TAllBooksPage::resizeEvent(QResizeEvent *event) {
+    QScrollArea::resizeEvent(event);
+    FitAll();
+}
+
+}  // namespace ui

@@ -1,0 +1,101 @@
+// The page of every book at once: one block per book that has entries, under a header
+// with the book's picture and name (BlockHeader.h). A block shows that book's own page in a
+// display of its own, so a book's stylesheet styles its own block only. Blocks are placed
+// by their rank as answers arrive (AllBooks.h); a block that arrives above what the user
+// is reading keeps the view where it was. A block whose articles are those of a block above
+// joins it, both books named in the header. Alt+Up and Alt+Down move between the headers.
+#pragma once
+
+#include <QScrollArea>
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "viewer/display/PageLook.h"
+
+class QVBoxLayout;
+struct TBookAnswer;
+class TLXABook;
+
+namespace display {
+class THtmlViewer;
+}
+
+namespace ui {
+
+class TBlockHeader;
+
+class TAllBooksPage : public QScrollArea {
+    Q_OBJECT
+  public:
+    // The picture of a book's header.
+    using TPicture = std::function<QIcon(const TLXABook &book)>;
+
+    explicit TAllBooksPage(TPicture picture, QWidget *parent = nullptr);
+    ~TAllBooksPage() override;
+
+    // What every block's display is given (see THtmlViewer).
+    void SetImageFolder(const QString &folder);
+    void SetWordSearcher(std::function<void(const QString &)> searcher);
+    void SetLinkOpener(std::function<void(const QUrl &)> opener);
+    void SetLook(const display::TPageLook &look);
+    // The books whose long blocks start unfolded: those the user unfolded before (names).
+    void SetUnfolded(std::set<std::string> books) { m_unfolded = std::move(books); }
+    const std::set<std::string> &Unfolded() const { return m_unfolded; }
+
+    // Removes every block and the suggestions.
+    void Clear();
+    // Places a book's answer (with entries, or failed); answers without either are ignored.
+    void Add(const std::shared_ptr<const TBookAnswer> &answer);
+    // A page of its own below the blocks (the suggestions of a miss); empty removes it.
+    void ShowNote(const std::string &page);
+
+    // What is shown, for the status line and the tests.
+    int BlockCount() const { return static_cast<int>(m_blocks.size()); }
+    int BooksWithEntries() const;
+    int Keywords() const;
+    TBlockHeader *Header(int block) const;
+    display::THtmlViewer *Display(int block) const;
+    bool Folded(int block) const;
+    // Moves the focus to the next (+1) or previous (-1) block's header, and shows it.
+    void JumpBlock(int step);
+
+  signals:
+    // The user folded or unfolded a block; Unfolded() has the new set.
+    void UnfoldedChanged();
+
+  protected:
+    bool event(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+  private:
+    struct TBlock;
+
+    int RankedIndex(const TBookAnswer &answer) const;
+    TBlock *SameArticles(const TBookAnswer &answer) const;
+    std::unique_ptr<TBlock> MakeBlock(const std::shared_ptr<const TBookAnswer> &answer);
+    void ShowBooks(TBlock &block) const;
+    void Fold(TBlock &block, bool folded);
+    void FoldLongBlocks();
+    bool Long(const TBlock &block) const;
+    void FitDisplay(display::THtmlViewer &viewer) const;
+    void FitAll();
+    display::THtmlViewer *MakeDisplay(QWidget *parent) const;
+    void HeaderClicked(TBlock &block);
+
+    TPicture m_picture;
+    QWidget *m_content;
+    QVBoxLayout *m_column;
+    std::vector<std::unique_ptr<TBlock>> m_blocks;
+    display::THtmlViewer *m_note = nullptr;
+    std::set<std::string> m_unfolded;
+    display::TPageLook m_look;
+    QString m_imageFolder;
+    std::function<void(const QString &)> m_searchWord;
+    std::function<void(const QUrl &)> m_openLink;
+};
+
+}  // namespace ui

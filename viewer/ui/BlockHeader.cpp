@@ -1,0 +1,101 @@
+#include "BlockHeader.h"
+
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QKeyEvent>
+
+namespace ui {
+
+namespace {
+
+// A button that expands: Qt's plain widget interface with the expanded states added, and
+// pressing as its one action.
+class TBlockHeaderAccessible : public QAccessibleWidget {
+  public:
+    explicit TBlockHeaderAccessible(TBlockHeader *header)
+        : QAccessibleWidget(header, QAccessible::Button) {}
+
+    QAccessible::State state() const override {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.expandable = true;
+        state.expanded = Header()->Expanded();
+        state.collapsed = !Header()->Expanded();
+        return state;
+    }
+    QStringList actionNames() const override {
+        return QStringList{pressAction()} + QAccessibleWidget::actionNames();
+    }
+    void doAction(const QString &name) override {
+        if (name == pressAction())
+            Header()->click();
+        else
+            QAccessibleWidget::doAction(name);
+    }
+
+  private:
+    TBlockHeader *Header() const { return static_cast<TBlockHeader *>(widget()); }
+};
+
+QAccessibleInterface *HeaderFactory(const QString &className, QObject *object) {
+    if (className == QLatin1String("ui::TBlockHeader") && object->isWidgetType())
+        return new TBlockHeaderAccessible(static_cast<TBlockHeader *>(object));
+    return nullptr;
+}
+
+}  // namespace
+
+TBlockHeader::TBlockHeader(QWidget *parent) : QToolButton(parent) {
+    static const bool installed = [] {
+        QAccessible::installFactory(HeaderFactory);
+        return true;
+    }();
+    (void)installed;
+    setObjectName(QStringLiteral("btnBlockHeader"));
+    setCheckable(true);
+    setChecked(true);
+    setAutoRaise(true);
+    setFocusPolicy(Qt::StrongFocus);
+    setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    setStyleSheet(
+        QStringLiteral("QToolButton { text-align: left; font-weight: bold; padding: 2px; }"));
+    connect(this, &QToolButton::toggled, this, [this] { ShowState(); });
+}
+
+void TBlockHeader::SetBooks(const QIcon &icon, const QStringList &names) {
+    m_names = names;
+    setIcon(icon);
+    ShowState();
+}
+
+void TBlockHeader::SetExpanded(bool expanded) {
+    setChecked(expanded);
+}
+
+void TBlockHeader::ShowState() {
+    const QString names = m_names.join(QStringLiteral(" en "));
+    setText((Expanded() ? QStringLiteral("\u25BE ") : QStringLiteral("\u25B8 ")) + names);
+    setAccessibleName(QStringLiteral("Woordenboek %1").arg(names));
+    setAccessibleDescription(Expanded() ? QStringLiteral("Uitgevouwen; Enter of spatie vouwt de "
+                                                         "artikelen van dit woordenboek in")
+                                        : QStringLiteral("Ingevouwen; Enter of spatie toont de "
+                                                         "artikelen van dit woordenboek"));
+    setToolTip(Expanded() ? QStringLiteral("Vouw in") : QStringLiteral("Vouw uit"));
+    QAccessible::State changed;
+    changed.expanded = true;
+    changed.collapsed = true;
+    QAccessibleStateChangeEvent event(this, changed);
+    QAccessible::updateAccessibility(&event);
+}
+
+void TBlockHeader::keyPressEvent(QKeyEvent *event) {
+    // Space is the button's own; Enter folds as well.
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        event->modifiers() == Qt::NoModifier) {
+        click();
+        return;
+    }
+    QToolButton::keyPressEvent(event);
+}
+
+}  // namespace ui

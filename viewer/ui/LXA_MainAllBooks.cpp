@@ -1,0 +1,311 @@
+// The main window's choice of several books: "Alle woordenboeken" after the books on the
+// dictionary toolbar (its drop-down and the File menu offer the language groups too), and
+// the search of the chosen books. Each book answers on a worker of its own; its block joins
+// the page as soon as it answers, at its ranked place, and a new search makes the answers
+// of the one before stale. The choice is kept as a setting of its own ("Keuze"), while
+// "MRU" keeps naming the book that was current, so one current book stays what it was.
+#include <QFutureWatcher>
+#include <QLayout>
+#include <QMenu>
+#include <QToolBar>
+#include <QToolButton>
+#include <QtConcurrent/QtConcurrentRun>
+#include <algorithm>
+
+#include "LXA_Main.h"
+#include "platform/paths.h"
+#include "platform/shell.h"
+#include "viewer/core/Cp1252Qt.h"
+#include "viewer/core/LXA_Data.h"
+#include "viewer/core/LXA_Utils.h"
+#include "viewer/core/lexqapi.h"
+#include "viewer/display/HtmlViewer.h"
+#include "viewer/finder/BookKeys.h"
+#include "viewer/finder/FinderPage.h"
+#include "viewer/finder/WordFinder.h"
+#include "viewer/ui/AllBooksPage.h"
+#include "viewer/ui/MainAllBooks.h"
+#include "viewer/ui/MenuItem.h"
+#include "viewer/ui/SelectBook.h"
+#include "viewer/ui/UiResources.h"
+
+namespace ui {
+
+namespace {
+
+constexpr const char *kChoiceSetting = "Keuze";
+constexpr const char *kUnfoldedSetting = "Uitgevouwen";
+
+std::set<std::string> SplitNames(const std::string &text) {
+    std::set<std::string> names;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        const std::size_t end = std::min(text.find(';', start), text.size());
+        if (end > start)
+            names.insert(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return names;
+}
+
+std::string JoinNames(const std::set<std::string> &names) {
+    std::string text;
+    for (const std::string &name : names)
+        text += (text.empty() ? "" : ";") + name;
+    return text;
+}
+
+QString Keywords(int count) {
+    return count == 1 ? QStringLiteral("1 trefwoord") : QStringLiteral("%1 trefwoorden").arg(count);
+}
+
+}  // namespace
+
+const std::string &TfrmLXAMain::ChoiceKey() const {
+    return m_allBooks->Choice;
+}
+
+TAllBooksPage *TfrmLXAMain::AllBooksPage() const {
+    return m_allBooks->Page;
+}
+
+const std::vector<TCommand *> &TfrmLXAMain::ChoiceCommands() const {
+    return m_allBooks->Commands;
+}
+
+void TfrmLXAMain::CreateAllBooksChoice() {
+    TAllBooksState &state = *m_allBooks;
+    state.Page = new TAllBooksPage(
+        [this](const TLXABook &book) {
+            for (TSelectBook *command : m_books)
+                if (command->Book() == &book)
+                    return command->icon();
+            return QIcon();
+        },
+        pnlOutput);
+    state.Page->SetImageFolder(QString::fromStdString(m_data.Paths.DataDir));
+    state.Page->SetWordSearcher([this](const QString &word) { SearchFor(word); });
+    state.Page->SetLinkOpener(
+        [](const QUrl &link) { platform::ShellOpen(link.toString().toStdString(), ""); });
+    state.Page->SetUnfolded(SplitNames(ReadSetting(platform::RegRoot::CurrentUser, std::nullopt,
+                                                   m_data.Paths.RegKey, kUnfoldedSetting, "")));
+    connect(state.Page, &TAllBooksPage::UnfoldedChanged, this, [this] {
+        WriteSetting(platform::RegRoot::CurrentUser, std::nullopt, m_data.Paths.RegKey,
+                     kUnfoldedSetting, JoinNames(m_allBooks->Page->Unfolded()));
+    });
+    state.Page->hide();
+    pnlOutput->layout()->addWidget(state.Page);
+    setTabOrder(m_viewer, state.Page);
+    state.Pool.setMaxThreadCount(std::max(2, m_data.Books ? m_data.Books->Count() : 2));
+    CreateChoiceCommands();
+    // A new window opened from a group names it after its books; else the setting.
+    const std::vector<std::string> arguments = platform::CommandLineArguments();
+    std::string key = arguments.size() >= 3 && IsGroupKey(arguments[2])
+                          ? arguments[2]
+                          : ReadSetting(platform::RegRoot::CurrentUser, std::nullopt,
+                                        m_data.Paths.RegKey, kChoiceSetting, "");
+    if (FindGroupByKey(state.Groups, key) != nullptr)
+        ChooseBooks(key);
+}
+
+void TfrmLXAMain::CreateChoiceCommands() {
+    TAllBooksState &state = *m_allBooks;
+    state.Groups = m_data.Books ? BookGroups(*m_data.Books) : std::vector<TBookGroup>();
+    QMenu *file = FileMenu();
+    QAction *n2 = file->findChild<QAction *>(QStringLiteral("N2"));
+    for (const TBookGroup &group : state.Groups) {
+        const std::string key = GroupKey(group);
+        const QString name =
+            QStringLiteral("actChoice") +
+            QString::fromStdString(group.Language.empty() ? "All" : group.Language);
+        if (std::any_of(state.Commands.begin(), state.Commands.end(),
+                        [&](TCommand *c) { return c->objectName() == name; }))
+            continue;
+        auto *command = new TCommand(aclDictionaries);
+        command->setObjectName(name);
+        command->setText(QString::fromStdString(group.Name));
+        command->setToolTip(group.Language.empty()
+                                ? QStringLiteral("Zoek in alle woordenboeken tegelijk")
+                                : QStringLiteral("Zoek in alle woordenboeken uit deze taal"));
+        command->setCheckable(true);
+        command->SetExecute([this, key] { ChooseBooks(key); });
+        command->SetUpdateRule([this, key](TCommand &c) {
+            const TBookGroup *chosen = FindGroupByKey(m_allBooks->Groups, key);
+            c.setVisible(chosen != nullptr && m_books.size() >= 2 && lexqapi::HasBooks());
+            c.setEnabled(chosen != nullptr && chosen->Books.size() >= 2);
+            // Every book's button stands for all the groups on the toolbar.
+            c.setChecked(key == "*" ? !ChoiceKey().empty() : ChoiceKey() == key);
+        });
+        auto *entry = new TMenuItem("", command, file);
+        entry->setObjectName(QStringLiteral("mni") + name);
+        file->insertAction(n2, entry);
+        if (group.Language.empty()) {
+            QIcon look(QStringLiteral(":/ui/allbooks.png"));
+            AddDoubleSize(look, QStringLiteral(":/ui/allbooks.png"));
+            command->setIcon(look);
+            command->setShortcut(QKeySequence(QStringLiteral("Alt+0")));
+            command->setShortcutContext(Qt::WindowShortcut);
+            addAction(command);
+            tbrDictionaries->addAction(command);
+            auto *button = qobject_cast<QToolButton *>(tbrDictionaries->widgetForAction(command));
+            button->setObjectName(QStringLiteral("btnAllBooks"));
+            button->setFocusPolicy(Qt::TabFocus);
+            button->setAccessibleName(QStringLiteral("Alle woordenboeken"));
+            auto *choices = new QMenu(button);
+            choices->setObjectName(QStringLiteral("mnuChoices"));
+            button->setMenu(choices);
+            button->setPopupMode(QToolButton::MenuButtonPopup);
+            state.Commands.insert(state.Commands.begin(), command);
+        } else {
+            state.Commands.push_back(command);
+        }
+    }
+    // The drop-down of the toolbar button lists every choice.
+    if (QToolButton *button =
+            tbrDictionaries->findChild<QToolButton *>(QStringLiteral("btnAllBooks"))) {
+        button->menu()->clear();
+        for (TCommand *command : state.Commands)
+            button->menu()->addAction(command);
+    }
+    for (TCommand *command : state.Commands)
+        command->Update();
+}
+
+void TfrmLXAMain::ChooseBooks(const std::string &key) {
+    TAllBooksState &state = *m_allBooks;
+    const TBookGroup *group = FindGroupByKey(state.Groups, key);
+    if (group == nullptr || group->Books.size() < 2 || !lexqapi::HasBooks())
+        return;
+    HideTypeAhead();
+    if (key != state.Choice) {
+        ++state.Search;
+        *state.Current = state.Search;
+        state.Choice = key;
+        state.Searchers = std::make_shared<TAllBooks>(group->Books, m_data.Paths.DataDir);
+        state.Page->Clear();
+        m_viewer->ClearDocument();
+        WriteSetting(platform::RegRoot::CurrentUser, std::nullopt, m_data.Paths.RegKey,
+                     kChoiceSetting, key);
+    }
+    m_viewer->hide();
+    state.Page->show();
+    setWindowTitle(
+        QStringLiteral("Morvelt taalkist [%1]").arg(QString::fromStdString(group->Name)));
+    UpdateCommands();
+}
+
+void TfrmLXAMain::LeaveChoice() {
+    TAllBooksState &state = *m_allBooks;
+    if (state.Choice.empty())
+        return;
+    ++state.Search;
+    *state.Current = state.Search;
+    state.Choice.clear();
+    state.Searchers.reset();
+    state.Page->Clear();
+    state.Page->hide();
+    m_viewer->show();
+    WriteSetting(platform::RegRoot::CurrentUser, std::nullopt, m_data.Paths.RegKey, kChoiceSetting,
+                 "");
+}
+
+std::string TfrmLXAMain::NewWindowChoice() const {
+    return m_allBooks->Choice;
+}
+
+void TfrmLXAMain::SearchAllBooks(const QString &typed) {
+    TAllBooksState &state = *m_allBooks;
+    ++state.Search;
+    *state.Current = state.Search;
+    state.Page->Clear();
+    SetStatus(QString());
+    // The single book's hits go: nothing of theirs is pronounced or saved now.
+    if (m_data.SearchResults)
+        m_data.SearchResults->Clear();
+    const std::optional<std::string> text = cp1252::FromQString(typed);
+    if (!text || !state.Searchers) {
+        // A word no book can hold is refused with the single book's error.
+        m_data.SearchTyped(typed.toStdString());
+        SetStatus(QStringLiteral("Het woord '%1' kan niet worden gevonden.").arg(typed));
+        RecordSearch(typed);
+        return;
+    }
+    state.Typed = *text;
+    state.Pending = static_cast<int>(state.Searchers->Count());
+    const unsigned search = state.Search;
+    for (std::size_t place = 0; place < state.Searchers->Count(); ++place) {
+        auto *watcher = new QFutureWatcher<std::shared_ptr<const TBookAnswer>>(state.Page);
+        connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, search] {
+            watcher->deleteLater();
+            RunGuarded([&] { AllBooksAnswered(search, watcher->result()); });
+        });
+        watcher->setFuture(
+            QtConcurrent::run(&state.Pool,
+                              [searchers = state.Searchers, current = state.Current, search, place,
+                               word = *text]() -> std::shared_ptr<const TBookAnswer> {
+                                  // A search made stale before its turn is not run at all.
+                                  if (current->load() != search)
+                                      return nullptr;
+                                  return searchers->At(place).Answer(word, WordForms::Wait::No);
+                              }));
+    }
+    RecordSearch(typed);
+}
+
+void TfrmLXAMain::AllBooksAnswered(unsigned search,
+                                   const std::shared_ptr<const TBookAnswer> &answer) {
+    TAllBooksState &state = *m_allBooks;
+    if (search != state.Search)
+        return;
+    state.Page->Add(answer);
+    --state.Pending;
+    const int books = state.Page->BooksWithEntries();
+    if (books > 0)
+        SetStatus(QStringLiteral("Gevonden in %1 (%2).")
+                      .arg(books == 1 ? QStringLiteral("1 woordenboek")
+                                      : QStringLiteral("%1 woordenboeken").arg(books),
+                           Keywords(state.Page->Keywords())));
+    if (state.Pending > 0 || books > 0)
+        return;
+    SetStatus(QStringLiteral("Het woord '%1' kan niet worden gevonden.")
+                  .arg(cp1252::ToQString(state.Typed)));
+    // Nowhere found: the nearest headwords of every book, read on a worker.
+    auto *watcher = new QFutureWatcher<std::vector<TBookSuggestion>>(state.Page);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, search] {
+        watcher->deleteLater();
+        RunGuarded([&] { AllBooksSuggested(search, watcher->result()); });
+    });
+    watcher->setFuture(
+        QtConcurrent::run(&state.Pool, [searchers = state.Searchers, word = state.Typed] {
+            return searchers->Suggestions(word, TWordFinder::kMaxSuggestions);
+        }));
+}
+
+void TfrmLXAMain::AllBooksSuggested(unsigned search,
+                                    const std::vector<TBookSuggestion> &suggestions) {
+    TAllBooksState &state = *m_allBooks;
+    if (search != state.Search || suggestions.empty())
+        return;
+    std::vector<std::string> words, books;
+    for (const TBookSuggestion &suggestion : suggestions) {
+        words.push_back(suggestion.Headword);
+        books.push_back(state.Searchers->At(suggestion.Place).Book().DisplayName);
+    }
+    state.Page->ShowNote("<html>\r\n  <body>\r\n    " + SuggestionLines(words, books) +
+                         "\r\n  </body>\r\n</html>");
+}
+
+QStringList TfrmLXAMain::AllBooksTypeAhead(const std::string &text) const {
+    QStringList words;
+    if (m_allBooks->Searchers)
+        for (const std::string &word : m_allBooks->Searchers->TypeAhead(text, kTypeAheadWords))
+            words << cp1252::ToQString(word);
+    return words;
+}
+
+void TfrmLXAMain::ApplyAllBooksLook(const display::TPageLook &look) {
+    if (m_allBooks->Page != nullptr)
+        m_allBooks->Page->SetLook(look);
+}
+
+}  // namespace ui

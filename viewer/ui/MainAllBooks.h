@@ -1,0 +1,39 @@
+// The main window's choice of several books (LXA_MainAllBooks.cpp): the groups of the
+// catalogue and their commands, the searchers of the chosen group, the all-books page,
+// and the workers of the running search.
+#pragma once
+
+#include <QThreadPool>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "viewer/finder/AllBooks.h"
+#include "viewer/finder/BookGroups.h"
+#include "viewer/ui/LXA_Main.h"
+
+namespace ui {
+
+class TAllBooksPage;
+
+struct TfrmLXAMain::TAllBooksState {
+    std::vector<TBookGroup> Groups;
+    std::string Choice;  // GroupKey of the chosen group; empty while one book is chosen
+    std::shared_ptr<TAllBooks> Searchers;  // of the chosen group; workers hold it too
+    std::vector<TCommand *> Commands;      // every book first, then the language groups
+    TAllBooksPage *Page = nullptr;         // owned through pnlOutput
+    unsigned Search = 0;  // the running search; a new one makes the workers' answers stale
+    std::shared_ptr<std::atomic<unsigned>> Current = std::make_shared<std::atomic<unsigned>>(0);
+    int Pending = 0;    // books not answered yet
+    std::string Typed;  // Windows-1252, as searched
+    QThreadPool Pool;   // last: its destructor waits for the workers
+
+    ~TAllBooksState() {
+        // Workers not started yet never start; running ones end with their book.
+        Current->store(~0u);
+        Pool.clear();
+        Pool.waitForDone();
+    }
+};
+
+}  // namespace ui
