@@ -89,6 +89,12 @@ void TBlockHeader::ShowState() {
 }
 
 void TBlockHeader::keyPressEvent(QKeyEvent *event) {
+    // Alt+Up and Alt+Down are the page's, not the button's arrow keys.
+    if (event->modifiers() == Qt::AltModifier &&
+        (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down)) {
+        event->ignore();
+        return;
+    }
     // Space is the button's own; Enter folds as well.
     if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
         event->modifiers() == Qt::NoModifier) {

@@ -226,6 +226,8 @@ void TfrmLXAMain::UpdateCommands() {
         command->Update();
     for (TSelectBook *command : m_books)
         command->Update();
+    for (TCommand *command : ChoiceCommands())
+        command->Update();
 }
 
 TCommand *TfrmLXAMain::Command(const char *name) const {

@@ -114,6 +114,9 @@ void TfrmLXAMain::CreateChoiceCommands() {
     QMenu *file = FileMenu();
     QAction *n2 = file->findChild<QAction *>(QStringLiteral("N2"));
     for (const TBookGroup &group : state.Groups) {
+        // One installed book is no choice: the window stays as it is without one.
+        if (group.Books.size() < 2 || !lexqapi::HasBooks())
+            continue;
         const std::string key = GroupKey(group);
         const QString name =
             QStringLiteral("actChoice") +
