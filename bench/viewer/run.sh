@@ -13,9 +13,10 @@ command -v xvfb-run >/dev/null || { echo "bench/viewer/run.sh needs xvfb-run (De
 
 build="${BUILD_DIR:-build/release}"
 [ -f "$build/CMakeCache.txt" ] || cmake --preset release -B "$build" >/dev/null
-cmake --build "$build" -j2 --target tkviewer_bench
+cmake --build "$build" -j2 --target tkviewer_bench allbooks_bench
 product="$root/$build/product"
 bench="$root/$build/bench/tkviewer_bench"
+allbooks="$root/$build/bench/allbooks_bench"
 
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
@@ -50,13 +51,16 @@ measure() {
     "$bench" --product "$product" startup --book "$book" "$@"
   done
   "$bench" --product "$product" ui "${words[@]}" "$@"
+  # Every book at once: Enter to blocks and page, a slowed book, start-up with the choice.
+  "$allbooks" --product "$product" ui "${words[@]}"
+  "$allbooks" --product "$product" startup
 }
 echo
 echo "== Qt platform offscreen"
 QT_QPA_PLATFORM=offscreen measure "$@"
 echo
 echo "== Qt platform xcb under Xvfb"
-export bench product
+export bench allbooks product
 words_text="$(printf '%q ' "${words[@]}")"
 xvfb-run -a -s "-screen 0 1280x1024x24" env QT_QPA_PLATFORM=xcb \
   bash -c "words=($words_text); books=($(printf '%q ' "${books[@]}")); $(declare -f measure); measure \"\$@\"" measure "$@"

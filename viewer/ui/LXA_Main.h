@@ -76,6 +76,8 @@ class TfrmLXAMain : public QMainWindow {
     TAllBooksPage *AllBooksPage() const;
     // "Alle woordenboeken" first, then the language groups.
     const std::vector<TCommand *> &ChoiceCommands() const;
+    // Books of the running all-books search that have not answered yet.
+    int AllBooksPending() const;
     // The about box shown by the Help menu (not owned; created after this window).
     void SetAboutBox(TfrmLXAAbout *about) { m_about = about; }
 

@@ -73,6 +73,10 @@ const std::vector<TCommand *> &TfrmLXAMain::ChoiceCommands() const {
     return m_allBooks->Commands;
 }
 
+int TfrmLXAMain::AllBooksPending() const {
+    return m_allBooks->Pending;
+}
+
 void TfrmLXAMain::CreateAllBooksChoice() {
     TAllBooksState &state = *m_allBooks;
     state.Page = new TAllBooksPage(
@@ -100,8 +104,8 @@ void TfrmLXAMain::CreateAllBooksChoice() {
     CreateChoiceCommands();
     // A new window opened from a group names it after its books; else the setting.
     const std::vector<std::string> arguments = platform::CommandLineArguments();
-    std::string key = arguments.size() >= 3 && IsGroupKey(arguments[2])
-                          ? arguments[2]
+    std::string key = arguments.size() >= 2 && IsGroupKey(arguments.back())
+                          ? arguments.back()
                           : ReadSetting(platform::RegRoot::CurrentUser, std::nullopt,
                                         m_data.Paths.RegKey, kChoiceSetting, "");
     if (FindGroupByKey(state.Groups, key) != nullptr)
