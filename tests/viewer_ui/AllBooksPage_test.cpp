@@ -181,6 +181,14 @@ TEST_F(AllBooksPageTest, HeadersFoldTheirBlocksAndLongBlocksStartFolded) {
     EXPECT_FALSE(Page().Display(0)->isVisible());
     QTest::keyClick(header, Qt::Key_Space);
     EXPECT_FALSE(Page().Folded(0));
+    // Tab goes through the blocks in the order they are shown, whatever their arrival.
+    std::vector<QWidget *> chain;
+    for (QWidget *w = Page().Header(0)->nextInFocusChain(); chain.size() < 4;
+         w = w->nextInFocusChain())
+        if (qobject_cast<ui::TBlockHeader *>(w) || qobject_cast<display::THtmlViewer *>(w))
+            chain.push_back(w);
+    EXPECT_EQ(chain, (std::vector<QWidget *>{Page().Display(0), Page().Header(1), Page().Display(1),
+                                             Page().Header(2)}));
     // Alt+Down and Alt+Up go from header to header.
     QTest::keyClick(header, Qt::Key_Down, Qt::AltModifier);
     EXPECT_EQ(QApplication::focusWidget(), Page().Header(1));

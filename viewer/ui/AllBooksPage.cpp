@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QScrollBar>
+#include <QTextBlock>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
@@ -76,15 +77,17 @@ void TAllBooksPage::SetLook(const display::TPageLook &look) {
     for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
         colours.setColor(role, text);
     m_content->setPalette(colours);
-    for (const auto &block : m_blocks)
+    for (const auto &block : m_blocks) {
+        block->Header->SetDark(look.Dark);
         if (block->Viewer != nullptr)
             block->Viewer->SetLook(look);
+    }
     if (m_note != nullptr)
         m_note->SetLook(look);
     FitAll();
 }
 
-display::THtmlViewer *TAllBooksPage::MakeDisplay(QWidget *parent) const {
+display::THtmlViewer *TAllBooksPage::MakeDisplay(QWidget *parent) {
     auto *viewer = new display::THtmlViewer(parent);
     viewer->setObjectName(QStringLiteral("FOBlockViewer"));
     viewer->setAccessibleName(QStringLiteral("Artikel"));
@@ -100,8 +103,15 @@ display::THtmlViewer *TAllBooksPage::MakeDisplay(QWidget *parent) const {
     if (m_searchWord)
         viewer->SetWordSearcher(m_searchWord);
     viewer->SetLook(m_look);
-    connect(viewer->document()->documentLayout(), &QAbstractTextDocumentLayout::documentSizeChanged,
-            viewer, [this, viewer] { FitDisplay(*viewer); });
+    connect(
+        viewer->document()->documentLayout(), &QAbstractTextDocumentLayout::documentSizeChanged,
+        viewer, [this, viewer] {
+            // A page laid out further may turn out longer than a screen after all.
+            const int before = viewer->minimumHeight();
+            FitDisplay(*viewer);
+            if (viewer->minimumHeight() > before && viewer->minimumHeight() > viewport()->height())
+                FoldLongBlocks();
+        });
     return viewer;
 }
 
@@ -110,6 +120,8 @@ void TAllBooksPage::FitDisplay(display::THtmlViewer &viewer) const {
     QTextDocument &document = *viewer.document();
     if (std::abs(document.textWidth() - width) > 0.5)
         document.setTextWidth(width);
+    // A long page is laid out in steps when idle: ask for its last block to have it all now.
+    document.documentLayout()->blockBoundingRect(document.lastBlock());
     const int height = static_cast<int>(std::ceil(document.size().height())) + 2;
     if (viewer.height() != height)
         viewer.setFixedHeight(height);
@@ -155,6 +167,7 @@ std::unique_ptr<TAllBooksPage::TBlock> TAllBooksPage::MakeBlock(
     rows->setSpacing(0);
     block->Header = new TBlockHeader(block->Frame);
     block->Header->setIconSize(QSize(16, 16));
+    block->Header->SetDark(m_look.Dark);
     rows->addWidget(block->Header);
     TBlock *raw = block.get();
     connect(block->Header, &QToolButton::clicked, this, [this, raw] { HeaderClicked(*raw); });
@@ -201,8 +214,10 @@ TAllBooksPage::TBlock *TAllBooksPage::SameArticles(const TBookAnswer &answer) co
 }
 
 bool TAllBooksPage::Long(const TBlock &block) const {
-    return block.Content->sizeHint().height() > viewport()->height() ||
-           (block.Viewer != nullptr && block.Viewer->height() > viewport()->height());
+    // The display's fixed height is its text's, before any layout has placed it.
+    const int height = block.Viewer != nullptr ? block.Viewer->minimumHeight()
+                                               : block.Content->sizeHint().height();
+    return height > viewport()->height();
 }
 
 void TAllBooksPage::Fold(TBlock &block, bool folded) {
@@ -259,9 +274,25 @@ void TAllBooksPage::Add(const std::shared_ptr<const TBookAnswer> &answer) {
             Fold(placed, true);
         FoldLongBlocks();
     }
+    ChainTabOrder();
     if (anchor != nullptr) {
         m_content->layout()->activate();
         verticalScrollBar()->setValue(anchor->y() - offset);
+    }
+}
+
+void TAllBooksPage::ChainTabOrder() {
+    // Blocks arrive in any order: Tab goes through them as they are shown, each header
+    // before its article.
+    QWidget *previous = nullptr;
+    for (const auto &block : m_blocks) {
+        for (QWidget *next : {static_cast<QWidget *>(block->Header), block->Content}) {
+            if (next->focusPolicy() == Qt::NoFocus)
+                continue;
+            if (previous != nullptr)
+                setTabOrder(previous, next);
+            previous = next;
+        }
     }
 }
 

@@ -80,10 +80,11 @@ class TAllBooksPage : public QScrollArea {
     void ShowBooks(TBlock &block) const;
     void Fold(TBlock &block, bool folded);
     void FoldLongBlocks();
+    void ChainTabOrder();
     bool Long(const TBlock &block) const;
     void FitDisplay(display::THtmlViewer &viewer) const;
     void FitAll();
-    display::THtmlViewer *MakeDisplay(QWidget *parent) const;
+    display::THtmlViewer *MakeDisplay(QWidget *parent);
     void HeaderClicked(TBlock &block);
 
     TPicture m_picture;

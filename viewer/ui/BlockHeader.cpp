@@ -68,6 +68,20 @@ void TBlockHeader::SetBooks(const QIcon &icon, const QStringList &names) {
     ShowState();
 }
 
+void TBlockHeader::SetDark(bool dark) {
+    // A band of its own colours, the same folded or not, that the page's look can rely on;
+    // the focus shows as a frame, since the band has no other.
+    const QString band = dark ? QStringLiteral("#2c323a") : QStringLiteral("#e8e8e8");
+    const QString hover = dark ? QStringLiteral("#38404a") : QStringLiteral("#dcdcdc");
+    const QString text = dark ? QStringLiteral("#e6e6e6") : QStringLiteral("#000000");
+    const QString focus = dark ? QStringLiteral("#8ab4f8") : QStringLiteral("#1a56c4");
+    setStyleSheet(QStringLiteral("QToolButton { text-align: left; font-weight: bold; padding: 2px; "
+                                 "border: 1px solid %1; background: %1; color: %3; }"
+                                 "QToolButton:hover { background: %2; }"
+                                 "QToolButton:focus { border: 1px solid %4; }")
+                      .arg(band, hover, text, focus));
+}
+
 void TBlockHeader::SetExpanded(bool expanded) {
     setChecked(expanded);
 }

@@ -19,6 +19,8 @@ class TBlockHeader : public QToolButton {
     bool Expanded() const { return isChecked(); }
     // Folds or unfolds without counting as the user's choice (no clicked signal).
     void SetExpanded(bool expanded);
+    // The colours of the page it heads: light, or dark reading.
+    void SetDark(bool dark);
 
   protected:
     void keyPressEvent(QKeyEvent *event) override;
