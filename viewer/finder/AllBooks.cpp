@@ -42,16 +42,23 @@ std::string FailureNotice(std::int32_t code) {
     }
 }
 
-// The rank of the hit the page shows first.
+// The rank of the hit the page shows first, by the single book's order: a hit reached
+// through the typed word (its keyword or another word its entry notes) ranks as exact.
 TAnswerRank RankOf(const TLXASearchResult &first, const std::string &typed) {
-    const QString keyword = cp1252::ToQString(first.Keyword);
     const QString text = cp1252::ToQString(typed);
     QCollator collator{QLocale()};
+    const auto typedWord = [&] {
+        if (collator.compare(cp1252::ToQString(first.Keyword), text) == 0)
+            return true;
+        return std::any_of(first.KeyWords.begin(), first.KeyWords.end(), [&](const auto &word) {
+            return collator.compare(cp1252::ToQString(word), text) == 0;
+        });
+    };
     collator.setCaseSensitivity(Qt::CaseSensitive);
-    if (collator.compare(keyword, text) == 0)
+    if (typedWord())
         return TAnswerRank::Exact;
     collator.setCaseSensitivity(Qt::CaseInsensitive);
-    if (collator.compare(keyword, text) == 0)
+    if (typedWord())
         return TAnswerRank::AnyCase;
     if (FoldToLetterKey(first.Keyword) == FoldToLetterKey(typed))
         return TAnswerRank::Folded;
