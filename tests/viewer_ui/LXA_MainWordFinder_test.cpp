@@ -18,13 +18,6 @@ using namespace uitest;
 
 namespace {
 
-std::string Entries(std::initializer_list<const char *> words) {
-    std::string source;
-    for (const char *word : words)
-        source += std::string("kw: ") + word + "\ndir: nl-en\n<p>over " + word + "</p>\n\n";
-    return source;
-}
-
 class WordFinderPageTest : public ::testing::Test {
   protected:
     void Start(const std::string &source, const std::string &book = "nl-en") {
@@ -49,7 +42,7 @@ class WordFinderPageTest : public ::testing::Test {
 };
 
 TEST_F(WordFinderPageTest, AMissShowsItsBaseFormsEntriesSaidAboveAndInTheStatus) {
-    Start(Entries({"zwemmen", "vogel", "kat"}));
+    Start(BookSource({"zwemmen", "vogel", "kat"}));
     EXPECT_EQ(Find(Window(), "zwom"), "'zwom' is een vorm van 'zwemmen'.");
     EXPECT_TRUE(Page().startsWith("'zwom' is een vorm van 'zwemmen'.")) << Page().toStdString();
     EXPECT_NE(Page().indexOf("over zwemmen"), -1);
@@ -61,7 +54,7 @@ TEST_F(WordFinderPageTest, AMissShowsItsBaseFormsEntriesSaidAboveAndInTheStatus)
 }
 
 TEST_F(WordFinderPageTest, AWordWithEntriesGetsAZieOokLineThatSearches) {
-    Start(Entries({"geschreven", "schrijven", "boek"}));
+    Start(BookSource({"geschreven", "schrijven", "boek"}));
     EXPECT_EQ(Find(Window(), "geschreven"), "Er is 1 trefwoord gevonden.");
     EXPECT_TRUE(Page().startsWith("Zie ook: schrijven")) << Page().toStdString();
     EXPECT_NE(Page().indexOf("over geschreven"), -1);
@@ -76,7 +69,7 @@ TEST_F(WordFinderPageTest, AWordWithEntriesGetsAZieOokLineThatSearches) {
 }
 
 TEST_F(WordFinderPageTest, NeitherWordNorBaseFormOffersTheNearestHeadwordsAsLinks) {
-    Start(Entries({"tafel", "takel", "kabel", "Utrecht", "zadel"}));
+    Start(BookSource({"tafel", "takel", "kabel", "Utrecht", "zadel"}));
     EXPECT_EQ(Find(Window(), "tafl"), "Het woord 'tafl' kan niet worden gevonden.");
     // The book's keys are read between events on the first miss.
     ASSERT_TRUE(QTest::qWaitFor([&] { return Page().startsWith("Bedoelde u:"); }, 5000))
@@ -96,8 +89,8 @@ TEST_F(WordFinderPageTest, SuggestionsComeFromTheBookShownAfterASwitch) {
     folder.WriteCatalogue({"nl-en=1;Nederlands-Engels", "nl-de=1;Nederlands-Duits"});
     folder.AddBook("nl-en", "", false);
     folder.AddBook("nl-de", "", false);
-    folder.AddCompiledBook("nl-en", Entries({"tafel", "takel"}));
-    folder.AddCompiledBook("nl-de", Entries({"stoel", "stoep"}));
+    folder.AddCompiledBook("nl-en", BookSource({"tafel", "takel"}));
+    folder.AddCompiledBook("nl-de", BookSource({"stoel", "stoep"}));
     viewer = std::make_unique<TViewer>();
     // A miss starts reading the first book's keys; the switch comes before they are read.
     Find(Window(), "tafl");
@@ -111,7 +104,7 @@ TEST_F(WordFinderPageTest, SuggestionsComeFromTheBookShownAfterASwitch) {
 }
 
 TEST_F(WordFinderPageTest, LinksCarryTheirWordInUtf8AndNeverLeaveThePage) {
-    Start(Entries({"caf\xC3\xA9", "thee"}));
+    Start(BookSource({"caf\xC3\xA9", "thee"}));
     Find(Window(), "thee");
     Follow(QStringLiteral("zoek:caf%C3%A9"));
     EXPECT_EQ(Window().SearchField()->text(), QStringLiteral("caf\u00e9"));
@@ -123,7 +116,7 @@ TEST_F(WordFinderPageTest, LinksCarryTheirWordInUtf8AndNeverLeaveThePage) {
 }
 
 TEST_F(WordFinderPageTest, DoubleClickingAWordOfThePageSearchesIt) {
-    Start("kw: tafel\n<p>een meubel met vier poten</p>\n\n" + Entries({"meubel"}));
+    Start("kw: tafel\n<p>een meubel met vier poten</p>\n\n" + BookSource({"meubel"}));
     Window().show();
     Find(Window(), "tafel");
     display::THtmlViewer *page = Window().Viewer();
@@ -140,7 +133,7 @@ TEST_F(WordFinderPageTest, DoubleClickingAWordOfThePageSearchesIt) {
 }
 
 TEST_F(WordFinderPageTest, AnEnglishBookTakesEnglishBaseForms) {
-    Start(Entries({"mouse", "carry"}), "en-nl");
+    Start(BookSource({"mouse", "carry"}), "en-nl");
     EXPECT_EQ(Find(Window(), "mice"), "'mice' is een vorm van 'mouse'.");
     EXPECT_EQ(Find(Window(), "carried"), "'carried' is een vorm van 'carry'.");
 }

@@ -86,6 +86,13 @@ void TProgramFolder::SetTable(const std::string &name, const std::string &table)
     Write("data/" + name + ".idx", table);
 }
 
+std::string BookSource(std::initializer_list<const char *> words) {
+    std::string source;
+    for (const char *word : words)
+        source += std::string("kw: ") + word + "\ndir: nl-en\n<p>over " + word + "</p>\n\n";
+    return source;
+}
+
 void TProgramFolder::AddCompiledBook(const std::string &name, const std::string &source) const {
     namespace fs = std::filesystem;
     fs::copy_file(REAL_LEXQAPI_FILE, Dir + "/lexqapi.so", fs::copy_options::overwrite_existing);

@@ -3,6 +3,7 @@
 // viewer (data module plus windows); and a recorder that answers every dialog.
 #pragma once
 
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -59,6 +60,9 @@ class TProgramFolder {
 std::string Row(const std::string &keyword, const std::string &body,
                 const std::string &languageDir = "");
 std::string Table(const std::vector<std::string> &rows);
+
+// A book's source text (lexqc's format) with one short entry "over WORD" for each word.
+std::string BookSource(std::initializer_list<const char *> words);
 
 // The data module initialised on the program folder, with its windows.
 class TViewer {

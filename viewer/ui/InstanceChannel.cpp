@@ -27,6 +27,19 @@ QString TInstanceChannel::SocketPath() {
     return folder.isEmpty() ? QString() : folder + QStringLiteral("/taalkist-lookup");
 }
 
+TInstanceChannel::TAsked TInstanceChannel::Ask(const TLookupRequest &request) {
+    using TStatus = platform::TLocalAnswer::TStatus;
+    const QString path = SocketPath();
+    if (path.isEmpty())
+        return TAsked::NoViewer;
+    // A viewer answers within its own request time; one that does not is as good as none.
+    const platform::TLocalAnswer answer =
+        platform::AskLocalSocket(path.toStdString(), WriteLookupRequest(request), kRequestMs * 2);
+    if (answer.Status != TStatus::Answered)
+        return TAsked::NoViewer;
+    return answer.Byte == kAccepted ? TAsked::Accepted : TAsked::Refused;
+}
+
 TInstanceChannel::TInstanceChannel(QObject *parent)
     : QObject(parent), m_allowedUser(platform::CurrentUserId()) {}
 

@@ -24,6 +24,11 @@ class TInstanceChannel : public QObject {
     // How long a connection may take to send its request.
     static constexpr int kRequestMs = 1000;
 
+    // Hands the request to the viewer listening at SocketPath, without the toolkit's GUI:
+    // what a process started for a lookup does first.
+    enum class TAsked { Accepted, Refused, NoViewer };
+    static TAsked Ask(const TLookupRequest &request);
+
     explicit TInstanceChannel(QObject *parent = nullptr);
     ~TInstanceChannel() override;
 

@@ -47,6 +47,17 @@ struct TImportOutcome;
 class TfrmLXAAbout;
 class TTypeAhead;
 
+// What a search of a word shows: the page (empty when there is none to show) and the
+// sentence of the status line.
+struct TLookupPage {
+    std::string Page;  // Windows-1252, as the display takes it
+    QString Status;
+};
+
+// The status line's sentences of a search.
+QString NotFoundSentence(const QString &typed);
+QString FoundSentence(std::int32_t found, std::int32_t count);
+
 class TfrmLXAMain : public QMainWindow {
     Q_OBJECT
   public:
@@ -64,6 +75,11 @@ class TfrmLXAMain : public QMainWindow {
     // Puts the word in the search field and runs the find command, as Enter does there:
     // the one way to search from elsewhere (links, double-clicks, lists, history).
     void SearchFor(const QString &word);
+    // The page a search of the word would show in this window, with the word finder's
+    // lines as far as they are ready, made without changing what the window shows.
+    TLookupPage LookupPage(const QString &typed);
+    // How the window shows its pages now (zoom, dark reading).
+    display::TPageLook PageLook() const;
     // Closes the type-ahead list, as when another list under the search field opens.
     void HideTypeAhead();
     // Runs every command's enabling rule (what the idle hook does).
@@ -165,6 +181,12 @@ class TfrmLXAMain : public QMainWindow {
     void BeforeResults(const QString &typed, std::int32_t found);
     void AfterResults();
     std::string SeeAlsoFor(const std::string &typed);
+    std::string SeeAlsoLineFor(const std::string &typed);
+    // Searches the miss's base form; its headword as the book spells it, or empty when the
+    // base form has no entries.
+    std::string SearchBaseForm(const std::string &typed);
+    // The suggestions for a miss; none until the book's keys are read (which this starts).
+    std::vector<std::string> SuggestionsFor(const std::string &typed);
     bool ShowBaseForm();
     void ShowSuggestions();
     void ReadKeys();

@@ -305,6 +305,15 @@ bool HasSearchableText(const QString &text) {
 
 }  // namespace
 
+QString NotFoundSentence(const QString &typed) {
+    return QStringLiteral("Het woord '%1' kan niet worden gevonden.").arg(typed);
+}
+
+QString FoundSentence(std::int32_t found, std::int32_t count) {
+    return found == 1 ? QStringLiteral("Er is 1 trefwoord gevonden.")
+                      : QStringLiteral("Er zijn %1 trefwoorden gevonden.").arg(count);
+}
+
 void TfrmLXAMain::actFindWordUpdate(TCommand &command) {
     command.setEnabled(HasSearchableText(edtSearchText->text()));
 }
@@ -324,12 +333,7 @@ void TfrmLXAMain::actFindWordExecute() {
         return;
     }
     const std::int32_t found = m_data.SearchTyped(typed.toStdString());
-    if (found <= 0)
-        SetStatus(QStringLiteral("Het woord '%1' kan niet worden gevonden.").arg(typed));
-    else if (found == 1)
-        SetStatus(QStringLiteral("Er is 1 trefwoord gevonden."));
-    else
-        SetStatus(QStringLiteral("Er zijn %1 trefwoorden gevonden.").arg(m_data.ResultCount()));
+    SetStatus(found <= 0 ? NotFoundSentence(typed) : FoundSentence(found, m_data.ResultCount()));
     BeforeResults(typed, found);
     if (found >= 1)
         ShowResults();

@@ -116,6 +116,10 @@ THistoryPopup *TfrmLXAMain::HistoryPopup() const {
 
 // Zoom and dark reading.
 
+display::TPageLook TfrmLXAMain::PageLook() const {
+    return m_reading->Look;
+}
+
 void TfrmLXAMain::ApplyPageLook() {
     m_reading->Look.Dark = m_reading->DarkChoice.value_or(DesktopIsDark());
     m_viewer->SetLook(m_reading->Look);

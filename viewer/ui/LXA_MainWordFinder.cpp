@@ -107,6 +107,13 @@ void TfrmLXAMain::AfterResults() {
 }
 
 std::string TfrmLXAMain::SeeAlsoFor(const std::string &typed) {
+    std::string line = SeeAlsoLineFor(typed);
+    if (!line.empty())
+        m_finding.Stage = TFinding::Done;
+    return line;
+}
+
+std::string TfrmLXAMain::SeeAlsoLineFor(const std::string &typed) {
     // The entries are the typed word's own: only a base form a table or the dictionary
     // vouches for is worth a line, and the dictionary is used once it is loaded.
     LoadHunspell();
@@ -114,31 +121,40 @@ std::string TfrmLXAMain::SeeAlsoFor(const std::string &typed) {
         m_finder->BaseForm(typed, WordForms::Use::SeeAlso, WordForms::Wait::No);
     if (base.empty())
         return {};
-    m_finding.Stage = TFinding::Done;
     const std::string headword = FirstHeadword(base);
     return SeeAlsoLine(headword.empty() ? base : headword);
 }
 
-bool TfrmLXAMain::ShowBaseForm() {
-    const std::string &typed = m_finding.Typed;
+std::string TfrmLXAMain::SearchBaseForm(const std::string &typed) {
     const std::string base = m_finder->BaseForm(typed, WordForms::Use::Miss, WordForms::Wait::No);
     if (base.empty() || m_data.Search(base) <= 0)
+        return {};
+    // The book's own spelling of the base form: the first of its hits as the page shows them.
+    return m_data.SearchResults->GetItem(0).Keyword;
+}
+
+bool TfrmLXAMain::ShowBaseForm() {
+    const std::string &typed = m_finding.Typed;
+    const std::string headword = SearchBaseForm(typed);
+    if (headword.empty())
         return false;
     m_finding.Stage = TFinding::Done;
-    // The book's own spelling of the base form: the first of its hits as the page shows them.
-    const std::string headword = m_data.SearchResults->GetItem(0).Keyword;
     SetStatus(cp1252::ToQString(BaseFormSentence(typed, headword)));
     m_lineAbove = BaseFormLine(typed, headword);
     ShowResults();
     return true;
 }
 
-void TfrmLXAMain::ShowSuggestions() {
+std::vector<std::string> TfrmLXAMain::SuggestionsFor(const std::string &typed) {
     if (!m_finder->KeysRead()) {
         ReadKeys();
-        return;
+        return {};
     }
-    const std::vector<std::string> words = m_finder->Suggestions(m_finding.Typed);
+    return m_finder->Suggestions(typed);
+}
+
+void TfrmLXAMain::ShowSuggestions() {
+    const std::vector<std::string> words = SuggestionsFor(m_finding.Typed);
     if (words.empty())
         return;
     // The search stays a miss: the status keeps its text, the page offers the words.
@@ -190,6 +206,46 @@ void TfrmLXAMain::HunspellLoaded() {
         if (!m_lineAbove.empty())
             ShowResults();
     }
+}
+
+TLookupPage TfrmLXAMain::LookupPage(const QString &typed) {
+    TLookupPage answer;
+    answer.Status = NotFoundSentence(typed);
+    const std::optional<std::string> text = cp1252::FromQString(typed);
+    // A word no dictionary can hold is not searched: the window would say so in a dialog,
+    // and a dialog is no answer for a popup.
+    if (m_data.CurrentBook == nullptr || !text || text->empty())
+        return answer;
+    // The window keeps its own hits: what it shows, speaks and copies stays as it was.
+    struct TKeepShown {
+        TLXAData &Data;
+        std::unique_ptr<TLXASearchResults> Shown;
+        ~TKeepShown() { Data.SearchResults = std::move(Shown); }
+    } keep{m_data, std::exchange(m_data.SearchResults, std::make_unique<TLXASearchResults>())};
+    const std::int32_t found = m_data.SearchTyped(typed.toStdString());
+    if (found >= 1) {
+        answer.Status = FoundSentence(found, m_data.ResultCount());
+        answer.Page = m_data.ResultPage();
+        if (m_finder) {
+            const std::string line = SeeAlsoLineFor(*text);
+            if (!line.empty())
+                answer.Page = WithLineAbove(answer.Page, line);
+        }
+        return answer;
+    }
+    if (!m_finder || m_data.SearchResults->LastCode != lexqapi::LEXQ_ERR_WORDNOTFOUND)
+        return answer;
+    const std::string headword = SearchBaseForm(*text);
+    if (!headword.empty()) {
+        answer.Status = cp1252::ToQString(BaseFormSentence(*text, headword));
+        answer.Page = WithLineAbove(m_data.ResultPage(), BaseFormLine(*text, headword));
+        return answer;
+    }
+    LoadHunspell();
+    const std::vector<std::string> words = SuggestionsFor(*text);
+    if (!words.empty())
+        answer.Page = WithLineAbove(m_data.ResultPage(), SuggestionLines(words));
+    return answer;
 }
 
 }  // namespace ui

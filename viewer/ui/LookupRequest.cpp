@@ -73,6 +73,31 @@ std::string WriteLookupRequest(const TLookupRequest &request) {
     return message;
 }
 
+TLookupArguments ParseLookupArguments(const std::vector<std::string> &arguments) {
+    TLookupArguments parsed;
+    if (arguments.empty())
+        return parsed;
+    const std::string &option = arguments[0];
+    const std::size_t count = option == "--lookup" ? 2 : 1;
+    if (option == "--selection" || option == "--clipboard" || option == "--lookup") {
+        if (arguments.size() != count) {
+            parsed.Error =
+                "Gebruik: tkviewer --lookup WOORD, tkviewer --selection of "
+                "tkviewer --clipboard";
+            return parsed;
+        }
+        if (option == "--lookup" && !IsRequestWord(arguments[1])) {
+            parsed.Error = "Het woord '" + arguments[1] + "' kan niet worden opgezocht.";
+            return parsed;
+        }
+        parsed.Request = TLookupRequest{option == "--lookup"      ? TLookupKind::Word
+                                        : option == "--selection" ? TLookupKind::Selection
+                                                                  : TLookupKind::Clipboard,
+                                        count == 2 ? arguments[1] : std::string()};
+    }
+    return parsed;
+}
+
 const char *RequestStatusText(TRequestStatus status) {
     switch (status) {
         case TRequestStatus::Complete:

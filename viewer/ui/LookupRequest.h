@@ -13,8 +13,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ui {
 
@@ -52,6 +54,15 @@ std::string WriteLookupRequest(const TLookupRequest &request);
 
 // Whether the word may travel as a request's word.
 bool IsRequestWord(std::string_view word);
+
+// The lookup a command line asks for: "--lookup WORD", "--selection" or "--clipboard" as
+// its only arguments. Any other command line is none (the viewer's own: books to open);
+// a lookup option used wrongly gives an Error in Dutch.
+struct TLookupArguments {
+    std::optional<TLookupRequest> Request;
+    std::string Error;
+};
+TLookupArguments ParseLookupArguments(const std::vector<std::string> &arguments);
 
 // The status in a few English words, for the log.
 const char *RequestStatusText(TRequestStatus status);

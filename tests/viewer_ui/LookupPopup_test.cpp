@@ -1,0 +1,167 @@
+// The lookup popup in the viewer's process: where it stands, that it answers with the main
+// window's page without changing what the main window shows, and how it is closed, kept
+// open and handed over to the main window.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QTest>
+#include <QToolButton>
+
+#include "UiTestSupport.h"
+#include "viewer/display/HtmlViewer.h"
+#include "viewer/ui/LXA_Main.h"
+#include "viewer/ui/LookupPopup.h"
+#include "viewer/ui/LookupResident.h"
+
+using namespace uitest;
+
+namespace {
+
+TEST(PopupPlace, BesideThePointerAndNeverOffTheScreen) {
+    const QRect screen(0, 0, 1000, 800);
+    const QSize size(400, 300);
+    struct Case {
+        const char *name;
+        std::optional<QPoint> pointer;
+        QPoint place;
+    };
+    const Case cases[] = {
+        {"room below right", QPoint(100, 100), QPoint(112, 112)},
+        {"at the right edge", QPoint(900, 100), QPoint(488, 112)},
+        {"at the bottom", QPoint(100, 700), QPoint(112, 388)},
+        {"in the corner", QPoint(999, 799), QPoint(587, 487)},
+        {"pointer off to the left", QPoint(-50, 10), QPoint(0, 22)},
+        {"no pointer", std::nullopt, QPoint(300, 250)},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(ui::PopupPlace(c.pointer, size, screen), c.place);
+        EXPECT_TRUE(screen.contains(QRect(ui::PopupPlace(c.pointer, size, screen), size)));
+    }
+    // A second screen to the right, and a popup larger than the screen.
+    EXPECT_EQ(ui::PopupPlace(QPoint(1990, 10), size, QRect(1000, 0, 1000, 800)), QPoint(1578, 22));
+    EXPECT_EQ(ui::PopupPlace(QPoint(5, 5), QSize(2000, 2000), screen), QPoint(0, 0));
+}
+
+class LookupPopupTest : public ::testing::Test {
+  protected:
+    LookupPopupTest() {
+        folder.WriteCatalogue({"nl-en=1;Boek"});
+        folder.AddBook("nl-en", "", false);
+        folder.AddCompiledBook("nl-en", BookSource({"fiets", "zwemmen", "boom"}));
+        viewer = std::make_unique<TViewer>();
+        resident = std::make_unique<ui::TLookupResident>(Main(), viewer->Data);
+    }
+    ui::TfrmLXAMain &Main() const { return viewer->Main(); }
+    ui::TLookupPopup &Popup() const { return *resident->Popup(); }
+    QString PopupPage() const { return Popup().Viewer()->toPlainText(); }
+
+    TDialogRecorder dialogs;
+    TProgramFolder folder;
+    std::unique_ptr<TViewer> viewer;
+    std::unique_ptr<ui::TLookupResident> resident;
+};
+
+TEST_F(LookupPopupTest, ShowsTheMainWindowsPageAndLeavesTheMainWindowAsItWas) {
+    Main().show();
+    EXPECT_EQ(Find(Main(), "boom"), "Er is 1 trefwoord gevonden.");
+    const QString mainPage = Main().Viewer()->toPlainText();
+
+    struct Case {
+        const char *word;
+        const char *status;
+    };
+    // A hit, a miss with a base form, a miss, and a word no dictionary can hold.
+    const Case cases[] = {
+        {"fiets", "Er is 1 trefwoord gevonden."},
+        {"zwom", "'zwom' is een vorm van 'zwemmen'."},
+        {"qqqq", "Het woord 'qqqq' kan niet worden gevonden."},
+        {"\xE2\x82\xAC\xE2\x80\x94\xD0\x96",
+         "Het woord '\xE2\x82\xAC\xE2\x80\x94\xD0\x96' kan niet worden gevonden."},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.word);
+        const QString word = QString::fromUtf8(c.word);
+        const std::size_t dialogsBefore = dialogs.Shown.size();
+        resident->LookUp(word);
+        EXPECT_EQ(dialogs.Shown.size(), dialogsBefore) << "a popup answers without a dialog";
+        EXPECT_TRUE(Popup().isVisible());
+        EXPECT_EQ(Popup().Status().toStdString(), c.status);
+        EXPECT_EQ(Popup().Word(), word);
+        // The same page the main window shows for the word.
+        const std::string status = Find(Main(), c.word);
+        EXPECT_EQ(status, c.status);
+        EXPECT_EQ(PopupPage(), Main().Viewer()->toPlainText());
+        Find(Main(), "boom");
+    }
+    // Between the popup's searches the main window kept its page and its hits.
+    resident->LookUp(QStringLiteral("fiets"));
+    EXPECT_EQ(Main().Viewer()->toPlainText(), mainPage);
+    EXPECT_EQ(viewer->Data.ResultCount(), 1);
+    EXPECT_NE(viewer->Data.ResultPage().find("over boom"), std::string::npos);
+    EXPECT_TRUE(resident->Resident());
+}
+
+TEST_F(LookupPopupTest, EscapeOrAClickElsewhereClosesItUnlessPinned) {
+    resident->LookUp(QStringLiteral("fiets"));
+    ASSERT_TRUE(Popup().isVisible());
+    // A click outside its area (the grabbed pointer brings it here) closes it.
+    QTest::mouseClick(&Popup(), Qt::LeftButton, {}, QPoint(-20, -20));
+    EXPECT_FALSE(Popup().isVisible());
+
+    resident->LookUp(QStringLiteral("fiets"));
+    QTest::mouseClick(&Popup(), Qt::LeftButton, {}, QPoint(5, Popup().height() - 3));
+    EXPECT_TRUE(Popup().isVisible()) << "a click inside keeps it";
+    QTest::keyClick(Popup().SearchField(), Qt::Key_Escape);
+    EXPECT_FALSE(Popup().isVisible());
+
+    // Pinned, clicks elsewhere leave it, and a new word keeps its place; Escape still closes.
+    resident->LookUp(QStringLiteral("fiets"));
+    Popup().PinButton()->click();
+    ASSERT_TRUE(Popup().Pinned());
+    const QPoint place = Popup().pos();
+    QTest::mouseClick(&Popup(), Qt::LeftButton, {}, QPoint(-20, -20));
+    EXPECT_TRUE(Popup().isVisible());
+    QCursor::setPos(place + QPoint(300, 300));
+    resident->LookUp(QStringLiteral("boom"));
+    EXPECT_EQ(Popup().pos(), place);
+    QTest::keyClick(Popup().SearchField(), Qt::Key_Escape);
+    EXPECT_FALSE(Popup().isVisible());
+}
+
+TEST_F(LookupPopupTest, TheFieldCorrectsAndTheButtonHandsTheWordToTheMainWindow) {
+    resident->LookUp(QStringLiteral("fiest"));
+    EXPECT_FALSE(Main().isVisible());
+    QLineEdit *field = Popup().SearchField();
+    field->selectAll();
+    QTest::keyClicks(field, "fiets");
+    QTest::keyClick(field, Qt::Key_Return);
+    EXPECT_EQ(Popup().Status(), "Er is 1 trefwoord gevonden.");
+    Popup().OpenButton()->click();
+    EXPECT_FALSE(Popup().isVisible());
+    EXPECT_TRUE(Main().isVisible());
+    EXPECT_EQ(Main().SearchField()->text(), "fiets");
+    EXPECT_EQ(Main().StatusText(), "Er is 1 trefwoord gevonden.");
+    // Every control of the top line is reached by Tab and named in Dutch.
+    for (QWidget *control :
+         std::initializer_list<QWidget *>{field, Popup().PinButton(), Popup().OpenButton()}) {
+        EXPECT_TRUE(control->focusPolicy() & Qt::TabFocus);
+        EXPECT_FALSE(control->accessibleName().isEmpty());
+    }
+    EXPECT_EQ(Popup().OpenButton()->accessibleName(), "Openen in het hoofdvenster");
+}
+
+TEST_F(LookupPopupTest, TheSelectionAndTheClipboardAreLookedUpTrimmed) {
+    QApplication::clipboard()->setText(QStringLiteral("  \u201Efiets,\u201D\n"));
+    resident->LookUpClipboard();
+    EXPECT_EQ(Popup().Word(), "fiets");
+    EXPECT_EQ(Popup().Status(), "Er is 1 trefwoord gevonden.");
+    QApplication::clipboard()->setText(QStringLiteral(" ... "));
+    resident->LookUpClipboard();
+    EXPECT_EQ(Popup().Status(), "Het klembord bevat geen tekst.");
+    EXPECT_TRUE(Popup().isVisible());
+}
+
+}  // namespace

@@ -1,0 +1,125 @@
+#include "viewer/ui/LookupResident.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QCursor>
+#include <QFile>
+#include <QSystemTrayIcon>
+
+#include "viewer/core/LXA_Data.h"
+#include "viewer/ui/InstanceChannel.h"
+#include "viewer/ui/LXA_Main.h"
+#include "viewer/ui/LookupPopup.h"
+#include "viewer/ui/SelectionText.h"
+
+namespace ui {
+
+TLookupResident::TLookupResident(TfrmLXAMain &main, TLXAData &data)
+    : m_main(main), m_data(data), m_channel(new TInstanceChannel(this)) {
+    m_popup = std::make_unique<TLookupPopup>(
+        [this](const QString &word) { return m_main.LookupPage(word); },
+        [this] { return m_main.PageLook(); }, QString::fromStdString(m_data.Paths.DataDir));
+    connect(m_popup.get(), &TLookupPopup::OpenInMainWindow, this,
+            &TLookupResident::OpenInMainWindow);
+    connect(m_popup.get(), &TLookupPopup::Answered, this, &TLookupResident::Record);
+    connect(m_channel, &TInstanceChannel::Requested, this, &TLookupResident::Handle);
+    m_main.installEventFilter(this);
+}
+
+TLookupResident::~TLookupResident() = default;
+
+void TLookupResident::Listen() {
+    m_channel->Listen();
+}
+
+void TLookupResident::Handle(const TLookupRequest &request) {
+    BecomeResident();
+    switch (request.Kind) {
+        case TLookupKind::Word:
+            LookUp(QString::fromStdString(request.Word));
+            break;
+        case TLookupKind::Selection:
+            LookUpSelection();
+            break;
+        case TLookupKind::Clipboard:
+            LookUpClipboard();
+            break;
+    }
+}
+
+void TLookupResident::LookUp(const QString &word) {
+    BecomeResident();
+    m_popup->ShowWord(word);
+}
+
+void TLookupResident::LookUpSelection() {
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    const QClipboard::Mode mode =
+        clipboard->supportsSelection() ? QClipboard::Selection : QClipboard::Clipboard;
+    LookUpText(clipboard->text(mode), QStringLiteral("Er is geen tekst geselecteerd."));
+}
+
+void TLookupResident::LookUpClipboard() {
+    LookUpText(QGuiApplication::clipboard()->text(QClipboard::Clipboard),
+               QStringLiteral("Het klembord bevat geen tekst."));
+}
+
+void TLookupResident::LookUpText(const QString &text, const QString &nothing) {
+    BecomeResident();
+    // The search field holds 256 characters; a longer text is a paragraph, not a word.
+    const QString words = SelectedWords(text.left(1024)).left(256);
+    if (words.isEmpty())
+        m_popup->ShowMessage(nothing);
+    else
+        m_popup->ShowWord(words);
+}
+
+void TLookupResident::BecomeResident() {
+    if (m_resident)
+        return;
+    m_resident = true;
+    QApplication::setQuitOnLastWindowClosed(false);
+}
+
+bool TLookupResident::HasTray() const {
+    return m_tray != nullptr && m_tray->isVisible();
+}
+
+void TLookupResident::OpenInMainWindow(const QString &word) {
+    m_main.show();
+    m_main.raise();
+    m_main.activateWindow();
+    if (!word.trimmed().isEmpty())
+        m_main.SearchFor(word);
+}
+
+bool TLookupResident::eventFilter(QObject *watched, QEvent *event) {
+    // Without a tray to end it from, closing the main window still ends the program.
+    if (watched == &m_main && event->type() == QEvent::Close && m_resident && !HasTray())
+        QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    return QObject::eventFilter(watched, event);
+}
+
+void TLookupResident::Record(const QString &word, const QString &status) const {
+    // The program's tests read what the popup answered and where it stood.
+    const QByteArray log = qgetenv("TAALKIST_LOOKUP_LOG");
+    if (log.isEmpty())
+        return;
+    QFile file(QString::fromLocal8Bit(log));
+    if (!file.open(QIODevice::Append | QIODevice::Text))
+        return;
+    const QRect place = m_popup->frameGeometry();
+    const QPoint pointer = QCursor::pos();
+    file.write(QStringLiteral("%1\t%2\t%3 %4 %5 %6\t%7 %8\n")
+                   .arg(word, status)
+                   .arg(place.x())
+                   .arg(place.y())
+                   .arg(place.width())
+                   .arg(place.height())
+                   .arg(pointer.x())
+                   .arg(pointer.y())
+                   .toUtf8());
+}
+
+}  // namespace ui
