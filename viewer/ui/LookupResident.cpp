@@ -10,6 +10,7 @@
 #include "viewer/core/LXA_Data.h"
 #include "viewer/ui/InstanceChannel.h"
 #include "viewer/ui/LXA_Main.h"
+#include "viewer/ui/LookupBus.h"
 #include "viewer/ui/LookupPopup.h"
 #include "viewer/ui/SelectionText.h"
 
@@ -31,6 +32,10 @@ TLookupResident::~TLookupResident() = default;
 
 void TLookupResident::Listen() {
     m_channel->Listen();
+    // Where there is no session bus the socket is the way in.
+    auto *bus = new TLookupBus(*this, this);
+    if (!bus->Register())
+        delete bus;
 }
 
 void TLookupResident::Handle(const TLookupRequest &request) {
