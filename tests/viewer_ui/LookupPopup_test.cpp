@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QLineEdit>
+#include <QMenu>
 #include <QTest>
 #include <QToolButton>
 
@@ -162,6 +163,25 @@ TEST_F(LookupPopupTest, TheSelectionAndTheClipboardAreLookedUpTrimmed) {
     resident->LookUpClipboard();
     EXPECT_EQ(Popup().Status(), "Het klembord bevat geen tekst.");
     EXPECT_TRUE(Popup().isVisible());
+}
+
+TEST_F(LookupPopupTest, ALookupMakesTheViewerResidentWithItsTrayMenu) {
+    EXPECT_EQ(resident->TrayMenu(), nullptr) << "a viewer without lookups stays as it was";
+    EXPECT_TRUE(QApplication::quitOnLastWindowClosed());
+    resident->LookUp(QStringLiteral("fiets"));
+    ASSERT_NE(resident->TrayMenu(), nullptr);
+    EXPECT_FALSE(QApplication::quitOnLastWindowClosed()) << "closing the window keeps it";
+    QStringList texts;
+    for (QAction *action : resident->TrayMenu()->actions())
+        if (!action->isSeparator())
+            texts << action->text();
+    EXPECT_EQ(texts, QStringList({"Hoofdvenster openen", "Selectie volgen", "Afsluiten"}));
+    QAction *follow = resident->TrayMenu()->actions()[1];
+    EXPECT_TRUE(follow->isCheckable());
+    EXPECT_FALSE(follow->isChecked()) << "off by default";
+    resident->TrayMenu()->actions()[0]->trigger();
+    EXPECT_TRUE(Main().isVisible());
+    QApplication::setQuitOnLastWindowClosed(true);
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 
 #include "UiTestSupport.h"
 #include "platform/localsocket.h"
+#include "viewer/core/ViewSettings.h"
 
 using namespace uitest;
 
@@ -193,6 +194,52 @@ TEST_F(LookupProgram, ARunningViewerAnswersCommandsAndRefusesStrangers) {
     EXPECT_FALSE(plain.waitForFinished(3000)) << "the plain viewer ended";
     plain.kill();
     plain.waitForFinished(5000);
+}
+
+TEST_F(LookupProgram, FollowingTheSelectionShowsAStillNewSelectionOnce) {
+    if (QStandardPaths::findExecutable("xsel").isEmpty())
+        GTEST_SKIP() << "no xsel";
+    WriteFollowSelectionSetting("Software\\Taalkist\\Test", true);
+    m_resident.setProcessChannelMode(QProcess::ForwardedChannels);
+    m_resident.setProcessEnvironment(m_env);
+    m_resident.start(Program(), {"--lookup", "fiets"});
+    ASSERT_TRUE(m_resident.waitForStarted(10000));
+    ASSERT_EQ(Answers(1).size(), 1);
+    // Another program selects; the popup follows once the selection has stood still.
+    const struct {
+        const char *text;
+        const char *shown;  // the word the popup shows, or none
+    } selections[] = {
+        {"huis.", "huis"},
+        {"huis", nullptr},  // the same words again
+        {"een zin van veel meer dan vijf woorden lang", nullptr},
+        {"fiets", "fiets"},
+    };
+    int count = 1;
+    for (const auto &selection : selections) {
+        SCOPED_TRACE(selection.text);
+        QProcess owner;
+        owner.setProcessEnvironment(m_env);
+        QElapsedTimer clock;
+        clock.start();
+        owner.start("xsel", {"--nodetach", "--primary", "--input"});
+        ASSERT_TRUE(owner.waitForStarted(5000));
+        owner.write(selection.text);
+        owner.closeWriteChannel();
+        owner.waitForBytesWritten(5000);
+        if (selection.shown != nullptr) {
+            const QStringList answers = Answers(++count);
+            ASSERT_EQ(answers.size(), count);
+            EXPECT_TRUE(answers.back().startsWith(QString::fromUtf8(selection.shown) + "\t"))
+                << answers.back().toStdString();
+            EXPECT_GE(clock.elapsed(), 500) << "shown before the selection stood still";
+        } else {
+            QThread::msleep(1500);
+            EXPECT_EQ(Answers(0).size(), count);
+        }
+        owner.terminate();
+        owner.waitForFinished(5000);
+    }
 }
 
 }  // namespace

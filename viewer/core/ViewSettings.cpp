@@ -29,6 +29,11 @@ TViewSettings ReadViewSettings(const std::string &regKey) {
     if (dark == "1" || dark == "0")
         settings.DarkReading = dark == "1";
     settings.Placement = Read(regKey, "WindowPlacement");
+    settings.FollowSelection = Read(regKey, "FollowSelection") == "1";
+    const std::string modifier = Read(regKey, "FollowSelectionModifier");
+    for (const char *known : {"Ctrl", "Shift", "Alt", "Meta"})
+        if (modifier == known)
+            settings.FollowModifier = modifier;
     return settings;
 }
 
@@ -38,6 +43,10 @@ void WriteZoomSetting(const std::string &regKey, int percent) {
 
 void WriteDarkReadingSetting(const std::string &regKey, bool dark) {
     Write(regKey, "DarkReading", dark ? "1" : "0");
+}
+
+void WriteFollowSelectionSetting(const std::string &regKey, bool follow) {
+    Write(regKey, "FollowSelection", follow ? "1" : "0");
 }
 
 void WritePlacementSetting(const std::string &regKey, const std::string &placement) {

@@ -10,10 +10,15 @@ struct TViewSettings {
     int ZoomPercent = 100;
     std::optional<bool> DarkReading;  // none: the page follows the desktop
     std::string Placement;            // the window's geometry as the toolkit saved it, or empty
+    // "Selectie volgen": a new selection elsewhere shows the lookup popup; the modifier
+    // that must be held for it ("Ctrl", "Shift", "Alt", "Meta"; empty: none).
+    bool FollowSelection = false;
+    std::string FollowModifier;
 };
 
 // The settings under the key; values that are missing or unreadable keep their defaults.
 TViewSettings ReadViewSettings(const std::string &regKey);
 void WriteZoomSetting(const std::string &regKey, int percent);
 void WriteDarkReadingSetting(const std::string &regKey, bool dark);
+void WriteFollowSelectionSetting(const std::string &regKey, bool follow);
 void WritePlacementSetting(const std::string &regKey, const std::string &placement);

@@ -5,14 +5,17 @@
 #include <QCloseEvent>
 #include <QCursor>
 #include <QFile>
+#include <QMenu>
 #include <QSystemTrayIcon>
 
 #include "viewer/core/LXA_Data.h"
+#include "viewer/core/ViewSettings.h"
 #include "viewer/ui/InstanceChannel.h"
 #include "viewer/ui/LXA_Main.h"
 #include "viewer/ui/LookupBus.h"
 #include "viewer/ui/LookupPopup.h"
 #include "viewer/ui/SelectionText.h"
+#include "viewer/ui/SelectionWatch.h"
 
 namespace ui {
 
@@ -85,6 +88,75 @@ void TLookupResident::BecomeResident() {
         return;
     m_resident = true;
     QApplication::setQuitOnLastWindowClosed(false);
+    CreateTray();
+}
+
+void TLookupResident::CreateTray() {
+    const TViewSettings settings = ReadViewSettings(m_data.Paths.RegKey);
+    m_watch = new TSelectionWatch(this);
+    if (settings.FollowModifier == "Ctrl")
+        m_watch->SetModifier(Qt::ControlModifier);
+    else if (settings.FollowModifier == "Shift")
+        m_watch->SetModifier(Qt::ShiftModifier);
+    else if (settings.FollowModifier == "Alt")
+        m_watch->SetModifier(Qt::AltModifier);
+    else if (settings.FollowModifier == "Meta")
+        m_watch->SetModifier(Qt::MetaModifier);
+    connect(m_watch, &TSelectionWatch::Selected, this, &TLookupResident::LookUp);
+
+    m_trayMenu = std::make_unique<QMenu>();
+    m_trayMenu->setObjectName(QStringLiteral("mnuTray"));
+    QAction *open = m_trayMenu->addAction(QStringLiteral("Hoofdvenster openen"));
+    open->setObjectName(QStringLiteral("actTrayOpen"));
+    connect(open, &QAction::triggered, this, &TLookupResident::OpenMainWindow);
+    m_follow = m_trayMenu->addAction(QStringLiteral("Selectie volgen"));
+    m_follow->setObjectName(QStringLiteral("actTrayFollowSelection"));
+    m_follow->setCheckable(true);
+    m_follow->setEnabled(TSelectionWatch::Available());
+    m_follow->setToolTip(TSelectionWatch::Available()
+                             ? QStringLiteral("Toon een nieuwe selectie in een venstertje")
+                             : QStringLiteral("Dit systeem laat geen selectie volgen"));
+    m_follow->setChecked(settings.FollowSelection && TSelectionWatch::Available());
+    m_watch->SetActive(m_follow->isChecked());
+    connect(m_follow, &QAction::toggled, this, &TLookupResident::FollowSelection);
+    m_trayMenu->addSeparator();
+    QAction *quit = m_trayMenu->addAction(QStringLiteral("Afsluiten"));
+    quit->setObjectName(QStringLiteral("actTrayQuit"));
+    connect(quit, &QAction::triggered, this, &TLookupResident::Quit);
+
+    if (!QSystemTrayIcon::isSystemTrayAvailable())
+        return;
+    QIcon icon = QApplication::windowIcon();
+    if (icon.isNull())
+        icon = QIcon(QStringLiteral(":/ui/find.png"));
+    m_tray = new QSystemTrayIcon(icon, this);
+    m_tray->setToolTip(QStringLiteral("Morvelt taalkist"));
+    m_tray->setContextMenu(m_trayMenu.get());
+    connect(m_tray, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason why) {
+                if (why == QSystemTrayIcon::Trigger)
+                    OpenMainWindow();
+            });
+    m_tray->show();
+}
+
+void TLookupResident::FollowSelection(bool follow) {
+    m_watch->SetActive(follow);
+    WriteFollowSelectionSetting(m_data.Paths.RegKey, follow);
+}
+
+void TLookupResident::OpenMainWindow() {
+    m_main.show();
+    m_main.raise();
+    m_main.activateWindow();
+}
+
+void TLookupResident::Quit() {
+    // The main window keeps its place and history as when it is closed by the user.
+    m_popup->hide();
+    if (m_main.isVisible())
+        m_main.close();
+    QCoreApplication::quit();
 }
 
 bool TLookupResident::HasTray() const {
@@ -92,9 +164,7 @@ bool TLookupResident::HasTray() const {
 }
 
 void TLookupResident::OpenInMainWindow(const QString &word) {
-    m_main.show();
-    m_main.raise();
-    m_main.activateWindow();
+    OpenMainWindow();
     if (!word.trimmed().isEmpty())
         m_main.SearchFor(word);
 }

@@ -10,6 +10,8 @@
 
 #include "viewer/ui/LookupRequest.h"
 
+class QAction;
+class QMenu;
 class QSystemTrayIcon;
 class TLXAData;
 
@@ -18,6 +20,7 @@ namespace ui {
 class TfrmLXAMain;
 class TInstanceChannel;
 class TLookupPopup;
+class TSelectionWatch;
 
 class TLookupResident : public QObject {
     Q_OBJECT
@@ -36,6 +39,10 @@ class TLookupResident : public QObject {
     void LookUpClipboard();
 
     bool Resident() const { return m_resident; }
+    // The tray's menu: "Hoofdvenster openen", "Selectie volgen", "Afsluiten"; null until
+    // resident. The icon shows it where the desktop has a tray.
+    QMenu *TrayMenu() const { return m_trayMenu.get(); }
+    TSelectionWatch *SelectionWatch() const { return m_watch; }
     TLookupPopup *Popup() const { return m_popup.get(); }
     TInstanceChannel *Channel() const { return m_channel; }
 
@@ -44,6 +51,10 @@ class TLookupResident : public QObject {
 
   private:
     void BecomeResident();
+    void CreateTray();
+    void FollowSelection(bool follow);
+    void OpenMainWindow();
+    void Quit();
     bool HasTray() const;
     void LookUpText(const QString &text, const QString &nothing);
     void OpenInMainWindow(const QString &word);
@@ -53,7 +64,10 @@ class TLookupResident : public QObject {
     TLXAData &m_data;
     TInstanceChannel *m_channel = nullptr;
     std::unique_ptr<TLookupPopup> m_popup;
+    std::unique_ptr<QMenu> m_trayMenu;
+    QAction *m_follow = nullptr;
     QSystemTrayIcon *m_tray = nullptr;
+    TSelectionWatch *m_watch = nullptr;
     bool m_resident = false;
 };
 
