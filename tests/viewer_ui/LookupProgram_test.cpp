@@ -133,7 +133,7 @@ TEST_F(LookupProgram, ARunningViewerAnswersCommandsAndRefusesStrangers) {
     answers = Answers(2);
     ASSERT_EQ(answers.size(), 2);
     const QStringList fields = answers[1].split('\t');
-    ASSERT_EQ(fields.size(), 4);
+    ASSERT_EQ(fields.size(), 5);
     EXPECT_EQ(fields[0], "huis");
     EXPECT_EQ(fields[1], "Er is 1 trefwoord gevonden.");
     if (pointer) {

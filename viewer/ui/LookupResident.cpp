@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QCursor>
+#include <QDateTime>
 #include <QFile>
 #include <QMenu>
 #include <QSystemTrayIcon>
@@ -177,7 +178,8 @@ bool TLookupResident::eventFilter(QObject *watched, QEvent *event) {
 }
 
 void TLookupResident::Record(const QString &word, const QString &status) const {
-    // The program's tests read what the popup answered and where it stood.
+    // The program's tests and benchmark read what the popup answered, where it stood and
+    // when (milliseconds since 1970).
     const QByteArray log = qgetenv("TAALKIST_LOOKUP_LOG");
     if (log.isEmpty())
         return;
@@ -186,7 +188,7 @@ void TLookupResident::Record(const QString &word, const QString &status) const {
         return;
     const QRect place = m_popup->frameGeometry();
     const QPoint pointer = QCursor::pos();
-    file.write(QStringLiteral("%1\t%2\t%3 %4 %5 %6\t%7 %8\n")
+    file.write(QStringLiteral("%1\t%2\t%3 %4 %5 %6\t%7 %8\t%9\n")
                    .arg(word, status)
                    .arg(place.x())
                    .arg(place.y())
@@ -194,6 +196,7 @@ void TLookupResident::Record(const QString &word, const QString &status) const {
                    .arg(place.height())
                    .arg(pointer.x())
                    .arg(pointer.y())
+                   .arg(QDateTime::currentMSecsSinceEpoch())
                    .toUtf8());
 }
 
