@@ -390,6 +390,48 @@ def run(temp):
     check(normal > 0 and zoomed >= normal * 1.3,
           f"the type-ahead list zooms with the page (row {normal} -> {zoomed} pixels)")
 
+    # Every book at once: each block's header is a button that says whether it is folded.
+    keys("alt+0")
+    if check(wait_for(lambda: "[Alle woordenboeken]" in window.name, 5),
+             f"Alt+0 chooses every book ({window.name})"):
+        listener.clear()
+        keys("ctrl+l")
+        type_text("hand")
+        keys("Return")
+        check(listener.wait_announced(r"Gevonden in .+\."),
+              f"the status of every book reached the bus ({listener.announced()[-1:]})")
+        headers = wait_for(lambda: [n for n in walk(window)
+                                    if n.getRole() in (pyatspi.ROLE_PUSH_BUTTON,
+                                                       pyatspi.ROLE_TOGGLE_BUTTON) and
+                                    n.name.startswith("Woordenboek ") and
+                                    has(n, pyatspi.STATE_SHOWING)], 10) or []
+        check(len(headers) >= 2 and all(has(h, pyatspi.STATE_EXPANDABLE) for h in headers),
+              f"each book's block has an expandable header ({[h.name for h in headers]})")
+        if headers:
+            header = headers[0]
+            was = has(header, pyatspi.STATE_EXPANDED)
+            action = header.queryAction()
+            action.doAction(0)
+            check(wait_for(lambda: has(header, pyatspi.STATE_EXPANDED) != was, 5),
+                  f"the header's action folds or unfolds its block ('{action.getName(0)}')")
+            action.doAction(0)
+        keys("alt+1")
+
+    # The popup of a word looked up from another program: named, and its page exposed.
+    lookup = start([os.path.join(PRODUCT, "tkviewer"), "--lookup", "fiets"], env=env)
+    popup = wait_for(lambda: next((c for c in app if c is not None and c.name == "Opzoeken" and
+                                   has(c, pyatspi.STATE_SHOWING)), None), 15)
+    if check(popup is not None, "the lookup popup is a window named 'Opzoeken'"):
+        unnamed = [f"{n.getRoleName()} in {n.parent.getRoleName()} '{n.parent.name}' "
+                   f"({n.description!r})" for n in interactive(popup) if not n.name.strip()]
+        check(not unnamed, f"every control of the popup has a name (unnamed: {unnamed})")
+        articles = wait_for(lambda: (n := find(popup, pyatspi.ROLE_LABEL, "Gevonden artikelen"))
+                            and "fiets" in text_of(n) and n, 10)
+        check(articles, "the popup's page is exposed with the word's entries")
+        check(find(popup, pyatspi.ROLE_TEXT, "Zoekwoord") is not None,
+              "the popup's field is a text named 'Zoekwoord'")
+    lookup.wait(20)
+
     # The help window: a default button, Escape closes it.
     keys("F1")
     help_window = wait_for(lambda: next((c for c in app if c is not None and

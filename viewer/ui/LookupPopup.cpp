@@ -98,6 +98,9 @@ void TLookupPopup::CreateTopLine() {
     m_field->setAccessibleName(QStringLiteral("Zoekwoord"));
     m_field->setMaxLength(256);
     m_field->setClearButtonEnabled(true);
+    // Qt's clear button carries no name of its own; a screen reader would say only "button".
+    for (QToolButton *clear : m_field->findChildren<QToolButton *>())
+        clear->setAccessibleName(QStringLiteral("Zoekwoord wissen"));
     connect(m_field, &QLineEdit::returnPressed, this, [this] { Answer(m_field->text()); });
     line->addWidget(m_field, 1);
     m_pin = Button(this, "btnLookupPin", QStringLiteral("Vastzetten"),
