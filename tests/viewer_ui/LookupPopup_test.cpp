@@ -1,5 +1,6 @@
 // The lookup popup in the viewer's process: where it stands, that it answers with the main
-// window's page without changing what the main window shows, and how it is closed, kept
+// window's page without changing what the main window shows (a word, a pattern, several
+// books chosen), completes a miss when the word finder is ready, and how it is closed, kept
 // open and handed over to the main window.
 #include <gtest/gtest.h>
 
@@ -12,9 +13,11 @@
 
 #include "UiTestSupport.h"
 #include "viewer/display/HtmlViewer.h"
+#include "viewer/ui/AllBooksPage.h"
 #include "viewer/ui/LXA_Main.h"
 #include "viewer/ui/LookupPopup.h"
 #include "viewer/ui/LookupResident.h"
+#include "viewer/ui/SelectBook.h"
 
 using namespace uitest;
 
@@ -152,6 +155,75 @@ TEST_F(LookupPopupTest, TheFieldCorrectsAndTheButtonHandsTheWordToTheMainWindow)
         EXPECT_FALSE(control->accessibleName().isEmpty());
     }
     EXPECT_EQ(Popup().OpenButton()->accessibleName(), "Openen in het hoofdvenster");
+}
+
+TEST_F(LookupPopupTest, APatternListsItsHeadwordsAndAFirstMissGainsItsSuggestions) {
+    // A pattern is expanded as the window expands it; its links look up in the popup.
+    resident->LookUp(QStringLiteral("f*"));
+    EXPECT_EQ(Popup().Status().toStdString(), Find(Main(), "f*"));
+    EXPECT_TRUE(PopupPage().contains(QStringLiteral("fiets")));
+    EXPECT_EQ(PopupPage(), Main().Viewer()->toPlainText());
+
+    // The session's first miss comes before the book's keys are read; the popup is
+    // completed once they are, and the field keeps what the user typed meanwhile.
+    resident->LookUp(QStringLiteral("fietz"));
+    Popup().SearchField()->setText(QStringLiteral("fi"));
+    QTRY_VERIFY(PopupPage().contains(QStringLiteral("Bedoelde u:")));
+    EXPECT_TRUE(PopupPage().contains(QStringLiteral("fiets")));
+    EXPECT_EQ(Popup().SearchField()->text(), QStringLiteral("fi"));
+    EXPECT_EQ(Popup().Status(), QStringLiteral("Het woord 'fietz' kan niet worden gevonden."));
+}
+
+// Several books chosen: the popup answers from all of them, as the window's page does.
+TEST(LookupPopupChoice, AnswersFromEveryChosenBookAsTheWindowsPageDoes) {
+    TDialogRecorder dialogs;
+    TProgramFolder folder;
+    folder.WriteCatalogue({"nl-en=1;Nederlands-Engels", "en-nl=1;Engels-Nederlands"});
+    for (const char *name : {"nl-en", "en-nl"})
+        folder.AddBook(name, "", false);
+    folder.AddCompiledBook("nl-en", "kw: hand\n<p>the hand</p>\n\nkw: huis\n<p>house</p>\n");
+    folder.AddCompiledBook("en-nl", "kw: hand\n<p>de hand</p>\n\nkw: house\n<p>huis</p>\n");
+    TViewer viewer;
+    ui::TLookupResident resident(viewer.Main(), viewer.Data);
+    ui::TLookupPopup &popup = *resident.Popup();
+    viewer.Main().ChooseBooks("*");
+    ASSERT_EQ(viewer.Main().ChoiceKey(), "*");
+
+    resident.LookUp(QStringLiteral("hand"));
+    ui::TAllBooksPage *page = popup.AllBooks();
+    ASSERT_NE(page, nullptr);
+    EXPECT_TRUE(page->isVisible());
+    EXPECT_FALSE(popup.Viewer()->isVisible());
+    EXPECT_EQ(page->BlockCount(), 2);
+    EXPECT_EQ(popup.Status(), QStringLiteral("Gevonden in 2 woordenboeken (2 trefwoorden)."));
+    EXPECT_FALSE(page->accessibleName().isEmpty());
+    Find(viewer.Main(), "hand");
+    QTRY_COMPARE(viewer.Main().AllBooksPage()->BlockCount(), 2);
+    EXPECT_EQ(viewer.Main().StatusText(), popup.Status());
+    for (int block = 0; block < 2; ++block)
+        EXPECT_EQ(page->Display(block)->toPlainText(),
+                  viewer.Main().AllBooksPage()->Display(block)->toPlainText());
+
+    // Found nowhere: the books' nearest headwords follow once read.
+    resident.LookUp(QStringLiteral("hous"));
+    EXPECT_EQ(page->BlockCount(), 0);
+    EXPECT_EQ(popup.Status(), QStringLiteral("Het woord 'hous' kan niet worden gevonden."));
+    const auto suggested = [page] {
+        for (const auto *shown : page->findChildren<display::THtmlViewer *>())
+            if (shown->toPlainText().contains(QStringLiteral("Bedoelde u:")) &&
+                shown->toPlainText().contains(QStringLiteral("house")))
+                return true;
+        return false;
+    };
+    QTRY_VERIFY(suggested());
+
+    // One book chosen again: its own page, as before.
+    viewer.Main().DictionaryCommands()[0]->Execute();
+    resident.LookUp(QStringLiteral("huis"));
+    EXPECT_FALSE(page->isVisible());
+    EXPECT_TRUE(popup.Viewer()->toPlainText().contains(QStringLiteral("house")));
+    EXPECT_EQ(popup.Status(), QStringLiteral("Er is 1 trefwoord gevonden."));
+    EXPECT_TRUE(dialogs.Shown.empty());
 }
 
 TEST_F(LookupPopupTest, TheSelectionAndTheClipboardAreLookedUpTrimmed) {

@@ -25,6 +25,11 @@ TLookupResident::TLookupResident(TfrmLXAMain &main, TLXAData &data)
     m_popup = std::make_unique<TLookupPopup>(
         [this](const QString &word) { return m_main.LookupPage(word); },
         [this] { return m_main.PageLook(); }, QString::fromStdString(m_data.Paths.DataDir));
+    m_popup->SetAllBooksMaker([this](QWidget *parent) { return m_main.NewAllBooksPage(parent); });
+    // Base forms and "Bedoelde u:" that come later complete the popup as they do the window.
+    // Queued: the word finder may tell so in the middle of the popup's own search.
+    connect(&m_main, &TfrmLXAMain::WordFinderGrew, m_popup.get(), &TLookupPopup::Refresh,
+            Qt::QueuedConnection);
     connect(m_popup.get(), &TLookupPopup::OpenInMainWindow, this,
             &TLookupResident::OpenInMainWindow);
     connect(m_popup.get(), &TLookupPopup::Answered, this, &TLookupResident::Record);
