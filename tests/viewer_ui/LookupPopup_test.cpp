@@ -23,6 +23,9 @@ using namespace uitest;
 
 namespace {
 
+// How long the word finder's workers may take (Qt's QTRY macros would not fail a gtest).
+constexpr int kWaitMs = 10000;
+
 TEST(PopupPlace, BesideThePointerAndNeverOffTheScreen) {
     const QRect screen(0, 0, 1000, 800);
     const QSize size(400, 300);
@@ -58,6 +61,8 @@ class LookupPopupTest : public ::testing::Test {
         viewer = std::make_unique<TViewer>();
         resident = std::make_unique<ui::TLookupResident>(Main(), viewer->Data);
     }
+    // A lookup makes the program resident; the next test starts as a plain viewer.
+    ~LookupPopupTest() override { QApplication::setQuitOnLastWindowClosed(true); }
     ui::TfrmLXAMain &Main() const { return viewer->Main(); }
     ui::TLookupPopup &Popup() const { return *resident->Popup(); }
     QString PopupPage() const { return Popup().Viewer()->toPlainText(); }
@@ -168,7 +173,8 @@ TEST_F(LookupPopupTest, APatternListsItsHeadwordsAndAFirstMissGainsItsSuggestion
     // completed once they are, and the field keeps what the user typed meanwhile.
     resident->LookUp(QStringLiteral("fietz"));
     Popup().SearchField()->setText(QStringLiteral("fi"));
-    QTRY_VERIFY(PopupPage().contains(QStringLiteral("Bedoelde u:")));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return PopupPage().contains(QStringLiteral("Bedoelde u:")); },
+                                kWaitMs));
     EXPECT_TRUE(PopupPage().contains(QStringLiteral("fiets")));
     EXPECT_EQ(Popup().SearchField()->text(), QStringLiteral("fi"));
     EXPECT_EQ(Popup().Status(), QStringLiteral("Het woord 'fietz' kan niet worden gevonden."));
@@ -185,6 +191,8 @@ TEST(LookupPopupChoice, AnswersFromEveryChosenBookAsTheWindowsPageDoes) {
     folder.AddCompiledBook("en-nl", "kw: hand\n<p>de hand</p>\n\nkw: house\n<p>huis</p>\n");
     TViewer viewer;
     ui::TLookupResident resident(viewer.Main(), viewer.Data);
+    const std::shared_ptr<void> plainAgain(
+        nullptr, [](void *) { QApplication::setQuitOnLastWindowClosed(true); });
     ui::TLookupPopup &popup = *resident.Popup();
     viewer.Main().ChooseBooks("*");
     ASSERT_EQ(viewer.Main().ChoiceKey(), "*");
@@ -198,7 +206,8 @@ TEST(LookupPopupChoice, AnswersFromEveryChosenBookAsTheWindowsPageDoes) {
     EXPECT_EQ(popup.Status(), QStringLiteral("Gevonden in 2 woordenboeken (2 trefwoorden)."));
     EXPECT_FALSE(page->accessibleName().isEmpty());
     Find(viewer.Main(), "hand");
-    QTRY_COMPARE(viewer.Main().AllBooksPage()->BlockCount(), 2);
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return viewer.Main().AllBooksPage()->BlockCount() == 2; }, kWaitMs));
     EXPECT_EQ(viewer.Main().StatusText(), popup.Status());
     for (int block = 0; block < 2; ++block)
         EXPECT_EQ(page->Display(block)->toPlainText(),
@@ -215,7 +224,7 @@ TEST(LookupPopupChoice, AnswersFromEveryChosenBookAsTheWindowsPageDoes) {
                 return true;
         return false;
     };
-    QTRY_VERIFY(suggested());
+    ASSERT_TRUE(QTest::qWaitFor(suggested, kWaitMs));
 
     // One book chosen again: its own page, as before.
     viewer.Main().DictionaryCommands()[0]->Execute();

@@ -86,8 +86,8 @@ class TfrmLXAMain : public QMainWindow {
     TLookupPage LookupPage(const QString &typed);
     // How the window shows its pages now (zoom, dark reading).
     display::TPageLook PageLook() const;
-    // A page of several books' answers that looks as the window's own (pictures, images,
-    // links), for the lookup popup; its word searcher is the caller's.
+    // A page of several books' answers with the window's pictures, images and links (its
+    // own, and the lookup popup's); word searcher, look and unfolded books are the caller's.
     TAllBooksPage *NewAllBooksPage(QWidget *parent) const;
     // Closes the type-ahead list, as when another list under the search field opens.
     void HideTypeAhead();

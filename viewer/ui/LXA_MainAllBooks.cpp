@@ -98,18 +98,8 @@ int TfrmLXAMain::AllBooksPending() const {
 
 void TfrmLXAMain::CreateAllBooksChoice() {
     TAllBooksState &state = *m_allBooks;
-    state.Page = new TAllBooksPage(
-        [this](const TLXABook &book) {
-            for (TSelectBook *command : m_books)
-                if (command->Book() == &book)
-                    return command->icon();
-            return QIcon();
-        },
-        pnlOutput);
-    state.Page->SetImageFolder(QString::fromStdString(m_data.Paths.DataDir));
+    state.Page = NewAllBooksPage(pnlOutput);
     state.Page->SetWordSearcher([this](const QString &word) { SearchFor(word); });
-    state.Page->SetLinkOpener(
-        [](const QUrl &link) { platform::ShellOpen(link.toString().toStdString(), ""); });
     state.Page->SetUnfolded(SplitNames(ReadSetting(platform::RegRoot::CurrentUser, std::nullopt,
                                                    m_data.Paths.RegKey, kUnfoldedSetting, "")));
     connect(state.Page, &TAllBooksPage::UnfoldedChanged, this, [this] {
@@ -332,8 +322,6 @@ TAllBooksPage *TfrmLXAMain::NewAllBooksPage(QWidget *parent) const {
     page->SetImageFolder(QString::fromStdString(m_data.Paths.DataDir));
     page->SetLinkOpener(
         [](const QUrl &link) { platform::ShellOpen(link.toString().toStdString(), ""); });
-    page->SetUnfolded(m_allBooks->Page->Unfolded());
-    page->SetLook(PageLook());
     return page;
 }
 
