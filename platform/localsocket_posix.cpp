@@ -41,7 +41,7 @@ namespace {
 // Only a folder that nobody else could have put a socket into is trusted.
 bool IsPrivateFolder(const std::string &folder) {
     struct stat info = {};
-    return ::lstat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) &&
+    return ::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) &&
            info.st_uid == ::geteuid() && (info.st_mode & 077) == 0;
 }
 
