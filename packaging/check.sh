@@ -43,7 +43,8 @@ unexpected=$(grep -v -E -f <(echo "$allowed") <<<"$files" || true)
 [ -z "$unexpected" ] || fail "files outside the layout: $unexpected"
 for required in /usr/bin/tkviewer /usr/bin/lexq /usr/bin/lexqc /usr/lib/taalkist/tkviewer \
     /usr/lib/taalkist/lexq /usr/lib/taalkist/lexqc /usr/lib/taalkist/lexqapi.so \
-    /usr/lib/taalkist/crypt.so /usr/lib/taalkist/fldtts.so /usr/lib/taalkist/data/dict.cfg \
+    /usr/lib/taalkist/crypt.so /usr/lib/taalkist/fldtts.so /usr/lib/taalkist/tkviewer_gui.so \
+    /usr/lib/taalkist/data/dict.cfg \
     /usr/lib/taalkist/data/nl-en.idx /usr/lib/taalkist/data/en-nl.idx \
     /usr/share/applications/nl.taalkist.Taalkist.desktop \
     /usr/share/metainfo/nl.taalkist.Taalkist.metainfo.xml \
@@ -56,6 +57,10 @@ for program in tkviewer lexq lexqc; do
   [ "$(readlink "$root/usr/bin/$program")" = "../lib/taalkist/$program" ] ||
     fail "/usr/bin/$program is not a link to /usr/lib/taalkist/$program"
 done
+# A lookup handed to the running viewer must not wait for Qt's libraries to load.
+needed=$(readelf -d "$root/usr/lib/taalkist/tkviewer")
+grep -q 'NEEDED.*libQt' <<<"$needed" &&
+  fail "/usr/lib/taalkist/tkviewer links Qt; its windows belong in tkviewer_gui.so"
 grep -E -q '^/usr/lib/taalkist/(tkinstall|setup\.so|uninst\.so)$' <<<"$files" &&
   fail "the per-user installer is in the package"
 depends=$(dpkg-deb -f "$deb" Depends)

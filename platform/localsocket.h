@@ -13,6 +13,12 @@ namespace platform {
 // The user id of this process.
 std::uint32_t CurrentUserId();
 
+// The user's runtime folder as the toolkit chooses it ($XDG_RUNTIME_DIR, else
+// "runtime-USER" in the temporary folder), without the toolkit: a program that only asks
+// the listener must find its socket before it loads any GUI library. Empty when that
+// folder does not exist, is not this user's or is open to others.
+std::string UserRuntimeFolder();
+
 // The user id of the process at the other end of the connected local socket `socket` (a
 // file descriptor), as the system recorded it when that process connected; nothing when
 // the system cannot tell.

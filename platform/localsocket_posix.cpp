@@ -1,12 +1,16 @@
 #include <poll.h>
+#include <pwd.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "platform/localsocket.h"
 #include "platform/posix_io.h"
@@ -30,6 +34,35 @@ struct TSocket {
 
 std::uint32_t CurrentUserId() {
     return static_cast<std::uint32_t>(::getuid());
+}
+
+namespace {
+
+// Only a folder that nobody else could have put a socket into is trusted.
+bool IsPrivateFolder(const std::string &folder) {
+    struct stat info = {};
+    return ::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) &&
+           info.st_uid == ::geteuid() && (info.st_mode & 077) == 0;
+}
+
+}  // namespace
+
+std::string UserRuntimeFolder() {
+    if (const char *runtime = std::getenv("XDG_RUNTIME_DIR"); runtime != nullptr && *runtime) {
+        if (IsPrivateFolder(runtime))
+            return runtime;
+    }
+    // The toolkit's own choice where the variable names no folder fit to use.
+    const char *tmp = std::getenv("TMPDIR");
+    std::string folder = (tmp != nullptr && *tmp != '\0') ? tmp : "/tmp";
+    while (folder.size() > 1 && folder.back() == '/')
+        folder.pop_back();
+    struct passwd entry = {}, *found = nullptr;
+    char names[4096];
+    const bool named = ::getpwuid_r(::geteuid(), &entry, names, sizeof names, &found) == 0 &&
+                       found != nullptr && found->pw_name[0] != '\0';
+    folder += "/runtime-" + (named ? std::string(found->pw_name) : std::to_string(::geteuid()));
+    return IsPrivateFolder(folder) ? folder : std::string();
 }
 
 std::optional<std::uint32_t> PeerUserId(std::intptr_t socket) {

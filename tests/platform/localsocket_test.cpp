@@ -1,12 +1,15 @@
-// Whose process is at the other end of a local socket, and a client's one question.
+// Whose process is at the other end of a local socket, a client's one question, and the
+// runtime folder a client looks for its listener in.
 #include <gtest/gtest.h>
 
+#include <pwd.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/localsocket.h"
@@ -73,6 +76,45 @@ TEST(LocalSocket, AskTellsNoListenerFromASilentOne) {
     ::close(listener);
     // The file of a listener that is gone.
     EXPECT_EQ(platform::AskLocalSocket(temp.File("silent"), "x", 200).Status, TStatus::NoListener);
+}
+
+// Sets an environment variable for the test's length; an empty value unsets it.
+struct TEnvironment {
+    TEnvironment(const char *name, const std::string &value) : Name(name) {
+        if (const char *old = std::getenv(name))
+            Old = old;
+        Set(value);
+    }
+    ~TEnvironment() { Set(Old); }
+    void Set(const std::string &value) const {
+        if (value.empty())
+            ::unsetenv(Name);
+        else
+            ::setenv(Name, value.c_str(), 1);
+    }
+    const char *Name;
+    std::string Old;
+};
+
+TEST(LocalSocket, TheRuntimeFolderIsTrustedOnlyWhenItIsThisUsersAlone) {
+    tk::test::TempDir temp;
+    const TEnvironment runtime("XDG_RUNTIME_DIR", temp.File("run"));
+    const TEnvironment tmp("TMPDIR", temp.Path());
+    ::mkdir(temp.File("run").c_str(), 0700);
+    EXPECT_EQ(platform::UserRuntimeFolder(), temp.File("run"));
+
+    // Open to others, or no folder: the temporary folder's own, once it exists privately.
+    ::chmod(temp.File("run").c_str(), 0755);
+    EXPECT_EQ(platform::UserRuntimeFolder(), "");
+    const std::string fallback = temp.Path() + "/runtime-" + ::getpwuid(::geteuid())->pw_name;
+    ::mkdir(fallback.c_str(), 0755);
+    EXPECT_EQ(platform::UserRuntimeFolder(), "");
+    ::chmod(fallback.c_str(), 0700);
+    EXPECT_EQ(platform::UserRuntimeFolder(), fallback);
+    runtime.Set("");
+    EXPECT_EQ(platform::UserRuntimeFolder(), fallback);
+    tmp.Set(temp.File("nowhere"));
+    EXPECT_EQ(platform::UserRuntimeFolder(), "");
 }
 
 }  // namespace

@@ -142,3 +142,26 @@ TEST_F(InstanceChannel, ReplacesADeadViewersSocketAndLeavesALiveOneAlone) {
 }
 
 }  // namespace
+
+// The program asks before it loads the toolkit: it must find the socket where the toolkit
+// put it, with the runtime folder named and without, and trust no folder open to others.
+TEST_F(InstanceChannel, TheProgramFindsTheSocketWhereTheToolkitPutsIt) {
+    EXPECT_EQ(ui::LookupSocketPath(), TInstanceChannel::SocketPath().toStdString());
+    EXPECT_EQ(ui::LookupSocketPath(), m_temp.Path() + "/taalkist-lookup");
+
+    const QByteArray oldTmp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", QByteArray::fromStdString(m_temp.Path()));
+    qunsetenv("XDG_RUNTIME_DIR");
+    // The toolkit makes its own folder in the temporary one; this side only finds it.
+    const std::string made = TInstanceChannel::SocketPath().toStdString();
+    EXPECT_NE(made.find(m_temp.Path() + "/runtime-"), std::string::npos) << made;
+    EXPECT_EQ(ui::LookupSocketPath(), made);
+
+    const std::string open = m_temp.Path() + "/open";
+    ::mkdir(open.c_str(), 0755);
+    qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(open));
+    EXPECT_EQ(ui::LookupSocketPath().rfind(open, 0), std::string::npos);
+    qputenv("TMPDIR", oldTmp);
+    if (oldTmp.isEmpty())
+        qunsetenv("TMPDIR");
+}

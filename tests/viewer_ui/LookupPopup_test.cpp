@@ -1,5 +1,6 @@
 // The lookup popup in the viewer's process: where it stands, that it answers with the main
-// window's page without changing what the main window shows, and how it is closed, kept
+// window's page without changing what the main window shows (a word, a pattern, several
+// books chosen), completes a miss when the word finder is ready, and how it is closed, kept
 // open and handed over to the main window.
 #include <gtest/gtest.h>
 
@@ -12,13 +13,18 @@
 
 #include "UiTestSupport.h"
 #include "viewer/display/HtmlViewer.h"
+#include "viewer/ui/AllBooksPage.h"
 #include "viewer/ui/LXA_Main.h"
 #include "viewer/ui/LookupPopup.h"
 #include "viewer/ui/LookupResident.h"
+#include "viewer/ui/SelectBook.h"
 
 using namespace uitest;
 
 namespace {
+
+// How long the word finder's workers may take (Qt's QTRY macros would not fail a gtest).
+constexpr int kWaitMs = 10000;
 
 TEST(PopupPlace, BesideThePointerAndNeverOffTheScreen) {
     const QRect screen(0, 0, 1000, 800);
@@ -55,6 +61,8 @@ class LookupPopupTest : public ::testing::Test {
         viewer = std::make_unique<TViewer>();
         resident = std::make_unique<ui::TLookupResident>(Main(), viewer->Data);
     }
+    // A lookup makes the program resident; the next test starts as a plain viewer.
+    ~LookupPopupTest() override { QApplication::setQuitOnLastWindowClosed(true); }
     ui::TfrmLXAMain &Main() const { return viewer->Main(); }
     ui::TLookupPopup &Popup() const { return *resident->Popup(); }
     QString PopupPage() const { return Popup().Viewer()->toPlainText(); }
@@ -152,6 +160,79 @@ TEST_F(LookupPopupTest, TheFieldCorrectsAndTheButtonHandsTheWordToTheMainWindow)
         EXPECT_FALSE(control->accessibleName().isEmpty());
     }
     EXPECT_EQ(Popup().OpenButton()->accessibleName(), "Openen in het hoofdvenster");
+}
+
+TEST_F(LookupPopupTest, APatternListsItsHeadwordsAndAFirstMissGainsItsSuggestions) {
+    // A pattern is expanded as the window expands it; its links look up in the popup.
+    resident->LookUp(QStringLiteral("f*"));
+    EXPECT_EQ(Popup().Status().toStdString(), Find(Main(), "f*"));
+    EXPECT_TRUE(PopupPage().contains(QStringLiteral("fiets")));
+    EXPECT_EQ(PopupPage(), Main().Viewer()->toPlainText());
+
+    // The session's first miss comes before the book's keys are read; the popup is
+    // completed once they are, and the field keeps what the user typed meanwhile.
+    resident->LookUp(QStringLiteral("fietz"));
+    Popup().SearchField()->setText(QStringLiteral("fi"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return PopupPage().contains(QStringLiteral("Bedoelde u:")); },
+                                kWaitMs));
+    EXPECT_TRUE(PopupPage().contains(QStringLiteral("fiets")));
+    EXPECT_EQ(Popup().SearchField()->text(), QStringLiteral("fi"));
+    EXPECT_EQ(Popup().Status(), QStringLiteral("Het woord 'fietz' kan niet worden gevonden."));
+}
+
+// Several books chosen: the popup answers from all of them, as the window's page does.
+TEST(LookupPopupChoice, AnswersFromEveryChosenBookAsTheWindowsPageDoes) {
+    TDialogRecorder dialogs;
+    TProgramFolder folder;
+    folder.WriteCatalogue({"nl-en=1;Nederlands-Engels", "en-nl=1;Engels-Nederlands"});
+    for (const char *name : {"nl-en", "en-nl"})
+        folder.AddBook(name, "", false);
+    folder.AddCompiledBook("nl-en", "kw: hand\n<p>the hand</p>\n\nkw: huis\n<p>house</p>\n");
+    folder.AddCompiledBook("en-nl", "kw: hand\n<p>de hand</p>\n\nkw: house\n<p>huis</p>\n");
+    TViewer viewer;
+    ui::TLookupResident resident(viewer.Main(), viewer.Data);
+    const std::shared_ptr<void> plainAgain(
+        nullptr, [](void *) { QApplication::setQuitOnLastWindowClosed(true); });
+    ui::TLookupPopup &popup = *resident.Popup();
+    viewer.Main().ChooseBooks("*");
+    ASSERT_EQ(viewer.Main().ChoiceKey(), "*");
+
+    resident.LookUp(QStringLiteral("hand"));
+    ui::TAllBooksPage *page = popup.AllBooks();
+    ASSERT_NE(page, nullptr);
+    EXPECT_TRUE(page->isVisible());
+    EXPECT_FALSE(popup.Viewer()->isVisible());
+    EXPECT_EQ(page->BlockCount(), 2);
+    EXPECT_EQ(popup.Status(), QStringLiteral("Gevonden in 2 woordenboeken (2 trefwoorden)."));
+    EXPECT_FALSE(page->accessibleName().isEmpty());
+    Find(viewer.Main(), "hand");
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return viewer.Main().AllBooksPage()->BlockCount() == 2; }, kWaitMs));
+    EXPECT_EQ(viewer.Main().StatusText(), popup.Status());
+    for (int block = 0; block < 2; ++block)
+        EXPECT_EQ(page->Display(block)->toPlainText(),
+                  viewer.Main().AllBooksPage()->Display(block)->toPlainText());
+
+    // Found nowhere: the books' nearest headwords follow once read.
+    resident.LookUp(QStringLiteral("hous"));
+    EXPECT_EQ(page->BlockCount(), 0);
+    EXPECT_EQ(popup.Status(), QStringLiteral("Het woord 'hous' kan niet worden gevonden."));
+    const auto suggested = [page] {
+        for (const auto *shown : page->findChildren<display::THtmlViewer *>())
+            if (shown->toPlainText().contains(QStringLiteral("Bedoelde u:")) &&
+                shown->toPlainText().contains(QStringLiteral("house")))
+                return true;
+        return false;
+    };
+    ASSERT_TRUE(QTest::qWaitFor(suggested, kWaitMs));
+
+    // One book chosen again: its own page, as before.
+    viewer.Main().DictionaryCommands()[0]->Execute();
+    resident.LookUp(QStringLiteral("huis"));
+    EXPECT_FALSE(page->isVisible());
+    EXPECT_TRUE(popup.Viewer()->toPlainText().contains(QStringLiteral("house")));
+    EXPECT_EQ(popup.Status(), QStringLiteral("Er is 1 trefwoord gevonden."));
+    EXPECT_TRUE(dialogs.Shown.empty());
 }
 
 TEST_F(LookupPopupTest, TheSelectionAndTheClipboardAreLookedUpTrimmed) {

@@ -56,6 +56,8 @@ class LookupProgram : public ::testing::Test {
             "kw: fiets\ndir: nl-en\n<p>bicycle</p>\n\nkw: huis\ndir: nl-en\n<p>house</p>\n\n");
         std::filesystem::copy_file(TKVIEWER_PROGRAM, m_folder.Dir + "/tkviewer",
                                    std::filesystem::copy_options::overwrite_existing);
+        std::filesystem::copy_file(TKVIEWER_GUI_LIBRARY, m_folder.Dir + "/tkviewer_gui.so",
+                                   std::filesystem::copy_options::overwrite_existing);
     }
 
     void TearDown() override {
@@ -141,6 +143,27 @@ TEST_F(LookupProgram, ARunningViewerAnswersCommandsAndRefusesStrangers) {
         EXPECT_TRUE(fields[2].startsWith("212 162 ")) << fields[2].toStdString();
     }
 
+    // The command asks before it loads any window: the loader, asked to tell what it loads,
+    // names neither Qt nor the windows' library, and the resident answers.
+    const QString alone = QString::fromStdString(m_temp.Path() + "/alone");
+    std::filesystem::create_directory(alone.toStdString());
+    std::filesystem::copy_file(TKVIEWER_PROGRAM, alone.toStdString() + "/tkviewer");
+    QProcessEnvironment loaderTells = m_env;
+    loaderTells.insert("LD_DEBUG", "files");
+    QProcess bare;
+    bare.setProcessEnvironment(loaderTells);
+    bare.start(alone + "/tkviewer", {"--lookup", "fiets"});
+    ASSERT_TRUE(bare.waitForFinished(20000));
+    EXPECT_EQ(bare.exitCode(), 0);
+    const QByteArray loaded = bare.readAllStandardError();
+    EXPECT_TRUE(loaded.contains("libc.so")) << "the loader told nothing";
+    EXPECT_FALSE(loaded.contains("libQt6")) << loaded.toStdString();
+    EXPECT_FALSE(loaded.contains("tkviewer_gui")) << loaded.toStdString();
+    answers = Answers(3);
+    ASSERT_EQ(answers.size(), 3);
+    EXPECT_TRUE(answers[2].startsWith("fiets\tEr is 1 trefwoord gevonden.\t"))
+        << answers[2].toStdString();
+
     // The selection of another program.
     if (!QStandardPaths::findExecutable("xsel").isEmpty()) {
         m_owner.setProcessEnvironment(m_env);
@@ -152,10 +175,10 @@ TEST_F(LookupProgram, ARunningViewerAnswersCommandsAndRefusesStrangers) {
         QThread::msleep(500);
         Tool("xsel", {"--primary", "--output"});
         EXPECT_EQ(Command({"--selection"}), 0);
-        answers = Answers(3);
-        ASSERT_EQ(answers.size(), 3);
-        EXPECT_TRUE(answers[2].startsWith("fiets\tEr is 1 trefwoord gevonden.\t"))
-            << answers[2].toStdString();
+        answers = Answers(4);
+        ASSERT_EQ(answers.size(), 4);
+        EXPECT_TRUE(answers[3].startsWith("fiets\tEr is 1 trefwoord gevonden.\t"))
+            << answers[3].toStdString();
     }
 
     // Strangers: a malformed request is refused; another user cannot even connect.
@@ -185,7 +208,7 @@ TEST_F(LookupProgram, ARunningViewerAnswersCommandsAndRefusesStrangers) {
         EXPECT_EQ(WEXITSTATUS(status), 0) << "another user's request was taken";
     }
     QThread::msleep(300);
-    EXPECT_EQ(Answers(3).size(), QStandardPaths::findExecutable("xsel").isEmpty() ? 2 : 3);
+    EXPECT_EQ(Answers(4).size(), QStandardPaths::findExecutable("xsel").isEmpty() ? 3 : 4);
     EXPECT_EQ(m_resident.state(), QProcess::Running);
     // A viewer started as always still opens a window of its own, beside the resident.
     QProcess plain;

@@ -26,6 +26,7 @@ class StartUp : public ::testing::Test {
         fs::create_directories(dir + "/data");
         fs::create_directories(dir + "/imgs");
         fs::copy_file(TKVIEWER_PROGRAM, dir + "/tkviewer");
+        fs::copy_file(TKVIEWER_GUI_LIBRARY, dir + "/tkviewer_gui.so");
         fs::copy_file(FAKE_LEXQAPI_FILE, dir + "/lexqapi.so");
         Write("data/dict.cfg",
               "[application]\nregkey=Software\\Taalkist\\Start\n"

@@ -24,20 +24,12 @@ constexpr char kReceived[] = "taalkistReceived";
 QString TInstanceChannel::SocketPath() {
     // Qt hands out the runtime folder only when it is the user's own and closed to others.
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    return folder.isEmpty() ? QString() : folder + QStringLiteral("/taalkist-lookup");
+    return folder.isEmpty() ? QString()
+                            : folder + QLatin1Char('/') + QLatin1String(kLookupSocketName);
 }
 
-TInstanceChannel::TAsked TInstanceChannel::Ask(const TLookupRequest &request) {
-    using TStatus = platform::TLocalAnswer::TStatus;
-    const QString path = SocketPath();
-    if (path.isEmpty())
-        return TAsked::NoViewer;
-    // A viewer answers within its own request time; one that does not is as good as none.
-    const platform::TLocalAnswer answer =
-        platform::AskLocalSocket(path.toStdString(), WriteLookupRequest(request), kRequestMs * 2);
-    if (answer.Status != TStatus::Answered)
-        return TAsked::NoViewer;
-    return answer.Byte == kAccepted ? TAsked::Accepted : TAsked::Refused;
+TAsked TInstanceChannel::Ask(const TLookupRequest &request) {
+    return AskViewer(SocketPath().toStdString(), request);
 }
 
 TInstanceChannel::TInstanceChannel(QObject *parent)

@@ -9,6 +9,7 @@
 #include <QString>
 #include <cstdint>
 
+#include "viewer/ui/LookupAsk.h"
 #include "viewer/ui/LookupRequest.h"
 
 class QLocalServer;
@@ -22,11 +23,10 @@ class TInstanceChannel : public QObject {
     // The socket's path: in the user's runtime folder; empty when there is none to trust.
     static QString SocketPath();
     // How long a connection may take to send its request.
-    static constexpr int kRequestMs = 1000;
+    static constexpr int kRequestMs = kAskTimeoutMs / 2;
 
-    // Hands the request to the viewer listening at SocketPath, without the toolkit's GUI:
-    // what a process started for a lookup does first.
-    enum class TAsked { Accepted, Refused, NoViewer };
+    // Hands the request to the viewer listening at SocketPath (LookupAsk.h).
+    using TAsked = ui::TAsked;
     static TAsked Ask(const TLookupRequest &request);
 
     explicit TInstanceChannel(QObject *parent = nullptr);

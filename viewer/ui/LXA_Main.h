@@ -4,6 +4,7 @@
 
 #include <QMainWindow>
 #include <memory>
+#include <optional>
 #include <set>
 #include <span>
 #include <string>
@@ -48,15 +49,20 @@ class TfrmLXAAbout;
 class TTypeAhead;
 
 // What a search of a word shows: the page (empty when there is none to show) and the
-// sentence of the status line.
+// sentence of the status line; with several books chosen, their answers instead of a page.
 struct TLookupPage {
     std::string Page;  // Windows-1252, as the display takes it
     QString Status;
+    bool Choice = false;  // several books answered: Answers and Note, never Page
+    std::vector<std::shared_ptr<const TBookAnswer>> Answers;  // ranked, as the page shows them
+    std::string Note;  // the suggestions' page of a word found nowhere; empty until read
 };
 
 // The status line's sentences of a search.
 QString NotFoundSentence(const QString &typed);
 QString FoundSentence(std::int32_t found, std::int32_t count);
+// "Gevonden in 2 woordenboeken (3 trefwoorden)."
+QString ChoiceFoundSentence(int books, int keywords);
 
 class TfrmLXAMain : public QMainWindow {
     Q_OBJECT
@@ -80,6 +86,9 @@ class TfrmLXAMain : public QMainWindow {
     TLookupPage LookupPage(const QString &typed);
     // How the window shows its pages now (zoom, dark reading).
     display::TPageLook PageLook() const;
+    // A page of several books' answers with the window's pictures, images and links (its
+    // own, and the lookup popup's); word searcher, look and unfolded books are the caller's.
+    TAllBooksPage *NewAllBooksPage(QWidget *parent) const;
     // Closes the type-ahead list, as when another list under the search field opens.
     void HideTypeAhead();
     // Runs every command's enabling rule (what the idle hook does).
@@ -121,6 +130,11 @@ class TfrmLXAMain : public QMainWindow {
     TFindBar *FindBar() const;
     // The drop-down of recent searches; null until first opened.
     THistoryPopup *HistoryPopup() const;
+
+  signals:
+    // The word finder can say more than when LookupPage last answered: the Hunspell
+    // dictionary loaded, the book's keys read, or a choice's suggestions found.
+    void WordFinderGrew();
 
   protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -197,6 +211,13 @@ class TfrmLXAMain : public QMainWindow {
     // Searches beside the word (LXA_MainSearches.cpp): a pattern on the headwords, and
     // the words of the search field in the articles' text.
     bool ShowPattern(const QString &typed);
+    // A pattern's status sentence and page lines (Windows-1252); nothing when the text is
+    // no pattern this book can walk its keys for.
+    struct TPatternAnswer {
+        std::string Sentence;
+        std::string Lines;
+    };
+    std::optional<TPatternAnswer> PatternAnswer(const std::string &text);
     void actFindInArticlesExecute();
     void ShowSearchPage(const std::string &lines);
 
@@ -211,6 +232,8 @@ class TfrmLXAMain : public QMainWindow {
     void AllBooksSuggested(unsigned search, const std::vector<TBookSuggestion> &suggestions);
     QStringList AllBooksTypeAhead(const std::string &text) const;
     void ApplyAllBooksLook(const display::TPageLook &look);
+    // LookupPage with several books chosen; text is typed in Windows-1252.
+    TLookupPage ChoiceLookupPage(const std::string &text, const QString &typed);
 
     // Reading comfort: zoom, dark reading, the search history, keyboard, copy and print
     // (LXA_MainReading.cpp).

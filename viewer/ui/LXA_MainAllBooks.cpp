@@ -59,7 +59,26 @@ QString Keywords(int count) {
     return count == 1 ? QStringLiteral("1 trefwoord") : QStringLiteral("%1 trefwoorden").arg(count);
 }
 
+std::string SuggestionsPage(TAllBooks &searchers, const std::vector<TBookSuggestion> &found) {
+    if (found.empty())
+        return {};
+    std::vector<std::string> words, books;
+    for (const TBookSuggestion &suggestion : found) {
+        words.push_back(suggestion.Headword);
+        books.push_back(searchers.At(suggestion.Place).Book().DisplayName);
+    }
+    return "<html>\r\n  <body>\r\n    " + SuggestionLines(words, books) +
+           "\r\n  </body>\r\n</html>";
+}
+
 }  // namespace
+
+QString ChoiceFoundSentence(int books, int keywords) {
+    return QStringLiteral("Gevonden in %1 (%2).")
+        .arg(books == 1 ? QStringLiteral("1 woordenboek")
+                        : QStringLiteral("%1 woordenboeken").arg(books),
+             Keywords(keywords));
+}
 
 const std::string &TfrmLXAMain::ChoiceKey() const {
     return m_allBooks->Choice;
@@ -79,18 +98,8 @@ int TfrmLXAMain::AllBooksPending() const {
 
 void TfrmLXAMain::CreateAllBooksChoice() {
     TAllBooksState &state = *m_allBooks;
-    state.Page = new TAllBooksPage(
-        [this](const TLXABook &book) {
-            for (TSelectBook *command : m_books)
-                if (command->Book() == &book)
-                    return command->icon();
-            return QIcon();
-        },
-        pnlOutput);
-    state.Page->SetImageFolder(QString::fromStdString(m_data.Paths.DataDir));
+    state.Page = NewAllBooksPage(pnlOutput);
     state.Page->SetWordSearcher([this](const QString &word) { SearchFor(word); });
-    state.Page->SetLinkOpener(
-        [](const QUrl &link) { platform::ShellOpen(link.toString().toStdString(), ""); });
     state.Page->SetUnfolded(SplitNames(ReadSetting(platform::RegRoot::CurrentUser, std::nullopt,
                                                    m_data.Paths.RegKey, kUnfoldedSetting, "")));
     connect(state.Page, &TAllBooksPage::UnfoldedChanged, this, [this] {
@@ -268,10 +277,7 @@ void TfrmLXAMain::AllBooksAnswered(unsigned search,
     --state.Pending;
     const int books = state.Page->BooksWithEntries();
     if (books > 0)
-        SetStatus(QStringLiteral("Gevonden in %1 (%2).")
-                      .arg(books == 1 ? QStringLiteral("1 woordenboek")
-                                      : QStringLiteral("%1 woordenboeken").arg(books),
-                           Keywords(state.Page->Keywords())));
+        SetStatus(ChoiceFoundSentence(books, state.Page->Keywords()));
     if (state.Pending > 0 || books > 0)
         return;
     SetStatus(QStringLiteral("Het woord '%1' kan niet worden gevonden.")
@@ -293,13 +299,7 @@ void TfrmLXAMain::AllBooksSuggested(unsigned search,
     TAllBooksState &state = *m_allBooks;
     if (search != state.Search || suggestions.empty())
         return;
-    std::vector<std::string> words, books;
-    for (const TBookSuggestion &suggestion : suggestions) {
-        words.push_back(suggestion.Headword);
-        books.push_back(state.Searchers->At(suggestion.Place).Book().DisplayName);
-    }
-    state.Page->ShowNote("<html>\r\n  <body>\r\n    " + SuggestionLines(words, books) +
-                         "\r\n  </body>\r\n</html>");
+    state.Page->ShowNote(SuggestionsPage(*state.Searchers, suggestions));
 }
 
 QStringList TfrmLXAMain::AllBooksTypeAhead(const std::string &text) const {
@@ -308,6 +308,67 @@ QStringList TfrmLXAMain::AllBooksTypeAhead(const std::string &text) const {
         for (const std::string &word : m_allBooks->Searchers->TypeAhead(text, kTypeAheadWords))
             words << cp1252::ToQString(word);
     return words;
+}
+
+TAllBooksPage *TfrmLXAMain::NewAllBooksPage(QWidget *parent) const {
+    auto *page = new TAllBooksPage(
+        [this](const TLXABook &book) {
+            for (TSelectBook *command : m_books)
+                if (command->Book() == &book)
+                    return command->icon();
+            return QIcon();
+        },
+        parent);
+    page->SetImageFolder(QString::fromStdString(m_data.Paths.DataDir));
+    page->SetLinkOpener(
+        [](const QUrl &link) { platform::ShellOpen(link.toString().toStdString(), ""); });
+    return page;
+}
+
+TLookupPage TfrmLXAMain::ChoiceLookupPage(const std::string &text, const QString &typed) {
+    TAllBooksState &state = *m_allBooks;
+    TLookupPage answer;
+    answer.Choice = true;
+    answer.Status = NotFoundSentence(typed);
+    if (!state.Searchers)
+        return answer;
+    // The books one after the other on this thread: a popup's word takes milliseconds a
+    // book, and the searchers' handles keep the window's own workers out meanwhile.
+    answer.Answers = state.Searchers->SearchAll(text, WordForms::Wait::No);
+    int books = 0, keywords = 0;
+    for (const auto &book : answer.Answers) {
+        books += book->HasEntries() ? 1 : 0;
+        keywords += book->Count();
+    }
+    if (books > 0) {
+        answer.Status = ChoiceFoundSentence(books, keywords);
+        return answer;
+    }
+    // Found nowhere: the nearest headwords are read on a worker, as for the window's page,
+    // and the popup asks again once they are there.
+    const std::string miss = state.Choice + '\n' + text;
+    if (miss == state.LookupMiss) {
+        answer.Note = state.LookupNote;
+        return answer;
+    }
+    state.LookupMiss = miss;
+    state.LookupNote.clear();
+    auto *watcher = new QFutureWatcher<std::string>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, miss] {
+        watcher->deleteLater();
+        RunGuarded([&] {
+            if (m_allBooks->LookupMiss != miss)
+                return;
+            m_allBooks->LookupNote = watcher->result();
+            if (!m_allBooks->LookupNote.empty())
+                emit WordFinderGrew();
+        });
+    });
+    watcher->setFuture(QtConcurrent::run(&state.Pool, [searchers = state.Searchers, text] {
+        return SuggestionsPage(*searchers,
+                               searchers->Suggestions(text, TWordFinder::kMaxSuggestions));
+    }));
+    return answer;
 }
 
 void TfrmLXAMain::ApplyAllBooksLook(const display::TPageLook &look) {

@@ -32,18 +32,27 @@ void TfrmLXAMain::ShowSearchPage(const std::string &lines) {
 
 bool TfrmLXAMain::ShowPattern(const QString &typed) {
     const std::optional<std::string> text = cp1252::FromQString(typed);
-    if (!text || !pattern::LooksLikePattern(*text) || m_data.CurrentBook == nullptr ||
-        !HasKeyWalk())
+    if (!text)
+        return false;
+    const std::optional<TPatternAnswer> answer = PatternAnswer(*text);
+    if (!answer)
         return false;
     m_finding = {};
     m_lineAbove.clear();
+    SetStatus(cp1252::ToQString(answer->Sentence));
+    ShowSearchPage(answer->Lines);
+    return true;
+}
+
+std::optional<TfrmLXAMain::TPatternAnswer> TfrmLXAMain::PatternAnswer(const std::string &text) {
+    if (!pattern::LooksLikePattern(text) || m_data.CurrentBook == nullptr || !HasKeyWalk())
+        return std::nullopt;
     std::string reason;
-    const std::optional<pattern::TPattern> read = pattern::TPattern::Read(*text, reason);
+    const std::optional<pattern::TPattern> read = pattern::TPattern::Read(text, reason);
     if (!read) {
-        const std::string sentence = PatternError(*text, reason);
-        SetStatus(cp1252::ToQString(sentence));
-        ShowSearchPage("<p class=\"zoekhulp\">" + books::EscapeHtml(sentence) + "</p>");
-        return true;
+        const std::string sentence = PatternError(text, reason);
+        return TPatternAnswer{sentence,
+                              "<p class=\"zoekhulp\">" + books::EscapeHtml(sentence) + "</p>"};
     }
     TWaitCursor hourglass;
     books::ArticleIndex::OpenStatus status;
@@ -58,9 +67,8 @@ bool TfrmLXAMain::ShowPattern(const QString &typed) {
     headwords.reserve(found.Keys.size());
     for (const std::string &key : found.Keys)
         headwords.push_back(KeyHeadword(key));
-    SetStatus(cp1252::ToQString(PatternSentence(found.Total, *text)));
-    ShowSearchPage(PatternLines(headwords, found.Total, *text));
-    return true;
+    return TPatternAnswer{PatternSentence(found.Total, text),
+                          PatternLines(headwords, found.Total, text)};
 }
 
 void TfrmLXAMain::actFindInArticlesExecute() {

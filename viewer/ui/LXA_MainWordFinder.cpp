@@ -180,6 +180,8 @@ void TfrmLXAMain::ReadKeySlice(unsigned walk) {
     m_readingKeys = false;
     if (m_finder->KeysRead() && m_finding.Stage == TFinding::Miss)
         ShowSuggestions();
+    if (m_finder->KeysRead())
+        emit WordFinderGrew();
 }
 
 void TfrmLXAMain::LoadHunspell() {
@@ -206,6 +208,7 @@ void TfrmLXAMain::HunspellLoaded() {
         if (!m_lineAbove.empty())
             ShowResults();
     }
+    emit WordFinderGrew();
 }
 
 TLookupPage TfrmLXAMain::LookupPage(const QString &typed) {
@@ -216,12 +219,20 @@ TLookupPage TfrmLXAMain::LookupPage(const QString &typed) {
     // and a dialog is no answer for a popup.
     if (m_data.CurrentBook == nullptr || !text || text->empty())
         return answer;
+    // Several books chosen answer as on the window's page: each word searched as a word.
+    if (!ChoiceKey().empty())
+        return ChoiceLookupPage(*text, typed);
     // The window keeps its own hits: what it shows, speaks and copies stays as it was.
     struct TKeepShown {
         TLXAData &Data;
         std::unique_ptr<TLXASearchResults> Shown;
         ~TKeepShown() { Data.SearchResults = std::move(Shown); }
     } keep{m_data, std::exchange(m_data.SearchResults, std::make_unique<TLXASearchResults>())};
+    if (const std::optional<TPatternAnswer> matches = PatternAnswer(*text)) {
+        answer.Status = cp1252::ToQString(matches->Sentence);
+        answer.Page = WithLineAbove(m_data.ResultPage(), matches->Lines);
+        return answer;
+    }
     const std::int32_t found = m_data.SearchTyped(typed.toStdString());
     if (found >= 1) {
         answer.Status = FoundSentence(found, m_data.ResultCount());

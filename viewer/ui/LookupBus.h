@@ -1,6 +1,6 @@
 // The lookup on the session bus, for scripts and desktop shortcuts:
-//   dbus-send --session --dest=nl.taalkist.Taalkist /nl/taalkist/Taalkist \
-//       nl.taalkist.Taalkist.Lookup string:fiets
+//   dbus-send --session --dest=nl.taalkist.Taalkist /nl/taalkist/Taalkist
+//       nl.taalkist.Taalkist.Lookup string:fiets    (one command line)
 // Lookup(s word) and LookupSelection() do what "tkviewer --lookup" and "--selection" do,
 // and answer before the popup shows. Only the first viewer of the session takes the name.
 #pragma once

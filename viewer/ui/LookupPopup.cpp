@@ -13,8 +13,11 @@
 #include <QWindow>
 
 #include "platform/shell.h"
+#include "viewer/core/LXA_Books.h"
 #include "viewer/core/LXA_Data.h"
 #include "viewer/display/HtmlViewer.h"
+#include "viewer/finder/AllBooks.h"
+#include "viewer/ui/AllBooksPage.h"
 
 namespace ui {
 
@@ -35,6 +38,16 @@ QToolButton *Button(QWidget *parent, const char *name, const QString &text, cons
     button->setFocusPolicy(Qt::StrongFocus);
     button->setAutoRaise(true);
     return button;
+}
+
+// What an answer says, in short: two answers that say the same have the same summary.
+std::string Summary(const TLookupPage &page) {
+    std::string summary = page.Status.toStdString() + '\x1f' + page.Page + '\x1f' + page.Note;
+    for (const auto &answer : page.Answers)
+        summary += '\x1f' + std::to_string(answer->Place) + ' ' +
+                   std::to_string(static_cast<int>(answer->Rank)) + ' ' +
+                   std::to_string(answer->Count()) + ' ' + answer->BaseForm;
+    return summary;
 }
 
 }  // namespace
@@ -139,9 +152,11 @@ bool TLookupPopup::Pinned() const {
 void TLookupPopup::ShowWord(const QString &word) {
     if (!isVisible() || !Pinned())
         Place();
-    Answer(word);
+    // Shown before it answers: a page lays itself out by the size it is shown at, and
+    // nothing is painted before this returns to the event loop.
     show();
     raise();
+    Answer(word);
     TakeClicksOutside(!Pinned());
 }
 
@@ -149,6 +164,13 @@ void TLookupPopup::ShowMessage(const QString &text) {
     if (!isVisible() || !Pinned())
         Place();
     m_field->clear();
+    m_shown.clear();
+    m_summary.clear();
+    if (m_allBooks != nullptr) {
+        m_allBooks->hide();
+        m_allBooks->Clear();
+    }
+    m_viewer->show();
     m_viewer->ClearDocument();
     m_status->setText(text);
     show();
@@ -159,15 +181,65 @@ void TLookupPopup::ShowMessage(const QString &text) {
 
 void TLookupPopup::Answer(const QString &word) {
     m_field->setText(word);
-    m_viewer->SetLook(m_look());
+    m_shown = word;
     TLookupPage page;
     RunGuarded([&] { page = m_lookup(word); });
-    if (page.Page.empty())
-        m_viewer->ClearDocument();
-    else
-        m_viewer->LoadDocument(page.Page.data(), page.Page.size());
-    m_status->setText(page.Status);
+    Show(page);
     emit Answered(word, page.Status);
+}
+
+void TLookupPopup::Refresh() {
+    if (!isVisible() || m_shown.isEmpty())
+        return;
+    TLookupPage page;
+    RunGuarded([&] { page = m_lookup(m_shown); });
+    if (Summary(page) != m_summary)
+        Show(page);
+}
+
+void TLookupPopup::Show(const TLookupPage &page) {
+    m_summary = Summary(page);
+    const display::TPageLook look = m_look();
+    if (page.Choice && m_allBooks == nullptr && m_makeAllBooks) {
+        m_allBooks = m_makeAllBooks(this);
+        m_allBooks->setObjectName(QStringLiteral("pagLookupAllBooks"));
+        m_allBooks->setAccessibleName(QStringLiteral("Gevonden artikelen"));
+        m_allBooks->SetWordSearcher([this](const QString &word) { Answer(word); });
+        m_unfolded = m_allBooks->Unfolded();
+        static_cast<QVBoxLayout *>(layout())->insertWidget(layout()->indexOf(m_viewer) + 1,
+                                                           m_allBooks, 1);
+        setTabOrder(m_viewer, m_allBooks);
+    }
+    if (page.Choice && m_allBooks != nullptr) {
+        m_viewer->hide();
+        m_viewer->ClearDocument();
+        // Laid out first: the page folds a block that is longer than its own height.
+        m_allBooks->show();
+        layout()->activate();
+        m_allBooks->SetLook(look);
+        m_allBooks->Clear();
+        // A popup is small: long blocks fold as on the window's page, but the best one
+        // stays open, or the popup would show headers only.
+        std::set<std::string> unfolded = m_unfolded;
+        if (!page.Answers.empty() && page.Answers.front()->Book != nullptr)
+            unfolded.insert(page.Answers.front()->Book->Name);
+        m_allBooks->SetUnfolded(std::move(unfolded));
+        for (const auto &answer : page.Answers)
+            m_allBooks->Add(answer);
+        m_allBooks->ShowNote(page.Note);
+    } else {
+        if (m_allBooks != nullptr) {
+            m_allBooks->hide();
+            m_allBooks->Clear();
+        }
+        m_viewer->show();
+        m_viewer->SetLook(look);
+        if (page.Page.empty())
+            m_viewer->ClearDocument();
+        else
+            m_viewer->LoadDocument(page.Page.data(), page.Page.size());
+    }
+    m_status->setText(page.Status);
 }
 
 void TLookupPopup::Place() {

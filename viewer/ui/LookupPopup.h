@@ -8,6 +8,8 @@
 #include <QWidget>
 #include <functional>
 #include <optional>
+#include <set>
+#include <string>
 
 #include "viewer/display/PageLook.h"
 #include "viewer/ui/LXA_Main.h"
@@ -21,6 +23,8 @@ class THtmlViewer;
 }
 
 namespace ui {
+
+class TAllBooksPage;
 
 // Where a window of `size` goes for a pointer at `pointer` on the screen area `screen`:
 // below and right of the pointer, on the other side where that runs off the screen, never
@@ -37,11 +41,19 @@ class TLookupPopup : public QWidget {
     TLookupPopup(TLookup lookup, TLook look, const QString &imageFolder);
     ~TLookupPopup() override;
 
+    // What makes the page of several books' answers (the main window's NewAllBooksPage),
+    // called once, when several books first answer.
+    using TAllBooksMaker = std::function<TAllBooksPage *(QWidget *parent)>;
+    void SetAllBooksMaker(TAllBooksMaker maker) { m_makeAllBooks = std::move(maker); }
+
     // Looks the word up and shows the answer beside the pointer (or where the popup stands
     // when it is pinned and open), without taking the keyboard.
     void ShowWord(const QString &word);
     // Shows a line of its own instead of a page (nothing selected, for instance).
     void ShowMessage(const QString &text);
+    // Asks again for the word shown, and shows the answer where it says more (the word
+    // finder's base forms and "Bedoelde u:" that were not ready); the field is left alone.
+    void Refresh();
 
     // The popup's parts, for the program's tests.
     QString Word() const;
@@ -49,6 +61,8 @@ class TLookupPopup : public QWidget {
     bool Pinned() const;
     QLineEdit *SearchField() const { return m_field; }
     display::THtmlViewer *Viewer() const { return m_viewer; }
+    // The page of several books; null until they first answered.
+    TAllBooksPage *AllBooks() const { return m_allBooks; }
     QToolButton *PinButton() const { return m_pin; }
     QToolButton *OpenButton() const { return m_open; }
 
@@ -68,17 +82,23 @@ class TLookupPopup : public QWidget {
   private:
     void CreateTopLine();
     void Answer(const QString &word);
+    void Show(const TLookupPage &page);
     void Place();
     void Dismiss();
     void TakeClicksOutside(bool take);
 
     TLookup m_lookup;
     TLook m_look;
+    TAllBooksMaker m_makeAllBooks;
+    QString m_shown;        // the word whose answer is shown; empty for a message
+    std::string m_summary;  // what the answer shown said, to tell a fuller one by
     QLineEdit *m_field = nullptr;
     QToolButton *m_pin = nullptr;
     QToolButton *m_open = nullptr;
     QToolButton *m_close = nullptr;
     display::THtmlViewer *m_viewer = nullptr;
+    TAllBooksPage *m_allBooks = nullptr;
+    std::set<std::string> m_unfolded;  // the books the user unfolded in the main window
     QLabel *m_status = nullptr;
     bool m_wasActive = false;
     bool m_takingClicks = false;

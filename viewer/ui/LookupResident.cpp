@@ -11,6 +11,7 @@
 
 #include "viewer/core/LXA_Data.h"
 #include "viewer/core/ViewSettings.h"
+#include "viewer/ui/AllBooksPage.h"
 #include "viewer/ui/InstanceChannel.h"
 #include "viewer/ui/LXA_Main.h"
 #include "viewer/ui/LookupBus.h"
@@ -25,6 +26,15 @@ TLookupResident::TLookupResident(TfrmLXAMain &main, TLXAData &data)
     m_popup = std::make_unique<TLookupPopup>(
         [this](const QString &word) { return m_main.LookupPage(word); },
         [this] { return m_main.PageLook(); }, QString::fromStdString(m_data.Paths.DataDir));
+    m_popup->SetAllBooksMaker([this](QWidget *parent) {
+        TAllBooksPage *page = m_main.NewAllBooksPage(parent);
+        page->SetUnfolded(m_main.AllBooksPage()->Unfolded());
+        return page;
+    });
+    // Base forms and "Bedoelde u:" that come later complete the popup as they do the window.
+    // Queued: the word finder may tell so in the middle of the popup's own search.
+    connect(&m_main, &TfrmLXAMain::WordFinderGrew, m_popup.get(), &TLookupPopup::Refresh,
+            Qt::QueuedConnection);
     connect(m_popup.get(), &TLookupPopup::OpenInMainWindow, this,
             &TLookupResident::OpenInMainWindow);
     connect(m_popup.get(), &TLookupPopup::Answered, this, &TLookupResident::Record);

@@ -26,7 +26,10 @@ struct TfrmLXAMain::TAllBooksState {
     std::shared_ptr<std::atomic<unsigned>> Current = std::make_shared<std::atomic<unsigned>>(0);
     int Pending = 0;    // books not answered yet
     std::string Typed;  // Windows-1252, as searched
-    QThreadPool Pool;   // last: its destructor waits for the workers
+    // The lookup popup's last miss (choice and word) and its suggestions' page once read.
+    std::string LookupMiss;
+    std::string LookupNote;
+    QThreadPool Pool;  // last: its destructor waits for the workers
 
     ~TAllBooksState() {
         // Workers not started yet never start; running ones end with their book.

@@ -1,75 +1,48 @@
-// tkviewer: the dictionary viewer. Creates the data module, runs its start-up under the
-// hourglass, and runs the main window until it closes.
-//
-// "tkviewer --lookup WORD", "--selection" and "--clipboard" show a word's entries in a
-// popup: a viewer of the user that runs already is handed the request and this process
-// ends at once; otherwise this one starts without its main window and stays resident.
-#include <QApplication>
-#include <algorithm>
+// tkviewer: the dictionary viewer. This program links no GUI library: a lookup
+// ("--lookup WORD", "--selection", "--clipboard") is first handed to the user's running
+// viewer, which answers within milliseconds, and this process ends. Every other command
+// line, and a lookup no viewer takes, runs the viewer's windows from tkviewer_gui.so
+// beside this program (ViewerMain.cpp), loaded only then.
 #include <cstdio>
-#include <exception>
+#include <string>
+#include <vector>
 
-#include "platform/paths.h"
-#include "viewer/core/LXA_Cursor.h"
-#include "viewer/core/LXA_Data.h"
-#include "viewer/ui/InstanceChannel.h"
-#include "viewer/ui/LXA_Forms.h"
-#include "viewer/ui/LXA_Main.h"
-#include "viewer/ui/LookupResident.h"
+#include "platform/dynlib.h"
+#include "platform/lasterror.h"
+#include "viewer/ui/LookupAsk.h"
 
 namespace {
 
-// Destroys the windows before the data module whose catalogue they read.
-struct TFormsGuard {
-    ~TFormsGuard() { ui::DestroyForms(); }
-};
+using TViewerMain = int (*)(int argc, char **argv);
 
 }  // namespace
 
 int main(int argc, char **argv) {
-    // Before the toolkit connects to the display: a running viewer answers in milliseconds.
-    const ui::TLookupArguments lookup =
-        ui::ParseLookupArguments(std::vector<std::string>(argv + std::min(argc, 1), argv + argc));
+    const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+    const ui::TLookupArguments lookup = ui::ParseLookupArguments(arguments);
     if (!lookup.Error.empty()) {
         std::fprintf(stderr, "%s\n", lookup.Error.c_str());
         return 2;
     }
     if (lookup.Request) {
-        switch (ui::TInstanceChannel::Ask(*lookup.Request)) {
-            case ui::TInstanceChannel::TAsked::Accepted:
+        switch (ui::AskViewer(ui::LookupSocketPath(), *lookup.Request)) {
+            case ui::TAsked::Accepted:
                 return 0;
-            case ui::TInstanceChannel::TAsked::Refused:
+            case ui::TAsked::Refused:
                 std::fprintf(stderr, "De geopende Taalkist weigert het verzoek.\n");
                 return 1;
-            case ui::TInstanceChannel::TAsked::NoViewer:
+            case ui::TAsked::NoViewer:
                 break;
         }
     }
-    QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Morvelt taalkist"));
-    // A lookup names no book: the viewer chooses its dictionary as at any start.
-    platform::SetCommandLine(lookup.Request ? std::min(argc, 1) : argc, argv);
-    ui::RegisterForms();
-    try {
-        TLXAData data;
-        TFormsGuard forms;
-        {
-            TWaitCursor hourglass;
-            data.Initialise();
-        }
-        if (ui::frmLXAMain() == nullptr)
-            return 1;
-        ui::TLookupResident resident(*ui::frmLXAMain(), data);
-        resident.Listen();
-        if (lookup.Request)
-            resident.Handle(*lookup.Request);
-        else
-            ui::frmLXAMain()->show();
-        return application.exec();
-    } catch (const std::exception &e) {
-        ShowException(e);
-    } catch (...) {
-        ShowUnknownException();
+    // The library stays loaded until the process ends: its windows are the program.
+    platform::LibHandle windows = platform::LoadLibraryByName("tkviewer_gui.dll");
+    const auto viewerMain =
+        reinterpret_cast<TViewerMain>(platform::FindExport(windows, "tk_viewer_main"));
+    if (viewerMain == nullptr) {
+        std::fprintf(stderr, "Taalkist kan zijn vensters niet laden: %s\n",
+                     platform::LastErrorText().c_str());
+        return 1;
     }
-    return 1;
+    return viewerMain(argc, argv);
 }
