@@ -80,7 +80,10 @@ void TfrmLXAMain::WordFinderBookChanged() {
     m_readingKeys = false;
     if (m_finder)
         m_finder->SetBook(m_data.CurrentBook != nullptr ? m_data.CurrentBook->Name : "");
-    m_bookIndex.SetBook(m_data.CurrentBook != nullptr ? m_data.CurrentBook->IndexFile() : "");
+    // The searcher beside the word is made anew for the new book, and a search of the old
+    // one shows nothing.
+    StopBeside();
+    m_besideBook.reset();
 }
 
 void TfrmLXAMain::BeforeResults(const QString &typed, std::int32_t found) {

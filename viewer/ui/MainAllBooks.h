@@ -26,7 +26,9 @@ struct TfrmLXAMain::TAllBooksState {
     std::shared_ptr<std::atomic<unsigned>> Current = std::make_shared<std::atomic<unsigned>>(0);
     int Pending = 0;    // books not answered yet
     std::string Typed;  // Windows-1252, as searched
-    QThreadPool Pool;   // last: its destructor waits for the workers
+    // What the running search lists: entries of a word, a pattern's headwords, articles.
+    enum class TKind { Word, Pattern, Articles } Kind = TKind::Word;
+    QThreadPool Pool;  // last: its destructor waits for the workers
 
     ~TAllBooksState() {
         // Workers not started yet never start; running ones end with their book.
