@@ -351,12 +351,11 @@ TEST_F(UserBooks, TheArticleIndexIsMadeWithTheBookAndGoesWithIt) {
     books::ArticleIndex::OpenStatus status;
     auto index = books::ArticleIndex::Open(fts, status);
     ASSERT_EQ(status, books::ArticleIndex::OpenStatus::Ok);
-    std::vector<books::ArticleIndex::Match> matches;
-    std::size_t total = 0;
+    books::ArticleIndex::Found found;
     std::string error;
-    ASSERT_TRUE(index->Search("\"fruit\"", 10, matches, total, error)) << error;
-    ASSERT_EQ(total, 1u);
-    EXPECT_EQ(matches[0].headword, "appel");
+    ASSERT_TRUE(index->Search({"\"fruit\"", 1, {{"fruit"}}}, 10, found, error)) << error;
+    ASSERT_EQ(found.total, 1u);
+    EXPECT_EQ(found.matches[0].headword, "appel");
     std::vector<std::string> ending;
     EXPECT_TRUE(index->KeysEndingWith("EL", [&](std::string_view key) {
         ending.emplace_back(key);

@@ -43,6 +43,33 @@ TEST_F(LexqAllBooks, EveryBookWithEntriesGetsABlockInRankedOrder) {
     EXPECT_EQ(one.Out, "== Nederlands-Frans ==\ntable\n");
 }
 
+TEST_F(LexqAllBooks, PatternsAndFullTextListPerBookInCatalogueOrder) {
+    TRun run = Folder.Run({"--all", "h*"});
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(run.Out,
+              "== Nederlands-Engels ==\nHand\nhuis\n\n== Engels-Nederlands ==\nhand\nhouse\n\n"
+              "== Nederlands-Duits ==\nhand\n");
+    EXPECT_EQ(Folder.Run({"-d", "alle uit het nederlands", "*e*"}).Out,
+              "== Nederlands-Duits ==\nlopen\n\n== Nederlands-Frans ==\ntafel\n");
+    EXPECT_EQ(Folder.Run({"--all", "x*"}).Status, 1);
+    EXPECT_EQ(Folder.Run({"--all", "[ab"}).Status, 2);
+    run = Folder.Run({"--all", "--fulltext", "house"});
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(run.Out, "== Nederlands-Engels ==\nhuis\n\n== Engels-Nederlands ==\nhouse\n");
+    EXPECT_EQ(Folder.Run({"-d", "alle uit het nederlands", "--fulltext", "hand"}).Out,
+              "== Nederlands-Engels ==\nHand\n\n== Nederlands-Duits ==\nhand\n");
+    EXPECT_EQ(Folder.Run({"--all", "--fulltext", "fiets"}).Status, 1);
+    EXPECT_EQ(Folder.Run({"--all", "--fulltext", "\"open"}).Status, 2);
+    // A book without its index says so; the others answer.
+    Folder.Remove("data/en-nl.fts");
+    run = Folder.Run({"--all", "--fulltext", "house"});
+    EXPECT_EQ(run.Status, 0);
+    EXPECT_EQ(run.Out, "== Nederlands-Engels ==\nhuis\n");
+    EXPECT_NE(run.Err.find("lexq: Engels-Nederlands: Het woordenboek 'en-nl' heeft geen"),
+              std::string::npos)
+        << run.Err;
+}
+
 TEST_F(LexqAllBooks, AGroupSearchesOnlyTheBooksOfItsLanguage) {
     const TRun run = Folder.Run({"-d", "alle uit het nederlands", "hand"});
     EXPECT_EQ(run.Status, 0) << run.Err;

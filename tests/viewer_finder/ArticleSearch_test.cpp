@@ -85,7 +85,7 @@ class ArticleSearchTest : public testing::Test {
         return found;
     }
     std::set<std::string> Found(const std::string &query, std::size_t limit = 10000) {
-        const TArticleAnswer answer = SearchArticles(index, query, limit, false, "boek");
+        const TArticleAnswer answer = SearchArticles(index, query, limit, nullptr, "boek");
         EXPECT_EQ(answer.Trouble, TArticleAnswer::Problem::None) << query << answer.Message;
         std::set<std::string> found;
         for (const TArticleHit &hit : answer.Hits)
@@ -125,25 +125,25 @@ TEST_F(ArticleSearchTest, FindsExactlyTheEntriesWhoseTextHoldsTheWords) {
 }
 
 TEST_F(ArticleSearchTest, RanksTheHeadwordFirstAndCountsPastTheLimit) {
-    const TArticleAnswer answer = SearchArticles(index, "water", 5, false, "boek");
+    const TArticleAnswer answer = SearchArticles(index, "water", 5, nullptr, "boek");
     ASSERT_EQ(answer.Hits.size(), 5u);
     EXPECT_EQ(answer.Hits[0].Headword, "water");
     EXPECT_EQ(answer.Total, Holding({"water"}, false).size());
     const std::string lines = ArticleLines(answer, "water");
-    EXPECT_NE(lines.find(ArticleSentence(answer.Total, "water")), std::string::npos);
+    EXPECT_NE(lines.find(ArticleSentence(answer.Total, false, "water")), std::string::npos);
     EXPECT_NE(lines.find("En nog " + std::to_string(answer.Total - 5) + " artikelen"),
               std::string::npos);
     EXPECT_NE(lines.find("<a href=\"zoek:water\">water</a>"), std::string::npos);
 }
 
 TEST_F(ArticleSearchTest, AMissingOrDamagedIndexOrABadQueryIsSaidInDutch) {
-    TArticleAnswer answer = SearchArticles(index, "\"open", 10, false, "boek");
+    TArticleAnswer answer = SearchArticles(index, "\"open", 10, nullptr, "boek");
     EXPECT_EQ(answer.Trouble, TArticleAnswer::Problem::BadQuery);
     EXPECT_EQ(answer.Message,
               "De zoekvraag klopt niet: een aanhalingsteken (\") wordt niet gesloten.");
     TBookIndex none;
     none.SetBook(temp.File("ander.idx"));
-    answer = SearchArticles(none, "fiets", 10, false, "ander");
+    answer = SearchArticles(none, "fiets", 10, nullptr, "ander");
     EXPECT_EQ(answer.Trouble, TArticleAnswer::Problem::NoIndex);
     EXPECT_NE(answer.Message.find("heeft geen artikelindex"), std::string::npos);
     EXPECT_NE(answer.Message.find("lexqc index ander"), std::string::npos);
@@ -156,7 +156,7 @@ TEST_F(ArticleSearchTest, AMissingOrDamagedIndexOrABadQueryIsSaidInDutch) {
     std::ofstream(temp.File("kort.fts"), std::ios::binary) << bytes.substr(0, bytes.size() / 2);
     TBookIndex cut;
     cut.SetBook(temp.File("kort.idx"));
-    answer = SearchArticles(cut, "fiets", 10, false, "kort");
+    answer = SearchArticles(cut, "fiets", 10, nullptr, "kort");
     EXPECT_EQ(answer.Trouble, TArticleAnswer::Problem::DamagedIndex);
     EXPECT_NE(answer.Message.find("is beschadigd"), std::string::npos);
     EXPECT_TRUE(answer.Hits.empty());

@@ -4,12 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <QLineEdit>
+#include <QTest>
 #include <QTextDocument>
 #include <cstdio>
 #include <fstream>
 
 #include "UiTestSupport.h"
 #include "viewer/display/HtmlViewer.h"
+#include "viewer/ui/AllBooksPage.h"
+#include "viewer/ui/Command.h"
 #include "viewer/ui/LXA_Main.h"
 
 using namespace uitest;
@@ -32,6 +35,17 @@ class SearchesTest : public ::testing::Test {
         viewer = std::make_unique<TViewer>();
     }
     ui::TfrmLXAMain &Window() const { return viewer->Main(); }
+    // The search's worker answers later: the status once it has, the window free meanwhile.
+    std::string Settled() const {
+        for (int i = 0; i < 1000 && Window().SearchingBeside(); ++i)
+            QTest::qWait(5);
+        EXPECT_FALSE(Window().SearchingBeside());
+        return Window().StatusText().toStdString();
+    }
+    std::string Search(const std::string &text) const {
+        Find(Window(), text);
+        return Settled();
+    }
     QString Page() const { return Window().Viewer()->toPlainText(); }
     QString Html() const { return Window().Viewer()->toHtml(); }
     // The page's text without the blanks its paragraphs end in.
@@ -53,17 +67,17 @@ class SearchesTest : public ::testing::Test {
 TEST_F(SearchesTest, APatternListsTheMatchingHeadwordsAsLinksInKeyOrder) {
     Start(Entries({"waarheid", "schoonheid", "huis", "muis", "Heide", "fiets", "fietsen", "buis",
                    "caf\xC3\xA9"}));
-    EXPECT_EQ(Find(Window(), "*heid"), "2 trefwoorden passen bij '*heid'.");
+    EXPECT_EQ(Search("*heid"), "2 trefwoorden passen bij '*heid'.");
     EXPECT_EQ(Text(), "2 trefwoorden passen bij '*heid'.\nschoonheid\nwaarheid");
     EXPECT_NE(Html().indexOf("zoek:schoonheid"), -1);
-    EXPECT_EQ(Find(Window(), "?uis"), "3 trefwoorden passen bij '?uis'.");
+    EXPECT_EQ(Search("?uis"), "3 trefwoorden passen bij '?uis'.");
     EXPECT_EQ(Text(), "3 trefwoorden passen bij '?uis'.\nbuis\nhuis\nmuis");
-    EXPECT_EQ(Find(Window(), "FIETS*"), "2 trefwoorden passen bij 'FIETS*'.");
-    EXPECT_EQ(Find(Window(), "*E"), "2 trefwoorden passen bij '*E'.");
+    EXPECT_EQ(Search("FIETS*"), "2 trefwoorden passen bij 'FIETS*'.");
+    EXPECT_EQ(Search("*E"), "2 trefwoorden passen bij '*E'.");
     EXPECT_NE(Page().indexOf(QStringLiteral("caf\u00e9")), -1) << "as the book writes it";
-    EXPECT_EQ(Find(Window(), "x*"), "0 trefwoorden passen bij 'x*'.");
+    EXPECT_EQ(Search("x*"), "0 trefwoorden passen bij 'x*'.");
     // An escaped star is no pattern character: the search text folds to FIETS.
-    EXPECT_EQ(Find(Window(), "fiets\\*"), "1 trefwoord past bij 'fiets\\*'.");
+    EXPECT_EQ(Search("fiets\\*"), "1 trefwoord past bij 'fiets\\*'.");
     EXPECT_TRUE(dialogs.Shown.empty());
     EXPECT_EQ(Window().SearchField()->text(), "fiets\\*") << "the field keeps the pattern";
 }
@@ -71,9 +85,9 @@ TEST_F(SearchesTest, APatternListsTheMatchingHeadwordsAsLinksInKeyOrder) {
 TEST_F(SearchesTest, AMalformedPatternSaysWhatIsWrongOnThePageAndInTheStatus) {
     Start(Entries({"huis"}));
     const std::string sentence = "Het patroon 'h[ui' klopt niet: '[' wordt niet gesloten met ']'.";
-    EXPECT_EQ(Find(Window(), "h[ui"), sentence);
+    EXPECT_EQ(Search("h[ui"), sentence);
     EXPECT_EQ(Text(), sentence);
-    EXPECT_EQ(Find(Window(), "huis\\"),
+    EXPECT_EQ(Search("huis\\"),
               "Het patroon 'huis\\' klopt niet: het eindigt op een '\\' zonder teken erna.");
     EXPECT_TRUE(dialogs.Shown.empty());
 }
@@ -81,11 +95,11 @@ TEST_F(SearchesTest, AMalformedPatternSaysWhatIsWrongOnThePageAndInTheStatus) {
 TEST_F(SearchesTest, AMissingOrDamagedIndexLeavesPatternsToEveryKey) {
     Start(Entries({"waarheid", "schoonheid", "huis"}));
     WriteIndex("");
-    EXPECT_EQ(Find(Window(), "*heid"), "2 trefwoorden passen bij '*heid'.");
+    EXPECT_EQ(Search("*heid"), "2 trefwoorden passen bij '*heid'.");
     WriteIndex("SQLite format 3 and then nothing sound at all");
     Window().SelectBookByName("nl-en");
-    EXPECT_EQ(Find(Window(), "*heid"), "2 trefwoorden passen bij '*heid'.");
-    EXPECT_EQ(Find(Window(), "huis"), "Er is 1 trefwoord gevonden.");
+    EXPECT_EQ(Search("*heid"), "2 trefwoorden passen bij '*heid'.");
+    EXPECT_EQ(Search("huis"), "Er is 1 trefwoord gevonden.");
     EXPECT_TRUE(dialogs.Shown.empty());
 }
 
@@ -100,7 +114,7 @@ TEST_F(SearchesTest, FindInArticlesListsTheEntriesWithTheWordsAndALineOfEach) {
     EXPECT_EQ(command->shortcut(), QKeySequence("Ctrl+Shift+F"));
     Window().SearchField()->setText("Bicycle");
     command->Execute();
-    EXPECT_EQ(Window().StatusText().toStdString(), "2 artikelen bevatten 'Bicycle'.");
+    EXPECT_EQ(Settled(), "2 artikelen bevatten 'Bicycle'.");
     // The shorter article first: the word weighs more in it.
     EXPECT_EQ(Text(),
               "2 artikelen bevatten 'Bicycle'.\nrijwiel\n(formal) bicycle\nfiets\nbike, cycle, "
@@ -116,8 +130,48 @@ TEST_F(SearchesTest, FindInArticlesListsTheEntriesWithTheWordsAndALineOfEach) {
     Window().SelectBookByName("nl-en");
     Window().SearchField()->setText("car");
     command->Execute();
+    Settled();
     EXPECT_NE(Text().find("heeft geen artikelindex"), std::string::npos) << Text();
-    EXPECT_EQ(Find(Window(), "auto"), "Er is 1 trefwoord gevonden.");
+    EXPECT_EQ(Search("auto"), "Er is 1 trefwoord gevonden.");
+    EXPECT_TRUE(dialogs.Shown.empty());
+}
+
+}  // namespace
+
+namespace {
+
+// The choice of several books: a pattern and a full-text search answer in a block per book
+// that has something to list, and the status line sums them up.
+TEST(SearchesAllBooksTest, APatternAndTheArticlesAnswerInABlockPerBook) {
+    TDialogRecorder dialogs;
+    TProgramFolder folder;
+    folder.WriteCatalogue({"nl-en=1;Nederlands-Engels", "nl-de=1;Nederlands-Duits"});
+    for (const char *name : {"nl-en", "nl-de"})
+        folder.AddBook(name, "", false);
+    folder.AddCompiledBook("nl-en",
+                           "kw: huis\n<p>house</p>\n\nkw: muis\n<p>mouse</p>\n\n"
+                           "kw: fiets\n<p>bicycle</p>\n");
+    folder.AddCompiledBook("nl-de", "kw: huis\n<p>Haus, house</p>\n\nkw: tafel\n<p>Tisch</p>\n");
+    TViewer viewer;
+    ui::TfrmLXAMain &window = viewer.Main();
+    window.ChoiceCommands().at(0)->Execute();
+    ui::TAllBooksPage &page = *window.AllBooksPage();
+    Find(window, "?uis");
+    QTRY_COMPARE(window.AllBooksPending(), 0);
+    ASSERT_EQ(page.BlockCount(), 2);
+    EXPECT_EQ(window.StatusText().toStdString(), "3 trefwoorden passen bij '?uis'.");
+    EXPECT_NE(page.Display(0)->toPlainText().indexOf("muis"), -1);
+    EXPECT_EQ(page.Display(1)->toPlainText().indexOf("muis"), -1);
+    window.SearchField()->setText("house");
+    window.Command("actFindInArticles")->Execute();
+    QTRY_COMPARE(window.AllBooksPending(), 0);
+    EXPECT_EQ(page.BlockCount(), 2);
+    EXPECT_EQ(window.StatusText().toStdString(), "Gevonden in 2 woordenboeken.");
+    window.SearchField()->setText("bicycle");
+    window.Command("actFindInArticles")->Execute();
+    QTRY_COMPARE(window.AllBooksPending(), 0);
+    ASSERT_EQ(page.BlockCount(), 1);
+    EXPECT_NE(page.Display(0)->toPlainText().indexOf("fiets"), -1);
     EXPECT_TRUE(dialogs.Shown.empty());
 }
 

@@ -14,6 +14,7 @@
 #include "viewer/finder/AllBooks.h"
 #include "viewer/finder/BookGroups.h"
 #include "viewer/finder/BookKeys.h"
+#include "viewer/finder/BookSearches.h"
 #include "viewer/finder/FinderPage.h"
 #include "viewer/finder/WordFinder.h"
 
@@ -70,6 +71,73 @@ int LookUpAll(TAllBooks &books, const std::string &word, const TOptions &options
     return failed ? kExitError : kExitNotFound;
 }
 
+// A pattern (UTF-8) in every book: under each book that has matching keys, their headwords
+// one a line in key order.
+int PatternAll(TAllBooks &books, const std::string &typed, std::ostream &out, std::ostream &err) {
+    const std::optional<std::string> text = platform::Utf8ToCp1252Exact(typed);
+    if (!text) {
+        err << "lexq: het patroon '" << typed
+            << "' bevat tekens die buiten Windows-1252 vallen en in geen woordenboek staan\n";
+        return kExitError;
+    }
+    std::string reason;
+    const std::optional<pattern::TPattern> read = pattern::TPattern::Read(*text, reason);
+    if (!read) {
+        err << "lexq: " << TerminalText(Utf8(PatternError(*text, reason))) << '\n';
+        return kExitError;
+    }
+    bool found = false, failed = false;
+    for (std::size_t place = 0; place < books.Count(); ++place) {
+        TBookSearcher &book = books.At(place);
+        const TPatternAnswer answer = FindPattern(book, *read, static_cast<std::size_t>(-1));
+        if (answer.Failed) {
+            err << "lexq: " << book.Book().DisplayName
+                << ": de trefwoorden van het woordenboek kunnen niet worden gelezen\n";
+            failed = true;
+            continue;
+        }
+        if (answer.Headwords.empty())
+            continue;
+        out << (found ? "\n" : "") << "== " << book.Book().DisplayName << " ==\n";
+        for (const std::string &headword : answer.Headwords)
+            out << Utf8(headword) << '\n';
+        found = true;
+    }
+    if (found)
+        return kExitFound;
+    return failed ? kExitError : kExitNotFound;
+}
+
+// A full-text query (UTF-8) in every book: under each book with matching entries their
+// headwords, best first; a book without an article index says so and the others answer.
+int FulltextAll(TAllBooks &books, const std::string &query, std::ostream &out, std::ostream &err) {
+    std::string reason;
+    if (!fulltext::TQuery::Read(query, reason)) {
+        err << "lexq: " << TerminalText("De zoekvraag klopt niet: " + reason) << '\n';
+        return kExitError;
+    }
+    bool found = false, failed = false;
+    for (std::size_t place = 0; place < books.Count(); ++place) {
+        TBookSearcher &book = books.At(place);
+        const TArticleAnswer answer = FindArticles(book, query, kEveryArticle, false);
+        if (answer.Trouble != TArticleAnswer::Problem::None) {
+            err << "lexq: " << book.Book().DisplayName << ": " << TerminalText(Utf8(answer.Message))
+                << '\n';
+            failed = true;
+            continue;
+        }
+        if (answer.Hits.empty())
+            continue;
+        out << (found ? "\n" : "") << "== " << book.Book().DisplayName << " ==\n";
+        for (const TArticleHit &hit : answer.Hits)
+            out << Utf8(hit.Headword) << '\n';
+        found = true;
+    }
+    if (found)
+        return kExitFound;
+    return failed ? kExitError : kExitNotFound;
+}
+
 }  // namespace
 
 int RunAllBooks(const TLXAData &data, const TBookGroup &group, const TOptions &options,
@@ -95,7 +163,11 @@ int RunAllBooks(const TLXAData &data, const TBookGroup &group, const TOptions &o
             out << Utf8(headword) << '\n';
         return words.empty() ? kExitNotFound : kExitFound;
     }
+    if (options.HasFulltext)
+        return FulltextAll(books, options.Fulltext, out, err);
     return LookUpEach(options.Words, out, err, [&](const std::string &word) {
+        if (!options.Exact && pattern::LooksLikePattern(word))
+            return PatternAll(books, word, out, err);
         return LookUpAll(books, word, options, out, err);
     });
 }

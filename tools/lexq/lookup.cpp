@@ -156,8 +156,8 @@ int PrintFulltext(const TLXABook &book, const std::string &query, std::ostream &
                   std::ostream &err) {
     TBookIndex index;
     index.SetBook(book.IndexFile());
-    const TArticleAnswer answer = SearchArticles(index, query, static_cast<std::size_t>(-1),
-                                                 /*excerpts=*/false, book.Name);
+    const TArticleAnswer answer =
+        SearchArticles(index, query, kEveryArticle, /*excerpts=*/nullptr, book.Name);
     if (answer.Trouble != TArticleAnswer::Problem::None) {
         err << "lexq: " << TerminalText(platform::Cp1252ToUtf8(answer.Message)) << '\n';
         return kExitError;

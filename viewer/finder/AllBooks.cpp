@@ -68,23 +68,29 @@ TAnswerRank RankOf(const TLXASearchResult &first, const std::string &typed) {
 }  // namespace
 
 bool TBookAnswer::HasEntries() const {
-    return Results != nullptr && Results->Count() > 0;
+    return (Results != nullptr && Results->Count() > 0) || !Listing.empty();
 }
 
 std::int32_t TBookAnswer::Count() const {
+    if (!Listing.empty())
+        return static_cast<std::int32_t>(Listed);
     return Results != nullptr ? Results->Count() : 0;
 }
 
 std::string TBookAnswer::Page() const {
-    if (!Results || Book == nullptr)
+    if ((!Results && Listing.empty()) || Book == nullptr)
         return {};
-    const std::string styleSheet = Book->StylesheetFile();
-    const std::string page =
-        Results->BuildPage(Book->Stylesheet.empty() ? "" : PageFileReference(styleSheet));
+    const std::string styleSheet =
+        Book->Stylesheet.empty() ? "" : PageFileReference(Book->StylesheetFile());
+    if (!Listing.empty())
+        return WithLineAbove(TLXASearchResults().BuildPage(styleSheet), Listing);
+    const std::string page = Results->BuildPage(styleSheet);
     return BaseForm.empty() ? page : WithLineAbove(page, BaseFormLine(Typed, BaseForm));
 }
 
 std::string TBookAnswer::ArticleText() const {
+    if (!Listing.empty())
+        return Listing;
     std::string text;
     if (Results)
         for (const auto &item : Results->Items)
@@ -165,7 +171,9 @@ std::shared_ptr<WordForms> TFormsShelf::For(const std::string &bookName) {
 }
 
 TBookSearcher::TBookSearcher(const TLXABook &book, std::size_t place, TFormsShelf &forms)
-    : m_book(book), m_place(place), m_forms(forms), m_handle(book.IndexFile()) {}
+    : m_book(book), m_place(place), m_forms(forms), m_handle(book.IndexFile()) {
+    m_index.SetBook(book.IndexFile());
+}
 
 TBookSearcher::~TBookSearcher() = default;
 

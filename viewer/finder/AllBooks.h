@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "viewer/finder/BookHandle.h"
+#include "viewer/finder/BookIndex.h"
 #include "viewer/finder/WordForms.h"
 
 class Suggester;
@@ -33,6 +34,10 @@ struct TBookAnswer {
     std::string BaseForm;  // the book's headword of the base form, for TAnswerRank::BaseForm
     std::string Notice;    // UTF-8: why a book failed (TAnswerRank::Failed)
     std::shared_ptr<const TLXASearchResults> Results;  // display order; null without entries
+    // Instead of entries, a listing of the book's (a pattern's headwords, the articles of a
+    // full-text search): page lines shown in the book's look, and how many it lists.
+    std::string Listing;
+    std::size_t Listed = 0;
 
     bool HasEntries() const;
     bool Failed() const { return Rank == TAnswerRank::Failed; }
@@ -102,6 +107,11 @@ class TBookSearcher {
 
     const TLXABook &Book() const { return m_book; }
     std::size_t Place() const { return m_place; }
+    // The book's own handle, and its article index (opened at its first use) with the lock
+    // that keeps its use one at a time: for the searches of BookSearches.h.
+    TBookHandle &Handle() { return m_handle; }
+    TBookIndex &Index() { return m_index; }
+    std::mutex &IndexMutex() { return m_indexMutex; }
 
   private:
     std::int32_t SearchInto(const std::string &text, TBookAnswer &answer);
@@ -112,6 +122,8 @@ class TBookSearcher {
     std::size_t m_place;
     TFormsShelf &m_forms;
     TBookHandle m_handle;
+    std::mutex m_indexMutex;
+    TBookIndex m_index;
     std::mutex m_keysMutex;
     std::unique_ptr<Suggester> m_suggester;
     bool m_keysFailed = false;

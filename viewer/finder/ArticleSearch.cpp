@@ -91,6 +91,12 @@ std::string Sentence(TArticleAnswer::Problem problem, const std::string &bookNam
         case TArticleAnswer::Problem::DamagedIndex:
             return "De artikelindex van het woordenboek '" + bookName +
                    "' is beschadigd en wordt niet gebruikt." + make;
+        case TArticleAnswer::Problem::OutdatedIndex:
+            return "De artikelindex van het woordenboek '" + bookName +
+                   "' is van een oudere versie en wordt niet gebruikt." + make;
+        case TArticleAnswer::Problem::NoCrypt:
+            return "De artikelindex van het woordenboek '" + bookName +
+                   "' is versleuteld, maar het toepassingsbestand 'crypt.dll' ontbreekt.";
         case TArticleAnswer::Problem::BadQuery:
             return "De zoekvraag klopt niet: " + detail;
         case TArticleAnswer::Problem::None:
@@ -100,6 +106,16 @@ std::string Sentence(TArticleAnswer::Problem problem, const std::string &bookNam
 }
 
 }  // namespace
+
+books::ArticleIndex::Query IndexQuery(const fulltext::TQuery &query) {
+    books::ArticleIndex::Query asked;
+    asked.all = query.Expression();
+    asked.phrases = static_cast<int>(query.Terms().size());
+    for (const fulltext::TTerm &term : query.Terms())
+        for (std::size_t i = 0; !term.Excluded && i < term.Words.size(); ++i)
+            asked.words.push_back({term.Words[i], term.Prefix && i + 1 == term.Words.size()});
+    return asked;
+}
 
 std::string Excerpt(const std::string &text, const fulltext::TQuery &query) {
     const std::vector<TWanted> wanted = WantedWords(query);
@@ -146,8 +162,12 @@ std::string Excerpt(const std::string &text, const fulltext::TQuery &query) {
     return PageText(line);
 }
 
+TBodies OpenBookBodies() {
+    return [](const std::string &headword) { return HitBodies(headword, headword); };
+}
+
 TArticleAnswer SearchArticles(TBookIndex &index, const std::string &query, std::size_t limit,
-                              bool excerpts, const std::string &bookName) {
+                              const TBodies &excerpts, const std::string &bookName) {
     TArticleAnswer answer;
     std::string error;
     const std::optional<fulltext::TQuery> read = fulltext::TQuery::Read(query, error);
@@ -158,28 +178,31 @@ TArticleAnswer SearchArticles(TBookIndex &index, const std::string &query, std::
     }
     books::ArticleIndex::OpenStatus status;
     books::ArticleIndex *articles = index.Get(status);
-    std::vector<books::ArticleIndex::Match> matches;
-    if (articles != nullptr &&
-        !articles->Search(read->Expression(), limit, matches, answer.Total, error)) {
+    books::ArticleIndex::Found found;
+    if (articles != nullptr && !articles->Search(IndexQuery(*read), limit, found, error)) {
         // The query is ours and sound: a failing one means the file is damaged.
         index.Refuse();
         articles = nullptr;
         status = books::ArticleIndex::OpenStatus::Damaged;
     }
     if (articles == nullptr) {
-        answer.Trouble = status == books::ArticleIndex::OpenStatus::Missing
-                             ? TArticleAnswer::Problem::NoIndex
-                             : TArticleAnswer::Problem::DamagedIndex;
+        using Status = books::ArticleIndex::OpenStatus;
+        answer.Trouble = status == Status::Missing    ? TArticleAnswer::Problem::NoIndex
+                         : status == Status::Outdated ? TArticleAnswer::Problem::OutdatedIndex
+                         : status == Status::NoCrypt  ? TArticleAnswer::Problem::NoCrypt
+                                                      : TArticleAnswer::Problem::DamagedIndex;
         answer.Message = platform::Utf8ToCp1252(Sentence(answer.Trouble, bookName, ""));
         answer.Total = 0;
         return answer;
     }
-    for (const books::ArticleIndex::Match &match : matches) {
+    answer.Total = found.total;
+    answer.Capped = found.capped;
+    for (const books::ArticleIndex::Match &match : found.matches) {
         TArticleHit hit;
         hit.Headword = platform::Utf8ToCp1252(match.headword);
         if (excerpts) {
             // The entry's own hit among those of its key: the one whose text has the words.
-            const std::vector<std::string> bodies = HitBodies(hit.Headword, hit.Headword);
+            const std::vector<std::string> bodies = excerpts(hit.Headword);
             std::string best;
             for (const std::string &body : bodies) {
                 const std::string line = Excerpt(books::ArticleText(body), *read);
@@ -194,7 +217,9 @@ TArticleAnswer SearchArticles(TBookIndex &index, const std::string &query, std::
     return answer;
 }
 
-std::string ArticleSentence(std::size_t total, const std::string &typed) {
+std::string ArticleSentence(std::size_t total, bool capped, const std::string &typed) {
+    if (capped)
+        return "Meer dan " + std::to_string(total) + " artikelen bevatten '" + typed + "'.";
     return std::to_string(total) + (total == 1 ? " artikel bevat '" : " artikelen bevatten '") +
            typed + "'.";
 }
@@ -205,15 +230,17 @@ std::string ArticleLines(const TArticleAnswer &answer, const std::string &typed)
     };
     if (answer.Trouble != TArticleAnswer::Problem::None)
         return paragraph(books::EscapeHtml(answer.Message));
-    std::string lines = paragraph(books::EscapeHtml(ArticleSentence(answer.Total, typed)));
+    std::string lines =
+        paragraph(books::EscapeHtml(ArticleSentence(answer.Total, answer.Capped, typed)));
     for (const TArticleHit &hit : answer.Hits) {
         lines += "\r\n    " + paragraph("<a href=\"" + SearchLink(hit.Headword) + "\">" +
                                         books::EscapeHtml(hit.Headword) + "</a>" +
                                         (hit.Excerpt.empty() ? "" : "<br>" + hit.Excerpt));
     }
     if (answer.Total > answer.Hits.size())
-        lines += "\r\n    " +
-                 paragraph("<i>En nog " + std::to_string(answer.Total - answer.Hits.size()) +
-                           " artikelen die niet worden getoond.</i>");
+        lines +=
+            "\r\n    " + paragraph("<i>En nog " + std::string(answer.Capped ? "meer dan " : "") +
+                                   std::to_string(answer.Total - answer.Hits.size()) +
+                                   " artikelen die niet worden getoond.</i>");
     return lines;
 }

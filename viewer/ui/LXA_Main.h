@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <atomic>
 #include <memory>
 #include <optional>
 #include <set>
@@ -10,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "viewer/finder/BookIndex.h"
 #include "viewer/ui/Command.h"
 #include "viewer/ui/ImageList.h"
 
@@ -30,6 +30,7 @@ namespace display {
 class THtmlViewer;
 struct TPageLook;
 }  // namespace display
+class TAllBooks;
 struct TBookAnswer;
 struct TBookSuggestion;
 
@@ -103,6 +104,8 @@ class TfrmLXAMain : public QMainWindow {
     const std::vector<TCommand *> &ChoiceCommands() const;
     // Books of the running all-books search that have not answered yet.
     int AllBooksPending() const;
+    // Whether a pattern or full-text search of the current book is still on its worker.
+    bool SearchingBeside() const { return m_besideRunning; }
     // The about box shown by the Help menu (not owned; created after this window).
     void SetAboutBox(TfrmLXAAbout *about) { m_about = about; }
 
@@ -209,17 +212,23 @@ class TfrmLXAMain : public QMainWindow {
     void HunspellLoaded();
 
     // Searches beside the word (LXA_MainSearches.cpp): a pattern on the headwords, and
-    // the words of the search field in the articles' text.
+    // the words of the search field in the articles' text, on a worker; for the choice of
+    // several books one block per book.
     bool ShowPattern(const QString &typed);
     // A pattern's status sentence and page lines (Windows-1252); nothing when the text is
     // no pattern this book can walk its keys for.
-    struct TPatternAnswer {
+    struct TPatternPage {
         std::string Sentence;
         std::string Lines;
     };
-    std::optional<TPatternAnswer> PatternAnswer(const std::string &text);
+    std::optional<TPatternPage> PatternPage(const std::string &text);
     void actFindInArticlesExecute();
     void ShowSearchPage(const std::string &lines);
+    unsigned StartBeside();
+    TAllBooks &BesideBook();  // the current book on a handle of its own, made on first use
+    void StopBeside();
+    bool PatternAllBooks(const std::string &typed);
+    void ArticlesAllBooks(const std::string &typed, const std::string &query);
 
     // The choice of several books and its search (LXA_MainAllBooks.cpp).
     struct TAllBooksState;
@@ -315,7 +324,13 @@ class TfrmLXAMain : public QMainWindow {
     unsigned m_keySlices = 0;  // which walk of the book's keys is current
     bool m_readingKeys = false;
     std::set<std::string> m_hunspellLoads;  // languages whose dictionary was asked for
-    TBookIndex m_bookIndex;                 // the current book's article index
+    // The current book searched beside the word on a worker: its searcher (made at its first
+    // use), and the running search, which a newer one makes stale.
+    std::shared_ptr<TAllBooks> m_besideBook;
+    unsigned m_besideSearch = 0;
+    bool m_besideRunning = false;
+    std::shared_ptr<std::atomic<unsigned>> m_besideCurrent =
+        std::make_shared<std::atomic<unsigned>>(0);
     std::unique_ptr<TReading> m_reading;
     std::unique_ptr<TAllBooksState> m_allBooks;
 };

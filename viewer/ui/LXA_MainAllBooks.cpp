@@ -20,8 +20,10 @@
 #include "viewer/core/LXA_Utils.h"
 #include "viewer/core/lexqapi.h"
 #include "viewer/display/HtmlViewer.h"
+#include "viewer/finder/ArticleSearch.h"
 #include "viewer/finder/BookKeys.h"
 #include "viewer/finder/FinderPage.h"
+#include "viewer/finder/PatternSearch.h"
 #include "viewer/finder/WordFinder.h"
 #include "viewer/ui/AllBooksPage.h"
 #include "viewer/ui/MainAllBooks.h"
@@ -247,6 +249,11 @@ void TfrmLXAMain::SearchAllBooks(const QString &typed) {
         return;
     }
     state.Typed = *text;
+    state.Kind = TAllBooksState::TKind::Word;
+    if (PatternAllBooks(*text)) {
+        RecordSearch(typed);
+        return;
+    }
     state.Pending = static_cast<int>(state.Searchers->Count());
     const unsigned search = state.Search;
     for (std::size_t place = 0; place < state.Searchers->Count(); ++place) {
@@ -276,6 +283,19 @@ void TfrmLXAMain::AllBooksAnswered(unsigned search,
     state.Page->Add(answer);
     --state.Pending;
     const int books = state.Page->BooksWithEntries();
+    if (state.Kind != TAllBooksState::TKind::Word) {
+        // A listing's count is its keys or articles; nothing found gets no suggestions.
+        const std::string typed = state.Typed;
+        if (state.Kind == TAllBooksState::TKind::Pattern)
+            SetStatus(cp1252::ToQString(PatternSentence(state.Page->Keywords(), typed)));
+        else if (books > 0)
+            SetStatus(QStringLiteral("Gevonden in %1.")
+                          .arg(books == 1 ? QStringLiteral("1 woordenboek")
+                                          : QStringLiteral("%1 woordenboeken").arg(books)));
+        else if (state.Pending == 0)
+            SetStatus(cp1252::ToQString(ArticleSentence(0, false, typed)));
+        return;
+    }
     if (books > 0)
         SetStatus(ChoiceFoundSentence(books, state.Page->Keywords()));
     if (state.Pending > 0 || books > 0)

@@ -320,6 +320,8 @@ void TfrmLXAMain::actFindWordUpdate(TCommand &command) {
 
 void TfrmLXAMain::actFindWordExecute() {
     HideTypeAhead();
+    // A pattern or full-text search still on its worker would show over this one.
+    StopBeside();
     if (!ChoiceKey().empty()) {
         SearchAllBooks(edtSearchText->text());
         return;

@@ -1,27 +1,41 @@
-// The main window's searches beside the word: a pattern on the current book's headwords
-// ("*heid", "?uis", "fiets*"), whose page lists the matching headwords as links, and the
-// words of the search field in the text of the book's articles ("Zoeken in artikelen").
-// Both read the book through the search library on this thread, as every search does; the
-// article index is opened at the first search that needs it, never earlier, and is the
-// one made with the book: nothing is indexed here.
-#include <optional>
-
+// The main window's searches beside the word: a pattern on the headwords ("*heid", "?uis",
+// "fiets*"), whose page lists the matching headwords as links, and the words of the search
+// field in the text of the articles ("Zoeken in artikelen"). Both run on a worker through
+// a handle of the book's own (BookSearches.h), a newer search making the older stale, so
+// the window never waits; with the choice of several books each book answers in a block of
+// its own. The article index is opened at the first search that needs it, never earlier,
+// and is the one made with the book: nothing is indexed here.
+#include <QFutureWatcher>
 #include <QLineEdit>
+#include <QtConcurrent/QtConcurrentRun>
+#include <optional>
 
 #include "LXA_Main.h"
 #include "books/html.h"
 #include "viewer/core/Cp1252Qt.h"
-#include "viewer/core/LXA_Cursor.h"
 #include "viewer/core/LXA_Data.h"
 #include "viewer/core/LXA_Search.h"
+#include "viewer/core/lexqapi.h"
 #include "viewer/display/HtmlViewer.h"
-#include "viewer/finder/ArticleSearch.h"
-#include "viewer/finder/BookKeys.h"
+#include "viewer/finder/AllBooks.h"
+#include "viewer/finder/BookSearches.h"
 #include "viewer/finder/FinderPage.h"
-#include "viewer/finder/Pattern.h"
-#include "viewer/finder/PatternSearch.h"
+#include "viewer/ui/AllBooksPage.h"
+#include "viewer/ui/MainAllBooks.h"
 
 namespace ui {
+
+namespace {
+
+std::string Paragraph(const std::string &sentence) {
+    return "<p class=\"zoekhulp\">" + books::EscapeHtml(sentence) + "</p>";
+}
+
+std::string NotePage(const std::string &sentence) {
+    return "<html>\r\n  <body>\r\n    " + Paragraph(sentence) + "\r\n  </body>\r\n</html>";
+}
+
+}  // namespace
 
 void TfrmLXAMain::ShowSearchPage(const std::string &lines) {
     // A page of the book's look without entries: the last search's hits are gone.
@@ -30,71 +44,201 @@ void TfrmLXAMain::ShowSearchPage(const std::string &lines) {
     m_viewer->LoadDocument(page.data(), page.size());
 }
 
+unsigned TfrmLXAMain::StartBeside() {
+    StopBeside();
+    m_besideRunning = true;
+    BesideBook();
+    return m_besideSearch;
+}
+
+TAllBooks &TfrmLXAMain::BesideBook() {
+    if (!m_besideBook)
+        m_besideBook = std::make_shared<TAllBooks>(std::vector<TLXABook *>{m_data.CurrentBook},
+                                                   m_data.Paths.DataDir);
+    return *m_besideBook;
+}
+
+void TfrmLXAMain::StopBeside() {
+    // A worker not started yet does not start; a running one's answer is not shown.
+    ++m_besideSearch;
+    m_besideCurrent->store(m_besideSearch);
+    m_besideRunning = false;
+}
+
 bool TfrmLXAMain::ShowPattern(const QString &typed) {
     const std::optional<std::string> text = cp1252::FromQString(typed);
-    if (!text)
-        return false;
-    const std::optional<TPatternAnswer> answer = PatternAnswer(*text);
-    if (!answer)
+    if (!text || !pattern::LooksLikePattern(*text) || m_data.CurrentBook == nullptr)
         return false;
     m_finding = {};
     m_lineAbove.clear();
-    SetStatus(cp1252::ToQString(answer->Sentence));
-    ShowSearchPage(answer->Lines);
+    std::string reason;
+    const std::optional<pattern::TPattern> read = pattern::TPattern::Read(*text, reason);
+    if (!read || !lexqapi::HasBooks()) {
+        const std::string sentence =
+            read ? "De zoekbibliotheek kan geen patronen zoeken." : PatternError(*text, reason);
+        SetStatus(cp1252::ToQString(sentence));
+        ShowSearchPage(Paragraph(sentence));
+        return true;
+    }
+    const unsigned search = StartBeside();
+    auto *watcher = new QFutureWatcher<TPatternAnswer>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, search, typed = *text] {
+        watcher->deleteLater();
+        if (search != m_besideSearch)
+            return;
+        m_besideRunning = false;
+        RunGuarded([&] {
+            const TPatternAnswer found = watcher->result();
+            SetStatus(cp1252::ToQString(PatternSentence(found.Total, typed)));
+            ShowSearchPage(PatternLines(found.Headwords, found.Total, typed));
+        });
+    });
+    watcher->setFuture(QtConcurrent::run(&m_allBooks->Pool,
+                                         [book = m_besideBook, current = m_besideCurrent, search,
+                                          pattern = *read]() -> TPatternAnswer {
+                                             if (current->load() != search)
+                                                 return {};
+                                             return FindPattern(book->At(0), pattern,
+                                                                kPatternPageLimit);
+                                         }));
     return true;
 }
 
-std::optional<TfrmLXAMain::TPatternAnswer> TfrmLXAMain::PatternAnswer(const std::string &text) {
-    if (!pattern::LooksLikePattern(text) || m_data.CurrentBook == nullptr || !HasKeyWalk())
+std::optional<TfrmLXAMain::TPatternPage> TfrmLXAMain::PatternPage(const std::string &text) {
+    if (!pattern::LooksLikePattern(text) || m_data.CurrentBook == nullptr)
         return std::nullopt;
     std::string reason;
     const std::optional<pattern::TPattern> read = pattern::TPattern::Read(text, reason);
-    if (!read) {
-        const std::string sentence = PatternError(text, reason);
-        return TPatternAnswer{sentence,
-                              "<p class=\"zoekhulp\">" + books::EscapeHtml(sentence) + "</p>"};
+    if (!read || !lexqapi::HasBooks()) {
+        const std::string sentence =
+            read ? "De zoekbibliotheek kan geen patronen zoeken." : PatternError(text, reason);
+        return TPatternPage{sentence, Paragraph(sentence)};
     }
-    TWaitCursor hourglass;
-    books::ArticleIndex::OpenStatus status;
-    books::ArticleIndex *index = read->FixedStart().empty() ? m_bookIndex.Get(status) : nullptr;
-    TPatternMatches found = FindPatternKeys(*read, kPatternPageLimit, LibraryKeys(), index);
-    if (found.Failed && found.Walked == TPatternMatches::Route::Suffix) {
-        // A damaged index: every key answers instead, and the index is not read again.
-        m_bookIndex.Refuse();
-        found = FindPatternKeys(*read, kPatternPageLimit, LibraryKeys(), nullptr);
-    }
-    std::vector<std::string> headwords;
-    headwords.reserve(found.Keys.size());
-    for (const std::string &key : found.Keys)
-        headwords.push_back(KeyHeadword(key));
-    return TPatternAnswer{PatternSentence(found.Total, text),
-                          PatternLines(headwords, found.Total, text)};
+    // The popup answers at once; a pattern of the current book walks keys in milliseconds.
+    const TPatternAnswer found = FindPattern(BesideBook().At(0), *read, kPatternPageLimit);
+    return TPatternPage{PatternSentence(found.Total, text),
+                        PatternLines(found.Headwords, found.Total, text)};
 }
 
 void TfrmLXAMain::actFindInArticlesExecute() {
-    if (m_data.CurrentBook == nullptr)
+    if (m_data.CurrentBook == nullptr && ChoiceKey().empty())
         return;
     HideTypeAhead();
     m_finding = {};
     m_lineAbove.clear();
     const QString typed = edtSearchText->text();
     const std::optional<std::string> text = cp1252::FromQString(typed);
-    if (!text) {
+    std::string error;
+    const std::optional<fulltext::TQuery> query =
+        fulltext::TQuery::Read(typed.toStdString(), error);
+    if (!text || !query || !lexqapi::HasBooks()) {
         // The books hold Windows-1252 only: such a word is in no article.
         const std::string sentence =
-            "De zoekvraag bevat een teken dat in geen enkel woordenboek voorkomt.";
+            !text    ? "De zoekvraag bevat een teken dat in geen enkel woordenboek voorkomt."
+            : !query ? "De zoekvraag klopt niet: " + error
+                     : "De zoekbibliotheek kan niet in de artikelen zoeken.";
         SetStatus(QString::fromStdString(sentence));
-        ShowSearchPage("<p class=\"zoekhulp\">" + sentence + "</p>");
+        if (!ChoiceKey().empty()) {
+            m_allBooks->Page->Clear();
+            m_allBooks->Page->ShowNote(NotePage(platform::Utf8ToCp1252(sentence)));
+        } else {
+            ShowSearchPage(Paragraph(platform::Utf8ToCp1252(sentence)));
+        }
         return;
     }
-    TWaitCursor hourglass;
-    const TArticleAnswer answer =
-        SearchArticles(m_bookIndex, typed.toStdString(), kArticlePageLimit, /*excerpts=*/true,
-                       m_data.CurrentBook->Name);
-    SetStatus(cp1252::ToQString(answer.Trouble == TArticleAnswer::Problem::None
-                                    ? ArticleSentence(answer.Total, *text)
-                                    : answer.Message));
-    ShowSearchPage(ArticleLines(answer, *text));
+    if (!ChoiceKey().empty()) {
+        ArticlesAllBooks(*text, typed.toStdString());
+        return;
+    }
+    const unsigned search = StartBeside();
+    SetStatus(QStringLiteral("Zoeken in de artikelen..."));
+    auto *watcher = new QFutureWatcher<TArticleAnswer>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, search, typed = *text] {
+        watcher->deleteLater();
+        if (search != m_besideSearch)
+            return;
+        m_besideRunning = false;
+        RunGuarded([&] {
+            const TArticleAnswer answer = watcher->result();
+            SetStatus(cp1252::ToQString(answer.Trouble == TArticleAnswer::Problem::None
+                                            ? ArticleSentence(answer.Total, answer.Capped, typed)
+                                            : answer.Message));
+            ShowSearchPage(ArticleLines(answer, typed));
+        });
+    });
+    watcher->setFuture(QtConcurrent::run(
+        &m_allBooks->Pool,
+        [book = m_besideBook, current = m_besideCurrent, search,
+         words = typed.toStdString()]() -> TArticleAnswer {
+            if (current->load() != search)
+                return {};
+            return FindArticles(book->At(0), words, kArticlePageLimit, /*excerpts=*/true);
+        }));
+}
+
+bool TfrmLXAMain::PatternAllBooks(const std::string &typed) {
+    if (!pattern::LooksLikePattern(typed))
+        return false;
+    TAllBooksState &state = *m_allBooks;
+    std::string reason;
+    const std::optional<pattern::TPattern> read = pattern::TPattern::Read(typed, reason);
+    if (!read) {
+        const std::string sentence = PatternError(typed, reason);
+        SetStatus(cp1252::ToQString(sentence));
+        state.Page->ShowNote(NotePage(sentence));
+        return true;
+    }
+    state.Kind = TAllBooksState::TKind::Pattern;
+    state.Typed = typed;
+    state.Pending = static_cast<int>(state.Searchers->Count());
+    const unsigned search = state.Search;
+    for (std::size_t place = 0; place < state.Searchers->Count(); ++place) {
+        auto *watcher = new QFutureWatcher<std::shared_ptr<const TBookAnswer>>(state.Page);
+        connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, search] {
+            watcher->deleteLater();
+            RunGuarded([&] { AllBooksAnswered(search, watcher->result()); });
+        });
+        watcher->setFuture(
+            QtConcurrent::run(&state.Pool,
+                              [searchers = state.Searchers, current = state.Current, search, place,
+                               pattern = *read, typed]() -> std::shared_ptr<const TBookAnswer> {
+                                  if (current->load() != search)
+                                      return nullptr;
+                                  return PatternBlock(searchers->At(place), pattern, typed);
+                              }));
+    }
+    return true;
+}
+
+void TfrmLXAMain::ArticlesAllBooks(const std::string &typed, const std::string &query) {
+    TAllBooksState &state = *m_allBooks;
+    ++state.Search;
+    *state.Current = state.Search;
+    state.Page->Clear();
+    if (m_data.SearchResults)
+        m_data.SearchResults->Clear();
+    if (!state.Searchers)
+        return;
+    SetStatus(QStringLiteral("Zoeken in de artikelen..."));
+    state.Kind = TAllBooksState::TKind::Articles;
+    state.Typed = typed;
+    state.Pending = static_cast<int>(state.Searchers->Count());
+    const unsigned search = state.Search;
+    for (std::size_t place = 0; place < state.Searchers->Count(); ++place) {
+        auto *watcher = new QFutureWatcher<std::shared_ptr<const TBookAnswer>>(state.Page);
+        connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, search] {
+            watcher->deleteLater();
+            RunGuarded([&] { AllBooksAnswered(search, watcher->result()); });
+        });
+        watcher->setFuture(
+            QtConcurrent::run(&state.Pool,
+                              [searchers = state.Searchers, current = state.Current, search, place,
+                               query, typed]() -> std::shared_ptr<const TBookAnswer> {
+                                  if (current->load() != search)
+                                      return nullptr;
+                                  return ArticlesBlock(searchers->At(place), query, typed);
+                              }));
+    }
 }
 
 }  // namespace ui

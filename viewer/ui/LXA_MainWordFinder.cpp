@@ -80,7 +80,10 @@ void TfrmLXAMain::WordFinderBookChanged() {
     m_readingKeys = false;
     if (m_finder)
         m_finder->SetBook(m_data.CurrentBook != nullptr ? m_data.CurrentBook->Name : "");
-    m_bookIndex.SetBook(m_data.CurrentBook != nullptr ? m_data.CurrentBook->IndexFile() : "");
+    // The searcher beside the word is made anew for the new book, and a search of the old
+    // one shows nothing.
+    StopBeside();
+    m_besideBook.reset();
 }
 
 void TfrmLXAMain::BeforeResults(const QString &typed, std::int32_t found) {
@@ -228,7 +231,7 @@ TLookupPage TfrmLXAMain::LookupPage(const QString &typed) {
         std::unique_ptr<TLXASearchResults> Shown;
         ~TKeepShown() { Data.SearchResults = std::move(Shown); }
     } keep{m_data, std::exchange(m_data.SearchResults, std::make_unique<TLXASearchResults>())};
-    if (const std::optional<TPatternAnswer> matches = PatternAnswer(*text)) {
+    if (const std::optional<TPatternPage> matches = PatternPage(*text)) {
         answer.Status = cp1252::ToQString(matches->Sentence);
         answer.Page = WithLineAbove(m_data.ResultPage(), matches->Lines);
         return answer;

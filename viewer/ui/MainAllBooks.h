@@ -29,6 +29,8 @@ struct TfrmLXAMain::TAllBooksState {
     // The lookup popup's last miss (choice and word) and its suggestions' page once read.
     std::string LookupMiss;
     std::string LookupNote;
+    // What the running search lists: entries of a word, a pattern's headwords, articles.
+    enum class TKind { Word, Pattern, Articles } Kind = TKind::Word;
     QThreadPool Pool;  // last: its destructor waits for the workers
 
     ~TAllBooksState() {
