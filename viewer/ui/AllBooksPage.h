@@ -80,9 +80,13 @@ class TAllBooksPage : public QScrollArea {
     void ShowBooks(TBlock &block) const;
     void Fold(TBlock &block, bool folded);
     void FoldLongBlocks();
+    bool FoldsWhenLong(const TBlock &block) const;
     void ChainTabOrder();
     bool Long(const TBlock &block) const;
-    void FitDisplay(display::THtmlViewer &viewer) const;
+    bool FarTooLong(const TBlock &block) const;
+    int EstimatedHeight(const display::THtmlViewer &viewer) const;
+    void FitDisplay(display::THtmlViewer &viewer, bool whole) const;
+    void FitBlock(TBlock &block) const;
     void FitAll();
     display::THtmlViewer *MakeDisplay(QWidget *parent);
     void HeaderClicked(TBlock &block);

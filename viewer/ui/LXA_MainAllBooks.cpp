@@ -100,7 +100,10 @@ void TfrmLXAMain::CreateAllBooksChoice() {
     state.Page->hide();
     pnlOutput->layout()->addWidget(state.Page);
     setTabOrder(m_viewer, state.Page);
-    state.Pool.setMaxThreadCount(std::max(2, m_data.Books ? m_data.Books->Count() : 2));
+    // A worker per book, and as many again: the workers of a search just made stale end
+    // after the lookup under way, and until then a slow book's must not hold back the
+    // next search's (the threads mostly wait on the disk, whatever the number of cores).
+    state.Pool.setMaxThreadCount(2 * std::max(2, m_data.Books ? m_data.Books->Count() : 2));
     CreateChoiceCommands();
     // A new window opened from a group names it after its books; else the setting.
     const std::vector<std::string> arguments = platform::CommandLineArguments();
@@ -246,15 +249,14 @@ void TfrmLXAMain::SearchAllBooks(const QString &typed) {
             watcher->deleteLater();
             RunGuarded([&] { AllBooksAnswered(search, watcher->result()); });
         });
-        watcher->setFuture(
-            QtConcurrent::run(&state.Pool,
-                              [searchers = state.Searchers, current = state.Current, search, place,
-                               word = *text]() -> std::shared_ptr<const TBookAnswer> {
-                                  // A search made stale before its turn is not run at all.
-                                  if (current->load() != search)
-                                      return nullptr;
-                                  return searchers->At(place).Answer(word, WordForms::Wait::No);
-                              }));
+        watcher->setFuture(QtConcurrent::run(
+            &state.Pool,
+            [searchers = state.Searchers, current = state.Current, search, place,
+             word = *text]() -> std::shared_ptr<const TBookAnswer> {
+                // A search made stale makes no further lookup.
+                return searchers->At(place).Answer(word, WordForms::Wait::No, true,
+                                                   [&] { return current->load() != search; });
+            }));
     }
     RecordSearch(typed);
 }
@@ -276,7 +278,9 @@ void TfrmLXAMain::AllBooksAnswered(unsigned search,
         return;
     SetStatus(QStringLiteral("Het woord '%1' kan niet worden gevonden.")
                   .arg(cp1252::ToQString(state.Typed)));
-    // Nowhere found: the nearest headwords of every book, read on a worker.
+    // Nowhere found: the nearest headwords of every book, read on a worker; the page is
+    // whole once they are shown.
+    state.Pending = 1;
     auto *watcher = new QFutureWatcher<std::vector<TBookSuggestion>>(state.Page);
     connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, search] {
         watcher->deleteLater();
@@ -291,7 +295,10 @@ void TfrmLXAMain::AllBooksAnswered(unsigned search,
 void TfrmLXAMain::AllBooksSuggested(unsigned search,
                                     const std::vector<TBookSuggestion> &suggestions) {
     TAllBooksState &state = *m_allBooks;
-    if (search != state.Search || suggestions.empty())
+    if (search != state.Search)
+        return;
+    state.Pending = 0;
+    if (suggestions.empty())
         return;
     std::vector<std::string> words, books;
     for (const TBookSuggestion &suggestion : suggestions) {
