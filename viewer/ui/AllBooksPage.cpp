@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <QTextDocument>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
@@ -396,6 +397,65 @@ void TAllBooksPage::JumpBlock(int step) {
     block.Header->setFocus(Qt::OtherFocusReason);
     m_content->layout()->activate();
     verticalScrollBar()->setValue(block.Frame->y());
+}
+
+int TAllBooksPage::FocusedBlock() const {
+    const QWidget *focus = QApplication::focusWidget();
+    for (std::size_t i = 0; focus != nullptr && i < m_blocks.size(); ++i)
+        if (m_blocks[i]->Frame->isAncestorOf(focus))
+            return static_cast<int>(i);
+    return -1;
+}
+
+std::vector<QTextEdit *> TAllBooksPage::Displays(int only) const {
+    std::vector<QTextEdit *> displays;
+    for (std::size_t i = 0; i < m_blocks.size(); ++i)
+        if (m_blocks[i]->Viewer != nullptr && (only < 0 || static_cast<int>(i) == only))
+            displays.push_back(m_blocks[i]->Viewer);
+    return displays;
+}
+
+void TAllBooksPage::Reveal(QTextEdit *display) {
+    for (const auto &block : m_blocks) {
+        if (block->Viewer != display)
+            continue;
+        if (!block->Header->Expanded())
+            Fold(*block, false);
+        m_content->layout()->activate();
+        const QPoint at = display->viewport()->mapTo(m_content, display->cursorRect().center());
+        ensureVisible(at.x(), at.y(), 0, viewport()->height() / 4);
+        return;
+    }
+}
+
+std::unique_ptr<QTextDocument> TAllBooksPage::PrintablePage(int only) const {
+    std::vector<std::pair<QString, const display::THtmlViewer *>> parts;
+    for (std::size_t i = 0; i < m_blocks.size(); ++i)
+        if (m_blocks[i]->Viewer != nullptr && (only < 0 || static_cast<int>(i) == only))
+            parts.emplace_back(m_blocks[i]->Header->Books().join(QStringLiteral(", ")),
+                               m_blocks[i]->Viewer);
+    return display::JoinedPrintablePage(parts);
+}
+
+std::string TAllBooksPage::PageSource(int only) const {
+    std::string source;
+    for (std::size_t i = 0; i < m_blocks.size(); ++i) {
+        const TBookAnswer &lead = *m_blocks[i]->Answers.front();
+        if (!lead.HasEntries() || (only >= 0 && static_cast<int>(i) != only))
+            continue;
+        std::string books;
+        for (const auto &answer : m_blocks[i]->Answers)
+            books += (books.empty() ? "" : ", ") + answer->Book->Name;
+        source += "<!-- " + books + " -->\r\n" + lead.Page() + "\r\n";
+    }
+    return source;
+}
+
+std::shared_ptr<const TBookAnswer> TAllBooksPage::TopAnswer() const {
+    for (const auto &block : m_blocks)
+        if (block->Answers.front()->HasEntries())
+            return block->Answers.front();
+    return nullptr;
 }
 
 bool TAllBooksPage::event(QEvent *event) {

@@ -15,6 +15,8 @@
 
 #include "viewer/display/PageLook.h"
 
+class QTextDocument;
+class QTextEdit;
 class QVBoxLayout;
 struct TBookAnswer;
 class TLXABook;
@@ -61,6 +63,22 @@ class TAllBooksPage : public QScrollArea {
     bool Folded(int block) const;
     // Moves the focus to the next (+1) or previous (-1) block's header, and shows it.
     void JumpBlock(int step);
+
+    // What the page's commands act on: the block that holds the focus, else every block.
+    // The block with the focus, or -1.
+    int FocusedBlock() const;
+    // The displays of the blocks with entries in their shown order (only: that block's).
+    std::vector<QTextEdit *> Displays(int only = -1) const;
+    // Unfolds the block of a display and scrolls to its cursor (a match found in it).
+    void Reveal(QTextEdit *display);
+    // The blocks' pages as one document under their books' names, to print and copy;
+    // null without a page.
+    std::unique_ptr<QTextDocument> PrintablePage(int only = -1) const;
+    // The blocks' pages as the books made them, one after another, each after a comment
+    // that names its books.
+    std::string PageSource(int only = -1) const;
+    // The answer of the first block, the one at the top of the page; null without one.
+    std::shared_ptr<const TBookAnswer> TopAnswer() const;
 
   signals:
     // The user folded or unfolded a block; Unfolded() has the new set.

@@ -19,6 +19,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QStatusBar;
+class QTextDocument;
 class QToolBar;
 class QToolButton;
 class TLXABook;
@@ -211,6 +212,15 @@ class TfrmLXAMain : public QMainWindow {
     void AllBooksSuggested(unsigned search, const std::vector<TBookSuggestion> &suggestions);
     QStringList AllBooksTypeAhead(const std::string &text) const;
     void ApplyAllBooksLook(const display::TPageLook &look);
+    // The page's commands on the all-books page: copy, print and the source act on the
+    // block that holds the focus, else on every block; find in page goes through every
+    // block; pronounce speaks the top block's headwords in its book's voice.
+    bool AllBooksShown() const { return !ChoiceKey().empty(); }
+    std::unique_ptr<QTextDocument> AllBooksPrintable() const;
+    std::string AllBooksSource() const;
+    bool CanSpeakAllBooks() const;
+    void SpeakAllBooks();
+    void FindInAllBooks(TFindBar &bar);
 
     // Reading comfort: zoom, dark reading, the search history, keyboard, copy and print
     // (LXA_MainReading.cpp).

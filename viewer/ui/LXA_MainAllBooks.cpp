@@ -16,6 +16,7 @@
 #include "platform/paths.h"
 #include "platform/shell.h"
 #include "viewer/core/Cp1252Qt.h"
+#include "viewer/core/Fluency.h"
 #include "viewer/core/LXA_Data.h"
 #include "viewer/core/LXA_Utils.h"
 #include "viewer/core/lexqapi.h"
@@ -24,7 +25,9 @@
 #include "viewer/finder/FinderPage.h"
 #include "viewer/finder/WordFinder.h"
 #include "viewer/ui/AllBooksPage.h"
+#include "viewer/ui/FindBar.h"
 #include "viewer/ui/MainAllBooks.h"
+#include "viewer/ui/MainReading.h"
 #include "viewer/ui/MenuItem.h"
 #include "viewer/ui/SelectBook.h"
 #include "viewer/ui/UiResources.h"
@@ -215,6 +218,9 @@ void TfrmLXAMain::LeaveChoice() {
     state.Page->Clear();
     state.Page->hide();
     m_viewer->show();
+    // The top block's book may have spoken in a voice of its own.
+    if (m_data.CurrentBook != nullptr && m_data.CurrentBook->Fluency && m_data.SpeechAvailable())
+        FluencySetVoice(m_data.CurrentBook->FluencyVoice);
     WriteSetting(platform::RegRoot::CurrentUser, std::nullopt, m_data.Paths.RegKey, kChoiceSetting,
                  "");
 }
@@ -268,6 +274,9 @@ void TfrmLXAMain::AllBooksAnswered(unsigned search,
         return;
     state.Page->Add(answer);
     --state.Pending;
+    // Find in page marks the matches of the new block as well.
+    if (m_reading->FindBar != nullptr)
+        m_reading->FindBar->Refresh();
     const int books = state.Page->BooksWithEntries();
     if (books > 0)
         SetStatus(QStringLiteral("Gevonden in %1 (%2).")
@@ -315,6 +324,44 @@ QStringList TfrmLXAMain::AllBooksTypeAhead(const std::string &text) const {
         for (const std::string &word : m_allBooks->Searchers->TypeAhead(text, kTypeAheadWords))
             words << cp1252::ToQString(word);
     return words;
+}
+
+std::unique_ptr<QTextDocument> TfrmLXAMain::AllBooksPrintable() const {
+    TAllBooksPage &page = *m_allBooks->Page;
+    return page.PrintablePage(page.FocusedBlock());
+}
+
+std::string TfrmLXAMain::AllBooksSource() const {
+    TAllBooksPage &page = *m_allBooks->Page;
+    return page.PageSource(page.FocusedBlock());
+}
+
+bool TfrmLXAMain::CanSpeakAllBooks() const {
+    const std::shared_ptr<const TBookAnswer> top = m_allBooks->Page->TopAnswer();
+    return top && top->Book->Fluency && m_data.SpeechAvailable() &&
+           !top->Results->PronounceText().empty();
+}
+
+void TfrmLXAMain::SpeakAllBooks() {
+    if (!CanSpeakAllBooks())
+        return;
+    const std::shared_ptr<const TBookAnswer> top = m_allBooks->Page->TopAnswer();
+    // In the voice of the top block's book; the current book's is set back on leaving.
+    FluencySetVoice(top->Book->FluencyVoice);
+    m_data.Speak(top->Results->PronounceText());
+}
+
+void TfrmLXAMain::FindInAllBooks(TFindBar &bar) {
+    bar.SetPages(
+        [this]() -> std::vector<QTextEdit *> {
+            if (AllBooksShown())
+                return m_allBooks->Page->Displays();
+            return {m_viewer};
+        },
+        [this](QTextEdit *display) {
+            if (AllBooksShown())
+                m_allBooks->Page->Reveal(display);
+        });
 }
 
 void TfrmLXAMain::ApplyAllBooksLook(const display::TPageLook &look) {
