@@ -166,10 +166,24 @@ void TAllBooksPage::FitAll() {
 }
 
 void TAllBooksPage::Clear() {
-    m_blocks.clear();  // the frames go with their blocks below
-    for (QWidget *frame : m_content->findChildren<QWidget *>(QStringLiteral("pnlBookBlock"),
-                                                             Qt::FindDirectChildrenOnly))
-        delete frame;
+    // A block with a display is kept for the next search, which then makes no widgets (a
+    // display and its header cost about as much as laying out a short page); a notice goes.
+    std::vector<std::unique_ptr<TBlock>> blocks = std::move(m_blocks);
+    m_blocks.clear();
+    for (auto &block : blocks) {
+        m_column->removeWidget(block->Frame);
+        if (block->Viewer == nullptr) {
+            delete block->Frame;
+            continue;
+        }
+        block->Frame->hide();
+        block->Viewer->setExtraSelections({});
+        block->Viewer->ClearDocument();
+        block->Answers.clear();
+        block->Touched = false;
+        block->Estimate = 0;
+        m_spares.push_back(std::move(block));
+    }
     ShowNote({});
     verticalScrollBar()->setValue(0);
 }
@@ -188,6 +202,20 @@ void TAllBooksPage::ShowNote(const std::string &page) {
 
 std::unique_ptr<TAllBooksPage::TBlock> TAllBooksPage::MakeBlock(
     const std::shared_ptr<const TBookAnswer> &answer) {
+    if (!answer->Failed() && !m_spares.empty()) {
+        std::unique_ptr<TBlock> block = std::move(m_spares.back());
+        m_spares.pop_back();
+        block->Answers.push_back(answer);
+        block->Header->SetDark(m_look.Dark);
+        block->Header->SetExpanded(true);
+        block->Viewer->show();
+        block->Viewer->SetLook(m_look);
+        const std::string page = answer->Page();
+        block->Viewer->LoadDocument(page.data(), page.size());
+        block->Estimate = EstimatedHeight(*block->Viewer);
+        ShowBooks(*block);
+        return block;
+    }
     auto block = std::make_unique<TBlock>();
     block->Answers.push_back(answer);
     block->Frame = new QWidget(m_content);
@@ -303,6 +331,7 @@ void TAllBooksPage::Add(const std::shared_ptr<const TBookAnswer> &answer) {
         std::unique_ptr<TBlock> block = MakeBlock(answer);
         TBlock &placed = *block;
         m_column->insertWidget(index, placed.Frame);
+        placed.Frame->show();
         m_blocks.insert(m_blocks.begin() + index, std::move(block));
         // Above the reading place a block arrives folded: it takes only its header's room.
         // So does a page far longer than a screen, before any of it is laid out.

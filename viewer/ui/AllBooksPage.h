@@ -113,6 +113,7 @@ class TAllBooksPage : public QScrollArea {
     QWidget *m_content;
     QVBoxLayout *m_column;
     std::vector<std::unique_ptr<TBlock>> m_blocks;
+    std::vector<std::unique_ptr<TBlock>> m_spares;  // hidden, for the next search's blocks
     display::THtmlViewer *m_note = nullptr;
     std::set<std::string> m_unfolded;
     display::TPageLook m_look;
