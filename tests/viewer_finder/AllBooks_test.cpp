@@ -128,6 +128,39 @@ TEST_F(AllBooksTest, BooksRankByTheirBestHitThenByCatalogueOrder) {
     EXPECT_TRUE(dialogs.Shown.empty());
 }
 
+TEST_F(AllBooksTest, ACapitalLigatureIsSearchedSmallAndAStaleSearchLooksNoFurther) {
+    Compile("fr-nl", "kw: c\xC5\x93ur\n<p>hart</p>\n");
+    Compile("nl-bb", "kw: lopen\n<p>gaan</p>\n");
+    Start("fr-nl=1;F\nnl-bb=1;B\n");
+    TAllBooks all(Books({"fr-nl", "nl-bb"}), folder.Data);
+    // "CŒUR" keys as "CCEUR", "cœur" as "COEUR": the book is asked again with œ.
+    const auto heart = all.At(0).Answer(
+        "C\x8C"
+        "UR",
+        WordForms::Wait::No);
+    ASSERT_TRUE(heart->HasEntries());
+    EXPECT_EQ(heart->Rank, TAnswerRank::AnyCase);
+    EXPECT_EQ(heart->ArticleText(), "<p>hart</p>");
+    EXPECT_FALSE(all.At(1)
+                     .Answer("C\x8C"
+                             "UR",
+                             WordForms::Wait::No)
+                     ->HasEntries());
+
+    // Stale from the start, or once the word itself missed: no base form is looked up.
+    int asked = 0;
+    const auto staleAfter = [&](int lookups) {
+        asked = 0;
+        return [&asked, lookups] { return ++asked > lookups; };
+    };
+    EXPECT_EQ(all.At(1).Answer("liep", WordForms::Wait::No, true, staleAfter(0)), nullptr);
+    EXPECT_EQ(all.At(1).Answer("liep", WordForms::Wait::No, true, staleAfter(1)), nullptr);
+    EXPECT_EQ(asked, 2);
+    const auto walked = all.At(1).Answer("liep", WordForms::Wait::No, true, staleAfter(100));
+    ASSERT_NE(walked, nullptr);
+    EXPECT_EQ(walked->BaseForm, "lopen");
+}
+
 TEST_F(AllBooksTest, AFailingBookGivesANoticeAndTheOthersStillAnswer) {
     Compile("nl-aa", "kw: huis\n<p>a</p>\n");
     Compile("nl-bb", "kw: huis\n<p>b</p>\n");

@@ -5,10 +5,13 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QTest>
+#include <set>
 
 #include "UiTestSupport.h"
 #include "viewer/core/LXA_Utils.h"
@@ -16,6 +19,7 @@
 #include "viewer/ui/AllBooksPage.h"
 #include "viewer/ui/BlockHeader.h"
 #include "viewer/ui/Command.h"
+#include "viewer/ui/FindBar.h"
 #include "viewer/ui/LXA_Main.h"
 #include "viewer/ui/SelectBook.h"
 #include "viewer/ui/TypeAhead.h"
@@ -146,6 +150,54 @@ TEST_F(AllBooksPageTest, BlocksComeInRankedOrderEachWithItsOwnBooksPage) {
     EXPECT_TRUE(Page().Display(0)->toPlainText().contains(
         QStringLiteral("'liep' is een vorm van 'lopen'.")));
     EXPECT_EQ(Window().StatusText(), QStringLiteral("Gevonden in 1 woordenboek (1 trefwoord)."));
+    EXPECT_TRUE(dialogs.Shown.empty());
+}
+
+TEST_F(AllBooksPageTest, CopyAndFindInPageWorkOnTheBlocks) {
+    Start();
+    Window().ChooseBooks("*");
+    Search("hand", 3);
+    Window().UpdateCommands();
+    ui::TCommand &copy = *Window().Command("actCopyArticle");
+    ASSERT_TRUE(copy.isEnabled());
+    EXPECT_TRUE(Window().Command("actPrint")->isEnabled());
+    // Every block under its books' names, without a focus in one.
+    QApplication::clipboard()->clear();
+    Window().SearchField()->setFocus();
+    copy.Execute();
+    const QString all = QApplication::clipboard()->mimeData()->text();
+    for (const char *text : {"Engels-Nederlands", "de hand", "Nederlands-Duits", "die Hand",
+                             "Nederlands-Engels", "the hand"})
+        EXPECT_TRUE(all.contains(QLatin1String(text))) << text;
+    EXPECT_LT(all.indexOf(QStringLiteral("de hand")), all.indexOf(QStringLiteral("die Hand")));
+    // The block with the focus alone.
+    Page().Display(1)->setFocus();
+    copy.Execute();
+    const QString one = QApplication::clipboard()->mimeData()->text();
+    EXPECT_TRUE(one.contains(QStringLiteral("die Hand")));
+    EXPECT_FALSE(one.contains(QStringLiteral("de hand")));
+
+    // Find in page goes from block to block, unfolding the one it finds in.
+    Page().Header(2)->click();
+    ASSERT_TRUE(Page().Folded(2));
+    Window().Command("actFindInPage")->Execute();
+    ui::TFindBar *bar = Window().FindBar();
+    ASSERT_NE(bar, nullptr);
+    QTest::keyClicks(bar->Field(), "the");
+    EXPECT_EQ(bar->MatchCount(), 1);
+    EXPECT_FALSE(Page().Folded(2));
+    EXPECT_EQ(Page().Display(2)->textCursor().selectedText(), QStringLiteral("the"));
+    bar->Field()->selectAll();
+    QTest::keyClicks(bar->Field(), "hand");
+    EXPECT_GE(bar->MatchCount(), 3);
+    std::set<QTextEdit *> visited;
+    for (int i = 0; i < bar->MatchCount(); ++i) {
+        ASSERT_TRUE(bar->FindNext());
+        for (int block = 0; block < 3; ++block)
+            if (Page().Display(block)->textCursor().hasSelection())
+                visited.insert(Page().Display(block));
+    }
+    EXPECT_EQ(visited.size(), 3u);
     EXPECT_TRUE(dialogs.Shown.empty());
 }
 

@@ -163,15 +163,11 @@ std::int32_t TLXAData::SearchTyped(const std::string &utf8) {
     if (const std::optional<std::string> text =
             platform::Utf8ToCp1252Exact(utf8, &unrepresentable)) {
         const std::int32_t found = Search(*text);
-        // The keys fold a capital ligature to "CE" (the stored books rely on it) but the
-        // small one to "OE": "CŒUR" finds the entries of "cœur" only as "cœur".
-        constexpr char kCapitalOe = '\x8C', kSmallOe = '\x9C';
-        if (found > 0 || text->find(kCapitalOe) == std::string::npos || !SearchResults ||
+        const std::optional<std::string> small = SmallLigatureSpelling(*text);
+        if (found > 0 || !small || !SearchResults ||
             SearchResults->LastCode != lexqapi::LEXQ_ERR_WORDNOTFOUND)
             return found;
-        std::string small = *text;
-        std::replace(small.begin(), small.end(), kCapitalOe, kSmallOe);
-        return Search(small);
+        return Search(*small);
     }
     // Searching with a '?' in its place would answer another question.
     if (SearchResults)

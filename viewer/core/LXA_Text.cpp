@@ -1,4 +1,6 @@
-// ExtractBetween and FoldToLetterKey of LXA_Utils.
+// ExtractBetween, FoldToLetterKey and SmallLigatureSpelling of LXA_Utils.
+#include <algorithm>
+
 #include "foldtable.h"
 #include "viewer/core/LXA_Utils.h"
 
@@ -27,4 +29,13 @@ std::string FoldToLetterKey(std::string_view text) {
     for (char byte : text)
         key += lexq_fold_table[static_cast<unsigned char>(byte)];
     return key;
+}
+
+std::optional<std::string> SmallLigatureSpelling(std::string_view text) {
+    constexpr char kCapitalOe = '\x8C', kSmallOe = '\x9C';
+    if (text.find(kCapitalOe) == std::string_view::npos)
+        return std::nullopt;
+    std::string small(text);
+    std::replace(small.begin(), small.end(), kCapitalOe, kSmallOe);
+    return small;
 }

@@ -43,6 +43,11 @@ TExtractedView ExtractBetweenView(std::string_view text, std::string_view startM
 // Every byte replaced by its fold-table letters: "Café-au-lait 2" gives "CAFEAULAIT".
 std::string FoldToLetterKey(std::string_view text);
 
+// The keys fold a capital ligature to "CE" (the stored books rely on it) but the small one
+// to "OE", so "CŒUR" finds the entries of "cœur" only as "cœur": the Windows-1252 word with
+// every Œ made œ, for a second search after a miss; nothing when it has no Œ.
+std::optional<std::string> SmallLigatureSpelling(std::string_view text);
+
 // Opens a program or document under the hourglass; raises EGeneral with the system's text.
 void ShellOpen(const std::string &file, const std::string &parameters);
 

@@ -215,13 +215,42 @@ std::unique_ptr<QTextDocument> THtmlViewer::PrintablePage() const {
 }
 
 void THtmlViewer::CopyPage() const {
-    const std::unique_ptr<QTextDocument> page = PrintablePage();
-    if (!page)
-        return;
+    if (const std::unique_ptr<QTextDocument> page = PrintablePage())
+        CopyDocument(*page);
+}
+
+void CopyDocument(const QTextDocument &document) {
     auto *mime = new QMimeData;
-    mime->setText(page->toPlainText());
-    mime->setHtml(page->toHtml());
+    mime->setText(document.toPlainText());
+    mime->setHtml(document.toHtml());
     QGuiApplication::clipboard()->setMimeData(mime);
+}
+
+std::unique_ptr<QTextDocument> JoinedPrintablePage(
+    const std::vector<std::pair<QString, const THtmlViewer *>> &parts) {
+    std::unique_ptr<QTextDocument> joined;
+    QTextCursor end;
+    for (const auto &[title, viewer] : parts) {
+        const std::unique_ptr<QTextDocument> page = viewer->PrintablePage();
+        if (!page)
+            continue;
+        if (!joined) {
+            // Pictures are read from the first display's folder: the books share one.
+            joined = std::make_unique<TPageDocument>(viewer->ImageFolder());
+            joined->setDefaultFont(PageFont(1.0));
+            joined->setDefaultStyleSheet(QLatin1String(kPageDefaults));
+            display::ApplyPageMargins(*joined, 1.0);
+            end = QTextCursor(joined.get());
+        } else {
+            end.insertBlock(QTextBlockFormat(), QTextCharFormat());
+        }
+        QTextCharFormat heading;
+        heading.setFontWeight(QFont::Bold);
+        end.insertText(title, heading);
+        end.insertBlock(QTextBlockFormat(), QTextCharFormat());
+        end.insertFragment(QTextDocumentFragment(page.get()));
+    }
+    return joined;
 }
 
 void THtmlViewer::wheelEvent(QWheelEvent *event) {

@@ -6,6 +6,8 @@
 #include <QTextBrowser>
 #include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "viewer/display/HtmlResources.h"
 #include "viewer/display/PageLook.h"
@@ -19,6 +21,7 @@ class THtmlViewer : public QTextBrowser {
 
     // Folder against which pictures with a relative name are looked up.
     void SetImageFolder(const QString &folder) { m_imageFolder = folder; }
+    const QString &ImageFolder() const { return m_imageFolder; }
     // What opens a web link the user clicks (the system browser unless replaced).
     void SetLinkOpener(std::function<void(const QUrl &)> opener) { m_openLink = std::move(opener); }
     // What searches a word: the word of a zoek: link the user clicks, or a word of the
@@ -86,5 +89,12 @@ class THtmlViewer : public QTextBrowser {
     std::function<void(const QString &)> m_searchWord;
     bool m_copyByCommand = false;
 };
+
+// The pages of several displays as one document to print and copy, each under a bold line
+// with its title (the books of a block), in their order; null without a page.
+std::unique_ptr<QTextDocument> JoinedPrintablePage(
+    const std::vector<std::pair<QString, const THtmlViewer *>> &parts);
+// That document on the clipboard as plain text and as HTML at once.
+void CopyDocument(const QTextDocument &document);
 
 }  // namespace display

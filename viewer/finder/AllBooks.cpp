@@ -4,6 +4,7 @@
 #include <QLocale>
 #include <algorithm>
 #include <exception>
+#include <filesystem>
 
 #include "platform/cp1252.h"
 #include "platform/encoding.h"
@@ -191,13 +192,23 @@ std::int32_t TBookSearcher::SearchInto(const std::string &text, TBookAnswer &ans
 }
 
 std::shared_ptr<const TBookAnswer> TBookSearcher::Answer(const std::string &typed,
-                                                         WordForms::Wait wait, bool baseForms) {
+                                                         WordForms::Wait wait, bool baseForms,
+                                                         const TStale &stale) {
     auto answer = std::make_shared<TBookAnswer>();
     answer->Place = m_place;
     answer->Book = &m_book;
     answer->Typed = typed;
+    const auto wanted = [&] { return !stale || !stale(); };
+    // The first text that has entries: true, or false with the code of the last lookup.
+    const auto found = [&](const std::string &text) {
+        return SearchInto(text, *answer) == lexqapi::LEXQ_ERR_NONE;
+    };
     try {
-        if (SearchInto(typed, *answer) == lexqapi::LEXQ_ERR_NONE) {
+        if (!wanted())
+            return nullptr;
+        const std::optional<std::string> small = SmallLigatureSpelling(typed);
+        if (found(typed) || (small && answer->Code == lexqapi::LEXQ_ERR_WORDNOTFOUND && wanted() &&
+                             found(*small))) {
             answer->Rank = RankOf(answer->Results->GetItem(0), typed);
             return answer;
         }
@@ -207,9 +218,11 @@ std::shared_ptr<const TBookAnswer> TBookSearcher::Answer(const std::string &type
             for (const std::string &candidate :
                  forms ? forms->Candidates(word, WordForms::Use::Miss, wait)
                        : std::vector<std::string>()) {
+                if (!wanted())
+                    return nullptr;
                 // A letter the book cannot hold would search for another word.
                 const std::optional<std::string> text = platform::Utf8ToCp1252Exact(candidate);
-                if (!text || SearchInto(*text, *answer) != lexqapi::LEXQ_ERR_NONE)
+                if (!text || !found(*text))
                     continue;
                 answer->Rank = TAnswerRank::BaseForm;
                 answer->BaseForm = answer->Results->GetItem(0).Keyword;
@@ -244,9 +257,46 @@ std::string TBookSearcher::FirstHeadword(const std::string &key) {
     return {};
 }
 
+namespace {
+
+// The key lists read so far, by index file: a new choice of books opens its books anew but
+// need not read some 150,000 keys again. A file changed since is read again.
+struct TKeptKeys {
+    std::int64_t Size = -1;
+    std::int64_t Modified = 0;
+    std::shared_ptr<const Suggester> Keys;
+};
+std::mutex g_keptKeysMutex;
+std::map<std::string, TKeptKeys> g_keptKeys;
+
+TKeptKeys FileStamp(const std::string &path) {
+    TKeptKeys stamp;
+    std::error_code error;
+    stamp.Size = static_cast<std::int64_t>(std::filesystem::file_size(path, error));
+    if (error)
+        stamp.Size = -1;
+    const auto modified = std::filesystem::last_write_time(path, error);
+    if (!error)
+        stamp.Modified = modified.time_since_epoch().count();
+    return stamp;
+}
+
+}  // namespace
+
 bool TBookSearcher::ReadKeys() {
     if (m_suggester || m_keysFailed)
         return m_suggester != nullptr;
+    const std::string path = m_book.IndexFile();
+    TKeptKeys stamp = FileStamp(path);
+    {
+        const std::lock_guard<std::mutex> lock(g_keptKeysMutex);
+        const auto kept = g_keptKeys.find(path);
+        if (kept != g_keptKeys.end() && stamp.Size >= 0 && kept->second.Size == stamp.Size &&
+            kept->second.Modified == stamp.Modified) {
+            m_suggester = kept->second.Keys;
+            return true;
+        }
+    }
     std::string chars;
     std::vector<std::uint32_t> starts;
     std::string after;
@@ -274,7 +324,12 @@ bool TBookSearcher::ReadKeys() {
         }
     }
     starts.push_back(static_cast<std::uint32_t>(chars.size()));
-    m_suggester = std::make_unique<Suggester>(std::move(chars), std::move(starts));
+    m_suggester = std::make_shared<const Suggester>(std::move(chars), std::move(starts));
+    stamp.Keys = m_suggester;
+    if (stamp.Size >= 0) {
+        const std::lock_guard<std::mutex> lock(g_keptKeysMutex);
+        g_keptKeys[path] = std::move(stamp);
+    }
     return true;
 }
 

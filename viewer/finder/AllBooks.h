@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -94,13 +95,18 @@ class TBookSearcher {
     TBookSearcher(const TLXABook &book, std::size_t place, TFormsShelf &forms);
     ~TBookSearcher();
 
-    // The book's answer to the typed word, its base form's when the word has no entries
-    // of its own and baseForms is set (Wait::No leaves a Hunspell dictionary not yet
-    // loaded out). Never throws: a failure is an answer with a notice. Any thread; the
-    // handle's lock keeps calls on the book one at a time.
+    // The book's answer to the typed word: with a capital Œ that finds nothing, the word
+    // with œ (as the single book searches it); else its base form's when the word has no
+    // entries of its own and baseForms is set (Wait::No leaves a Hunspell dictionary not
+    // yet loaded out). Never throws: a failure is an answer with a notice. Any thread; the
+    // handle's lock keeps calls on the book one at a time. Once stale() says the answer is
+    // no longer wanted, no further lookup is made (a slow book holds its worker no longer
+    // than the lookup under way) and the answer is null.
+    using TStale = std::function<bool()>;
     std::shared_ptr<const TBookAnswer> Answer(const std::string &typed, WordForms::Wait wait,
-                                              bool baseForms = true);
-    // The headwords nearest to the typed word; reads every key of the book the first time.
+                                              bool baseForms = true, const TStale &stale = {});
+    // The headwords nearest to the typed word; reads every key of the book the first time
+    // any searcher of this process asks (the keys are kept while the file stays the same).
     std::vector<TBookSuggestion> Suggestions(const std::string &typed);
     // The type-ahead rows of the text, at most limit; empty on any failure.
     std::vector<TKeyRow> Prefix(const std::string &text, std::size_t limit);
@@ -125,7 +131,7 @@ class TBookSearcher {
     std::mutex m_indexMutex;
     TBookIndex m_index;
     std::mutex m_keysMutex;
-    std::unique_ptr<Suggester> m_suggester;
+    std::shared_ptr<const Suggester> m_suggester;
     bool m_keysFailed = false;
 };
 

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <QTextDocument>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
@@ -24,6 +25,9 @@ struct TAllBooksPage::TBlock {
     QWidget *Content = nullptr;              // the display, or a failed book's notice
     display::THtmlViewer *Viewer = nullptr;  // null for a notice
     bool Touched = false;                    // the user folded or unfolded it
+    // The height its text is estimated to take before any layout (0 for a notice): a page
+    // far longer than a screen is never laid out whole on its arrival.
+    int Estimate = 0;
 };
 
 namespace {
@@ -106,40 +110,80 @@ display::THtmlViewer *TAllBooksPage::MakeDisplay(QWidget *parent) {
     connect(
         viewer->document()->documentLayout(), &QAbstractTextDocumentLayout::documentSizeChanged,
         viewer, [this, viewer] {
-            // A page laid out further may turn out longer than a screen after all.
+            // The toolkit lays a long page out a step per turn of the event loop: the
+            // display grows with it, and may turn out longer than a screen after all.
+            if (viewer->testAttribute(Qt::WA_WState_ExplicitShowHide) && viewer->isHidden())
+                return;  // folded
             const int before = viewer->minimumHeight();
-            FitDisplay(*viewer);
+            FitDisplay(*viewer, false);
             if (viewer->minimumHeight() > before && viewer->minimumHeight() > viewport()->height())
                 FoldLongBlocks();
         });
     return viewer;
 }
 
-void TAllBooksPage::FitDisplay(display::THtmlViewer &viewer) const {
+int TAllBooksPage::EstimatedHeight(const display::THtmlViewer &viewer) const {
+    // Every paragraph's characters at the font's average width, wrapped at the page's
+    // width: no shaping and no layout, so a page of any length costs a walk of its blocks.
+    const QFontMetricsF metrics(viewer.font());
+    const double width = std::max(100, viewport()->width() - 20);
+    const double perLine = std::max(1.0, width / std::max(1.0, metrics.averageCharWidth()));
+    double lines = 0;
+    for (QTextBlock block = viewer.document()->begin(); block.isValid(); block = block.next())
+        lines += std::max(1.0, std::ceil(block.length() / perLine));
+    return static_cast<int>(lines * metrics.lineSpacing());
+}
+
+bool TAllBooksPage::FarTooLong(const TBlock &block) const {
+    return block.Estimate > 2 * viewport()->height();
+}
+
+void TAllBooksPage::FitDisplay(display::THtmlViewer &viewer, bool whole) const {
     const int width = std::max(100, viewport()->width());
     QTextDocument &document = *viewer.document();
     if (std::abs(document.textWidth() - width) > 0.5)
         document.setTextWidth(width);
-    // A long page is laid out in steps when idle: ask for its last block to have it all now.
-    document.documentLayout()->blockBoundingRect(document.lastBlock());
+    // The toolkit lays the first part of a page out now and the rest in steps when idle;
+    // a page about a screen long is laid out whole to know whether it is longer.
+    if (whole)
+        document.documentLayout()->blockBoundingRect(document.lastBlock());
     const int height = static_cast<int>(std::ceil(document.size().height())) + 2;
     if (viewer.height() != height)
         viewer.setFixedHeight(height);
 }
 
+void TAllBooksPage::FitBlock(TBlock &block) const {
+    // A folded block is laid out when it is unfolded.
+    if (block.Viewer != nullptr && block.Header->Expanded())
+        FitDisplay(*block.Viewer, !FarTooLong(block));
+}
+
 void TAllBooksPage::FitAll() {
     for (const auto &block : m_blocks)
-        if (block->Viewer != nullptr)
-            FitDisplay(*block->Viewer);
+        FitBlock(*block);
     if (m_note != nullptr)
-        FitDisplay(*m_note);
+        FitDisplay(*m_note, true);
 }
 
 void TAllBooksPage::Clear() {
-    m_blocks.clear();  // the frames go with their blocks below
-    for (QWidget *frame : m_content->findChildren<QWidget *>(QStringLiteral("pnlBookBlock"),
-                                                             Qt::FindDirectChildrenOnly))
-        delete frame;
+    // A block with a display is kept for the next search, which then makes no widgets (a
+    // display and its header cost about as much as laying out a short page); a notice goes.
+    std::vector<std::unique_ptr<TBlock>> blocks = std::move(m_blocks);
+    m_blocks.clear();
+    for (auto &block : blocks) {
+        m_column->removeWidget(block->Frame);
+        if (block->Viewer == nullptr) {
+            delete block->Frame;
+            continue;
+        }
+        block->Frame->hide();
+        block->Viewer->setExtraSelections({});
+        block->Viewer->ClearDocument();
+        block->Answers.clear();
+        block->Touched = false;
+        block->Estimate = 0;
+        m_spares.push_back(std::move(block));
+    }
     ShowNote({});
     verticalScrollBar()->setValue(0);
 }
@@ -153,11 +197,25 @@ void TAllBooksPage::ShowNote(const std::string &page) {
     m_note->setObjectName(QStringLiteral("FONoteViewer"));
     m_column->insertWidget(m_column->count() - 1, m_note);
     m_note->LoadDocument(page.data(), page.size());
-    FitDisplay(*m_note);
+    FitDisplay(*m_note, true);
 }
 
 std::unique_ptr<TAllBooksPage::TBlock> TAllBooksPage::MakeBlock(
     const std::shared_ptr<const TBookAnswer> &answer) {
+    if (!answer->Failed() && !m_spares.empty()) {
+        std::unique_ptr<TBlock> block = std::move(m_spares.back());
+        m_spares.pop_back();
+        block->Answers.push_back(answer);
+        block->Header->SetDark(m_look.Dark);
+        block->Header->SetExpanded(true);
+        block->Viewer->show();
+        block->Viewer->SetLook(m_look);
+        const std::string page = answer->Page();
+        block->Viewer->LoadDocument(page.data(), page.size());
+        block->Estimate = EstimatedHeight(*block->Viewer);
+        ShowBooks(*block);
+        return block;
+    }
     auto block = std::make_unique<TBlock>();
     block->Answers.push_back(answer);
     block->Frame = new QWidget(m_content);
@@ -165,9 +223,8 @@ std::unique_ptr<TAllBooksPage::TBlock> TAllBooksPage::MakeBlock(
     auto *rows = new QVBoxLayout(block->Frame);
     rows->setContentsMargins(0, 0, 0, 0);
     rows->setSpacing(0);
-    block->Header = new TBlockHeader(block->Frame);
+    block->Header = new TBlockHeader(m_look.Dark, block->Frame);
     block->Header->setIconSize(QSize(16, 16));
-    block->Header->SetDark(m_look.Dark);
     rows->addWidget(block->Header);
     TBlock *raw = block.get();
     connect(block->Header, &QToolButton::clicked, this, [this, raw] { HeaderClicked(*raw); });
@@ -183,6 +240,7 @@ std::unique_ptr<TAllBooksPage::TBlock> TAllBooksPage::MakeBlock(
         const std::string page = answer->Page();
         block->Viewer->LoadDocument(page.data(), page.size());
         block->Content = block->Viewer;
+        block->Estimate = EstimatedHeight(*block->Viewer);
     }
     rows->addWidget(block->Content);
     ShowBooks(*block);
@@ -214,28 +272,35 @@ TAllBooksPage::TBlock *TAllBooksPage::SameArticles(const TBookAnswer &answer) co
 }
 
 bool TAllBooksPage::Long(const TBlock &block) const {
-    // The display's fixed height is its text's, before any layout has placed it.
-    const int height = block.Viewer != nullptr ? block.Viewer->minimumHeight()
-                                               : block.Content->sizeHint().height();
-    return height > viewport()->height();
+    if (block.Viewer == nullptr)
+        return block.Content->sizeHint().height() > viewport()->height();
+    // A page far longer than a screen by its estimate is long before it is laid out; any
+    // other is laid out whole, and its display is as high as its text.
+    return FarTooLong(block) || block.Viewer->minimumHeight() > viewport()->height();
 }
 
 void TAllBooksPage::Fold(TBlock &block, bool folded) {
     block.Content->setVisible(!folded);
     block.Header->SetExpanded(!folded);
+    if (!folded)
+        FitBlock(block);
+}
+
+bool TAllBooksPage::FoldsWhenLong(const TBlock &block) const {
+    // Only with several blocks, before the user has scrolled (folding moves what lies
+    // below), and for a book the user did not unfold before.
+    if (m_blocks.size() < 2 || verticalScrollBar()->value() > 0 || block.Touched ||
+        !block.Header->Expanded())
+        return false;
+    return std::none_of(block.Answers.begin(), block.Answers.end(), [&](const auto &answer) {
+        return m_unfolded.count(answer->Book->Name) != 0;
+    });
 }
 
 void TAllBooksPage::FoldLongBlocks() {
-    // Only before the user has scrolled: folding moves what lies below.
-    if (m_blocks.size() < 2 || verticalScrollBar()->value() > 0)
-        return;
-    for (const auto &block : m_blocks) {
-        const bool unfoldedBefore = std::any_of(
-            block->Answers.begin(), block->Answers.end(),
-            [&](const auto &answer) { return m_unfolded.count(answer->Book->Name) != 0; });
-        if (!block->Touched && !unfoldedBefore && block->Header->Expanded() && Long(*block))
+    for (const auto &block : m_blocks)
+        if (FoldsWhenLong(*block) && Long(*block))
             Fold(*block, true);
-    }
 }
 
 void TAllBooksPage::Add(const std::shared_ptr<const TBookAnswer> &answer) {
@@ -266,12 +331,14 @@ void TAllBooksPage::Add(const std::shared_ptr<const TBookAnswer> &answer) {
         std::unique_ptr<TBlock> block = MakeBlock(answer);
         TBlock &placed = *block;
         m_column->insertWidget(index, placed.Frame);
+        placed.Frame->show();
         m_blocks.insert(m_blocks.begin() + index, std::move(block));
-        if (placed.Viewer != nullptr)
-            FitDisplay(*placed.Viewer);
         // Above the reading place a block arrives folded: it takes only its header's room.
-        if (anchor != nullptr && index <= anchorIndex)
+        // So does a page far longer than a screen, before any of it is laid out.
+        if ((anchor != nullptr && index <= anchorIndex) ||
+            (FarTooLong(placed) && FoldsWhenLong(placed)))
             Fold(placed, true);
+        FitBlock(placed);
         FoldLongBlocks();
     }
     ChainTabOrder();
@@ -300,6 +367,8 @@ void TAllBooksPage::HeaderClicked(TBlock &block) {
     block.Touched = true;
     const bool expanded = block.Header->Expanded();
     block.Content->setVisible(expanded);
+    if (expanded)
+        FitBlock(block);
     for (const auto &answer : block.Answers) {
         if (expanded)
             m_unfolded.insert(answer->Book->Name);
@@ -357,6 +426,65 @@ void TAllBooksPage::JumpBlock(int step) {
     block.Header->setFocus(Qt::OtherFocusReason);
     m_content->layout()->activate();
     verticalScrollBar()->setValue(block.Frame->y());
+}
+
+int TAllBooksPage::FocusedBlock() const {
+    const QWidget *focus = QApplication::focusWidget();
+    for (std::size_t i = 0; focus != nullptr && i < m_blocks.size(); ++i)
+        if (m_blocks[i]->Frame->isAncestorOf(focus))
+            return static_cast<int>(i);
+    return -1;
+}
+
+std::vector<QTextEdit *> TAllBooksPage::Displays(int only) const {
+    std::vector<QTextEdit *> displays;
+    for (std::size_t i = 0; i < m_blocks.size(); ++i)
+        if (m_blocks[i]->Viewer != nullptr && (only < 0 || static_cast<int>(i) == only))
+            displays.push_back(m_blocks[i]->Viewer);
+    return displays;
+}
+
+void TAllBooksPage::Reveal(QTextEdit *display) {
+    for (const auto &block : m_blocks) {
+        if (block->Viewer != display)
+            continue;
+        if (!block->Header->Expanded())
+            Fold(*block, false);
+        m_content->layout()->activate();
+        const QPoint at = display->viewport()->mapTo(m_content, display->cursorRect().center());
+        ensureVisible(at.x(), at.y(), 0, viewport()->height() / 4);
+        return;
+    }
+}
+
+std::unique_ptr<QTextDocument> TAllBooksPage::PrintablePage(int only) const {
+    std::vector<std::pair<QString, const display::THtmlViewer *>> parts;
+    for (std::size_t i = 0; i < m_blocks.size(); ++i)
+        if (m_blocks[i]->Viewer != nullptr && (only < 0 || static_cast<int>(i) == only))
+            parts.emplace_back(m_blocks[i]->Header->Books().join(QStringLiteral(", ")),
+                               m_blocks[i]->Viewer);
+    return display::JoinedPrintablePage(parts);
+}
+
+std::string TAllBooksPage::PageSource(int only) const {
+    std::string source;
+    for (std::size_t i = 0; i < m_blocks.size(); ++i) {
+        const TBookAnswer &lead = *m_blocks[i]->Answers.front();
+        if (!lead.HasEntries() || (only >= 0 && static_cast<int>(i) != only))
+            continue;
+        std::string books;
+        for (const auto &answer : m_blocks[i]->Answers)
+            books += (books.empty() ? "" : ", ") + answer->Book->Name;
+        source += "<!-- " + books + " -->\r\n" + lead.Page() + "\r\n";
+    }
+    return source;
+}
+
+std::shared_ptr<const TBookAnswer> TAllBooksPage::TopAnswer() const {
+    for (const auto &block : m_blocks)
+        if (block->Answers.front()->HasEntries())
+            return block->Answers.front();
+    return nullptr;
 }
 
 bool TAllBooksPage::event(QEvent *event) {

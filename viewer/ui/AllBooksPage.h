@@ -15,6 +15,8 @@
 
 #include "viewer/display/PageLook.h"
 
+class QTextDocument;
+class QTextEdit;
 class QVBoxLayout;
 struct TBookAnswer;
 class TLXABook;
@@ -62,6 +64,22 @@ class TAllBooksPage : public QScrollArea {
     // Moves the focus to the next (+1) or previous (-1) block's header, and shows it.
     void JumpBlock(int step);
 
+    // What the page's commands act on: the block that holds the focus, else every block.
+    // The block with the focus, or -1.
+    int FocusedBlock() const;
+    // The displays of the blocks with entries in their shown order (only: that block's).
+    std::vector<QTextEdit *> Displays(int only = -1) const;
+    // Unfolds the block of a display and scrolls to its cursor (a match found in it).
+    void Reveal(QTextEdit *display);
+    // The blocks' pages as one document under their books' names, to print and copy;
+    // null without a page.
+    std::unique_ptr<QTextDocument> PrintablePage(int only = -1) const;
+    // The blocks' pages as the books made them, one after another, each after a comment
+    // that names its books.
+    std::string PageSource(int only = -1) const;
+    // The answer of the first block, the one at the top of the page; null without one.
+    std::shared_ptr<const TBookAnswer> TopAnswer() const;
+
   signals:
     // The user folded or unfolded a block; Unfolded() has the new set.
     void UnfoldedChanged();
@@ -80,9 +98,13 @@ class TAllBooksPage : public QScrollArea {
     void ShowBooks(TBlock &block) const;
     void Fold(TBlock &block, bool folded);
     void FoldLongBlocks();
+    bool FoldsWhenLong(const TBlock &block) const;
     void ChainTabOrder();
     bool Long(const TBlock &block) const;
-    void FitDisplay(display::THtmlViewer &viewer) const;
+    bool FarTooLong(const TBlock &block) const;
+    int EstimatedHeight(const display::THtmlViewer &viewer) const;
+    void FitDisplay(display::THtmlViewer &viewer, bool whole) const;
+    void FitBlock(TBlock &block) const;
     void FitAll();
     display::THtmlViewer *MakeDisplay(QWidget *parent);
     void HeaderClicked(TBlock &block);
@@ -91,6 +113,7 @@ class TAllBooksPage : public QScrollArea {
     QWidget *m_content;
     QVBoxLayout *m_column;
     std::vector<std::unique_ptr<TBlock>> m_blocks;
+    std::vector<std::unique_ptr<TBlock>> m_spares;  // hidden, for the next search's blocks
     display::THtmlViewer *m_note = nullptr;
     std::set<std::string> m_unfolded;
     display::TPageLook m_look;

@@ -1,64 +1,21 @@
 #include "BlockHeader.h"
 
-#include <QAccessible>
-#include <QAccessibleWidget>
 #include <QKeyEvent>
+
+#include "viewer/ui/Expander.h"
 
 namespace ui {
 
-namespace {
-
-// A button that expands: Qt's plain widget interface with the expanded states added, and
-// pressing as its one action.
-class TBlockHeaderAccessible : public QAccessibleWidget {
-  public:
-    explicit TBlockHeaderAccessible(TBlockHeader *header)
-        : QAccessibleWidget(header, QAccessible::Button) {}
-
-    QAccessible::State state() const override {
-        QAccessible::State state = QAccessibleWidget::state();
-        state.expandable = true;
-        state.expanded = Header()->Expanded();
-        state.collapsed = !Header()->Expanded();
-        return state;
-    }
-    QStringList actionNames() const override {
-        return QStringList{pressAction()} + QAccessibleWidget::actionNames();
-    }
-    void doAction(const QString &name) override {
-        if (name == pressAction())
-            Header()->click();
-        else
-            QAccessibleWidget::doAction(name);
-    }
-
-  private:
-    TBlockHeader *Header() const { return static_cast<TBlockHeader *>(widget()); }
-};
-
-QAccessibleInterface *HeaderFactory(const QString &className, QObject *object) {
-    if (className == QLatin1String("ui::TBlockHeader") && object->isWidgetType())
-        return new TBlockHeaderAccessible(static_cast<TBlockHeader *>(object));
-    return nullptr;
-}
-
-}  // namespace
-
-TBlockHeader::TBlockHeader(QWidget *parent) : QToolButton(parent) {
-    static const bool installed = [] {
-        QAccessible::installFactory(HeaderFactory);
-        return true;
-    }();
-    (void)installed;
+TBlockHeader::TBlockHeader(bool dark, QWidget *parent) : QToolButton(parent) {
     setObjectName(QStringLiteral("btnBlockHeader"));
-    setCheckable(true);
+    // Read as an expander: a button, expanded while checked, told when that changes.
+    MarkAsExpander(this);
     setChecked(true);
     setAutoRaise(true);
     setFocusPolicy(Qt::StrongFocus);
     setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    setStyleSheet(
-        QStringLiteral("QToolButton { text-align: left; font-weight: bold; padding: 2px; }"));
+    SetDark(dark);
     connect(this, &QToolButton::toggled, this, [this] { ShowState(); });
 }
 
@@ -69,6 +26,9 @@ void TBlockHeader::SetBooks(const QIcon &icon, const QStringList &names) {
 }
 
 void TBlockHeader::SetDark(bool dark) {
+    if (!styleSheet().isEmpty() && property("tkDark").toBool() == dark)
+        return;  // a style sheet costs its parsing and a new style for the button
+    setProperty("tkDark", dark);
     // A band of its own colours, the same folded or not, that the page's look can rely on;
     // the focus shows as a frame, since the band has no other.
     const QString band = dark ? QStringLiteral("#2c323a") : QStringLiteral("#e8e8e8");
@@ -95,11 +55,6 @@ void TBlockHeader::ShowState() {
                                         : QStringLiteral("Ingevouwen; Enter of spatie toont de "
                                                          "artikelen van dit woordenboek"));
     setToolTip(Expanded() ? QStringLiteral("Vouw in") : QStringLiteral("Vouw uit"));
-    QAccessible::State changed;
-    changed.expanded = true;
-    changed.collapsed = true;
-    QAccessibleStateChangeEvent event(this, changed);
-    QAccessible::updateAccessibility(&event);
 }
 
 void TBlockHeader::keyPressEvent(QKeyEvent *event) {

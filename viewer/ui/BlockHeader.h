@@ -1,6 +1,6 @@
 // The header of one book's block on the all-books page: the book's picture and name on a
 // button that folds the block away and back (a click, Enter or Space). Checked is unfolded;
-// a screen reader hears a button that can be expanded, and whether it is.
+// a screen reader hears a button that can be expanded, and whether it is (Expander.h).
 #pragma once
 
 #include <QToolButton>
@@ -10,7 +10,8 @@ namespace ui {
 class TBlockHeader : public QToolButton {
     Q_OBJECT
   public:
-    explicit TBlockHeader(QWidget *parent = nullptr);
+    // dark: the colours of a page in dark reading (SetDark).
+    explicit TBlockHeader(bool dark = false, QWidget *parent = nullptr);
 
     // The picture and the names of the books whose block this is (one, or several books
     // with the same articles).

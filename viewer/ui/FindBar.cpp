@@ -7,6 +7,7 @@
 #include <QStyle>
 #include <QTextEdit>
 #include <QToolButton>
+#include <algorithm>
 
 #include "viewer/ui/LiveStatus.h"
 
@@ -70,6 +71,27 @@ TFindBar::TFindBar(QTextEdit *page, QWidget *parent)
     hide();
 }
 
+void TFindBar::SetPages(TPages pages, std::function<void(QTextEdit *)> reveal) {
+    m_pages = std::move(pages);
+    m_reveal = std::move(reveal);
+}
+
+std::vector<QTextEdit *> TFindBar::Pages() const {
+    return m_pages ? m_pages() : std::vector<QTextEdit *>{m_page};
+}
+
+QTextEdit *TFindBar::CurrentPage(const std::vector<QTextEdit *> &pages) const {
+    if (pages.empty())
+        return nullptr;
+    const auto current = std::find(pages.begin(), pages.end(), m_current);
+    return current != pages.end() ? *current : pages.front();
+}
+
+void TFindBar::Refresh() {
+    if (isVisible())
+        MarkMatches();
+}
+
 void TFindBar::Open() {
     show();
     m_field->setFocus(Qt::ShortcutFocusReason);
@@ -79,54 +101,75 @@ void TFindBar::Open() {
 
 void TFindBar::Close() {
     hide();
-    m_page->setExtraSelections({});
-    m_page->setFocus(Qt::OtherFocusReason);
+    const std::vector<QTextEdit *> pages = Pages();
+    for (QTextEdit *page : pages)
+        page->setExtraSelections({});
+    if (QTextEdit *page = CurrentPage(pages))
+        page->setFocus(Qt::OtherFocusReason);
 }
 
 bool TFindBar::FindNext(bool backward) {
     const QString text = m_field->text();
-    if (text.isEmpty()) {
-        ShowFound(true);
+    const std::vector<QTextEdit *> pages = Pages();
+    QTextEdit *page = CurrentPage(pages);
+    if (text.isEmpty() || page == nullptr) {
+        ShowFound(text.isEmpty());
         return false;
     }
     const QTextDocument::FindFlags flags =
         backward ? QTextDocument::FindBackward : QTextDocument::FindFlags();
-    bool found = m_page->find(text, flags);
-    if (!found) {
-        // Round the end of the page to its other end.
-        QTextCursor from = m_page->textCursor();
+    bool found = page->find(text, flags);
+    // Past the end of a page to the next one, and round the last to the first (with one
+    // page: round its end to its other end).
+    const std::size_t count = pages.size();
+    std::size_t at = std::size_t(std::find(pages.begin(), pages.end(), page) - pages.begin());
+    for (std::size_t step = 0; !found && step < count; ++step) {
+        at = backward ? (at + count - 1) % count : (at + 1) % count;
+        QTextCursor none = page->textCursor();
+        none.clearSelection();
+        page->setTextCursor(none);
+        page = pages[at];
+        QTextCursor from = page->textCursor();
         from.movePosition(backward ? QTextCursor::End : QTextCursor::Start);
-        m_page->setTextCursor(from);
-        found = m_page->find(text, flags);
+        page->setTextCursor(from);
+        found = page->find(text, flags);
     }
+    m_current = page;
+    if (found && m_reveal)
+        m_reveal(page);
     ShowFound(found);
     return found;
 }
 
 void TFindBar::TextEdited() {
     // Typing more keeps the match where it is when it still matches.
-    QTextCursor at = m_page->textCursor();
-    at.setPosition(at.selectionStart());
-    m_page->setTextCursor(at);
+    if (QTextEdit *page = CurrentPage(Pages())) {
+        QTextCursor at = page->textCursor();
+        at.setPosition(at.selectionStart());
+        page->setTextCursor(at);
+    }
     MarkMatches();
     FindNext(false);
 }
 
 void TFindBar::MarkMatches() {
-    QList<QTextEdit::ExtraSelection> marks;
     const QString text = m_field->text();
-    if (!text.isEmpty()) {
-        // A mark that shows on the page's own background, light or dark.
-        const bool darkPage = m_page->palette().color(QPalette::Base).lightness() < 128;
-        QTextCharFormat look;
-        look.setBackground(darkPage ? QColor(96, 80, 0) : QColor(255, 236, 128));
-        for (QTextCursor match = m_page->document()->find(text);
-             !match.isNull() && marks.size() < kMaxMarks;
-             match = m_page->document()->find(text, match))
-            marks.append({match, look});
+    m_matches = 0;
+    for (QTextEdit *page : Pages()) {
+        QList<QTextEdit::ExtraSelection> marks;
+        if (!text.isEmpty()) {
+            // A mark that shows on the page's own background, light or dark.
+            const bool darkPage = page->palette().color(QPalette::Base).lightness() < 128;
+            QTextCharFormat look;
+            look.setBackground(darkPage ? QColor(96, 80, 0) : QColor(255, 236, 128));
+            for (QTextCursor match = page->document()->find(text);
+                 !match.isNull() && m_matches + marks.size() < kMaxMarks;
+                 match = page->document()->find(text, match))
+                marks.append({match, look});
+        }
+        m_matches += int(marks.size());
+        page->setExtraSelections(marks);
     }
-    m_matches = int(marks.size());
-    m_page->setExtraSelections(marks);
 }
 
 void TFindBar::ShowFound(bool found) {

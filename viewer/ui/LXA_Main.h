@@ -20,6 +20,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QStatusBar;
+class QTextDocument;
 class QToolBar;
 class QToolButton;
 class TLXABook;
@@ -243,6 +244,15 @@ class TfrmLXAMain : public QMainWindow {
     void ApplyAllBooksLook(const display::TPageLook &look);
     // LookupPage with several books chosen; text is typed in Windows-1252.
     TLookupPage ChoiceLookupPage(const std::string &text, const QString &typed);
+    // The page's commands on the all-books page: copy, print and the source act on the
+    // block that holds the focus, else on every block; find in page goes through every
+    // block; pronounce speaks the top block's headwords in its book's voice.
+    bool AllBooksShown() const { return !ChoiceKey().empty(); }
+    std::unique_ptr<QTextDocument> AllBooksPrintable() const;
+    std::string AllBooksSource() const;
+    bool CanSpeakAllBooks() const;
+    void SpeakAllBooks();
+    void FindInAllBooks(TFindBar &bar);
 
     // Reading comfort: zoom, dark reading, the search history, keyboard, copy and print
     // (LXA_MainReading.cpp).

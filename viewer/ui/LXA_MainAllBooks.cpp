@@ -16,6 +16,7 @@
 #include "platform/paths.h"
 #include "platform/shell.h"
 #include "viewer/core/Cp1252Qt.h"
+#include "viewer/core/Fluency.h"
 #include "viewer/core/LXA_Data.h"
 #include "viewer/core/LXA_Utils.h"
 #include "viewer/core/lexqapi.h"
@@ -26,7 +27,9 @@
 #include "viewer/finder/PatternSearch.h"
 #include "viewer/finder/WordFinder.h"
 #include "viewer/ui/AllBooksPage.h"
+#include "viewer/ui/FindBar.h"
 #include "viewer/ui/MainAllBooks.h"
+#include "viewer/ui/MainReading.h"
 #include "viewer/ui/MenuItem.h"
 #include "viewer/ui/SelectBook.h"
 #include "viewer/ui/UiResources.h"
@@ -111,7 +114,10 @@ void TfrmLXAMain::CreateAllBooksChoice() {
     state.Page->hide();
     pnlOutput->layout()->addWidget(state.Page);
     setTabOrder(m_viewer, state.Page);
-    state.Pool.setMaxThreadCount(std::max(2, m_data.Books ? m_data.Books->Count() : 2));
+    // A worker per book, and as many again: the workers of a search just made stale end
+    // after the lookup under way, and until then a slow book's must not hold back the
+    // next search's (the threads mostly wait on the disk, whatever the number of cores).
+    state.Pool.setMaxThreadCount(2 * std::max(2, m_data.Books ? m_data.Books->Count() : 2));
     CreateChoiceCommands();
     // A new window opened from a group names it after its books; else the setting.
     const std::vector<std::string> arguments = platform::CommandLineArguments();
@@ -223,6 +229,9 @@ void TfrmLXAMain::LeaveChoice() {
     state.Page->Clear();
     state.Page->hide();
     m_viewer->show();
+    // The top block's book may have spoken in a voice of its own.
+    if (m_data.CurrentBook != nullptr && m_data.CurrentBook->Fluency && m_data.SpeechAvailable())
+        FluencySetVoice(m_data.CurrentBook->FluencyVoice);
     WriteSetting(platform::RegRoot::CurrentUser, std::nullopt, m_data.Paths.RegKey, kChoiceSetting,
                  "");
 }
@@ -262,15 +271,14 @@ void TfrmLXAMain::SearchAllBooks(const QString &typed) {
             watcher->deleteLater();
             RunGuarded([&] { AllBooksAnswered(search, watcher->result()); });
         });
-        watcher->setFuture(
-            QtConcurrent::run(&state.Pool,
-                              [searchers = state.Searchers, current = state.Current, search, place,
-                               word = *text]() -> std::shared_ptr<const TBookAnswer> {
-                                  // A search made stale before its turn is not run at all.
-                                  if (current->load() != search)
-                                      return nullptr;
-                                  return searchers->At(place).Answer(word, WordForms::Wait::No);
-                              }));
+        watcher->setFuture(QtConcurrent::run(
+            &state.Pool,
+            [searchers = state.Searchers, current = state.Current, search, place,
+             word = *text]() -> std::shared_ptr<const TBookAnswer> {
+                // A search made stale makes no further lookup.
+                return searchers->At(place).Answer(word, WordForms::Wait::No, true,
+                                                   [&] { return current->load() != search; });
+            }));
     }
     RecordSearch(typed);
 }
@@ -282,6 +290,9 @@ void TfrmLXAMain::AllBooksAnswered(unsigned search,
         return;
     state.Page->Add(answer);
     --state.Pending;
+    // Find in page marks the matches of the new block as well.
+    if (m_reading->FindBar != nullptr)
+        m_reading->FindBar->Refresh();
     const int books = state.Page->BooksWithEntries();
     if (state.Kind != TAllBooksState::TKind::Word) {
         // A listing's count is its keys or articles; nothing found gets no suggestions.
@@ -302,7 +313,9 @@ void TfrmLXAMain::AllBooksAnswered(unsigned search,
         return;
     SetStatus(QStringLiteral("Het woord '%1' kan niet worden gevonden.")
                   .arg(cp1252::ToQString(state.Typed)));
-    // Nowhere found: the nearest headwords of every book, read on a worker.
+    // Nowhere found: the nearest headwords of every book, read on a worker; the page is
+    // whole once they are shown.
+    state.Pending = 1;
     auto *watcher = new QFutureWatcher<std::vector<TBookSuggestion>>(state.Page);
     connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, search] {
         watcher->deleteLater();
@@ -317,7 +330,10 @@ void TfrmLXAMain::AllBooksAnswered(unsigned search,
 void TfrmLXAMain::AllBooksSuggested(unsigned search,
                                     const std::vector<TBookSuggestion> &suggestions) {
     TAllBooksState &state = *m_allBooks;
-    if (search != state.Search || suggestions.empty())
+    if (search != state.Search)
+        return;
+    state.Pending = 0;
+    if (suggestions.empty())
         return;
     state.Page->ShowNote(SuggestionsPage(*state.Searchers, suggestions));
 }
@@ -389,6 +405,44 @@ TLookupPage TfrmLXAMain::ChoiceLookupPage(const std::string &text, const QString
                                searchers->Suggestions(text, TWordFinder::kMaxSuggestions));
     }));
     return answer;
+}
+
+std::unique_ptr<QTextDocument> TfrmLXAMain::AllBooksPrintable() const {
+    TAllBooksPage &page = *m_allBooks->Page;
+    return page.PrintablePage(page.FocusedBlock());
+}
+
+std::string TfrmLXAMain::AllBooksSource() const {
+    TAllBooksPage &page = *m_allBooks->Page;
+    return page.PageSource(page.FocusedBlock());
+}
+
+bool TfrmLXAMain::CanSpeakAllBooks() const {
+    const std::shared_ptr<const TBookAnswer> top = m_allBooks->Page->TopAnswer();
+    return top && top->Book->Fluency && m_data.SpeechAvailable() &&
+           !top->Results->PronounceText().empty();
+}
+
+void TfrmLXAMain::SpeakAllBooks() {
+    if (!CanSpeakAllBooks())
+        return;
+    const std::shared_ptr<const TBookAnswer> top = m_allBooks->Page->TopAnswer();
+    // In the voice of the top block's book; the current book's is set back on leaving.
+    FluencySetVoice(top->Book->FluencyVoice);
+    m_data.Speak(top->Results->PronounceText());
+}
+
+void TfrmLXAMain::FindInAllBooks(TFindBar &bar) {
+    bar.SetPages(
+        [this]() -> std::vector<QTextEdit *> {
+            if (AllBooksShown())
+                return m_allBooks->Page->Displays();
+            return {m_viewer};
+        },
+        [this](QTextEdit *display) {
+            if (AllBooksShown())
+                m_allBooks->Page->Reveal(display);
+        });
 }
 
 void TfrmLXAMain::ApplyAllBooksLook(const display::TPageLook &look) {

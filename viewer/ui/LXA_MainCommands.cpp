@@ -412,6 +412,12 @@ void TfrmLXAMain::actShowAboutExecute() {
 }
 
 void TfrmLXAMain::actHitShowSourceExecute() {
+    if (AllBooksShown()) {
+        const std::string source = AllBooksSource();
+        if (!source.empty())
+            SaveArticle(source);
+        return;
+    }
     if (m_data.ResultCount() == 0)
         return;
     SaveArticle(m_data.ResultPage());
@@ -433,11 +439,14 @@ void TfrmLXAMain::actCopyHTMLToClipboardExecute() {
 
 void TfrmLXAMain::actPronounceWordUpdate(TCommand &command) {
     command.setVisible(m_data.CurrentBook != nullptr && m_data.CurrentBook->Fluency);
-    command.setEnabled(m_data.CanSpeakResults());
+    command.setEnabled(AllBooksShown() ? CanSpeakAllBooks() : m_data.CanSpeakResults());
 }
 
 void TfrmLXAMain::actPronounceWordExecute() {
-    m_data.SpeakResults();
+    if (AllBooksShown())
+        SpeakAllBooks();
+    else
+        m_data.SpeakResults();
 }
 
 void TfrmLXAMain::actAddDictionaryUpdate(TCommand &command) {

@@ -17,6 +17,7 @@
 #include "viewer/core/LXA_Data.h"
 #include "viewer/core/ViewSettings.h"
 #include "viewer/display/HtmlViewer.h"
+#include "viewer/ui/AllBooksPage.h"
 #include "viewer/ui/FindBar.h"
 #include "viewer/ui/HistoryPopup.h"
 #include "viewer/ui/MainReading.h"
@@ -264,6 +265,7 @@ void TfrmLXAMain::actClearSearchTextUpdate(TCommand &command) {
 TFindBar &TfrmLXAMain::OpenFindBar() {
     if (m_reading->FindBar == nullptr) {
         m_reading->FindBar = new TFindBar(m_viewer, centralWidget());
+        FindInAllBooks(*m_reading->FindBar);
         centralWidget()->layout()->addWidget(m_reading->FindBar);
     }
     m_reading->FindBar->Open();
@@ -293,16 +295,24 @@ void TfrmLXAMain::actFindPreviousExecute() {
 // Copy and print.
 
 void TfrmLXAMain::actPageShownUpdate(TCommand &command) {
-    command.setEnabled(m_viewer != nullptr && m_viewer->HasPage());
+    command.setEnabled(AllBooksShown() ? !AllBooksPage()->Displays().empty()
+                                       : m_viewer != nullptr && m_viewer->HasPage());
 }
 
 void TfrmLXAMain::actCopyArticleExecute() {
-    m_viewer->CopyPage();
+    if (!AllBooksShown()) {
+        m_viewer->CopyPage();
+    } else if (const std::unique_ptr<QTextDocument> page = AllBooksPrintable()) {
+        display::CopyDocument(*page);
+    } else {
+        return;
+    }
     stbMain->showMessage(QStringLiteral("Het artikel staat op het klembord."), kMessageMs);
 }
 
 void TfrmLXAMain::actPrintExecute() {
-    const std::unique_ptr<QTextDocument> page = m_viewer->PrintablePage();
+    const std::unique_ptr<QTextDocument> page =
+        AllBooksShown() ? AllBooksPrintable() : m_viewer->PrintablePage();
     if (!page)
         return;
     if (!m_reading->Printer)
