@@ -57,7 +57,7 @@ class AddDictionaryTest : public ::testing::Test {
         answer = ui::TDictionaryChoice{QString::fromStdString(file), QString::fromStdString(name)};
         Window().UpdateCommands();
         Window().Command("actAddDictionary")->trigger();
-        QTRY_VERIFY_WITH_TIMEOUT(!Window().AddingDictionary(), 60000);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !Window().AddingDictionary(); }, 60000));
         Window().UpdateCommands();
     }
     std::string Shown() const { return Window().Viewer()->toPlainText().toStdString(); }
@@ -90,7 +90,7 @@ TEST_F(AddDictionaryTest, AddedDictionariesJoinTheWindowAndAnswerTheirSourcesWor
     ASSERT_TRUE(Window().AddingDictionary());
     Window().UpdateCommands();
     EXPECT_FALSE(Window().Command("actAddDictionary")->isEnabled());
-    QTRY_VERIFY_WITH_TIMEOUT(!Window().AddingDictionary(), 60000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !Window().AddingDictionary(); }, 60000));
     Window().UpdateCommands();
     EXPECT_TRUE(Window().Command("actAddDictionary")->isEnabled());
 

@@ -72,7 +72,7 @@ class AllBooksPageTest : public ::testing::Test {
     // Searches and waits until every book has answered (the status line counts them all).
     void Search(const std::string &word, int blocks) {
         Find(Window(), word);
-        QTRY_COMPARE(Page().BlockCount(), blocks);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return Page().BlockCount() == blocks; }, 10000));
         QTest::qWait(50);
     }
 
@@ -260,7 +260,12 @@ TEST_F(AllBooksPageTest, AMissSuggestsHeadwordsOfEveryBookNamingTheirBooks) {
     Start();
     Window().ChooseBooks("*");
     Find(Window(), "hous");
-    QTRY_VERIFY(Page().findChild<display::THtmlViewer *>(QStringLiteral("FONoteViewer")));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            return Page().findChild<display::THtmlViewer *>(QStringLiteral("FONoteViewer")) !=
+                   nullptr;
+        },
+        5000));
     EXPECT_EQ(Page().BlockCount(), 0);
     EXPECT_EQ(Window().StatusText(), QStringLiteral("Het woord 'hous' kan niet worden gevonden."));
     const QString note =
@@ -300,7 +305,7 @@ TEST_F(AllBooksPageTest, TheTypeAheadListMergesEveryBook) {
     field->setFocus();
     for (const char c : std::string("ha"))
         QTest::keyClick(field, c);
-    QTRY_VERIFY(Window().TypeAhead()->IsOpen());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Window().TypeAhead()->IsOpen(); }, 10000));
     EXPECT_EQ(Window().TypeAhead()->Words(), (QStringList{"Hand", "hand", "hands"}));
 }
 
