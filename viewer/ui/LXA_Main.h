@@ -46,6 +46,7 @@ class TDictionaryImport;
 struct TImportOutcome;
 class TfrmLXAAbout;
 class TTypeAhead;
+class TWordListHook;
 
 // What a search of a word shows: the page (empty when there is none to show) and the
 // sentence of the status line.
@@ -121,6 +122,8 @@ class TfrmLXAMain : public QMainWindow {
     TFindBar *FindBar() const;
     // The drop-down of recent searches; null until first opened.
     THistoryPopup *HistoryPopup() const;
+    // The word list: its store, the page's stars and its window (LXA_MainWordList.cpp).
+    TWordListHook *WordList() const { return m_wordList; }
 
   protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -247,6 +250,12 @@ class TfrmLXAMain : public QMainWindow {
     void actPrintExecute();
     void actPageShownUpdate(TCommand &command);
 
+    // The word list (LXA_MainWordList.cpp).
+    void CreateWordList();
+    void actStarEntryExecute();
+    void actStarEntryUpdate(TCommand &command);
+    void actShowWordListExecute();
+
     QMenu *Menu(const char *name) const;
     QToolBar *Toolbar(const char *name) const;
     void SetStatus(const QString &text);
@@ -295,6 +304,7 @@ class TfrmLXAMain : public QMainWindow {
     TBookIndex m_bookIndex;                 // the current book's article index
     std::unique_ptr<TReading> m_reading;
     std::unique_ptr<TAllBooksState> m_allBooks;
+    TWordListHook *m_wordList = nullptr;  // owned as a child
 };
 
 }  // namespace ui
