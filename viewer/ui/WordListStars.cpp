@@ -22,12 +22,22 @@ QString StarredPage(const QString &page, const std::vector<bool> &kept) {
     QString starred;
     starred.reserve(page.size() + static_cast<qsizetype>(kept.size()) * 80);
     qsizetype from = 0;
+    // Each star goes after its entry, before the next entry's mark (or the page's end or
+    // its folded line): the page still opens with the first headword, for a screen reader
+    // as for the eye.
+    qsizetype mark = page.indexOf(kEntryMark);
     for (std::size_t n = 0; n < kept.size(); ++n) {
-        const qsizetype mark = page.indexOf(kEntryMark, from);
-        const qsizetype end = page.indexOf(QLatin1String("-->"), mark);
-        if (mark < 0 || end < 0)
+        if (mark < 0)
             return page;
-        starred += QStringView(page).mid(from, end + 3 - from);
+        qsizetype end = page.indexOf(kEntryMark, mark + 1);
+        if (end < 0) {
+            end = page.indexOf(QLatin1String("<p class=\"zoekhulp\">"), mark);
+            if (end < 0)
+                end = page.lastIndexOf(QLatin1String("</body>"));
+            if (end < mark)
+                return page;
+        }
+        starred += QStringView(page).mid(from, end - from);
         // The same length filled or not: starring keeps the page where it was.
         starred +=
             QStringLiteral("<p class=\"tk-ster\"><a href=\"%1:%2\" title=\"%3\">%4</a></p>")
@@ -36,24 +46,26 @@ QString StarredPage(const QString &page, const std::vector<bool> &kept) {
                 .arg(kept[n] ? QStringLiteral("Staat in de woordenlijst")
                              : QStringLiteral("Bewaar in de woordenlijst (Ctrl+D)"))
                 .arg(kept[n] ? QStringLiteral("\u2605 Bewaard") : QStringLiteral("\u2606 Bewaren"));
-        from = end + 3;
+        from = end;
+        mark = page.indexOf(kEntryMark, end);
     }
     starred += QStringView(page).mid(from);
     return starred;
 }
 
 int EntryAtPosition(const QTextDocument &document, int position) {
+    // An entry ends with its star: the entry at a place is the first star at or after it.
     int entry = 0;
     const QString prefix = QLatin1String(kStarScheme) + QLatin1Char(':');
-    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
-        if (block.position() > position)
-            break;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QString href = it.fragment().charFormat().anchorHref();
-            if (href.startsWith(prefix))
-                entry = href.mid(prefix.size()).toInt();
+            if (!href.startsWith(prefix))
+                continue;
+            entry = href.mid(prefix.size()).toInt();
+            if (it.fragment().position() + it.fragment().length() >= position)
+                return entry;
         }
-    }
     return entry;
 }
 

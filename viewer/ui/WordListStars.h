@@ -1,4 +1,4 @@
-// The word list's stars on the result page: a link before each entry that keeps it, shown
+// The word list's stars on the result page: a link after each entry that keeps it, shown
 // on the screen only (the display's decoration), and where the view's top entry is.
 #pragma once
 
@@ -14,11 +14,11 @@ inline constexpr const char *kStarScheme = "ster";
 
 // How many entries the page holds: the result page marks each with a comment.
 int PageEntries(const QString &page);
-// The page with a star link before each entry, filled when kept[N]; the page as it is when
+// The page with a star link after each entry, filled when kept[N]; the page as it is when
 // kept does not have one flag per entry.
 QString StarredPage(const QString &page, const std::vector<bool> &kept);
-// The entry whose star is the last at or before the position in the laid-out page; 0 when
-// the position lies above the first.
+// The entry that holds the position in the laid-out page: the first whose star ends at or
+// after it; the last entry below every star.
 int EntryAtPosition(const QTextDocument &document, int position);
 
 }  // namespace ui
