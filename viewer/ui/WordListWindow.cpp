@@ -101,7 +101,7 @@ TWordListWindow::TWordListWindow(wordlist::TWordStore &store, QWidget *parent)
     QPushButton *newList = Button(QStringLiteral("&Nieuwe lijst…"),
                                   QStringLiteral("Maak een lijst met een eigen naam"), this);
     QPushButton *copy =
-        Button(QStringLiteral("Naar &lijst…"),
+        Button(QStringLiteral("Naar li&jst…"),
                QStringLiteral("Zet de gekozen regels ook in een andere lijst"), this);
     QPushButton *remove = Button(QStringLiteral("&Verwijderen"),
                                  QStringLiteral("Verwijder de gekozen regels (Delete)"), this);
