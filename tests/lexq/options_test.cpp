@@ -60,3 +60,20 @@ TEST(Options, RefusesMistakesWithAMessage) {
 }
 
 }  // namespace
+
+TEST(Options, WordListCommandsTakeTheirListAndFile) {
+    lexq::TOptions options;
+    std::string error;
+    ASSERT_TRUE(lexq::ParseOptions({"--star", "huis", "--to", "Les 3", "fiets"}, options, error));
+    EXPECT_TRUE(options.Star);
+    EXPECT_EQ(options.ToList, "Les 3");
+    EXPECT_EQ(options.Words, (Args{"huis", "fiets"}));
+    ASSERT_TRUE(lexq::ParseOptions({"--list-words"}, options, error)) << error;
+    EXPECT_TRUE(options.ListWords);
+    EXPECT_TRUE(options.Words.empty());
+    ASSERT_TRUE(lexq::ParseOptions({"--export-anki", "Les 3", "les3.txt"}, options, error));
+    EXPECT_TRUE(options.ExportAnki);
+    EXPECT_EQ(options.Words, (Args{"Les 3", "les3.txt"}));
+    EXPECT_FALSE(lexq::ParseOptions({"--to=", "--star", "huis"}, options, error));
+    EXPECT_FALSE(lexq::ParseOptions({"--list-words", "--prefix", "a"}, options, error));
+}

@@ -28,6 +28,7 @@
 #include "viewer/finder/Pattern.h"
 #include "viewer/finder/PatternSearch.h"
 #include "viewer/finder/WordFinder.h"
+#include "word_list.h"
 
 namespace lexq {
 
@@ -58,17 +59,22 @@ void PrintEntries(const TLXAData &data, bool html, const std::string &lineAbove,
     }
 }
 
+// What is done with the hits a lookup printed (--star keeps them), given the base form
+// they were found through (empty: the word itself); false when that failed.
+using TFound = std::function<bool(const std::string &base)>;
+
 // Looks one word (UTF-8) up, falling back as the viewer does unless finder is null; returns
 // its exit status.
 int LookUp(TLXAData &data, TWordFinder *finder, const std::string &word, bool html,
-           std::ostream &out, std::ostream &err, const TStderrDialogs &dialogs) {
+           std::ostream &out, std::ostream &err, const TStderrDialogs &dialogs,
+           const TFound &keep) {
     std::int32_t found = 0;
     // A word with a character no dictionary holds is refused with the viewer's error.
     if (!SearchReported([&] { return data.SearchTyped(word); }, dialogs, found))
         return kExitError;
     if (found >= 1) {
         PrintEntries(data, html, "", out);
-        return kExitFound;
+        return !keep || keep("") ? kExitFound : kExitError;
     }
     const std::string text = platform::Utf8ToCp1252Exact(word).value_or(std::string());
     const bool miss =
@@ -85,7 +91,7 @@ int LookUp(TLXAData &data, TWordFinder *finder, const std::string &word, bool ht
                 << TerminalText(platform::Cp1252ToUtf8(BaseFormSentence(text, headword))) << '\n';
             err.flush();
             PrintEntries(data, html, BaseFormLine(text, headword), out);
-            return kExitFound;
+            return !keep || keep(platform::Cp1252ToUtf8(base)) ? kExitFound : kExitError;
         }
     }
     err << "lexq: " << TerminalText(Format("Het woord '%s' kan niet worden gevonden.", {word}))
@@ -169,6 +175,9 @@ int PrintFulltext(const TLXABook &book, const std::string &query, std::ostream &
 
 int Run(const TOptions &options, std::ostream &out, std::ostream &err,
         const TStderrDialogs &dialogs) {
+    // Reading the word list needs no book.
+    if (options.ListWords || options.ExportAnki)
+        return RunWordList(options, out, err);
     TLXAData data;
     data.Paths = ComputePaths(ProgramFilePath());
     data.Books = std::make_unique<TLXABooks>(data.Paths);
@@ -177,6 +186,10 @@ int Run(const TOptions &options, std::ostream &out, std::ostream &err,
     const TBookGroup *group = options.All ? &groups[0] : nullptr;
     if (group == nullptr && !options.Book.empty() && data.Books->FindBook(options.Book) == nullptr)
         group = FindGroup(groups, options.Book);
+    if (group != nullptr && options.Star) {
+        err << "lexq: optie --star bewaart artikelen van één woordenboek, niet van een groep\n";
+        return kExitError;
+    }
     if (group != nullptr && !options.List) {
         data.SearchLibrary = lexqapi::LoadSearchLibrary();
         return RunAllBooks(data, *group, options, out, err);
@@ -204,14 +217,23 @@ int Run(const TOptions &options, std::ostream &out, std::ostream &err,
         return PrintTypeAhead(options.Prefix, out, err);
     if (options.HasFulltext)
         return PrintFulltext(*book, options.Fulltext, out, err);
+    std::unique_ptr<wordlist::TWordStore> store;
+    if (options.Star && !(store = OpenWordList(err)))
+        return kExitError;
     TWordFinder finder(data.Paths.DataDir);
     finder.SetBook(book->Name);
 
     return LookUpEach(options.Words, out, err, [&](const std::string &word) {
-        if (!options.Exact && pattern::LooksLikePattern(word))
+        if (!options.Exact && !options.Star && pattern::LooksLikePattern(word))
             return PrintPattern(*book, word, out, err);
+        TFound star;
+        if (store)
+            star = [&](const std::string &base) {
+                return StarHits(*store, options.ToList, book->Name, *data.SearchResults, word, base,
+                                err);
+            };
         return LookUp(data, options.Exact ? nullptr : &finder, word, options.Html, out, err,
-                      dialogs);
+                      dialogs, star);
     });
 }
 

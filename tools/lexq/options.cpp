@@ -37,6 +37,22 @@ bool ParseOptions(const std::vector<std::string> &arguments, TOptions &options,
             }
             options.HasFulltext = true;
             options.Fulltext = argument == "--fulltext" ? arguments[++i] : argument.substr(11);
+        } else if (argument == "--star") {
+            options.Star = true;
+        } else if (argument == "--to" || argument.rfind("--to=", 0) == 0) {
+            if (argument == "--to" && i + 1 >= arguments.size()) {
+                error = "optie --to verwacht de naam van een woordenlijst";
+                return false;
+            }
+            options.ToList = argument == "--to" ? arguments[++i] : argument.substr(5);
+            if (options.ToList.empty()) {
+                error = "optie --to verwacht de naam van een woordenlijst";
+                return false;
+            }
+        } else if (argument == "--list-words") {
+            options.ListWords = true;
+        } else if (argument == "--export-anki") {
+            options.ExportAnki = true;
         } else if (argument.rfind("-d", 0) == 0) {
             // "-d BOOK" or "-dBOOK"; an empty name would silently mean the default book.
             if (argument == "-d" && i + 1 < arguments.size())
@@ -64,8 +80,34 @@ bool ParseOptions(const std::vector<std::string> &arguments, TOptions &options,
         error = "optie --fulltext gaat niet samen met woorden, --prefix of --list";
         return false;
     }
+    // The word-list commands stand alone: each is one thing to do with the list.
+    const int listCommands =
+        (options.Star ? 1 : 0) + (options.ListWords ? 1 : 0) + (options.ExportAnki ? 1 : 0);
+    const bool otherMode = options.List || options.HasPrefix || options.HasFulltext || options.All;
+    if (listCommands > 1 || (listCommands == 1 && otherMode)) {
+        error =
+            "opties --star, --list-words en --export-anki gaan niet samen met elkaar, "
+            "--list, --prefix, --fulltext of --all";
+        return false;
+    }
+    if (!options.ToList.empty() && !options.Star) {
+        error = "optie --to hoort bij --star";
+        return false;
+    }
+    if (options.Star && options.Words.empty()) {
+        error = "optie --star verwacht een woord";
+        return false;
+    }
+    if (options.ListWords && options.Words.size() > 1) {
+        error = "optie --list-words verwacht hoogstens de naam van een woordenlijst";
+        return false;
+    }
+    if (options.ExportAnki && (options.Words.empty() || options.Words.size() > 2)) {
+        error = "optie --export-anki verwacht een bestand, en eventueel eerst een woordenlijst";
+        return false;
+    }
     if (!options.Help && !options.List && !options.HasPrefix && !options.HasFulltext &&
-        options.Words.empty()) {
+        !options.ListWords && options.Words.empty()) {
         error = "geef een woord om op te zoeken";
         return false;
     }
@@ -80,6 +122,9 @@ std::string HelpText() {
            "        lexq --all --prefix BEGIN\n"
            "        lexq --all --fulltext VRAAG\n"
            "        lexq [-d WOORDENBOEK] --list\n"
+           "        lexq [-d WOORDENBOEK] --star [--to LIJST] WOORD...\n"
+           "        lexq --list-words [LIJST]\n"
+           "        lexq --export-anki [LIJST] BESTAND\n"
            "\n"
            "Zoekt woorden op in de woordenboeken van Morvelt taalkist (data/dict.cfg naast\n"
            "het programma), in dezelfde volgorde als de viewer, en toont de gevonden\n"
@@ -116,15 +161,29 @@ std::string HelpText() {
            "                  lexqc index WOORDENBOEK)\n"
            "  --list          toon de woordenboeken: naam, weergavenaam, geïnstalleerd,\n"
            "                  getoond in de keuzelijst en huidig (*)\n"
+           "  --star          bewaar de artikelen die lexq WOORD toont in de woordenlijst\n"
+           "                  (trefwoord, woordenboek, tekst, het getypte woord en de\n"
+           "                  grondvorm), en toon ze\n"
+           "  --to LIJST      bij --star: in deze lijst (\"Les 3\") in plaats van de\n"
+           "                  standaardlijst \"Woordenlijst\"\n"
+           "  --list-words [LIJST]  toon de trefwoorden van de lijst (zonder LIJST de\n"
+           "                  standaardlijst), een per regel, in de volgorde van bewaren\n"
+           "  --export-anki [LIJST] BESTAND  schrijf de lijst als notities voor Anki\n"
+           "                  (tekstimport: voorkant het trefwoord, achterkant het artikel,\n"
+           "                  labels woordenboek en lijst); BESTAND - is de standaarduitvoer\n"
            "  -h, --help      toon deze hulp\n"
            "\n"
            "Bij meer woorden krijgt elk woord een kopregel. De keuze van de viewer wordt niet\n"
            "gewijzigd.\n"
            "\n"
+           "De woordenlijst staat in $XDG_DATA_HOME/taalkist/woordenlijst.sqlite (anders\n"
+           "~/.local/share/taalkist/), dezelfde als die van de viewer.\n"
+           "\n"
            "Afsluitcode: 0 alle woorden gevonden (of via hun grondvorm; bij --prefix, een\n"
            "patroon of --fulltext: een trefwoord gevonden), 1 een woord niet gevonden, 2 fout.\n"
            "Met --all of een groep telt een woord als gevonden wanneer een woordenboek het\n"
-           "heeft; niet gevonden volgt \"Bedoelde u:\" met regels \"WOORD (WEERGAVENAAM)\".\n";
+           "heeft; niet gevonden volgt \"Bedoelde u:\" met regels \"WOORD (WEERGAVENAAM)\".\n"
+           "Bij --list-words: 1 als de lijst leeg is; een onbekende lijst is een fout.\n";
 }
 
 }  // namespace lexq

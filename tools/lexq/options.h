@@ -17,7 +17,11 @@ struct TOptions {
     std::string Prefix;              // as typed (UTF-8)
     bool HasFulltext = false;        // --fulltext QUERY: the entries whose text has the words
     std::string Fulltext;            // as typed (UTF-8)
-    std::vector<std::string> Words;  // as typed (UTF-8)
+    bool Star = false;               // --star: the entries found go to a word list
+    std::string ToList;              // --to LIST; empty: the default list
+    bool ListWords = false;          // --list-words [LIST]: the list's headwords
+    bool ExportAnki = false;         // --export-anki [LIST] FILE: the list as Anki notes
+    std::vector<std::string> Words;  // as typed (UTF-8); the LIST and FILE of the two above
 };
 
 // Parses the arguments after the program name. On a mistake returns false with a

@@ -287,8 +287,16 @@ void THtmlViewer::LoadDocument(const char *text, std::size_t length) {
     horizontalScrollBar()->setValue(0);
 }
 
+void THtmlViewer::Redecorate() {
+    if (m_page.isEmpty())
+        return;
+    const int top = TopPosition();
+    Render();
+    ScrollToPosition(top);
+}
+
 void THtmlViewer::Render() {
-    setHtml(m_page);
+    setHtml(m_decorate ? m_decorate(m_page) : m_page);
     ApplyPageMargins();
     ApplyLinkColour();
 }
@@ -343,6 +351,12 @@ QVariant THtmlViewer::loadResource(int type, const QUrl &name) {
 
 void THtmlViewer::OpenClickedLink(const QUrl &link) {
     const QString scheme = link.scheme().toLower();
+    if (!m_decorationScheme.isEmpty() && scheme == m_decorationScheme) {
+        if (m_openDecoration)
+            QMetaObject::invokeMethod(
+                this, [this, link] { m_openDecoration(link); }, Qt::QueuedConnection);
+        return;
+    }
     if ((scheme == QLatin1String("http") || scheme == QLatin1String("https")) && m_openLink)
         m_openLink(link);
     // zoek:WORD searches WORD (UTF-8, percent-encoded) instead of leaving the page.

@@ -30,6 +30,19 @@ class THtmlViewer : public QTextBrowser {
         m_searchWord = std::move(searcher);
     }
 
+    // What the window adds to the page on the screen alone (the word list's stars): a
+    // function of the page's HTML. Printing, copying and saving take the page without it.
+    void SetDecoration(std::function<QString(const QString &)> decorate) {
+        m_decorate = std::move(decorate);
+    }
+    // Where links of the decoration's scheme go ("ster:N") instead of anywhere else.
+    void SetDecorationLinks(const QString &scheme, std::function<void(const QUrl &)> opener) {
+        m_decorationScheme = scheme;
+        m_openDecoration = std::move(opener);
+    }
+    // Lays the shown page out again with the decoration as it is now, at the same place.
+    void Redecorate();
+
     // Removes the page and shows an empty white area scrolled to the top.
     void ClearDocument();
     // Shows the page held in these bytes (need not outlive the call) from its top.
@@ -87,6 +100,9 @@ class THtmlViewer : public QTextBrowser {
     TImageCache m_images{125};
     std::function<void(const QUrl &)> m_openLink;
     std::function<void(const QString &)> m_searchWord;
+    std::function<QString(const QString &)> m_decorate;
+    QString m_decorationScheme;
+    std::function<void(const QUrl &)> m_openDecoration;
     bool m_copyByCommand = false;
 };
 

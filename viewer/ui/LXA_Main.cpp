@@ -91,6 +91,7 @@ TfrmLXAMain::TfrmLXAMain(TLXAData &appData, QWidget *parent)
     setTabOrder(m_viewer, tbrDictionaries);
     edtSearchText->setFocus();
     CreateReadingComfort();
+    CreateWordList();
     m_idle = std::make_unique<TIdleUpdater>([this] { UpdateCommands(); });
 }
 

@@ -49,6 +49,7 @@ class TDictionaryImport;
 struct TImportOutcome;
 class TfrmLXAAbout;
 class TTypeAhead;
+class TWordListHook;
 
 // What a search of a word shows: the page (empty when there is none to show) and the
 // sentence of the status line; with several books chosen, their answers instead of a page.
@@ -134,6 +135,8 @@ class TfrmLXAMain : public QMainWindow {
     TFindBar *FindBar() const;
     // The drop-down of recent searches; null until first opened.
     THistoryPopup *HistoryPopup() const;
+    // The word list: its store, the page's stars and its window (LXA_MainWordList.cpp).
+    TWordListHook *WordList() const { return m_wordList; }
 
   signals:
     // The word finder can say more than when LookupPage last answered: the Hunspell
@@ -289,6 +292,12 @@ class TfrmLXAMain : public QMainWindow {
     void actPrintExecute();
     void actPageShownUpdate(TCommand &command);
 
+    // The word list (LXA_MainWordList.cpp).
+    void CreateWordList();
+    void actStarEntryExecute();
+    void actStarEntryUpdate(TCommand &command);
+    void actShowWordListExecute();
+
     QMenu *Menu(const char *name) const;
     QToolBar *Toolbar(const char *name) const;
     void SetStatus(const QString &text);
@@ -343,6 +352,7 @@ class TfrmLXAMain : public QMainWindow {
         std::make_shared<std::atomic<unsigned>>(0);
     std::unique_ptr<TReading> m_reading;
     std::unique_ptr<TAllBooksState> m_allBooks;
+    TWordListHook *m_wordList = nullptr;  // owned as a child
 };
 
 }  // namespace ui

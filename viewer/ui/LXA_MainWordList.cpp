@@ -1,0 +1,36 @@
+// The main window's word list: the star command (Ctrl+D) and the list window (Ctrl+Shift+D),
+// both through the hook that owns the store and the page's stars.
+#include "LXA_Main.h"
+#include "viewer/ui/WordListHook.h"
+
+namespace ui {
+
+void TfrmLXAMain::CreateWordList() {
+    m_wordList = new TWordListHook(
+        m_data, *m_viewer, [this] { return m_finding.Typed; }, this);
+    connect(m_wordList, &TWordListHook::Said, this, &TfrmLXAMain::SetStatus);
+    // A line of the list opens its entry here: its book, then its headword.
+    connect(m_wordList, &TWordListHook::OpenEntry, this,
+            [this](const QString &book, const QString &headword) {
+                SelectBookByName(book.toStdString());
+                SearchFor(headword);
+                activateWindow();
+            });
+}
+
+void TfrmLXAMain::actStarEntryExecute() {
+    if (m_wordList != nullptr)
+        m_wordList->StarTopEntry();
+}
+
+void TfrmLXAMain::actStarEntryUpdate(TCommand &command) {
+    // The rules run while the window is still being built, before the hook exists.
+    command.setEnabled(m_wordList != nullptr && ChoiceKey().empty() && m_wordList->HasEntries());
+}
+
+void TfrmLXAMain::actShowWordListExecute() {
+    if (m_wordList != nullptr)
+        m_wordList->ShowWindow();
+}
+
+}  // namespace ui
