@@ -524,8 +524,7 @@ class CardReader {
         } catch (const InputError &) {
             Refuse(file_, number, "neemt '" + value + "' op, maar dat kan niet worden gelezen");
         }
-        const std::string text = DecodeDslText(bytes);
-        bytes.clear();
+        const std::string text = DecodeDslText(std::move(bytes));
         // The cards so far end here; the included file's come next.
         if (!headwords_.empty() && body_.empty())
             Refuse(file_, headwords_.back().second, "is een trefwoord zonder artikel");
@@ -606,7 +605,12 @@ class CardReader {
 
 }  // namespace
 
-std::string DecodeDslText(std::string_view bytes) {
+std::string DecodeDslText(std::string text) {
+    const std::string_view bytes = text;
+    if (bytes.starts_with("\xEF\xBB\xBF") && IsValidUtf8(bytes.substr(3))) {
+        text.erase(0, 3);  // in place: a large book is not held twice
+        return text;
+    }
     if (bytes.starts_with("\xFF\xFE"))
         return Utf16ToUtf8(bytes.substr(2), false);
     if (bytes.starts_with("\xFE\xFF"))
@@ -618,7 +622,7 @@ std::string DecodeDslText(std::string_view bytes) {
     if (bytes.size() >= 2 && bytes[0] == 0 && bytes[1] != 0)
         return Utf16ToUtf8(bytes, true);
     if (IsValidUtf8(bytes))
-        return std::string(bytes);
+        return text;
     if (HeaderCodePage(bytes) == 1252)
         return Cp1252ToUtf8(bytes);
     std::string out;

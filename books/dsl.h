@@ -27,7 +27,7 @@ struct DslInfo {
 // mark, else by its zero bytes, else UTF-8 when it is valid, else the code page its
 // header names (#SOURCE_CODE_PAGE or #CODEPAGE, or a Cyrillic language: Windows-1251;
 // otherwise Windows-1252). Never fails: an unpaired surrogate becomes U+FFFD.
-std::string DecodeDslText(std::string_view bytes);
+std::string DecodeDslText(std::string bytes);
 
 // The ISO 639-1 code of a language as DSL headers name it ("English", "GermanNewSpelling"):
 // "en", "de"; empty for one we do not know.
