@@ -20,6 +20,7 @@ namespace {
 // #INCLUDE depth, and the bytes of a headword (a longer one has no search key).
 constexpr std::size_t kMaxOpenTags = 32;
 constexpr int kMaxIncludeDepth = 4;
+constexpr int kMaxIncludes = 64;
 constexpr std::size_t kMaxHeadwordBytes = 255;
 constexpr int kMaxOptionalParts = 4;
 
@@ -511,8 +512,11 @@ class CardReader {
     }
 
     void Include(const std::string &value, int number, int depth) {
-        if (depth >= kMaxIncludeDepth)
+        if (depth >= kMaxIncludeDepth || ++includes_ > kMaxIncludes)
             Refuse(file_, number, "neemt bestanden op die elkaar weer opnemen");
+        // Only a file beside it: a book names no other folders.
+        if (value == "." || value == ".." || value.find_first_of("/\\") != std::string::npos)
+            Refuse(file_, number, "neemt '" + value + "' op, dat niet naast het boek ligt");
         const std::filesystem::path path =
             std::filesystem::path(file_).parent_path() / std::filesystem::path(value);
         std::error_code error;
@@ -601,6 +605,7 @@ class CardReader {
     std::vector<std::pair<std::string, int>> headwords_;  // text, line
     std::vector<std::string> body_;
     std::size_t kept_ = 0;
+    int includes_ = 0;
 };
 
 }  // namespace
