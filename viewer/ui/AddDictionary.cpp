@@ -25,9 +25,10 @@ TDictionaryPrompt &Prompt() {
 std::optional<TDictionaryChoice> AskWithDialogs(QWidget *parent) {
     QFileDialog files(parent, QStringLiteral("Woordenboek toevoegen"), QDir::homePath());
     files.setFileMode(QFileDialog::ExistingFile);
-    files.setNameFilters({QStringLiteral("Woordenboeken (*.index *.ifo)"),
+    files.setNameFilters({QStringLiteral("Woordenboeken (*.index *.ifo *.dsl *.dsl.dz)"),
                           QStringLiteral("dictd-woordenboeken (*.index)"),
                           QStringLiteral("StarDict-woordenboeken (*.ifo)"),
+                          QStringLiteral("DSL-woordenboeken (*.dsl *.dsl.dz)"),
                           QStringLiteral("Alle bestanden (*)")});
     // Qt's own dialog speaks English unless told otherwise.
     files.setLabelText(QFileDialog::LookIn, QStringLiteral("Zoeken in:"));
@@ -51,6 +52,15 @@ std::optional<TDictionaryChoice> AskWithDialogs(QWidget *parent) {
 }
 
 }  // namespace
+
+bool IsDictionaryFile(const QString &file) {
+    for (const char *ending : {".index", ".ifo", ".idx", ".idx.gz", ".dict", ".dict.dz", ".syn",
+                               ".dsl", ".dsl.dz"}) {
+        if (file.endsWith(QLatin1String(ending), Qt::CaseInsensitive))
+            return true;
+    }
+    return false;
+}
 
 std::optional<TDictionaryChoice> AskForDictionary(QWidget *parent) {
     return Prompt() ? Prompt()(parent) : AskWithDialogs(parent);
