@@ -83,8 +83,8 @@ std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
 // The code page a header names for a file that is not Unicode: 1251 or 1252.
 int HeaderCodePage(std::string_view bytes) {
     const std::string head = AsciiLower(bytes.substr(0, 4096));
-    for (const char *cyrillic : {"cyrillic", "1251", "russian", "ukrainian", "belarusian",
-                                 "bulgarian", "serbian"}) {
+    for (const char *cyrillic :
+         {"cyrillic", "1251", "russian", "ukrainian", "belarusian", "bulgarian", "serbian"}) {
         if (head.find(cyrillic) != std::string::npos)
             return 1251;
     }
@@ -301,8 +301,8 @@ class LineWriter {
         for (const char *ending : {".jpg", ".jpeg", ".png", ".bmp", ".gif", ".tif", ".tiff"})
             picture = picture || lower.ends_with(ending);
         out_ += "<span class=\"media\">(" +
-                std::string(picture ? "afbeelding" : "geluid of video") + " '" +
-                EscapeHtml(file) + "' wordt niet getoond)</span>";
+                std::string(picture ? "afbeelding" : "geluid of video") + " '" + EscapeHtml(file) +
+                "' wordt niet getoond)</span>";
     }
 
     void Abbreviation(std::string_view label) {
@@ -328,9 +328,8 @@ class LineWriter {
             if (name == "c" || name == "b" || name == "i" || name == "u" || name == "*" ||
                 name == "ex" || name == "com" || name == "trn" || name == "trn1" ||
                 name == "!trn" || name == "!trs" || name == "trs" || name == "lang" ||
-                name == "t" || name == "sup" || name == "sub" || name == "'" ||
-                name == "preview" || name == "p" || name == "ref" || name == "url" ||
-                name == "s") {
+                name == "t" || name == "sup" || name == "sub" || name == "'" || name == "preview" ||
+                name == "p" || name == "ref" || name == "url" || name == "s") {
                 Close(name);
                 return true;
             }
@@ -457,11 +456,7 @@ class CardReader {
   public:
     CardReader(Diagnostics &diag, DictdImportCounts &counts, DslInfo &info,
                const DslAbbreviations &abbreviations, const RecordSink &emit)
-        : diag_(diag),
-          counts_(counts),
-          info_(info),
-          abbreviations_(abbreviations),
-          emit_(emit) {}
+        : diag_(diag), counts_(counts), info_(info), abbreviations_(abbreviations), emit_(emit) {}
 
     void Read(const std::string &file, std::string_view text, int depth, Progress *progress) {
         const std::string previousFile = file_;
@@ -490,7 +485,8 @@ class CardReader {
                 continue;
             if (IsBlank(line[0])) {
                 if (headwords_.empty())
-                    Refuse(file_, number, "hoort bij een artikel, maar er staat geen trefwoord boven");
+                    Refuse(file_, number,
+                           "hoort bij een artikel, maar er staat geen trefwoord boven");
                 body_.emplace_back(TrimBlanks(line));
             } else {
                 if (!body_.empty())
@@ -646,18 +642,18 @@ std::string DecodeDslText(std::string text) {
 
 std::string DslLanguageCode(std::string_view language) {
     static const std::pair<const char *, const char *> kCodes[] = {
-        {"english", "en"},    {"dutch", "nl"},      {"german", "de"},     {"french", "fr"},
-        {"spanish", "es"},    {"italian", "it"},    {"portuguese", "pt"}, {"russian", "ru"},
-        {"ukrainian", "uk"},  {"belarusian", "be"}, {"polish", "pl"},     {"czech", "cs"},
-        {"slovak", "sk"},     {"bulgarian", "bg"},  {"serbian", "sr"},    {"croatian", "hr"},
-        {"slovenian", "sl"},  {"hungarian", "hu"},  {"romanian", "ro"},   {"greek", "el"},
-        {"turkish", "tr"},    {"swedish", "sv"},    {"norwegian", "no"},  {"danish", "da"},
-        {"finnish", "fi"},    {"estonian", "et"},   {"latvian", "lv"},    {"lithuanian", "lt"},
-        {"latin", "la"},      {"esperanto", "eo"},  {"chinese", "zh"},    {"japanese", "ja"},
-        {"korean", "ko"},     {"arabic", "ar"},     {"hebrew", "he"},     {"icelandic", "is"},
-        {"afrikaans", "af"},  {"catalan", "ca"},    {"basque", "eu"},     {"welsh", "cy"},
-        {"irish", "ga"},      {"georgian", "ka"},   {"armenian", "hy"},   {"kazakh", "kk"},
-        {"tatar", "tt"},      {"frisian", "fy"}};
+        {"english", "en"},   {"dutch", "nl"},      {"german", "de"},     {"french", "fr"},
+        {"spanish", "es"},   {"italian", "it"},    {"portuguese", "pt"}, {"russian", "ru"},
+        {"ukrainian", "uk"}, {"belarusian", "be"}, {"polish", "pl"},     {"czech", "cs"},
+        {"slovak", "sk"},    {"bulgarian", "bg"},  {"serbian", "sr"},    {"croatian", "hr"},
+        {"slovenian", "sl"}, {"hungarian", "hu"},  {"romanian", "ro"},   {"greek", "el"},
+        {"turkish", "tr"},   {"swedish", "sv"},    {"norwegian", "no"},  {"danish", "da"},
+        {"finnish", "fi"},   {"estonian", "et"},   {"latvian", "lv"},    {"lithuanian", "lt"},
+        {"latin", "la"},     {"esperanto", "eo"},  {"chinese", "zh"},    {"japanese", "ja"},
+        {"korean", "ko"},    {"arabic", "ar"},     {"hebrew", "he"},     {"icelandic", "is"},
+        {"afrikaans", "af"}, {"catalan", "ca"},    {"basque", "eu"},     {"welsh", "cy"},
+        {"irish", "ga"},     {"georgian", "ka"},   {"armenian", "hy"},   {"kazakh", "kk"},
+        {"tatar", "tt"},     {"frisian", "fy"}};
     const std::string lower = AsciiLower(TrimBlanks(language));
     for (const auto &[name, code] : kCodes) {
         // "GermanNewSpelling", "PortugueseStandard": the language opens the name.

@@ -146,7 +146,7 @@ struct Source {
 const std::vector<std::pair<std::string, std::string>> &Roles() {
     static const std::vector<std::pair<std::string, std::string>> roles = {
         {".index", "index"}, {".dict.dz", "dict"}, {".dict", "dict"}, {".ifo", "ifo"},
-        {".idx.gz", "idx"},  {".idx", "idx"},      {".syn", "syn"},       {"_abrv.dsl", "abrv"},
+        {".idx.gz", "idx"},  {".idx", "idx"},      {".syn", "syn"},   {"_abrv.dsl", "abrv"},
         {".dsl.dz", "dsl"},  {".dsl", "dsl"}};
     return roles;
 }
@@ -204,7 +204,8 @@ Source Resolve(const std::vector<std::string> &files) {
         if (given.size() != (get("dsl").empty() ? 0u : 1u) + (get("abrv").empty() ? 0u : 1u))
             throw InputError("Geef de bestanden van één woordenboek tegelijk op.");
         source.dsl = true;
-        source.dslFiles.dsl = !get("dsl").empty() ? get("dsl") : Beside(stemPath, {".dsl.dz", ".dsl"});
+        source.dslFiles.dsl =
+            !get("dsl").empty() ? get("dsl") : Beside(stemPath, {".dsl.dz", ".dsl"});
         if (source.dslFiles.dsl.empty())
             throw InputError("Het DSL-woordenboek is niet compleet: '" + stemPath +
                              ".dsl' ontbreekt.");
@@ -604,10 +605,10 @@ AddResult AddUserBook(const UserShelf &shelf, const AddRequest &request, Progres
         temporaries.emplace_back(index.Finish(), ftsPath);
         const std::size_t dash = direction.find('-');
         temporaries.emplace_back(
-            WriteTemporaryBeside(
-                defPath, DefText(name, direction.substr(0, dash),
-                                 PartnerOf(shelf, request.programDataDir, name, direction),
-                                 source.dsl ? "dsl.css" : "dict.css")),
+            WriteTemporaryBeside(defPath,
+                                 DefText(name, direction.substr(0, dash),
+                                         PartnerOf(shelf, request.programDataDir, name, direction),
+                                         source.dsl ? "dsl.css" : "dict.css")),
             defPath);
         if (!builder.Exact().empty()) {
             temporaries.emplace_back(

@@ -1,8 +1,9 @@
 // Adds the largest real books of Debian's packages (gcide, WordNet, the Littré) with
 // "lexqc add", each in a fresh shelf, and prints its peak memory and time against the
 // goal: at most twice the book's text and at most 300 MB. A ratio of 1.00 or less meets
-// it. A book with a time goal (the DSL WordNet: 60 s) prints its time ratio too. With --baseline, another lexqc (say, a build of an older commit) adds each book too,
-// and the time ratio is printed (goal: at most 1.10, for noise).
+// it. A book with a time goal (the DSL WordNet: 60 s) prints its time ratio too. With --baseline,
+// another lexqc (say, a build of an older commit) adds each book too, and the time ratio is printed
+// (goal: at most 1.10, for noise).
 //   import_bench [--lexqc PATH] [--baseline PATH] [--runs N]
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -25,8 +26,8 @@ namespace {
 struct Book {
     const char *name;
     const char *package;
-    std::string file;  // what lexqc add is given
-    std::string text;  // the book's text, whose size sets the goal
+    std::string file;        // what lexqc add is given
+    std::string text;        // the book's text, whose size sets the goal
     double goalSeconds = 0;  // 0: no time goal
 };
 

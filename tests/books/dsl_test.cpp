@@ -144,13 +144,14 @@ class DslBooks : public testing::Test {
 };
 
 TEST_F(DslBooks, AUtf16BookWithAbbreviationsIsAddedWithItsDirection) {
-    Write("ru-woorden_abrv.dsl", "\xFF\xFE" + Utf16Le("#NAME \"afk\"\n\nсущ.\n\tсуществительное\n"));
-    const std::string dsl = Write(
-        "ru-woorden.dsl", "\xFF\xFE" + Utf16Le("#NAME \"Русско-английский\"\n"
-                                               "#INDEX_LANGUAGE \"Russian\"\n"
-                                               "#CONTENTS_LANGUAGE \"English\"\n\n"
-                                               "дом\nhuis\n\t[m1][p]сущ.[/p] house[/m]\n\n"
-                                               "Zürich\n\t[m1]a city, see <<huis>>[/m]\n"));
+    Write("ru-woorden_abrv.dsl",
+          "\xFF\xFE" + Utf16Le("#NAME \"afk\"\n\nсущ.\n\tсуществительное\n"));
+    const std::string dsl =
+        Write("ru-woorden.dsl", "\xFF\xFE" + Utf16Le("#NAME \"Русско-английский\"\n"
+                                                     "#INDEX_LANGUAGE \"Russian\"\n"
+                                                     "#CONTENTS_LANGUAGE \"English\"\n\n"
+                                                     "дом\nhuis\n\t[m1][p]сущ.[/p] house[/m]\n\n"
+                                                     "Zürich\n\t[m1]a city, see <<huis>>[/m]\n"));
     const AddResult added = AddUserBook(shelf_, AddRequest{{dsl}, "", ""});
     EXPECT_EQ(added.format, "DSL");
     EXPECT_EQ(added.name, "ru-en-ru-woorden");  // the viewer reads the direction from it
@@ -161,8 +162,7 @@ TEST_F(DslBooks, AUtf16BookWithAbbreviationsIsAddedWithItsDirection) {
     const std::string def = test::ReadBytes(shelf_.dataDir + "/ru-en-ru-woorden.def");
     EXPECT_NE(def.find("fluencyvoice=ru\n"), std::string::npos) << def;
     EXPECT_NE(def.find("stylesheet=dsl.css\n"), std::string::npos) << def;
-    EXPECT_NE(test::ReadBytes(shelf_.dataDir + "/dsl.css").find("span.c-blue"),
-              std::string::npos);
+    EXPECT_NE(test::ReadBytes(shelf_.dataDir + "/dsl.css").find("span.c-blue"), std::string::npos);
 #ifdef LEXQC_TEST_LEXQAPI
     const std::unique_ptr<SearchLibrary> library = SearchLibrary::Load(LEXQC_TEST_LEXQAPI);
     ASSERT_EQ(library->Open(shelf_.dataDir + "/ru-en-ru-woorden.idx"), 0);
@@ -181,8 +181,7 @@ TEST_F(DslBooks, DamagedFilesAreRefusedNamingTheLine) {
     EXPECT_NE(RefusedWith(orphan).find("'" + orphan + "' is beschadigd of onvolledig: regel 3"),
               std::string::npos);
     const std::string cut = Write("b.dsl", "word\n\tbody\nnext\n");
-    EXPECT_NE(RefusedWith(cut).find("regel 3 is een trefwoord zonder artikel"),
-              std::string::npos);
+    EXPECT_NE(RefusedWith(cut).find("regel 3 is een trefwoord zonder artikel"), std::string::npos);
     const std::string include = Write("c.dsl", "#INCLUDE \"c.dsl\"\nword\n\tbody\n");
     EXPECT_NE(RefusedWith(include).find("regel 1 neemt bestanden op"), std::string::npos);
     const std::string missing = Write("d.dsl", "#INCLUDE \"weg.dsl\"\nword\n\tbody\n");
@@ -217,8 +216,11 @@ std::string PageText(const std::string &cp1252Html) {
         else
             out += cp1252Html[i];
     }
-    for (const auto &[from, to] : {std::pair{"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""},
-                                  {"&#39;", "'"}, {"&amp;", "&"}}) {
+    for (const auto &[from, to] : {std::pair{"&lt;", "<"},
+                                   {"&gt;", ">"},
+                                   {"&quot;", "\""},
+                                   {"&#39;", "'"},
+                                   {"&amp;", "&"}}) {
         for (std::size_t at = 0; (at = out.find(from, at)) != std::string::npos; ++at)
             out.replace(at, std::string_view(from).size(), to);
     }
@@ -275,7 +277,8 @@ TEST_F(DslBooks, TheRealBookAnswersEveryHeadwordWithItsFirstSense) {
         }
         for (std::size_t i = 0; i < std::min<std::size_t>(body.size(), 2); ++i)
             EXPECT_NE(page.find(SourceText(body[i])), std::string::npos)
-                << headword << ": " << SourceText(body[i]) << "\n" << page;
+                << headword << ": " << SourceText(body[i]) << "\n"
+                << page;
         ++checked;
     };
     for (const std::string &line : lines) {

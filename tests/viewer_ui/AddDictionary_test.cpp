@@ -174,9 +174,10 @@ TEST_F(AddDictionaryTest, DamagedDictionariesAreRefusedWithTheirMessageAndChange
 
 TEST_F(AddDictionaryTest, ADslBookDroppedOnTheWindowJoinsItUnderItsOwnName) {
     const std::string dsl = sources.File("woorden.dsl");
-    books::test::WriteBytes(dsl, "\xEF\xBB\xBF#NAME \"Mijn DSL\"\n#INDEX_LANGUAGE \"Dutch\"\n"
-                                 "#CONTENTS_LANGUAGE \"English\"\n\nfiets\n"
-                                 "\t[m1][trn]bicycle[/trn], see <<rijwiel>>[/m]\n");
+    books::test::WriteBytes(dsl,
+                            "\xEF\xBB\xBF#NAME \"Mijn DSL\"\n#INDEX_LANGUAGE \"Dutch\"\n"
+                            "#CONTENTS_LANGUAGE \"English\"\n\nfiets\n"
+                            "\t[m1][trn]bicycle[/trn], see <<rijwiel>>[/m]\n");
     const auto drop = [this](const std::string &file) {
         QMimeData mime;
         mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(file))});
@@ -185,8 +186,7 @@ TEST_F(AddDictionaryTest, ADslBookDroppedOnTheWindowJoinsItUnderItsOwnName) {
         QApplication::sendEvent(&Window(), &enter);
         if (!enter.isAccepted())
             return false;
-        QDropEvent dropped(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton,
-                           Qt::NoModifier);
+        QDropEvent dropped(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(&Window(), &dropped);
         return dropped.isAccepted();
     };

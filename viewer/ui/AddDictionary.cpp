@@ -54,8 +54,8 @@ std::optional<TDictionaryChoice> AskWithDialogs(QWidget *parent) {
 }  // namespace
 
 bool IsDictionaryFile(const QString &file) {
-    for (const char *ending : {".index", ".ifo", ".idx", ".idx.gz", ".dict", ".dict.dz", ".syn",
-                               ".dsl", ".dsl.dz"}) {
+    for (const char *ending :
+         {".index", ".ifo", ".idx", ".idx.gz", ".dict", ".dict.dz", ".syn", ".dsl", ".dsl.dz"}) {
         if (file.endsWith(QLatin1String(ending), Qt::CaseInsensitive))
             return true;
     }
