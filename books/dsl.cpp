@@ -75,9 +75,21 @@ std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
         }
         if (code >= 0xD800 && code <= 0xDFFF)
             code = 0xFFFD;  // half of a pair without its other half
+        if (code >= 0x80 && code <= 0x9F)
+            code = FromCp1252(static_cast<std::uint8_t>(code));  // as DecodeLenient does
         AppendUtf8(out, code);
     }
     return out;
+}
+
+// Whether UTF-8 text holds a C1 control (U+0080-U+009F), which no book may store.
+bool HoldsC1(std::string_view text) {
+    for (std::size_t at = text.find('\xC2'); at != std::string_view::npos && at + 1 < text.size();
+         at = text.find('\xC2', at + 1)) {
+        if (static_cast<unsigned char>(text[at + 1]) <= 0x9F)
+            return true;
+    }
+    return false;
 }
 
 // The code page a header names for a file that is not Unicode: 1251 or 1252.
@@ -608,7 +620,7 @@ class CardReader {
 
 std::string DecodeDslText(std::string text) {
     const std::string_view bytes = text;
-    if (bytes.starts_with("\xEF\xBB\xBF") && IsValidUtf8(bytes.substr(3))) {
+    if (bytes.starts_with("\xEF\xBB\xBF") && IsValidUtf8(bytes.substr(3)) && !HoldsC1(bytes)) {
         text.erase(0, 3);  // in place: a large book is not held twice
         return text;
     }
@@ -623,7 +635,7 @@ std::string DecodeDslText(std::string text) {
     if (bytes.size() >= 2 && bytes[0] == 0 && bytes[1] != 0)
         return Utf16ToUtf8(bytes, true);
     if (IsValidUtf8(bytes))
-        return text;
+        return HoldsC1(bytes) ? DecodeLenient(bytes) : text;
     if (HeaderCodePage(bytes) == 1252)
         return Cp1252ToUtf8(bytes);
     std::string out;

@@ -5,9 +5,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <limits>
+#include <optional>
 
 #include "books/article_index.h"
 #include "books/builder.h"
+#include "books/converter.h"
 #include "books/dictd_import.h"
 #include "books/dsl.h"
 #include "books/exact_words.h"
@@ -135,6 +137,8 @@ std::string Join(const std::vector<std::string> &lines) {
 
 // The files of one dictionary and its kind, from what the user named.
 struct Source {
+    bool converted = false;  // through the converter: `original` is the user's file
+    std::string original;
     bool stardict = false;
     bool dsl = false;
     std::string index, dict;  // dictd
@@ -178,11 +182,19 @@ Source Resolve(const std::vector<std::string> &files) {
                 break;
             }
         }
+        if (role.empty() && ConverterFormat(file) && files.size() == 1) {
+            Source source;
+            source.converted = true;
+            source.original = file;
+            source.stem = std::filesystem::path(file).stem().string();
+            return source;
+        }
         if (role.empty()) {
             throw InputError("'" + file +
                              "' is geen bestand van een dictd-woordenboek (.index, .dict, "
                              ".dict.dz), een StarDict-woordenboek (.ifo, .idx, .idx.gz, .dict, "
-                             ".dict.dz, .syn) of een DSL-woordenboek (.dsl, .dsl.dz).");
+                             ".dict.dz, .syn) of een DSL-woordenboek (.dsl, .dsl.dz); andere "
+                             "formaten (.mdx, .xdxf, .bgl, .slob, .ld2, ...) zet pyglossary om.");
         }
         for (const auto &[r, path] : given)
             if (r == role)
@@ -522,7 +534,7 @@ std::vector<CatalogueEntry> ReadCatalogue(const std::string &path) {
 }
 
 AddResult AddUserBook(const UserShelf &shelf, const AddRequest &request, Progress *progress) {
-    const Source source = Resolve(request.files);
+    Source source = Resolve(request.files);
     std::string displayName = Trim(request.displayName);
     if (!request.displayName.empty() && !IsDisplayName(displayName)) {
         throw InputError("De naam '" + platform::UserTextToUtf8(request.displayName) +
@@ -544,6 +556,21 @@ AddResult AddUserBook(const UserShelf &shelf, const AddRequest &request, Progres
 
     Progress none(nullptr);
     Progress &bar = progress != nullptr ? *progress : none;
+    // Another format: the converter writes a StarDict dictionary, read as any other.
+    std::optional<PrivateFolder> conversion;
+    double readFrom = 0.0;
+    if (source.converted) {
+        conversion.emplace();
+        bar.Stage(0.0, 0.4);
+        const std::string ifo = ConvertToStardict(source.original, conversion->Path(),
+                                                  FindConverter(request.converter), bar);
+        Source converted = Resolve({ifo});
+        converted.converted = true;
+        converted.original = source.original;
+        converted.stem = source.stem;
+        source = std::move(converted);
+        readFrom = 0.4;
+    }
     // The book is compiled as the dictionary is read, straight into a temporary file
     // beside its place: memory holds the dictionary's text, not the book as well.
     NewFolders made(shelf.dataDir);
@@ -560,7 +587,7 @@ AddResult AddUserBook(const UserShelf &shelf, const AddRequest &request, Progres
     ArticleIndexWriter index(ftsPath);
     // Lines as the whole source would number them, after its two first lines.
     int lines = 2;
-    bar.Stage(0.0, 0.9);
+    bar.Stage(readFrom, 0.9);
     Imported imported = Import(source, &bar, [&](const std::string &record) {
         for (const SourceEntry &entry : ParseSource(record, diag, lines)) {
             if (builder.Add(entry, [&](std::string_view key) { index.AddKey(key); }))
@@ -657,7 +684,10 @@ AddResult AddUserBook(const UserShelf &shelf, const AddRequest &request, Progres
     AddResult result;
     result.name = name;
     result.displayName = displayName;
-    result.format = source.stardict ? "StarDict" : source.dsl ? "DSL" : "dictd";
+    result.format = source.converted  ? "pyglossary"
+                    : source.stardict ? "StarDict"
+                    : source.dsl      ? "DSL"
+                                      : "dictd";
     result.entries = imported.counts.entries;
     result.records = imported.counts.records;
     result.skipped = imported.counts.skipped;

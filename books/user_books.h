@@ -47,12 +47,13 @@ struct AddRequest {
     std::vector<std::string> files;  // the dictionary's files as the user names them
     std::string displayName;         // UTF-8, one line; empty: the dictionary's own name
     std::string programDataDir;      // the program's data folder: names taken, stylesheet
+    std::string converter;           // the converter for other formats; empty: pyglossary
 };
 
 struct AddResult {
     std::string name;         // the book's name (file base name, command-line name)
     std::string displayName;  // UTF-8
-    std::string format;       // "dictd", "StarDict" or "DSL"
+    std::string format;       // "dictd", "StarDict", "DSL" or "pyglossary" (converted)
     std::size_t entries = 0;  // entries in the dictionary
     std::size_t records = 0;  // entries stored
     std::size_t skipped = 0;  // entries left out, each named in warnings

@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <utility>
 
+#include "books/converter.h"
 #include "books/diagnostics.h"
 #include "books/progress.h"
 #include "books/user_books.h"
@@ -29,6 +30,8 @@ std::optional<TDictionaryChoice> AskWithDialogs(QWidget *parent) {
                           QStringLiteral("dictd-woordenboeken (*.index)"),
                           QStringLiteral("StarDict-woordenboeken (*.ifo)"),
                           QStringLiteral("DSL-woordenboeken (*.dsl *.dsl.dz)"),
+                          QStringLiteral("Andere formaten, via pyglossary (*.mdx *.xdxf *.bgl "
+                                         "*.slob *.ld2 *.csv)"),
                           QStringLiteral("Alle bestanden (*)")});
     // Qt's own dialog speaks English unless told otherwise.
     files.setLabelText(QFileDialog::LookIn, QStringLiteral("Zoeken in:"));
@@ -59,7 +62,7 @@ bool IsDictionaryFile(const QString &file) {
         if (file.endsWith(QLatin1String(ending), Qt::CaseInsensitive))
             return true;
     }
-    return false;
+    return books::ConverterFormat(file.toStdString());
 }
 
 std::optional<TDictionaryChoice> AskForDictionary(QWidget *parent) {
