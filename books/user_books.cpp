@@ -190,11 +190,12 @@ Source Resolve(const std::vector<std::string> &files) {
             return source;
         }
         if (role.empty()) {
-            throw InputError("'" + file +
-                             "' is geen bestand van een dictd-woordenboek (.index, .dict, "
-                             ".dict.dz), een StarDict-woordenboek (.ifo, .idx, .idx.gz, .dict, "
-                             ".dict.dz, .syn) of een DSL-woordenboek (.dsl, .dsl.dz); andere "
-                             "formaten (.mdx, .xdxf, .bgl, .slob, .ld2, ...) zet pyglossary om.");
+            throw InputError(
+                "'" + file +
+                "' is geen bestand van een dictd-woordenboek (.index, .dict, "
+                ".dict.dz) of een StarDict-woordenboek (.ifo, .idx, .idx.gz, .dict, "
+                ".dict.dz, .syn), een DSL-woordenboek (.dsl, .dsl.dz) of een ander "
+                "formaat dat pyglossary omzet (.mdx, .xdxf, .bgl, .slob, .ld2, .csv).");
         }
         for (const auto &[r, path] : given)
             if (r == role)

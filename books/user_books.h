@@ -47,7 +47,7 @@ struct AddRequest {
     std::vector<std::string> files;  // the dictionary's files as the user names them
     std::string displayName;         // UTF-8, one line; empty: the dictionary's own name
     std::string programDataDir;      // the program's data folder: names taken, stylesheet
-    std::string converter;           // the converter for other formats; empty: pyglossary
+    std::string converter = {};      // the converter for other formats; empty: pyglossary
 };
 
 struct AddResult {

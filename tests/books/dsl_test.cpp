@@ -45,7 +45,10 @@ TEST(Dsl, TextIsDecodedByItsMarkOrItsHeader) {
               "#INDEX_LANGUAGE \"Russian\"\nслово\n");
     EXPECT_EQ(DecodeDslText("#NAME \"Caf\xE9\"\n"), "#NAME \"Café\"\n");
     // C1 controls, which no book stores, are read as Windows-1252 has them.
-    EXPECT_EQ(DecodeDslText("a\xC2\x99b"), "a\xE2\x84\xA2b");
+    EXPECT_EQ(DecodeDslText("a\xC2\x99"
+                            "b"),
+              "a\xE2\x84\xA2"
+              "b");
     EXPECT_EQ(DecodeDslText(std::string("\xFF\xFE\x99\x00", 4)), "\xE2\x84\xA2");
     // Half a surrogate pair is a replacement character, never invalid UTF-8.
     EXPECT_EQ(DecodeDslText(std::string("\xFF\xFE\x00\xD8x\x00", 6)), "\xEF\xBF\xBDx");
