@@ -5,10 +5,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <limits>
+#include <optional>
 
 #include "books/article_index.h"
 #include "books/builder.h"
+#include "books/converter.h"
 #include "books/dictd_import.h"
+#include "books/dsl.h"
 #include "books/exact_words.h"
 #include "books/keys.h"
 #include "books/safe_file.h"
@@ -134,16 +137,21 @@ std::string Join(const std::vector<std::string> &lines) {
 
 // The files of one dictionary and its kind, from what the user named.
 struct Source {
+    bool converted = false;  // through the converter: `original` is the user's file
+    std::string original;
     bool stardict = false;
+    bool dsl = false;
     std::string index, dict;  // dictd
     StardictFiles star;
+    DslFiles dslFiles;
     std::string stem;  // the base name of the files, without folder
 };
 
 const std::vector<std::pair<std::string, std::string>> &Roles() {
     static const std::vector<std::pair<std::string, std::string>> roles = {
         {".index", "index"}, {".dict.dz", "dict"}, {".dict", "dict"}, {".ifo", "ifo"},
-        {".idx.gz", "idx"},  {".idx", "idx"},      {".syn", "syn"}};
+        {".idx.gz", "idx"},  {".idx", "idx"},      {".syn", "syn"},   {"_abrv.dsl", "abrv"},
+        {".dsl.dz", "dsl"},  {".dsl", "dsl"}};
     return roles;
 }
 
@@ -174,11 +182,20 @@ Source Resolve(const std::vector<std::string> &files) {
                 break;
             }
         }
+        if (role.empty() && ConverterFormat(file) && files.size() == 1) {
+            Source source;
+            source.converted = true;
+            source.original = file;
+            source.stem = std::filesystem::path(file).stem().string();
+            return source;
+        }
         if (role.empty()) {
-            throw InputError("'" + file +
-                             "' is geen bestand van een dictd-woordenboek (.index, .dict, "
-                             ".dict.dz) of een StarDict-woordenboek (.ifo, .idx, .idx.gz, .dict, "
-                             ".dict.dz, .syn).");
+            throw InputError(
+                "'" + file +
+                "' is geen bestand van een dictd-woordenboek (.index, .dict, "
+                ".dict.dz) of een StarDict-woordenboek (.ifo, .idx, .idx.gz, .dict, "
+                ".dict.dz, .syn), een DSL-woordenboek (.dsl, .dsl.dz) of een ander "
+                "formaat dat pyglossary omzet (.mdx, .xdxf, .bgl, .slob, .ld2, .csv).");
         }
         for (const auto &[r, path] : given)
             if (r == role)
@@ -196,6 +213,19 @@ Source Resolve(const std::vector<std::string> &files) {
         throw InputError("Geef de bestanden van één woordenboek tegelijk op.");
     Source source;
     source.stem = std::filesystem::path(stemPath).filename().string();
+    if (!get("dsl").empty() || !get("abrv").empty()) {
+        if (given.size() != (get("dsl").empty() ? 0u : 1u) + (get("abrv").empty() ? 0u : 1u))
+            throw InputError("Geef de bestanden van één woordenboek tegelijk op.");
+        source.dsl = true;
+        source.dslFiles.dsl =
+            !get("dsl").empty() ? get("dsl") : Beside(stemPath, {".dsl.dz", ".dsl"});
+        if (source.dslFiles.dsl.empty())
+            throw InputError("Het DSL-woordenboek is niet compleet: '" + stemPath +
+                             ".dsl' ontbreekt.");
+        source.dslFiles.abbreviations =
+            !get("abrv").empty() ? get("abrv") : Beside(stemPath, {"_abrv.dsl", "_abrv.dsl.dz"});
+        return source;
+    }
     source.stardict = !get("ifo").empty() || !get("idx").empty() || !get("syn").empty() ||
                       (get("index").empty() && !Beside(stemPath, {".ifo"}).empty());
     if (source.stardict) {
@@ -271,9 +301,58 @@ void CheckFree(const UserShelf &shelf, const std::string &programDataDir, const 
     }
 }
 
-std::string DefText(const std::string &name) {
-    return "[dictionary]\nfluency=0\nstylesheet=dict.css\n\n[compldictionary]\ndictionary=" + name +
-           "\n";
+// The book's settings: speech in its source language when it has one, and the book of the
+// other direction for the new window.
+std::string DefText(const std::string &name, const std::string &voice, const std::string &partner,
+                    const std::string &stylesheet) {
+    const std::string speech =
+        voice.empty() ? "fluency=0\n" : "fluency=1\nfluencyfld=3\nfluencyvoice=" + voice + "\n";
+    return "[dictionary]\n" + speech + "stylesheet=" + stylesheet +
+           "\n\n[compldictionary]\ndictionary=" + partner + "\n";
+}
+
+// A DSL book's direction from its header: "en" when it explains English in English,
+// "en-ru" from English to Russian; empty when the header names no language we know.
+std::string DirectionOf(const DslInfo &info) {
+    const std::string from = DslLanguageCode(info.indexLanguage);
+    const std::string to = DslLanguageCode(info.contentsLanguage);
+    if (from.empty())
+        return {};
+    return to.empty() || to == from ? from : from + "-" + to;
+}
+
+// The viewer reads a book's source language from its name, before the first dash: a book
+// with a direction gets it at the front of its name unless the name starts with it.
+std::string WithDirection(const std::string &name, const std::string &direction) {
+    if (direction.empty() || name == direction || name.rfind(direction + "-", 0) == 0)
+        return name;
+    std::string named = direction + "-" + name;
+    if (named.size() > kMaxNameLength)
+        named.resize(kMaxNameLength);
+    while (!named.empty() && named.back() == '-')
+        named.pop_back();
+    return named;
+}
+
+// The book of the other direction ("ru-en..." for "en-ru..."), of either catalogue, else the
+// book itself.
+std::string PartnerOf(const UserShelf &shelf, const std::string &programDataDir,
+                      const std::string &name, const std::string &direction) {
+    const std::size_t dash = direction.find('-');
+    if (dash == std::string::npos)
+        return name;
+    const std::string other = direction.substr(dash + 1) + "-" + direction.substr(0, dash);
+    std::vector<CatalogueEntry> books;
+    if (!programDataDir.empty())
+        books = ReadCatalogue(programDataDir + "/dict.cfg");
+    const std::vector<CatalogueEntry> own = ReadCatalogue(shelf.catalogue);
+    books.insert(books.end(), own.begin(), own.end());
+    for (const CatalogueEntry &book : books) {
+        const std::string lower = Lower(book.name);
+        if (lower == other || lower.rfind(other + "-", 0) == 0)
+            return book.name;
+    }
+    return name;
 }
 
 std::string CatalogueWith(const std::string &old, const std::string &line) {
@@ -353,9 +432,14 @@ struct Imported {
 // Reads the dictionary, handing each record of source text on as it is made.
 Imported Import(const Source &source, Progress *progress, const RecordSink &emit) {
     Imported result;
-    Diagnostics diag =
-        source.stardict ? Diagnostics(source.star.idx, "entry") : Diagnostics(source.index);
-    if (source.stardict) {
+    Diagnostics diag = source.stardict ? Diagnostics(source.star.idx, "entry")
+                       : source.dsl    ? Diagnostics(source.dslFiles.dsl)
+                                       : Diagnostics(source.index);
+    if (source.dsl) {
+        DslInfo info;
+        ImportDslRecords(source.dslFiles, diag, result.counts, info, progress, emit);
+        result.ownName = Trim(info.name);
+    } else if (source.stardict) {
         StardictInfo info;
         ImportStardictRecords(source.star, "", diag, result.counts, info, progress, emit);
         result.ownName = Trim(info.bookName);
@@ -451,7 +535,7 @@ std::vector<CatalogueEntry> ReadCatalogue(const std::string &path) {
 }
 
 AddResult AddUserBook(const UserShelf &shelf, const AddRequest &request, Progress *progress) {
-    const Source source = Resolve(request.files);
+    Source source = Resolve(request.files);
     std::string displayName = Trim(request.displayName);
     if (!request.displayName.empty() && !IsDisplayName(displayName)) {
         throw InputError("De naam '" + platform::UserTextToUtf8(request.displayName) +
@@ -463,11 +547,31 @@ AddResult AddUserBook(const UserShelf &shelf, const AddRequest &request, Progres
         name = NameFor(source.stem);
     if (name.empty())
         name = "woordenboek";
+    std::string direction;
+    if (source.dsl) {
+        direction = DirectionOf(ReadDslHeader(source.dslFiles.dsl));
+        name = WithDirection(name, direction);
+    }
     // Before the long work; once more when the files are written.
     CheckFree(shelf, request.programDataDir, name, displayName);
 
     Progress none(nullptr);
     Progress &bar = progress != nullptr ? *progress : none;
+    // Another format: the converter writes a StarDict dictionary, read as any other.
+    std::optional<PrivateFolder> conversion;
+    double readFrom = 0.0;
+    if (source.converted) {
+        conversion.emplace();
+        bar.Stage(0.0, 0.4);
+        const std::string ifo = ConvertToStardict(source.original, conversion->Path(),
+                                                  FindConverter(request.converter), bar);
+        Source converted = Resolve({ifo});
+        converted.converted = true;
+        converted.original = source.original;
+        converted.stem = source.stem;
+        source = std::move(converted);
+        readFrom = 0.4;
+    }
     // The book is compiled as the dictionary is read, straight into a temporary file
     // beside its place: memory holds the dictionary's text, not the book as well.
     NewFolders made(shelf.dataDir);
@@ -475,14 +579,16 @@ AddResult AddUserBook(const UserShelf &shelf, const AddRequest &request, Progres
     const std::string idxPath = shelf.dataDir + "/" + name + ".idx";
     TemporaryFile idxFile(idxPath);
     TemporaryFileSink sink(idxFile);
-    Diagnostics diag(source.stardict ? source.star.dict : source.dict);
+    Diagnostics diag(source.stardict ? source.star.dict
+                     : source.dsl    ? source.dslFiles.dsl
+                                     : source.dict);
     BuildOptions options;
     StreamingBuilder builder(sink, options, diag, shelf.dataDir);
     const std::string ftsPath = ArticleIndexPath(idxPath);
     ArticleIndexWriter index(ftsPath);
     // Lines as the whole source would number them, after its two first lines.
     int lines = 2;
-    bar.Stage(0.0, 0.9);
+    bar.Stage(readFrom, 0.9);
     Imported imported = Import(source, &bar, [&](const std::string &record) {
         for (const SourceEntry &entry : ParseSource(record, diag, lines)) {
             if (builder.Add(entry, [&](std::string_view key) { index.AddKey(key); }))
@@ -517,6 +623,7 @@ AddResult AddUserBook(const UserShelf &shelf, const AddRequest &request, Progres
     const std::string defPath = shelf.dataDir + "/" + name + ".def";
     const std::string exactPath = ExactWordsPath(idxPath);
     const std::string cssPath = shelf.dataDir + "/dict.css";
+    const std::string dslCssPath = shelf.dataDir + "/dsl.css";
     // Written back in UTF-8 as a whole, so an older catalogue in Windows-1252 is not mixed.
     const std::string catalogue = CatalogueText(shelf.catalogue);
     std::vector<std::pair<std::string, std::string>> temporaries;  // temporary, target
@@ -524,7 +631,13 @@ AddResult AddUserBook(const UserShelf &shelf, const AddRequest &request, Progres
     try {
         // Made with the book from the same stream: the viewer builds no index of its own.
         temporaries.emplace_back(index.Finish(), ftsPath);
-        temporaries.emplace_back(WriteTemporaryBeside(defPath, DefText(name)), defPath);
+        const std::size_t dash = direction.find('-');
+        temporaries.emplace_back(
+            WriteTemporaryBeside(defPath,
+                                 DefText(name, direction.substr(0, dash),
+                                         PartnerOf(shelf, request.programDataDir, name, direction),
+                                         source.dsl ? "dsl.css" : "dict.css")),
+            defPath);
         if (!builder.Exact().empty()) {
             temporaries.emplace_back(
                 WriteTemporaryBeside(exactPath, ExactWordsText(builder.Exact())), exactPath);
@@ -537,6 +650,11 @@ AddResult AddUserBook(const UserShelf &shelf, const AddRequest &request, Progres
                 style = kFallbackStyle;
             temporaries.emplace_back(WriteTemporaryBeside(cssPath, style), cssPath);
         }
+        // The DSL books' own rules after the page's; written again with every such book, so
+        // that it follows the program's stylesheet.
+        if (source.dsl)
+            temporaries.emplace_back(WriteTemporaryBeside(dslCssPath, style + "\n" + kDslStyle),
+                                     dslCssPath);
         temporaries.emplace_back(
             WriteTemporaryBeside(shelf.catalogue,
                                  CatalogueWith(catalogue, name + "=1;" + displayName)),
@@ -567,7 +685,10 @@ AddResult AddUserBook(const UserShelf &shelf, const AddRequest &request, Progres
     AddResult result;
     result.name = name;
     result.displayName = displayName;
-    result.format = source.stardict ? "StarDict" : "dictd";
+    result.format = source.converted  ? "pyglossary"
+                    : source.stardict ? "StarDict"
+                    : source.dsl      ? "DSL"
+                                      : "dictd";
     result.entries = imported.counts.entries;
     result.records = imported.counts.records;
     result.skipped = imported.counts.skipped;

@@ -1,4 +1,4 @@
-// The user's own books: dictd and StarDict dictionaries compiled into the user's data
+// The user's own books: dictd, StarDict and DSL dictionaries compiled into the user's data
 // folder and listed in a catalogue of their own there, which the programs read after
 // their own. No Qt and no search library here, so that a window can run an import on a
 // worker thread with a progress bar while it keeps searching.
@@ -47,12 +47,13 @@ struct AddRequest {
     std::vector<std::string> files;  // the dictionary's files as the user names them
     std::string displayName;         // UTF-8, one line; empty: the dictionary's own name
     std::string programDataDir;      // the program's data folder: names taken, stylesheet
+    std::string converter = {};      // the converter for other formats; empty: pyglossary
 };
 
 struct AddResult {
     std::string name;         // the book's name (file base name, command-line name)
     std::string displayName;  // UTF-8
-    std::string format;       // "dictd" or "StarDict"
+    std::string format;       // "dictd", "StarDict", "DSL" or "pyglossary" (converted)
     std::size_t entries = 0;  // entries in the dictionary
     std::size_t records = 0;  // entries stored
     std::size_t skipped = 0;  // entries left out, each named in warnings

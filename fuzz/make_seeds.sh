@@ -245,6 +245,25 @@ for file in data/dict.cfg data/*.def; do seed inifile "$(basename "$file")" < "$
   seed inifile hand-edited.cfg
 
 # --- resulttable: the result tables of real searches in the bundled books ---------------------
+# --- dsl: the .dsl text and its abbreviations -------------------------------------------
+# Slices of Debian's WordNet DSL book (goldendict-wordnet), in its own UTF-8 with a mark,
+# as UTF-16LE and dictzip, with its UTF-16 abbreviations file, and crafted cards.
+wndsl=/usr/share/goldendict-wordnet/goldendict-wordnet.dsl.dz
+if [ -f "$wndsl" ]; then
+  abrv=/usr/share/goldendict-wordnet/goldendict-wordnet_abrv.dsl
+  zcat "$wndsl" | head -c 3000 > "$work/wn-head.dsl"
+  zcat "$wndsl" | head -n 40 > "$work/wn-lines.dsl"
+  join_parts "$work/wn-head.dsl" "$abrv" | seed dsl wordnet-head
+  { printf '\357\273\277#NAME "x"\n'; zcat "$wndsl" | sed -n '654755,654790p'; } | seed dsl wordnet-escapes
+  iconv -f UTF-8 -t UTF-16LE "$work/wn-lines.dsl" | seed dsl wordnet-utf16
+  gzip -c "$work/wn-lines.dsl" | seed dsl wordnet-gzip
+  head -c 1500 "$abrv" | seed dsl abbreviations-cut
+fi
+printf '#NAME "t"\n#INDEX_LANGUAGE "Russian"\n\n{to }go(ing)\n\\{x\\}\n\t[m1][p]v[/p] ~ <<walk>> [ref]run[/ref]\n\t[m2][*][ex]ex[/ex][/*] [s]a.wav[/s] [c #ff0000]r[/c]\n\t@ sub\n{{comment\n}}next\n\t[unknown]x[/b]\n' \
+  | seed dsl crafted-cards
+printf '#NAME "c"\n#SOURCE_CODE_PAGE "Cyrillic"\n\xf1\xeb\xee\xe2\xee\n\t\xf1\xeb\xee\xe2\xee\n' | seed dsl cp1251
+printf '#INCLUDE "4"\nword\n\tbody\n' | seed dsl include
+
 python3 - "$product/lexqapi.so" "$product/data" fuzz/resulttable/corpus/resulttable <<'PYTHON'
 import ctypes, os, sys
 lexq = ctypes.CDLL(sys.argv[1])

@@ -1,6 +1,7 @@
 #include "process_posix.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -152,6 +153,80 @@ int RunAndWait(const std::vector<std::string> &argv, std::string *output) {
         SetLastErrorFromErrno(error);
         return -1;
     }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+int RunWatched(const std::vector<std::string> &argv, const std::function<bool()> &keepGoing,
+               std::string &output) {
+    constexpr std::size_t kKept = 64 * 1024;
+    if (argv.empty())
+        return -1;
+    std::vector<char *> pointers = Pointers(argv);
+    int out[2], report[2];
+    if (::pipe2(out, O_CLOEXEC) != 0)
+        return -1;
+    if (::pipe2(report, O_CLOEXEC) != 0) {
+        ::close(out[0]);
+        ::close(out[1]);
+        return -1;
+    }
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::setpgid(0, 0);  // its own helpers end with it
+        ::close(report[0]);
+        const int null = ::open("/dev/null", O_RDONLY);
+        if (null >= 0)
+            ::dup2(null, STDIN_FILENO);
+        ::dup2(out[1], STDOUT_FILENO);
+        ::dup2(out[1], STDERR_FILENO);
+        ExecOrReport(pointers.data(), report[1]);
+    }
+    ::close(out[1]);
+    ::close(report[1]);
+    if (child < 0) {
+        SetLastErrorFromErrno(errno);
+        ::close(out[0]);
+        ::close(report[0]);
+        return -1;
+    }
+    ::setpgid(child, child);  // also here, so that no kill can come before the child's own
+    bool stopped = false;
+    char buffer[4096];
+    for (;;) {
+        if (!stopped && !keepGoing()) {
+            stopped = true;
+            ::kill(-child, SIGTERM);
+        }
+        pollfd wait{out[0], POLLIN, 0};
+        const int ready = ::poll(&wait, 1, 100);
+        if (ready < 0 && errno != EINTR)
+            break;
+        if (ready <= 0)
+            continue;
+        const ssize_t n = ::read(out[0], buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;  // every writer has closed: the program has ended
+        output.append(buffer, static_cast<std::size_t>(n));
+        if (output.size() > 2 * kKept)
+            output.erase(0, output.size() - kKept);
+    }
+    ::close(out[0]);
+    if (output.size() > kKept)
+        output.erase(0, output.size() - kKept);
+    int error = 0;
+    const ssize_t reported = ::read(report[0], &error, sizeof error);
+    ::close(report[0]);
+    int status = 0;
+    if (WaitFor(child, status) < 0)
+        return -1;
+    if (reported == static_cast<ssize_t>(sizeof error)) {
+        SetLastErrorFromErrno(error);
+        return -1;
+    }
+    if (stopped)
+        return kStopped;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 

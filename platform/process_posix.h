@@ -1,6 +1,7 @@
 // Starting other programs without a shell (POSIX backend only).
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,5 +15,13 @@ bool StartDetached(const std::vector<std::string> &argv);
 // Runs `argv` to its end; its standard output is returned in `output` when not null.
 // The exit status, or -1 when it could not be run.
 int RunAndWait(const std::vector<std::string> &argv, std::string *output = nullptr);
+
+// Runs `argv` in a process group of its own, asking `keepGoing` about ten times a second
+// whether to go on; when it says no the group is ended. Its standard output and error
+// together (their last 64 KiB) go to `output`. The exit status; -1 when it could not be
+// run (LastErrorText says why), kStopped when it was ended.
+inline constexpr int kStopped = -2;
+int RunWatched(const std::vector<std::string> &argv, const std::function<bool()> &keepGoing,
+               std::string &output);
 
 }  // namespace platform::posix

@@ -1,12 +1,17 @@
-// "Woordenboek toevoegen..." in the running window: dictd and StarDict dictionaries made in
-// a temporary folder are compiled on a worker thread, join the toolbar and the menu, and
-// answer the words of their sources through the real search library; damaged ones are
-// refused with the compiler's Dutch message and change nothing.
+// "Woordenboek toevoegen..." in the running window: dictd, StarDict and DSL dictionaries
+// made in a temporary folder are compiled on a worker thread, join the toolbar and the menu,
+// and answer the words of their sources through the real search library; damaged ones are
+// refused with the compiler's Dutch message and change nothing. A dictionary's file dropped
+// on the window is added the same way.
 #include "viewer/ui/AddDictionary.h"
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QMenu>
+#include <QMimeData>
 #include <QTest>
 #include <filesystem>
 
@@ -166,3 +171,38 @@ TEST_F(AddDictionaryTest, DamagedDictionariesAreRefusedWithTheirMessageAndChange
 }
 
 }  // namespace
+
+TEST_F(AddDictionaryTest, ADslBookDroppedOnTheWindowJoinsItUnderItsOwnName) {
+    const std::string dsl = sources.File("woorden.dsl");
+    books::test::WriteBytes(dsl,
+                            "\xEF\xBB\xBF#NAME \"Mijn DSL\"\n#INDEX_LANGUAGE \"Dutch\"\n"
+                            "#CONTENTS_LANGUAGE \"English\"\n\nfiets\n"
+                            "\t[m1][trn]bicycle[/trn], see <<rijwiel>>[/m]\n");
+    const auto drop = [this](const std::string &file) {
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(file))});
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton,
+                              Qt::NoModifier);
+        QApplication::sendEvent(&Window(), &enter);
+        if (!enter.isAccepted())
+            return false;
+        QDropEvent dropped(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&Window(), &dropped);
+        return dropped.isAccepted();
+    };
+    books::test::WriteBytes(sources.File("notes.txt"), "fiets\n");
+    EXPECT_FALSE(drop(sources.File("notes.txt")));
+    answer.reset();  // a drop asks nothing
+    ASSERT_TRUE(drop(dsl));
+    QTRY_VERIFY_WITH_TIMEOUT(!Window().AddingDictionary(), 60000);
+    const auto &books = Window().DictionaryCommands();
+    ASSERT_EQ(books.size(), 2u);
+    EXPECT_EQ(books[1]->text(), "Mijn DSL");
+    EXPECT_EQ(books[1]->Book()->Name, "nl-en-woorden");
+    EXPECT_EQ(Find(Window(), "fiets"), "Er is 1 trefwoord gevonden.");
+    EXPECT_NE(Shown().find("bicycle, see rijwiel"), std::string::npos) << Shown();
+    // The book speaks Dutch; the test's program folder has no speech engine to load.
+    for (const TDialogRequest &shown : dialogs.Shown)
+        EXPECT_EQ(shown.Text.rfind("De benodigde bestanden voor het uitspreken", 0), 0u)
+            << shown.Text;
+}

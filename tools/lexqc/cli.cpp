@@ -43,7 +43,7 @@ constexpr const char *kUsage =
     "  lexqc dump OUT.idx [--crypt PATH]\n"
     "  lexqc import-dictd IN.index IN.dict.dz OUT.src [--dir TEXT]\n"
     "                     [--freedict | --wordnet]\n"
-    "  lexqc add FILE... [--name NAME]     a dictd or StarDict dictionary, for this user\n"
+    "  lexqc add FILE... [--name NAME]     a dictd, StarDict or DSL dictionary, for this user\n"
     "  lexqc remove NAME\n"
     "  lexqc list\n";
 

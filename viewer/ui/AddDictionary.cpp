@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <utility>
 
+#include "books/converter.h"
 #include "books/diagnostics.h"
 #include "books/progress.h"
 #include "books/user_books.h"
@@ -25,9 +26,12 @@ TDictionaryPrompt &Prompt() {
 std::optional<TDictionaryChoice> AskWithDialogs(QWidget *parent) {
     QFileDialog files(parent, QStringLiteral("Woordenboek toevoegen"), QDir::homePath());
     files.setFileMode(QFileDialog::ExistingFile);
-    files.setNameFilters({QStringLiteral("Woordenboeken (*.index *.ifo)"),
+    files.setNameFilters({QStringLiteral("Woordenboeken (*.index *.ifo *.dsl *.dsl.dz)"),
                           QStringLiteral("dictd-woordenboeken (*.index)"),
                           QStringLiteral("StarDict-woordenboeken (*.ifo)"),
+                          QStringLiteral("DSL-woordenboeken (*.dsl *.dsl.dz)"),
+                          QStringLiteral("Andere formaten, via pyglossary (*.mdx *.xdxf *.bgl "
+                                         "*.slob *.ld2 *.csv)"),
                           QStringLiteral("Alle bestanden (*)")});
     // Qt's own dialog speaks English unless told otherwise.
     files.setLabelText(QFileDialog::LookIn, QStringLiteral("Zoeken in:"));
@@ -51,6 +55,15 @@ std::optional<TDictionaryChoice> AskWithDialogs(QWidget *parent) {
 }
 
 }  // namespace
+
+bool IsDictionaryFile(const QString &file) {
+    for (const char *ending :
+         {".index", ".ifo", ".idx", ".idx.gz", ".dict", ".dict.dz", ".syn", ".dsl", ".dsl.dz"}) {
+        if (file.endsWith(QLatin1String(ending), Qt::CaseInsensitive))
+            return true;
+    }
+    return books::ConverterFormat(file.toStdString());
+}
 
 std::optional<TDictionaryChoice> AskForDictionary(QWidget *parent) {
     return Prompt() ? Prompt()(parent) : AskWithDialogs(parent);

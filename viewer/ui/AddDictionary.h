@@ -1,4 +1,4 @@
-// "Woordenboek toevoegen...": asks for a dictd or StarDict dictionary and the name it gets,
+// "Woordenboek toevoegen...": asks for a dictd, StarDict or DSL dictionary and the name it gets,
 // then compiles it into the user's own books on a worker thread while a progress dialog
 // shows how far it is. The window stays usable meanwhile; only the search library is
 // the window's, and the import never touches it.
@@ -26,6 +26,10 @@ struct TDictionaryChoice {
     QString File;
     QString DisplayName;
 };
+
+// Whether a file's name is one of a dictionary that can be added (dictd, StarDict, DSL):
+// what a file dropped on the window must be.
+bool IsDictionaryFile(const QString &file);
 
 // Asks with a file dialog and then for the name; nothing when the user cancels either.
 std::optional<TDictionaryChoice> AskForDictionary(QWidget *parent);

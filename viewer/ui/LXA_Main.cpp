@@ -90,6 +90,7 @@ TfrmLXAMain::TfrmLXAMain(TLXAData &appData, QWidget *parent)
     setTabOrder(edtSearchText, m_viewer);
     setTabOrder(m_viewer, tbrDictionaries);
     edtSearchText->setFocus();
+    setAcceptDrops(true);
     CreateReadingComfort();
     CreateWordList();
     m_idle = std::make_unique<TIdleUpdater>([this] { UpdateCommands(); });

@@ -46,6 +46,7 @@ class TPageScroller;
 class TSelectBook;
 class THelpWindow;
 class TDictionaryImport;
+struct TDictionaryChoice;
 struct TImportOutcome;
 class TfrmLXAAbout;
 class TTypeAhead;
@@ -147,6 +148,9 @@ class TfrmLXAMain : public QMainWindow {
     bool eventFilter(QObject *watched, QEvent *event) override;
     void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    // A dictionary's file dropped on the window is added as "Woordenboek toevoegen" adds it.
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
   private:
     // Alt+1 to Alt+9 choose the first nine dictionaries of the toolbar.
@@ -191,6 +195,7 @@ class TfrmLXAMain : public QMainWindow {
     void actCopyHTMLToClipboardExecute();
     void actCopyHTMLToClipboardUpdate(TCommand &command);
     void actAddDictionaryExecute();
+    void StartImport(const TDictionaryChoice &choice);
     void actAddDictionaryUpdate(TCommand &command);
     void DictionaryImported(const TImportOutcome &outcome);
 

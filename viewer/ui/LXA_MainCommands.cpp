@@ -2,10 +2,13 @@
 // rules (search, results, book switch, new window, help, about, article export, copy,
 // pronounce, and adding the user's own dictionary).
 #include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QToolBar>
 
 #include "LXA_Main.h"
@@ -471,12 +474,44 @@ void TfrmLXAMain::actAddDictionaryExecute() {
     if (m_import || !m_data.Books)
         return;
     const std::optional<TDictionaryChoice> choice = AskForDictionary(this);
-    if (!choice)
-        return;
-    m_import = std::make_unique<TDictionaryImport>(*choice, m_data.Books->UserPaths.AppDir,
+    if (choice)
+        StartImport(*choice);
+}
+
+void TfrmLXAMain::StartImport(const TDictionaryChoice &choice) {
+    m_import = std::make_unique<TDictionaryImport>(choice, m_data.Books->UserPaths.AppDir,
                                                    m_data.Paths.DataDir, this);
     connect(m_import.get(), &TDictionaryImport::Finished, this, &TfrmLXAMain::DictionaryImported);
     Command("actAddDictionary")->Update();
+}
+
+namespace {
+
+// The first local file of a drag that names a dictionary; empty when there is none.
+QString DroppedDictionary(const QMimeData *mime) {
+    if (mime == nullptr || !mime->hasUrls())
+        return {};
+    for (const QUrl &url : mime->urls()) {
+        if (url.isLocalFile() && IsDictionaryFile(url.toLocalFile()))
+            return url.toLocalFile();
+    }
+    return {};
+}
+
+}  // namespace
+
+void TfrmLXAMain::dragEnterEvent(QDragEnterEvent *event) {
+    if (!m_import && m_data.Books && !DroppedDictionary(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void TfrmLXAMain::dropEvent(QDropEvent *event) {
+    const QString file = DroppedDictionary(event->mimeData());
+    if (m_import || !m_data.Books || file.isEmpty())
+        return;
+    event->acceptProposedAction();
+    // A drop asks nothing: the book keeps the name it gives itself.
+    StartImport(TDictionaryChoice{file, QString()});
 }
 
 void TfrmLXAMain::DictionaryImported(const TImportOutcome &outcome) {
