@@ -51,6 +51,10 @@ std::unique_ptr<SearchLibrary> SearchLibrary::Load(const std::string &path) {
     Bind(lib->handle_, "lexq_search", lib->search_);
     Bind(lib->handle_, "lexq_free_searchresult", lib->free_);
     Bind(lib->handle_, "lexq_deinit", lib->deinit_);
+    lib->searchUtf8_ = reinterpret_cast<decltype(&lexq_search_utf8)>(
+        platform::FindExport(lib->handle_, "lexq_search_utf8"));
+    lib->codePage_ = reinterpret_cast<decltype(&lexq_code_page)>(
+        platform::FindExport(lib->handle_, "lexq_code_page"));
     return lib;
 }
 
@@ -67,6 +71,25 @@ std::int32_t SearchLibrary::Open(const std::string &path) {
 
 std::int32_t SearchLibrary::Close() {
     return deinit_();
+}
+
+SearchLibrary::Result SearchLibrary::SearchUtf8(const std::string &utf8) {
+    Result result;
+    if (searchUtf8_ == nullptr) {
+        result.status = LEXQ_ERR_NOTINITIALIZED;
+        return result;
+    }
+    char *table = nullptr;
+    result.status = searchUtf8_(utf8.c_str(), &table);
+    if (table != nullptr) {
+        result.table = table;
+        free_(table);
+    }
+    return result;
+}
+
+bool SearchLibrary::OpenBookIsUtf8() {
+    return codePage_ != nullptr && codePage_() == 65001;
 }
 
 SearchLibrary::Result SearchLibrary::Search(const std::string &cp1252) {
