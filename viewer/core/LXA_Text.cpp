@@ -1,5 +1,5 @@
 // ExtractBetween and FoldToLetterKey of LXA_Utils.
-#include "foldtable.h"
+#include "viewer/core/BookText.h"
 #include "viewer/core/LXA_Utils.h"
 
 TExtractedView ExtractBetweenView(std::string_view text, std::string_view startMarker,
@@ -22,9 +22,5 @@ TExtracted ExtractBetween(std::string_view text, std::string_view startMarker,
 }
 
 std::string FoldToLetterKey(std::string_view text) {
-    std::string key;
-    key.reserve(text.size());
-    for (char byte : text)
-        key += lexq_fold_table[static_cast<unsigned char>(byte)];
-    return key;
+    return booktext::FoldKey(text);
 }

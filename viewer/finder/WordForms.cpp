@@ -5,6 +5,7 @@
 #include "WordFormRules.h"
 #include "foldtable.h"
 #include "platform/cp1252.h"
+#include "viewer/core/BookText.h"
 
 namespace {
 
@@ -19,6 +20,8 @@ bool StartsWith(std::string_view s, std::string_view prefix) {
 // The search key a book files a word under: two candidates with one key find the same
 // entries, and a candidate with the word's own key finds nothing new.
 std::string SearchKey(std::string_view utf8) {
+    if (booktext::IsUtf8())
+        return booktext::FoldKey(utf8);
     std::string key;
     for (const char c : platform::Utf8ToCp1252(utf8))
         key += lexq_fold_table[static_cast<unsigned char>(c)];
