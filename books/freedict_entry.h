@@ -11,8 +11,8 @@ namespace books {
 struct FreedictEntry {
     std::string headword;       // as the entry spells it, "ĳ" already written "ij"
     std::string pronunciation;  // between the slashes, empty when the entry has none
-    std::string partOfSpeech;   // "n" of a closing "<n>" (FreeDict's newer books), or empty
     std::vector<std::string> senses;
+    std::string partOfSpeech;  // "n" of a closing "<n>" (FreeDict's newer books), or empty
 };
 
 // Splits an entry text (UTF-8). Numbers in front of senses are dropped; the Dutch "ĳ"

@@ -21,13 +21,26 @@ std::string Fold(const std::string &text) {
 
 TEST(Utf8Keys, FoldCaseThenBaseLettersKeepingEveryScript) {
     const std::pair<std::string, std::string> rows[] = {
-        {"Łódź", "lodz"},         {"ŁÓDŹ", "lodz"},         {"się żona", "siezona"},
-        {"Straße", "strasse"},    {"ışık İstanbul", "isikistanbul"},
-        {"ŞĞÇ", "sgc"},           {"Ærø", "aero"},          {"Œuvre œuf", "oeuvreoeuf"},
-        {"Đakovo ð", "dakovod"},  {"Ελληνικά", "ελληνικα"}, {"ΆΈΉΊΌΎΏ ΐ", "αεηιουωι"},
-        {"Ёлка ёж", "елкаеж"},    {"Йод", "йод"},           {"Čeština", "cestina"},
-        {"ﬁne", "fine"},          {"e\xCC\x81t\xC3\xA9", "ete"}, {"1-2 3:-) ", ""},
-        {"日本語", "日本語"},     {"한국어", "한국어"},     {"עברית", "עברית"},
+        {"Łódź", "lodz"},
+        {"ŁÓDŹ", "lodz"},
+        {"się żona", "siezona"},
+        {"Straße", "strasse"},
+        {"ışık İstanbul", "isikistanbul"},
+        {"ŞĞÇ", "sgc"},
+        {"Ærø", "aero"},
+        {"Œuvre œuf", "oeuvreoeuf"},
+        {"Đakovo ð", "dakovod"},
+        {"Ελληνικά", "ελληνικα"},
+        {"ΆΈΉΊΌΎΏ ΐ", "αεηιουωι"},
+        {"Ёлка ёж", "елкаеж"},
+        {"Йод", "йод"},
+        {"Čeština", "cestina"},
+        {"ﬁne", "fine"},
+        {"e\xCC\x81t\xC3\xA9", "ete"},
+        {"1-2 3:-) ", ""},
+        {"日本語", "日本語"},
+        {"한국어", "한국어"},
+        {"עברית", "עברית"},
     };
     for (const auto &[text, key] : rows)
         EXPECT_EQ(Fold(text), key) << text;
@@ -178,10 +191,10 @@ TEST_F(Utf8Book, NoUtf8InAStoredKeyOrTextOrAnUnknownVersionIsTheWrongFormat) {
     {
         BuildOptions options;
         options.utf8 = true;
-        const std::string path = Write(
-            BuildDictionary({{"ab", {{"a" + bad, "", "<p>x</p>"}}}, {"cd", {{"cd", "", "y"}}}},
-                            options),
-            "text.idx");
+        const std::string path =
+            Write(BuildDictionary(
+                      {{"ab", {{"a" + bad, "", "<p>x</p>"}}}, {"cd", {{"cd", "", "y"}}}}, options),
+                  "text.idx");
         ASSERT_EQ(lexq_init(path.c_str()), LEXQ_ERR_NONE);
         EXPECT_EQ(SearchUtf8("ab").first, LEXQ_ERR_WRONGFORMAT);
         ASSERT_EQ(lexq_deinit(), LEXQ_ERR_NONE);
