@@ -264,8 +264,9 @@ TextKind SourceTextKind(std::string_view utf8) {
     return TextKind::Cp1252;
 }
 
-std::vector<SourceEntry> ReadSourceFile(const std::string &path, Diagnostics &diag,
-                                        TextKind *kind) {
+namespace {
+
+std::string ReadSourceText(const std::string &path) {
     std::ifstream in(path, std::ios::binary);
     if (!in)
         throw InputError(path + ": cannot open the source file");
@@ -273,11 +274,25 @@ std::vector<SourceEntry> ReadSourceFile(const std::string &path, Diagnostics &di
     text << in.rdbuf();
     if (in.bad())
         throw InputError(path + ": cannot read the source file");
-    const std::string source = text.str();
+    return text.str();
+}
+
+}  // namespace
+
+std::vector<SourceEntry> ReadSourceFile(const std::string &path, Diagnostics &diag,
+                                        TextKind *kind) {
+    const std::string source = ReadSourceText(path);
     const TextKind made = kind != nullptr ? SourceTextKind(source) : TextKind::Cp1252;
     if (kind != nullptr)
         *kind = made;
     std::vector<SourceEntry> entries = ParseSource(source, diag, 0, made);
+    diag.ThrowIfErrors();
+    return entries;
+}
+
+std::vector<SourceEntry> ReadSourceFileAs(const std::string &path, Diagnostics &diag,
+                                          TextKind kind) {
+    std::vector<SourceEntry> entries = ParseSource(ReadSourceText(path), diag, 0, kind);
     diag.ThrowIfErrors();
     return entries;
 }

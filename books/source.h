@@ -52,6 +52,9 @@ TextKind SourceTextKind(std::string_view utf8);
 // is parsed for the kind of book it makes, which *kind receives; else for Windows-1252.
 std::vector<SourceEntry> ReadSourceFile(const std::string &path, Diagnostics &diag,
                                         TextKind *kind = nullptr);
+// The same, parsed for the kind given (a UTF-8 book can hold any source).
+std::vector<SourceEntry> ReadSourceFileAs(const std::string &path, Diagnostics &diag,
+                                          TextKind kind);
 
 // One record in source form (UTF-8 in, UTF-8 out), escaping body lines that would
 // otherwise read as headers, comments or record ends. Ends with a blank line.

@@ -35,7 +35,7 @@ namespace {
 constexpr const char *kUsage =
     "usage:\n"
     "  lexqc build SRC OUT.idx [--leaf-size N] [--text-size N] [--fanout N]\n"
-    "                          [--encipher] [--crypt PATH]\n"
+    "                          [--encipher] [--crypt PATH] [--utf8]\n"
     "  lexqc index BOOK                   the article index (BOOK.fts) of a book: its .idx file\n"
     "                                     or the name of a user's book\n"
     "  lexqc verify OUT.idx SRC [--lexqapi PATH]\n"
@@ -129,7 +129,8 @@ void WriteFileAtomically(const std::string &path, const void *data, std::size_t 
 }
 
 int Build(const std::vector<std::string> &args, std::ostream &out, std::ostream &err) {
-    const Arguments a = Parse(args, {"leaf-size", "text-size", "fanout", "crypt"}, {"encipher"}, 2);
+    const Arguments a =
+        Parse(args, {"leaf-size", "text-size", "fanout", "crypt"}, {"encipher", "utf8"}, 2);
     BuildOptions options;
     if (auto v = a.Get("leaf-size"))
         options.leafSize = ParseSize("leaf-size", *v);
@@ -142,8 +143,11 @@ int Build(const std::vector<std::string> &args, std::ostream &out, std::ostream 
     Diagnostics diag(a.positional[0]);
     // A book of the first kind whenever every headword, direction and key fits
     // Windows-1252; else a UTF-8 book.
-    TextKind kind = TextKind::Cp1252;
-    const std::vector<SourceEntry> entries = ReadSourceFile(a.positional[0], diag, &kind);
+    // --utf8 makes a UTF-8 book of any source (to compare the kinds on the same entries).
+    TextKind kind = TextKind::Utf8;
+    const std::vector<SourceEntry> entries =
+        a.Has("utf8") ? ReadSourceFileAs(a.positional[0], diag, kind)
+                      : ReadSourceFile(a.positional[0], diag, &kind);
     options.textKind = kind;
     const KeyTable table = CollectKeys(
         entries, diag, encipher ? kMaxEncipheredKey : std::numeric_limits<std::size_t>::max(),
