@@ -50,8 +50,8 @@ double Lookup(const Book &book, const std::string &word, bool utf8) {
     Open(book);
     char *table = nullptr;
     const auto t0 = Clock::now();
-    const int status = utf8 ? lexq_search_utf8(word.c_str(), &table)
-                            : lexq_search(word.c_str(), &table);
+    const int status =
+        utf8 ? lexq_search_utf8(word.c_str(), &table) : lexq_search(word.c_str(), &table);
     const auto t1 = Clock::now();
     lexq_free_searchresult(table);
     if (status != LEXQ_ERR_NONE)
@@ -74,8 +74,9 @@ int main(int argc, char **argv) {
     std::string wordFile;
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string arg = argv[i];
-        (arg == "--utf8" ? utf8Book.path : arg == "--cp1252" ? oldBook.path : wordFile) =
-            argv[i + 1];
+        (arg == "--utf8"     ? utf8Book.path
+         : arg == "--cp1252" ? oldBook.path
+                             : wordFile) = argv[i + 1];
     }
     if (utf8Book.path.empty() || oldBook.path.empty() || wordFile.empty()) {
         std::fprintf(stderr, "usage: lexq_utf8_bench --utf8 A.idx --cp1252 B.idx --words FILE\n");

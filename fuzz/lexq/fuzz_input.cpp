@@ -10,8 +10,8 @@
 #include <string>
 
 #include "alloc.h"
-#include "foldtable_utf8.h"
 #include "decipher.h"
+#include "foldtable_utf8.h"
 #include "inflate.h"
 #include "lexqapi.h"
 #include "platform/cp1252.h"
@@ -99,8 +99,8 @@ void WalkKeys() {
 }
 
 // Words of the UTF-8 seeds, in several scripts and spellings.
-const char *const kUtf8Words[] = {"łódź", "ŁÓDŹ", "lodz", "żona", "się", "Ελληνικά",
-                                  "ёлка", "İstanbul", "straße", "x"};
+const char *const kUtf8Words[] = {"łódź",     "ŁÓDŹ", "lodz",     "żona",   "się",
+                                  "Ελληνικά", "ёлка", "İstanbul", "straße", "x"};
 
 // An answer of the UTF-8 exports: null on failure, else a text, which for a UTF-8 book must
 // be UTF-8 (the viewer shows it as such) and, for a table, one.
@@ -160,8 +160,8 @@ void RunUtf8Book(const char *tail) {
 void CrossCheckUtf8(const char *word) {
     char *table = nullptr;
     const std::int32_t code = lexq_search(word, &table);
-    const std::string old = code == LEXQ_ERR_NONE ? platform::Cp1252ToUtf8(table)
-                                                  : "<" + std::to_string(code) + ">";
+    const std::string old =
+        code == LEXQ_ERR_NONE ? platform::Cp1252ToUtf8(table) : "<" + std::to_string(code) + ">";
     lexq_free_searchresult(table);
     if (SearchUtf8(platform::Cp1252ToUtf8(word).c_str()) != old)
         std::abort();

@@ -6,8 +6,8 @@
 
 #include "entities.h"
 #include "platform/cp1252.h"
-#include "viewer/core/BookText.h"
 #include "text_writer.h"
+#include "viewer/core/BookText.h"
 
 namespace lexq {
 

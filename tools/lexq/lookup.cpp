@@ -82,8 +82,8 @@ int LookUp(TLXAData &data, TWordFinder *finder, const std::string &word, bool ht
             return kExitError;
         if (found >= 1) {
             const std::string headword = data.SearchResults->GetItem(0).Keyword;
-            err << "lexq: "
-                << TerminalText(booktext::ToUtf8(BaseFormSentence(text, headword))) << '\n';
+            err << "lexq: " << TerminalText(booktext::ToUtf8(BaseFormSentence(text, headword)))
+                << '\n';
             err.flush();
             PrintEntries(data, html, BaseFormLine(text, headword), out);
             return kExitFound;
@@ -133,8 +133,7 @@ int PrintPattern(const TLXABook &book, const std::string &typed, std::ostream &o
     std::string reason;
     const std::optional<pattern::TPattern> read = pattern::TPattern::Read(*text, reason);
     if (!read) {
-        err << "lexq: " << TerminalText(booktext::ToUtf8(PatternError(*text, reason)))
-            << '\n';
+        err << "lexq: " << TerminalText(booktext::ToUtf8(PatternError(*text, reason))) << '\n';
         return kExitError;
     }
     // Without an article index a pattern with only a fixed end reads every key instead.

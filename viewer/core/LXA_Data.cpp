@@ -166,8 +166,7 @@ std::int32_t TLXAData::Search(const std::string &text) {
 
 std::int32_t TLXAData::SearchTyped(const std::string &utf8) {
     char32_t unrepresentable = 0;
-    if (const std::optional<std::string> text =
-            booktext::FromUtf8(utf8, &unrepresentable)) {
+    if (const std::optional<std::string> text = booktext::FromUtf8(utf8, &unrepresentable)) {
         const std::int32_t found = Search(*text);
         // The keys fold a capital ligature to "CE" (the stored books rely on it) but the
         // small one to "OE": "CŒUR" finds the entries of "cœur" only as "cœur".

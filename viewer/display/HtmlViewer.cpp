@@ -250,8 +250,8 @@ void THtmlViewer::ClearDocument() {
 
 void THtmlViewer::LoadDocument(const char *text, std::size_t length) {
     // A page beyond what the browser lays out within a second is flattened or cut first.
-    m_page = text != nullptr ? QString::fromStdString(booktext::PageToUtf8(
-                                   BoundPage(std::string_view(text, length))))
+    m_page = text != nullptr ? QString::fromStdString(
+                                   booktext::PageToUtf8(BoundPage(std::string_view(text, length))))
                              : QString();
     Render();
     moveCursor(QTextCursor::Start);
