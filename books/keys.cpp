@@ -35,12 +35,7 @@ std::string FoldKey(std::string_view cp1252) {
 }
 
 std::string FoldKeyUtf8(std::string_view utf8) {
-    const std::size_t length = lexq_fold_utf8(utf8.data(), utf8.size(), nullptr);
-    if (length == LEXQ_FOLD_MALFORMED)
-        return {};
-    std::string key(length, '\0');
-    lexq_fold_utf8(utf8.data(), utf8.size(), key.data());
-    return key;
+    return lexq_fold_utf8_string(utf8);
 }
 
 std::string FoldKeyFor(TextKind kind, std::string_view text) {

@@ -74,18 +74,9 @@ std::int32_t SearchLibrary::Close() {
 }
 
 SearchLibrary::Result SearchLibrary::SearchUtf8(const std::string &utf8) {
-    Result result;
-    if (searchUtf8_ == nullptr) {
-        result.status = LEXQ_ERR_NOTINITIALIZED;
-        return result;
-    }
-    char *table = nullptr;
-    result.status = searchUtf8_(utf8.c_str(), &table);
-    if (table != nullptr) {
-        result.table = table;
-        free_(table);
-    }
-    return result;
+    if (searchUtf8_ == nullptr)
+        return {LEXQ_ERR_NOTINITIALIZED, {}};
+    return Run(searchUtf8_, utf8);
 }
 
 bool SearchLibrary::OpenBookIsUtf8() {
@@ -93,9 +84,13 @@ bool SearchLibrary::OpenBookIsUtf8() {
 }
 
 SearchLibrary::Result SearchLibrary::Search(const std::string &cp1252) {
+    return Run(search_, cp1252);
+}
+
+SearchLibrary::Result SearchLibrary::Run(decltype(&lexq_search) search, const std::string &text) {
     Result result;
     char *table = nullptr;
-    result.status = search_(cp1252.c_str(), &table);
+    result.status = search(text.c_str(), &table);
     if (table != nullptr) {
         result.table = table;
         free_(table);

@@ -40,6 +40,8 @@ class SearchLibrary {
 
   private:
     SearchLibrary() = default;
+    // One search through an export of lexq_search's form, its text handed back.
+    Result Run(decltype(&lexq_search) search, const std::string &text);
 
     void *handle_ = nullptr;  // owned
     decltype(&lexq_init) init_ = nullptr;

@@ -55,6 +55,20 @@ int lexq_utf8_valid(const char *text, size_t length);
 
 #ifdef __cplusplus
 }
+
+#include <string>
+#include <string_view>
+
+/* The key of a UTF-8 text as a string, for the compiler and the viewer; empty for a text
+   that is no UTF-8. */
+inline std::string lexq_fold_utf8_string(std::string_view text) {
+    const size_t length = lexq_fold_utf8(text.data(), text.size(), NULL);
+    if (length == LEXQ_FOLD_MALFORMED)
+        return std::string();
+    std::string key(length, '\0');
+    lexq_fold_utf8(text.data(), text.size(), key.data());
+    return key;
+}
 #endif
 
 #endif

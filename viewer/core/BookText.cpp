@@ -43,15 +43,9 @@ std::string PageToUtf8(std::string_view page) {
 }
 
 std::string FoldKey(std::string_view bookText) {
+    if (IsUtf8())
+        return lexq_fold_utf8_string(bookText);
     std::string key;
-    if (IsUtf8()) {
-        const std::size_t length = lexq_fold_utf8(bookText.data(), bookText.size(), nullptr);
-        if (length == LEXQ_FOLD_MALFORMED)
-            return key;
-        key.resize(length);
-        lexq_fold_utf8(bookText.data(), bookText.size(), key.data());
-        return key;
-    }
     key.reserve(bookText.size());
     for (const char byte : bookText)
         key += lexq_fold_table[static_cast<unsigned char>(byte)];

@@ -23,14 +23,8 @@ bool StartsWith(std::string_view s, std::string_view prefix) {
 std::string SearchKey(std::string_view utf8) {
     std::string key;
     const std::optional<std::string> cp1252 = platform::Utf8ToCp1252Exact(utf8);
-    if (!cp1252) {
-        const std::size_t length = lexq_fold_utf8(utf8.data(), utf8.size(), nullptr);
-        if (length == LEXQ_FOLD_MALFORMED)
-            return key;
-        key.resize(length);
-        lexq_fold_utf8(utf8.data(), utf8.size(), key.data());
-        return key;
-    }
+    if (!cp1252)
+        return lexq_fold_utf8_string(utf8);
     for (const char c : *cp1252)
         key += lexq_fold_table[static_cast<unsigned char>(c)];
     return key;
