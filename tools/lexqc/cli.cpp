@@ -145,9 +145,9 @@ int Build(const std::vector<std::string> &args, std::ostream &out, std::ostream 
     // Windows-1252; else a UTF-8 book.
     // --utf8 makes a UTF-8 book of any source (to compare the kinds on the same entries).
     TextKind kind = TextKind::Utf8;
-    const std::vector<SourceEntry> entries =
-        a.Has("utf8") ? ReadSourceFileAs(a.positional[0], diag, kind)
-                      : ReadSourceFile(a.positional[0], diag, &kind);
+    const std::vector<SourceEntry> entries = a.Has("utf8")
+                                                 ? ReadSourceFileAs(a.positional[0], diag, kind)
+                                                 : ReadSourceFile(a.positional[0], diag, &kind);
     options.textKind = kind;
     const KeyTable table = CollectKeys(
         entries, diag, encipher ? kMaxEncipheredKey : std::numeric_limits<std::size_t>::max(),
