@@ -19,6 +19,10 @@ TLexqSearch lexq_search_utf8 = nullptr;
 TLexqPrefix lexq_prefix_utf8 = nullptr;
 TLexqKeys lexq_keys_utf8 = nullptr;
 TLexqCodePage lexq_code_page = nullptr;
+TLexqBookSearch lexq_book_search_utf8 = nullptr;
+TLexqBookPrefix lexq_book_prefix_utf8 = nullptr;
+TLexqBookKeys lexq_book_keys_utf8 = nullptr;
+TLexqBookCodePage lexq_book_text_code_page = nullptr;
 TLexqBookOpen lexq_book_open = nullptr;
 TLexqBookSearch lexq_book_search = nullptr;
 TLexqBookPrefix lexq_book_prefix = nullptr;
@@ -60,6 +64,10 @@ void ClearUtf8EntryPoints() {
     lexq_prefix_utf8 = nullptr;
     lexq_keys_utf8 = nullptr;
     lexq_code_page = nullptr;
+    lexq_book_search_utf8 = nullptr;
+    lexq_book_prefix_utf8 = nullptr;
+    lexq_book_keys_utf8 = nullptr;
+    lexq_book_text_code_page = nullptr;
 }
 
 void ClearBookEntryPoints() {
@@ -120,7 +128,13 @@ platform::LibHandle LoadSearchLibrary() {
     lexq_prefix_utf8 = Bind<TLexqPrefix>(handle, "lexq_prefix_utf8");
     lexq_keys_utf8 = Bind<TLexqKeys>(handle, "lexq_keys_utf8");
     lexq_code_page = Bind<TLexqCodePage>(handle, "lexq_code_page");
-    if (!lexq_search_utf8 || !lexq_prefix_utf8 || !lexq_keys_utf8 || !lexq_code_page)
+    lexq_book_search_utf8 = Bind<TLexqBookSearch>(handle, "lexq_book_search_utf8");
+    lexq_book_prefix_utf8 = Bind<TLexqBookPrefix>(handle, "lexq_book_prefix_utf8");
+    lexq_book_keys_utf8 = Bind<TLexqBookKeys>(handle, "lexq_book_keys_utf8");
+    lexq_book_text_code_page = Bind<TLexqBookCodePage>(handle, "lexq_book_text_code_page");
+    if (!lexq_search_utf8 || !lexq_prefix_utf8 || !lexq_keys_utf8 || !lexq_code_page ||
+        !lexq_book_search_utf8 || !lexq_book_prefix_utf8 || !lexq_book_keys_utf8 ||
+        !lexq_book_text_code_page || !HasBooks())
         ClearUtf8EntryPoints();
     return handle;
 }

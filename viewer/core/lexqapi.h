@@ -68,6 +68,12 @@ extern TLexqSearch lexq_search_utf8;
 extern TLexqPrefix lexq_prefix_utf8;
 extern TLexqKeys lexq_keys_utf8;
 extern TLexqCodePage lexq_code_page;
+// The same for books side by side (bound with the four above, when the six are bound too).
+using TLexqBookCodePage = std::int32_t(LXA_STDCALL *)(TLexqBook *book);
+extern TLexqBookSearch lexq_book_search_utf8;
+extern TLexqBookPrefix lexq_book_prefix_utf8;
+extern TLexqBookKeys lexq_book_keys_utf8;
+extern TLexqBookCodePage lexq_book_text_code_page;
 // Whether the open dictionary is a UTF-8 book (its texts and keys UTF-8).
 bool OpenBookIsUtf8();
 
