@@ -237,7 +237,7 @@ TEST_F(UserBooks, AnotherScriptMakesAUtf8BookWithEveryHeadword) {
     EXPECT_TRUE(el.utf8);
     EXPECT_EQ(el.records, 3u);
     EXPECT_EQ(el.skipped, 0u);
-    EXPECT_EQ(test::ReadAll(shelf_.dataDir + "/el.idx").substr(0, 16), "TAALKIST-LEXQ U8");
+    EXPECT_EQ(test::ReadBytes(shelf_.dataDir + "/el.idx").substr(0, 16), "TAALKIST-LEXQ U8");
     Entries mixed = kDutch;
     mixed.emplace_back("γάτα", "cat");
     const AddResult both = Add({test::WriteDictd(dir_.Path(), "mixed", mixed)});
@@ -247,7 +247,7 @@ TEST_F(UserBooks, AnotherScriptMakesAUtf8BookWithEveryHeadword) {
     EXPECT_TRUE(both.warnings.empty()) << both.warnings[0];
     const AddResult dutch = Add({test::WriteDictd(dir_.Path(), "nl", kDutch)});
     EXPECT_FALSE(dutch.utf8);
-    EXPECT_EQ(test::ReadAll(shelf_.dataDir + "/nl.idx").substr(0, 15), "TAALKIST-LEXQ 1");
+    EXPECT_EQ(test::ReadBytes(shelf_.dataDir + "/nl.idx").substr(0, 15), "TAALKIST-LEXQ 1");
 }
 
 TEST_F(UserBooks, NamesAreUniqueOverBothCatalogues) {
