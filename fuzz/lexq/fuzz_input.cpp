@@ -121,7 +121,8 @@ std::string Utf8Answer(std::int32_t code, char *text, bool table) {
 
 std::string SearchUtf8(const char *text) {
     char *table = nullptr;
-    return Utf8Answer(lexq_search_utf8(text, &table), table, true);
+    const std::int32_t code = lexq_search_utf8(text, &table);
+    return Utf8Answer(code, table, true);
 }
 
 // A UTF-8 book through the UTF-8 exports; the Windows-1252 exports refuse it.
@@ -130,8 +131,10 @@ void RunUtf8Book(const char *tail) {
         SearchUtf8(word);
     SearchUtf8(tail);
     char *text = nullptr;
-    for (const char *prefix : {"ł", "zo", tail})
-        Utf8Answer(lexq_prefix_utf8(prefix, 12, &text), text, true);
+    for (const char *prefix : {"ł", "zo", tail}) {
+        const std::int32_t code = lexq_prefix_utf8(prefix, 12, &text);
+        Utf8Answer(code, text, true);
+    }
     std::string after;
     for (int slice = 0; slice < 64; ++slice) {
         text = nullptr;
