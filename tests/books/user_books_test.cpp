@@ -242,7 +242,7 @@ TEST_F(UserBooks, AnotherScriptMakesAUtf8BookWithEveryHeadword) {
     mixed.emplace_back("γάτα", "cat");
     const AddResult both = Add({test::WriteDictd(dir_.Path(), "mixed", mixed)});
     EXPECT_TRUE(both.utf8);
-    EXPECT_EQ(both.records, 4u);
+    EXPECT_EQ(both.records, 5u);
     EXPECT_EQ(both.skipped, 0u);
     EXPECT_TRUE(both.warnings.empty()) << both.warnings[0];
     const AddResult dutch = Add({test::WriteDictd(dir_.Path(), "nl", kDutch)});
