@@ -104,7 +104,7 @@ class FileLayout {
             throw InputError("--fanout must lie between 2 and 65535");
         if (options.textSize == 0 || options.leafSize == 0)
             throw InputError("block sizes must be at least 1 byte");
-        const Bytes headers(kFileHeaderSize + kTextHeaderSize, 0);
+        const Bytes headers(HeaderSize() + kTextHeaderSize, 0);
         sink_.Append(headers.data(), headers.size());
         sectionStart_ = sink_.Size();
     }
@@ -183,13 +183,24 @@ class FileLayout {
         sink_.Append(header.data(), header.size());
 
         header.clear();
-        PutBytes(header, kIdentification, sizeof kIdentification);
-        PutU32(header, kFormatVersion);
-        PutU32(header, Checked32(keys_, "keys"));
-        PutU32(header, Checked32(kFileHeaderSize, "offset"));
+        const bool utf8 = options_.textKind == TextKind::Utf8;
+        if (utf8) {
+            PutBytes(header, kUtf8Identification, sizeof kUtf8Identification - 1);
+            PutU32(header, kUtf8FormatVersion);
+            PutU32(header, Checked32(keys_, "keys"));
+            for (int i = 0; i < 3; ++i)
+                PutU32(header, kNoOffset);
+            PutU8(header, cipher_ != nullptr ? 1 : 0);
+        } else {
+            PutBytes(header, kIdentification, sizeof kIdentification);
+            PutU32(header, kFormatVersion);
+            PutU32(header, Checked32(keys_, "keys"));
+        }
+        PutU32(header, Checked32(HeaderSize(), "offset"));
         PutU32(header, Checked32(leafOffset_, "offset"));
         PutU32(header, Checked32(indexOffset, "offset"));
-        PutU8(header, cipher_ != nullptr ? 1 : 0);
+        if (!utf8)
+            PutU8(header, cipher_ != nullptr ? 1 : 0);
         PutU32(header, result.text.largestStored);
         PutU32(header, result.text.largestPlain);
         sink_.WriteAt(0, header.data(), header.size());
@@ -206,6 +217,11 @@ class FileLayout {
     }
 
   private:
+    // The file header, with a UTF-8 book's extension: where the text section starts.
+    std::size_t HeaderSize() const {
+        return kFileHeaderSize + (options_.textKind == TextKind::Utf8 ? kUtf8ExtensionSize : 0);
+    }
+
     // Appends one compressed (and maybe enciphered) block with its 10-byte header;
     // returns its position within the section's records.
     std::uint32_t AppendBlock(std::uint16_t headerValue, SectionStats &stats, std::size_t count) {
@@ -372,6 +388,7 @@ struct StreamingBuilder::State {
     State(ByteSink &sink, const BuildOptions &options, Diagnostics &messages, std::string scratch,
           std::size_t bound)
         : layout(sink, options, nullptr),
+          textKind(options.textKind),
           diag(messages),
           folder(std::move(scratch)),
           runBytes(bound) {
@@ -466,6 +483,7 @@ struct StreamingBuilder::State {
     }
 
     FileLayout layout;
+    TextKind textKind;
     Diagnostics &diag;
     std::string folder;
     std::size_t runBytes;
@@ -487,7 +505,7 @@ bool StreamingBuilder::Add(const SourceEntry &entry,
                            const std::function<void(std::string_view key)> &eachKey) {
     State &s = *state_;
     std::vector<std::pair<std::string, int>> folded =
-        EntryKeys(entry, s.diag, std::numeric_limits<std::size_t>::max(), s.exact);
+        EntryKeys(entry, s.diag, std::numeric_limits<std::size_t>::max(), s.exact, s.textKind);
     if (folded.empty())
         return false;
     const Triple triple{entry.headword, entry.dir, entry.body};

@@ -26,6 +26,7 @@ struct BuildOptions {
     std::uint32_t leafSize = kDefaultLeafSize;
     std::uint32_t fanout = kDefaultFanout;  // entries per index node, at least 2
     Progress *progress = nullptr;           // told the part of the entries stored; may cancel
+    TextKind textKind = TextKind::Cp1252;   // the kind of file: its texts' encoding and keys
 };
 
 // Sizes of one section's blocks (text or leaf) or nodes (index).

@@ -209,15 +209,10 @@ std::string ShortName(const std::string &text) {
     return WithoutControls(TrimBlanks(rest.substr(0, rest.find('\n'))));
 }
 
-bool FitsCp1252(const std::string &utf8) {
-    return !utf8.empty() && Utf8ToCp1252Strict(utf8).has_value();
-}
-
 }  // namespace
 
 bool UsableWord(const std::string &utf8) {
-    return utf8.find_first_not_of(" \t") != std::string::npos && FitsCp1252(utf8) &&
-           TableMarkerIn(utf8).empty();
+    return utf8.find_first_not_of(" \t") != std::string::npos && TableMarkerIn(utf8).empty();
 }
 
 void CountForeign(DictdImportCounts &counts, const std::string &headword) {
@@ -252,13 +247,8 @@ std::string HeadwordOf(std::string_view raw) {
 
 // Warns of a headword the source cannot hold; false for a usable one.
 bool Unusable(const IndexLine &line, Diagnostics &diag, DictdImportCounts &tally) {
-    char32_t bad = 0;
     if (WithoutControls(line.headword).find_first_not_of(" \t") == std::string::npos) {
         diag.Warn(line.number, "empty headword; skipped");
-    } else if (!Utf8ToCp1252Strict(line.headword, &bad)) {
-        diag.Warn(line.number, "headword \"" + line.headword + "\" contains " + CodePointName(bad) +
-                                   ", which Windows-1252 cannot represent; skipped");
-        CountForeign(tally, line.headword);
     } else if (!TableMarkerIn(line.headword).empty()) {
         diag.Warn(line.number,
                   "headword \"" + line.headword + "\" holds a marker of the result table; skipped");
@@ -465,15 +455,9 @@ void ImportDictdRecords(std::string_view indexText, std::string_view dictText,
                         std::find(keys.begin(), keys.end(), indexWord) == keys.end())
                         keys.push_back(indexWord);
                 } else if (!ownWord) {
-                    if (FitsCp1252(entryWord) || FitsCp1252(indexWord)) {
-                        diag.Warn(line.number,
-                                  "headword \"" + line.headword +
-                                      "\" is blank or holds a marker of the result table; skipped");
-                    } else {
-                        diag.Warn(line.number, "headword \"" + line.headword +
-                                                   "\" has no Windows-1252 form; skipped");
-                        CountForeign(tally, line.headword);
-                    }
+                    diag.Warn(line.number,
+                              "headword \"" + line.headword +
+                                  "\" is blank or holds a marker of the result table; skipped");
                     ++tally.skipped;
                 }
             }

@@ -68,15 +68,23 @@ FreedictEntry ParseFreedictEntry(std::string_view utf8) {
             continue;
         }
         haveHead = true;
+        // Newer books close the line with the part of speech: "łódź /wuʨ̑/ <n>".
+        std::string_view head = line;
+        const std::size_t pos = head.rfind(" <");
+        if (head.size() >= 2 && head.back() == '>' && pos != std::string_view::npos &&
+            pos + 3 < head.size() && head.find_first_of(" <>", pos + 2) == head.size() - 1) {
+            entry.partOfSpeech = std::string(head.substr(pos + 2, head.size() - pos - 3));
+            head = Trim(head.substr(0, pos));
+        }
         // The pronunciation closes the line between slashes; the first " /" opens it,
         // so a headword such as "and/or" keeps its own slash.
-        const std::size_t open = line.find(" /");
-        if (line.size() >= 2 && line.back() == '/' && open != std::string_view::npos &&
-            open + 2 < line.size()) {
-            entry.headword = PlainLetters(Trim(line.substr(0, open)));
-            entry.pronunciation = std::string(line.substr(open + 2, line.size() - open - 3));
+        const std::size_t open = head.find(" /");
+        if (head.size() >= 2 && head.back() == '/' && open != std::string_view::npos &&
+            open + 2 < head.size()) {
+            entry.headword = PlainLetters(Trim(head.substr(0, open)));
+            entry.pronunciation = std::string(head.substr(open + 2, head.size() - open - 3));
         } else {
-            entry.headword = PlainLetters(line);
+            entry.headword = PlainLetters(head);
         }
     }
     return entry;
@@ -86,6 +94,8 @@ std::vector<std::string> FreedictBodyLines(const FreedictEntry &entry) {
     std::string head = "<p class=\"head\"><b class=\"hw\">" + EscapeHtml(entry.headword) + "</b>";
     if (!entry.pronunciation.empty())
         head += " <span class=\"pron\">/" + EscapeHtml(entry.pronunciation) + "/</span>";
+    if (!entry.partOfSpeech.empty())
+        head += " <i class=\"pos\">" + EscapeHtml(entry.partOfSpeech) + "</i>";
     head += "</p>";
     std::vector<std::string> lines{head};
     if (!entry.senses.empty()) {

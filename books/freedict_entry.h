@@ -12,6 +12,7 @@ struct FreedictEntry {
     std::string headword;       // as the entry spells it, "ĳ" already written "ij"
     std::string pronunciation;  // between the slashes, empty when the entry has none
     std::vector<std::string> senses;
+    std::string partOfSpeech;  // "n" of a closing "<n>" (FreeDict's newer books), or empty
 };
 
 // Splits an entry text (UTF-8). Numbers in front of senses are dropped; the Dutch "ĳ"
@@ -19,8 +20,8 @@ struct FreedictEntry {
 FreedictEntry ParseFreedictEntry(std::string_view utf8);
 
 // The body of a record, UTF-8, HTML-escaped; classes for the stylesheet:
-//   <p class="head"><b class="hw">huis</b> <span class="pron">/h.../</span></p>
-//   <ol class="senses"><li>house</li><li>family</li></ol>
+//   <p class="head"><b class="hw">huis</b> <span class="pron">/h.../</span> <i
+//   class="pos">n</i></p> <ol class="senses"><li>house</li><li>family</li></ol>
 // Characters outside Windows-1252 (the IPA) become references when the record is built.
 std::vector<std::string> FreedictBodyLines(const FreedictEntry &entry);
 

@@ -6,6 +6,7 @@
 #include "books/encoding.h"
 #include "books/exact_words.h"
 #include "foldtable.h"
+#include "foldtable_utf8.h"
 
 namespace books {
 
@@ -18,6 +19,11 @@ struct TripleHash {
     }
 };
 
+// A stored text as UTF-8, for messages.
+std::string AsUtf8(TextKind kind, const std::string &text) {
+    return kind == TextKind::Utf8 ? text : Cp1252ToUtf8(text);
+}
+
 }  // namespace
 
 std::string FoldKey(std::string_view cp1252) {
@@ -26,6 +32,14 @@ std::string FoldKey(std::string_view cp1252) {
     for (const char c : cp1252)
         key += lexq_fold_table[static_cast<unsigned char>(c)];
     return key;
+}
+
+std::string FoldKeyUtf8(std::string_view utf8) {
+    return lexq_fold_utf8_string(utf8);
+}
+
+std::string FoldKeyFor(TextKind kind, std::string_view text) {
+    return kind == TextKind::Utf8 ? FoldKeyUtf8(text) : FoldKey(text);
 }
 
 std::size_t KeyTable::LargestHitList() const {
@@ -37,13 +51,13 @@ std::size_t KeyTable::LargestHitList() const {
 
 std::vector<std::pair<std::string, int>> EntryKeys(const SourceEntry &entry, Diagnostics &diag,
                                                    std::size_t maxKeyLength,
-                                                   std::vector<ExactWord> &exact) {
+                                                   std::vector<ExactWord> &exact, TextKind kind) {
     // The headword first, then the extra keys; a key named twice in one entry gives that
     // entry one hit, not two.
     std::vector<std::pair<std::string, int>> folded;
     std::vector<std::pair<std::string, int>> empty;  // texts that fold to nothing
     auto addKey = [&](const std::string &text, int line) {
-        std::string key = FoldKey(text);
+        std::string key = FoldKeyFor(kind, text);
         if (key.empty()) {
             empty.emplace_back(text, line);
             return;
@@ -71,13 +85,13 @@ std::vector<std::pair<std::string, int>> EntryKeys(const SourceEntry &entry, Dia
             exact.push_back({text, {entry.headword, entry.dir, entry.body}});
             isExact = true;
         } else if (!folded.empty()) {
-            diag.Warn(line, "\"" + Cp1252ToUtf8(text) +
+            diag.Warn(line, "\"" + AsUtf8(kind, text) +
                                 "\" folds to an empty search key; the entry is not found "
                                 "under it");
         }
     }
     if (folded.empty() && !isExact) {
-        diag.Warn(entry.line, "entry \"" + Cp1252ToUtf8(entry.headword) +
+        diag.Warn(entry.line, "entry \"" + AsUtf8(kind, entry.headword) +
                                   "\" folds to an empty search key; skipped");
     }
     return folded;
@@ -89,14 +103,14 @@ std::string TooManyHits(const std::string &key, std::size_t hits, std::size_t ma
 }
 
 KeyTable CollectKeys(const std::vector<SourceEntry> &entries, Diagnostics &diag,
-                     std::size_t maxKeyLength, std::size_t maxHits) {
+                     std::size_t maxKeyLength, std::size_t maxHits, TextKind kind) {
     KeyTable table;
     std::unordered_map<Triple, std::uint32_t, TripleHash> stored;
     std::map<std::string, int> firstLine;  // where each key was first seen, for messages
 
     for (const SourceEntry &entry : entries) {
         const std::vector<std::pair<std::string, int>> folded =
-            EntryKeys(entry, diag, maxKeyLength, table.exact);
+            EntryKeys(entry, diag, maxKeyLength, table.exact, kind);
         if (folded.empty())
             continue;
         Triple triple{entry.headword, entry.dir, entry.body};

@@ -38,13 +38,19 @@ struct KeyTable {
 
 // Folds a Windows-1252 text into a search key through the shared fold table.
 std::string FoldKey(std::string_view cp1252);
+// Folds a UTF-8 text by the rule of UTF-8 books (searchlib/foldtable_utf8.h); a text that
+// is no UTF-8 folds to nothing.
+std::string FoldKeyUtf8(std::string_view utf8);
+// The key of a text of a book of that kind.
+std::string FoldKeyFor(TextKind kind, std::string_view text);
 
 // The search keys of one entry, the headword's first, each once, with their lines; words
 // of digits and signs go to exact. Warns as CollectKeys does; no keys and no exact word:
 // the entry is skipped.
 std::vector<std::pair<std::string, int>> EntryKeys(const SourceEntry &entry, Diagnostics &diag,
                                                    std::size_t maxKeyLength,
-                                                   std::vector<ExactWord> &exact);
+                                                   std::vector<ExactWord> &exact,
+                                                   TextKind kind = TextKind::Cp1252);
 
 // The error for a key with more hits than a file can hold.
 std::string TooManyHits(const std::string &key, std::size_t hits, std::size_t maxHits);
@@ -54,6 +60,7 @@ std::string TooManyHits(const std::string &key, std::size_t hits, std::size_t ma
 // skipped with a warning; a key longer than maxKeyLength, or with more hits than maxHits, is an
 // error.
 KeyTable CollectKeys(const std::vector<SourceEntry> &entries, Diagnostics &diag,
-                     std::size_t maxKeyLength, std::size_t maxHits);
+                     std::size_t maxKeyLength, std::size_t maxHits,
+                     TextKind kind = TextKind::Cp1252);
 
 }  // namespace books

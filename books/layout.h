@@ -19,6 +19,15 @@ inline constexpr std::size_t kChildRefSize = 10;     // child position, size, en
 inline constexpr char kIdentification[16] = "TAALKIST-LEXQ 1";
 inline constexpr std::uint32_t kFormatVersion = 1;
 
+// A UTF-8 book (the second kind): its identification block and format version, its three
+// section offsets in the file header set to kNoOffset (a reader of the first kind then
+// fails at a short read and refuses the file as of the wrong format), and the real offsets
+// (text, leaf, index) in an extension of 12 bytes right after the file header.
+inline constexpr char kUtf8Identification[17] = "TAALKIST-LEXQ U8";
+inline constexpr std::uint32_t kUtf8FormatVersion = 2;
+inline constexpr std::size_t kUtf8ExtensionSize = 12;
+inline constexpr std::uint32_t kNoOffset = 0xFFFFFFFFu;
+
 // Offsets of the header fields within the file header.
 inline constexpr std::size_t kTextOffsetField = 24;
 inline constexpr std::size_t kLeafOffsetField = 28;

@@ -61,6 +61,15 @@ DictionaryReader::DictionaryReader(Bytes file, Cipher decrypt)
     header_.leafOffset = r.U32("the file header");
     header_.indexOffset = r.U32("the file header");
     header_.enciphered = r.U8("the file header");
+    if (std::equal(id, id + 16, kUtf8Identification)) {
+        if (header_.value1 != kUtf8FormatVersion || header_.textOffset != kNoOffset ||
+            header_.leafOffset != kNoOffset || header_.indexOffset != kNoOffset)
+            throw InputError("a UTF-8 book of an unknown version");
+        header_.kind = TextKind::Utf8;
+        header_.textOffset = r.U32("the UTF-8 header");
+        header_.leafOffset = r.U32("the UTF-8 header");
+        header_.indexOffset = r.U32("the UTF-8 header");
+    }
 
     r.Seek(header_.indexOffset, "the index section header");
     index_.depth = r.U16("the index section header");
@@ -311,7 +320,8 @@ WalkResult DictionaryReader::Walk() const {
     Expect(p, "largest stored text payload", text_.largestStored, walk.text.largestStored);
     Expect(p, "largest decompressed text block", text_.largestPlain, walk.text.largestPlain);
     if (std::equal(std::begin(kIdentification), std::end(kIdentification),
-                   header_.identification.begin())) {
+                   header_.identification.begin()) ||
+        header_.kind == TextKind::Utf8) {
         Expect(p, "key count", header_.value2, walk.keys);
     }
     return walk;

@@ -13,6 +13,8 @@
 #include "books/cipher.h"
 #include "books/keys.h"
 
+#include "books/source.h"
+
 namespace books {
 
 struct FileHeader {
@@ -20,6 +22,7 @@ struct FileHeader {
     std::uint32_t value1 = 0, value2 = 0;
     std::uint32_t textOffset = 0, leafOffset = 0, indexOffset = 0;
     std::uint8_t enciphered = 0;
+    TextKind kind = TextKind::Cp1252;  // the offsets above are the extension's for UTF-8
 };
 
 struct IndexHeader {

@@ -51,6 +51,10 @@ std::unique_ptr<SearchLibrary> SearchLibrary::Load(const std::string &path) {
     Bind(lib->handle_, "lexq_search", lib->search_);
     Bind(lib->handle_, "lexq_free_searchresult", lib->free_);
     Bind(lib->handle_, "lexq_deinit", lib->deinit_);
+    lib->searchUtf8_ = reinterpret_cast<decltype(&lexq_search_utf8)>(
+        platform::FindExport(lib->handle_, "lexq_search_utf8"));
+    lib->codePage_ = reinterpret_cast<decltype(&lexq_code_page)>(
+        platform::FindExport(lib->handle_, "lexq_code_page"));
     return lib;
 }
 
@@ -69,10 +73,24 @@ std::int32_t SearchLibrary::Close() {
     return deinit_();
 }
 
+SearchLibrary::Result SearchLibrary::SearchUtf8(const std::string &utf8) {
+    if (searchUtf8_ == nullptr)
+        return {LEXQ_ERR_NOTINITIALIZED, {}};
+    return Run(searchUtf8_, utf8);
+}
+
+bool SearchLibrary::OpenBookIsUtf8() {
+    return codePage_ != nullptr && codePage_() == 65001;
+}
+
 SearchLibrary::Result SearchLibrary::Search(const std::string &cp1252) {
+    return Run(search_, cp1252);
+}
+
+SearchLibrary::Result SearchLibrary::Run(decltype(&lexq_search) search, const std::string &text) {
     Result result;
     char *table = nullptr;
-    result.status = search_(cp1252.c_str(), &table);
+    result.status = search(text.c_str(), &table);
     if (table != nullptr) {
         result.table = table;
         free_(table);

@@ -31,15 +31,25 @@ class SearchLibrary {
         std::string table;  // the result text on status 0
     };
     Result Search(const std::string &cp1252);
+    // The UTF-8 search, for a book of either kind; LEXQ_ERR_NOTINITIALIZED from a library
+    // without it.
+    Result SearchUtf8(const std::string &utf8);
+    // Whether the open book is a UTF-8 book (false from a library without the UTF-8 exports,
+    // which cannot open one).
+    bool OpenBookIsUtf8();
 
   private:
     SearchLibrary() = default;
+    // One search through an export of lexq_search's form, its text handed back.
+    Result Run(decltype(&lexq_search) search, const std::string &text);
 
     void *handle_ = nullptr;  // owned
     decltype(&lexq_init) init_ = nullptr;
     decltype(&lexq_search) search_ = nullptr;
     decltype(&lexq_free_searchresult) free_ = nullptr;
     decltype(&lexq_deinit) deinit_ = nullptr;
+    decltype(&lexq_search_utf8) searchUtf8_ = nullptr;  // optional, as the next
+    decltype(&lexq_code_page) codePage_ = nullptr;
 };
 
 }  // namespace books

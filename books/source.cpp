@@ -71,11 +71,16 @@ std::optional<char32_t> FindControl(std::string_view utf8) {
 // Headwords, directions and keys are shown as plain text: they must be Windows-1252
 // and free of control characters other than the tab.
 std::optional<std::string> PlainField(std::string_view utf8, int line, const char *what,
-                                      Diagnostics &diag) {
+                                      Diagnostics &diag, TextKind kind) {
     if (const auto control = FindControl(utf8)) {
         diag.Error(line, std::string(what) + " contains a control character (" +
                              CodePointName(*control) + ")");
         return std::nullopt;
+    }
+    if (kind == TextKind::Utf8) {
+        if (HasTableMarker(utf8, line, diag))
+            return std::nullopt;
+        return std::string(utf8);
     }
     char32_t bad = 0;
     std::optional<std::string> text = Utf8ToCp1252Strict(utf8, &bad);
@@ -91,7 +96,7 @@ std::optional<std::string> PlainField(std::string_view utf8, int line, const cha
 
 class RecordParser {
   public:
-    explicit RecordParser(Diagnostics &diag) : diag_(diag) {}
+    RecordParser(Diagnostics &diag, TextKind kind) : diag_(diag), kind_(kind) {}
 
     void Line(std::string_view line, int number) {
         if (!line.empty() && line[0] == '#')
@@ -110,7 +115,7 @@ class RecordParser {
                     Fail(number, "a record has only one \"kw:\" line");
                 } else if (value.empty()) {
                     Fail(number, "\"kw:\" needs a headword");
-                } else if (auto text = PlainField(value, number, "headword", diag_)) {
+                } else if (auto text = PlainField(value, number, "headword", diag_, kind_)) {
                     entry_.headword = std::move(*text);
                     entry_.line = number;
                     haveKw_ = true;
@@ -121,7 +126,7 @@ class RecordParser {
             case Field::Dir:
                 if (haveDir_) {
                     Fail(number, "a record has only one \"dir:\" line");
-                } else if (auto text = PlainField(value, number, "\"dir:\" value", diag_)) {
+                } else if (auto text = PlainField(value, number, "\"dir:\" value", diag_, kind_)) {
                     entry_.dir = std::move(*text);
                     haveDir_ = true;
                 } else {
@@ -131,7 +136,7 @@ class RecordParser {
             case Field::Key:
                 if (value.empty()) {
                     Fail(number, "\"key:\" needs a word");
-                } else if (auto text = PlainField(value, number, "key", diag_)) {
+                } else if (auto text = PlainField(value, number, "key", diag_, kind_)) {
                     entry_.keys.push_back({std::move(*text), number});
                 } else {
                     failed_ = true;
@@ -148,7 +153,9 @@ class RecordParser {
                     Fail(number,
                          "the body contains the control character " + CodePointName(*control));
                 } else {
-                    const std::string text = Utf8ToCp1252WithReferences(line);
+                    const std::string text = kind_ == TextKind::Utf8
+                                                 ? std::string(line)
+                                                 : Utf8ToCp1252WithReferences(line);
                     if (HasTableMarker(text, number, diag_))
                         failed_ = true;
                     entry_.body += text;
@@ -184,6 +191,7 @@ class RecordParser {
     }
 
     Diagnostics &diag_;
+    TextKind kind_;
     std::vector<SourceEntry> entries_;
     SourceEntry entry_;
     bool open_ = false;
@@ -203,10 +211,11 @@ std::string_view TableMarkerIn(std::string_view text) {
     return {};
 }
 
-std::vector<SourceEntry> ParseSource(std::string_view utf8, Diagnostics &diag, int linesBefore) {
+std::vector<SourceEntry> ParseSource(std::string_view utf8, Diagnostics &diag, int linesBefore,
+                                     TextKind kind) {
     if (utf8.substr(0, 3) == "\xEF\xBB\xBF")
         utf8.remove_prefix(3);  // byte-order mark
-    RecordParser parser(diag);
+    RecordParser parser(diag, kind);
     int number = linesBefore;
     std::size_t start = 0;
     while (start < utf8.size()) {
@@ -238,7 +247,26 @@ std::vector<SourceEntry> ParseSource(std::string_view utf8, Diagnostics &diag, i
     return parser.Take();
 }
 
-std::vector<SourceEntry> ReadSourceFile(const std::string &path, Diagnostics &diag) {
+bool NeedsUtf8(const SourceEntry &utf8Entry) {
+    if (!Utf8ToCp1252Strict(utf8Entry.headword) || !Utf8ToCp1252Strict(utf8Entry.dir))
+        return true;
+    for (const SourceKey &key : utf8Entry.keys)
+        if (!Utf8ToCp1252Strict(key.text))
+            return true;
+    return false;
+}
+
+TextKind SourceTextKind(std::string_view utf8) {
+    Diagnostics ignored;  // the real parse reports them
+    for (const SourceEntry &entry : ParseSource(utf8, ignored, 0, TextKind::Utf8))
+        if (NeedsUtf8(entry))
+            return TextKind::Utf8;
+    return TextKind::Cp1252;
+}
+
+namespace {
+
+std::string ReadSourceText(const std::string &path) {
     std::ifstream in(path, std::ios::binary);
     if (!in)
         throw InputError(path + ": cannot open the source file");
@@ -246,7 +274,25 @@ std::vector<SourceEntry> ReadSourceFile(const std::string &path, Diagnostics &di
     text << in.rdbuf();
     if (in.bad())
         throw InputError(path + ": cannot read the source file");
-    std::vector<SourceEntry> entries = ParseSource(text.str(), diag);
+    return text.str();
+}
+
+}  // namespace
+
+std::vector<SourceEntry> ReadSourceFile(const std::string &path, Diagnostics &diag,
+                                        TextKind *kind) {
+    const std::string source = ReadSourceText(path);
+    const TextKind made = kind != nullptr ? SourceTextKind(source) : TextKind::Cp1252;
+    if (kind != nullptr)
+        *kind = made;
+    std::vector<SourceEntry> entries = ParseSource(source, diag, 0, made);
+    diag.ThrowIfErrors();
+    return entries;
+}
+
+std::vector<SourceEntry> ReadSourceFileAs(const std::string &path, Diagnostics &diag,
+                                          TextKind kind) {
+    std::vector<SourceEntry> entries = ParseSource(ReadSourceText(path), diag, 0, kind);
     diag.ThrowIfErrors();
     return entries;
 }

@@ -705,11 +705,7 @@ void ImportStardictRecords(const StardictFiles &files, const std::string &dir, D
             ++counts.entries;
             const std::string headword = WithoutControls(PlainLetters(words[i].word));
             const int line = static_cast<int>(i + 1);
-            if (!Utf8ToCp1252Strict(headword)) {
-                diag.Warn(line, "headword \"" + headword + "\" has no Windows-1252 form; skipped");
-                ++counts.skipped;
-                CountForeign(counts, headword);
-            } else if (!UsableWord(headword)) {
+            if (!UsableWord(headword)) {
                 diag.Warn(line, "headword \"" + headword +
                                     "\" is blank or holds a marker of the result table; skipped");
                 ++counts.skipped;

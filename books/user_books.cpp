@@ -534,6 +534,21 @@ std::vector<CatalogueEntry> ReadCatalogue(const std::string &path) {
     return books;
 }
 
+// The kind of book a dictionary makes, from a first reading of its records: UTF-8 when a
+// headword, direction or key lies beyond Windows-1252.
+TextKind BookKind(const Source &source) {
+    TextKind kind = TextKind::Cp1252;
+    Diagnostics ignored;  // the real reading reports them
+    Import(source, nullptr, [&](const std::string &record) {
+        if (kind == TextKind::Utf8)
+            return;
+        for (const SourceEntry &entry : ParseSource(record, ignored, 0, TextKind::Utf8))
+            if (NeedsUtf8(entry))
+                kind = TextKind::Utf8;
+    });
+    return kind;
+}
+
 AddResult AddUserBook(const UserShelf &shelf, const AddRequest &request, Progress *progress) {
     Source source = Resolve(request.files);
     std::string displayName = Trim(request.displayName);
@@ -583,6 +598,8 @@ AddResult AddUserBook(const UserShelf &shelf, const AddRequest &request, Progres
                      : source.dsl    ? source.dslFiles.dsl
                                      : source.dict);
     BuildOptions options;
+    options.textKind = BookKind(source);
+    const bool utf8 = options.textKind == TextKind::Utf8;
     StreamingBuilder builder(sink, options, diag, shelf.dataDir);
     const std::string ftsPath = ArticleIndexPath(idxPath);
     ArticleIndexWriter index(ftsPath);
@@ -590,8 +607,14 @@ AddResult AddUserBook(const UserShelf &shelf, const AddRequest &request, Progres
     int lines = 2;
     bar.Stage(readFrom, 0.9);
     Imported imported = Import(source, &bar, [&](const std::string &record) {
-        for (const SourceEntry &entry : ParseSource(record, diag, lines)) {
-            if (builder.Add(entry, [&](std::string_view key) { index.AddKey(key); }))
+        for (const SourceEntry &entry : ParseSource(record, diag, lines, options.textKind)) {
+            // The article index holds Windows-1252 books' texts only, as yet.
+            if (builder.Add(entry,
+                            [&](std::string_view key) {
+                                if (!utf8)
+                                    index.AddKey(key);
+                            }) &&
+                !utf8)
                 index.AddEntry(entry.headword, entry.body);
         }
         lines += static_cast<int>(std::count(record.begin(), record.end(), '\n'));
@@ -693,6 +716,7 @@ AddResult AddUserBook(const UserShelf &shelf, const AddRequest &request, Progres
     result.records = imported.counts.records;
     result.skipped = imported.counts.skipped;
     result.keys = built.keys;
+    result.utf8 = utf8;
     result.warnings = std::move(imported.warnings);
     return result;
 }

@@ -58,6 +58,7 @@ struct AddResult {
     std::size_t records = 0;  // entries stored
     std::size_t skipped = 0;  // entries left out, each named in warnings
     std::size_t keys = 0;     // search keys
+    bool utf8 = false;        // made as a UTF-8 book: a headword lies beyond Windows-1252
     std::vector<std::string> warnings;
 };
 

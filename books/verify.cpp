@@ -12,8 +12,8 @@ namespace books {
 namespace {
 constexpr std::size_t kMaxReported = 10;
 
-std::string Shorten(const std::string &cp1252) {
-    const std::string text = Cp1252ToUtf8(cp1252);
+std::string Shorten(const std::string &stored, bool utf8) {
+    const std::string text = utf8 ? stored : Cp1252ToUtf8(stored);
     return text.size() > 160 ? text.substr(0, 160) + "..." : text;
 }
 // The key count that this compiler writes into the header; nullopt for a file of
@@ -23,7 +23,8 @@ std::optional<std::uint32_t> StoredKeyCount(const std::string &path) {
     char header[24] = {};
     if (!in.read(header, sizeof header))
         return std::nullopt;
-    if (!std::equal(std::begin(kIdentification), std::end(kIdentification), header)) {
+    if (!std::equal(std::begin(kIdentification), std::end(kIdentification), header) &&
+        !std::equal(kUtf8Identification, kUtf8Identification + 16, header)) {
         return std::nullopt;
     }
     std::uint32_t count = 0;
@@ -61,15 +62,17 @@ VerifyReport VerifyDictionary(SearchLibrary &library, const std::string &path,
         report.mismatches.push_back(path + ": the file holds " + std::to_string(*stored) +
                                     " keys, the source " + std::to_string(table.keys.size()));
     }
+    // A UTF-8 book answers through the UTF-8 search; its keys are their own search keys.
+    const bool utf8 = library.OpenBookIsUtf8();
     for (const auto &[key, hits] : table.keys) {
         ++report.keysChecked;
         report.rowsChecked += hits.size();
-        const SearchLibrary::Result result = library.Search(key);
+        const SearchLibrary::Result result = utf8 ? library.SearchUtf8(key) : library.Search(key);
         std::string problem;
         if (result.status != LEXQ_ERR_NONE) {
             problem = StatusName(result.status);
         } else if (result.table != ExpectedTable(key, hits, table.triples)) {
-            problem = "other rows: " + Shorten(result.table);
+            problem = "other rows: " + Shorten(result.table, utf8);
         }
         if (problem.empty())
             continue;

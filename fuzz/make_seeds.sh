@@ -283,4 +283,25 @@ for book, wanted in words.items():
                 out.write(ctypes.string_at(table.value))
             lexq.lexq_free_searchresult(table)
 PYTHON
+
+# UTF-8 books for lexq_utf8: a slice of the Polish-Dutch book with words of other scripts,
+# in one block, in small blocks under a deep index, and enciphered.
+if [ -f "$dictd/freedict-pol-nld.index" ]; then
+  "$product/lexqc" import-dictd "$dictd/freedict-pol-nld.index" "$dictd/freedict-pol-nld.dict.dz" \
+    "$work/pl-nl.src" --dir pl-nl --freedict >/dev/null 2>&1
+  {
+    awk 'BEGIN{RS="";ORS="\n\n"} NR>1 && NR<=50' "$work/pl-nl.src"
+    awk 'BEGIN{RS="";ORS="\n\n"} /^kw: (żona|się|łódź|Łódź|żółw)\n/' "$work/pl-nl.src"
+    printf 'kw: Ελληνικά\ndir: el-nl\n<p>Grieks</p>\n\nkw: ёлка\nkey: Ёлка\ndir: ru-nl\n'
+    printf '<p>kerstboom</p>\n\nkw: İstanbul\ndir: tr-nl\n<p>Istanboel</p>\n\n'
+    printf 'kw: straße\ndir: de-nl\n<p>straat</p>\n'
+  } >"$work/slice.src"
+  utf8=fuzz/lexq/corpus/lexq_utf8
+  mkdir -p "$utf8"
+  "$product/lexqc" build "$work/slice.src" "$utf8/seed-pl-plain.idx" >/dev/null
+  "$product/lexqc" build "$work/slice.src" "$utf8/seed-pl-deep.idx" --leaf-size 256 \
+    --text-size 1024 --fanout 3 >/dev/null
+  "$product/lexqc" build "$work/slice.src" "$utf8/seed-pl-enciphered.idx" --leaf-size 512 \
+    --text-size 2048 --encipher >/dev/null
+fi
 echo "seeds written under fuzz/*/corpus/"

@@ -16,6 +16,17 @@
 #define LEXQ_TEXT_HEADER 8u
 #define LEXQ_BLOCK_HEADER 10u /* payload length, decompressed length, 16-bit value */
 
+/* A UTF-8 book (the second kind) starts with a file header of the first kind's size whose
+   identification block is LEXQ_UTF8_IDENT, its first value LEXQ_UTF8_VERSION and its three
+   section offsets 0xFFFFFFFF, so that a reader of the first kind fails at its first section
+   header (a short read) and refuses the file as of the wrong format. The real section
+   offsets follow in an extension of 12 bytes: text, leaf and index section. Everything
+   else is laid out as in the first kind; keys and texts are UTF-8 (foldtable_utf8.h). */
+#define LEXQ_UTF8_IDENT "TAALKIST-LEXQ U8"
+#define LEXQ_UTF8_VERSION 2u
+#define LEXQ_UTF8_EXTENSION 12u
+#define LEXQ_NO_OFFSET 0xFFFFFFFFu
+
 /* "decrypt" of "crypt.dll": deciphers length bytes at data in place. */
 typedef void(LEXQ_CALL *lexq_decrypt_fn)(uint32_t position, uint8_t *data, uint32_t length);
 
@@ -67,6 +78,7 @@ typedef struct lexq_dictionary {
     uint32_t value16, value20; /* kept, not interpreted */
     uint32_t text_offset, leaf_offset, index_offset;
     uint8_t enciphered;
+    uint8_t utf8; /* a book of the second kind: keys and texts are UTF-8 */
     /* Index section header. */
     uint16_t depth;
     uint16_t node_max_entries;

@@ -5,6 +5,7 @@
 
 #include "alloc.h"
 #include "foldtable.h"
+#include "foldtable_utf8.h"
 
 char *lexq_fold(const char *text) {
     const size_t length = strlen(text);
@@ -20,5 +21,19 @@ char *lexq_fold(const char *text) {
             *end++ = *letter;
     }
     *end = '\0';
+    return key;
+}
+
+char *lexq_fold_utf8_key(const char *text, bool *malformed) {
+    const size_t length = strlen(text);
+    const size_t key_length = lexq_fold_utf8(text, length, NULL);
+    *malformed = key_length == LEXQ_FOLD_MALFORMED;
+    if (*malformed)
+        return NULL;
+    char *key = (char *)lexq_alloc(key_length + 1);
+    if (key == NULL)
+        return NULL;
+    lexq_fold_utf8(text, length, key);
+    key[key_length] = '\0';
     return key;
 }

@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include "block.h"
+#include "foldtable_utf8.h"
 #include "le.h"
 
 /* In-use marks of the text slots: taken by a hit of the current search or key, or kept
@@ -40,12 +41,15 @@ static lexq_status load_text(lexq_dictionary *d, lexq_text_slot *slot, uint64_t 
     return LEXQ_OK;
 }
 
-/* The zero-terminated string at *at, which must end inside [*at, end); moves *at past it. */
-static const char *take_string(const uint8_t **at, const uint8_t *end) {
+/* The zero-terminated string at *at, which must end inside [*at, end) and, in a UTF-8 book,
+   be well-formed UTF-8; moves *at past it. */
+static const char *take_string(const uint8_t **at, const uint8_t *end, bool utf8) {
     if (*at >= end)
         return NULL;
     const uint8_t *zero = (const uint8_t *)memchr(*at, 0, (size_t)(end - *at));
     if (zero == NULL)
+        return NULL;
+    if (utf8 && !lexq_utf8_valid((const char *)*at, (size_t)(zero - *at)))
         return NULL;
     const char *string = (const char *)*at;
     *at = zero + 1;
@@ -78,9 +82,10 @@ static lexq_status collect(lexq_dictionary *d, const lexq_leaf_entry *entry) {
             return LEXQ_S_CORRUPT;
         const uint8_t *p = slot->buffer.data + at;
         const uint8_t *end = slot->buffer.data + slot->length;
-        d->hit_s1[i] = take_string(&p, end);
-        d->hit_s2[i] = d->hit_s1[i] ? take_string(&p, end) : NULL;
-        d->hit_s3[i] = d->hit_s2[i] ? take_string(&p, end) : NULL;
+        const bool utf8 = d->utf8 != 0;
+        d->hit_s1[i] = take_string(&p, end, utf8);
+        d->hit_s2[i] = d->hit_s1[i] ? take_string(&p, end, utf8) : NULL;
+        d->hit_s3[i] = d->hit_s2[i] ? take_string(&p, end, utf8) : NULL;
         if (d->hit_s3[i] == NULL)
             return LEXQ_S_CORRUPT;
     }

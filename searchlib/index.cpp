@@ -5,6 +5,7 @@
 
 #include "decipher.h"
 #include "entries.h"
+#include "foldtable_utf8.h"
 #include "le.h"
 
 /* Turns each enciphered entry (length byte L, then L key bytes and 10 child bytes, all
@@ -29,7 +30,7 @@ static lexq_status decipher_node(const lexq_dictionary *d, uint8_t *node, uint32
 }
 
 /* Parses count plain entries that must fill the node's size bytes exactly. */
-static lexq_status parse_node(lexq_index_slot *slot, uint32_t size, uint16_t count) {
+static lexq_status parse_node(lexq_index_slot *slot, uint32_t size, uint16_t count, bool utf8) {
     const uint8_t *p = slot->node;
     const uint8_t *end = slot->node + size;
     for (uint32_t i = 0; i < count; i++) {
@@ -37,6 +38,9 @@ static lexq_status parse_node(lexq_index_slot *slot, uint32_t size, uint16_t cou
         /* The key must end with a zero byte inside the node. */
         const uint8_t *zero = (const uint8_t *)(p < end ? memchr(p, 0, (size_t)(end - p)) : NULL);
         if (zero == NULL)
+            return LEXQ_S_CORRUPT;
+        /* A UTF-8 book's keys are well-formed UTF-8. */
+        if (utf8 && !lexq_utf8_valid((const char *)p, (size_t)(zero - p)))
             return LEXQ_S_CORRUPT;
         entry->key = (const char *)p;
         p = zero + 1;
@@ -68,7 +72,7 @@ static lexq_status load_node(lexq_dictionary *d, lexq_index_slot *slot, uint64_t
     if (status == LEXQ_OK && d->decrypt != NULL)
         status = decipher_node(d, slot->node, node->size, node->position);
     if (status == LEXQ_OK)
-        status = parse_node(slot, node->size, node->count);
+        status = parse_node(slot, node->size, node->count, d->utf8 != 0);
     if (status != LEXQ_OK)
         return status;
     slot->entry_count = node->count;

@@ -5,10 +5,11 @@
 
 #include "block.h"
 #include "entries.h"
+#include "foldtable_utf8.h"
 #include "le.h"
 
 /* Parses count leaf records that must fill the decompressed block exactly. */
-static lexq_status parse_leaf(lexq_leaf_slot *slot, uint16_t count) {
+static lexq_status parse_leaf(lexq_leaf_slot *slot, uint16_t count, bool utf8) {
     const uint8_t *p = slot->buffer.data;
     const uint8_t *end = p + slot->length;
     for (uint32_t i = 0; i < count; i++) {
@@ -24,6 +25,9 @@ static lexq_status parse_leaf(lexq_leaf_slot *slot, uint16_t count) {
         /* Its key ends with a zero byte inside the record. */
         const uint8_t *zero = (const uint8_t *)memchr(p, 0, record);
         if (zero == NULL)
+            return LEXQ_S_CORRUPT;
+        /* A UTF-8 book's keys are well-formed UTF-8. */
+        if (utf8 && !lexq_utf8_valid((const char *)p, (size_t)(zero - p)))
             return LEXQ_S_CORRUPT;
         /* The rest is one or more whole 6-byte hit references. */
         const size_t refs = (size_t)(record_end - (zero + 1));
@@ -48,7 +52,7 @@ static lexq_status load_leaf(lexq_dictionary *d, lexq_leaf_slot *slot, uint64_t 
     lexq_status status = lexq_read_block(d, &d->leaf_stream, offset, leaf->position, leaf,
                                          LEXQ_LEAF_STEP, &slot->buffer, &slot->length);
     if (status == LEXQ_OK)
-        status = parse_leaf(slot, leaf->count);
+        status = parse_leaf(slot, leaf->count, d->utf8 != 0);
     if (status != LEXQ_OK)
         return status;
     slot->entry_count = leaf->count;

@@ -96,6 +96,32 @@ LEXQ_EXPORT int32_t LEXQ_CALL lexq_free_text(char *text);
    -1 for a null book. */
 LEXQ_EXPORT int32_t LEXQ_CALL lexq_book_close(lexq_book *book);
 
+/* Books in every alphabet, added beside the exports above. A book file of the second kind
+   holds UTF-8 keys and texts (its key rule: foldtable_utf8.h); lexq_init and lexq_book_open
+   open either kind, and the exports above, whose texts are Windows-1252, answer -3 for a
+   UTF-8 book, as a reader of the first kind refuses its file. The exports below take and
+   give UTF-8 for a book of either kind: a Windows-1252 book is searched with the text
+   converted exactly (-5 when it holds a character the code page lacks, or is no UTF-8) and
+   its answer converted back, so that it holds the same table as lexq_search's. A UTF-8
+   book's table has the same form: text as passed, key, and the hit's three strings. A text
+   that is no UTF-8 is -5; a stored key or text that is no UTF-8 is -3. Answers of the
+   process-wide dictionary go back through lexq_free_searchresult or lexq_free_text, those
+   of a book through lexq_free_text. */
+LEXQ_EXPORT int32_t LEXQ_CALL lexq_search_utf8(const char *text, char **result);
+LEXQ_EXPORT int32_t LEXQ_CALL lexq_prefix_utf8(const char *text, uint32_t limit, char **result);
+LEXQ_EXPORT int32_t LEXQ_CALL lexq_keys_utf8(const char *after, uint32_t limit, char **result);
+LEXQ_EXPORT int32_t LEXQ_CALL lexq_book_search_utf8(lexq_book *book, const char *text,
+                                                    char **result);
+LEXQ_EXPORT int32_t LEXQ_CALL lexq_book_prefix_utf8(lexq_book *book, const char *text,
+                                                    uint32_t limit, char **result);
+LEXQ_EXPORT int32_t LEXQ_CALL lexq_book_keys_utf8(lexq_book *book, const char *after,
+                                                  uint32_t limit, char **result);
+
+/* The code page of the open dictionary's (or the book's) texts: 65001 for a UTF-8 book,
+   1252 for a Windows-1252 one; -1 when none is open (or for a null book). */
+LEXQ_EXPORT int32_t LEXQ_CALL lexq_code_page(void);
+LEXQ_EXPORT int32_t LEXQ_CALL lexq_book_text_code_page(lexq_book *book);
+
 #ifdef __cplusplus
 }
 #endif

@@ -18,6 +18,28 @@ static lexq_status open_streams(lexq_dictionary *d, const char *path) {
     return status;
 }
 
+/* A UTF-8 book's identification block names it; then its version must be the one this
+   reader knows and the section offsets of the first kind's header must be the unusable
+   ones the second kind writes, and the real offsets are read from the extension. */
+static lexq_status read_utf8_extension(lexq_dictionary *d) {
+    if (memcmp(d->ident, LEXQ_UTF8_IDENT, sizeof d->ident) != 0)
+        return LEXQ_OK;
+    if (d->value16 != LEXQ_UTF8_VERSION || d->text_offset != LEXQ_NO_OFFSET ||
+        d->leaf_offset != LEXQ_NO_OFFSET || d->index_offset != LEXQ_NO_OFFSET)
+        return LEXQ_S_CORRUPT;
+    uint8_t extension[LEXQ_UTF8_EXTENSION];
+    const lexq_status status =
+        lexq_stream_read_at(&d->index_stream, LEXQ_FILE_HEADER, extension, sizeof extension);
+    if (status != LEXQ_OK)
+        return status;
+    const uint8_t *end = extension + sizeof extension;
+    lexq_le32(extension + 0, end, &d->text_offset);
+    lexq_le32(extension + 4, end, &d->leaf_offset);
+    lexq_le32(extension + 8, end, &d->index_offset);
+    d->utf8 = 1;
+    return LEXQ_OK;
+}
+
 /* Reads the file header and the three section headers. Only their byte counts are
    checked: a section offset beyond the end of the file is a short read. */
 static lexq_status read_headers(lexq_dictionary *d) {
@@ -33,6 +55,9 @@ static lexq_status read_headers(lexq_dictionary *d) {
     lexq_le32(head + 28, end, &d->leaf_offset);
     lexq_le32(head + 32, end, &d->index_offset);
     d->enciphered = head[36];
+    status = read_utf8_extension(d);
+    if (status != LEXQ_OK)
+        return status;
 
     uint8_t index[LEXQ_INDEX_HEADER];
     status = lexq_stream_read_at(&d->index_stream, d->index_offset, index, sizeof index);

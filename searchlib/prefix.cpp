@@ -3,7 +3,9 @@
 #include <stdint.h>
 #include <string.h>
 
+#include "alloc.h"
 #include "foldtable.h"
+#include "foldtable_utf8.h"
 #include "hits.h"
 #include "walk.h"
 
@@ -27,6 +29,21 @@ static bool folds_to(const char *text, const char *key) {
     return *key == '\0';
 }
 
+/* The same by the rule of UTF-8 books; a text that is not UTF-8 folds to nothing. */
+static bool folds_to_utf8(const char *text, const char *key) {
+    const size_t length = strlen(text);
+    const size_t key_length = lexq_fold_utf8(text, length, NULL);
+    if (key_length == LEXQ_FOLD_MALFORMED || key_length != strlen(key))
+        return false;
+    char *folded = (char *)lexq_alloc(key_length + 1);
+    if (folded == NULL)
+        return false;
+    lexq_fold_utf8(text, length, folded);
+    const bool same = memcmp(folded, key, key_length) == 0;
+    lexq_free(folded);
+    return same;
+}
+
 /* The key's headword among its collected hits, or null: the shortest first string that
    folds to the key (the plainest spelling: "huis" before "huis-"), the first of equals;
    without one the first non-empty first string. */
@@ -40,7 +57,8 @@ static const char *choose_headword(const lexq_dictionary *d, const char *key) {
         if (first == NULL)
             first = s1;
         const size_t length = strlen(s1);
-        if ((plainest == NULL || length < plainest_length) && folds_to(s1, key)) {
+        if ((plainest == NULL || length < plainest_length) &&
+            (d->utf8 ? folds_to_utf8(s1, key) : folds_to(s1, key))) {
             plainest = s1;
             plainest_length = length;
         }

@@ -41,7 +41,11 @@ FileBlocks ScanBlocks(const std::string &path) {
         throw std::runtime_error("not a dictionary file: " + path);
     if (file[36] != 0)
         throw std::runtime_error("the benchmark needs a plain dictionary");
-    const std::uint64_t text = Le32(file, 24), leaf = Le32(file, 28), index = Le32(file, 32);
+    // A UTF-8 book gives its section offsets after the file header.
+    const bool utf8 = std::equal(file.begin(), file.begin() + 16, "TAALKIST-LEXQ U8");
+    const std::size_t at = utf8 ? 37 : 24;
+    const std::uint64_t text = Le32(file, at), leaf = Le32(file, at + 4),
+                        index = Le32(file, at + 8);
     auto sectionEnd = [&](std::uint64_t s) {
         std::uint64_t end = file.size();
         for (std::uint64_t other : {text, leaf, index})

@@ -38,7 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
                 "errors and the first bad line disagree");
     fuzz::Check(counts.foreignScript <= counts.skipped, "more foreign headwords than skipped");
     Diagnostics reread;
-    const std::vector<SourceEntry> entries = ParseSource(source, reread);
+    // Read back as the book it makes: headwords beyond Windows-1252 make a UTF-8 book.
+    const std::vector<SourceEntry> entries = ParseSource(source, reread, 0, SourceTextKind(source));
     if (reread.HasErrors())
         fuzz::Fail("the imported source does not read back: " + reread.Errors().front());
     // Index lines naming one text share its record, so a record stands for one or more.

@@ -11,8 +11,10 @@
 
 #include "alloc.h"
 #include "decipher.h"
+#include "foldtable_utf8.h"
 #include "inflate.h"
 #include "lexqapi.h"
+#include "platform/cp1252.h"
 
 namespace {
 
@@ -96,6 +98,78 @@ void WalkKeys() {
     }
 }
 
+// Words of the UTF-8 seeds, in several scripts and spellings.
+const char *const kUtf8Words[] = {"łódź",     "ŁÓDŹ", "lodz",     "żona",   "się",
+                                  "Ελληνικά", "ёлка", "İstanbul", "straße", "x"};
+
+// An answer of the UTF-8 exports: null on failure, else a text, which for a UTF-8 book must
+// be UTF-8 (the viewer shows it as such) and, for a table, one.
+std::string Utf8Answer(std::int32_t code, char *text, bool table) {
+    if (code != LEXQ_ERR_NONE) {
+        if (text != nullptr)
+            std::abort();
+        return "<" + std::to_string(code) + ">";
+    }
+    const std::string copy = text;
+    lexq_free_text(text);
+    if (!lexq_utf8_valid(copy.data(), copy.size()))
+        std::abort();
+    if (table && copy.compare(0, 7, "<table>") != 0)
+        std::abort();
+    return copy;
+}
+
+std::string SearchUtf8(const char *text) {
+    char *table = nullptr;
+    const std::int32_t code = lexq_search_utf8(text, &table);
+    return Utf8Answer(code, table, true);
+}
+
+// A UTF-8 book through the UTF-8 exports; the Windows-1252 exports refuse it.
+void RunUtf8Book(const char *tail) {
+    for (const char *word : kUtf8Words)
+        SearchUtf8(word);
+    SearchUtf8(tail);
+    char *text = nullptr;
+    for (const char *prefix : {"ł", "zo", tail}) {
+        const std::int32_t code = lexq_prefix_utf8(prefix, 12, &text);
+        Utf8Answer(code, text, true);
+    }
+    std::string after;
+    for (int slice = 0; slice < 64; ++slice) {
+        text = nullptr;
+        const std::int32_t code = lexq_keys_utf8(after.c_str(), 16, &text);
+        if (code != LEXQ_ERR_NONE) {
+            Utf8Answer(code, text, false);
+            break;
+        }
+        const std::string list = Utf8Answer(code, text, false);
+        for (std::size_t line = 0; line < list.size();) {
+            const std::size_t end = list.find('\n', line);
+            if (end == std::string::npos || end == line)
+                std::abort();
+            std::string key = list.substr(line, end - line);
+            if (key <= after)
+                std::abort();
+            after = std::move(key);
+            line = end + 1;
+        }
+    }
+    if (lexq_search("lodz", &text) != LEXQ_ERR_WRONGFORMAT || text != nullptr)
+        std::abort();
+}
+
+// A Windows-1252 book answers the UTF-8 search as the four do, converted.
+void CrossCheckUtf8(const char *word) {
+    char *table = nullptr;
+    const std::int32_t code = lexq_search(word, &table);
+    const std::string old =
+        code == LEXQ_ERR_NONE ? platform::Cp1252ToUtf8(table) : "<" + std::to_string(code) + ">";
+    lexq_free_searchresult(table);
+    if (SearchUtf8(platform::Cp1252ToUtf8(word).c_str()) != old)
+        std::abort();
+}
+
 }  // namespace
 
 void RunDictionaryFile(const std::uint8_t *data, std::size_t size) {
@@ -105,14 +179,23 @@ void RunDictionaryFile(const std::uint8_t *data, std::size_t size) {
         std::abort();
     if (lexq_init(path.c_str()) != LEXQ_ERR_NONE)
         return;
-    for (const char *word : kWords)
-        Search(word);
     // A word the fuzzer can steer: the last bytes of the input.
     char tail[17] = {};
     const std::size_t n = size < 16 ? size : 16;
     if (n > 0)
         std::memcpy(tail, data + size - n, n);
+    if (lexq_code_page() == 65001) {
+        RunUtf8Book(tail);
+        lexq_deinit();
+        if (lexq_seam_inflate_mismatches() != 0)
+            std::abort();
+        return;
+    }
+    for (const char *word : kWords)
+        Search(word);
     Search(tail);
+    CrossCheckUtf8(kWords[0]);
+    CrossCheckUtf8(tail);
     Search(kWords[0]);  // again, now from the caches
     for (const char *prefix : {"h", "bo", "z"})
         Prefix(prefix);

@@ -98,7 +98,10 @@ extern "C" std::size_t LLVMFuzzerCustomMutator(std::uint8_t *data, std::size_t s
                                                std::size_t maxSize, unsigned int seed) {
     std::mt19937 random(seed);
     if (size >= 37 && random() % 8 != 0) {
-        const std::size_t text = Le32(data + 24), leaf = Le32(data + 28), index = Le32(data + 32);
+        // A UTF-8 book gives its section offsets after the file header.
+        const bool utf8 = size >= 49 && std::memcmp(data, "TAALKIST-LEXQ U8", 16) == 0;
+        const std::uint8_t *offsets = data + (utf8 ? 37 : 24);
+        const std::size_t text = Le32(offsets), leaf = Le32(offsets + 4), index = Le32(offsets + 8);
         auto sectionEnd = [&](std::size_t s) {
             std::size_t end = size;
             for (std::size_t other : {text, leaf, index})

@@ -55,6 +55,12 @@ void FrenchStripes(QPainter &p, const QRectF &r) {
                QColor(237, 41, 57));
 }
 
+void PolishHalves(QPainter &p, const QRectF &r) {
+    const qreal h = r.height() / 2;
+    p.fillRect(QRectF(r.left(), r.top(), r.width(), h), Qt::white);
+    p.fillRect(QRectF(r.left(), r.top() + h, r.width(), r.height() - h), QColor(220, 20, 60));
+}
+
 // A written page: the explanation in a book that explains its own language.
 void TextPage(QPainter &p, const QRectF &r) {
     p.fillRect(r, QColor(250, 247, 235));
@@ -67,7 +73,7 @@ void TextPage(QPainter &p, const QRectF &r) {
     }
 }
 
-enum class Card { Dutch, English, German, French, Text };
+enum class Card { Dutch, English, German, French, Polish, Text };
 
 void DrawCard(QPainter &p, const QRectF &r, Card card) {
     switch (card) {
@@ -82,6 +88,9 @@ void DrawCard(QPainter &p, const QRectF &r, Card card) {
             break;
         case Card::French:
             FrenchStripes(p, r);
+            break;
+        case Card::Polish:
+            PolishHalves(p, r);
             break;
         case Card::Text:
             TextPage(p, r);
@@ -356,6 +365,7 @@ int main(int argc, char **argv) {
          {Book{"nl-en", Card::Dutch, Card::English}, Book{"en-nl", Card::English, Card::Dutch},
           Book{"nl-de", Card::Dutch, Card::German}, Book{"de-nl", Card::German, Card::Dutch},
           Book{"nl-fr", Card::Dutch, Card::French}, Book{"fr-nl", Card::French, Card::Dutch},
+          Book{"nl-pl", Card::Dutch, Card::Polish}, Book{"pl-nl", Card::Polish, Card::Dutch},
           Book{"en", Card::English, Card::Text}}) {
         const QString base = imgs + QLatin1Char('/') + QLatin1String(book.name);
         const QImage picture = BookPicture(16, book.back, book.front, kKey);

@@ -118,9 +118,10 @@ TEST_F(LexqcLexqapiRoundTrip, ShippedBooksMatchTheirSources) {
     ASSERT_GE(books.size(), 2u);
     for (const std::string &book : books) {
         Diagnostics diag(book);
-        const KeyTable table = CollectKeys(
-            ReadSourceFile(std::string(LEXQC_TEST_DATA_SOURCES) + "/" + book + ".src", diag), diag,
-            255, 0xFFFF);
+        TextKind kind = TextKind::Cp1252;
+        const std::vector<SourceEntry> entries =
+            ReadSourceFile(std::string(LEXQC_TEST_DATA_SOURCES) + "/" + book + ".src", diag, &kind);
+        const KeyTable table = CollectKeys(entries, diag, 255, 0xFFFF, kind);
         EXPECT_TRUE(diag.Warnings().empty()) << diag.Warnings()[0];
         const std::string idx = std::string(LEXQC_TEST_DATA_DIR) + "/" + book + ".idx";
         const VerifyReport report = VerifyDictionary(*library_, idx, table);

@@ -229,20 +229,25 @@ TEST_F(UserBooks, ACutIndexIsRefusedAsDamaged) {
               std::string::npos);
 }
 
-TEST_F(UserBooks, AnotherScriptIsRefusedAsNotSupported) {
+// A book in another script, or a Latin one with a few such headwords, becomes a UTF-8
+// book with every headword; a book that fits Windows-1252 stays of the first kind.
+TEST_F(UserBooks, AnotherScriptMakesAUtf8BookWithEveryHeadword) {
     const Entries greek = {{"σπίτι", "house"}, {"γάτα", "cat"}, {"OK", "okay"}};
-    const std::string message = Refused({test::WriteDictd(dir_.Path(), "el", greek)});
-    EXPECT_NE(message.find("schrift van dit woordenboek wordt niet ondersteund"), std::string::npos)
-        << message;
-    EXPECT_NE(message.find("2 in een ander schrift"), std::string::npos) << message;
-    // A few foreign headwords in a Latin book are left out and counted.
+    const AddResult el = Add({test::WriteDictd(dir_.Path(), "el", greek)});
+    EXPECT_TRUE(el.utf8);
+    EXPECT_EQ(el.records, 3u);
+    EXPECT_EQ(el.skipped, 0u);
+    EXPECT_EQ(test::ReadBytes(shelf_.dataDir + "/el.idx").substr(0, 16), "TAALKIST-LEXQ U8");
     Entries mixed = kDutch;
     mixed.emplace_back("γάτα", "cat");
-    const AddResult result = Add({test::WriteDictd(dir_.Path(), "mixed", mixed)});
-    EXPECT_EQ(result.records, 4u);
-    EXPECT_EQ(result.skipped, 1u);
-    ASSERT_EQ(result.warnings.size(), 1u);
-    EXPECT_NE(result.warnings[0].find("γάτα"), std::string::npos);
+    const AddResult both = Add({test::WriteDictd(dir_.Path(), "mixed", mixed)});
+    EXPECT_TRUE(both.utf8);
+    EXPECT_EQ(both.records, 5u);
+    EXPECT_EQ(both.skipped, 0u);
+    EXPECT_TRUE(both.warnings.empty()) << both.warnings[0];
+    const AddResult dutch = Add({test::WriteDictd(dir_.Path(), "nl", kDutch)});
+    EXPECT_FALSE(dutch.utf8);
+    EXPECT_EQ(test::ReadBytes(shelf_.dataDir + "/nl.idx").substr(0, 15), "TAALKIST-LEXQ 1");
 }
 
 TEST_F(UserBooks, NamesAreUniqueOverBothCatalogues) {

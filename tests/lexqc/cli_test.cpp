@@ -47,13 +47,51 @@ TEST(LexqcCli, BadCommandLinesAreInputErrors) {
     EXPECT_FALSE(test::ReadAll(idx).size());
 }
 
-TEST(LexqcCli, BuildNamesTheLineOfAnUnrepresentableHeadword) {
+TEST(LexqcCli, BuildNamesTheLineOfABadHeadword) {
     test::TempDir dir;
-    const std::string src = dir.Write("a.src", "kw: goed\nb\n\n# comment\nkw: huiselĳk\nb\n");
+    const std::string src = dir.Write("a.src",
+                                      "kw: goed\nb\n\n# comment\nkw: huis\x01"
+                                      "elijk\nb\n");
     const Outcome r = Lexqc({"build", src, dir.File("a.idx")});
     EXPECT_EQ(r.rc, kExitInputError);
-    EXPECT_NE(r.err.find("a.src:5: error: headword contains U+0133"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("a.src:5: error: headword contains a control character (U+0001)"),
+              std::string::npos)
+        << r.err;
     EXPECT_FALSE(test::ReadAll(dir.File("a.idx")).size());  // no output on errors
+}
+
+// A headword, direction or key beyond Windows-1252 makes a UTF-8 book, which a reader of
+// the first kind refuses at its first section header; any other source makes a book of
+// the first kind, as before.
+TEST(LexqcCli, BuildMakesAUtf8BookOnlyWhereAHeadwordNeedsIt) {
+    test::TempDir dir;
+    for (const auto &[extra, utf8] :
+         std::vector<std::pair<std::string, bool>>{{"kw: café\ndir: fr-nl\n<p>\u0142</p>\n", false},
+                                                   {"kw: łódź\n<p>boot</p>\n", true},
+                                                   {"kw: boot\nkey: łódka\n<p>boot</p>\n", true},
+                                                   {"kw: Ὀδυσσεύς\ndir: ελ\n<p>x</p>\n", true}}) {
+        const std::string src = dir.Write("a.src", test::ManyEntries(20) + extra);
+        const Outcome built = Lexqc({"build", src, dir.File("a.idx")});
+        ASSERT_EQ(built.rc, kExitOk) << built.err;
+        EXPECT_NE(built.out.find(utf8 ? ", UTF-8 book" : ", Windows-1252 book"), std::string::npos)
+            << built.out;
+        const std::string file = test::ReadAll(dir.File("a.idx"));
+        ASSERT_GT(file.size(), 49u);
+        EXPECT_EQ(file.substr(0, 16),
+                  utf8 ? "TAALKIST-LEXQ U8" : std::string("TAALKIST-LEXQ 1\0", 16));
+        EXPECT_EQ(file.substr(24, 12) == std::string(12, '\xFF'), utf8) << extra;
+        // The article index holds Windows-1252 books only, as yet.
+        EXPECT_EQ(test::ReadAll(dir.File("a.fts")).empty(), utf8);
+        const Outcome dump = Lexqc({"dump", dir.File("a.idx")});
+        EXPECT_NE(dump.out.find("headers agree with the contents"), std::string::npos) << dump.out;
+        const Outcome verify = Lexqc({"verify", dir.File("a.idx"), src});
+        EXPECT_EQ(verify.rc, kExitOk) << verify.err << verify.out;
+    }
+    // Final sigma folds as sigma: the capitals find the word.
+    const Outcome found = Lexqc({"lookup", dir.File("a.idx"), "ΟΔΥΣΣΕΥΣ"});
+    EXPECT_EQ(found.rc, kExitOk) << found.out;
+    EXPECT_NE(found.out.find("<td>οδυσσευσ</td><td>Ὀδυσσεύς</td><td>ελ</td>"), std::string::npos)
+        << found.out;
 }
 
 TEST(LexqcCli, BuildKeepsAWordWithoutLettersAndDumpAgrees) {

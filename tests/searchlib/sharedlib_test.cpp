@@ -37,11 +37,26 @@ std::set<std::string> ExportedNames(const std::string &library) {
 }
 
 TEST(SharedLibraries, ExportExactlyTheirOperations) {
-    EXPECT_EQ(ExportedNames("lexqapi.so"),
-              (std::set<std::string>{"lexq_book_close", "lexq_book_keys", "lexq_book_open",
-                                     "lexq_book_prefix", "lexq_book_search", "lexq_deinit",
-                                     "lexq_free_searchresult", "lexq_free_text", "lexq_init",
-                                     "lexq_keys", "lexq_prefix", "lexq_search"}));
+    EXPECT_EQ(ExportedNames("lexqapi.so"), (std::set<std::string>{"lexq_book_close",
+                                                                  "lexq_book_keys",
+                                                                  "lexq_book_open",
+                                                                  "lexq_book_prefix",
+                                                                  "lexq_book_search",
+                                                                  "lexq_deinit",
+                                                                  "lexq_free_searchresult",
+                                                                  "lexq_free_text",
+                                                                  "lexq_init",
+                                                                  "lexq_keys",
+                                                                  "lexq_prefix",
+                                                                  "lexq_search",
+                                                                  "lexq_search_utf8",
+                                                                  "lexq_prefix_utf8",
+                                                                  "lexq_keys_utf8",
+                                                                  "lexq_book_search_utf8",
+                                                                  "lexq_book_prefix_utf8",
+                                                                  "lexq_book_keys_utf8",
+                                                                  "lexq_code_page",
+                                                                  "lexq_book_text_code_page"}));
     EXPECT_EQ(ExportedNames("crypt.so"), (std::set<std::string>{"decrypt", "encrypt"}));
 }
 

@@ -140,18 +140,21 @@ void RawDictionary::SetRoot(uint16_t depth, const Placed &root) {
 }
 
 std::string RawDictionary::Bytes() const {
-    const uint32_t textOffset = 37;
+    const uint32_t textOffset = utf8Version ? 37 + 12 : 37;
     const auto leafOffset = static_cast<uint32_t>(textOffset + 8 + text_.size());
     const auto indexOffset = static_cast<uint32_t>(leafOffset + 12 + leaf_.size());
     const HeaderFields &f = fields;
 
-    std::string out = identification;
+    std::string out = utf8Version ? std::string("TAALKIST-LEXQ U8") : identification;
     out.resize(16, ' ');
-    out += Le32(0x01020304) + Le32(0x05060708);
-    out += Le32(f.textOffset.value_or(textOffset));
-    out += Le32(f.leafOffset.value_or(leafOffset));
-    out += Le32(f.indexOffset.value_or(indexOffset));
+    const std::string offsets = Le32(f.textOffset.value_or(textOffset)) +
+                                Le32(f.leafOffset.value_or(leafOffset)) +
+                                Le32(f.indexOffset.value_or(indexOffset));
+    out += Le32(utf8Version.value_or(0x01020304)) + Le32(0x05060708);
+    out += utf8Version ? Le32(0xFFFFFFFF) + Le32(0xFFFFFFFF) + Le32(0xFFFFFFFF) : offsets;
     out += static_cast<char>(f.flag.value_or(cipher_ ? 1 : 0));
+    if (utf8Version)
+        out += offsets;
 
     out += Le32(f.textMaxPayload.value_or(textMaxPayload_));
     out += Le32(f.textMaxLength.value_or(textMaxLength_));
@@ -196,6 +199,8 @@ RawDictionary BuildDictionary(std::vector<Entry> entries, const BuildOptions &op
     std::stable_sort(entries.begin(), entries.end(),
                      [](const Entry &a, const Entry &b) { return a.key < b.key; });
     RawDictionary dict(options.cipher);
+    if (options.utf8)
+        dict.utf8Version = 2;
 
     // Text blocks: consecutive hits share a block; remember each hit's reference.
     std::vector<std::vector<Ref>> refs(entries.size());

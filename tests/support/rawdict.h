@@ -97,6 +97,10 @@ class RawDictionary {
 
     HeaderFields fields;                              // overrides
     std::string identification = "TK test dict    ";  // first 16 bytes
+    // Set: a UTF-8 book of this format version, its identification block the second
+    // kind's, the first kind's offsets 0xFFFFFFFF and the real ones (each overridable
+    // through fields) in the extension after the file header.
+    std::optional<uint32_t> utf8Version;
 
     // The whole file.
     std::string Bytes() const;
@@ -120,7 +124,7 @@ struct Hit {
     bool operator==(const Hit &) const = default;
 };
 struct Entry {
-    std::string key;  // a folded key (A to Z)
+    std::string key;  // a folded key (A to Z, or UTF-8 in a UTF-8 book)
     std::vector<Hit> hits;
 };
 struct BuildOptions {
@@ -129,6 +133,7 @@ struct BuildOptions {
     size_t fanout = 3;            // entries per index node below the root
     size_t hitsPerTextBlock = 3;  // consecutive hits that share a text block
     Cipher cipher;                // enciphers the file when set
+    bool utf8 = false;            // a UTF-8 book (its keys folded by lexq_fold_utf8)
 };
 // Entries are sorted by key; each entry's hits are stored in the order given.
 RawDictionary BuildDictionary(std::vector<Entry> entries, const BuildOptions &options = {});

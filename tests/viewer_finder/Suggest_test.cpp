@@ -88,7 +88,7 @@ TEST(Suggester, ReadsTheKeysOnceAndOnlyWhenFirstAsked) {
     std::atomic<int> reads = 0;
     Suggester suggester([&](const Suggester::Emit &emit) {
         ++reads;
-        for (const char *key : {"HUIS", "MUIS", "HUIS", "huis", "A1", "", "ROOS"})
+        for (const char *key : {"HUIS", "MUIS", "HUIS", "Huis", "A1", "", "ROOS"})
             emit(key);
         emit(std::string(256, 'A'));
     });
@@ -104,6 +104,17 @@ TEST(Suggester, ReadsTheKeysOnceAndOnlyWhenFirstAsked) {
     for (const Words &answer : answers)
         EXPECT_EQ(answer, (Words{"HUIS", "MUIS"}));
     EXPECT_GE(suggester.MemoryBytes(), 12u);
+}
+
+// A UTF-8 book's keys: small letters and the bytes of other scripts' letters.
+TEST(Suggester, SuggestsAmongTheKeysOfAUtf8Book) {
+    Suggester suggester([](const Suggester::Emit &emit) {
+        for (const char *key : {"lodz", "lody", "zona", "ελια", "ελιες", "Lodz"})
+            emit(key);
+    });
+    EXPECT_EQ(suggester.KeyCount(), 5u);  // not the mixed "Lodz"
+    EXPECT_EQ(suggester.Suggest("lods"), (Words{"lody", "lodz"}));
+    EXPECT_EQ(suggester.Suggest("ελιαα"), (Words{"ελια"}));
 }
 
 TEST(Suggester, TakesOverKeysReadInOrderAndDropsWhatBreaksIt) {

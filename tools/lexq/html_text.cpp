@@ -7,6 +7,7 @@
 #include "entities.h"
 #include "platform/cp1252.h"
 #include "text_writer.h"
+#include "viewer/core/BookText.h"
 
 namespace lexq {
 
@@ -115,6 +116,13 @@ class TConverter {
                     Element(tag);
             } else if (c == '&' && ReadAndWrite(html.substr(i), length)) {
                 i += length;
+            } else if (char32_t code = 0; Utf8 && static_cast<unsigned char>(c) >= 0x80) {
+                // A UTF-8 book's text; a byte that is none (the library refuses such books)
+                // stands for itself as Windows-1252.
+                const std::size_t used = platform::DecodeUtf8(html, i, code);
+                Out.Text(used != 0 ? code
+                                   : platform::Cp1252ToUnicode(static_cast<unsigned char>(c)));
+                i += used != 0 ? used : 1;
             } else {
                 Out.Text(platform::Cp1252ToUnicode(static_cast<unsigned char>(c)));
                 ++i;
@@ -124,6 +132,8 @@ class TConverter {
     }
 
   private:
+    const bool Utf8 = booktext::IsUtf8();
+
     bool ReadAndWrite(std::string_view text, std::size_t &length) {
         const auto code = ReadReference(text, length);
         if (code)

@@ -1,5 +1,6 @@
 // Result-page markup as terminal text: tags dropped, block elements ending lines, list
-// items numbered or bulleted, character references decoded; Windows-1252 in, UTF-8 out.
+// items numbered or bulleted, character references decoded; the open book's encoding in
+// (viewer/core/BookText.h), UTF-8 out.
 #pragma once
 
 #include <string>

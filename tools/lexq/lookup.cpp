@@ -13,6 +13,7 @@
 #include "platform/paths.h"
 #include "stderr_dialogs.h"
 #include "viewer/core/BookChoice.h"
+#include "viewer/core/BookText.h"
 #include "viewer/core/LXA_Books.h"
 #include "viewer/core/LXA_Data.h"
 #include "viewer/core/LXA_MsgDlg.h"
@@ -52,7 +53,7 @@ void PrintEntries(const TLXAData &data, bool html, const std::string &lineAbove,
                   std::ostream &out) {
     if (html) {
         const std::string page = data.ResultPage();
-        out << platform::Cp1252ToUtf8(lineAbove.empty() ? page : WithLineAbove(page, lineAbove))
+        out << booktext::PageToUtf8(lineAbove.empty() ? page : WithLineAbove(page, lineAbove))
             << "\r\n";
     } else {
         out << HitsAsText(*data.SearchResults) << '\n';
@@ -76,7 +77,7 @@ int LookUp(TLXAData &data, TWordFinder *finder, const std::string &word, bool ht
         PrintEntries(data, html, "", out);
         return !keep || keep("") ? kExitFound : kExitError;
     }
-    const std::string text = platform::Utf8ToCp1252Exact(word).value_or(std::string());
+    const std::string text = booktext::FromUtf8(word).value_or(std::string());
     const bool miss =
         finder != nullptr && data.SearchResults->LastCode == lexqapi::LEXQ_ERR_WORDNOTFOUND;
     // A one-off lookup waits for everything: the Hunspell dictionary and the book's keys.
@@ -87,8 +88,8 @@ int LookUp(TLXAData &data, TWordFinder *finder, const std::string &word, bool ht
             return kExitError;
         if (found >= 1) {
             const std::string headword = data.SearchResults->GetItem(0).Keyword;
-            err << "lexq: "
-                << TerminalText(platform::Cp1252ToUtf8(BaseFormSentence(text, headword))) << '\n';
+            err << "lexq: " << TerminalText(booktext::ToUtf8(BaseFormSentence(text, headword)))
+                << '\n';
             err.flush();
             PrintEntries(data, html, BaseFormLine(text, headword), out);
             return !keep || keep(platform::Cp1252ToUtf8(base)) ? kExitFound : kExitError;
@@ -102,7 +103,7 @@ int LookUp(TLXAData &data, TWordFinder *finder, const std::string &word, bool ht
         if (!suggestions.empty()) {
             out << "Bedoelde u:\n";
             for (const std::string &suggestion : suggestions)
-                out << platform::Cp1252ToUtf8(suggestion) << '\n';
+                out << booktext::ToUtf8(suggestion) << '\n';
         }
     }
     return kExitNotFound;
@@ -110,7 +111,7 @@ int LookUp(TLXAData &data, TWordFinder *finder, const std::string &word, bool ht
 
 // The type-ahead list of the text, one headword a line.
 int PrintTypeAhead(const std::string &prefix, std::ostream &out, std::ostream &err) {
-    const std::optional<std::string> text = platform::Utf8ToCp1252Exact(prefix);
+    const std::optional<std::string> text = booktext::FromUtf8(prefix);
     if (!text) {
         err << "lexq: het begin '" << prefix
             << "' bevat tekens die buiten Windows-1252 vallen en in geen woordenboek staan\n";
@@ -122,14 +123,14 @@ int PrintTypeAhead(const std::string &prefix, std::ostream &out, std::ostream &e
     }
     const std::vector<std::string> words = TypeAheadWords(*text, kTypeAheadWords);
     for (const std::string &headword : words)
-        out << platform::Cp1252ToUtf8(headword) << '\n';
+        out << booktext::ToUtf8(headword) << '\n';
     return words.empty() ? kExitNotFound : kExitFound;
 }
 
 // The headwords of the keys that match a pattern (UTF-8), one a line, in key order.
 int PrintPattern(const TLXABook &book, const std::string &typed, std::ostream &out,
                  std::ostream &err) {
-    const std::optional<std::string> text = platform::Utf8ToCp1252Exact(typed);
+    const std::optional<std::string> text = booktext::FromUtf8(typed);
     if (!text) {
         err << "lexq: het patroon '" << typed
             << "' bevat tekens die buiten Windows-1252 vallen en in geen woordenboek staan\n";
@@ -138,8 +139,7 @@ int PrintPattern(const TLXABook &book, const std::string &typed, std::ostream &o
     std::string reason;
     const std::optional<pattern::TPattern> read = pattern::TPattern::Read(*text, reason);
     if (!read) {
-        err << "lexq: " << TerminalText(platform::Cp1252ToUtf8(PatternError(*text, reason)))
-            << '\n';
+        err << "lexq: " << TerminalText(booktext::ToUtf8(PatternError(*text, reason))) << '\n';
         return kExitError;
     }
     // Without an article index a pattern with only a fixed end reads every key instead.
@@ -153,7 +153,7 @@ int PrintPattern(const TLXABook &book, const std::string &typed, std::ostream &o
         return kExitError;
     }
     for (const std::string &key : found.Keys)
-        out << platform::Cp1252ToUtf8(KeyHeadword(key)) << '\n';
+        out << booktext::ToUtf8(KeyHeadword(key)) << '\n';
     return found.Keys.empty() ? kExitNotFound : kExitFound;
 }
 
@@ -165,11 +165,11 @@ int PrintFulltext(const TLXABook &book, const std::string &query, std::ostream &
     const TArticleAnswer answer =
         SearchArticles(index, query, kEveryArticle, /*excerpts=*/nullptr, book.Name);
     if (answer.Trouble != TArticleAnswer::Problem::None) {
-        err << "lexq: " << TerminalText(platform::Cp1252ToUtf8(answer.Message)) << '\n';
+        err << "lexq: " << TerminalText(booktext::ToUtf8(answer.Message)) << '\n';
         return kExitError;
     }
     for (const TArticleHit &hit : answer.Hits)
-        out << platform::Cp1252ToUtf8(hit.Headword) << '\n';
+        out << booktext::ToUtf8(hit.Headword) << '\n';
     return answer.Hits.empty() ? kExitNotFound : kExitFound;
 }
 
@@ -283,7 +283,7 @@ std::string HitsAsText(const TLXASearchResults &results) {
         const TLXASearchResult &hit = results.GetItem(i);
         std::string entry = HtmlToText(hit.Body);
         if (entry.empty())
-            entry = platform::Cp1252ToUtf8(hit.Keyword);
+            entry = booktext::ToUtf8(hit.Keyword);
         text += (i == 0 ? "" : "\n\n") + entry;
     }
     if (!results.Folded.empty())

@@ -35,7 +35,7 @@ namespace {
 constexpr const char *kUsage =
     "usage:\n"
     "  lexqc build SRC OUT.idx [--leaf-size N] [--text-size N] [--fanout N]\n"
-    "                          [--encipher] [--crypt PATH]\n"
+    "                          [--encipher] [--crypt PATH] [--utf8]\n"
     "  lexqc index BOOK                   the article index (BOOK.fts) of a book: its .idx file\n"
     "                                     or the name of a user's book\n"
     "  lexqc verify OUT.idx SRC [--lexqapi PATH]\n"
@@ -129,7 +129,8 @@ void WriteFileAtomically(const std::string &path, const void *data, std::size_t 
 }
 
 int Build(const std::vector<std::string> &args, std::ostream &out, std::ostream &err) {
-    const Arguments a = Parse(args, {"leaf-size", "text-size", "fanout", "crypt"}, {"encipher"}, 2);
+    const Arguments a =
+        Parse(args, {"leaf-size", "text-size", "fanout", "crypt"}, {"encipher", "utf8"}, 2);
     BuildOptions options;
     if (auto v = a.Get("leaf-size"))
         options.leafSize = ParseSize("leaf-size", *v);
@@ -140,10 +141,17 @@ int Build(const std::vector<std::string> &args, std::ostream &out, std::ostream 
     const bool encipher = a.Has("encipher");
 
     Diagnostics diag(a.positional[0]);
-    const std::vector<SourceEntry> entries = ReadSourceFile(a.positional[0], diag);
+    // A book of the first kind whenever every headword, direction and key fits
+    // Windows-1252; else a UTF-8 book.
+    // --utf8 makes a UTF-8 book of any source (to compare the kinds on the same entries).
+    TextKind kind = TextKind::Utf8;
+    const std::vector<SourceEntry> entries = a.Has("utf8")
+                                                 ? ReadSourceFileAs(a.positional[0], diag, kind)
+                                                 : ReadSourceFile(a.positional[0], diag, &kind);
+    options.textKind = kind;
     const KeyTable table = CollectKeys(
         entries, diag, encipher ? kMaxEncipheredKey : std::numeric_limits<std::size_t>::max(),
-        kMaxCount);
+        kMaxCount, kind);
     PrintWarnings(diag, err);
     diag.ThrowIfErrors();
 
@@ -157,9 +165,13 @@ int Build(const std::vector<std::string> &args, std::ostream &out, std::ostream 
     WriteFileAtomically(a.positional[1], result.file.data(), result.file.size());
     // The article index comes with every book: patterns with a fixed end and full-text
     // search read it, and nothing makes it later.
-    // An enciphered book's index is enciphered too: its words are the book's vocabulary.
-    WriteArticleIndex(ArticleIndexPath(a.positional[1]), entries, table, nullptr,
-                      encipher ? &cipher : nullptr);
+    // It holds Windows-1252 books' texts only, as yet: a UTF-8 book has none. An enciphered
+    // book's index is enciphered too: its words are the book's vocabulary.
+    if (kind == TextKind::Cp1252)
+        WriteArticleIndex(ArticleIndexPath(a.positional[1]), entries, table, nullptr,
+                          encipher ? &cipher : nullptr);
+    else
+        std::remove(ArticleIndexPath(a.positional[1]).c_str());
     // Words without letters are found through a list beside the file; a list left from an
     // earlier build of the same file would answer with entries it no longer has.
     const std::string exactPath = ExactWordsPath(a.positional[1]);
@@ -173,7 +185,8 @@ int Build(const std::vector<std::string> &args, std::ostream &out, std::ostream 
     out << a.positional[1] << ": " << entries.size() << " entries, " << table.keys.size()
         << " keys, " << table.triples.size() << " stored hits, " << result.text.blocks
         << " text blocks, " << result.leaf.blocks << " leaf blocks, index depth " << result.depth
-        << ", " << result.file.size() << " bytes" << (encipher ? ", enciphered" : "") << '\n';
+        << ", " << result.file.size() << " bytes" << (encipher ? ", enciphered" : "")
+        << (kind == TextKind::Utf8 ? ", UTF-8 book" : ", Windows-1252 book") << '\n';
     return kExitOk;
 }
 
@@ -236,9 +249,10 @@ int Index(const std::vector<std::string> &args, std::ostream &out, std::ostream 
 int Verify(const std::vector<std::string> &args, std::ostream &out, std::ostream &err) {
     const Arguments a = Parse(args, {"lexqapi"}, {}, 2);
     Diagnostics diag(a.positional[1]);
-    const std::vector<SourceEntry> entries = ReadSourceFile(a.positional[1], diag);
+    TextKind kind = TextKind::Cp1252;
+    const std::vector<SourceEntry> entries = ReadSourceFile(a.positional[1], diag, &kind);
     const KeyTable table =
-        CollectKeys(entries, diag, std::numeric_limits<std::size_t>::max(), kMaxCount);
+        CollectKeys(entries, diag, std::numeric_limits<std::size_t>::max(), kMaxCount, kind);
     diag.ThrowIfErrors();
     const std::unique_ptr<SearchLibrary> library =
         SearchLibrary::Load(a.Get("lexqapi").value_or(""));
@@ -252,23 +266,27 @@ int Verify(const std::vector<std::string> &args, std::ostream &out, std::ostream
 
 int Lookup(const std::vector<std::string> &args, std::ostream &out, std::ostream &) {
     const Arguments a = Parse(args, {"lexqapi"}, {"utf8"}, 2);
-    char32_t bad = 0;
-    const std::optional<std::string> word = Utf8ToCp1252Strict(a.positional[1], &bad);
-    if (!word)
-        throw InputError("the word contains " + CodePointName(bad) +
-                         ", which Windows-1252 cannot represent");
     const std::unique_ptr<SearchLibrary> library =
         SearchLibrary::Load(a.Get("lexqapi").value_or(""));
     if (const std::int32_t status = library->Open(a.positional[0]); status != LEXQ_ERR_NONE) {
         out << StatusName(status) << '\n';
         return kExitCheckFailed;
     }
-    const SearchLibrary::Result result = library->Search(*word);
+    // A UTF-8 book is asked in UTF-8 and answers in it.
+    const bool utf8Book = library->OpenBookIsUtf8();
+    char32_t bad = 0;
+    const std::optional<std::string> word = utf8Book ? std::optional<std::string>(a.positional[1])
+                                                     : Utf8ToCp1252Strict(a.positional[1], &bad);
+    if (!word)
+        throw InputError("the word contains " + CodePointName(bad) +
+                         ", which Windows-1252 cannot represent");
+    const SearchLibrary::Result result =
+        utf8Book ? library->SearchUtf8(*word) : library->Search(*word);
     if (result.status != LEXQ_ERR_NONE) {
         out << StatusName(result.status) << '\n';
         return kExitCheckFailed;
     }
-    out << (a.Has("utf8") ? Cp1252ToUtf8(result.table) : result.table) << '\n';
+    out << (a.Has("utf8") && !utf8Book ? Cp1252ToUtf8(result.table) : result.table) << '\n';
     return kExitOk;
 }
 
@@ -392,7 +410,10 @@ int Add(const std::vector<std::string> &args, std::ostream &out, std::ostream &e
     out << "'" << result.displayName << "' (" << result.name << ", " << result.format
         << ") is toegevoegd: " << result.records << " van " << result.entries << " woorden, "
         << result.skipped << " weggelaten, " << result.keys << " zoeksleutels.\n"
-        << "Opgeslagen in " << shelf.dataDir << "\n";
+        << "Opgeslagen in " << shelf.dataDir << " als "
+        << (result.utf8 ? "UTF-8-woordenboek (trefwoorden buiten Windows-1252)"
+                        : "Windows-1252-woordenboek")
+        << ".\n";
     return kExitOk;
 }
 

@@ -1,5 +1,5 @@
-// Windows-1252 texts (the search library's words and the result page) at the edge of the Qt
-// user interface, through the platform's code page.
+// The open book's texts (the search library's words and the result page: Windows-1252, or
+// UTF-8 for a UTF-8 book) at the edge of the Qt user interface.
 #pragma once
 
 #include <QString>
@@ -7,16 +7,16 @@
 #include <string>
 #include <string_view>
 
-#include "platform/encoding.h"
+#include "viewer/core/BookText.h"
 
 namespace cp1252 {
 
 inline QString ToQString(std::string_view text) {
-    return QString::fromStdString(platform::Cp1252ToUtf8(text));
+    return QString::fromStdString(booktext::ToUtf8(text));
 }
 // Nothing when the text holds a character the code page lacks: never a '?' in its place.
 inline std::optional<std::string> FromQString(const QString &text) {
-    return platform::Utf8ToCp1252Exact(text.toStdString());
+    return booktext::FromUtf8(text.toStdString());
 }
 
 }  // namespace cp1252

@@ -1,5 +1,7 @@
 #include "viewer/core/LXA_Data.h"
 
+#include "viewer/core/BookText.h"
+
 #include <algorithm>
 
 #include <utility>
@@ -130,8 +132,11 @@ void TLXAData::SelectBook(TLXABook *book) {
         FluencySetVoice(book->FluencyVoice);
     const std::string indexFile = book->IndexFile();
     LoadExactWords(indexFile);
-    if (lexqapi::lexq_init)
-        ReportOpenStatus(lexqapi::lexq_init(indexFile.c_str()), indexFile, *book);
+    if (lexqapi::lexq_init) {
+        const std::int32_t status = lexqapi::lexq_init(indexFile.c_str());
+        booktext::SetUtf8(status == lexqapi::LEXQ_ERR_NONE && lexqapi::OpenBookIsUtf8());
+        ReportOpenStatus(status, indexFile, *book);
+    }
 }
 
 void TLXAData::LoadExactWords(const std::string &indexFile) {
@@ -148,6 +153,7 @@ std::int32_t TLXAData::OpenBook(TLXABook &book) {
     const std::string indexFile = book.IndexFile();
     LoadExactWords(indexFile);
     const std::int32_t status = lexqapi::lexq_init(indexFile.c_str());
+    booktext::SetUtf8(status == lexqapi::LEXQ_ERR_NONE && lexqapi::OpenBookIsUtf8());
     ReportOpenStatus(status, indexFile, book);
     return status;
 }
@@ -160,8 +166,7 @@ std::int32_t TLXAData::Search(const std::string &text) {
 
 std::int32_t TLXAData::SearchTyped(const std::string &utf8) {
     char32_t unrepresentable = 0;
-    if (const std::optional<std::string> text =
-            platform::Utf8ToCp1252Exact(utf8, &unrepresentable)) {
+    if (const std::optional<std::string> text = booktext::FromUtf8(utf8, &unrepresentable)) {
         const std::int32_t found = Search(*text);
         const std::optional<std::string> small = SmallLigatureSpelling(*text);
         if (found > 0 || !small || !SearchResults ||

@@ -12,6 +12,7 @@
 #include "books/html.h"
 #include "platform/cp1252.h"
 #include "platform/encoding.h"
+#include "viewer/core/BookText.h"
 #include "viewer/core/Cp1252Qt.h"
 #include "viewer/core/LXA_Exceptions.h"
 #include "viewer/core/LXA_MsgDlg.h"
@@ -62,7 +63,7 @@ std::vector<std::string> NotedKeyWords(std::string_view body) {
         if (!link.startsWith(QByteArrayView(kLink.data(), kLink.size())))
             continue;
         const QByteArray utf8 = QByteArray::fromPercentEncoding(link.mid(kLink.size()));
-        if (const std::optional<std::string> word = platform::Utf8ToCp1252Exact(utf8.toStdString());
+        if (const std::optional<std::string> word = booktext::FromUtf8(utf8.toStdString());
             word && !word->empty())
             words.push_back(*word);
     }
@@ -141,8 +142,10 @@ std::int32_t TLXASearchResults::Search(const std::string &text, std::int32_t flu
     SearchText = text;
     char *table = nullptr;
     // Without a loaded library there is no open dictionary either.
-    LastCode = lexqapi::lexq_search ? lexqapi::lexq_search(SearchText.c_str(), &table)
-                                    : lexqapi::LEXQ_ERR_NOTINITIALIZED;
+    // A UTF-8 book is asked in UTF-8; the text is in the open book's encoding already.
+    const lexqapi::TLexqSearch search =
+        booktext::IsUtf8() ? lexqapi::lexq_search_utf8 : lexqapi::lexq_search;
+    LastCode = search ? search(SearchText.c_str(), &table) : lexqapi::LEXQ_ERR_NOTINITIALIZED;
     switch (LastCode) {
         case lexqapi::LEXQ_ERR_NONE:
             // The library owns the text: hand it back however parsing ends.
@@ -281,6 +284,9 @@ std::string TLXASearchResults::BuildPage(const std::string &styleSheet) const {
     std::string page;
     AppendLine(page, "<html>");
     AppendLine(page, "  <head>");
+    // A UTF-8 book's page is UTF-8; the page of a Windows-1252 book stays as it always was.
+    if (booktext::IsUtf8())
+        AppendLine(page, "    " + std::string(booktext::kUtf8PageMark));
     AppendFmtLine(page, "    <title>Resultaten voor \"%s\"</title>", {SearchText});
     AppendFmtLine(page, "    <meta name=\"searchtext\" content=\"%s\">", {SearchText});
     if (!styleSheet.empty())
@@ -302,7 +308,7 @@ std::string TLXASearchResults::BuildPage(const std::string &styleSheet) const {
             if (!books::HoldsSigns(std::string_view(&c, 1)))
                 letters += c;
         AppendLine(page, "    <p class=\"zoekhulp\"><a href=\"" +
-                             books::SearchLink(platform::Cp1252ToUtf8(letters)) + "\">" +
+                             books::SearchLink(booktext::ToUtf8(letters)) + "\">" +
                              FoldedLine(Folded.size()) + "</a></p>");
     }
     AppendLine(page, "  </body>");

@@ -1,7 +1,7 @@
 // ExtractBetween, FoldToLetterKey and SmallLigatureSpelling of LXA_Utils.
 #include <algorithm>
 
-#include "foldtable.h"
+#include "viewer/core/BookText.h"
 #include "viewer/core/LXA_Utils.h"
 
 TExtractedView ExtractBetweenView(std::string_view text, std::string_view startMarker,
@@ -24,11 +24,7 @@ TExtracted ExtractBetween(std::string_view text, std::string_view startMarker,
 }
 
 std::string FoldToLetterKey(std::string_view text) {
-    std::string key;
-    key.reserve(text.size());
-    for (char byte : text)
-        key += lexq_fold_table[static_cast<unsigned char>(byte)];
-    return key;
+    return booktext::FoldKey(text);
 }
 
 std::optional<std::string> SmallLigatureSpelling(std::string_view text) {

@@ -15,6 +15,14 @@ TLexqFreeSearchResult lexq_free_searchresult = nullptr;
 TLexqDeinit lexq_deinit = nullptr;
 TLexqPrefix lexq_prefix = nullptr;
 TLexqKeys lexq_keys = nullptr;
+TLexqSearch lexq_search_utf8 = nullptr;
+TLexqPrefix lexq_prefix_utf8 = nullptr;
+TLexqKeys lexq_keys_utf8 = nullptr;
+TLexqCodePage lexq_code_page = nullptr;
+TLexqBookSearch lexq_book_search_utf8 = nullptr;
+TLexqBookPrefix lexq_book_prefix_utf8 = nullptr;
+TLexqBookKeys lexq_book_keys_utf8 = nullptr;
+TLexqBookCodePage lexq_book_text_code_page = nullptr;
 TLexqBookOpen lexq_book_open = nullptr;
 TLexqBookSearch lexq_book_search = nullptr;
 TLexqBookPrefix lexq_book_prefix = nullptr;
@@ -25,6 +33,10 @@ TLexqBookClose lexq_book_close = nullptr;
 bool HasBooks() {
     return lexq_book_open && lexq_book_search && lexq_book_prefix && lexq_book_keys &&
            lexq_free_text && lexq_book_close;
+}
+
+bool OpenBookIsUtf8() {
+    return lexq_code_page != nullptr && lexq_code_page() == 65001;
 }
 
 const char *const LEXQ_ERR_NAMES[8] = {"LEXQ_ERR_NODECRYPTDLL",   "LEXQ_ERR_NOMEMORY",
@@ -47,6 +59,17 @@ T Bind(platform::LibHandle library, const char *name) {
     return reinterpret_cast<T>(platform::FindExport(library, name));
 }
 
+void ClearUtf8EntryPoints() {
+    lexq_search_utf8 = nullptr;
+    lexq_prefix_utf8 = nullptr;
+    lexq_keys_utf8 = nullptr;
+    lexq_code_page = nullptr;
+    lexq_book_search_utf8 = nullptr;
+    lexq_book_prefix_utf8 = nullptr;
+    lexq_book_keys_utf8 = nullptr;
+    lexq_book_text_code_page = nullptr;
+}
+
 void ClearBookEntryPoints() {
     lexq_book_open = nullptr;
     lexq_book_search = nullptr;
@@ -63,6 +86,7 @@ void ClearEntryPoints() {
     lexq_deinit = nullptr;
     lexq_prefix = nullptr;
     lexq_keys = nullptr;
+    ClearUtf8EntryPoints();
     ClearBookEntryPoints();
 }
 
@@ -100,6 +124,18 @@ platform::LibHandle LoadSearchLibrary() {
     // Half a set would leave a handle that cannot be closed or its texts freed.
     if (!HasBooks())
         ClearBookEntryPoints();
+    lexq_search_utf8 = Bind<TLexqSearch>(handle, "lexq_search_utf8");
+    lexq_prefix_utf8 = Bind<TLexqPrefix>(handle, "lexq_prefix_utf8");
+    lexq_keys_utf8 = Bind<TLexqKeys>(handle, "lexq_keys_utf8");
+    lexq_code_page = Bind<TLexqCodePage>(handle, "lexq_code_page");
+    lexq_book_search_utf8 = Bind<TLexqBookSearch>(handle, "lexq_book_search_utf8");
+    lexq_book_prefix_utf8 = Bind<TLexqBookPrefix>(handle, "lexq_book_prefix_utf8");
+    lexq_book_keys_utf8 = Bind<TLexqBookKeys>(handle, "lexq_book_keys_utf8");
+    lexq_book_text_code_page = Bind<TLexqBookCodePage>(handle, "lexq_book_text_code_page");
+    if (!lexq_search_utf8 || !lexq_prefix_utf8 || !lexq_keys_utf8 || !lexq_code_page ||
+        !lexq_book_search_utf8 || !lexq_book_prefix_utf8 || !lexq_book_keys_utf8 ||
+        !lexq_book_text_code_page || !HasBooks())
+        ClearUtf8EntryPoints();
     return handle;
 }
 

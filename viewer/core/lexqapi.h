@@ -37,6 +37,9 @@ using TLexqBookKeys = std::int32_t(LXA_STDCALL *)(TLexqBook *book, const char *a
 using TLexqFreeText = std::int32_t(LXA_STDCALL *)(char *text);
 using TLexqBookClose = std::int32_t(LXA_STDCALL *)(TLexqBook *book);
 
+// The UTF-8 operations (books in every alphabet; see the library's header).
+using TLexqCodePage = std::int32_t(LXA_STDCALL *)();
+
 // Filled by LoadSearchLibrary, emptied by UnloadSearchLibrary. Tests may point them at
 // stand-ins of their own.
 extern TLexqInit lexq_init;
@@ -58,6 +61,21 @@ extern TLexqFreeText lexq_free_text;
 extern TLexqBookClose lexq_book_close;
 // Whether the six are bound.
 bool HasBooks();
+// The UTF-8 search, type-ahead and key walk of the open dictionary and its code page, bound
+// only when the library has all four, else all null: such a library opens no UTF-8 book,
+// and the viewer then asks in Windows-1252 through the four (and the two walks).
+extern TLexqSearch lexq_search_utf8;
+extern TLexqPrefix lexq_prefix_utf8;
+extern TLexqKeys lexq_keys_utf8;
+extern TLexqCodePage lexq_code_page;
+// The same for books side by side (bound with the four above, when the six are bound too).
+using TLexqBookCodePage = std::int32_t(LXA_STDCALL *)(TLexqBook *book);
+extern TLexqBookSearch lexq_book_search_utf8;
+extern TLexqBookPrefix lexq_book_prefix_utf8;
+extern TLexqBookKeys lexq_book_keys_utf8;
+extern TLexqBookCodePage lexq_book_text_code_page;
+// Whether the open dictionary is a UTF-8 book (its texts and keys UTF-8).
+bool OpenBookIsUtf8();
 
 inline constexpr std::int32_t LEXQ_ERR_NONE = 0;
 inline constexpr std::int32_t LEXQ_ERR_NOTINITIALIZED = -1;

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "platform/cp1252.h"
+#include "viewer/core/BookText.h"
 #include "viewer/display/PageBounds.h"
 
 namespace display {
@@ -278,8 +279,8 @@ void THtmlViewer::ClearDocument() {
 
 void THtmlViewer::LoadDocument(const char *text, std::size_t length) {
     // A page beyond what the browser lays out within a second is flattened or cut first.
-    m_page = text != nullptr ? QString::fromStdString(platform::Cp1252ToUtf8(
-                                   BoundPage(std::string_view(text, length))))
+    m_page = text != nullptr ? QString::fromStdString(
+                                   booktext::PageToUtf8(BoundPage(std::string_view(text, length))))
                              : QString();
     Render();
     moveCursor(QTextCursor::Start);

@@ -2,7 +2,9 @@
 // books can be searched at once, each on a worker of its own. The handle opens on its first
 // call (nothing is read at start-up) and every call holds the handle's lock: the library
 // takes calls on one handle one at a time, and a type-ahead on the window's thread may meet a
-// worker's search of the same book. Texts are Windows-1252, as the library has them.
+// worker's search of the same book. Texts are Windows-1252, as the library has them: a
+// UTF-8 book is asked in UTF-8 and its answer given back in Windows-1252, characters the code
+// page lacks as HTML references (the all-books page is one Windows-1252 page).
 #pragma once
 
 #include <cstdint>
@@ -34,4 +36,5 @@ class TBookHandle {
     std::string m_indexFile;
     std::mutex m_mutex;
     lexqapi::TLexqBook *m_book = nullptr;
+    bool m_utf8 = false;  // the open book is a UTF-8 book
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <exception>
 
+#include "viewer/core/BookText.h"
 #include "viewer/core/LXA_Search.h"
 #include "viewer/core/LXA_Utils.h"
 #include "viewer/core/lexqapi.h"
@@ -47,12 +48,24 @@ std::vector<TLXASearchResult> TableRows(std::string_view table) {
     return rows;
 }
 
+// The open book's search, type-ahead and key walk: a UTF-8 book's through the UTF-8
+// exports, whose texts are UTF-8 as the book's are.
+static lexqapi::TLexqSearch BookSearch() {
+    return booktext::IsUtf8() ? lexqapi::lexq_search_utf8 : lexqapi::lexq_search;
+}
+static lexqapi::TLexqPrefix BookPrefix() {
+    return booktext::IsUtf8() ? lexqapi::lexq_prefix_utf8 : lexqapi::lexq_prefix;
+}
+static lexqapi::TLexqKeys BookKeyWalk() {
+    return booktext::IsUtf8() ? lexqapi::lexq_keys_utf8 : lexqapi::lexq_keys;
+}
+
 bool HasTypeAhead() {
-    return lexqapi::lexq_prefix != nullptr;
+    return BookPrefix() != nullptr;
 }
 
 bool HasKeyWalk() {
-    return lexqapi::lexq_keys != nullptr;
+    return BookKeyWalk() != nullptr;
 }
 
 std::vector<std::string> TypeAheadWords(const std::string &text, std::size_t limit) {
@@ -60,7 +73,7 @@ std::vector<std::string> TypeAheadWords(const std::string &text, std::size_t lim
     if (!HasTypeAhead() || limit == 0)
         return words;
     TLibraryText table;
-    if (lexqapi::lexq_prefix(text.c_str(), static_cast<std::uint32_t>(limit), table.Receive()) !=
+    if (BookPrefix()(text.c_str(), static_cast<std::uint32_t>(limit), table.Receive()) !=
         lexqapi::LEXQ_ERR_NONE)
         return words;
     for (const TLXASearchResult &row : TableRows(table.View()))
@@ -77,18 +90,20 @@ std::string KeyHeadword(const std::string &key) {
 }
 
 bool HasEntries(const std::string &text) {
-    if (!lexqapi::lexq_search)
+    const lexqapi::TLexqSearch search = BookSearch();
+    if (!search)
         return false;
     TLibraryText table;
-    return lexqapi::lexq_search(text.c_str(), table.Receive()) == lexqapi::LEXQ_ERR_NONE;
+    return search(text.c_str(), table.Receive()) == lexqapi::LEXQ_ERR_NONE;
 }
 
 // The hits of a quiet search in display order; false when it finds nothing or fails.
 static bool QuietSearch(const std::string &text, TLXASearchResults &results) {
-    if (!lexqapi::lexq_search)
+    const lexqapi::TLexqSearch search = BookSearch();
+    if (!search)
         return false;
     TLibraryText table;
-    if (lexqapi::lexq_search(text.c_str(), table.Receive()) != lexqapi::LEXQ_ERR_NONE)
+    if (search(text.c_str(), table.Receive()) != lexqapi::LEXQ_ERR_NONE)
         return false;
     results.SearchText = text;
     results.RawTable = std::string(table.View());
@@ -126,7 +141,7 @@ bool TKeyWalk::Next(std::uint32_t limit, const std::function<void(std::string_vi
         return false;
     }
     TLibraryText list;
-    const std::int32_t code = lexqapi::lexq_keys(m_after.c_str(), limit, list.Receive());
+    const std::int32_t code = BookKeyWalk()(m_after.c_str(), limit, list.Receive());
     if (code != lexqapi::LEXQ_ERR_NONE) {
         m_state = code == lexqapi::LEXQ_ERR_WORDNOTFOUND ? State::Finished : State::Failed;
         return false;

@@ -10,9 +10,16 @@ namespace {
 constexpr std::size_t kMaxKeyLength = 255;
 constexpr std::size_t kMaxTypedLength = 64;
 
+// The keys of a Windows-1252 book are the letters A to Z; those of a UTF-8 book small
+// letters and the bytes of other letters (the distance counts bytes then), never both.
 bool IsKey(std::string_view key, std::size_t maxLength) {
+    const auto capital = [](char c) { return c >= 'A' && c <= 'Z'; };
+    const auto utf8Letter = [](char c) {
+        return (c >= 'a' && c <= 'z') || static_cast<unsigned char>(c) >= 0x80;
+    };
     return !key.empty() && key.size() <= maxLength &&
-           std::all_of(key.begin(), key.end(), [](char c) { return c >= 'A' && c <= 'Z'; });
+           (std::all_of(key.begin(), key.end(), capital) ||
+            std::all_of(key.begin(), key.end(), utf8Letter));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "platform/cp1252.h"
+#include "viewer/core/BookText.h"
 #include "viewer/core/LXA_Utils.h"
 #include "viewer/finder/HunspellStems.h"
 
@@ -50,14 +51,12 @@ std::string TWordFinder::BaseForm(const std::string &word, WordForms::Use use,
     const std::shared_ptr<WordForms> forms = Forms();
     if (!forms)
         return {};
-    const std::string typed = platform::Cp1252ToUtf8(word);
+    const std::string typed = booktext::ToUtf8(word);
     for (const std::string &candidate : forms->Candidates(typed, use, wait)) {
-        const std::string text = platform::Utf8ToCp1252(candidate);
-        // A letter the books cannot hold would search for another word.
-        if (text.find('?') != std::string::npos)
-            continue;
-        if (HasEntries(text))
-            return text;
+        // A letter the book cannot hold would search for another word.
+        const std::optional<std::string> text = booktext::FromUtf8(candidate);
+        if (text && HasEntries(*text))
+            return *text;
     }
     return {};
 }

@@ -4,7 +4,8 @@
 
 #include "WordFormRules.h"
 #include "foldtable.h"
-#include "platform/cp1252.h"
+#include "foldtable_utf8.h"
+#include "platform/encoding.h"
 
 namespace {
 
@@ -18,9 +19,13 @@ bool StartsWith(std::string_view s, std::string_view prefix) {
 
 // The search key a book files a word under: two candidates with one key find the same
 // entries, and a candidate with the word's own key finds nothing new.
+// A word beyond Windows-1252 (a candidate for a UTF-8 book) is told apart by the UTF-8 rule.
 std::string SearchKey(std::string_view utf8) {
     std::string key;
-    for (const char c : platform::Utf8ToCp1252(utf8))
+    const std::optional<std::string> cp1252 = platform::Utf8ToCp1252Exact(utf8);
+    if (!cp1252)
+        return lexq_fold_utf8_string(utf8);
+    for (const char c : *cp1252)
         key += lexq_fold_table[static_cast<unsigned char>(c)];
     return key;
 }
