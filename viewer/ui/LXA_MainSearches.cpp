@@ -12,6 +12,7 @@
 
 #include "LXA_Main.h"
 #include "books/html.h"
+#include "platform/cp1252.h"
 #include "viewer/core/Cp1252Qt.h"
 #include "viewer/core/LXA_Data.h"
 #include "viewer/core/LXA_Search.h"
