@@ -13,10 +13,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "foldtable.h"
+#include "foldtable_utf8.h"
 #include "fuzz_support.h"
 #include "platform/cp1252.h"
 #include "platform/encoding.h"
@@ -56,9 +58,14 @@ std::vector<std::string_view> Split(std::string_view text, std::string_view sepa
     return pieces;
 }
 
+// A book's key of the word: the Windows-1252 rule where the word fits it, else the UTF-8
+// rule of the books made for such words.
 std::string SearchKey(std::string_view utf8) {
+    const std::optional<std::string> narrow = platform::Utf8ToCp1252Exact(utf8);
+    if (!narrow)
+        return lexq_fold_utf8_string(utf8);
     std::string key;
-    for (const char c : platform::Utf8ToCp1252(utf8))
+    for (const char c : *narrow)
         key += lexq_fold_table[static_cast<unsigned char>(c)];
     return key;
 }
