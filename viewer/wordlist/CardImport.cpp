@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "platform/cp1252.h"
 #include "platform/encoding.h"
 #include "viewer/wordlist/CardFile.h"
 
@@ -24,26 +25,6 @@ std::string Trim(std::string_view text) {
     if (first == std::string_view::npos)
         return "";
     return std::string(text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1));
-}
-
-void AppendUtf8(std::string &out, std::uint32_t code) {
-    if (code == 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
-        code = 0xFFFD;
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
 }
 
 // Decodes the entity at text[at] ('&'); false (nothing consumed) when it is none we know.
@@ -67,8 +48,10 @@ bool DecodeEntity(std::string_view text, std::size_t &at, std::string &out) {
         if (digits.empty() || digits.find_first_not_of(hex ? "0123456789abcdefABCDEF"
                                                            : "0123456789") != std::string::npos)
             return false;
-        AppendUtf8(
-            out, static_cast<std::uint32_t>(std::strtoul(digits.c_str(), nullptr, hex ? 16 : 10)));
+        const auto code =
+            static_cast<std::uint32_t>(std::strtoul(digits.c_str(), nullptr, hex ? 16 : 10));
+        // A NUL in a note would cut it short wherever it is read as C text.
+        platform::AppendUtf8(out, code == 0 ? char32_t{0xFFFD} : char32_t{code});
         at = end + 1;
         return true;
     }
