@@ -159,14 +159,18 @@ void RunUtf8Book(const char *tail) {
         std::abort();
 }
 
-// A Windows-1252 book answers the UTF-8 search as the four do, converted.
+// A Windows-1252 book answers the UTF-8 search as the four do, converted. Out of memory is
+// no answer to compare: under the harness's cap it depends on what the first search left in
+// the caches (a failed search may still have cached the blocks it read).
 void CrossCheckUtf8(const char *word) {
     char *table = nullptr;
     const std::int32_t code = lexq_search(word, &table);
     const std::string old =
         code == LEXQ_ERR_NONE ? platform::Cp1252ToUtf8(table) : "<" + std::to_string(code) + ">";
     lexq_free_searchresult(table);
-    if (SearchUtf8(platform::Cp1252ToUtf8(word).c_str()) != old)
+    const std::string utf8 = SearchUtf8(platform::Cp1252ToUtf8(word).c_str());
+    const std::string out_of_memory = "<" + std::to_string(LEXQ_ERR_NOMEMORY) + ">";
+    if (utf8 != old && utf8 != out_of_memory && old != out_of_memory)
         std::abort();
 }
 
