@@ -243,7 +243,8 @@ class TfrmLXAMain : public QMainWindow {
     struct TAllBooksState;
     void CreateAllBooksChoice();
     void CreateChoiceCommands();
-    void LeaveChoice();
+    // Ends the choice of several books; false when none was chosen.
+    bool LeaveChoice();
     std::string NewWindowChoice() const;
     void SearchAllBooks(const QString &typed);
     void AllBooksAnswered(unsigned search, const std::shared_ptr<const TBookAnswer> &answer);

@@ -218,10 +218,10 @@ void TfrmLXAMain::ChooseBooks(const std::string &key) {
     UpdateCommands();
 }
 
-void TfrmLXAMain::LeaveChoice() {
+bool TfrmLXAMain::LeaveChoice() {
     TAllBooksState &state = *m_allBooks;
     if (state.Choice.empty())
-        return;
+        return false;
     ++state.Search;
     *state.Current = state.Search;
     state.Choice.clear();
@@ -234,6 +234,9 @@ void TfrmLXAMain::LeaveChoice() {
         FluencySetVoice(m_data.CurrentBook->FluencyVoice);
     WriteSetting(platform::RegRoot::CurrentUser, std::nullopt, m_data.Paths.RegKey, kChoiceSetting,
                  "");
+    // The status line counted the blocks that are gone.
+    SetStatus(QString());
+    return true;
 }
 
 std::string TfrmLXAMain::NewWindowChoice() const {

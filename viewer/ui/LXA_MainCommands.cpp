@@ -370,12 +370,12 @@ void TfrmLXAMain::ShowResults() {
 
 void TfrmLXAMain::SelectBookByName(const std::string &name) {
     TWaitCursor hourglass;
-    // A book chosen ends the choice of several.
-    LeaveChoice();
+    // A book chosen ends the choice of several; the page it showed goes with it.
+    const bool leftChoice = LeaveChoice();
     // Choosing the current book again only refreshes caption, icon and the pronounce
     // command: its page stays, as the status line still counts its entries.
-    const bool sameBook =
-        m_data.Books != nullptr && m_data.Books->FindBook(name) == m_data.CurrentBook;
+    const bool sameBook = !leftChoice && m_data.Books != nullptr &&
+                          m_data.Books->FindBook(name) == m_data.CurrentBook;
     if (m_viewer != nullptr && !sameBook)
         m_viewer->ClearDocument();
     m_data.SelectBookNamed(name);
