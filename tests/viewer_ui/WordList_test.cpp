@@ -66,10 +66,12 @@ TEST_F(WordListTest, StarsShowOnTheScreenOnlyAndCtrlDKeepsTheTopEntry) {
     QTest::keyClick(&window, Qt::Key_D, Qt::ControlModifier);
     EXPECT_EQ(window.StatusText().toStdString(), "'huis' is bewaard in de woordenlijst.");
     EXPECT_EQ(Shown().count(QStringLiteral("\u2605 Bewaard")), 1);
-    // The second entry's star, clicked.
+    // The second entry's star, reached by Tab and followed: the caret stays on it.
+    window.Viewer()->setTextCursor(window.Viewer()->document()->find(QStringLiteral("\u2606")));
     emit window.Viewer()->anchorClicked(QUrl(QStringLiteral("ster:1")));
     QCoreApplication::processEvents();
     EXPECT_EQ(Shown().count(QStringLiteral("\u2605 Bewaard")), 2);
+    EXPECT_EQ(window.Viewer()->textCursor().selectedText(), QStringLiteral("\u2605"));
     const std::vector<wordlist::TWordEntry> kept = Kept();
     ASSERT_EQ(kept.size(), 2u);
     EXPECT_EQ(kept[0].Headword, "huis");
