@@ -1,5 +1,6 @@
-// The word list in the viewer: the stars on the page (on the screen only), Ctrl+D, and the
-// list window with its removal, undo, export and opening of an entry.
+// The word list in the viewer: the stars on the page (on the screen only), taking an entry
+// out again, Ctrl+D, the stars of the all-books page and the lookup popup, and the list
+// window with its removal, undo, export and opening of an entry.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -13,7 +14,10 @@
 #include "AnkiTextReader.h"
 #include "UiTestSupport.h"
 #include "viewer/display/HtmlViewer.h"
+#include "viewer/ui/AllBooksPage.h"
 #include "viewer/ui/LXA_Main.h"
+#include "viewer/ui/LookupPopup.h"
+#include "viewer/ui/LookupResident.h"
 #include "viewer/ui/WordListHook.h"
 #include "viewer/ui/WordListWindow.h"
 #include "viewer/wordlist/WordStore.h"
@@ -62,10 +66,12 @@ TEST_F(WordListTest, StarsShowOnTheScreenOnlyAndCtrlDKeepsTheTopEntry) {
     QTest::keyClick(&window, Qt::Key_D, Qt::ControlModifier);
     EXPECT_EQ(window.StatusText().toStdString(), "'huis' is bewaard in de woordenlijst.");
     EXPECT_EQ(Shown().count(QStringLiteral("\u2605 Bewaard")), 1);
-    // The second entry's star, clicked.
+    // The second entry's star, reached by Tab and followed: the caret stays on it.
+    window.Viewer()->setTextCursor(window.Viewer()->document()->find(QStringLiteral("\u2606")));
     emit window.Viewer()->anchorClicked(QUrl(QStringLiteral("ster:1")));
     QCoreApplication::processEvents();
     EXPECT_EQ(Shown().count(QStringLiteral("\u2605 Bewaard")), 2);
+    EXPECT_EQ(window.Viewer()->textCursor().selectedText(), QStringLiteral("\u2605"));
     const std::vector<wordlist::TWordEntry> kept = Kept();
     ASSERT_EQ(kept.size(), 2u);
     EXPECT_EQ(kept[0].Headword, "huis");
@@ -78,6 +84,27 @@ TEST_F(WordListTest, StarsShowOnTheScreenOnlyAndCtrlDKeepsTheTopEntry) {
     // A later run shows them filled.
     ui::TfrmLXAMain &again = Start();
     Find(again, "huis");
+    EXPECT_EQ(Shown().count(QStringLiteral("\u2605 Bewaard")), 2);
+
+    // A filled star takes its entry out of the default list; a named list keeps its row.
+    wordlist::TWordEntry named = Kept()[0];
+    named.List = "Les 3";
+    bool added = false;
+    ASSERT_NE(again.WordList()->Store()->Add(named, added), 0);
+    emit again.Viewer()->anchorClicked(QUrl(QStringLiteral("ster:0")));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(again.StatusText().toStdString(), "'huis' is uit de woordenlijst gehaald.");
+    ASSERT_EQ(again.WordList()->Store()->Entries(wordlist::kDefaultList).size(), 1u);
+    EXPECT_EQ(again.WordList()->Store()->Entries(wordlist::kDefaultList)[0].Headword, "huisje");
+    EXPECT_EQ(again.WordList()->Store()->Entries("Les 3").size(), 1u);
+    EXPECT_EQ(Shown().count(QStringLiteral("\u2606 Bewaren")), 1);
+    EXPECT_LT(Shown().indexOf(QStringLiteral("\u2606")), Shown().indexOf(QStringLiteral("huisje")));
+    // Ctrl+D keeps and never takes out: pressed twice, the entry stays.
+    again.UpdateCommands();
+    QTest::keyClick(&again, Qt::Key_D, Qt::ControlModifier);
+    QTest::keyClick(&again, Qt::Key_D, Qt::ControlModifier);
+    EXPECT_EQ(again.StatusText().toStdString(), "'huis' staat al in de woordenlijst.");
+    EXPECT_EQ(again.WordList()->Store()->Entries(wordlist::kDefaultList).size(), 2u);
     EXPECT_EQ(Shown().count(QStringLiteral("\u2605 Bewaard")), 2);
 }
 
@@ -141,6 +168,113 @@ TEST_F(WordListTest, TheListWindowRemovesUndoesExportsAndOpens) {
     lines->setCurrentItem(lines->topLevelItem(1));
     emit lines->itemActivated(lines->topLevelItem(1), 0);
     EXPECT_EQ(window.SearchField()->text(), lines->topLevelItem(1)->text(0));
+}
+
+// Two compiled books that both hold "huis", each with its own text: a star stores the book
+// whose page it stands on, on the all-books page as in the lookup popup.
+class WordListBooksTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        folder.WriteCatalogue({"nl-en=1;Nederlands-Engels", "nl-de=1;Nederlands-Duits"});
+        for (const char *name : {"nl-en", "nl-de"})
+            folder.AddBook(name, "", false);
+        folder.AddCompiledBook("nl-en", "kw: huis\n<p>house</p>\n\nkw: tafel\n<p>table</p>\n");
+        folder.AddCompiledBook("nl-de", "kw: huis\n<p>Haus</p>\n");
+        viewer = std::make_unique<TViewer>();
+        Main().resize(600, 400);
+        Main().show();
+    }
+    ui::TfrmLXAMain &Main() const { return viewer->Main(); }
+    wordlist::TWordStore &Store() const { return *Main().WordList()->Store(); }
+    // Clicks the star of the display's first entry.
+    static void ClickStar(display::THtmlViewer &display) {
+        emit display.anchorClicked(QUrl(QStringLiteral("ster:0")));
+        QCoreApplication::processEvents();
+    }
+    // The book of a block by its text, and whether its star is filled.
+    static std::string BookOf(const QTextEdit &display) {
+        return display.toPlainText().contains(QStringLiteral("Haus")) ? "nl-de" : "nl-en";
+    }
+    static bool Filled(const QTextEdit &display) {
+        return display.toPlainText().contains(QStringLiteral("\u2605 Bewaard"));
+    }
+
+    TDialogRecorder dialogs;
+    TProgramFolder folder;
+    std::unique_ptr<TViewer> viewer;
+};
+
+TEST_F(WordListBooksTest, EachBlockOfTheAllBooksPageStarsItsOwnBook) {
+    Main().ChooseBooks("*");
+    Find(Main(), "huis");
+    ui::TAllBooksPage &page = *Main().AllBooksPage();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return page.BlockCount() == 2; }, 10000));
+    for (int block = 0; block < 2; ++block)
+        EXPECT_FALSE(Filled(*page.Display(block)));
+
+    ClickStar(*page.Display(1));
+    std::vector<wordlist::TWordEntry> kept = Store().Entries();
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(kept[0].Book, BookOf(*page.Display(1)));
+    EXPECT_EQ(kept[0].Headword, "huis");
+    EXPECT_EQ(kept[0].Typed, "huis");
+    EXPECT_TRUE(Filled(*page.Display(1)));
+    EXPECT_FALSE(Filled(*page.Display(0)));
+    EXPECT_EQ(Main().StatusText().toStdString(), "'huis' is bewaard in de woordenlijst.");
+
+    ClickStar(*page.Display(0));
+    kept = Store().Entries();
+    ASSERT_EQ(kept.size(), 2u);
+    EXPECT_EQ(kept[1].Book, BookOf(*page.Display(0)));
+    EXPECT_NE(kept[0].Book, kept[1].Book);
+
+    // Found again, both show filled; a click takes one out, the other block keeps its star.
+    Find(Main(), "huis");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return page.BlockCount() == 2; }, 10000));
+    EXPECT_TRUE(Filled(*page.Display(0)) && Filled(*page.Display(1)));
+    const std::string taken = BookOf(*page.Display(0));
+    ClickStar(*page.Display(0));
+    kept = Store().Entries();
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_NE(kept[0].Book, taken);
+    EXPECT_FALSE(Filled(*page.Display(0)));
+    EXPECT_TRUE(Filled(*page.Display(1)));
+}
+
+TEST_F(WordListBooksTest, ThePopupStarsItsPageAndItsBlocks) {
+    ui::TLookupResident resident(Main(), viewer->Data);
+    const std::shared_ptr<void> plainAgain(
+        nullptr, [](void *) { QApplication::setQuitOnLastWindowClosed(true); });
+    ui::TLookupPopup &popup = *resident.Popup();
+    Main().SelectBookByName("nl-de");
+    resident.LookUp(QStringLiteral("huis"));
+    ASSERT_FALSE(Filled(*popup.Viewer()));
+    ClickStar(*popup.Viewer());
+    ASSERT_EQ(Store().Entries().size(), 1u);
+    EXPECT_EQ(Store().Entries()[0].Book, "nl-de");
+    EXPECT_TRUE(Filled(*popup.Viewer()));
+    EXPECT_EQ(popup.Status().toStdString(), "'huis' is bewaard in de woordenlijst.");
+    // The main window's page shows it kept; the popup's star takes it out again.
+    Find(Main(), "huis");
+    EXPECT_TRUE(Filled(*Main().Viewer()));
+    ClickStar(*popup.Viewer());
+    EXPECT_TRUE(Store().Entries().empty());
+    EXPECT_FALSE(Filled(*popup.Viewer()));
+    EXPECT_FALSE(Filled(*Main().Viewer())) << "the same entry shown elsewhere follows";
+
+    // Every book chosen: each block of the popup stores its own book.
+    Main().ChooseBooks("*");
+    resident.LookUp(QStringLiteral("huis"));
+    ui::TAllBooksPage *page = popup.AllBooks();
+    ASSERT_NE(page, nullptr);
+    ASSERT_EQ(page->BlockCount(), 2);
+    for (int block = 0; block < 2; ++block) {
+        ClickStar(*page->Display(block));
+        ASSERT_EQ(Store().Entries().size(), static_cast<std::size_t>(block + 1));
+        EXPECT_EQ(Store().Entries().back().Book, BookOf(*page->Display(block)));
+        EXPECT_TRUE(Filled(*page->Display(block)));
+    }
+    EXPECT_TRUE(dialogs.Shown.empty());
 }
 
 }  // namespace

@@ -77,15 +77,17 @@ TEST(WordStoreTest, KeepsEntriesInListsAcrossReopening) {
     EXPECT_EQ(all[0].BaseForm, "huis");
     EXPECT_EQ(all[0].Added.size(), 20u);
     EXPECT_EQ(store->Entries("Les 3").size(), 1u);
-    EXPECT_TRUE(store->IsKept("nl-en", "fiets", Entry("fiets").Html));
-    EXPECT_FALSE(store->IsKept("en-nl", "fiets", Entry("fiets").Html));
+    EXPECT_EQ(store->KeptRow(kDefaultList, "nl-en", "huis", expected.Html), all[0].Id);
+    EXPECT_NE(store->KeptRow("Les 3", "nl-en", "huis", expected.Html), 0);
+    EXPECT_EQ(store->KeptRow(kDefaultList, "en-nl", "huis", expected.Html), 0);
 
     // Removing a row leaves the entry's row in the other list; removing a list its rows.
     EXPECT_TRUE(store->Remove(all[0].Id));
     EXPECT_FALSE(store->Remove(all[0].Id));
-    EXPECT_TRUE(store->IsKept("nl-en", "huis", expected.Html));
+    EXPECT_EQ(store->KeptRow(kDefaultList, "nl-en", "huis", expected.Html), 0);
+    EXPECT_NE(store->KeptRow("Les 3", "nl-en", "huis", expected.Html), 0);
     EXPECT_TRUE(store->RemoveList("Les 3"));
-    EXPECT_FALSE(store->IsKept("nl-en", "huis", expected.Html));
+    EXPECT_EQ(store->KeptRow("Les 3", "nl-en", "huis", expected.Html), 0);
     EXPECT_EQ(store->Entries().size(), 1u);
 }
 

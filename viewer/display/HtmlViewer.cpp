@@ -291,8 +291,17 @@ void THtmlViewer::LoadDocument(const char *text, std::size_t length) {
 void THtmlViewer::Redecorate() {
     if (m_page.isEmpty())
         return;
+    // The decoration keeps its length: the caret (on the link just followed, for one who
+    // reads by keyboard) stays where it was, and Tab goes on from there.
     const int top = TopPosition();
+    const QTextCursor before = textCursor();
+    const int anchor = before.anchor(), position = before.position();
     Render();
+    QTextCursor after(document());
+    const int last = document()->characterCount() - 1;
+    after.setPosition(std::clamp(anchor, 0, last));
+    after.setPosition(std::clamp(position, 0, last), QTextCursor::KeepAnchor);
+    setTextCursor(after);
     ScrollToPosition(top);
 }
 

@@ -40,7 +40,8 @@ class THtmlViewer : public QTextBrowser {
         m_decorationScheme = scheme;
         m_openDecoration = std::move(opener);
     }
-    // Lays the shown page out again with the decoration as it is now, at the same place.
+    // Lays the shown page out again with the decoration as it is now, at the same place
+    // and with the caret where it was.
     void Redecorate();
 
     // Removes the page and shows an empty white area scrolled to the top.

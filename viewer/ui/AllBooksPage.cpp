@@ -20,6 +20,9 @@ namespace ui {
 
 struct TAllBooksPage::TBlock {
     std::vector<std::shared_ptr<const TBookAnswer>> Answers;  // ranked; the first leads
+    // The answer whose page the display shows: the first to arrive, which one ranked
+    // higher may have joined since.
+    std::shared_ptr<const TBookAnswer> Shown;
     QWidget *Frame = nullptr;
     TBlockHeader *Header = nullptr;
     QWidget *Content = nullptr;              // the display, or a failed book's notice
@@ -180,6 +183,7 @@ void TAllBooksPage::Clear() {
         block->Viewer->setExtraSelections({});
         block->Viewer->ClearDocument();
         block->Answers.clear();
+        block->Shown.reset();
         block->Touched = false;
         block->Estimate = 0;
         m_spares.push_back(std::move(block));
@@ -206,6 +210,7 @@ std::unique_ptr<TAllBooksPage::TBlock> TAllBooksPage::MakeBlock(
         std::unique_ptr<TBlock> block = std::move(m_spares.back());
         m_spares.pop_back();
         block->Answers.push_back(answer);
+        block->Shown = answer;
         block->Header->SetDark(m_look.Dark);
         block->Header->SetExpanded(true);
         block->Viewer->show();
@@ -237,6 +242,15 @@ std::unique_ptr<TAllBooksPage::TBlock> TAllBooksPage::MakeBlock(
         block->Content = notice;
     } else {
         block->Viewer = MakeDisplay(block->Frame);
+        block->Shown = answer;
+        // Spare blocks keep their display, and it keeps asking this block.
+        if (m_stars)
+            m_stars(*block->Viewer, [raw] {
+                const TBookAnswer *shown = raw->Shown.get();
+                if (shown == nullptr || !shown->Listing.empty())
+                    return TShownEntries{};
+                return TShownEntries{shown->Book, shown->Results.get(), shown->Typed};
+            });
         const std::string page = answer->Page();
         block->Viewer->LoadDocument(page.data(), page.size());
         block->Content = block->Viewer;

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "viewer/display/PageLook.h"
+#include "viewer/ui/WordListStars.h"
 
 class QTextDocument;
 class QTextEdit;
@@ -43,6 +44,11 @@ class TAllBooksPage : public QScrollArea {
     void SetWordSearcher(std::function<void(const QString &)> searcher);
     void SetLinkOpener(std::function<void(const QUrl &)> opener);
     void SetLook(const display::TPageLook &look);
+    // What puts the word list's stars on a block's display: shown tells what its page
+    // holds (the book whose page it is). Set before the first block.
+    using TStars =
+        std::function<void(display::THtmlViewer &viewer, std::function<TShownEntries()> shown)>;
+    void SetStars(TStars stars) { m_stars = std::move(stars); }
     // The books whose long blocks start unfolded: those the user unfolded before (names).
     void SetUnfolded(std::set<std::string> books) { m_unfolded = std::move(books); }
     const std::set<std::string> &Unfolded() const { return m_unfolded; }
@@ -120,6 +126,7 @@ class TAllBooksPage : public QScrollArea {
     QString m_imageFolder;
     std::function<void(const QString &)> m_searchWord;
     std::function<void(const QUrl &)> m_openLink;
+    TStars m_stars;
 };
 
 }  // namespace ui

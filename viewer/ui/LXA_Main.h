@@ -25,6 +25,7 @@ class QToolBar;
 class QToolButton;
 class TLXABook;
 class TLXAData;
+class TLXASearchResults;
 class TWordFinder;
 
 namespace display {
@@ -60,6 +61,11 @@ struct TLookupPage {
     bool Choice = false;  // several books answered: Answers and Note, never Page
     std::vector<std::shared_ptr<const TBookAnswer>> Answers;  // ranked, as the page shows them
     std::string Note;  // the suggestions' page of a word found nowhere; empty until read
+    // The entries Page shows, for the word list's stars: their book and results, and the
+    // word searched (Windows-1252); no results for a page without entries.
+    const TLXABook *Book = nullptr;
+    std::shared_ptr<const TLXASearchResults> Results;
+    std::string Typed;
 };
 
 // The status line's sentences of a search.

@@ -33,6 +33,7 @@
 #include "viewer/ui/MenuItem.h"
 #include "viewer/ui/SelectBook.h"
 #include "viewer/ui/UiResources.h"
+#include "viewer/ui/WordListHook.h"
 
 namespace ui {
 
@@ -359,6 +360,10 @@ TAllBooksPage *TfrmLXAMain::NewAllBooksPage(QWidget *parent) const {
         },
         parent);
     page->SetImageFolder(QString::fromStdString(m_data.Paths.DataDir));
+    page->SetStars([this](display::THtmlViewer &viewer, std::function<TShownEntries()> shown) {
+        if (m_wordList != nullptr)
+            m_wordList->Attach(viewer, std::move(shown));
+    });
     page->SetLinkOpener(
         [](const QUrl &link) { platform::ShellOpen(link.toString().toStdString(), ""); });
     return page;

@@ -231,6 +231,13 @@ TLookupPage TfrmLXAMain::LookupPage(const QString &typed) {
         std::unique_ptr<TLXASearchResults> Shown;
         ~TKeepShown() { Data.SearchResults = std::move(Shown); }
     } keep{m_data, std::exchange(m_data.SearchResults, std::make_unique<TLXASearchResults>())};
+    // The page's hits go with it, for its stars.
+    const auto withEntries = [&](std::string page) {
+        answer.Page = std::move(page);
+        answer.Book = m_data.CurrentBook;
+        answer.Results = std::move(m_data.SearchResults);
+        answer.Typed = *text;
+    };
     if (const std::optional<TPatternPage> matches = PatternPage(*text)) {
         answer.Status = cp1252::ToQString(matches->Sentence);
         answer.Page = WithLineAbove(m_data.ResultPage(), matches->Lines);
@@ -239,12 +246,13 @@ TLookupPage TfrmLXAMain::LookupPage(const QString &typed) {
     const std::int32_t found = m_data.SearchTyped(typed.toStdString());
     if (found >= 1) {
         answer.Status = FoundSentence(found, m_data.ResultCount());
-        answer.Page = m_data.ResultPage();
+        std::string page = m_data.ResultPage();
         if (m_finder) {
             const std::string line = SeeAlsoLineFor(*text);
             if (!line.empty())
-                answer.Page = WithLineAbove(answer.Page, line);
+                page = WithLineAbove(page, line);
         }
+        withEntries(std::move(page));
         return answer;
     }
     if (!m_finder || m_data.SearchResults->LastCode != lexqapi::LEXQ_ERR_WORDNOTFOUND)
@@ -252,7 +260,7 @@ TLookupPage TfrmLXAMain::LookupPage(const QString &typed) {
     const std::string headword = SearchBaseForm(*text);
     if (!headword.empty()) {
         answer.Status = cp1252::ToQString(BaseFormSentence(*text, headword));
-        answer.Page = WithLineAbove(m_data.ResultPage(), BaseFormLine(*text, headword));
+        withEntries(WithLineAbove(m_data.ResultPage(), BaseFormLine(*text, headword)));
         return answer;
     }
     LoadHunspell();

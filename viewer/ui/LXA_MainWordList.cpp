@@ -8,7 +8,10 @@ namespace ui {
 void TfrmLXAMain::CreateWordList() {
     m_wordList = new TWordListHook(
         m_data, *m_viewer, [this] { return m_finding.Typed; }, this);
-    connect(m_wordList, &TWordListHook::Said, this, &TfrmLXAMain::SetStatus);
+    connect(m_wordList, &TWordListHook::Said, this, [this](const QString &status, QWidget *where) {
+        if (where == this)
+            SetStatus(status);
+    });
     // A line of the list opens its entry here: its book, then its headword.
     connect(m_wordList, &TWordListHook::OpenEntry, this,
             [this](const QString &book, const QString &headword) {

@@ -145,6 +145,14 @@ QString TLookupPopup::Status() const {
     return m_status->text();
 }
 
+TShownEntries TLookupPopup::Entries() const {
+    return TShownEntries{m_entries.Book, m_entries.Results.get(), m_entries.Typed};
+}
+
+void TLookupPopup::Say(const QString &text) {
+    m_status->setText(text);
+}
+
 bool TLookupPopup::Pinned() const {
     return m_pin->isChecked();
 }
@@ -166,6 +174,7 @@ void TLookupPopup::ShowMessage(const QString &text) {
     m_field->clear();
     m_shown.clear();
     m_summary.clear();
+    m_entries = TLookupPage();
     if (m_allBooks != nullptr) {
         m_allBooks->hide();
         m_allBooks->Clear();
@@ -199,6 +208,11 @@ void TLookupPopup::Refresh() {
 
 void TLookupPopup::Show(const TLookupPage &page) {
     m_summary = Summary(page);
+    // Before the page is loaded: its stars are drawn from these.
+    m_entries = TLookupPage();
+    m_entries.Book = page.Book;
+    m_entries.Results = page.Results;
+    m_entries.Typed = page.Typed;
     const display::TPageLook look = m_look();
     if (page.Choice && m_allBooks == nullptr && m_makeAllBooks) {
         m_allBooks = m_makeAllBooks(this);

@@ -13,6 +13,7 @@
 
 #include "viewer/display/PageLook.h"
 #include "viewer/ui/LXA_Main.h"
+#include "viewer/ui/WordListStars.h"
 
 class QLabel;
 class QLineEdit;
@@ -64,6 +65,10 @@ class TLookupPopup : public QWidget {
     // The page of several books; null until they first answered.
     TAllBooksPage *AllBooks() const { return m_allBooks; }
     QToolButton *PinButton() const { return m_pin; }
+    // What the popup's own page holds, for the word list's stars.
+    TShownEntries Entries() const;
+    // A sentence of its own on the popup's status line (what a star did).
+    void Say(const QString &text);
     QToolButton *OpenButton() const { return m_open; }
 
   signals:
@@ -92,6 +97,7 @@ class TLookupPopup : public QWidget {
     TAllBooksMaker m_makeAllBooks;
     QString m_shown;        // the word whose answer is shown; empty for a message
     std::string m_summary;  // what the answer shown said, to tell a fuller one by
+    TLookupPage m_entries;  // the page shown by the popup's own display: its book and hits
     QLineEdit *m_field = nullptr;
     QToolButton *m_pin = nullptr;
     QToolButton *m_open = nullptr;

@@ -18,6 +18,7 @@
 #include "viewer/ui/LookupPopup.h"
 #include "viewer/ui/SelectionText.h"
 #include "viewer/ui/SelectionWatch.h"
+#include "viewer/ui/WordListHook.h"
 
 namespace ui {
 
@@ -31,6 +32,16 @@ TLookupResident::TLookupResident(TfrmLXAMain &main, TLXAData &data)
         page->SetUnfolded(m_main.AllBooksPage()->Unfolded());
         return page;
     });
+    // Stars on the popup's page, and its own status line for what they did; the blocks of
+    // its all-books page get theirs where the main window makes the page.
+    if (TWordListHook *list = m_main.WordList()) {
+        list->Attach(*m_popup->Viewer(), [popup = m_popup.get()] { return popup->Entries(); });
+        connect(list, &TWordListHook::Said, m_popup.get(),
+                [popup = m_popup.get()](const QString &status, QWidget *where) {
+                    if (where == popup)
+                        popup->Say(status);
+                });
+    }
     // Base forms and "Bedoelde u:" that come later complete the popup as they do the window.
     // Queued: the word finder may tell so in the middle of the popup's own search.
     connect(&m_main, &TfrmLXAMain::WordFinderGrew, m_popup.get(), &TLookupPopup::Refresh,

@@ -1,5 +1,6 @@
 #include "viewer/ui/WordListHook.h"
 
+#include <QPointer>
 #include <QTextDocumentFragment>
 #include <QUrl>
 
@@ -15,16 +16,44 @@
 
 namespace ui {
 
+struct TWordListHook::TAttached {
+    QPointer<display::THtmlViewer> Viewer;
+    std::function<TShownEntries()> Shown;
+    bool ByKey = false;       // Ctrl+D keeps its top entry
+    std::vector<bool> Stars;  // as the page shows them; empty without stars
+};
+
 TWordListHook::TWordListHook(TLXAData &data, display::THtmlViewer &viewer,
                              std::function<std::string()> typed, QWidget *window)
     : QObject(window), m_data(data), m_viewer(viewer), m_typed(std::move(typed)), m_parent(window) {
-    m_viewer.SetDecoration([this](const QString &page) { return Decorate(page); });
-    m_viewer.SetDecorationLinks(QLatin1String(kStarScheme),
-                                [this](const QUrl &link) { StarEntry(link.path().toInt()); });
+    Attach(m_viewer, [this] {
+        return TShownEntries{m_data.CurrentBook, m_data.SearchResults.get(), m_typed()};
+    });
+    m_attached.front()->ByKey = true;
 }
 
 TWordListHook::~TWordListHook() {
     delete m_window;
+    // A popup's display may outlive the window's hook.
+    for (const auto &attached : m_attached)
+        if (attached->Viewer != nullptr) {
+            attached->Viewer->SetDecoration(nullptr);
+            attached->Viewer->SetDecorationLinks(QString(), nullptr);
+        }
+}
+
+void TWordListHook::Attach(display::THtmlViewer &viewer, std::function<TShownEntries()> shown) {
+    // Displays gone (a closed popup's blocks) are forgotten as new ones come.
+    std::erase_if(m_attached, [](const auto &attached) { return attached->Viewer == nullptr; });
+    auto attached = std::make_unique<TAttached>();
+    attached->Viewer = &viewer;
+    attached->Shown = std::move(shown);
+    TAttached *raw = attached.get();
+    m_attached.push_back(std::move(attached));
+    viewer.SetDecoration([this, raw](const QString &page) { return Decorate(*raw, page); });
+    viewer.SetDecorationLinks(QLatin1String(kStarScheme), [this, raw](const QUrl &link) {
+        Star(*raw, link.path().toInt(), true);
+    });
 }
 
 wordlist::TWordStore *TWordListHook::Store() {
@@ -44,59 +73,95 @@ bool TWordListHook::HasEntries() const {
            m_viewer.HasPage();
 }
 
-QString TWordListHook::Decorate(const QString &page) {
-    // Only the page of the results held now: its entries are the results, one by one.
-    const TLXASearchResults *results = m_data.SearchResults.get();
-    if (results == nullptr || m_data.CurrentBook == nullptr ||
-        PageEntries(page) != results->Count() || results->Count() == 0)
-        return page;
+std::vector<bool> TWordListHook::KeptFlags(const TShownEntries &shown) {
+    std::vector<bool> kept;
+    if (shown.Results == nullptr || shown.Book == nullptr)
+        return kept;
     wordlist::TWordStore *store = Store();
     if (store == nullptr)
-        return page;
-    std::vector<bool> kept;
-    for (std::int32_t i = 0; i < results->Count(); ++i) {
-        const TLXASearchResult &hit = results->GetItem(i);
-        kept.push_back(store->IsKept(m_data.CurrentBook->Name, platform::Cp1252ToUtf8(hit.Keyword),
-                                     platform::Cp1252ToUtf8(hit.Body)));
+        return kept;
+    for (std::int32_t i = 0; i < shown.Results->Count(); ++i) {
+        const TLXASearchResult &hit = shown.Results->GetItem(i);
+        kept.push_back(store->KeptRow(wordlist::kDefaultList, shown.Book->Name,
+                                      platform::Cp1252ToUtf8(hit.Keyword),
+                                      platform::Cp1252ToUtf8(hit.Body)) != 0);
     }
-    return StarredPage(page, kept);
+    return kept;
 }
 
-bool TWordListHook::StarEntry(int index) {
-    const TLXASearchResults *results = m_data.SearchResults.get();
-    if (!HasEntries() || index < 0 || index >= results->Count() || m_data.CurrentBook == nullptr)
+QString TWordListHook::Decorate(TAttached &attached, const QString &page) {
+    // Only the page of the results held now: its entries are the results, one by one.
+    const TShownEntries shown = attached.Shown();
+    attached.Stars.clear();
+    if (shown.Results == nullptr || shown.Results->Count() == 0 ||
+        PageEntries(page) != shown.Results->Count())
+        return page;
+    attached.Stars = KeptFlags(shown);
+    return StarredPage(page, attached.Stars, attached.ByKey);
+}
+
+bool TWordListHook::Star(TAttached &attached, int index, bool toggle) {
+    const TShownEntries shown = attached.Shown();
+    if (attached.Viewer == nullptr || !attached.Viewer->HasPage() || shown.Results == nullptr ||
+        shown.Book == nullptr || index < 0 || index >= shown.Results->Count())
         return false;
     wordlist::TWordStore *store = Store();
     if (store == nullptr)
         return false;
-    const TLXASearchResult &hit = results->GetItem(index);
+    const TLXASearchResult &hit = shown.Results->GetItem(index);
     wordlist::TWordEntry entry;
-    entry.Book = m_data.CurrentBook->Name;
+    entry.Book = shown.Book->Name;
     entry.Headword = platform::Cp1252ToUtf8(hit.Keyword);
     entry.Html = platform::Cp1252ToUtf8(hit.Body);
-    entry.Plain = QTextDocumentFragment::fromHtml(QString::fromStdString(entry.Html))
-                      .toPlainText()
-                      .trimmed()
-                      .toStdString();
-    entry.Typed = platform::Cp1252ToUtf8(m_typed());
-    const std::string searched = platform::Cp1252ToUtf8(results->SearchText);
-    // Results of another word than the typed one came through its base form.
-    if (!entry.Typed.empty() && !platform::EqualNoCaseUtf8(searched, entry.Typed))
-        entry.BaseForm = searched;
-    bool added = false;
-    if (store->Add(entry, added) == 0 && !added && !store->Error().empty()) {
-        ShowMessageDialog(platform::Utf8ToCp1252Exact(store->Error()).value_or(""),
-                          TMsgDlgType::Error, mbOK);
-        return false;
+    const QString headword = QString::fromStdString(entry.Headword);
+    QWidget *window = attached.Viewer->window();
+    const std::int64_t row =
+        toggle ? store->KeptRow(wordlist::kDefaultList, entry.Book, entry.Headword, entry.Html) : 0;
+    if (row != 0) {
+        // A filled star takes the entry out of the default list; other lists keep theirs.
+        if (!store->Remove(row) &&
+            store->KeptRow(wordlist::kDefaultList, entry.Book, entry.Headword, entry.Html) != 0) {
+            ShowMessageDialog(platform::Utf8ToCp1252Exact(store->Error()).value_or(""),
+                              TMsgDlgType::Error, mbOK);
+            return false;
+        }
+        emit Said(QStringLiteral("'%1' is uit de woordenlijst gehaald.").arg(headword), window);
+    } else {
+        entry.Plain = QTextDocumentFragment::fromHtml(QString::fromStdString(entry.Html))
+                          .toPlainText()
+                          .trimmed()
+                          .toStdString();
+        entry.Typed = platform::Cp1252ToUtf8(shown.Typed);
+        const std::string searched = platform::Cp1252ToUtf8(shown.Results->SearchText);
+        // Results of another word than the typed one came through its base form.
+        if (!entry.Typed.empty() && !platform::EqualNoCaseUtf8(searched, entry.Typed))
+            entry.BaseForm = searched;
+        bool added = false;
+        if (store->Add(entry, added) == 0 && !added && !store->Error().empty()) {
+            ShowMessageDialog(platform::Utf8ToCp1252Exact(store->Error()).value_or(""),
+                              TMsgDlgType::Error, mbOK);
+            return false;
+        }
+        emit Said(added ? QStringLiteral("'%1' is bewaard in de woordenlijst.").arg(headword)
+                        : QStringLiteral("'%1' staat al in de woordenlijst.").arg(headword),
+                  window);
     }
-    emit Said(added ? QStringLiteral("'%1' is bewaard in de woordenlijst.")
-                          .arg(QString::fromStdString(entry.Headword))
-                    : QStringLiteral("'%1' staat al in de woordenlijst.")
-                          .arg(QString::fromStdString(entry.Headword)));
-    m_viewer.Redecorate();
+    Restar();
     if (m_window != nullptr)
         m_window->Reload();
     return true;
+}
+
+void TWordListHook::Restar() {
+    // The same entry may show in several displays (the window's page and the popup's).
+    for (const auto &attached : m_attached)
+        if (attached->Viewer != nullptr && attached->Viewer->HasPage() &&
+            !attached->Stars.empty() && KeptFlags(attached->Shown()) != attached->Stars)
+            attached->Viewer->Redecorate();
+}
+
+bool TWordListHook::StarEntry(int index) {
+    return HasEntries() && Star(*m_attached.front(), index, false);
 }
 
 bool TWordListHook::StarTopEntry() {

@@ -16,7 +16,7 @@ int PageEntries(const QString &page) {
     return static_cast<int>(page.count(kEntryMark));
 }
 
-QString StarredPage(const QString &page, const std::vector<bool> &kept) {
+QString StarredPage(const QString &page, const std::vector<bool> &kept, bool byKey) {
     if (kept.empty() || static_cast<std::size_t>(PageEntries(page)) != kept.size())
         return page;
     QString starred;
@@ -43,8 +43,9 @@ QString StarredPage(const QString &page, const std::vector<bool> &kept) {
             QStringLiteral("<p class=\"tk-ster\"><a href=\"%1:%2\" title=\"%3\">%4</a></p>")
                 .arg(QLatin1String(kStarScheme))
                 .arg(n)
-                .arg(kept[n] ? QStringLiteral("Staat in de woordenlijst")
-                             : QStringLiteral("Bewaar in de woordenlijst (Ctrl+D)"))
+                .arg(kept[n] ? QStringLiteral("Uit de woordenlijst halen")
+                     : byKey ? QStringLiteral("Bewaar in de woordenlijst (Ctrl+D)")
+                             : QStringLiteral("Bewaar in de woordenlijst"))
                 .arg(kept[n] ? QStringLiteral("\u2605 Bewaard") : QStringLiteral("\u2606 Bewaren"));
         from = end;
         mark = page.indexOf(kEntryMark, end);

@@ -285,11 +285,16 @@ bool TWordStore::RemoveList(const std::string &name) {
     return true;
 }
 
-bool TWordStore::IsKept(const std::string &book, const std::string &headword,
-                        const std::string &html) const {
+std::int64_t TWordStore::KeptRow(const std::string &list, const std::string &book,
+                                 const std::string &headword, const std::string &html) const {
     TStatement select(m_db,
-                      "SELECT 1 FROM words WHERE book = ? AND headword = ? AND html = ? LIMIT 1");
-    return select.Ok() && select.Bind(1, book).Bind(2, headword).Bind(3, html).Step() == SQLITE_ROW;
+                      "SELECT id FROM words WHERE list = ? AND book = ? AND headword = ? AND "
+                      "html = ? LIMIT 1");
+    return select.Ok() &&
+                   select.Bind(1, list).Bind(2, book).Bind(3, headword).Bind(4, html).Step() ==
+                       SQLITE_ROW
+               ? select.Int(0)
+               : 0;
 }
 
 }  // namespace wordlist

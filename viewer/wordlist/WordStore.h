@@ -48,9 +48,9 @@ class TWordStore {
     // Removes a list and its rows.
     bool RemoveList(const std::string &name);
 
-    // Whether any list holds this entry of the book.
-    bool IsKept(const std::string &book, const std::string &headword,
-                const std::string &html) const;
+    // The row of this entry of the book in the list; 0 when the list does not hold it.
+    std::int64_t KeptRow(const std::string &list, const std::string &book,
+                         const std::string &headword, const std::string &html) const;
 
     // Dutch text of the last failure.
     const std::string &Error() const { return m_error; }
