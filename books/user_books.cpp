@@ -283,11 +283,29 @@ void CheckFree(const UserShelf &shelf, const std::string &programDataDir, const 
 // The book's settings: speech in its source language when it has one, and the book of the
 // other direction for the new window.
 std::string DefText(const std::string &name, const std::string &voice, const std::string &partner,
-                    const std::string &stylesheet) {
+                    const std::string &stylesheet, const std::string &licence) {
     const std::string speech =
         voice.empty() ? "fluency=0\n" : "fluency=1\nfluencyfld=3\nfluencyvoice=" + voice + "\n";
-    return "[dictionary]\n" + speech + "stylesheet=" + stylesheet +
-           "\n\n[compldictionary]\ndictionary=" + partner + "\n";
+    return "[dictionary]\n" + speech + "stylesheet=" + stylesheet + "\n" +
+           (licence.empty() ? "" : "licence=" + licence + "\n") +
+           "\n[compldictionary]\ndictionary=" + partner + "\n";
+}
+
+// The licence line a StarDict book's description gives ("copyright="), for the shelf to
+// show; one line, bounded, else none.
+std::string LicenceOf(const std::string &ifo) {
+    std::string text;
+    if (ifo.empty() || !ReadWholeFile(ifo, text))
+        return {};
+    for (const std::string &line : Lines(text)) {
+        if (line.rfind("copyright=", 0) != 0)
+            continue;
+        std::string licence = Trim(line.substr(10));
+        if (licence.size() > 300)
+            licence.clear();
+        return IsDisplayName(licence) ? licence : std::string();
+    }
+    return {};
 }
 
 // A DSL book's direction from its header: "en" when it explains English in English,
@@ -665,7 +683,8 @@ AddResult AddUserBook(const UserShelf &shelf, const AddRequest &request, Progres
             WriteTemporaryBeside(defPath,
                                  DefText(name, direction.substr(0, dash),
                                          PartnerOf(shelf, request.programDataDir, name, direction),
-                                         source.dsl ? "dsl.css" : "dict.css")),
+                                         source.dsl ? "dsl.css" : "dict.css",
+                                         source.stardict ? LicenceOf(source.star.ifo) : "")),
             defPath);
         if (!builder.Exact().empty()) {
             temporaries.emplace_back(
