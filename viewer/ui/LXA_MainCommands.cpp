@@ -515,6 +515,12 @@ void TfrmLXAMain::actManageDictionariesExecute() {
             for (TSelectBook *command : m_books)
                 if (command->Book() != nullptr && command->Book()->Name == name)
                     return command->icon();
+            // A book hidden since the window opened has no button: its own picture.
+            const TLXABook *book = m_data.Books->FindBook(name);
+            if (book != nullptr && book->Icon && !book->Icon->isNull())
+                return *book->Icon;
+            if (book != nullptr && book->Bitmap)
+                return QIcon(QPixmap::fromImage(*book->Bitmap));
             return QIcon();
         },
         this);
