@@ -27,8 +27,8 @@ namespace {
 class TShelfList : public QTreeWidget {
   public:
     using QTreeWidget::QTreeWidget;
-    std::function<void()> OnDropped;
-    std::function<void(int)> OnMove;  // Alt+Up, Alt+Down: -1, +1
+    std::function<void(const QString &)> OnDropped;  // the name of the book dragged
+    std::function<void(int)> OnMove;                 // Alt+Up, Alt+Down: -1, +1
     std::function<void()> OnDelete;
 
   protected:
@@ -47,9 +47,11 @@ class TShelfList : public QTreeWidget {
     }
 
     void dropEvent(QDropEvent *event) override {
+        const QString dragged =
+            currentItem() != nullptr ? currentItem()->data(0, Qt::UserRole).toString() : QString();
         QTreeWidget::dropEvent(event);
         if (OnDropped)
-            OnDropped();
+            OnDropped(dragged);
     }
 };
 
@@ -134,7 +136,7 @@ TShelfDialog::TShelfDialog(const books::UserShelf &shelf, const std::string &pro
     layout->addWidget(label);
 
     auto *list = new TShelfList(this);
-    list->OnDropped = [this] { Dropped(); };
+    list->OnDropped = [this](const QString &dragged) { Dropped(dragged); };
     list->OnMove = [this](int step) { MoveCurrent(step); };
     list->OnDelete = [this] { RemoveCurrent(); };
     m_list = list;
@@ -385,7 +387,7 @@ void TShelfDialog::ItemChanged(QTreeWidgetItem *item, int column) {
             this, [this, text] { RenameCurrent(text); }, Qt::QueuedConnection);
 }
 
-void TShelfDialog::Dropped() {
+void TShelfDialog::Dropped(const QString &dragged) {
     // The rows' order after the drag is the new order.
     std::vector<books::ShelfBook> ordered;
     for (int i = 0; i < m_list->topLevelItemCount(); ++i) {
@@ -400,6 +402,10 @@ void TShelfDialog::Dropped() {
         return;
     }
     m_books = std::move(ordered);
+    // The book dragged stays the current one, where it went.
+    for (int i = 0; i < m_list->topLevelItemCount(); ++i)
+        if (m_list->topLevelItem(i)->data(cName, Qt::UserRole).toString() == dragged)
+            m_list->setCurrentItem(m_list->topLevelItem(i));
     QMetaObject::invokeMethod(
         this, [this] { Save(); }, Qt::QueuedConnection);
 }

@@ -58,7 +58,7 @@ class TShelfDialog : public QDialog {
     int CurrentRow() const;
     bool Save();
     void ItemChanged(QTreeWidgetItem *item, int column);
-    void Dropped();
+    void Dropped(const QString &dragged);
     void UpdateButtons();
 
     books::UserShelf m_shelf;
