@@ -84,29 +84,6 @@ bool SameName(const std::string &a, const std::string &b) {
     return platform::EqualNoCaseUtf8(a, b);
 }
 
-// The catalogue's text in UTF-8, however the user saved it.
-std::string CatalogueText(const std::string &path) {
-    std::string bytes;
-    ReadWholeFile(path, bytes);
-    return platform::UserTextToUtf8(bytes);
-}
-
-// A display name is one line of text: valid UTF-8 without control characters or line
-// separators, which would break the catalogue's line or the lists that show it.
-bool IsDisplayName(const std::string &text) {
-    if (text.empty())
-        return false;
-    char32_t code = 0;
-    for (std::size_t i = 0; i < text.size();) {
-        const std::size_t used = platform::DecodeUtf8(text, i, code);
-        if (used == 0 || code < 0x20 || (code >= 0x7F && code <= 0x9F) || code == 0x2028 ||
-            code == 0x2029)
-            return false;
-        i += used;
-    }
-    return true;
-}
-
 // The viewer's reader drops one pair of matching quotation marks around a value.
 std::string Unquote(const std::string &value) {
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
@@ -115,10 +92,12 @@ std::string Unquote(const std::string &value) {
     return value;
 }
 
-// The lines of the first [dictionaries] section: from its first line to its end.
-std::pair<std::size_t, std::size_t> BookListLines(const std::vector<std::string> &lines) {
+// The lines of the first section of the name ([dictionaries]: the book list): from its
+// first line to its end.
+std::pair<std::size_t, std::size_t> BookListLines(const std::vector<std::string> &lines,
+                                                  const char *section = "dictionaries") {
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (!IsSection(lines[i], "dictionaries"))
+        if (!IsSection(lines[i], section))
             continue;
         std::size_t end = i + 1;
         while (end < lines.size() && !IsAnySection(lines[end]))
@@ -304,11 +283,29 @@ void CheckFree(const UserShelf &shelf, const std::string &programDataDir, const 
 // The book's settings: speech in its source language when it has one, and the book of the
 // other direction for the new window.
 std::string DefText(const std::string &name, const std::string &voice, const std::string &partner,
-                    const std::string &stylesheet) {
+                    const std::string &stylesheet, const std::string &licence) {
     const std::string speech =
         voice.empty() ? "fluency=0\n" : "fluency=1\nfluencyfld=3\nfluencyvoice=" + voice + "\n";
-    return "[dictionary]\n" + speech + "stylesheet=" + stylesheet +
-           "\n\n[compldictionary]\ndictionary=" + partner + "\n";
+    return "[dictionary]\n" + speech + "stylesheet=" + stylesheet + "\n" +
+           (licence.empty() ? "" : "licence=" + licence + "\n") +
+           "\n[compldictionary]\ndictionary=" + partner + "\n";
+}
+
+// The licence line a StarDict book's description gives ("copyright="), for the shelf to
+// show; one line, bounded, else none.
+std::string LicenceOf(const std::string &ifo) {
+    std::string text;
+    if (ifo.empty() || !ReadWholeFile(ifo, text))
+        return {};
+    for (const std::string &line : Lines(text)) {
+        if (line.rfind("copyright=", 0) != 0)
+            continue;
+        std::string licence = Trim(line.substr(10));
+        if (licence.size() > 300)
+            licence.clear();
+        return IsDisplayName(licence) ? licence : std::string();
+    }
+    return {};
 }
 
 // A DSL book's direction from its header: "en" when it explains English in English,
@@ -486,6 +483,26 @@ Imported Import(const Source &source, Progress *progress, const RecordSink &emit
 
 }  // namespace
 
+std::string CatalogueText(const std::string &path) {
+    std::string bytes;
+    ReadWholeFile(path, bytes);
+    return platform::UserTextToUtf8(bytes);
+}
+
+bool IsDisplayName(const std::string &text) {
+    if (text.empty())
+        return false;
+    char32_t code = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t used = platform::DecodeUtf8(text, i, code);
+        if (used == 0 || code < 0x20 || (code >= 0x7F && code <= 0x9F) || code == 0x2028 ||
+            code == 0x2029)
+            return false;
+        i += used;
+    }
+    return true;
+}
+
 UserShelf DefaultUserShelf() {
     const char *data = std::getenv("XDG_DATA_HOME");
     std::string base;
@@ -507,23 +524,30 @@ UserShelf UserShelfAt(const std::string &root) {
     return shelf;
 }
 
-std::vector<CatalogueEntry> ReadCatalogue(const std::string &path) {
-    std::vector<CatalogueEntry> books;
+std::vector<std::pair<std::string, std::string>> ReadCatalogueSection(const std::string &path,
+                                                                      const char *section) {
+    std::vector<std::pair<std::string, std::string>> pairs;
     const std::vector<std::string> lines = Lines(CatalogueText(path));
-    const auto [first, end] = BookListLines(lines);
+    const auto [first, end] = BookListLines(lines, section);
     for (std::size_t i = first; i < end; ++i) {
         const std::size_t eq = lines[i].find('=');
         if (eq == std::string::npos || Trim(lines[i]).front() == ';')
             continue;
-        const std::string key = Trim(lines[i].substr(0, eq));
-        const std::string value = Unquote(Trim(lines[i].substr(eq + 1)));
+        std::string key = Trim(lines[i].substr(0, eq));
+        std::string value = Unquote(Trim(lines[i].substr(eq + 1)));
         if (key.empty() || value.empty())
             continue;
-        const bool seen = std::any_of(books.begin(), books.end(), [&](const CatalogueEntry &b) {
-            return SameName(b.name, key);
-        });
-        if (seen)
-            continue;
+        const bool seen = std::any_of(pairs.begin(), pairs.end(),
+                                      [&](const auto &pair) { return SameName(pair.first, key); });
+        if (!seen)
+            pairs.emplace_back(std::move(key), std::move(value));
+    }
+    return pairs;
+}
+
+std::vector<CatalogueEntry> ReadCatalogue(const std::string &path) {
+    std::vector<CatalogueEntry> books;
+    for (const auto &[key, value] : ReadCatalogueSection(path, "dictionaries")) {
         CatalogueEntry book;
         book.name = key;
         const std::size_t semicolon = value.find(';');
@@ -659,7 +683,8 @@ AddResult AddUserBook(const UserShelf &shelf, const AddRequest &request, Progres
             WriteTemporaryBeside(defPath,
                                  DefText(name, direction.substr(0, dash),
                                          PartnerOf(shelf, request.programDataDir, name, direction),
-                                         source.dsl ? "dsl.css" : "dict.css")),
+                                         source.dsl ? "dsl.css" : "dict.css",
+                                         source.stardict ? LicenceOf(source.star.ifo) : "")),
             defPath);
         if (!builder.Exact().empty()) {
             temporaries.emplace_back(

@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "books/progress.h"
@@ -42,6 +43,15 @@ struct CatalogueEntry {
 // empty values left out, one pair of quotes around a value dropped); a missing file gives
 // an empty list.
 std::vector<CatalogueEntry> ReadCatalogue(const std::string &path);
+// The key lines of a catalogue's section by the same rules (the first section of the name,
+// the first of a repeated key, quotes dropped, empty values left out).
+std::vector<std::pair<std::string, std::string>> ReadCatalogueSection(const std::string &path,
+                                                                      const char *section);
+// The catalogue's text in UTF-8, however the user saved it; empty when it is missing.
+std::string CatalogueText(const std::string &path);
+// Whether a display name is one line of text: valid UTF-8, not empty, without control
+// characters or line separators, which would break the catalogue's line or the lists.
+bool IsDisplayName(const std::string &text);
 
 struct AddRequest {
     std::vector<std::string> files;  // the dictionary's files as the user names them

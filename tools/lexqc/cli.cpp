@@ -21,6 +21,7 @@
 #include "books/layout.h"
 #include "books/reader.h"
 #include "books/search_library.h"
+#include "books/shelf.h"
 #include "books/source.h"
 #include "books/user_books.h"
 #include "books/verify.h"
@@ -45,7 +46,10 @@ constexpr const char *kUsage =
     "                     [--freedict | --wordnet]\n"
     "  lexqc add FILE... [--name NAME]     a dictd, StarDict or DSL dictionary, for this user\n"
     "  lexqc remove NAME\n"
-    "  lexqc list\n";
+    "  lexqc list\n"
+    "  lexqc rename BOOK NAME             the name the lists show, for any book\n"
+    "  lexqc move BOOK PLACE | --up | --down   its place in the selector, from 1\n"
+    "  lexqc hide BOOK | show BOOK        out of the selector, or back in it\n";
 
 // Positional arguments and "--name value" / "--flag" options of one command.
 struct Arguments {
@@ -424,6 +428,13 @@ int Remove(const std::vector<std::string> &args, std::ostream &out, std::ostream
     return kExitOk;
 }
 
+std::string Trim(const std::string &text) {
+    const std::size_t first = text.find_first_not_of(" \t\r");
+    if (first == std::string::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
+}
+
 // Characters of a UTF-8 text, for lining up columns.
 std::size_t Characters(const std::string &utf8) {
     return static_cast<std::size_t>(std::count_if(utf8.begin(), utf8.end(), [](char c) {
@@ -431,7 +442,8 @@ std::size_t Characters(const std::string &utf8) {
     }));
 }
 
-void ListCatalogue(std::ostream &out, const std::string &heading, const std::string &dataDir) {
+void ListCatalogue(std::ostream &out, const std::string &heading, const std::string &dataDir,
+                   const std::vector<ShelfBook> &shelf) {
     out << heading << " (" << dataDir << "):\n";
     const std::vector<CatalogueEntry> books = ReadCatalogue(dataDir + "/dict.cfg");
     std::size_t width = 0;
@@ -440,8 +452,13 @@ void ListCatalogue(std::ostream &out, const std::string &heading, const std::str
     for (const CatalogueEntry &book : books) {
         const bool installed = platform::FileExists(dataDir + "/" + book.name + ".idx") &&
                                platform::FileExists(dataDir + "/" + book.name + ".def");
+        // The name the user gave it, and whether the user hid it.
+        const std::size_t at = FindShelfBook(shelf, book.name);
+        const bool arranged = at != std::string::npos && shelf[at].name == book.name;
         out << "  " << book.name << std::string(width - Characters(book.name) + 2, ' ')
-            << book.displayName << (installed ? "" : "  (niet ge\xC3\xAFnstalleerd)") << '\n';
+            << (arranged ? shelf[at].displayName : book.displayName)
+            << (installed ? "" : "  (niet ge\xC3\xAFnstalleerd)")
+            << (arranged && shelf[at].hidden ? "  (verborgen)" : "") << '\n';
     }
     if (books.empty())
         out << "  (geen)\n";
@@ -449,8 +466,90 @@ void ListCatalogue(std::ostream &out, const std::string &heading, const std::str
 
 int List(const std::vector<std::string> &args, std::ostream &out, std::ostream &) {
     Parse(args, {}, {}, 0);
-    ListCatalogue(out, "Woordenboeken van het programma", ProgramDataDir());
-    ListCatalogue(out, "Eigen woordenboeken", DefaultUserShelf().dataDir);
+    const UserShelf user = DefaultUserShelf();
+    const std::vector<ShelfBook> shelf = ReadShelf(user, ProgramDataDir());
+    ListCatalogue(out, "Woordenboeken van het programma", ProgramDataDir(), shelf);
+    ListCatalogue(out, "Eigen woordenboeken", user.dataDir, shelf);
+    // The user's order, once the user has one.
+    if (!ReadShelfSettings(user).order.empty()) {
+        out << "Volgorde in de keuzelijst:\n";
+        for (std::size_t i = 0; i < shelf.size(); ++i)
+            out << "  " << i + 1 << ". " << shelf[i].name << "  " << shelf[i].displayName
+                << (shelf[i].hidden ? "  (verborgen)" : "") << '\n';
+    }
+    return kExitOk;
+}
+
+// The arguments of a shelf command, refused in Dutch as the user reads them.
+Arguments ParseShelf(const std::vector<std::string> &args, const std::vector<std::string> &flags,
+                     std::size_t positionalCount) {
+    Arguments parsed;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        if (args[i].rfind("--", 0) != 0)
+            parsed.positional.push_back(args[i]);
+        else if (std::find(flags.begin(), flags.end(), args[i].substr(2)) != flags.end())
+            parsed.options.emplace_back(args[i].substr(2), "");
+        else
+            throw InputError("onbekende optie " + args[i]);
+    }
+    if (parsed.positional.size() != positionalCount)
+        throw InputError("'lexqc " + args[0] + "' heeft " + std::to_string(positionalCount) +
+                         (positionalCount == 1 ? " argument" : " argumenten") + " nodig.");
+    return parsed;
+}
+
+int Rename(const std::vector<std::string> &args, std::ostream &out, std::ostream &) {
+    const Arguments a = ParseShelf(args, {}, 2);
+    const std::string name =
+        RenameShelfBook(DefaultUserShelf(), ProgramDataDir(), a.positional[0], a.positional[1]);
+    out << "'" << name << "' heet nu '" << Trim(a.positional[1]) << "'.\n";
+    return kExitOk;
+}
+
+int Move(const std::vector<std::string> &args, std::ostream &out, std::ostream &) {
+    const bool step = std::find_if(args.begin(), args.end(), [](const std::string &arg) {
+                          return arg == "--up" || arg == "--down";
+                      }) != args.end();
+    const Arguments a = ParseShelf(args, {"up", "down"}, step ? 1 : 2);
+    if (a.Has("up") && a.Has("down"))
+        throw InputError("--up en --down sluiten elkaar uit.");
+    const UserShelf user = DefaultUserShelf();
+    const std::vector<ShelfBook> shelf = ReadShelf(user, ProgramDataDir());
+    const std::size_t at = FindShelfBook(shelf, a.positional[0]);
+    if (at == std::string::npos)
+        throw InputError("Er is geen woordenboek met de naam '" + a.positional[0] + "'.");
+    std::size_t place = 0;
+    if (a.Has("up")) {
+        place = at == 0 ? 0 : at - 1;
+    } else if (a.Has("down")) {
+        place = at + 1;
+    } else {
+        const std::string &text = a.positional[1];
+        std::size_t used = 0;
+        unsigned long long number = 0;
+        try {
+            number = std::stoull(text, &used, 10);
+        } catch (const std::exception &) {
+            used = 0;
+        }
+        if (used == 0 || used != text.size() || text[0] == '-' || number == 0 ||
+            number > shelf.size())
+            throw InputError("De plaats moet een getal van 1 tot " + std::to_string(shelf.size()) +
+                             " zijn, niet '" + text + "'.");
+        place = static_cast<std::size_t>(number - 1);
+    }
+    const std::string name = MoveShelfBook(user, ProgramDataDir(), a.positional[0], place);
+    out << "'" << name << "' staat nu op plaats " << std::min(place, shelf.size() - 1) + 1
+        << " van " << shelf.size() << ".\n";
+    return kExitOk;
+}
+
+int Hide(const std::vector<std::string> &args, std::ostream &out, std::ostream &, bool hidden) {
+    const Arguments a = ParseShelf(args, {}, 1);
+    const std::string name =
+        HideShelfBook(DefaultUserShelf(), ProgramDataDir(), a.positional[0], hidden);
+    out << "'" << name << "' " << (hidden ? "staat niet meer" : "staat weer")
+        << " in de keuzelijst.\n";
     return kExitOk;
 }
 
@@ -481,6 +580,12 @@ int RunLexqc(const std::vector<std::string> &args, std::ostream &out, std::ostre
             return Remove(args, out, err);
         if (command == "list")
             return List(args, out, err);
+        if (command == "rename")
+            return Rename(args, out, err);
+        if (command == "move")
+            return Move(args, out, err);
+        if (command == "hide" || command == "show")
+            return Hide(args, out, err, command == "hide");
         err << "lexqc: unknown command \"" << command << "\"\n" << kUsage;
         return kExitInputError;
     } catch (const std::exception &e) {  // InputError, and files too large for the format

@@ -7,13 +7,17 @@
 
 namespace {
 
+// One the user did not hide from the selector, if there is one.
 TLXABook *FirstInstalled(const TLXABooks &books) {
+    TLXABook *hidden = nullptr;
     for (std::int32_t i = 0; i < books.Count(); ++i) {
         TLXABook *book = books.FindBook(books.NameAt(i));
-        if (book->Installed)
+        if (book->Installed && !book->Hidden)
             return book;
+        if (book->Installed && hidden == nullptr)
+            hidden = book;
     }
-    return nullptr;
+    return hidden;
 }
 
 // The installed book the names ask for, or null after the message that says why not.
@@ -52,7 +56,7 @@ TLXABook *ChooseBook(const TLXABooks &books, const std::string &regKey,
     } else {
         book = books.FindBook(ReadSetting(platform::RegRoot::CurrentUser,
                                           platform::RegRoot::LocalMachine, regKey, "MRU", ""));
-        if (book != nullptr && !book->Installed)
+        if (book != nullptr && (!book->Installed || book->Hidden))
             book = nullptr;
     }
     if (book == nullptr)

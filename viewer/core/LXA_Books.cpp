@@ -1,5 +1,8 @@
 #include "viewer/core/LXA_Books.h"
 
+#include <algorithm>
+
+#include "books/shelf.h"
 #include "books/user_books.h"
 #include "platform/encoding.h"
 #include "platform/paths.h"
@@ -53,6 +56,7 @@ TLXABook::TLXABook(const std::string &name, bool listed, const std::string &disp
     : Listed(listed),
       Name(name),
       DisplayName(displayName),
+      CatalogueName(displayName),
       DataDir(paths.DataDir),
       ImgsDir(paths.ImgsDir) {
     const std::string defFile = InFolder(paths.DataDir, Name + ".def");
@@ -101,11 +105,56 @@ TLXABooks::TLXABooks(TRPaths &paths) {
     ReadUserBooks();
 }
 
+void TLXABooks::Arrange() {
+    if (UserPaths.AppDir.empty())
+        return;
+    const books::UserShelf shelf = books::UserShelfAt(UserPaths.AppDir);
+    const books::ShelfSettings settings = books::ReadShelfSettings(shelf);
+    const std::vector<books::CatalogueEntry> mine = books::ReadCatalogue(shelf.catalogue);
+    std::vector<std::string> names;
+    for (const auto &book : Books) {
+        names.push_back(book->Name);
+        if (book->Mine) {
+            const auto entry = std::find_if(mine.begin(), mine.end(), [&](const auto &e) {
+                return platform::EqualNoCaseUtf8(e.name, book->Name);
+            });
+            if (entry == mine.end()) {
+                book->Installed = false;
+                book->Listed = false;
+                book->Hidden = true;
+                continue;
+            }
+            // Added again after it was removed, under the same name.
+            book->Installed = platform::FileExists(InFolder(book->DataDir, book->Name + ".def")) &&
+                              platform::FileExists(book->IndexFile());
+            book->DisplayName = entry->displayName;
+            book->Hidden = !entry->listed;
+            continue;
+        }
+        const books::ShelfSettings::Override *override = books::FindOverride(settings, book->Name);
+        book->Hidden = override != nullptr && override->hidden;
+        book->DisplayName = override != nullptr && !override->displayName.empty()
+                                ? override->displayName
+                                : book->CatalogueName;
+    }
+    std::vector<std::unique_ptr<TLXABook>> ordered;
+    for (const std::size_t i : books::ShelfOrder(names, settings))
+        ordered.push_back(std::move(Books[i]));
+    Books = std::move(ordered);
+}
+
 std::vector<TLXABook *> TLXABooks::ReadUserBooks() {
     const std::string configFile = InFolder(UserPaths.DataDir, "dict.cfg");
-    if (UserPaths.DataDir.empty() || !platform::FileExists(configFile))
+    if (UserPaths.DataDir.empty() || !platform::FileExists(configFile)) {
+        Arrange();
         return {};
-    return AddBookList(TLXAIniFile(configFile), UserPaths, TBadPicture::Ignore);
+    }
+    std::vector<TLXABook *> added =
+        AddBookList(TLXAIniFile(configFile), UserPaths, TBadPicture::Ignore);
+    for (TLXABook *book : added)
+        book->Mine = true;
+    Arrange();
+    return added;
 }
 
 std::vector<TLXABook *> TLXABooks::AddBookList(const TLXAIniFile &config, const TRPaths &paths,

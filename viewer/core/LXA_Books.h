@@ -39,6 +39,8 @@ class TLXABook {
     bool Installed = false;       // both ".def" and ".idx" exist
     bool Fluency = false;         // "fluency" of the settings: entries can be pronounced
     bool Listed = false;          // shown by the selector even when not installed
+    bool Hidden = false;          // the user took it out of the selector (the shelf)
+    bool Mine = false;            // one of the user's own books
     std::int32_t FluencyFld = 0;  // pronunciation cell; -1 without Fluency, 0 without ".def"
     // Pictures as loaded; the toolbars draw them through TransparentImage.
     std::unique_ptr<QImage> DisabledBitmap;
@@ -47,7 +49,8 @@ class TLXABook {
     std::string ComplDictionary;
     std::string Name;
     std::string Stylesheet;
-    std::string DisplayName;
+    std::string DisplayName;    // as the user named it, else as the catalogue does
+    std::string CatalogueName;  // the catalogue's display name
     // The speech engine's voice: "fluencyvoice", "nl" when the settings name none; empty
     // without Fluency.
     std::string FluencyVoice;
@@ -69,6 +72,10 @@ class TLXABooks {
     // name of a book already there (without regard to case) is left out. A missing or
     // unreadable user catalogue adds nothing.
     std::vector<TLXABook *> ReadUserBooks();
+    // Applies the user's arrangement of the shelf (books/shelf.h): the order, the books
+    // hidden from the selector and the names the user gave. A user's book that left the
+    // user's catalogue stays (windows hold it) but is neither installed nor offered.
+    void Arrange();
 
     std::int32_t Count() const;
     // Raises ELXABooks (3, 1) for an index outside 0 to Count() - 1.

@@ -205,7 +205,7 @@ std::vector<TLXABook *> TLXAData::SelectableBooks() const {
         return selectable;
     for (std::int32_t i = 0; i < Books->Count(); ++i) {
         TLXABook *book = Books->FindBook(Books->NameAt(i));
-        if (book != nullptr && (book->Installed || book->Listed))
+        if (book != nullptr && (book->Installed || book->Listed) && !book->Hidden)
             selectable.push_back(book);
     }
     return selectable;

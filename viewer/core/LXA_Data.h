@@ -62,7 +62,8 @@ class TLXAData {
     // Makes the catalogue's book of this key current (compared without regard to case);
     // with no such book, SelectBook(null).
     void SelectBookNamed(const std::string &name);
-    // The books the dictionary selector offers: installed or listed, in catalogue order.
+    // The books the dictionary selector offers: installed or listed and not hidden by the
+    // user, in the user's order.
     std::vector<TLXABook *> SelectableBooks() const;
     // The current book's stylesheet file in its data folder; empty without a current book.
     std::string StyleSheetPath() const;

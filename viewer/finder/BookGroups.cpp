@@ -44,7 +44,7 @@ std::vector<TBookGroup> BookGroups(const TLXABooks &books) {
     std::map<std::string, std::vector<TLXABook *>> byLanguage;
     for (std::int32_t i = 0; i < books.Count(); ++i) {
         TLXABook *book = books.FindBook(books.NameAt(i));
-        if (book == nullptr || !book->Installed)
+        if (book == nullptr || !book->Installed || book->Hidden)
             continue;
         groups[0].Books.push_back(book);
         const std::string language = SourceLanguage(book->Name);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <atomic>
 #include <memory>
 #include <optional>
@@ -47,6 +48,7 @@ class TPageScroller;
 class TSelectBook;
 class THelpWindow;
 class TDictionaryImport;
+class TShelfDialog;
 struct TDictionaryChoice;
 struct TImportOutcome;
 class TfrmLXAAbout;
@@ -135,6 +137,8 @@ class TfrmLXAMain : public QMainWindow {
     const TImageList &DisabledImages() const { return imlDictionariesDisabled; }
     // Whether "Woordenboek toevoegen" is converting a dictionary now.
     bool AddingDictionary() const { return m_import != nullptr; }
+    // "Woordenboeken beheren" while it is open, else null.
+    TShelfDialog *ShelfDialog() const;
     QStatusBar *StatusBar() const { return stbMain; }
     // The words the search field's drop-down offers, newest first (UTF-8).
     const std::vector<std::string> &RecentSearches() const;
@@ -186,6 +190,11 @@ class TfrmLXAMain : public QMainWindow {
     void AddDictionaryButton(TSelectBook *command);
     void ShowDictionaryBand();
     void AddDictionaries(const std::vector<TLXABook *> &books);
+    // The selector after the user rearranged the shelf: order, names, hidden and removed
+    // books, and a current book the user hid is replaced by the first one shown.
+    void ArrangeDictionaries();
+    // The commands the selector shows, left to right.
+    std::vector<TSelectBook *> ShownDictionaries() const;
 
     // Command handlers and enabling rules.
     void actOpenNewWindowExecute();
@@ -201,7 +210,10 @@ class TfrmLXAMain : public QMainWindow {
     void actCopyHTMLToClipboardExecute();
     void actCopyHTMLToClipboardUpdate(TCommand &command);
     void actAddDictionaryExecute();
-    void StartImport(const TDictionaryChoice &choice);
+    // The progress dialog over `over` (null: this window).
+    void StartImport(const TDictionaryChoice &choice, QWidget *over = nullptr);
+    void actManageDictionariesExecute();
+    void actManageDictionariesUpdate(TCommand &command);
     void actAddDictionaryUpdate(TCommand &command);
     void DictionaryImported(const TImportOutcome &outcome);
 
@@ -341,6 +353,7 @@ class TfrmLXAMain : public QMainWindow {
     std::unique_ptr<THelpWindow> m_help;
     std::unique_ptr<TIdleUpdater> m_idle;
     std::unique_ptr<TDictionaryImport> m_import;  // the running "Woordenboek toevoegen"
+    QPointer<TShelfDialog> m_shelfDialog;         // "Woordenboeken beheren" while it is open
 
     // What the word finder still has to do for the search shown: a miss waits for base
     // forms and suggestions, a word with entries for its "Zie ook"; Done when settled.

@@ -64,14 +64,22 @@ void TfrmLXAMain::AddDictionaryButton(TSelectBook *command) {
     // The dictionary buttons are reachable with the Tab key.
     QWidget *button = tbrDictionaries->widgetForAction(command);
     button->setFocusPolicy(Qt::TabFocus);
-    const auto place =
-        std::size_t(std::find(m_books.begin(), m_books.end(), command) - m_books.begin());
-    if (place < kNumberedBooks)
-        button->setAccessibleDescription(QStringLiteral("Woordenboek (Alt+%1)").arg(place + 1));
+    const std::vector<TSelectBook *> shown = ShownDictionaries();
+    const auto place = std::size_t(std::find(shown.begin(), shown.end(), command) - shown.begin());
+    button->setAccessibleDescription(
+        place < kNumberedBooks ? QStringLiteral("Woordenboek (Alt+%1)").arg(place + 1) : QString());
+}
+
+std::vector<TSelectBook *> TfrmLXAMain::ShownDictionaries() const {
+    std::vector<TSelectBook *> shown;
+    for (TSelectBook *command : m_books)
+        if (command->isVisible())
+            shown.push_back(command);
+    return shown;
 }
 
 void TfrmLXAMain::ShowDictionaryBand() {
-    pgsDictionaries->setVisible(m_books.size() >= 2);
+    pgsDictionaries->setVisible(ShownDictionaries().size() >= 2);
     UpdateCommands();
     FitBands();
 }
@@ -85,6 +93,50 @@ void TfrmLXAMain::AddDictionaries(const std::vector<TLXABook *> &books) {
     for (std::size_t i = first; i < m_books.size(); ++i)
         AddDictionaryButton(m_books[i]);
     // A new book may make a language group.
+    CreateChoiceCommands();
+    ShowDictionaryBand();
+}
+
+void TfrmLXAMain::ArrangeDictionaries() {
+    if (!m_data.Books)
+        return;
+    m_data.Books->Arrange();
+    // A book hidden when the window opened has no command yet.
+    for (TLXABook *book : m_data.SelectableBooks()) {
+        if (std::none_of(m_books.begin(), m_books.end(),
+                         [&](TSelectBook *c) { return c->Book() == book; }))
+            AddDictionaryAction(book);
+    }
+    // The commands in the shelf's order; the toolbar and the menu follow.
+    std::vector<TSelectBook *> ordered;
+    for (std::int32_t i = 0; i < m_data.Books->Count(); ++i) {
+        const TLXABook *book = m_data.Books->FindBook(m_data.Books->NameAt(i));
+        for (TSelectBook *command : m_books)
+            if (command->Book() == book)
+                ordered.push_back(command);
+    }
+    m_books = std::move(ordered);
+    for (TSelectBook *command : m_books) {
+        command->Refresh();
+        tbrDictionaries->removeAction(command);
+    }
+    QMenu *file = Menu("mniFile");
+    for (QAction *entry : file->actions())
+        if (entry->objectName().startsWith(QStringLiteral("mniactBook_")))
+            delete entry;
+    CreateDictionaryMenuItems();
+    for (TSelectBook *command : m_books)
+        AddDictionaryButton(command);
+    // A current book the user hid or removed gives way to the first one shown.
+    const TLXABook *current = m_data.CurrentBook;
+    if (current == nullptr || current->Hidden || !current->Installed) {
+        for (TSelectBook *command : ShownDictionaries()) {
+            if (command->Book()->Installed) {
+                SelectBookByName(command->Book()->Name);
+                break;
+            }
+        }
+    }
     CreateChoiceCommands();
     ShowDictionaryBand();
 }

@@ -23,6 +23,8 @@
 #include "viewer/ui/HelpWindow.h"
 #include "viewer/ui/LXA_About.h"
 #include "viewer/ui/MenuItem.h"
+#include "viewer/ui/SelectBook.h"
+#include "viewer/ui/ShelfDialog.h"
 
 namespace ui {
 
@@ -94,6 +96,12 @@ std::span<const TfrmLXAMain::TCommandEntry> TfrmLXAMain::CommandTable() {
          .Execute = &W::actAddDictionaryExecute,
          .Update = &W::actAddDictionaryUpdate,
          .Menu = {"mniFile", "mniFileAddDictionary"}},
+        {.Name = "actManageDictionaries",
+         .Text = "Woordenboeken beheren…",
+         .Hint = "Zet de woordenboeken in een andere volgorde, verberg, hernoem of verwijder ze",
+         .Execute = &W::actManageDictionariesExecute,
+         .Update = &W::actManageDictionariesUpdate,
+         .Menu = {"mniFile", "mniFileManageDictionaries"}},
         {.Menu = {"mniFile", "N7"}},
         {.Name = "actShowWordList",
          .Text = "Woordenlijst",
@@ -478,11 +486,58 @@ void TfrmLXAMain::actAddDictionaryExecute() {
         StartImport(*choice);
 }
 
-void TfrmLXAMain::StartImport(const TDictionaryChoice &choice) {
-    m_import = std::make_unique<TDictionaryImport>(choice, m_data.Books->UserPaths.AppDir,
-                                                   m_data.Paths.DataDir, this);
+void TfrmLXAMain::StartImport(const TDictionaryChoice &choice, QWidget *over) {
+    m_import =
+        std::make_unique<TDictionaryImport>(choice, m_data.Books->UserPaths.AppDir,
+                                            m_data.Paths.DataDir, over != nullptr ? over : this);
     connect(m_import.get(), &TDictionaryImport::Finished, this, &TfrmLXAMain::DictionaryImported);
     Command("actAddDictionary")->Update();
+}
+
+TShelfDialog *TfrmLXAMain::ShelfDialog() const {
+    return m_shelfDialog;
+}
+
+void TfrmLXAMain::actManageDictionariesUpdate(TCommand &command) {
+    command.setEnabled(m_data.Books != nullptr && !m_shelfDialog);
+}
+
+void TfrmLXAMain::actManageDictionariesExecute() {
+    if (!m_data.Books || m_shelfDialog)
+        return;
+    const std::string programData = m_data.Paths.DataDir;
+    TShelfDialog dialog(
+        books::UserShelfAt(m_data.Books->UserPaths.AppDir),
+        programData.empty() || programData.back() != '/'
+            ? programData
+            : programData.substr(0, programData.size() - 1),
+        [this](const std::string &name) {
+            for (TSelectBook *command : m_books)
+                if (command->Book() != nullptr && command->Book()->Name == name)
+                    return command->icon();
+            // A book hidden since the window opened has no button: its own picture.
+            const TLXABook *book = m_data.Books->FindBook(name);
+            if (book != nullptr && book->Icon && !book->Icon->isNull())
+                return *book->Icon;
+            if (book != nullptr && book->Bitmap)
+                return QIcon(QPixmap::fromImage(*book->Bitmap));
+            return QIcon();
+        },
+        this);
+    m_shelfDialog = &dialog;
+    // The selector follows each change at once.
+    connect(&dialog, &TShelfDialog::Changed, this,
+            [this] { RunGuarded([this] { ArrangeDictionaries(); }); });
+    connect(&dialog, &TShelfDialog::ImportRequested, this, [this, &dialog] {
+        if (m_import)
+            return;
+        if (const std::optional<TDictionaryChoice> choice = AskForDictionary(&dialog))
+            StartImport(*choice, &dialog);
+    });
+    Command("actManageDictionaries")->Update();
+    dialog.exec();
+    m_shelfDialog = nullptr;
+    Command("actManageDictionaries")->Update();
 }
 
 namespace {
@@ -523,7 +578,11 @@ void TfrmLXAMain::DictionaryImported(const TImportOutcome &outcome) {
             case TImportOutcome::TKind::Added:
                 // The new book joins the running window: toolbar, menu, and current.
                 AddDictionaries(m_data.Books->ReadUserBooks());
+                // A book added again after its removal, and the user's order.
+                ArrangeDictionaries();
                 SelectBookByName(outcome.Name);
+                if (m_shelfDialog)
+                    m_shelfDialog->Reload();
                 if (outcome.Skipped > 0)
                     ShowMessageDialog(
                         Format("Het woordenboek '%s' is toegevoegd. %d van de %d woorden zijn "

@@ -63,11 +63,16 @@ void TfrmLXAMain::CreateReadingComfort() {
     static_cast<QWidget *>(edtSearchText)->addAction(clear);
     connect(edtSearchText, &QLineEdit::textChanged, clear, &TCommand::Update);
 
-    // Alt+1 to Alt+9: the dictionaries of the toolbar, left to right.
-    for (std::size_t i = 0; i < m_books.size() && i < kNumberedBooks; ++i) {
+    // Alt+1 to Alt+9: the dictionaries of the toolbar, left to right, as the user arranges
+    // them.
+    for (std::size_t i = 0; i < kNumberedBooks; ++i) {
         auto *key = new QShortcut(
             QKeySequence(QKeyCombination(Qt::AltModifier, Qt::Key(Qt::Key_1 + int(i)))), this);
-        connect(key, &QShortcut::activated, m_books[i], &TCommand::Execute);
+        connect(key, &QShortcut::activated, this, [this, i] {
+            const std::vector<TSelectBook *> shown = ShownDictionaries();
+            if (i < shown.size())
+                shown[i]->Execute();
+        });
     }
 
     connect(m_viewer, &display::THtmlViewer::ZoomStepRequested, this, [this](int steps) {

@@ -24,7 +24,7 @@ void TSelectBook::SetBook(TLXABook *book, TImageList &enabledImages, TImageList 
     }
     const QString caption = QString::fromStdString(book->DisplayName);
     setText(caption);
-    setVisible(book->Installed || book->Listed);
+    setVisible((book->Installed || book->Listed) && !book->Hidden);
     const QIcon noIcon;
     const QIcon &icon = book->Icon ? *book->Icon : noIcon;
     if (!book->Bitmap && icon.isNull()) {
@@ -49,6 +49,15 @@ void TSelectBook::SetBook(TLXABook *book, TImageList &enabledImages, TImageList 
     }
     setIcon(look);
     setToolTip(caption);
+}
+
+void TSelectBook::Refresh() {
+    if (m_book == nullptr)
+        return;
+    const QString caption = QString::fromStdString(m_book->DisplayName);
+    setText(caption);
+    setToolTip(caption);
+    setVisible((m_book->Installed || m_book->Listed) && !m_book->Hidden);
 }
 
 void TSelectBook::AddInitialsPictures(const TLXABook &book, TImageList &enabledImages,

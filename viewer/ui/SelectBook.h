@@ -24,6 +24,8 @@ class TSelectBook : public TCommand {
     void SetBook(TLXABook *book, TImageList &enabledImages, TImageList &disabledImages);
 
     TLXABook *Book() const { return m_book; }
+    // The book's name and whether the selector shows it, again (the user rearranged).
+    void Refresh();
     int ImageIndex() const { return m_imageIndex; }
 
   private:
