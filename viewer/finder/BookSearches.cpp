@@ -64,6 +64,9 @@ TForwardKeys HandleKeys(TBookHandle &handle) {
 
 TPatternAnswer FindPattern(TBookSearcher &book, const pattern::TPattern &pattern,
                            std::size_t limit) {
+    // A pattern's letters are A to Z: a UTF-8 book's keys are of another rule.
+    if (book.Handle().Utf8())
+        return {};
     TPatternMatches found;
     {
         const std::lock_guard<std::mutex> lock(book.IndexMutex());

@@ -63,10 +63,13 @@ QStringList TfrmLXAMain::TypeAheadWords(const QString &typed) const {
     QStringList words;
     const std::optional<std::string> text = cp1252::FromQString(typed);
     // A pattern lists its matches on Enter; headwords that start with it mean nothing.
-    if (m_data.CurrentBook == nullptr || !text || pattern::LooksLikePattern(*text))
+    if (m_data.CurrentBook == nullptr || pattern::LooksLikePattern(typed.toStdString()))
         return words;
+    // Several books take the text in any script, as their search does.
     if (!ChoiceKey().empty())
-        return AllBooksTypeAhead(*text);
+        return AllBooksTypeAhead(typed.toStdString());
+    if (!text)
+        return words;
     for (const std::string &word : ::TypeAheadWords(*text, kTypeAheadWords))
         words << cp1252::ToQString(word);
     return words;
@@ -218,13 +221,14 @@ TLookupPage TfrmLXAMain::LookupPage(const QString &typed) {
     TLookupPage answer;
     answer.Status = NotFoundSentence(typed);
     const std::optional<std::string> text = cp1252::FromQString(typed);
+    // Several books chosen answer as on the window's page: each word searched as a word, in
+    // any script.
+    if (m_data.CurrentBook != nullptr && !typed.isEmpty() && !ChoiceKey().empty())
+        return ChoiceLookupPage(typed.toStdString(), typed);
     // A word no dictionary can hold is not searched: the window would say so in a dialog,
     // and a dialog is no answer for a popup.
     if (m_data.CurrentBook == nullptr || !text || text->empty())
         return answer;
-    // Several books chosen answer as on the window's page: each word searched as a word.
-    if (!ChoiceKey().empty())
-        return ChoiceLookupPage(*text, typed);
     // The window keeps its own hits: what it shows, speaks and copies stays as it was.
     struct TKeepShown {
         TLXAData &Data;
