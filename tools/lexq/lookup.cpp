@@ -7,6 +7,7 @@
 
 #include "all_books.h"
 #include "books/article_index.h"
+#include "books/encoding.h"
 #include "html_text.h"
 #include "platform/cp1252.h"
 #include "platform/encoding.h"
@@ -168,8 +169,9 @@ int PrintFulltext(const TLXABook &book, const std::string &query, std::ostream &
         err << "lexq: " << TerminalText(booktext::ToUtf8(answer.Message)) << '\n';
         return kExitError;
     }
+    // Page text: a UTF-8 book's characters beyond Windows-1252 as references.
     for (const TArticleHit &hit : answer.Hits)
-        out << booktext::ToUtf8(hit.Headword) << '\n';
+        out << books::Cp1252WithReferencesToUtf8(hit.Headword) << '\n';
     return answer.Hits.empty() ? kExitNotFound : kExitFound;
 }
 

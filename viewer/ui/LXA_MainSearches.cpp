@@ -11,8 +11,10 @@
 #include <optional>
 
 #include "LXA_Main.h"
+#include "books/encoding.h"
 #include "books/html.h"
 #include "platform/cp1252.h"
+#include "viewer/core/BookText.h"
 #include "viewer/core/Cp1252Qt.h"
 #include "viewer/core/LXA_Data.h"
 #include "viewer/core/LXA_Search.h"
@@ -41,7 +43,9 @@ std::string NotePage(const std::string &sentence) {
 void TfrmLXAMain::ShowSearchPage(const std::string &lines) {
     // A page of the book's look without entries: the last search's hits are gone.
     m_data.SearchResults->Clear();
-    const std::string page = WithLineAbove(m_data.ResultPage(), lines);
+    // The lines are Windows-1252 page text; a UTF-8 book's page is UTF-8.
+    const std::string page = WithLineAbove(
+        m_data.ResultPage(), booktext::IsUtf8() ? platform::Cp1252ToUtf8(lines) : lines);
     m_viewer->LoadDocument(page.data(), page.size());
 }
 
@@ -128,16 +132,15 @@ void TfrmLXAMain::actFindInArticlesExecute() {
     m_finding = {};
     m_lineAbove.clear();
     const QString typed = edtSearchText->text();
-    const std::optional<std::string> text = cp1252::FromQString(typed);
+    // Words in any script: a UTF-8 book's articles may hold them. As page text, the
+    // characters beyond Windows-1252 are references.
+    const std::string text = books::Utf8ToCp1252WithReferences(typed.toStdString());
     std::string error;
     const std::optional<fulltext::TQuery> query =
         fulltext::TQuery::Read(typed.toStdString(), error);
-    if (!text || !query || !lexqapi::HasBooks()) {
-        // The books hold Windows-1252 only: such a word is in no article.
-        const std::string sentence =
-            !text    ? "De zoekvraag bevat een teken dat in geen enkel woordenboek voorkomt."
-            : !query ? "De zoekvraag klopt niet: " + error
-                     : "De zoekbibliotheek kan niet in de artikelen zoeken.";
+    if (!query || !lexqapi::HasBooks()) {
+        const std::string sentence = !query ? "De zoekvraag klopt niet: " + error
+                                            : "De zoekbibliotheek kan niet in de artikelen zoeken.";
         SetStatus(QString::fromStdString(sentence));
         if (!ChoiceKey().empty()) {
             m_allBooks->Page->Clear();
@@ -148,22 +151,23 @@ void TfrmLXAMain::actFindInArticlesExecute() {
         return;
     }
     if (!ChoiceKey().empty()) {
-        ArticlesAllBooks(*text, typed.toStdString());
+        ArticlesAllBooks(text, typed.toStdString());
         return;
     }
     const unsigned search = StartBeside();
     SetStatus(QStringLiteral("Zoeken in de artikelen..."));
     auto *watcher = new QFutureWatcher<TArticleAnswer>(this);
-    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, search, typed = *text] {
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, search, typed = text] {
         watcher->deleteLater();
         if (search != m_besideSearch)
             return;
         m_besideRunning = false;
         RunGuarded([&] {
             const TArticleAnswer answer = watcher->result();
-            SetStatus(cp1252::ToQString(answer.Trouble == TArticleAnswer::Problem::None
-                                            ? ArticleSentence(answer.Total, answer.Capped, typed)
-                                            : answer.Message));
+            SetStatus(QString::fromStdString(books::Cp1252WithReferencesToUtf8(
+                answer.Trouble == TArticleAnswer::Problem::None
+                    ? ArticleSentence(answer.Total, answer.Capped, typed)
+                    : answer.Message)));
             ShowSearchPage(ArticleLines(answer, typed));
         });
     });
