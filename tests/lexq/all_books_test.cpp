@@ -185,6 +185,28 @@ TEST_F(LexqAllBooksUtf8, AWordInAnyScriptIsSearchedInEveryBook) {
               "ona\n");
 }
 
+TEST_F(LexqAllBooksUtf8, APatternIsReadByEachBooksKeyRule) {
+    // "?" is one character of the Polish key; the Windows-1252 book has no key for "ł".
+    TRun run = Folder.Run({"--all",
+                           "\xC5\x82\xC3\xB3"
+                           "d?"});
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(run.Out,
+              "== Pools-Nederlands ==\n\xC5\x81\xC3\xB3"
+              "d\xC5\xBA\n");
+    // Neither end fixed: every key of both books, each by its own rule.
+    run = Folder.Run({"--all", "*on*"});
+    EXPECT_EQ(run.Out,
+              "== Pools-Nederlands ==\n\xC5\xBC"
+              "ona\n\n== Nederlands-Engels ==\nzon\n");
+    run = Folder.Run({"-d", "pl-nl", "*\xC5\xBA"});
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(run.Out,
+              "\xC5\x81\xC3\xB3"
+              "d\xC5\xBA\n");
+    EXPECT_EQ(Folder.Run({"--all", "\xC5\xBC[ab"}).Status, 2);
+}
+
 TEST_F(LexqAllBooksUtf8, FullTextFoldsTheWordsOfAUtf8BookByItsKeyRule) {
     for (const std::string query : {"\xC5\x82\xC3\xB3"
                                     "dka",

@@ -358,4 +358,23 @@ TEST_F(AllBooksUtf8PageTest, AWordBeyondWindows1252IsSearchedInEveryBook) {
     EXPECT_TRUE(dialogs.Shown.empty());
 }
 
+TEST_F(AllBooksUtf8PageTest, APatternBeyondWindows1252ListsTheUtf8BooksKeys) {
+    Start();
+    Window().ChooseBooks("*");
+    Search(
+        "\xC5\xBC"
+        "o?a",
+        1);
+    EXPECT_EQ(Headers(), (std::vector<QStringList>{{"Pools-Nederlands"}}));
+    EXPECT_TRUE(
+        Page().Display(0)->toPlainText().contains(QString::fromUtf8("\xC5\xBC"
+                                                                    "ona")))
+        << Page().Display(0)->toPlainText().toStdString();
+    EXPECT_EQ(Window().StatusText(), QString::fromUtf8("1 trefwoord past bij '\xC5\xBC"
+                                                       "o?a'."));
+    // "h*" in every book, the Polish one by its own keys.
+    Search("h*", 4);
+    EXPECT_TRUE(dialogs.Shown.empty());
+}
+
 }  // namespace

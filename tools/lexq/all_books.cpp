@@ -81,16 +81,11 @@ int LookUpAll(TAllBooks &books, const std::string &word, const TOptions &options
 // A pattern (UTF-8) in every book: under each book that has matching keys, their headwords
 // one a line in key order.
 int PatternAll(TAllBooks &books, const std::string &typed, std::ostream &out, std::ostream &err) {
-    const std::optional<std::string> text = platform::Utf8ToCp1252Exact(typed);
-    if (!text) {
-        err << "lexq: het patroon '" << typed
-            << "' bevat tekens die buiten Windows-1252 vallen en in geen woordenboek staan\n";
-        return kExitError;
-    }
+    // Each kind of book reads the pattern by its own keys' rule.
     std::string reason;
-    const std::optional<pattern::TPattern> read = pattern::TPattern::Read(*text, reason);
+    const std::optional<TBookPattern> read = ReadBookPattern(typed, reason);
     if (!read) {
-        err << "lexq: " << TerminalText(Utf8(PatternError(*text, reason))) << '\n';
+        err << "lexq: " << TerminalText(PatternError(typed, reason)) << '\n';
         return kExitError;
     }
     bool found = false, failed = false;
@@ -107,7 +102,7 @@ int PatternAll(TAllBooks &books, const std::string &typed, std::ostream &out, st
             continue;
         out << (found ? "\n" : "") << "== " << book.Book().DisplayName << " ==\n";
         for (const std::string &headword : answer.Headwords)
-            out << Utf8(headword) << '\n';
+            out << Plain(headword) << '\n';
         found = true;
     }
     if (found)

@@ -138,7 +138,10 @@ int PrintPattern(const TLXABook &book, const std::string &typed, std::ostream &o
         return kExitError;
     }
     std::string reason;
-    const std::optional<pattern::TPattern> read = pattern::TPattern::Read(*text, reason);
+    // A UTF-8 book's keys follow its own rule, and so does the pattern (reason in UTF-8).
+    const std::optional<pattern::TPattern> read = booktext::IsUtf8()
+                                                      ? pattern::TPattern::ReadUtf8(*text, reason)
+                                                      : pattern::TPattern::Read(*text, reason);
     if (!read) {
         err << "lexq: " << TerminalText(booktext::ToUtf8(PatternError(*text, reason))) << '\n';
         return kExitError;

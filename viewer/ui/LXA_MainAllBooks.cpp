@@ -252,10 +252,10 @@ void TfrmLXAMain::SearchAllBooks(const QString &typed) {
     if (m_data.SearchResults)
         m_data.SearchResults->Clear();
     // A word beyond Windows-1252 is searched in every book as typed: the UTF-8 books may
-    // hold it, a Windows-1252 book has no entries for it. A pattern stays Windows-1252.
+    // hold it, a Windows-1252 book has no entries for it; a pattern likewise.
     const std::string word = typed.toStdString();
     const std::optional<std::string> text = platform::Utf8ToCp1252Exact(word);
-    if ((!text && pattern::LooksLikePattern(word)) || !state.Searchers) {
+    if (!state.Searchers) {
         // A word no book can hold is refused with the single book's error.
         m_data.SearchTyped(word);
         SetStatus(QStringLiteral("Het woord '%1' kan niet worden gevonden.").arg(typed));
@@ -265,7 +265,7 @@ void TfrmLXAMain::SearchAllBooks(const QString &typed) {
     state.Typed = text ? *text : books::Utf8ToCp1252WithReferences(word);
     state.Word = word;
     state.Kind = TAllBooksState::TKind::Word;
-    if (text && PatternAllBooks(*text)) {
+    if (PatternAllBooks(word)) {
         RecordSearch(typed);
         return;
     }
@@ -304,7 +304,8 @@ void TfrmLXAMain::AllBooksAnswered(unsigned search,
         // A listing's count is its keys or articles; nothing found gets no suggestions.
         const std::string typed = state.Typed;
         if (state.Kind == TAllBooksState::TKind::Pattern)
-            SetStatus(cp1252::ToQString(PatternSentence(state.Page->Keywords(), typed)));
+            SetStatus(QString::fromStdString(
+                books::Cp1252WithReferencesToUtf8(PatternSentence(state.Page->Keywords(), typed))));
         else if (books > 0)
             SetStatus(QStringLiteral("Gevonden in %1.")
                           .arg(books == 1 ? QStringLiteral("1 woordenboek")

@@ -14,6 +14,7 @@
 #include "books/encoding.h"
 #include "books/html.h"
 #include "platform/cp1252.h"
+#include "platform/encoding.h"
 #include "viewer/core/BookText.h"
 #include "viewer/core/Cp1252Qt.h"
 #include "viewer/core/LXA_Data.h"
@@ -35,7 +36,8 @@ std::string Paragraph(const std::string &sentence) {
 }
 
 std::string NotePage(const std::string &sentence) {
-    return "<html>\r\n  <body>\r\n    " + Paragraph(sentence) + "\r\n  </body>\r\n</html>";
+    return "<html>\r\n  <body>\r\n    <p class=\"zoekhulp\">" + EscapePageText(sentence) +
+           "</p>\r\n  </body>\r\n</html>";
 }
 
 }  // namespace
@@ -71,30 +73,36 @@ void TfrmLXAMain::StopBeside() {
 }
 
 bool TfrmLXAMain::ShowPattern(const QString &typed) {
-    const std::optional<std::string> text = cp1252::FromQString(typed);
-    if (!text || !pattern::LooksLikePattern(*text) || m_data.CurrentBook == nullptr)
+    const std::string word = typed.toStdString();
+    // A Windows-1252 book refuses a character it cannot hold as its search does.
+    if (!pattern::LooksLikePattern(word) || m_data.CurrentBook == nullptr ||
+        (!booktext::IsUtf8() && !platform::Utf8ToCp1252Exact(word)))
         return false;
     m_finding = {};
     m_lineAbove.clear();
+    // Read as the book's kind of keys wants it; sentences as Windows-1252 page text.
+    const std::string text = books::Utf8ToCp1252WithReferences(word);
     std::string reason;
-    const std::optional<pattern::TPattern> read = pattern::TPattern::Read(*text, reason);
+    const std::optional<TBookPattern> read = ReadBookPattern(word, reason);
     if (!read || !lexqapi::HasBooks()) {
         const std::string sentence =
-            read ? "De zoekbibliotheek kan geen patronen zoeken." : PatternError(*text, reason);
-        SetStatus(cp1252::ToQString(sentence));
-        ShowSearchPage(Paragraph(sentence));
+            read ? "De zoekbibliotheek kan geen patronen zoeken."
+                 : books::Utf8ToCp1252WithReferences(PatternError(word, reason));
+        SetStatus(QString::fromStdString(books::Cp1252WithReferencesToUtf8(sentence)));
+        ShowSearchPage("<p class=\"zoekhulp\">" + EscapePageText(sentence) + "</p>");
         return true;
     }
     const unsigned search = StartBeside();
     auto *watcher = new QFutureWatcher<TPatternAnswer>(this);
-    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, search, typed = *text] {
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, search, typed = text] {
         watcher->deleteLater();
         if (search != m_besideSearch)
             return;
         m_besideRunning = false;
         RunGuarded([&] {
             const TPatternAnswer found = watcher->result();
-            SetStatus(cp1252::ToQString(PatternSentence(found.Total, typed)));
+            SetStatus(QString::fromStdString(
+                books::Cp1252WithReferencesToUtf8(PatternSentence(found.Total, typed))));
             ShowSearchPage(PatternLines(found.Headwords, found.Total, typed));
         });
     });
@@ -181,16 +189,18 @@ void TfrmLXAMain::actFindInArticlesExecute() {
         }));
 }
 
-bool TfrmLXAMain::PatternAllBooks(const std::string &typed) {
-    if (!pattern::LooksLikePattern(typed))
+bool TfrmLXAMain::PatternAllBooks(const std::string &word) {
+    if (!pattern::LooksLikePattern(word))
         return false;
     TAllBooksState &state = *m_allBooks;
+    // Read for each kind of book; the page's text is Windows-1252 with references.
+    const std::string typed = books::Utf8ToCp1252WithReferences(word);
     std::string reason;
-    const std::optional<pattern::TPattern> read = pattern::TPattern::Read(typed, reason);
+    const std::optional<TBookPattern> read = ReadBookPattern(word, reason);
     if (!read) {
-        const std::string sentence = PatternError(typed, reason);
-        SetStatus(cp1252::ToQString(sentence));
-        state.Page->ShowNote(NotePage(sentence));
+        const std::string sentence = PatternError(word, reason);
+        SetStatus(QString::fromStdString(sentence));
+        state.Page->ShowNote(NotePage(books::Utf8ToCp1252WithReferences(sentence)));
         return true;
     }
     state.Kind = TAllBooksState::TKind::Pattern;
