@@ -119,8 +119,8 @@ namespace {
 // each for a UTF-8 key (so that "łodz" is one edit from "lodz", not two). Bytes() is how
 // many bytes the first units take, for walking past keys by their bytes.
 struct TByteUnits {
-    std::string units;
-    void Read(std::string_view key) { units.assign(key); }
+    std::string_view units;  // the key itself: keys stay where they are while they are read
+    void Read(std::string_view key) { units = key; }
     std::string_view View() const { return units; }
     std::size_t Bytes(std::size_t count) const { return count; }
 };
