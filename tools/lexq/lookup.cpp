@@ -93,7 +93,7 @@ int LookUp(TLXAData &data, TWordFinder *finder, const std::string &word, bool ht
                 << '\n';
             err.flush();
             PrintEntries(data, html, BaseFormLine(text, headword), out);
-            return !keep || keep(platform::Cp1252ToUtf8(base)) ? kExitFound : kExitError;
+            return !keep || keep(booktext::ToUtf8(base)) ? kExitFound : kExitError;
         }
     }
     err << "lexq: " << TerminalText(Format("Het woord '%s' kan niet worden gevonden.", {word}))
