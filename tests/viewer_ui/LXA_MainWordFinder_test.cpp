@@ -140,6 +140,30 @@ TEST_F(WordFinderPageTest, AUtf8BooksSuggestionsShowAndSearchTheirOwnLetters) {
     EXPECT_TRUE(dialogs.Shown.empty());
 }
 
+TEST_F(WordFinderPageTest, APatternOnAUtf8BookListsItsHeadwordsByTheBooksKeyRule) {
+    Start(BookSource({"\xC5\x82\xC3\xB3"
+                      "d\xC5\xBA",
+                      "lody",
+                      "\xC5\xBC"
+                      "ona"}),
+          "pl-nl");
+    Find(Window(),
+         "\xC5\x81\xC3\xB3"
+         "d?");  // "Łód?": "?" is one letter, "ź" or "y"
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return Status().find("passen bij") != std::string::npos; }, 5000))
+        << Status();
+    EXPECT_EQ(Status(),
+              "2 trefwoorden passen bij '\xC5\x81\xC3\xB3"
+              "d?'.");
+    EXPECT_NE(Page().indexOf(QString::fromUtf8("\xC5\x82\xC3\xB3"
+                                               "d\xC5\xBA")),
+              -1)
+        << Page().toStdString();
+    EXPECT_NE(Html().indexOf(QStringLiteral("zoek:%C5%82%C3%B3d%C5%BA")), -1);
+    EXPECT_TRUE(dialogs.Shown.empty());
+}
+
 TEST_F(WordFinderPageTest, DoubleClickingAWordOfThePageSearchesIt) {
     Start("kw: tafel\n<p>een meubel met vier poten</p>\n\n" + BookSource({"meubel"}));
     Window().show();

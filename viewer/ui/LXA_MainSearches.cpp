@@ -120,17 +120,27 @@ bool TfrmLXAMain::ShowPattern(const QString &typed) {
 std::optional<TfrmLXAMain::TPatternPage> TfrmLXAMain::PatternPage(const std::string &text) {
     if (!pattern::LooksLikePattern(text) || m_data.CurrentBook == nullptr)
         return std::nullopt;
+    // The text and the answer are in the open book's encoding; the pattern is read as the
+    // book's kind of keys wants it, the lines made as Windows-1252 page text.
+    const std::string word = booktext::ToUtf8(text);
+    const auto inBook = [](const std::string &utf8) {
+        return booktext::FromUtf8(utf8).value_or(platform::Utf8ToCp1252(utf8));
+    };
     std::string reason;
-    const std::optional<pattern::TPattern> read = pattern::TPattern::Read(text, reason);
+    const std::optional<TBookPattern> read = ReadBookPattern(word, reason);
     if (!read || !lexqapi::HasBooks()) {
-        const std::string sentence =
-            read ? "De zoekbibliotheek kan geen patronen zoeken." : PatternError(text, reason);
+        const std::string sentence = read ? "De zoekbibliotheek kan geen patronen zoeken."
+                                          : inBook(PatternError(word, reason));
         return TPatternPage{sentence, Paragraph(sentence)};
     }
     // The popup answers at once; a pattern of the current book walks keys in milliseconds.
     const TPatternAnswer found = FindPattern(BesideBook().At(0), *read, kPatternPageLimit);
-    return TPatternPage{PatternSentence(found.Total, text),
-                        PatternLines(found.Headwords, found.Total, text)};
+    const std::string typed = booktext::IsUtf8() ? books::Utf8ToCp1252WithReferences(word) : text;
+    const std::string sentence = PatternSentence(found.Total, typed);
+    const std::string lines = PatternLines(found.Headwords, found.Total, typed);
+    if (!booktext::IsUtf8())
+        return TPatternPage{sentence, lines};
+    return TPatternPage{books::Cp1252WithReferencesToUtf8(sentence), platform::Cp1252ToUtf8(lines)};
 }
 
 void TfrmLXAMain::actFindInArticlesExecute() {
