@@ -15,6 +15,7 @@
 #include "books/cipher.h"
 #include "books/diagnostics.h"
 #include "books/safe_file.h"
+#include "foldtable_utf8.h"
 #include "platform/cp1252.h"
 
 namespace books {
@@ -159,7 +160,7 @@ void Run(sqlite3 *db, const std::string &path, const char *sql) {
         Fail(path, db);
 }
 
-void Begin(sqlite3 *db, const std::string &path) {
+void Begin(sqlite3 *db, const std::string &path, bool utf8) {
     Run(db, path, "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; PRAGMA page_size=4096;");
     Run(db, path, kSchema);
     Run(db, path, "BEGIN");
@@ -169,6 +170,9 @@ void Begin(sqlite3 *db, const std::string &path) {
     BindText(meta.get(), 1, kFormat);
     if (sqlite3_step(meta.get()) != SQLITE_DONE)
         Fail(path, db);
+    // Only a UTF-8 book's index has the row: a Windows-1252 book's stays as it was.
+    if (utf8)
+        Run(db, path, "INSERT INTO meta(name, value) VALUES('keys', 'utf-8')");
 }
 
 // The rank of a match, higher is better, from where the query's words are in it: a word
@@ -316,7 +320,11 @@ std::string ArticleIndexPath(const std::string &bookFile) {
     return bookFile.substr(0, dot) + ".fts";
 }
 
-std::string ArticleText(std::string_view html) {
+namespace {
+
+// ArticleText of either kind of book's markup: a Windows-1252 book's bytes are converted,
+// a UTF-8 book's kept.
+std::string TextOf(std::string_view html, bool utf8) {
     std::string text;
     text.reserve(html.size());
     for (std::size_t i = 0; i < html.size(); ++i) {
@@ -337,6 +345,8 @@ std::string ArticleText(std::string_view html) {
             i = end;
         } else if (static_cast<unsigned char>(c) < 0x20) {
             text += ' ';
+        } else if (utf8) {
+            text += c;
         } else {
             platform::AppendUtf8(text, platform::Cp1252ToUnicode(static_cast<unsigned char>(c)));
         }
@@ -344,6 +354,56 @@ std::string ArticleText(std::string_view html) {
     if (!text.empty() && text.back() == ' ')
         text.pop_back();
     return text;
+}
+
+// The combining marks the key rule drops from a letter: part of the word they follow.
+bool IsCombiningMark(std::uint32_t code) {
+    return (code >= 0x0300 && code <= 0x036F) || (code >= 0x1AB0 && code <= 0x1AFF) ||
+           (code >= 0x1DC0 && code <= 0x1DFF) || (code >= 0x20D0 && code <= 0x20FF) ||
+           (code >= 0xFE20 && code <= 0xFE2F);
+}
+
+}  // namespace
+
+std::string ArticleText(std::string_view html) {
+    return TextOf(html, false);
+}
+
+std::string ArticleTextUtf8(std::string_view html) {
+    return TextOf(html, true);
+}
+
+std::string FoldedWords(std::string_view utf8) {
+    std::string folded;
+    folded.reserve(utf8.size());
+    const auto *p = reinterpret_cast<const std::uint8_t *>(utf8.data());
+    const std::uint8_t *end = p + utf8.size();
+    bool apart = false;  // a blank is due before the next letter
+    while (p < end) {
+        std::uint32_t code = 0;
+        const std::size_t used = std::max<std::size_t>(1, lexq_utf8_next(p, end, &code));
+        char key[64];
+        std::size_t length = 0;
+        if (code >= '0' && code <= '9') {
+            key[length++] = static_cast<char>(code);
+        } else {
+            const std::size_t size =
+                lexq_fold_utf8(reinterpret_cast<const char *>(p), used, nullptr);
+            if (size != LEXQ_FOLD_MALFORMED && size <= sizeof key)
+                length = lexq_fold_utf8(reinterpret_cast<const char *>(p), used, key);
+        }
+        p += used;
+        if (length == 0) {
+            // A mark stays within its word; anything else without a key parts words.
+            apart = apart || !IsCombiningMark(code);
+            continue;
+        }
+        if (apart && !folded.empty())
+            folded += ' ';
+        apart = false;
+        folded.append(key, length);
+    }
+    return folded;
 }
 
 struct ArticleIndexWriter::State {
@@ -355,17 +415,19 @@ struct ArticleIndexWriter::State {
     std::string path;
     std::string temporary;
     const Cipher *encipher = nullptr;
+    bool utf8 = false;  // a UTF-8 book's: its words folded, and said so in meta
     sqlite3 *db = nullptr;
     std::vector<std::string> reversed;
     std::vector<Entry> entries;
     bool finished = false;
 };
 
-ArticleIndexWriter::ArticleIndexWriter(const std::string &path, const Cipher *encipher)
+ArticleIndexWriter::ArticleIndexWriter(const std::string &path, const Cipher *encipher, bool utf8)
     : state_(std::make_unique<State>()) {
     State &s = *state_;
     s.path = path;
     s.encipher = encipher;
+    s.utf8 = utf8;
     // An empty temporary file is a new database to SQLite; the rename makes it the index.
     // Named as this process's work, so that clearing an earlier run's leftovers while the
     // book streams in does not take it.
@@ -390,12 +452,15 @@ void ArticleIndexWriter::AddKey(std::string_view key) {
 }
 
 void ArticleIndexWriter::AddEntry(std::string_view headword, std::string_view body) {
-    State::Entry entry{platform::Cp1252ToUtf8(headword), ArticleText(body), 0};
+    const bool utf8 = state_->utf8;
+    State::Entry entry{utf8 ? std::string(headword) : platform::Cp1252ToUtf8(headword),
+                       utf8 ? FoldedWords(ArticleTextUtf8(body)) : ArticleText(body), 0};
     // Articles of the books start with their headword; one that does not gets it in front,
     // so that every entry is found by its headword's words and ranked by them.
-    const std::vector<std::string> words = FirstWords(entry.headword, 255);
+    const std::string head = utf8 ? FoldedWords(entry.headword) : entry.headword;
+    const std::vector<std::string> words = FirstWords(head, 255);
     if (FirstWords(entry.text, words.size()) != words)
-        entry.text = entry.headword + "\n" + entry.text;
+        entry.text = head + "\n" + entry.text;
     std::string marked;
     for (const std::string &word : words)
         marked.append(kHeadwordMark).append(word) += ' ';
@@ -410,7 +475,7 @@ std::string ArticleIndexWriter::Finish() {
         if (sqlite3_open_v2(s.temporary.c_str(), &s.db, SQLITE_OPEN_READWRITE, nullptr) !=
             SQLITE_OK)
             Fail(s.path, s.db);
-        Begin(s.db, s.path);
+        Begin(s.db, s.path, s.utf8);
         {
             Statement keys(s.db, "INSERT INTO rkeys(first, keys) VALUES(?, ?)");
             Statement heads(s.db, "INSERT INTO heads(block, names) VALUES(?, ?)");
@@ -487,10 +552,10 @@ std::string ArticleIndexWriter::Finish() {
 
 std::string WriteArticleIndexBeside(const std::string &path,
                                     const std::vector<SourceEntry> &entries, const KeyTable &keys,
-                                    Progress *progress, const Cipher *encipher) {
+                                    Progress *progress, const Cipher *encipher, bool utf8) {
     Progress none(nullptr);
     Progress &bar = progress != nullptr ? *progress : none;
-    ArticleIndexWriter writer(path, encipher);
+    ArticleIndexWriter writer(path, encipher, utf8);
     for (const auto &[key, hits] : keys.keys)
         writer.AddKey(key);
     for (std::size_t i = 0; i < entries.size(); ++i) {
@@ -501,8 +566,10 @@ std::string WriteArticleIndexBeside(const std::string &path,
 }
 
 void WriteArticleIndex(const std::string &path, const std::vector<SourceEntry> &entries,
-                       const KeyTable &keys, Progress *progress, const Cipher *encipher) {
-    const std::string temporary = WriteArticleIndexBeside(path, entries, keys, progress, encipher);
+                       const KeyTable &keys, Progress *progress, const Cipher *encipher,
+                       bool utf8) {
+    const std::string temporary =
+        WriteArticleIndexBeside(path, entries, keys, progress, encipher, utf8);
     try {
         CommitTemporary(temporary, path);
     } catch (...) {
@@ -636,6 +703,13 @@ std::unique_ptr<ArticleIndex> ArticleIndex::Open(const std::string &path, OpenSt
         if (!tables || sqlite3_step(tables.get()) != SQLITE_ROW ||
             sqlite3_column_int(tables.get(), 0) != 3)
             return nullptr;
+        Statement keys(db, "SELECT value FROM meta WHERE name = 'keys'");
+        if (!keys)
+            return nullptr;
+        const int step = sqlite3_step(keys.get());
+        if (step == SQLITE_ROW && ColumnText(keys.get(), 0) != "utf-8")
+            return nullptr;  // keys of a kind this reader does not know
+        index->m_utf8 = step == SQLITE_ROW;
     }
     status = OpenStatus::Ok;
     return index;
@@ -651,15 +725,16 @@ ArticleIndex::~ArticleIndex() {
 bool ArticleIndex::KeysEndingWith(std::string_view suffix,
                                   const std::function<bool(std::string_view key)> &visit) {
     // The block that may hold the first key with the reversed suffix at its start, and the
-    // blocks after it up to the last that can: keys hold the letters A to Z only, all
-    // below '~'.
+    // blocks after it up to the last that can: no byte of a key is 0xFF (the letters A to
+    // Z, or UTF-8), and keys compare byte by byte.
     Statement range(m_db,
                     "SELECT keys FROM rkeys WHERE first >= (SELECT coalesce(max(first), '')"
-                    " FROM rkeys WHERE first <= ?1) AND first < ?1 || '~' ORDER BY first");
+                    " FROM rkeys WHERE first <= ?1) AND first < ?2 ORDER BY first");
     if (!range)
         return false;
     const std::string start(suffix.rbegin(), suffix.rend());
     BindText(range.get(), 1, start);
+    BindText(range.get(), 2, start + '\xFF');
     int step;
     std::string coded, rkey, key;
     while ((step = sqlite3_step(range.get())) == SQLITE_ROW) {

@@ -39,6 +39,14 @@ std::string ArticleIndexPath(const std::string &bookFile);
 // references resolved, in UTF-8 so that characters beyond the code page survive: what is
 // indexed and what an excerpt is cut from.
 std::string ArticleText(std::string_view html);
+// The same for a UTF-8 book's markup.
+std::string ArticleTextUtf8(std::string_view html);
+
+// A UTF-8 book's text as its index holds it: each word folded by the book's key rule
+// (foldtable_utf8.h: "Żona" and "zona" are one word), digits kept, words parted by a blank
+// wherever the text has no letter, digit or combining mark. The query's words are folded
+// the same way (ArticleIndex::FoldsWords).
+std::string FoldedWords(std::string_view utf8);
 
 // Makes the index of a book (its entries and keys, Windows-1252) in a temporary file beside
 // path and returns that file's name, for the caller to rename over path (see
@@ -47,22 +55,26 @@ std::string ArticleText(std::string_view html);
 // file is enciphered (the index of an enciphered book).
 std::string WriteArticleIndexBeside(const std::string &path,
                                     const std::vector<SourceEntry> &entries, const KeyTable &keys,
-                                    Progress *progress = nullptr, const Cipher *encipher = nullptr);
+                                    Progress *progress = nullptr, const Cipher *encipher = nullptr,
+                                    bool utf8 = false);
 
 // Makes the index entry by entry, for a book compiled while its source is read: keys and
-// entries in any order, the entries numbered as added. Finish returns the temporary file
+// entries in any order, the entries numbered as added. For a UTF-8 book (utf8) keys and
+// entries are UTF-8, its words are stored folded (FoldedWords) and the index says so in its
+// meta table; a Windows-1252 book's index is as it always was. Finish returns the temporary file
 // beside path (as WriteArticleIndexBeside); a writer dropped before Finish, or one whose step
 // throws InputError, leaves no file behind. Entries are kept until Finish, which numbers
 // them by the length of their text.
 class ArticleIndexWriter {
   public:
-    explicit ArticleIndexWriter(const std::string &path, const Cipher *encipher = nullptr);
+    explicit ArticleIndexWriter(const std::string &path, const Cipher *encipher = nullptr,
+                                bool utf8 = false);
     ~ArticleIndexWriter();
     ArticleIndexWriter(const ArticleIndexWriter &) = delete;
     ArticleIndexWriter &operator=(const ArticleIndexWriter &) = delete;
 
-    void AddKey(std::string_view key);                                // letters A to Z
-    void AddEntry(std::string_view headword, std::string_view body);  // Windows-1252
+    void AddKey(std::string_view key);                                // letters A to Z, or UTF-8
+    void AddEntry(std::string_view headword, std::string_view body);  // Windows-1252, or UTF-8
     std::string Finish();
 
   private:
@@ -74,7 +86,7 @@ class ArticleIndexWriter {
 // Makes the index at path, whole or not at all.
 void WriteArticleIndex(const std::string &path, const std::vector<SourceEntry> &entries,
                        const KeyTable &keys, Progress *progress = nullptr,
-                       const Cipher *encipher = nullptr);
+                       const Cipher *encipher = nullptr, bool utf8 = false);
 
 class ArticleIndex {
   public:
@@ -90,8 +102,13 @@ class ArticleIndex {
     ArticleIndex(const ArticleIndex &) = delete;
     ArticleIndex &operator=(const ArticleIndex &) = delete;
 
-    // Visits every key (letters A to Z) that ends with suffix, in the order of the
-    // reversed keys, until visit returns false. False when the file fails (damaged).
+    // Whether the index is a UTF-8 book's: its keys UTF-8, its words folded (FoldedWords),
+    // so that a query's words are folded so too.
+    bool FoldsWords() const { return m_utf8; }
+
+    // Visits every key (letters A to Z, or a UTF-8 book's) that ends with suffix, in the
+    // order of the reversed keys (byte by byte), until visit returns false. False when the
+    // file fails (damaged).
     bool KeysEndingWith(std::string_view suffix,
                         const std::function<bool(std::string_view key)> &visit);
 
@@ -137,6 +154,7 @@ class ArticleIndex {
     struct Inflater;
     std::unique_ptr<Inflater> m_inflater;
     sqlite3 *m_db;
+    bool m_utf8 = false;
     std::string m_headwordWords;  // per entry, how many of its first words are the headword
     bool m_headwordWordsRead = false;
     sqlite3_stmt *m_heads = nullptr;  // reads a block of headwords

@@ -92,6 +92,27 @@ char32_t FromCp1252(std::uint8_t byte) {
     return cp != 0 ? cp : 0xFFFD;
 }
 
+std::string Cp1252WithReferencesToUtf8(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t pos = 0; pos < text.size(); ++pos) {
+        if (text[pos] == '&' && pos + 3 < text.size() && text[pos + 1] == '#') {
+            std::size_t end = pos + 2;
+            std::uint32_t code = 0;
+            while (end < text.size() && end - pos < 10 && text[end] >= '0' && text[end] <= '9')
+                code = code * 10 + static_cast<std::uint32_t>(text[end++] - '0');
+            if (end > pos + 2 && end < text.size() && text[end] == ';' && code > 0 &&
+                code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF)) {
+                AppendUtf8(out, code);
+                pos = end;
+                continue;
+            }
+        }
+        AppendUtf8(out, platform::Cp1252ToUnicode(static_cast<std::uint8_t>(text[pos])));
+    }
+    return out;
+}
+
 std::string Utf8ToCp1252WithReferences(std::string_view utf8) {
     std::string out;
     out.reserve(utf8.size());

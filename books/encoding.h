@@ -31,6 +31,10 @@ using platform::AppendUtf8;
 // UTF-8 (assumed valid) to Windows-1252; a character without a Windows-1252 byte
 // becomes the HTML reference "&#N;". Used for bodies, which are HTML.
 std::string Utf8ToCp1252WithReferences(std::string_view utf8);
+// Its inverse: Windows-1252 text whose decimal references "&#N;" name characters beyond
+// the code page, as UTF-8 (a reference to no character stays as it is written); without
+// references the same as platform::Cp1252ToUtf8.
+std::string Cp1252WithReferencesToUtf8(std::string_view text);
 
 // UTF-8 (assumed valid) to Windows-1252, or nullopt with the first character that
 // cannot be represented in *unrepresentable. Used for headwords and keys.

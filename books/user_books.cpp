@@ -626,19 +626,13 @@ AddResult AddUserBook(const UserShelf &shelf, const AddRequest &request, Progres
     const bool utf8 = options.textKind == TextKind::Utf8;
     StreamingBuilder builder(sink, options, diag, shelf.dataDir);
     const std::string ftsPath = ArticleIndexPath(idxPath);
-    ArticleIndexWriter index(ftsPath);
+    ArticleIndexWriter index(ftsPath, nullptr, utf8);
     // Lines as the whole source would number them, after its two first lines.
     int lines = 2;
     bar.Stage(readFrom, 0.9);
     Imported imported = Import(source, &bar, [&](const std::string &record) {
         for (const SourceEntry &entry : ParseSource(record, diag, lines, options.textKind)) {
-            // The article index holds Windows-1252 books' texts only, as yet.
-            if (builder.Add(entry,
-                            [&](std::string_view key) {
-                                if (!utf8)
-                                    index.AddKey(key);
-                            }) &&
-                !utf8)
+            if (builder.Add(entry, [&](std::string_view key) { index.AddKey(key); }))
                 index.AddEntry(entry.headword, entry.body);
         }
         lines += static_cast<int>(std::count(record.begin(), record.end(), '\n'));

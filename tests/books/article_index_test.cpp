@@ -149,6 +149,73 @@ TEST_F(ArticleIndexTest, AnIndexOfAnotherFormatOrWithADamagedBlockIsRefused) {
     EXPECT_TRUE(found.matches.empty());
 }
 
+TEST(FoldedWords, FoldsEachWordByTheKeyRuleAndPartsWordsWhereTheTextDoes) {
+    // Case, accents and strokes away, ß and œ written out; digits kept.
+    EXPECT_EQ(FoldedWords("\xC5\xBB"
+                          "ona i \xC5\x81\xC3\xB3"
+                          "d\xC5\xBA"),
+              "zona i lodz");
+    EXPECT_EQ(FoldedWords("Stra\xC3\x9F"
+                          "e 12, \xC5\x93uvre"),
+              "strasse 12 oeuvre");
+    // Punctuation beyond ASCII parts words; a combining mark stays within its word.
+    EXPECT_EQ(FoldedWords("a\xE2\x80\x94"
+                          "b \xC2\xAB"
+                          "c\xC2\xBB"),
+              "a b c");
+    EXPECT_EQ(FoldedWords("z\xCC\x87"
+                          "ona"),
+              "zona");
+    // Greek and Cyrillic stay in their script, folded.
+    EXPECT_EQ(FoldedWords("\xCE\x86\xCE\xB8\xCE\xB7\xCE\xBD\xCE\xB1"),
+              "\xCE\xB1\xCE\xB8\xCE\xB7\xCE\xBD\xCE\xB1");
+    EXPECT_EQ(FoldedWords("\xD0\x81\xD0\xBB\xD0\xBA\xD0\xB0"), "\xD0\xB5\xD0\xBB\xD0\xBA\xD0\xB0");
+    EXPECT_EQ(FoldedWords("..."), "");
+}
+
+TEST_F(ArticleIndexTest, AUtf8BooksIndexHoldsFoldedWordsAndUtf8KeysAndSaysSo) {
+    const std::vector<SourceEntry> entries = {Entry("\xC5\xBC"
+                                                    "ona",
+                                                    "<p>\xC5\xBC"
+                                                    "ona</p><p>vrouw</p>"),
+                                              Entry("\xC5\x81\xC3\xB3"
+                                                    "d\xC5\xBA",
+                                                    "<p>\xC5\x81\xC3\xB3"
+                                                    "d\xC5\xBA</p><p>stad</p>"),
+                                              Entry("\xC5\x82\xC3\xB3"
+                                                    "dka",
+                                                    "<p>boot, kleiner dan een \xC5\x82\xC3\xB3"
+                                                    "d\xC5\xBA</p>")};
+    KeyTable keys;
+    keys.keys["zona"] = {0};
+    keys.keys["lodz"] = {1};
+    keys.keys["lodka"] = {2};
+    WriteArticleIndex(dir_.File("u.fts"), entries, keys, nullptr, nullptr, /*utf8=*/true);
+    ArticleIndex::OpenStatus status;
+    auto index = ArticleIndex::Open(dir_.File("u.fts"), status);
+    ASSERT_TRUE(index);
+    EXPECT_TRUE(index->FoldsWords());
+    EXPECT_FALSE(Make({Entry("huis", "<p>huis</p>")})->FoldsWords());
+    std::string error;
+    ArticleIndex::Found found;
+    // The index holds folded words: a query of folded words finds both spellings' entries.
+    ASSERT_TRUE(index->Search(Words({"lodz"}), ArticleIndex::kEvery, found, error)) << error;
+    EXPECT_EQ(Headwords(found), (std::vector<std::string>{"\xC5\x81\xC3\xB3"
+                                                          "d\xC5\xBA",
+                                                          "\xC5\x82\xC3\xB3"
+                                                          "dka"}));
+    ASSERT_TRUE(index->Search(Words({"zona"}), ArticleIndex::kEvery, found, error)) << error;
+    EXPECT_EQ(Headwords(found), (std::vector<std::string>{"\xC5\xBC"
+                                                          "ona"}));
+    // Reversed keys byte by byte: a UTF-8 suffix is a range as the letters A to Z are.
+    std::vector<std::string> ending;
+    ASSERT_TRUE(index->KeysEndingWith("a", [&](std::string_view key) {
+        ending.emplace_back(key);
+        return true;
+    }));
+    EXPECT_EQ(ending, (std::vector<std::string>{"lodka", "zona"}));
+}
+
 #ifdef LEXQC_TEST_CRYPT
 TEST_F(ArticleIndexTest, TheIndexOfAnEncipheredBookHidesItsWordsAndIsSearchedAlike) {
     const std::vector<SourceEntry> entries = {

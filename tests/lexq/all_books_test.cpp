@@ -131,4 +131,99 @@ TEST_F(LexqAllBooks, SeveralWordsEachGetTheirHeading) {
               "--- Resultaten voor \"huis\" ---\n== Nederlands-Engels ==\nhouse\n");
 }
 
+// A Polish book (a UTF-8 book: its headwords need it) beside a Windows-1252 one.
+class LexqAllBooksUtf8 : public testing::Test {
+  protected:
+    void SetUp() override {
+        Folder.Write("data/dict.cfg",
+                     "[version]\nversion=1\n\n[application]\nregkey=Software\\LexqUtf8Test\n\n"
+                     "[dictionaries]\npl-nl=1;Pools-Nederlands\nnl-en=1;Nederlands-Engels\n");
+        Folder.AddBook("pl-nl", "",
+                       "kw: \xC5\xBC"
+                       "ona\n<p>vrouw, echtgenote</p>\n\n"
+                       "kw: \xC5\x81\xC3\xB3"
+                       "d\xC5\xBA\n<p>stad aan de \xC5\x81\xC3\xB3"
+                       "dka</p>\n");
+        Folder.AddBook("nl-en", "", "kw: zon\n<p>sun</p>\n\nkw: vrouw\n<p>woman</p>\n");
+    }
+
+    TProgramFolder Folder;
+};
+
+TEST_F(LexqAllBooksUtf8, AWordInAnyScriptIsSearchedInEveryBook) {
+    TRun run = Folder.Run({"--all",
+                           "\xC5\xBC"
+                           "ona"});
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(run.Out, "== Pools-Nederlands ==\nvrouw, echtgenote\n");
+    EXPECT_EQ(run.Err, "");
+    // Capitals and the accent-free spelling find the same entry.
+    EXPECT_EQ(Folder
+                  .Run({"--all",
+                        "\xC5\x81\xC3\x93"
+                        "D\xC5\xB9"})
+                  .Out,
+              "== Pools-Nederlands ==\nstad aan de \xC5\x81\xC3\xB3"
+              "dka\n");
+    EXPECT_EQ(Folder.Run({"--all", "lodz"}).Status, 0);
+    // A miss offers the Polish headword as it is written, with its book.
+    run = Folder.Run({"--all",
+                      "\xC5\xBC"
+                      "onna"});
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_NE(run.Out.find("\xC5\xBC"
+                           "ona (Pools-Nederlands)\n"),
+              std::string::npos)
+        << run.Out;
+    EXPECT_EQ(run.Out.find("&#"), std::string::npos) << run.Out;
+    run = Folder.Run({"--all", "--prefix",
+                      "\xC5\xBC"
+                      "o"});
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(run.Out,
+              "\xC5\xBC"
+              "ona\n");
+}
+
+TEST_F(LexqAllBooksUtf8, APatternIsReadByEachBooksKeyRule) {
+    // "?" is one character of the Polish key; the Windows-1252 book has no key for "ł".
+    TRun run = Folder.Run({"--all",
+                           "\xC5\x82\xC3\xB3"
+                           "d?"});
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(run.Out,
+              "== Pools-Nederlands ==\n\xC5\x81\xC3\xB3"
+              "d\xC5\xBA\n");
+    // Neither end fixed: every key of both books, each by its own rule.
+    run = Folder.Run({"--all", "*on*"});
+    EXPECT_EQ(run.Out,
+              "== Pools-Nederlands ==\n\xC5\xBC"
+              "ona\n\n== Nederlands-Engels ==\nzon\n");
+    run = Folder.Run({"-d", "pl-nl", "*\xC5\xBA"});
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(run.Out,
+              "\xC5\x81\xC3\xB3"
+              "d\xC5\xBA\n");
+    EXPECT_EQ(Folder.Run({"--all", "\xC5\xBC[ab"}).Status, 2);
+}
+
+TEST_F(LexqAllBooksUtf8, FullTextFoldsTheWordsOfAUtf8BookByItsKeyRule) {
+    for (const std::string query : {"\xC5\x82\xC3\xB3"
+                                    "dka",
+                                    "lodka", "LODKA"}) {
+        const TRun run = Folder.Run({"-d", "pl-nl", "--fulltext", query});
+        EXPECT_EQ(run.Status, 0) << query << run.Err;
+        EXPECT_EQ(run.Out,
+                  "\xC5\x81\xC3\xB3"
+                  "d\xC5\xBA\n")
+            << query;
+    }
+    const TRun both = Folder.Run({"--all", "--fulltext", "vrouw"});
+    EXPECT_EQ(both.Status, 0) << both.Err;
+    EXPECT_EQ(both.Out,
+              "== Pools-Nederlands ==\n\xC5\xBC"
+              "ona\n\n== Nederlands-Engels ==\nvrouw\n");
+    EXPECT_EQ(Folder.Run({"-d", "pl-nl", "--fulltext", "zon"}).Status, 1);
+}
+
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <thread>
@@ -196,6 +197,53 @@ TEST_F(AllBooksTest, SuggestionsAndTypeAheadCoverEveryBook) {
     EXPECT_EQ(all.TypeAhead("ta", 12), (Words{"tafel", "Tafel", "tak", "takel"}));
     EXPECT_EQ(all.TypeAhead("ta", 2), (Words{"tafel", "Tafel"}));
     EXPECT_TRUE(all.TypeAhead("x", 12).empty());
+}
+
+TEST_F(AllBooksTest, AWordBeyondWindows1252IsAnsweredByTheUtf8BooksAlone) {
+    // "żona" in the Polish book (a UTF-8 book: its headwords need it), "zona" in both.
+    Compile("pl-nl",
+            "kw: \xC5\xBC"
+            "ona\n<p>vrouw</p>\n\nkw: zona\n<p>zone</p>\n\n"
+            "kw: \xC5\x81\xC3\xB3"
+            "d\xC5\xBA\n<p>stad</p>\n");
+    Compile("nl-en", "kw: zona\n<p>zone</p>\n\nkw: lodz\n<p>x</p>\n");
+    Start("pl-nl=1;Pools\nnl-en=1;Engels\n");
+    TAllBooks all(Books({"pl-nl", "nl-en"}), folder.Data);
+    const auto zona = all.SearchAllUtf8(
+        "\xC5\xBC"
+        "ona",
+        WordForms::Wait::No);
+    // The Windows-1252 book cannot hold the word: no entries, no failure.
+    ASSERT_EQ(Order(zona), (Words{"pl-nl:0"}));
+    EXPECT_NE(zona[0]->ArticleText().find("vrouw"), std::string::npos);
+    // Typed without its accent: the folded key finds the Polish word in the Polish book,
+    // after the exact hits of both.
+    EXPECT_EQ(Order(all.SearchAllUtf8("zona", WordForms::Wait::No)), (Words{"pl-nl:0", "nl-en:0"}));
+    // In capitals: the same letters, another case.
+    EXPECT_EQ(Order(all.SearchAllUtf8("\xC5\x81\xC3\x93"
+                                      "D\xC5\xB9",
+                                      WordForms::Wait::No)),
+              (Words{"pl-nl:1"}));
+    EXPECT_EQ(Order(all.SearchAllUtf8("lodz", WordForms::Wait::No)), (Words{"nl-en:0", "pl-nl:2"}));
+    // Type-ahead and suggestions give the Polish headwords as page text with references.
+    const std::string lodz =
+        "&#321;\xF3"
+        "d&#378;";
+    // The Windows-1252 book has no headword that starts with "ł".
+    EXPECT_EQ(all.TypeAheadUtf8("\xC5\x82\xC3\xB3", 12), (Words{lodz}));
+    const auto near = all.SuggestionsUtf8(
+        "\xC5\x82"
+        "odzz",
+        8);
+    ASSERT_EQ(near.size(), 2u);
+    EXPECT_EQ(near[0].Headword, lodz);
+    EXPECT_EQ(near[0].Place, 0u);
+    EXPECT_EQ(near[1].Headword, "lodz");
+    EXPECT_EQ(near[1].Distance, 1);
+    EXPECT_TRUE(all.SearchAllUtf8("\xC5\xBC"
+                                  "x",
+                                  WordForms::Wait::No)
+                    .empty());
 }
 
 TEST_F(AllBooksTest, BooksSearchedOnSeveralThreadsAnswerAsOneByOne) {

@@ -107,6 +107,61 @@ TEST(PatternMatch, AgreesWithARegularExpressionOnEveryShortKey) {
     }
 }
 
+// A UTF-8 book's keys: the pattern folds by that book's rule and "?" is one character.
+TEST(PatternReadUtf8, FoldsByTheUtf8RuleAndMatchesCharacters) {
+    std::string error;
+    const auto lodz = TPattern::ReadUtf8(
+        "\xC5\x81\xC3\xB3"
+        "d?",
+        error);  // "Łód?"
+    ASSERT_TRUE(lodz) << error;
+    EXPECT_TRUE(lodz->Utf8());
+    EXPECT_EQ(lodz->FixedStart(), "lod");
+    EXPECT_TRUE(lodz->Matches("lodz"));
+    EXPECT_TRUE(lodz->Matches("lod\xCE\xB1"));  // one Greek letter of two bytes
+    EXPECT_FALSE(lodz->Matches("lodzz"));
+    const auto end = TPattern::ReadUtf8(
+        "*\xC5\xBC"
+        "a",
+        error);  // "*ża"
+    ASSERT_TRUE(end) << error;
+    EXPECT_EQ(end->FixedEnd(), "za");
+    EXPECT_TRUE(end->HasWildcard());
+    EXPECT_TRUE(end->Matches("\xD0\xB6za"));
+    // A set of characters and a range of them, folded first ("Ż" is "z").
+    const auto set = TPattern::ReadUtf8("[\xC5\xBB\xCE\xB1-\xCE\xB3]ona", error);
+    ASSERT_TRUE(set) << error;
+    EXPECT_TRUE(set->Matches("zona"));
+    EXPECT_TRUE(set->Matches("\xCE\xB2ona"));
+    EXPECT_FALSE(set->Matches("\xCE\xB4ona"));
+    EXPECT_FALSE(set->Matches("aona"));
+    // Refusals name what is wrong, the character in UTF-8.
+    EXPECT_FALSE(TPattern::ReadUtf8("[\xC3\x9F]", error));
+    EXPECT_EQ(error, "tussen '[' en ']' staat '\xC3\x9F', dat voor meer dan een letter staat.");
+    EXPECT_FALSE(TPattern::ReadUtf8("\xC5\xBC[ab", error));
+    EXPECT_EQ(error, "'[' wordt niet gesloten met ']'.");
+    EXPECT_FALSE(TPattern::ReadUtf8("[\xCE\xB3-\xCE\xB1]", error));
+    EXPECT_EQ(error, "een bereik tussen '[' en ']' loopt achteruit.");
+}
+
+TEST(PatternMatchUtf8, AgreesWithTheWindows1252PatternOnLettersAToZ) {
+    // Over keys of small letters the UTF-8 reading matches as the first kind does over
+    // the same keys in capitals.
+    const std::vector<std::string> keys = ShortKeys();
+    for (const char *text : {"*", "a*", "*a", "*ab*", "?b?", "a*b*a", "[ab]*c", "*[a-b]?"}) {
+        std::string error;
+        const auto first = TPattern::Read(text, error);
+        const auto utf8 = TPattern::ReadUtf8(text, error);
+        ASSERT_TRUE(first && utf8) << text;
+        for (const std::string &key : keys) {
+            std::string small = key;
+            for (char &c : small)
+                c = static_cast<char>(c - 'A' + 'a');
+            EXPECT_EQ(utf8->Matches(small), first->Matches(key)) << text << " on " << key;
+        }
+    }
+}
+
 TEST(PatternMatch, ManyStarsOnALongKeyStayFast) {
     std::string error;
     const auto read = TPattern::Read("*a*a*a*a*a*a*a*a*b", error);

@@ -26,7 +26,11 @@ Words Reference(Words keys, const std::string &typed, const Suggester::Options &
     std::sort(keys.begin(), keys.end());
     keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
     int widest = std::clamp(options.maxDistance, 0, 3);
-    if (typed.size() < options.minLengthForTwo)
+    // In characters: a UTF-8 key's letters may take several bytes.
+    const auto characters = std::count_if(typed.begin(), typed.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    });
+    if (static_cast<std::size_t>(characters) < options.minLengthForTwo)
         widest = std::min(widest, 1);
     std::vector<std::pair<int, std::string>> near;
     for (int bound = 1; bound <= widest; ++bound) {
@@ -114,7 +118,52 @@ TEST(Suggester, SuggestsAmongTheKeysOfAUtf8Book) {
     });
     EXPECT_EQ(suggester.KeyCount(), 5u);  // not the mixed "Lodz"
     EXPECT_EQ(suggester.Suggest("lods"), (Words{"lody", "lodz"}));
-    EXPECT_EQ(suggester.Suggest("ελιαα"), (Words{"ελια"}));
+    // Two edits of characters: "ες" for "αα".
+    EXPECT_EQ(suggester.Suggest("ελιαα"), (Words{"ελια", "ελιες"}));
+}
+
+TEST(OsaDistance, CountsTheCharactersOfAUtf8KeyNotItsBytes) {
+    EXPECT_EQ(OsaDistance("\xC5\x82odz", "lodz"), 1);  // łodz
+    EXPECT_EQ(OsaDistance("\xD0\xB6\xD0\xB5\xD0\xBD\xD0\xB0", "\xD0\xB6\xD0\xBE\xD0\xBD\xD0\xB0"),
+              1);
+    EXPECT_EQ(OsaDistance("\xCE\xB5\xCE\xBB\xCE\xB9\xCE\xB1", "\xCE\xB5\xCE\xB9\xCE\xBB\xCE\xB1"),
+              1);
+    EXPECT_EQ(OsaDistance("\xCE\xB5\xCE\xBB", ""), 2);
+}
+
+// The same brute-force comparison over letters of several byte lengths: every distance and
+// the shorter typed keys' single edit count characters.
+TEST(Suggester, MatchesABruteForceSearchOnRandomUtf8Keys) {
+    const Words letters = {"a", "\xC5\x82", "\xC5\xBC", "\xCE\xB5", "\xD0\xB6", "\xE1\x83\x90"};
+    std::mt19937 random(2026);
+    const auto randomKey = [&](std::size_t most) {
+        std::string key;
+        for (std::size_t n = 1 + random() % most; n > 0; --n)
+            key += letters[random() % (2 + random() % (letters.size() - 1))];
+        return key;
+    };
+    for (int round = 0; round < 80; ++round) {
+        Words keys(20 + random() % 150);
+        for (std::string &key : keys)
+            key = randomKey(1 + round % 7);
+        const Suggester suggester = FromKeys(keys);
+        Suggester::Options options;
+        options.maxResults = 1 + random() % 20;
+        options.maxDistance = 1 + static_cast<int>(random() % 3);
+        options.minLengthForTwo = random() % 6;
+        for (int query = 0; query < 5; ++query) {
+            const std::string typed = randomKey(7);
+            SCOPED_TRACE(typed);
+            EXPECT_EQ(suggester.Suggest(typed, options), Reference(keys, typed, options));
+        }
+    }
+    // Four Greek letters are long enough for two edits, though three take six bytes.
+    const Suggester greek = FromKeys({"\xCE\xB1\xCE\xB2\xCE\xB3\xCE\xB4\xCE\xB5",
+                                      "\xCE\xB1\xCE\xB2\xCE\xB3\xCE\xB4\xCE\xB5\xCE\xB6"});
+    EXPECT_TRUE(greek.Suggest("\xCE\xB1\xCE\xB2\xCE\xB3").empty());
+    EXPECT_EQ(greek.Suggest("\xCE\xB1\xCE\xB2\xCE\xB3\xCE\xB4"),
+              (Words{"\xCE\xB1\xCE\xB2\xCE\xB3\xCE\xB4\xCE\xB5",
+                     "\xCE\xB1\xCE\xB2\xCE\xB3\xCE\xB4\xCE\xB5\xCE\xB6"}));
 }
 
 TEST(Suggester, TakesOverKeysReadInOrderAndDropsWhatBreaksIt) {

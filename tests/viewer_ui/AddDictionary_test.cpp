@@ -137,6 +137,44 @@ TEST_F(AddDictionaryTest, AddedDictionariesJoinTheWindowAndAnswerTheirSourcesWor
     EXPECT_TRUE(dialogs.Shown.empty());
 }
 
+TEST_F(AddDictionaryTest, AUtf8BookIsNamedAsSuchWhenAdded) {
+    const Entries polish = {{"\xC5\xBC"
+                             "ona",
+                             "\xC5\xBC"
+                             "ona\nvrouw\n"},
+                            {"\xC5\x82\xC3\xB3"
+                             "d\xC5\xBA",
+                             "\xC5\x82\xC3\xB3"
+                             "d\xC5\xBA\nboot\n"}};
+    Add(books::test::WriteDictd(sources.Path(), "pl", polish), "Pools");
+    ASSERT_EQ(dialogs.Shown.size(), 1u);
+    EXPECT_EQ(dialogs.Shown[0].Kind, TMsgDlgType::Information);
+    EXPECT_NE(dialogs.Shown[0].Text.find("'Pools' is toegevoegd als Unicode-woordenboek (UTF-8)"),
+              std::string::npos)
+        << dialogs.Shown[0].Text;
+    EXPECT_EQ(Find(Window(), "lodz"), "Er is 1 trefwoord gevonden.");
+    // A Windows-1252 book is added without a word, as before.
+    dialogs.Shown.clear();
+    Add(books::test::WriteDictd(sources.Path(), "fr", kFrench), "Frans");
+    EXPECT_TRUE(dialogs.Shown.empty());
+}
+
+TEST(AddedMessage, NamesTheKindOfBookAndTheWordsLeftOut) {
+    ui::TImportOutcome outcome;
+    outcome.DisplayName = "Boek";
+    outcome.Entries = 10;
+    EXPECT_EQ(ui::AddedMessage(outcome), "");
+    outcome.Skipped = 2;
+    EXPECT_EQ(ui::AddedMessage(outcome),
+              "Het woordenboek 'Boek' is toegevoegd. 2 van de 10 woorden zijn weggelaten, omdat "
+              "ze niet kunnen worden opgezocht.");
+    outcome.Utf8 = true;
+    outcome.Skipped = 0;
+    EXPECT_EQ(ui::AddedMessage(outcome),
+              "Het woordenboek 'Boek' is toegevoegd als Unicode-woordenboek (UTF-8), omdat het "
+              "woorden bevat met letters buiten Windows-1252.");
+}
+
 TEST_F(AddDictionaryTest, DamagedDictionariesAreRefusedWithTheirMessageAndChangeNothing) {
     Add(books::test::WriteDictd(sources.Path(), "goed", kDutch), "Goed");
     const std::string catalogue = UserCatalogue();

@@ -319,4 +319,72 @@ TEST_F(AllBooksPageTest, TheTypeAheadListMergesEveryBook) {
     EXPECT_EQ(Window().TypeAhead()->Words(), (QStringList{"Hand", "hand", "hands"}));
 }
 
+// The same books beside a Polish one, which is a UTF-8 book.
+class AllBooksUtf8PageTest : public AllBooksPageTest {
+  protected:
+    void SetUp() override {
+        AllBooksPageTest::SetUp();
+        folder.WriteCatalogue({"nl-en=1;Nederlands-Engels", "en-nl=1;Engels-Nederlands",
+                               "nl-de=1;Nederlands-Duits", "pl-nl=1;Pools-Nederlands"});
+        folder.AddBook("pl-nl", "", false);
+        folder.AddCompiledBook("pl-nl",
+                               "kw: \xC5\xBC"
+                               "ona\n<p>vrouw</p>\n\nkw: huis\n<p>dom</p>\n");
+    }
+};
+
+TEST_F(AllBooksUtf8PageTest, AWordBeyondWindows1252IsSearchedInEveryBook) {
+    Start();
+    Window().ChooseBooks("*");
+    Search(
+        "\xC5\xBC"
+        "ona",
+        1);
+    EXPECT_EQ(Headers(), (std::vector<QStringList>{{"Pools-Nederlands"}}));
+    EXPECT_TRUE(Page().Display(0)->toPlainText().contains(QStringLiteral("vrouw")));
+    EXPECT_EQ(Window().StatusText(), QStringLiteral("Gevonden in 1 woordenboek (1 trefwoord)."));
+    // Without its accent the Polish entry is found as well.
+    Search("zona", 1);
+    EXPECT_EQ(Headers(), (std::vector<QStringList>{{"Pools-Nederlands"}}));
+    // A miss: the Polish headword is offered as it is written, and its link searches it.
+    Find(Window(),
+         "\xC5\xBC"
+         "onna");
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            return Page().findChild<display::THtmlViewer *>(QStringLiteral("FONoteViewer")) !=
+                   nullptr;
+        },
+        5000));
+    EXPECT_EQ(Window().StatusText(), QString::fromUtf8("Het woord '\xC5\xBC"
+                                                       "onna' kan niet worden gevonden."));
+    auto *note = Page().findChild<display::THtmlViewer *>(QStringLiteral("FONoteViewer"));
+    EXPECT_TRUE(
+        note->toPlainText().contains(QString::fromUtf8("\xC5\xBC"
+                                                       "ona (Pools-Nederlands)")))
+        << note->toPlainText().toStdString();
+    EXPECT_TRUE(note->toHtml().contains(QStringLiteral("zoek:%C5%BCona")))
+        << note->toHtml().toStdString();
+    EXPECT_TRUE(dialogs.Shown.empty());
+}
+
+TEST_F(AllBooksUtf8PageTest, APatternBeyondWindows1252ListsTheUtf8BooksKeys) {
+    Start();
+    Window().ChooseBooks("*");
+    Search(
+        "\xC5\xBC"
+        "o?a",
+        1);
+    EXPECT_EQ(Headers(), (std::vector<QStringList>{{"Pools-Nederlands"}}));
+    EXPECT_TRUE(
+        Page().Display(0)->toPlainText().contains(QString::fromUtf8("\xC5\xBC"
+                                                                    "ona")))
+        << Page().Display(0)->toPlainText().toStdString();
+    EXPECT_EQ(Window().StatusText(), QString::fromUtf8("1 trefwoord past bij '\xC5\xBC"
+                                                       "o?a'."));
+    // "h*" in every book, the Polish one by its own keys.
+    Search("h*", 4);
+    EXPECT_TRUE(dialogs.Shown.empty());
+}
+
 }  // namespace

@@ -115,6 +115,55 @@ TEST_F(WordFinderPageTest, LinksCarryTheirWordInUtf8AndNeverLeaveThePage) {
     EXPECT_TRUE(dialogs.Shown.empty());
 }
 
+TEST_F(WordFinderPageTest, AUtf8BooksSuggestionsShowAndSearchTheirOwnLetters) {
+    // Polish headwords make a UTF-8 book, whose page is UTF-8.
+    Start(BookSource({"\xC5\x82\xC3\xB3"
+                      "d\xC5\xBA",
+                      "\xC5\xBC"
+                      "ona"}),
+          "pl-nl");
+    EXPECT_EQ(Find(Window(),
+                   "\xC5\x82"
+                   "odzz"),
+              "Het woord '\xC5\x82"
+              "odzz' kan niet worden gevonden.");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Page().startsWith("Bedoelde u:"); }, 5000))
+        << Page().toStdString();
+    EXPECT_NE(Page().indexOf(QString::fromUtf8("\xC5\x82\xC3\xB3"
+                                               "d\xC5\xBA")),
+              -1)
+        << Page().toStdString();
+    EXPECT_NE(Html().indexOf(QStringLiteral("zoek:%C5%82%C3%B3d%C5%BA")), -1)
+        << Html().toStdString();
+    Follow(QStringLiteral("zoek:%C5%82%C3%B3d%C5%BA"));
+    EXPECT_EQ(Status(), "Er is 1 trefwoord gevonden.");
+    EXPECT_TRUE(dialogs.Shown.empty());
+}
+
+TEST_F(WordFinderPageTest, APatternOnAUtf8BookListsItsHeadwordsByTheBooksKeyRule) {
+    Start(BookSource({"\xC5\x82\xC3\xB3"
+                      "d\xC5\xBA",
+                      "lody",
+                      "\xC5\xBC"
+                      "ona"}),
+          "pl-nl");
+    Find(Window(),
+         "\xC5\x81\xC3\xB3"
+         "d?");  // "Łód?": "?" is one letter, "ź" or "y"
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return Status().find("passen bij") != std::string::npos; }, 5000))
+        << Status();
+    EXPECT_EQ(Status(),
+              "2 trefwoorden passen bij '\xC5\x81\xC3\xB3"
+              "d?'.");
+    EXPECT_NE(Page().indexOf(QString::fromUtf8("\xC5\x82\xC3\xB3"
+                                               "d\xC5\xBA")),
+              -1)
+        << Page().toStdString();
+    EXPECT_NE(Html().indexOf(QStringLiteral("zoek:%C5%82%C3%B3d%C5%BA")), -1);
+    EXPECT_TRUE(dialogs.Shown.empty());
+}
+
 TEST_F(WordFinderPageTest, DoubleClickingAWordOfThePageSearchesIt) {
     Start("kw: tafel\n<p>een meubel met vier poten</p>\n\n" + BookSource({"meubel"}));
     Window().show();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "books/encoding.h"
 #include "lookup.h"
 #include "platform/cp1252.h"
 #include "platform/encoding.h"
@@ -26,17 +27,23 @@ std::string Utf8(const std::string &cp1252) {
     return platform::Cp1252ToUtf8(cp1252);
 }
 
-// One word in every book; its exit status.
+// A text of the all-books answers (Windows-1252, a UTF-8 book's characters beyond it as
+// references) as the characters it stands for; a page stays as it is (Utf8).
+std::string Plain(const std::string &text) {
+    return books::Cp1252WithReferencesToUtf8(text);
+}
+
+// One word (UTF-8, any script) in every book; its exit status. A Windows-1252 book has no
+// entries for a word beyond its code page; the UTF-8 books are asked it as it is.
 int LookUpAll(TAllBooks &books, const std::string &word, const TOptions &options, std::ostream &out,
               std::ostream &err) {
-    const std::optional<std::string> text = platform::Utf8ToCp1252Exact(word);
-    if (!text) {
-        err << "lexq: het woord '" << word
-            << "' bevat tekens die buiten Windows-1252 vallen en in geen woordenboek staan\n";
+    if (!platform::IsUtf8(word)) {
+        err << "lexq: het woord '" << TerminalText(platform::Cp1252ToUtf8(word))
+            << "' is geen UTF-8\n";
         return kExitError;
     }
     // A one-off lookup waits for everything, the Hunspell dictionaries included.
-    const auto answers = books.SearchAll(*text, WordForms::Wait::Yes, !options.Exact);
+    const auto answers = books.SearchAllUtf8(word, WordForms::Wait::Yes, !options.Exact);
     bool found = false;
     bool failed = false;
     for (const auto &answer : answers) {
@@ -48,7 +55,7 @@ int LookUpAll(TAllBooks &books, const std::string &word, const TOptions &options
         }
         if (!answer->BaseForm.empty())
             err << "lexq: " << name << ": "
-                << TerminalText(Utf8(BaseFormSentence(*text, answer->BaseForm))) << '\n';
+                << TerminalText(Plain(BaseFormSentence(answer->Typed, answer->BaseForm))) << '\n';
         out << (found ? "\n" : "") << "== " << name << " ==\n";
         if (options.Html)
             out << Utf8(answer->Page()) << "\r\n";
@@ -61,11 +68,11 @@ int LookUpAll(TAllBooks &books, const std::string &word, const TOptions &options
     err << "lexq: " << TerminalText(Format("Het woord '%s' kan niet worden gevonden.", {word}))
         << '\n';
     if (!options.Exact) {
-        const auto suggestions = books.Suggestions(*text, TWordFinder::kMaxSuggestions);
+        const auto suggestions = books.SuggestionsUtf8(word, TWordFinder::kMaxSuggestions);
         if (!suggestions.empty())
             out << "Bedoelde u:\n";
         for (const TBookSuggestion &suggestion : suggestions)
-            out << Utf8(suggestion.Headword) << " ("
+            out << Plain(suggestion.Headword) << " ("
                 << books.At(suggestion.Place).Book().DisplayName << ")\n";
     }
     return failed ? kExitError : kExitNotFound;
@@ -74,16 +81,11 @@ int LookUpAll(TAllBooks &books, const std::string &word, const TOptions &options
 // A pattern (UTF-8) in every book: under each book that has matching keys, their headwords
 // one a line in key order.
 int PatternAll(TAllBooks &books, const std::string &typed, std::ostream &out, std::ostream &err) {
-    const std::optional<std::string> text = platform::Utf8ToCp1252Exact(typed);
-    if (!text) {
-        err << "lexq: het patroon '" << typed
-            << "' bevat tekens die buiten Windows-1252 vallen en in geen woordenboek staan\n";
-        return kExitError;
-    }
+    // Each kind of book reads the pattern by its own keys' rule.
     std::string reason;
-    const std::optional<pattern::TPattern> read = pattern::TPattern::Read(*text, reason);
+    const std::optional<TBookPattern> read = ReadBookPattern(typed, reason);
     if (!read) {
-        err << "lexq: " << TerminalText(Utf8(PatternError(*text, reason))) << '\n';
+        err << "lexq: " << TerminalText(PatternError(typed, reason)) << '\n';
         return kExitError;
     }
     bool found = false, failed = false;
@@ -100,7 +102,7 @@ int PatternAll(TAllBooks &books, const std::string &typed, std::ostream &out, st
             continue;
         out << (found ? "\n" : "") << "== " << book.Book().DisplayName << " ==\n";
         for (const std::string &headword : answer.Headwords)
-            out << Utf8(headword) << '\n';
+            out << Plain(headword) << '\n';
         found = true;
     }
     if (found)
@@ -130,7 +132,7 @@ int FulltextAll(TAllBooks &books, const std::string &query, std::ostream &out, s
             continue;
         out << (found ? "\n" : "") << "== " << book.Book().DisplayName << " ==\n";
         for (const TArticleHit &hit : answer.Hits)
-            out << Utf8(hit.Headword) << '\n';
+            out << Plain(hit.Headword) << '\n';
         found = true;
     }
     if (found)
@@ -152,15 +154,9 @@ int RunAllBooks(const TLXAData &data, const TBookGroup &group, const TOptions &o
     }
     TAllBooks books(group.Books, data.Paths.DataDir);
     if (options.HasPrefix) {
-        const std::optional<std::string> text = platform::Utf8ToCp1252Exact(options.Prefix);
-        if (!text) {
-            err << "lexq: het begin '" << options.Prefix
-                << "' bevat tekens die buiten Windows-1252 vallen en in geen woordenboek staan\n";
-            return kExitError;
-        }
-        const std::vector<std::string> words = books.TypeAhead(*text, kTypeAheadWords);
+        const std::vector<std::string> words = books.TypeAheadUtf8(options.Prefix, kTypeAheadWords);
         for (const std::string &headword : words)
-            out << Utf8(headword) << '\n';
+            out << Plain(headword) << '\n';
         return words.empty() ? kExitNotFound : kExitFound;
     }
     if (options.HasFulltext)

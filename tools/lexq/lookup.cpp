@@ -7,6 +7,7 @@
 
 #include "all_books.h"
 #include "books/article_index.h"
+#include "books/encoding.h"
 #include "html_text.h"
 #include "platform/cp1252.h"
 #include "platform/encoding.h"
@@ -92,7 +93,7 @@ int LookUp(TLXAData &data, TWordFinder *finder, const std::string &word, bool ht
                 << '\n';
             err.flush();
             PrintEntries(data, html, BaseFormLine(text, headword), out);
-            return !keep || keep(platform::Cp1252ToUtf8(base)) ? kExitFound : kExitError;
+            return !keep || keep(booktext::ToUtf8(base)) ? kExitFound : kExitError;
         }
     }
     err << "lexq: " << TerminalText(Format("Het woord '%s' kan niet worden gevonden.", {word}))
@@ -137,7 +138,10 @@ int PrintPattern(const TLXABook &book, const std::string &typed, std::ostream &o
         return kExitError;
     }
     std::string reason;
-    const std::optional<pattern::TPattern> read = pattern::TPattern::Read(*text, reason);
+    // A UTF-8 book's keys follow its own rule, and so does the pattern (reason in UTF-8).
+    const std::optional<pattern::TPattern> read = booktext::IsUtf8()
+                                                      ? pattern::TPattern::ReadUtf8(*text, reason)
+                                                      : pattern::TPattern::Read(*text, reason);
     if (!read) {
         err << "lexq: " << TerminalText(booktext::ToUtf8(PatternError(*text, reason))) << '\n';
         return kExitError;
@@ -168,8 +172,9 @@ int PrintFulltext(const TLXABook &book, const std::string &query, std::ostream &
         err << "lexq: " << TerminalText(booktext::ToUtf8(answer.Message)) << '\n';
         return kExitError;
     }
+    // Page text: a UTF-8 book's characters beyond Windows-1252 as references.
     for (const TArticleHit &hit : answer.Hits)
-        out << booktext::ToUtf8(hit.Headword) << '\n';
+        out << books::Cp1252WithReferencesToUtf8(hit.Headword) << '\n';
     return answer.Hits.empty() ? kExitNotFound : kExitFound;
 }
 

@@ -169,13 +169,9 @@ int Build(const std::vector<std::string> &args, std::ostream &out, std::ostream 
     WriteFileAtomically(a.positional[1], result.file.data(), result.file.size());
     // The article index comes with every book: patterns with a fixed end and full-text
     // search read it, and nothing makes it later.
-    // It holds Windows-1252 books' texts only, as yet: a UTF-8 book has none. An enciphered
-    // book's index is enciphered too: its words are the book's vocabulary.
-    if (kind == TextKind::Cp1252)
-        WriteArticleIndex(ArticleIndexPath(a.positional[1]), entries, table, nullptr,
-                          encipher ? &cipher : nullptr);
-    else
-        std::remove(ArticleIndexPath(a.positional[1]).c_str());
+    // An enciphered book's index is enciphered too: its words are the book's vocabulary.
+    WriteArticleIndex(ArticleIndexPath(a.positional[1]), entries, table, nullptr,
+                      encipher ? &cipher : nullptr, kind == TextKind::Utf8);
     // Words without letters are found through a list beside the file; a list left from an
     // earlier build of the same file would answer with entries it no longer has.
     const std::string exactPath = ExactWordsPath(a.positional[1]);
@@ -244,7 +240,8 @@ int Index(const std::vector<std::string> &args, std::ostream &out, std::ostream 
     const std::string index = ArticleIndexPath(path);
     // The index of an enciphered book is enciphered as the book is.
     const Cipher encipher = crypt ? crypt->Encrypt() : Cipher();
-    WriteArticleIndex(index, entries, table, nullptr, crypt ? &encipher : nullptr);
+    WriteArticleIndex(index, entries, table, nullptr, crypt ? &encipher : nullptr,
+                      reader.Header().kind == TextKind::Utf8);
     out << index << ": " << entries.size() << " entries, " << table.keys.size() << " keys"
         << (crypt ? ", enciphered" : "") << '\n';
     return kExitOk;

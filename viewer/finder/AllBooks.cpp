@@ -6,6 +6,8 @@
 #include <exception>
 #include <filesystem>
 
+#include "books/encoding.h"
+#include "foldtable_utf8.h"
 #include "platform/cp1252.h"
 #include "platform/encoding.h"
 #include "viewer/core/Cp1252Qt.h"
@@ -45,14 +47,17 @@ std::string FailureNotice(std::int32_t code) {
 
 // The rank of the hit the page shows first, by the single book's order: a hit reached
 // through the typed word (its keyword or another word its entry notes) ranks as exact.
-TAnswerRank RankOf(const TLXASearchResult &first, const std::string &typed) {
-    const QString text = cp1252::ToQString(typed);
+// Texts as the collator reads them, and whether two texts have the same key.
+template <typename ToText, typename SameKey>
+TAnswerRank RankOf(const TLXASearchResult &first, const std::string &typed, const ToText &toText,
+                   const SameKey &sameKey) {
+    const QString text = toText(typed);
     QCollator collator{QLocale()};
     const auto typedWord = [&] {
-        if (collator.compare(cp1252::ToQString(first.Keyword), text) == 0)
+        if (collator.compare(toText(first.Keyword), text) == 0)
             return true;
         return std::any_of(first.KeyWords.begin(), first.KeyWords.end(), [&](const auto &word) {
-            return collator.compare(cp1252::ToQString(word), text) == 0;
+            return collator.compare(toText(word), text) == 0;
         });
     };
     collator.setCaseSensitivity(Qt::CaseSensitive);
@@ -61,9 +66,45 @@ TAnswerRank RankOf(const TLXASearchResult &first, const std::string &typed) {
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     if (typedWord())
         return TAnswerRank::AnyCase;
-    if (FoldToLetterKey(first.Keyword) == FoldToLetterKey(typed))
+    if (sameKey(first.Keyword, typed))
         return TAnswerRank::Folded;
     return TAnswerRank::Other;
+}
+
+TAnswerRank RankOf(const TLXASearchResult &first, const std::string &typed) {
+    return RankOf(
+        first, typed, [](const std::string &text) { return cp1252::ToQString(text); },
+        [](const std::string &a, const std::string &b) {
+            return FoldToLetterKey(a) == FoldToLetterKey(b);
+        });
+}
+
+// The same for page text with references (a UTF-8 book's, or a word beyond Windows-1252),
+// compared as the characters they stand for and keyed by the UTF-8 rule.
+TAnswerRank RankOfReferences(const TLXASearchResult &first, const std::string &typed) {
+    return RankOf(
+        first, typed,
+        [](const std::string &text) {
+            return QString::fromStdString(books::Cp1252WithReferencesToUtf8(text));
+        },
+        [](const std::string &a, const std::string &b) {
+            return lexq_fold_utf8_string(books::Cp1252WithReferencesToUtf8(a)) ==
+                   lexq_fold_utf8_string(books::Cp1252WithReferencesToUtf8(b));
+        });
+}
+
+// A typed word's key in a Windows-1252 book: its letters A to Z; for a word beyond the code
+// page those of its UTF-8 key, when it has no others ("żona" is near "zone").
+std::string LetterKey(const std::string &word) {
+    if (const std::optional<std::string> text = platform::Utf8ToCp1252Exact(word))
+        return FoldToLetterKey(*text);
+    std::string key = lexq_fold_utf8_string(word);
+    for (char &c : key) {
+        if (c < 'a' || c > 'z')
+            return {};
+        c = static_cast<char>(c - 'a' + 'A');
+    }
+    return key;
 }
 
 }  // namespace
@@ -86,7 +127,13 @@ std::string TBookAnswer::Page() const {
     if (!Listing.empty())
         return WithLineAbove(TLXASearchResults().BuildPage(styleSheet), Listing);
     const std::string page = Results->BuildPage(styleSheet);
-    return BaseForm.empty() ? page : WithLineAbove(page, BaseFormLine(Typed, BaseForm));
+    if (BaseForm.empty())
+        return page;
+    // References stand for characters: the line is made of those, then written as page text.
+    return WithLineAbove(page, References ? books::Utf8ToCp1252WithReferences(BaseFormLine(
+                                                books::Cp1252WithReferencesToUtf8(Typed),
+                                                books::Cp1252WithReferencesToUtf8(BaseForm)))
+                                          : BaseFormLine(Typed, BaseForm));
 }
 
 std::string TBookAnswer::ArticleText() const {
@@ -178,13 +225,14 @@ TBookSearcher::TBookSearcher(const TLXABook &book, std::size_t place, TFormsShel
 
 TBookSearcher::~TBookSearcher() = default;
 
-std::int32_t TBookSearcher::SearchInto(const std::string &text, TBookAnswer &answer) {
+std::int32_t TBookSearcher::SearchInto(const std::string &utf8, TBookAnswer &answer) {
     std::string table;
-    answer.Code = m_handle.Search(text, table);
+    answer.Code = m_handle.SearchUtf8(utf8, table);
     if (answer.Code != lexqapi::LEXQ_ERR_NONE)
         return answer.Code;
     auto results = std::make_shared<TLXASearchResults>();
-    results->SearchText = text;
+    results->SearchText =
+        platform::Utf8ToCp1252Exact(utf8).value_or(books::Utf8ToCp1252WithReferences(utf8));
     results->RawTable = std::move(table);
     results->ParseTable(m_book.FluencyFld);
     answer.Results = std::move(results);
@@ -194,38 +242,50 @@ std::int32_t TBookSearcher::SearchInto(const std::string &text, TBookAnswer &ans
 std::shared_ptr<const TBookAnswer> TBookSearcher::Answer(const std::string &typed,
                                                          WordForms::Wait wait, bool baseForms,
                                                          const TStale &stale) {
+    return AnswerUtf8(platform::Cp1252ToUtf8(typed), wait, baseForms, stale);
+}
+
+std::shared_ptr<const TBookAnswer> TBookSearcher::AnswerUtf8(const std::string &word,
+                                                             WordForms::Wait wait, bool baseForms,
+                                                             const TStale &stale) {
     auto answer = std::make_shared<TBookAnswer>();
     answer->Place = m_place;
     answer->Book = &m_book;
-    answer->Typed = typed;
+    const std::optional<std::string> typed = platform::Utf8ToCp1252Exact(word);
+    answer->Typed = typed ? *typed : books::Utf8ToCp1252WithReferences(word);
     const auto wanted = [&] { return !stale || !stale(); };
     // The first text that has entries: true, or false with the code of the last lookup.
-    const auto found = [&](const std::string &text) {
-        return SearchInto(text, *answer) == lexqapi::LEXQ_ERR_NONE;
+    const auto found = [&](const std::string &utf8) {
+        return SearchInto(utf8, *answer) == lexqapi::LEXQ_ERR_NONE;
     };
+    // A UTF-8 book's texts, and a word beyond the code page, hold references.
+    const auto references = [&] { return !typed || m_handle.Utf8(); };
     try {
         if (!wanted())
             return nullptr;
-        const std::optional<std::string> small = SmallLigatureSpelling(typed);
-        if (found(typed) || (small && answer->Code == lexqapi::LEXQ_ERR_WORDNOTFOUND && wanted() &&
-                             found(*small))) {
-            answer->Rank = RankOf(answer->Results->GetItem(0), typed);
+        const std::optional<std::string> small =
+            typed ? SmallLigatureSpelling(*typed) : std::nullopt;
+        if (found(word) || (small && answer->Code == lexqapi::LEXQ_ERR_WORDNOTFOUND && wanted() &&
+                            found(platform::Cp1252ToUtf8(*small)))) {
+            answer->References = references();
+            answer->Rank = answer->References
+                               ? RankOfReferences(answer->Results->GetItem(0), answer->Typed)
+                               : RankOf(answer->Results->GetItem(0), answer->Typed);
             return answer;
         }
         if (answer->Code == lexqapi::LEXQ_ERR_WORDNOTFOUND) {
             const std::shared_ptr<WordForms> forms = baseForms ? m_forms.For(m_book.Name) : nullptr;
-            const std::string word = platform::Cp1252ToUtf8(typed);
             for (const std::string &candidate :
                  forms ? forms->Candidates(word, WordForms::Use::Miss, wait)
                        : std::vector<std::string>()) {
                 if (!wanted())
                     return nullptr;
-                // A letter the book cannot hold would search for another word.
-                const std::optional<std::string> text = platform::Utf8ToCp1252Exact(candidate);
-                if (!text || !found(*text))
+                // A Windows-1252 book has nothing for a letter it cannot hold.
+                if (!found(candidate))
                     continue;
                 answer->Rank = TAnswerRank::BaseForm;
                 answer->BaseForm = answer->Results->GetItem(0).Keyword;
+                answer->References = references();
                 return answer;
             }
             answer->Code = lexqapi::LEXQ_ERR_WORDNOTFOUND;
@@ -334,11 +394,16 @@ bool TBookSearcher::ReadKeys() {
 }
 
 std::vector<TBookSuggestion> TBookSearcher::Suggestions(const std::string &typed) {
+    return SuggestionsUtf8(platform::Cp1252ToUtf8(typed));
+}
+
+std::vector<TBookSuggestion> TBookSearcher::SuggestionsUtf8(const std::string &word) {
     const std::lock_guard<std::mutex> lock(m_keysMutex);
     std::vector<TBookSuggestion> suggestions;
     if (!ReadKeys())
         return suggestions;
-    const std::string typedKey = FoldToLetterKey(typed);
+    // A UTF-8 book's keys are UTF-8 keys, a Windows-1252 book's the letters A to Z.
+    const std::string typedKey = m_handle.Utf8() ? lexq_fold_utf8_string(word) : LetterKey(word);
     for (const std::string &key : m_suggester->Suggest(typedKey)) {
         std::string headword = FirstHeadword(key);
         if (!headword.empty())
@@ -348,9 +413,13 @@ std::vector<TBookSuggestion> TBookSearcher::Suggestions(const std::string &typed
 }
 
 std::vector<TKeyRow> TBookSearcher::Prefix(const std::string &text, std::size_t limit) {
+    return PrefixUtf8(platform::Cp1252ToUtf8(text), limit);
+}
+
+std::vector<TKeyRow> TBookSearcher::PrefixUtf8(const std::string &text, std::size_t limit) {
     std::string table;
-    if (limit == 0 ||
-        m_handle.Prefix(text, static_cast<std::uint32_t>(limit), table) != lexqapi::LEXQ_ERR_NONE)
+    if (limit == 0 || m_handle.PrefixUtf8(text, static_cast<std::uint32_t>(limit), table) !=
+                          lexqapi::LEXQ_ERR_NONE)
         return {};
     std::vector<TKeyRow> rows;
     for (const TLXASearchResult &row : TableRows(table))
@@ -369,22 +438,37 @@ TAllBooks::~TAllBooks() = default;
 std::vector<std::shared_ptr<const TBookAnswer>> TAllBooks::SearchAll(const std::string &typed,
                                                                      WordForms::Wait wait,
                                                                      bool baseForms) {
-    std::vector<std::shared_ptr<const TBookAnswer>> answers;
-    for (auto &searcher : m_searchers)
-        answers.push_back(searcher->Answer(typed, wait, baseForms));
-    return Ranked(std::move(answers));
+    return SearchAllUtf8(platform::Cp1252ToUtf8(typed), wait, baseForms);
 }
 
 std::vector<TBookSuggestion> TAllBooks::Suggestions(const std::string &typed, std::size_t limit) {
-    std::vector<std::vector<TBookSuggestion>> lists;
-    for (auto &searcher : m_searchers)
-        lists.push_back(searcher->Suggestions(typed));
-    return MergeSuggestions(std::move(lists), limit);
+    return SuggestionsUtf8(platform::Cp1252ToUtf8(typed), limit);
 }
 
 std::vector<std::string> TAllBooks::TypeAhead(const std::string &text, std::size_t limit) {
+    return TypeAheadUtf8(platform::Cp1252ToUtf8(text), limit);
+}
+
+std::vector<std::shared_ptr<const TBookAnswer>> TAllBooks::SearchAllUtf8(const std::string &word,
+                                                                         WordForms::Wait wait,
+                                                                         bool baseForms) {
+    std::vector<std::shared_ptr<const TBookAnswer>> answers;
+    for (auto &searcher : m_searchers)
+        answers.push_back(searcher->AnswerUtf8(word, wait, baseForms));
+    return Ranked(std::move(answers));
+}
+
+std::vector<TBookSuggestion> TAllBooks::SuggestionsUtf8(const std::string &word,
+                                                        std::size_t limit) {
+    std::vector<std::vector<TBookSuggestion>> lists;
+    for (auto &searcher : m_searchers)
+        lists.push_back(searcher->SuggestionsUtf8(word));
+    return MergeSuggestions(std::move(lists), limit);
+}
+
+std::vector<std::string> TAllBooks::TypeAheadUtf8(const std::string &text, std::size_t limit) {
     std::vector<std::vector<TKeyRow>> lists;
     for (auto &searcher : m_searchers)
-        lists.push_back(searcher->Prefix(text, limit));
+        lists.push_back(searcher->PrefixUtf8(text, limit));
     return MergeTypeAhead(lists, limit);
 }

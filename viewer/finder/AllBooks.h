@@ -4,7 +4,9 @@
 // form it was found under; answers are ranked across books by their best hit, the order the
 // single book's page gives its hits: the keyword exactly as typed, then the same without
 // regard to case, then the same after folding, then a base form's hits, then the rest, and
-// within one rank the catalogue's order. Texts are Windows-1252 unless said otherwise.
+// within one rank the catalogue's order. Texts are Windows-1252 unless said otherwise; the
+// texts of a UTF-8 book, and a word typed beyond Windows-1252, are Windows-1252 page text
+// whose characters beyond the code page are references ("&#380;", BookHandle.h).
 #pragma once
 
 #include <cstddef>
@@ -31,9 +33,10 @@ struct TBookAnswer {
     const TLXABook *Book = nullptr;
     std::int32_t Code = 0;  // the library's status of the search the answer shows
     TAnswerRank Rank = TAnswerRank::Other;
-    std::string Typed;     // as searched
-    std::string BaseForm;  // the book's headword of the base form, for TAnswerRank::BaseForm
-    std::string Notice;    // UTF-8: why a book failed (TAnswerRank::Failed)
+    std::string Typed;        // as searched
+    std::string BaseForm;     // the book's headword of the base form, for TAnswerRank::BaseForm
+    bool References = false;  // Typed or BaseForm may hold references (see above)
+    std::string Notice;       // UTF-8: why a book failed (TAnswerRank::Failed)
     std::shared_ptr<const TLXASearchResults> Results;  // display order; null without entries
     // Instead of entries, a listing of the book's (a pattern's headwords, the articles of a
     // full-text search): page lines shown in the book's look, and how many it lists.
@@ -105,11 +108,17 @@ class TBookSearcher {
     using TStale = std::function<bool()>;
     std::shared_ptr<const TBookAnswer> Answer(const std::string &typed, WordForms::Wait wait,
                                               bool baseForms = true, const TStale &stale = {});
+    // The same for a word typed in UTF-8, in any script: a Windows-1252 book answers only
+    // when it converts exactly (else it has no entries for it).
+    std::shared_ptr<const TBookAnswer> AnswerUtf8(const std::string &word, WordForms::Wait wait,
+                                                  bool baseForms = true, const TStale &stale = {});
     // The headwords nearest to the typed word; reads every key of the book the first time
     // any searcher of this process asks (the keys are kept while the file stays the same).
     std::vector<TBookSuggestion> Suggestions(const std::string &typed);
+    std::vector<TBookSuggestion> SuggestionsUtf8(const std::string &word);
     // The type-ahead rows of the text, at most limit; empty on any failure.
     std::vector<TKeyRow> Prefix(const std::string &text, std::size_t limit);
+    std::vector<TKeyRow> PrefixUtf8(const std::string &text, std::size_t limit);
 
     const TLXABook &Book() const { return m_book; }
     std::size_t Place() const { return m_place; }
@@ -120,7 +129,7 @@ class TBookSearcher {
     std::mutex &IndexMutex() { return m_indexMutex; }
 
   private:
-    std::int32_t SearchInto(const std::string &text, TBookAnswer &answer);
+    std::int32_t SearchInto(const std::string &utf8, TBookAnswer &answer);
     std::string FirstHeadword(const std::string &key);
     bool ReadKeys();
 
@@ -152,6 +161,12 @@ class TAllBooks {
     std::vector<TBookSuggestion> Suggestions(const std::string &typed, std::size_t limit);
     // The merged type-ahead list of every book.
     std::vector<std::string> TypeAhead(const std::string &text, std::size_t limit);
+    // The same three for a word typed in UTF-8 (TBookSearcher::AnswerUtf8).
+    std::vector<std::shared_ptr<const TBookAnswer>> SearchAllUtf8(const std::string &word,
+                                                                  WordForms::Wait wait,
+                                                                  bool baseForms = true);
+    std::vector<TBookSuggestion> SuggestionsUtf8(const std::string &word, std::size_t limit);
+    std::vector<std::string> TypeAheadUtf8(const std::string &text, std::size_t limit);
 
   private:
     TFormsShelf m_forms;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "books/article_index.h"
+#include "books/encoding.h"
 #include "books/html.h"
 #include "foldtable.h"
 #include "platform/cp1252.h"
@@ -61,20 +62,26 @@ struct TWanted {
     bool Prefix = false;
 };
 
+// A word folded as the index folds it: a UTF-8 book's index by the book's key rule.
+std::string FoldedAs(std::string_view word, bool utf8) {
+    return utf8 ? books::FoldedWords(word) : Folded(word);
+}
+
 // The words of the wanted terms, folded, each a word start when its term's last word is.
-std::vector<TWanted> WantedWords(const fulltext::TQuery &query) {
+std::vector<TWanted> WantedWords(const fulltext::TQuery &query, bool utf8) {
     std::vector<TWanted> wanted;
     for (const fulltext::TTerm &term : query.Terms()) {
         if (term.Excluded)
             continue;
         for (std::size_t i = 0; i < term.Words.size(); ++i)
-            wanted.push_back({Folded(term.Words[i]), term.Prefix && i + 1 == term.Words.size()});
+            wanted.push_back(
+                {FoldedAs(term.Words[i], utf8), term.Prefix && i + 1 == term.Words.size()});
     }
     return wanted;
 }
 
-bool IsWanted(std::string_view word, const std::vector<TWanted> &wanted) {
-    const std::string folded = Folded(word);
+bool IsWanted(std::string_view word, const std::vector<TWanted> &wanted, bool utf8) {
+    const std::string folded = FoldedAs(word, utf8);
     return std::any_of(wanted.begin(), wanted.end(), [&](const TWanted &w) {
         return !w.Word.empty() && (w.Prefix ? folded.rfind(w.Word, 0) == 0 : folded == w.Word);
     });
@@ -117,8 +124,24 @@ books::ArticleIndex::Query IndexQuery(const fulltext::TQuery &query) {
     return asked;
 }
 
-std::string Excerpt(const std::string &text, const fulltext::TQuery &query) {
-    const std::vector<TWanted> wanted = WantedWords(query);
+std::string FoldedQuery(std::string_view query) {
+    std::string folded;
+    for (std::size_t i = 0; i < query.size();) {
+        if (!IsWordChar(query[i])) {
+            folded += query[i++];
+            continue;
+        }
+        std::size_t end = i;
+        while (end < query.size() && IsWordChar(query[end]))
+            ++end;
+        folded += books::FoldedWords(query.substr(i, end - i));
+        i = end;
+    }
+    return folded;
+}
+
+std::string Excerpt(const std::string &text, const fulltext::TQuery &query, bool utf8) {
+    const std::vector<TWanted> wanted = WantedWords(query, utf8);
     // Words of the text: where each starts and ends, and whether it is wanted.
     std::size_t first = std::string::npos;
     for (std::size_t i = 0; i < text.size() && first == std::string::npos;) {
@@ -129,7 +152,7 @@ std::string Excerpt(const std::string &text, const fulltext::TQuery &query) {
         std::size_t end = i;
         while (end < text.size() && IsWordChar(text[end]))
             ++end;
-        if (IsWanted(std::string_view(text).substr(i, end - i), wanted))
+        if (IsWanted(std::string_view(text).substr(i, end - i), wanted, utf8))
             first = i;
         i = end;
     }
@@ -153,8 +176,8 @@ std::string Excerpt(const std::string &text, const fulltext::TQuery &query) {
         while (end < stop && IsWordChar(text[end]))
             ++end;
         const std::string_view word = std::string_view(text).substr(i, end - i);
-        line += IsWanted(word, wanted) ? "<b>" + books::EscapeHtml(word) + "</b>"
-                                       : books::EscapeHtml(word);
+        line += IsWanted(word, wanted, utf8) ? "<b>" + books::EscapeHtml(word) + "</b>"
+                                             : books::EscapeHtml(word);
         i = end;
     }
     if (stop < text.size())
@@ -179,7 +202,14 @@ TArticleAnswer SearchArticles(TBookIndex &index, const std::string &query, std::
     books::ArticleIndex::OpenStatus status;
     books::ArticleIndex *articles = index.Get(status);
     books::ArticleIndex::Found found;
-    if (articles != nullptr && !articles->Search(IndexQuery(*read), limit, found, error)) {
+    // A UTF-8 book's index holds its words folded by the key rule: the query's are folded
+    // so too ("zona" finds "żona"); what folds to nothing asks for nothing.
+    const bool utf8 = articles != nullptr && articles->FoldsWords();
+    const std::optional<fulltext::TQuery> asked =
+        utf8 ? fulltext::TQuery::Read(FoldedQuery(query), error) : read;
+    if (articles != nullptr && !asked)
+        return answer;
+    if (articles != nullptr && !articles->Search(IndexQuery(*asked), limit, found, error)) {
         // The query is ours and sound: a failing one means the file is damaged.
         index.Refuse();
         articles = nullptr;
@@ -199,13 +229,15 @@ TArticleAnswer SearchArticles(TBookIndex &index, const std::string &query, std::
     answer.Capped = found.capped;
     for (const books::ArticleIndex::Match &match : found.matches) {
         TArticleHit hit;
-        hit.Headword = platform::Utf8ToCp1252(match.headword);
+        // Page text: a UTF-8 book's characters beyond the code page as references.
+        hit.Headword = utf8 ? books::Utf8ToCp1252WithReferences(match.headword)
+                            : platform::Utf8ToCp1252(match.headword);
         if (excerpts) {
             // The entry's own hit among those of its key: the one whose text has the words.
             const std::vector<std::string> bodies = excerpts(hit.Headword);
             std::string best;
             for (const std::string &body : bodies) {
-                const std::string line = Excerpt(books::ArticleText(body), *read);
+                const std::string line = Excerpt(books::ArticleText(body), *read, utf8);
                 if (best.empty() || (line.find("<b>") != std::string::npos &&
                                      best.find("<b>") == std::string::npos))
                     best = line;
@@ -231,10 +263,10 @@ std::string ArticleLines(const TArticleAnswer &answer, const std::string &typed)
     if (answer.Trouble != TArticleAnswer::Problem::None)
         return paragraph(books::EscapeHtml(answer.Message));
     std::string lines =
-        paragraph(books::EscapeHtml(ArticleSentence(answer.Total, answer.Capped, typed)));
+        paragraph(EscapePageText(ArticleSentence(answer.Total, answer.Capped, typed)));
     for (const TArticleHit &hit : answer.Hits) {
         lines += "\r\n    " + paragraph("<a href=\"" + SearchLink(hit.Headword) + "\">" +
-                                        books::EscapeHtml(hit.Headword) + "</a>" +
+                                        EscapePageText(hit.Headword) + "</a>" +
                                         (hit.Excerpt.empty() ? "" : "<br>" + hit.Excerpt));
     }
     if (answer.Total > answer.Hits.size())

@@ -53,7 +53,11 @@ books::ArticleIndex::Query IndexQuery(const fulltext::TQuery &query);
 // The line of an article's text (UTF-8, without markup: books::ArticleText) around the
 // first of the query's words, those words in <b>, as page markup in Windows-1252 (a
 // character beyond it as a reference); the text's start when none of the words is in it.
-std::string Excerpt(const std::string &text, const fulltext::TQuery &query);
+// utf8: the words compare as a UTF-8 book's index folds them (books::FoldedWords).
+std::string Excerpt(const std::string &text, const fulltext::TQuery &query, bool utf8 = false);
+
+// A query's words folded as a UTF-8 book's index holds them, its signs kept.
+std::string FoldedQuery(std::string_view query);
 
 // "N artikelen bevatten 'VRAAG'." or, capped, "Meer dan N artikelen ..." (Windows-1252).
 std::string ArticleSentence(std::size_t total, bool capped, const std::string &typed);

@@ -3,7 +3,9 @@
 #include <exception>
 #include <mutex>
 
+#include "books/encoding.h"
 #include "platform/cp1252.h"
+#include "platform/encoding.h"
 #include "viewer/core/LXA_Books.h"
 #include "viewer/core/LXA_Search.h"
 #include "viewer/finder/AllBooks.h"
@@ -64,6 +66,10 @@ TForwardKeys HandleKeys(TBookHandle &handle) {
 
 TPatternAnswer FindPattern(TBookSearcher &book, const pattern::TPattern &pattern,
                            std::size_t limit) {
+    // The letters A to Z and a UTF-8 book's keys are of two rules.
+    const bool utf8 = book.Handle().Utf8();
+    if (utf8 != pattern.Utf8())
+        return {};
     TPatternMatches found;
     {
         const std::lock_guard<std::mutex> lock(book.IndexMutex());
@@ -81,10 +87,40 @@ TPatternAnswer FindPattern(TBookSearcher &book, const pattern::TPattern &pattern
     answer.Total = found.Total;
     answer.Failed = found.Failed;
     for (const std::string &key : found.Keys) {
-        const std::vector<TKeyRow> rows = book.Prefix(key, 1);
-        answer.Headwords.push_back(rows.empty() ? key : rows.front().Headword);
+        const std::vector<TKeyRow> rows = utf8 ? book.PrefixUtf8(key, 1) : book.Prefix(key, 1);
+        answer.Headwords.push_back(!rows.empty() ? rows.front().Headword
+                                   : utf8        ? books::Utf8ToCp1252WithReferences(key)
+                                                 : key);
     }
     return answer;
+}
+
+const pattern::TPattern *TBookPattern::For(bool utf8Book) const {
+    const std::optional<pattern::TPattern> &reading = utf8Book ? Utf8 : Cp1252;
+    return reading ? &*reading : nullptr;
+}
+
+std::optional<TBookPattern> ReadBookPattern(const std::string &typed, std::string &error) {
+    TBookPattern pattern;
+    std::string reason;
+    if (const std::optional<std::string> text = platform::Utf8ToCp1252Exact(typed)) {
+        pattern.Cp1252 = pattern::TPattern::Read(*text, reason);
+        if (!pattern.Cp1252) {
+            error = platform::Cp1252ToUtf8(reason);
+            return std::nullopt;
+        }
+        pattern.Utf8 = pattern::TPattern::ReadUtf8(typed, reason);
+        return pattern;
+    }
+    pattern.Utf8 = pattern::TPattern::ReadUtf8(typed, error);
+    if (!pattern.Utf8)
+        return std::nullopt;
+    return pattern;
+}
+
+TPatternAnswer FindPattern(TBookSearcher &book, const TBookPattern &pattern, std::size_t limit) {
+    const pattern::TPattern *reading = pattern.For(book.Handle().Utf8());
+    return reading != nullptr ? FindPattern(book, *reading, limit) : TPatternAnswer();
 }
 
 TArticleAnswer FindArticles(TBookSearcher &book, const std::string &query, std::size_t limit,
@@ -126,6 +162,12 @@ std::shared_ptr<const TBookAnswer> PatternBlock(TBookSearcher &book,
     block->Listing = PatternLines(found.Headwords, found.Total, typed);
     block->Listed = found.Total;
     return block;
+}
+
+std::shared_ptr<const TBookAnswer> PatternBlock(TBookSearcher &book, const TBookPattern &pattern,
+                                                const std::string &typed) {
+    const pattern::TPattern *reading = pattern.For(book.Handle().Utf8());
+    return reading != nullptr ? PatternBlock(book, *reading, typed) : nullptr;
 }
 
 std::shared_ptr<const TBookAnswer> ArticlesBlock(TBookSearcher &book, const std::string &query,

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,9 +27,21 @@ struct TPatternAnswer {
 };
 
 // The pattern's keys in the book, each as the book writes it. A fixed end walks the article
-// index's reversed keys; an index that fails is refused and every key walked instead.
+// index's reversed keys; an index that fails is refused and every key walked instead. A
+// pattern of the other kind of book's keys has none.
 TPatternAnswer FindPattern(TBookSearcher &book, const pattern::TPattern &pattern,
                            std::size_t limit);
+
+// A typed pattern (UTF-8) as each kind of book reads it: a Windows-1252 book's reading
+// only when the text converts exactly (else such a book has no key for it), a UTF-8
+// book's by its key rule (none when that reading fails).
+struct TBookPattern {
+    std::optional<pattern::TPattern> Cp1252, Utf8;
+    const pattern::TPattern *For(bool utf8Book) const;
+};
+// Nullopt with the reader's Dutch sentence (UTF-8) in error for a malformed pattern.
+std::optional<TBookPattern> ReadBookPattern(const std::string &typed, std::string &error);
+TPatternAnswer FindPattern(TBookSearcher &book, const TBookPattern &pattern, std::size_t limit);
 
 // Full text in the book (query UTF-8), excerpts read through the book's handle.
 TArticleAnswer FindArticles(TBookSearcher &book, const std::string &query, std::size_t limit,
@@ -38,6 +51,8 @@ TArticleAnswer FindArticles(TBookSearcher &book, const std::string &query, std::
 // or its notice when it failed; null when the book has nothing to list.
 std::shared_ptr<const TBookAnswer> PatternBlock(TBookSearcher &book,
                                                 const pattern::TPattern &pattern,
+                                                const std::string &typed);
+std::shared_ptr<const TBookAnswer> PatternBlock(TBookSearcher &book, const TBookPattern &pattern,
                                                 const std::string &typed);
 std::shared_ptr<const TBookAnswer> ArticlesBlock(TBookSearcher &book, const std::string &query,
                                                  const std::string &typed);

@@ -1,5 +1,6 @@
 #include "viewer/finder/FinderPage.h"
 
+#include "books/encoding.h"
 #include "books/html.h"
 #include "platform/cp1252.h"
 
@@ -8,7 +9,7 @@ using books::EscapeHtml;
 namespace {
 
 std::string Link(const std::string &word) {
-    return "<a href=\"" + SearchLink(word) + "\">" + EscapeHtml(word) + "</a>";
+    return "<a href=\"" + SearchLink(word) + "\">" + EscapePageText(word) + "</a>";
 }
 
 // The lines the finder writes are set apart from the book's entries by this class.
@@ -19,7 +20,13 @@ std::string Paragraph(const std::string &html) {
 }  // namespace
 
 std::string SearchLink(const std::string &word) {
-    return books::SearchLink(platform::Cp1252ToUtf8(word));
+    return books::SearchLink(books::Cp1252WithReferencesToUtf8(word));
+}
+
+std::string EscapePageText(const std::string &text) {
+    if (text.find("&#") == std::string::npos)
+        return EscapeHtml(text);
+    return books::Utf8ToCp1252WithReferences(EscapeHtml(books::Cp1252WithReferencesToUtf8(text)));
 }
 
 std::string WithLineAbove(const std::string &page, const std::string &html) {

@@ -1,8 +1,9 @@
 // What the word finder adds to the result page: a line above the entries (the base form a
 // typed word was found under, or another base form to look at) and the lines of "did you
-// mean". Pages and words are Windows-1252 as the result list has them; a word becomes a
-// link of the zoek: scheme (its UTF-8 percent-encoded), which the display turns into a
-// search instead of following it.
+// mean". Pages and words are Windows-1252 as the result list has them (references "&#N;"
+// in a word standing for the characters beyond the code page of a UTF-8 book on the
+// all-books page); a word becomes a link of the zoek: scheme (its UTF-8 percent-encoded),
+// which the display turns into a search instead of following it.
 #pragma once
 
 #include <string>
@@ -11,6 +12,9 @@
 
 // "zoek:" and the word, UTF-8 and percent-encoded.
 std::string SearchLink(const std::string &word);
+
+// A text escaped as page markup, its references kept as the characters they stand for.
+std::string EscapePageText(const std::string &text);
 
 // The page with html put first in its body, on a line of its own.
 std::string WithLineAbove(const std::string &page, const std::string &html);

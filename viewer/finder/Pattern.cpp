@@ -1,8 +1,12 @@
 #include "viewer/finder/Pattern.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <optional>
 
 #include "foldtable.h"
+#include "foldtable_utf8.h"
 
 namespace pattern {
 
@@ -91,6 +95,145 @@ bool StepMatches(const TStep &step, char c) {
     return false;
 }
 
+// The characters of UTF-8 text, a byte that is no UTF-8 taken as U+FFFD.
+std::u32string Characters(std::string_view utf8) {
+    std::u32string characters;
+    const auto *p = reinterpret_cast<const std::uint8_t *>(utf8.data());
+    const std::uint8_t *end = p + utf8.size();
+    while (p < end) {
+        std::uint32_t code = 0xFFFD;
+        p += std::max<std::size_t>(1, lexq_utf8_next(p, end, &code));
+        characters += static_cast<char32_t>(code);
+    }
+    return characters;
+}
+
+std::string Utf8Of(char32_t code) {
+    char bytes[4];
+    std::size_t length = 0;
+    if (code < 0x80) {
+        bytes[length++] = static_cast<char>(code);
+    } else if (code < 0x800) {
+        bytes[length++] = static_cast<char>(0xC0 | (code >> 6));
+        bytes[length++] = static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        bytes[length++] = static_cast<char>(0xE0 | (code >> 12));
+        bytes[length++] = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        bytes[length++] = static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        bytes[length++] = static_cast<char>(0xF0 | (code >> 18));
+        bytes[length++] = static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        bytes[length++] = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        bytes[length++] = static_cast<char>(0x80 | (code & 0x3F));
+    }
+    return std::string(bytes, length);
+}
+
+// A character folded by the UTF-8 key rule: none, one or several characters.
+std::u32string FoldUtf8(char32_t code) {
+    return Characters(lexq_fold_utf8_string(Utf8Of(code)));
+}
+
+TStep CharacterStep(char32_t code) {
+    TStep step;
+    step.Character = code;
+    return step;
+}
+
+// ReadSet for a UTF-8 pattern: ranges of folded characters.
+bool ReadSetUtf8(const std::u32string &text, std::size_t &i, TStep &step, std::string &error) {
+    step.What = TStep::Kind::OneOf;
+    std::optional<char32_t> pending;  // a character that may start a range
+    bool range = false;
+    for (; i < text.size(); ++i) {
+        char32_t c = text[i];
+        if (c == U']') {
+            ++i;
+            if (range) {
+                error = "een bereik tussen '[' en ']' heeft geen eindletter.";
+                return false;
+            }
+            if (step.Characters.empty()) {
+                error = "tussen '[' en ']' staat geen letter.";
+                return false;
+            }
+            return true;
+        }
+        if (c == U'-' && pending && !range) {
+            range = true;
+            continue;
+        }
+        if (c == U'\\') {
+            if (++i == text.size())
+                break;
+            c = text[i];
+        }
+        const std::u32string folded = FoldUtf8(c);
+        if (folded.size() > 1) {
+            error =
+                "tussen '[' en ']' staat '" + Utf8Of(c) + "', dat voor meer dan een letter staat.";
+            return false;
+        }
+        if (folded.empty())
+            continue;  // blanks and punctuation fold to nothing, as in a word
+        if (range) {
+            if (folded[0] < *pending) {
+                error = "een bereik tussen '[' en ']' loopt achteruit.";
+                return false;
+            }
+            step.Characters.back().second = folded[0];
+            range = false;
+            pending.reset();
+        } else {
+            step.Characters.emplace_back(folded[0], folded[0]);
+            pending = folded[0];
+        }
+    }
+    error = "'[' wordt niet gesloten met ']'.";
+    return false;
+}
+
+bool StepMatchesUtf8(const TStep &step, char32_t c) {
+    switch (step.What) {
+        case TStep::Kind::Letter:
+            return c == step.Character;
+        case TStep::Kind::AnyLetter:
+            return true;
+        case TStep::Kind::OneOf:
+            for (const auto &[first, last] : step.Characters)
+                if (c >= first && c <= last)
+                    return true;
+            return false;
+        case TStep::Kind::AnyRun:
+            break;
+    }
+    return false;
+}
+
+// The glob walk of TPattern::Matches over any kind of unit.
+template <typename Text, typename StepMatches>
+bool GlobMatches(const std::vector<TStep> &steps, const Text &key, const StepMatches &matches) {
+    std::size_t k = 0, s = 0;
+    std::size_t starStep = std::string_view::npos, starKey = 0;
+    while (k < key.size()) {
+        if (s < steps.size() && steps[s].What == TStep::Kind::AnyRun) {
+            starStep = s++;
+            starKey = k;
+        } else if (s < steps.size() && matches(steps[s], key[k])) {
+            ++s;
+            ++k;
+        } else if (starStep != std::string_view::npos) {
+            s = starStep + 1;
+            k = ++starKey;
+        } else {
+            return false;
+        }
+    }
+    while (s < steps.size() && steps[s].What == TStep::Kind::AnyRun)
+        ++s;
+    return s == steps.size();
+}
+
 }  // namespace
 
 bool LooksLikePattern(std::string_view text) {
@@ -164,11 +307,73 @@ std::optional<TPattern> TPattern::Read(std::string_view text, std::string &error
     return pattern;
 }
 
+std::optional<TPattern> TPattern::ReadUtf8(std::string_view utf8, std::string &error) {
+    TPattern pattern;
+    pattern.m_utf8 = true;
+    std::vector<TStep> &steps = pattern.m_steps;
+    const std::u32string text = Characters(utf8);
+    for (std::size_t i = 0; i < text.size();) {
+        char32_t c = text[i++];
+        if (c == U'*') {
+            if (steps.empty() || steps.back().What != TStep::Kind::AnyRun) {
+                TStep step;
+                step.What = TStep::Kind::AnyRun;
+                steps.push_back(step);
+            }
+            continue;
+        }
+        if (c == U'?') {
+            TStep step;
+            step.What = TStep::Kind::AnyLetter;
+            steps.push_back(step);
+            continue;
+        }
+        if (c == U'[') {
+            TStep step;
+            if (!ReadSetUtf8(text, i, step, error))
+                return std::nullopt;
+            steps.push_back(step);
+            continue;
+        }
+        if (c == U'\\') {
+            if (i == text.size()) {
+                error = "het eindigt op een '\\' zonder teken erna.";
+                return std::nullopt;
+            }
+            c = text[i++];
+        }
+        for (const char32_t folded : FoldUtf8(c))
+            steps.push_back(CharacterStep(folded));
+    }
+    if (steps.empty()) {
+        error = "er staat geen letter en geen '*', '?' of '[...]' in.";
+        return std::nullopt;
+    }
+    std::size_t first = 0;
+    while (first < steps.size() && steps[first].What == TStep::Kind::Letter)
+        pattern.m_start += Utf8Of(steps[first++].Character);
+    if (first < steps.size()) {
+        std::size_t last = steps.size();
+        while (last > 0 && steps[last - 1].What == TStep::Kind::Letter)
+            --last;
+        for (std::size_t s = last; s < steps.size(); ++s)
+            pattern.m_end += Utf8Of(steps[s].Character);
+    }
+    return pattern;
+}
+
+bool TPattern::MatchesUtf8(std::string_view key) const {
+    return GlobMatches(m_steps, Characters(key), StepMatchesUtf8);
+}
+
 bool TPattern::HasWildcard() const {
-    return m_start.size() < m_steps.size();
+    return std::any_of(m_steps.begin(), m_steps.end(),
+                       [](const TStep &step) { return step.What != TStep::Kind::Letter; });
 }
 
 bool TPattern::Matches(std::string_view key) const {
+    if (m_utf8)
+        return MatchesUtf8(key);
     // The classic glob walk: on a mismatch go back to the last "*" and let it take one
     // more letter; each "*" only ever moves forward, so the walk is O(key x pattern).
     std::size_t k = 0, s = 0;

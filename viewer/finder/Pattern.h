@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace pattern {
@@ -19,6 +20,9 @@ struct TStep {
     Kind What = Kind::Letter;
     char Letter = 0;          // Kind::Letter: 'A' to 'Z'
     std::bitset<26> Letters;  // Kind::OneOf
+    // The same for a pattern on a UTF-8 book's keys: a character of a key, and ranges of them.
+    char32_t Character = 0;
+    std::vector<std::pair<char32_t, char32_t>> Characters;
 };
 
 class TPattern {
@@ -26,9 +30,15 @@ class TPattern {
     // Reads text (Windows-1252). On a malformed pattern returns nullopt with a Dutch
     // sentence in error that names what is wrong.
     static std::optional<TPattern> Read(std::string_view text, std::string &error);
+    // Reads text (UTF-8) as a pattern on a UTF-8 book's keys: folded by that book's key rule
+    // (foldtable_utf8.h), "?" one character of a key, "[...]" one of the characters. The
+    // sentence in error is UTF-8.
+    static std::optional<TPattern> ReadUtf8(std::string_view text, std::string &error);
+    // Whether the pattern is one on a UTF-8 book's keys.
+    bool Utf8() const { return m_utf8; }
 
-    // Whether the key (letters A to Z) matches the whole pattern. Linear in the key for
-    // each "*", never exponential.
+    // Whether the key (letters A to Z, or a UTF-8 book's key for a UTF-8 pattern) matches
+    // the whole pattern. Linear in the key for each "*", never exponential.
     bool Matches(std::string_view key) const;
 
     // The letters every match starts with, and those every match ends with (none when the
@@ -40,8 +50,11 @@ class TPattern {
     const std::vector<TStep> &Steps() const { return m_steps; }
 
   private:
+    bool MatchesUtf8(std::string_view key) const;
+
     std::vector<TStep> m_steps;
-    std::string m_start, m_end;
+    std::string m_start, m_end;  // a UTF-8 pattern's in UTF-8
+    bool m_utf8 = false;
 };
 
 // Whether a typed text (Windows-1252) is meant as a pattern: it holds "*", "?", "[" or "\".

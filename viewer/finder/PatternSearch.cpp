@@ -9,16 +9,17 @@
 
 namespace {
 
-// The greatest text below every key that starts with prefix (keys hold only A to Z, all
-// below '~'), so that the walk after it begins at the prefix's first key.
-std::string Before(const std::string &prefix) {
+// The greatest text below every key that starts with prefix (keys of the letters A to Z
+// are all below '~', a UTF-8 book's keys below a byte 0xFF), so that the walk after it
+// begins at the prefix's first key.
+std::string Before(const std::string &prefix, bool utf8) {
     std::string before = prefix;
     before.back() = static_cast<char>(before.back() - 1);
-    return before + '~';
+    return before + (utf8 ? '\xFF' : '~');
 }
 
 std::string Link(const std::string &word) {
-    return "<a href=\"" + SearchLink(word) + "\">" + books::EscapeHtml(word) + "</a>";
+    return "<a href=\"" + SearchLink(word) + "\">" + EscapePageText(word) + "</a>";
 }
 
 }  // namespace
@@ -51,7 +52,7 @@ TPatternMatches FindPatternKeys(const pattern::TPattern &pattern, std::size_t li
     const std::string &start = pattern.FixedStart();
     if (!start.empty()) {
         found.Walked = TPatternMatches::Route::Prefix;
-        found.Failed = !forward(Before(start), [&](std::string_view key) {
+        found.Failed = !forward(Before(start, pattern.Utf8()), [&](std::string_view key) {
             if (key.substr(0, start.size()) != start)
                 return false;
             take(key);
@@ -92,7 +93,7 @@ std::string PatternLines(const std::vector<std::string> &headwords, std::size_t 
     for (const std::string &headword : headwords)
         links += (links.empty() ? "" : "<br>") + Link(headword);
     std::string lines =
-        "<p class=\"zoekhulp\">" + books::EscapeHtml(PatternSentence(total, typed)) + "</p>";
+        "<p class=\"zoekhulp\">" + EscapePageText(PatternSentence(total, typed)) + "</p>";
     if (!links.empty())
         lines += "\r\n    <p class=\"zoekhulp\">" + links + "</p>";
     if (total > headwords.size())

@@ -1,5 +1,7 @@
 #include "Suggest.h"
 
+#include "foldtable_utf8.h"
+
 #include <algorithm>
 #include <cstring>
 #include <numeric>
@@ -20,6 +22,14 @@ bool IsKey(std::string_view key, std::size_t maxLength) {
     return !key.empty() && key.size() <= maxLength &&
            (std::all_of(key.begin(), key.end(), capital) ||
             std::all_of(key.begin(), key.end(), utf8Letter));
+}
+
+// The length of a key in the distance's units: characters.
+std::size_t Length(std::string_view key) {
+    std::size_t characters = 0;
+    for (const char c : key)
+        characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    return characters;
 }
 
 }  // namespace
@@ -103,9 +113,74 @@ std::size_t Suggester::MemoryBytes() const {
     return chars_.capacity() + starts_.capacity() * sizeof(std::uint32_t);
 }
 
-std::vector<Suggester::Match> Suggester::Within(std::string_view typed, int bound) const {
-    // rows[d] is the distance row of the first d letters of a key against typed, each cell
+namespace {
+
+// A key in the units the distance counts: a byte each for the letters A to Z, a character
+// each for a UTF-8 key (so that "łodz" is one edit from "lodz", not two). Bytes() is how
+// many bytes the first units take, for walking past keys by their bytes.
+struct TByteUnits {
+    std::string_view units;  // the key itself: keys stay where they are while they are read
+    void Read(std::string_view key) { units = key; }
+    std::string_view View() const { return units; }
+    std::size_t Bytes(std::size_t count) const { return count; }
+};
+
+struct TCharUnits {
+    std::u32string units;
+    std::vector<std::size_t> ends{0};  // ends[d]: the bytes of the first d characters
+    void Read(std::string_view key) {
+        units.clear();
+        ends.assign(1, 0);
+        const auto *start = reinterpret_cast<const std::uint8_t *>(key.data());
+        const std::uint8_t *p = start, *end = start + key.size();
+        while (p < end) {
+            std::uint32_t code = 0xFFFD;
+            p += std::max<std::size_t>(1, lexq_utf8_next(p, end, &code));
+            units += static_cast<char32_t>(code);
+            ends.push_back(static_cast<std::size_t>(p - start));
+        }
+    }
+    std::u32string_view View() const { return units; }
+    std::size_t Bytes(std::size_t count) const { return ends[count]; }
+};
+
+// Whether a key is of a UTF-8 book (small letters and other letters' bytes), not the
+// letters A to Z.
+bool IsUtf8Key(std::string_view key) {
+    return !key.empty() && !(key[0] >= 'A' && key[0] <= 'Z');
+}
+
+template <typename Units>
+int Distance(std::string_view a, std::string_view b) {
+    Units ua, ub;
+    ua.Read(a);
+    ub.Read(b);
+    const auto x = ua.View(), y = ub.View();
+    const std::size_t n = x.size(), m = y.size();
+    std::vector<std::vector<int>> d(n + 1, std::vector<int>(m + 1));
+    for (std::size_t i = 0; i <= n; ++i)
+        d[i][0] = static_cast<int>(i);
+    for (std::size_t j = 0; j <= m; ++j)
+        d[0][j] = static_cast<int>(j);
+    for (std::size_t i = 1; i <= n; ++i)
+        for (std::size_t j = 1; j <= m; ++j) {
+            d[i][j] = std::min(
+                {d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + (x[i - 1] != y[j - 1])});
+            if (i > 1 && j > 1 && x[i - 1] == y[j - 2] && x[i - 2] == y[j - 1])
+                d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+        }
+    return d[n][m];
+}
+
+}  // namespace
+
+template <typename Units>
+std::vector<Suggester::Match> Suggester::WithinUnits(std::string_view typedKey, int bound) const {
+    // rows[d] is the distance row of the first d units of a key against typed, each cell
     // capped at bound + 1 (all that matters is whether it stays within the bound).
+    Units typedUnits, keyUnits, rowsUnits;
+    typedUnits.Read(typedKey);
+    const auto typed = typedUnits.View();
     const std::size_t m = typed.size();
     const std::size_t width = m + 1;
     const auto cap = static_cast<std::uint8_t>(bound + 1);
@@ -114,12 +189,14 @@ std::vector<Suggester::Match> Suggester::Within(std::string_view typed, int boun
         rows[j] = static_cast<std::uint8_t>(std::min<std::size_t>(j, cap));
 
     std::vector<Match> found;
-    std::string_view rowsKey;  // the key whose first `valid` rows are in place
-    std::size_t valid = 0;
+    std::size_t valid = 0;  // the first `valid` rows are those of rowsUnits
     const std::size_t n = Count();
     std::size_t i = 0;
     while (i < n) {
-        const std::string_view key = Key(i);
+        const std::string_view keyBytes = Key(i);
+        keyUnits.Read(keyBytes);
+        const auto key = keyUnits.View();
+        const auto rowsKey = rowsUnits.View();
         std::size_t depth = 0;
         const std::size_t shared = std::min({valid, key.size(), rowsKey.size()});
         while (depth < shared && key[depth] == rowsKey[depth])
@@ -129,7 +206,7 @@ std::vector<Suggester::Match> Suggester::Within(std::string_view typed, int boun
             std::uint8_t *row = &rows[depth * width];
             const std::uint8_t *up = row - width;
             const std::uint8_t *up2 = depth >= 2 ? row - 2 * width : nullptr;
-            const char c = key[depth - 1];
+            const auto c = key[depth - 1];
             row[0] = static_cast<std::uint8_t>(std::min<std::size_t>(depth, cap));
             std::uint8_t least = row[0];
             for (std::size_t j = 1; j <= m; ++j) {
@@ -141,13 +218,13 @@ std::vector<Suggester::Match> Suggester::Within(std::string_view typed, int boun
             }
             if (least > bound) {
                 // A row never gets smaller further down: no key under this prefix is near.
-                rowsKey = key;
+                std::swap(rowsUnits, keyUnits);
                 valid = depth - 1;
-                const std::string_view prefix = key.substr(0, depth);
+                const std::string_view prefix = keyBytes.substr(0, rowsUnits.Bytes(depth));
                 std::size_t lo = i + 1, hi = n;
                 while (lo < hi) {
                     const std::size_t mid = lo + (hi - lo) / 2;
-                    if (Key(mid).substr(0, depth) == prefix)
+                    if (Key(mid).substr(0, prefix.size()) == prefix)
                         lo = mid + 1;
                     else
                         hi = mid;
@@ -159,14 +236,19 @@ std::vector<Suggester::Match> Suggester::Within(std::string_view typed, int boun
         }
         if (tooFar)
             continue;
-        rowsKey = key;
-        valid = key.size();
         const std::uint8_t distance = rows[key.size() * width + m];
         if (distance <= bound && distance > 0)
             found.push_back({static_cast<std::uint32_t>(i), distance});
+        valid = key.size();
+        std::swap(rowsUnits, keyUnits);
         ++i;
     }
     return found;
+}
+
+std::vector<Suggester::Match> Suggester::Within(std::string_view typed, int bound) const {
+    return IsUtf8Key(typed) ? WithinUnits<TCharUnits>(typed, bound)
+                            : WithinUnits<TByteUnits>(typed, bound);
 }
 
 std::vector<std::string> Suggester::Suggest(std::string_view typed, const Options &options) const {
@@ -176,7 +258,7 @@ std::vector<std::string> Suggester::Suggest(std::string_view typed, const Option
     std::call_once(once_, [this] { BuildOnce(); });
 
     int widest = std::clamp(options.maxDistance, 0, 3);
-    if (typed.size() < options.minLengthForTwo)
+    if (Length(typed) < options.minLengthForTwo)
         widest = std::min(widest, 1);
     std::vector<Match> matches;
     for (int bound = 1; bound <= widest; ++bound) {
@@ -198,18 +280,5 @@ std::vector<std::string> Suggester::Suggest(std::string_view typed, const Option
 }
 
 int OsaDistance(std::string_view a, std::string_view b) {
-    const std::size_t n = a.size(), m = b.size();
-    std::vector<std::vector<int>> d(n + 1, std::vector<int>(m + 1));
-    for (std::size_t i = 0; i <= n; ++i)
-        d[i][0] = static_cast<int>(i);
-    for (std::size_t j = 0; j <= m; ++j)
-        d[0][j] = static_cast<int>(j);
-    for (std::size_t i = 1; i <= n; ++i)
-        for (std::size_t j = 1; j <= m; ++j) {
-            d[i][j] = std::min(
-                {d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + (a[i - 1] != b[j - 1])});
-            if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
-                d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
-        }
-    return d[n][m];
+    return IsUtf8Key(a) || IsUtf8Key(b) ? Distance<TCharUnits>(a, b) : Distance<TByteUnits>(a, b);
 }

@@ -3,7 +3,8 @@
 // Nearness is the optimal string alignment distance: inserting, deleting or replacing a
 // letter, or swapping two neighbouring letters, each count one edit. Results come nearest
 // first, then in key order. Keys are what the search library's fold makes of a word: the
-// letters A to Z.
+// letters A to Z, or a UTF-8 book's keys (foldtable_utf8.h), whose letters are counted as
+// characters, not bytes.
 //
 // The keys come from an enumerator (a walk over the book's index) and are read once, on the
 // first Suggest() or Build(), into one sorted buffer of about the size of the keys
@@ -78,8 +79,10 @@ class Suggester {
     }
     std::size_t Count() const { return starts_.empty() ? 0 : starts_.size() - 1; }
     std::vector<Match> Within(std::string_view typed, int bound) const;
+    template <typename Units>
+    std::vector<Match> WithinUnits(std::string_view typed, int bound) const;
 };
 
-// The optimal string alignment distance between two strings (a plain full table; for tests
-// and for ranking a handful of strings).
+// The optimal string alignment distance between two keys (a plain full table; for tests
+// and for ranking a handful of strings), in characters for UTF-8 keys.
 int OsaDistance(std::string_view a, std::string_view b);

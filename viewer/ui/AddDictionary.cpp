@@ -13,6 +13,7 @@
 #include "books/diagnostics.h"
 #include "books/progress.h"
 #include "books/user_books.h"
+#include "viewer/core/LXA_Format.h"
 
 namespace ui {
 
@@ -93,6 +94,7 @@ TDictionaryImport::TDictionaryImport(const TDictionaryChoice &choice, const std:
                 outcome.DisplayName = added.displayName;
                 outcome.Entries = added.entries;
                 outcome.Skipped = added.skipped;
+                outcome.Utf8 = added.utf8;
             } catch (const books::Cancelled &) {
                 outcome.Kind = TImportOutcome::TKind::Cancelled;
             } catch (const books::InputError &e) {
@@ -144,6 +146,23 @@ void TDictionaryImport::WorkerEnded() {
     if (m_progress)
         m_progress->hide();
     emit Finished(m_outcome);
+}
+
+std::string AddedMessage(const TImportOutcome &outcome) {
+    std::string message;
+    if (outcome.Utf8)
+        message = Format(
+            "Het woordenboek '%s' is toegevoegd als Unicode-woordenboek (UTF-8), "
+            "omdat het woorden bevat met letters buiten Windows-1252.",
+            {outcome.DisplayName});
+    else if (outcome.Skipped > 0)
+        message = Format("Het woordenboek '%s' is toegevoegd.", {outcome.DisplayName});
+    if (outcome.Skipped > 0)
+        message += Format(
+            " %d van de %d woorden zijn weggelaten, omdat ze niet kunnen worden "
+            "opgezocht.",
+            {std::int64_t(outcome.Skipped), std::int64_t(outcome.Entries)});
+    return message;
 }
 
 }  // namespace ui

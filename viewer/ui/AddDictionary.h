@@ -46,8 +46,13 @@ struct TImportOutcome {
     std::string DisplayName;  // Added
     std::size_t Entries = 0;  // Added: the dictionary's words, and those left out
     std::size_t Skipped = 0;
+    bool Utf8 = false;    // Added: made as a UTF-8 book (a headword lies beyond Windows-1252)
     std::string Message;  // Refused, Failed: the reason as a dialog shows it
 };
+
+// The message after an added book, or empty when nothing needs saying: which kind of book
+// was made when it is a UTF-8 book, and how many words were left out.
+std::string AddedMessage(const TImportOutcome &outcome);
 
 // One import into the user's shelf (root folder `shelfRoot`), started at once, with its
 // progress dialog over `window`. Finished comes on the thread that made the import, after

@@ -13,6 +13,8 @@
 #include <algorithm>
 
 #include "LXA_Main.h"
+#include "books/encoding.h"
+#include "platform/encoding.h"
 #include "platform/paths.h"
 #include "platform/shell.h"
 #include "viewer/core/Cp1252Qt.h"
@@ -253,17 +255,21 @@ void TfrmLXAMain::SearchAllBooks(const QString &typed) {
     // The single book's hits go: nothing of theirs is pronounced or saved now.
     if (m_data.SearchResults)
         m_data.SearchResults->Clear();
-    const std::optional<std::string> text = cp1252::FromQString(typed);
-    if (!text || !state.Searchers) {
+    // A word beyond Windows-1252 is searched in every book as typed: the UTF-8 books may
+    // hold it, a Windows-1252 book has no entries for it; a pattern likewise.
+    const std::string word = typed.toStdString();
+    const std::optional<std::string> text = platform::Utf8ToCp1252Exact(word);
+    if (!state.Searchers) {
         // A word no book can hold is refused with the single book's error.
-        m_data.SearchTyped(typed.toStdString());
+        m_data.SearchTyped(word);
         SetStatus(QStringLiteral("Het woord '%1' kan niet worden gevonden.").arg(typed));
         RecordSearch(typed);
         return;
     }
-    state.Typed = *text;
+    state.Typed = text ? *text : books::Utf8ToCp1252WithReferences(word);
+    state.Word = word;
     state.Kind = TAllBooksState::TKind::Word;
-    if (PatternAllBooks(*text)) {
+    if (PatternAllBooks(word)) {
         RecordSearch(typed);
         return;
     }
@@ -278,10 +284,10 @@ void TfrmLXAMain::SearchAllBooks(const QString &typed) {
         watcher->setFuture(QtConcurrent::run(
             &state.Pool,
             [searchers = state.Searchers, current = state.Current, search, place,
-             word = *text]() -> std::shared_ptr<const TBookAnswer> {
+             word]() -> std::shared_ptr<const TBookAnswer> {
                 // A search made stale makes no further lookup.
-                return searchers->At(place).Answer(word, WordForms::Wait::No, true,
-                                                   [&] { return current->load() != search; });
+                return searchers->At(place).AnswerUtf8(word, WordForms::Wait::No, true,
+                                                       [&] { return current->load() != search; });
             }));
     }
     RecordSearch(typed);
@@ -302,13 +308,15 @@ void TfrmLXAMain::AllBooksAnswered(unsigned search,
         // A listing's count is its keys or articles; nothing found gets no suggestions.
         const std::string typed = state.Typed;
         if (state.Kind == TAllBooksState::TKind::Pattern)
-            SetStatus(cp1252::ToQString(PatternSentence(state.Page->Keywords(), typed)));
+            SetStatus(QString::fromStdString(
+                books::Cp1252WithReferencesToUtf8(PatternSentence(state.Page->Keywords(), typed))));
         else if (books > 0)
             SetStatus(QStringLiteral("Gevonden in %1.")
                           .arg(books == 1 ? QStringLiteral("1 woordenboek")
                                           : QStringLiteral("%1 woordenboeken").arg(books)));
         else if (state.Pending == 0)
-            SetStatus(cp1252::ToQString(ArticleSentence(0, false, typed)));
+            SetStatus(QString::fromStdString(
+                books::Cp1252WithReferencesToUtf8(ArticleSentence(0, false, typed))));
         return;
     }
     if (books > 0)
@@ -316,7 +324,7 @@ void TfrmLXAMain::AllBooksAnswered(unsigned search,
     if (state.Pending > 0 || books > 0)
         return;
     SetStatus(QStringLiteral("Het woord '%1' kan niet worden gevonden.")
-                  .arg(cp1252::ToQString(state.Typed)));
+                  .arg(QString::fromStdString(state.Word)));
     // Nowhere found: the nearest headwords of every book, read on a worker; the page is
     // whole once they are shown.
     state.Pending = 1;
@@ -326,8 +334,8 @@ void TfrmLXAMain::AllBooksAnswered(unsigned search,
         RunGuarded([&] { AllBooksSuggested(search, watcher->result()); });
     });
     watcher->setFuture(
-        QtConcurrent::run(&state.Pool, [searchers = state.Searchers, word = state.Typed] {
-            return searchers->Suggestions(word, TWordFinder::kMaxSuggestions);
+        QtConcurrent::run(&state.Pool, [searchers = state.Searchers, word = state.Word] {
+            return searchers->SuggestionsUtf8(word, TWordFinder::kMaxSuggestions);
         }));
 }
 
@@ -345,8 +353,8 @@ void TfrmLXAMain::AllBooksSuggested(unsigned search,
 QStringList TfrmLXAMain::AllBooksTypeAhead(const std::string &text) const {
     QStringList words;
     if (m_allBooks->Searchers)
-        for (const std::string &word : m_allBooks->Searchers->TypeAhead(text, kTypeAheadWords))
-            words << cp1252::ToQString(word);
+        for (const std::string &word : m_allBooks->Searchers->TypeAheadUtf8(text, kTypeAheadWords))
+            words << QString::fromStdString(books::Cp1252WithReferencesToUtf8(word));
     return words;
 }
 
@@ -378,7 +386,7 @@ TLookupPage TfrmLXAMain::ChoiceLookupPage(const std::string &text, const QString
         return answer;
     // The books one after the other on this thread: a popup's word takes milliseconds a
     // book, and the searchers' handles keep the window's own workers out meanwhile.
-    answer.Answers = state.Searchers->SearchAll(text, WordForms::Wait::No);
+    answer.Answers = state.Searchers->SearchAllUtf8(text, WordForms::Wait::No);
     int books = 0, keywords = 0;
     for (const auto &book : answer.Answers) {
         books += book->HasEntries() ? 1 : 0;
@@ -410,7 +418,7 @@ TLookupPage TfrmLXAMain::ChoiceLookupPage(const std::string &text, const QString
     });
     watcher->setFuture(QtConcurrent::run(&state.Pool, [searchers = state.Searchers, text] {
         return SuggestionsPage(*searchers,
-                               searchers->Suggestions(text, TWordFinder::kMaxSuggestions));
+                               searchers->SuggestionsUtf8(text, TWordFinder::kMaxSuggestions));
     }));
     return answer;
 }

@@ -583,13 +583,8 @@ void TfrmLXAMain::DictionaryImported(const TImportOutcome &outcome) {
                 SelectBookByName(outcome.Name);
                 if (m_shelfDialog)
                     m_shelfDialog->Reload();
-                if (outcome.Skipped > 0)
-                    ShowMessageDialog(
-                        Format("Het woordenboek '%s' is toegevoegd. %d van de %d woorden zijn "
-                               "weggelaten, omdat ze niet kunnen worden opgezocht.",
-                               {outcome.DisplayName, std::int64_t(outcome.Skipped),
-                                std::int64_t(outcome.Entries)}),
-                        TMsgDlgType::Information, mbOK);
+                if (const std::string message = AddedMessage(outcome); !message.empty())
+                    ShowMessageDialog(message, TMsgDlgType::Information, mbOK);
                 break;
             case TImportOutcome::TKind::Refused:
                 ShowError(outcome.Message, 3, 2);

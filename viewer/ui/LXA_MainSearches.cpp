@@ -11,8 +11,11 @@
 #include <optional>
 
 #include "LXA_Main.h"
+#include "books/encoding.h"
 #include "books/html.h"
 #include "platform/cp1252.h"
+#include "platform/encoding.h"
+#include "viewer/core/BookText.h"
 #include "viewer/core/Cp1252Qt.h"
 #include "viewer/core/LXA_Data.h"
 #include "viewer/core/LXA_Search.h"
@@ -33,7 +36,8 @@ std::string Paragraph(const std::string &sentence) {
 }
 
 std::string NotePage(const std::string &sentence) {
-    return "<html>\r\n  <body>\r\n    " + Paragraph(sentence) + "\r\n  </body>\r\n</html>";
+    return "<html>\r\n  <body>\r\n    <p class=\"zoekhulp\">" + EscapePageText(sentence) +
+           "</p>\r\n  </body>\r\n</html>";
 }
 
 }  // namespace
@@ -41,7 +45,9 @@ std::string NotePage(const std::string &sentence) {
 void TfrmLXAMain::ShowSearchPage(const std::string &lines) {
     // A page of the book's look without entries: the last search's hits are gone.
     m_data.SearchResults->Clear();
-    const std::string page = WithLineAbove(m_data.ResultPage(), lines);
+    // The lines are Windows-1252 page text; a UTF-8 book's page is UTF-8.
+    const std::string page = WithLineAbove(
+        m_data.ResultPage(), booktext::IsUtf8() ? platform::Cp1252ToUtf8(lines) : lines);
     m_viewer->LoadDocument(page.data(), page.size());
 }
 
@@ -67,30 +73,36 @@ void TfrmLXAMain::StopBeside() {
 }
 
 bool TfrmLXAMain::ShowPattern(const QString &typed) {
-    const std::optional<std::string> text = cp1252::FromQString(typed);
-    if (!text || !pattern::LooksLikePattern(*text) || m_data.CurrentBook == nullptr)
+    const std::string word = typed.toStdString();
+    // A Windows-1252 book refuses a character it cannot hold as its search does.
+    if (!pattern::LooksLikePattern(word) || m_data.CurrentBook == nullptr ||
+        (!booktext::IsUtf8() && !platform::Utf8ToCp1252Exact(word)))
         return false;
     m_finding = {};
     m_lineAbove.clear();
+    // Read as the book's kind of keys wants it; sentences as Windows-1252 page text.
+    const std::string text = books::Utf8ToCp1252WithReferences(word);
     std::string reason;
-    const std::optional<pattern::TPattern> read = pattern::TPattern::Read(*text, reason);
+    const std::optional<TBookPattern> read = ReadBookPattern(word, reason);
     if (!read || !lexqapi::HasBooks()) {
         const std::string sentence =
-            read ? "De zoekbibliotheek kan geen patronen zoeken." : PatternError(*text, reason);
-        SetStatus(cp1252::ToQString(sentence));
-        ShowSearchPage(Paragraph(sentence));
+            read ? "De zoekbibliotheek kan geen patronen zoeken."
+                 : books::Utf8ToCp1252WithReferences(PatternError(word, reason));
+        SetStatus(QString::fromStdString(books::Cp1252WithReferencesToUtf8(sentence)));
+        ShowSearchPage("<p class=\"zoekhulp\">" + EscapePageText(sentence) + "</p>");
         return true;
     }
     const unsigned search = StartBeside();
     auto *watcher = new QFutureWatcher<TPatternAnswer>(this);
-    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, search, typed = *text] {
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, search, typed = text] {
         watcher->deleteLater();
         if (search != m_besideSearch)
             return;
         m_besideRunning = false;
         RunGuarded([&] {
             const TPatternAnswer found = watcher->result();
-            SetStatus(cp1252::ToQString(PatternSentence(found.Total, typed)));
+            SetStatus(QString::fromStdString(
+                books::Cp1252WithReferencesToUtf8(PatternSentence(found.Total, typed))));
             ShowSearchPage(PatternLines(found.Headwords, found.Total, typed));
         });
     });
@@ -108,17 +120,27 @@ bool TfrmLXAMain::ShowPattern(const QString &typed) {
 std::optional<TfrmLXAMain::TPatternPage> TfrmLXAMain::PatternPage(const std::string &text) {
     if (!pattern::LooksLikePattern(text) || m_data.CurrentBook == nullptr)
         return std::nullopt;
+    // The text and the answer are in the open book's encoding; the pattern is read as the
+    // book's kind of keys wants it, the lines made as Windows-1252 page text.
+    const std::string word = booktext::ToUtf8(text);
+    const auto inBook = [](const std::string &utf8) {
+        return booktext::FromUtf8(utf8).value_or(platform::Utf8ToCp1252(utf8));
+    };
     std::string reason;
-    const std::optional<pattern::TPattern> read = pattern::TPattern::Read(text, reason);
+    const std::optional<TBookPattern> read = ReadBookPattern(word, reason);
     if (!read || !lexqapi::HasBooks()) {
-        const std::string sentence =
-            read ? "De zoekbibliotheek kan geen patronen zoeken." : PatternError(text, reason);
+        const std::string sentence = read ? "De zoekbibliotheek kan geen patronen zoeken."
+                                          : inBook(PatternError(word, reason));
         return TPatternPage{sentence, Paragraph(sentence)};
     }
     // The popup answers at once; a pattern of the current book walks keys in milliseconds.
     const TPatternAnswer found = FindPattern(BesideBook().At(0), *read, kPatternPageLimit);
-    return TPatternPage{PatternSentence(found.Total, text),
-                        PatternLines(found.Headwords, found.Total, text)};
+    const std::string typed = booktext::IsUtf8() ? books::Utf8ToCp1252WithReferences(word) : text;
+    const std::string sentence = PatternSentence(found.Total, typed);
+    const std::string lines = PatternLines(found.Headwords, found.Total, typed);
+    if (!booktext::IsUtf8())
+        return TPatternPage{sentence, lines};
+    return TPatternPage{books::Cp1252WithReferencesToUtf8(sentence), platform::Cp1252ToUtf8(lines)};
 }
 
 void TfrmLXAMain::actFindInArticlesExecute() {
@@ -128,16 +150,15 @@ void TfrmLXAMain::actFindInArticlesExecute() {
     m_finding = {};
     m_lineAbove.clear();
     const QString typed = edtSearchText->text();
-    const std::optional<std::string> text = cp1252::FromQString(typed);
+    // Words in any script: a UTF-8 book's articles may hold them. As page text, the
+    // characters beyond Windows-1252 are references.
+    const std::string text = books::Utf8ToCp1252WithReferences(typed.toStdString());
     std::string error;
     const std::optional<fulltext::TQuery> query =
         fulltext::TQuery::Read(typed.toStdString(), error);
-    if (!text || !query || !lexqapi::HasBooks()) {
-        // The books hold Windows-1252 only: such a word is in no article.
-        const std::string sentence =
-            !text    ? "De zoekvraag bevat een teken dat in geen enkel woordenboek voorkomt."
-            : !query ? "De zoekvraag klopt niet: " + error
-                     : "De zoekbibliotheek kan niet in de artikelen zoeken.";
+    if (!query || !lexqapi::HasBooks()) {
+        const std::string sentence = !query ? "De zoekvraag klopt niet: " + error
+                                            : "De zoekbibliotheek kan niet in de artikelen zoeken.";
         SetStatus(QString::fromStdString(sentence));
         if (!ChoiceKey().empty()) {
             m_allBooks->Page->Clear();
@@ -148,22 +169,23 @@ void TfrmLXAMain::actFindInArticlesExecute() {
         return;
     }
     if (!ChoiceKey().empty()) {
-        ArticlesAllBooks(*text, typed.toStdString());
+        ArticlesAllBooks(text, typed.toStdString());
         return;
     }
     const unsigned search = StartBeside();
     SetStatus(QStringLiteral("Zoeken in de artikelen..."));
     auto *watcher = new QFutureWatcher<TArticleAnswer>(this);
-    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, search, typed = *text] {
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, search, typed = text] {
         watcher->deleteLater();
         if (search != m_besideSearch)
             return;
         m_besideRunning = false;
         RunGuarded([&] {
             const TArticleAnswer answer = watcher->result();
-            SetStatus(cp1252::ToQString(answer.Trouble == TArticleAnswer::Problem::None
-                                            ? ArticleSentence(answer.Total, answer.Capped, typed)
-                                            : answer.Message));
+            SetStatus(QString::fromStdString(books::Cp1252WithReferencesToUtf8(
+                answer.Trouble == TArticleAnswer::Problem::None
+                    ? ArticleSentence(answer.Total, answer.Capped, typed)
+                    : answer.Message)));
             ShowSearchPage(ArticleLines(answer, typed));
         });
     });
@@ -177,16 +199,18 @@ void TfrmLXAMain::actFindInArticlesExecute() {
         }));
 }
 
-bool TfrmLXAMain::PatternAllBooks(const std::string &typed) {
-    if (!pattern::LooksLikePattern(typed))
+bool TfrmLXAMain::PatternAllBooks(const std::string &word) {
+    if (!pattern::LooksLikePattern(word))
         return false;
     TAllBooksState &state = *m_allBooks;
+    // Read for each kind of book; the page's text is Windows-1252 with references.
+    const std::string typed = books::Utf8ToCp1252WithReferences(word);
     std::string reason;
-    const std::optional<pattern::TPattern> read = pattern::TPattern::Read(typed, reason);
+    const std::optional<TBookPattern> read = ReadBookPattern(word, reason);
     if (!read) {
-        const std::string sentence = PatternError(typed, reason);
-        SetStatus(cp1252::ToQString(sentence));
-        state.Page->ShowNote(NotePage(sentence));
+        const std::string sentence = PatternError(word, reason);
+        SetStatus(QString::fromStdString(sentence));
+        state.Page->ShowNote(NotePage(books::Utf8ToCp1252WithReferences(sentence)));
         return true;
     }
     state.Kind = TAllBooksState::TKind::Pattern;

@@ -17,6 +17,9 @@
 #include <QtConcurrent/QtConcurrentRun>
 
 #include "LXA_Main.h"
+#include "books/encoding.h"
+#include "platform/cp1252.h"
+#include "viewer/core/BookText.h"
 #include "viewer/core/Cp1252Qt.h"
 #include "viewer/core/LXA_Data.h"
 #include "viewer/core/lexqapi.h"
@@ -32,6 +35,22 @@ namespace ui {
 namespace {
 // Keys read per slice: a fraction of a millisecond, so a keystroke never waits on them.
 constexpr std::uint32_t kKeySlice = 2048;
+
+// The finder's lines are Windows-1252 page text (FinderPage.h): a UTF-8 book's words go in
+// with references, and the line comes out in UTF-8 for the book's UTF-8 page.
+std::string PageWord(const std::string &word) {
+    return booktext::IsUtf8() ? books::Utf8ToCp1252WithReferences(word) : word;
+}
+
+std::vector<std::string> PageWords(std::vector<std::string> words) {
+    for (std::string &word : words)
+        word = PageWord(word);
+    return words;
+}
+
+std::string ForPage(const std::string &line) {
+    return booktext::IsUtf8() ? platform::Cp1252ToUtf8(line) : line;
+}
 }  // namespace
 
 void TfrmLXAMain::CreateWordFinder() {
@@ -63,10 +82,13 @@ QStringList TfrmLXAMain::TypeAheadWords(const QString &typed) const {
     QStringList words;
     const std::optional<std::string> text = cp1252::FromQString(typed);
     // A pattern lists its matches on Enter; headwords that start with it mean nothing.
-    if (m_data.CurrentBook == nullptr || !text || pattern::LooksLikePattern(*text))
+    if (m_data.CurrentBook == nullptr || pattern::LooksLikePattern(typed.toStdString()))
         return words;
+    // Several books take the text in any script, as their search does.
     if (!ChoiceKey().empty())
-        return AllBooksTypeAhead(*text);
+        return AllBooksTypeAhead(typed.toStdString());
+    if (!text)
+        return words;
     for (const std::string &word : ::TypeAheadWords(*text, kTypeAheadWords))
         words << cp1252::ToQString(word);
     return words;
@@ -125,7 +147,7 @@ std::string TfrmLXAMain::SeeAlsoLineFor(const std::string &typed) {
     if (base.empty())
         return {};
     const std::string headword = FirstHeadword(base);
-    return SeeAlsoLine(headword.empty() ? base : headword);
+    return ForPage(SeeAlsoLine(PageWord(headword.empty() ? base : headword)));
 }
 
 std::string TfrmLXAMain::SearchBaseForm(const std::string &typed) {
@@ -143,7 +165,7 @@ bool TfrmLXAMain::ShowBaseForm() {
         return false;
     m_finding.Stage = TFinding::Done;
     SetStatus(cp1252::ToQString(BaseFormSentence(typed, headword)));
-    m_lineAbove = BaseFormLine(typed, headword);
+    m_lineAbove = ForPage(BaseFormLine(PageWord(typed), PageWord(headword)));
     ShowResults();
     return true;
 }
@@ -161,7 +183,8 @@ void TfrmLXAMain::ShowSuggestions() {
     if (words.empty())
         return;
     // The search stays a miss: the status keeps its text, the page offers the words.
-    const std::string page = WithLineAbove(m_data.ResultPage(), SuggestionLines(words));
+    const std::string page =
+        WithLineAbove(m_data.ResultPage(), ForPage(SuggestionLines(PageWords(words))));
     m_viewer->LoadDocument(page.data(), page.size());
 }
 
@@ -218,13 +241,14 @@ TLookupPage TfrmLXAMain::LookupPage(const QString &typed) {
     TLookupPage answer;
     answer.Status = NotFoundSentence(typed);
     const std::optional<std::string> text = cp1252::FromQString(typed);
+    // Several books chosen answer as on the window's page: each word searched as a word, in
+    // any script.
+    if (m_data.CurrentBook != nullptr && !typed.isEmpty() && !ChoiceKey().empty())
+        return ChoiceLookupPage(typed.toStdString(), typed);
     // A word no dictionary can hold is not searched: the window would say so in a dialog,
     // and a dialog is no answer for a popup.
     if (m_data.CurrentBook == nullptr || !text || text->empty())
         return answer;
-    // Several books chosen answer as on the window's page: each word searched as a word.
-    if (!ChoiceKey().empty())
-        return ChoiceLookupPage(*text, typed);
     // The window keeps its own hits: what it shows, speaks and copies stays as it was.
     struct TKeepShown {
         TLXAData &Data;
@@ -260,13 +284,15 @@ TLookupPage TfrmLXAMain::LookupPage(const QString &typed) {
     const std::string headword = SearchBaseForm(*text);
     if (!headword.empty()) {
         answer.Status = cp1252::ToQString(BaseFormSentence(*text, headword));
-        withEntries(WithLineAbove(m_data.ResultPage(), BaseFormLine(*text, headword)));
+        withEntries(WithLineAbove(m_data.ResultPage(),
+                                  ForPage(BaseFormLine(PageWord(*text), PageWord(headword)))));
         return answer;
     }
     LoadHunspell();
     const std::vector<std::string> words = SuggestionsFor(*text);
     if (!words.empty())
-        answer.Page = WithLineAbove(m_data.ResultPage(), SuggestionLines(words));
+        answer.Page =
+            WithLineAbove(m_data.ResultPage(), ForPage(SuggestionLines(PageWords(words))));
     return answer;
 }
 

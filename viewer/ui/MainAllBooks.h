@@ -26,6 +26,7 @@ struct TfrmLXAMain::TAllBooksState {
     std::shared_ptr<std::atomic<unsigned>> Current = std::make_shared<std::atomic<unsigned>>(0);
     int Pending = 0;    // books not answered yet
     std::string Typed;  // Windows-1252, as searched
+    std::string Word;   // a word search's word as typed (UTF-8, any script)
     // The lookup popup's last miss (choice and word) and its suggestions' page once read.
     std::string LookupMiss;
     std::string LookupNote;
