@@ -25,6 +25,7 @@
 #include "books/user_books.h"
 #include "books/verify.h"
 #include "platform/paths.h"
+#include "servers.h"
 
 namespace lexqc {
 
@@ -44,6 +45,10 @@ constexpr const char *kUsage =
     "  lexqc import-dictd IN.index IN.dict.dz OUT.src [--dir TEXT]\n"
     "                     [--freedict | --wordnet]\n"
     "  lexqc add FILE... [--name NAME]     a dictd, StarDict or DSL dictionary, for this user\n"
+    "  lexqc add dict://HOST[:PORT][/DATABASE] [--name NAME] [--direction NL-EN]\n"
+    "                                     a DICT server's database (all without one), for this "
+    "user\n"
+    "  lexqc servers dict://HOST[:PORT]    the databases a DICT server offers\n"
     "  lexqc remove NAME\n"
     "  lexqc list\n";
 
@@ -386,12 +391,21 @@ int Add(const std::vector<std::string> &args, std::ostream &out, std::ostream &e
             if (i + 1 >= args.size())
                 throw InputError("--name heeft een naam nodig");
             a.options.emplace_back("name", args[++i]);
+        } else if (args[i] == "--direction") {
+            if (i + 1 >= args.size())
+                throw InputError("--direction heeft een richting nodig, zoals nl-en");
+            a.options.emplace_back("direction", args[++i]);
         } else if (args[i].rfind("--", 0) == 0) {
             throw InputError("onbekende optie " + args[i]);
         } else {
             a.positional.push_back(args[i]);
         }
     }
+    if (a.positional.size() == 1 && a.positional[0].rfind("dict://", 0) == 0)
+        return AddServer(a.positional[0], a.Get("name").value_or(""),
+                         a.Get("direction").value_or(""), ProgramDataDir(), out, err);
+    if (a.Has("direction"))
+        throw InputError("--direction geldt alleen voor een woordenboek op een server");
     AddRequest request{a.positional, a.Get("name").value_or(""), ProgramDataDir()};
     const UserShelf shelf = DefaultUserShelf();
     AddResult result;
@@ -438,10 +452,14 @@ void ListCatalogue(std::ostream &out, const std::string &heading, const std::str
     for (const CatalogueEntry &book : books)
         width = std::max(width, Characters(book.name));
     for (const CatalogueEntry &book : books) {
-        const bool installed = platform::FileExists(dataDir + "/" + book.name + ".idx") &&
-                               platform::FileExists(dataDir + "/" + book.name + ".def");
+        const std::string def = dataDir + "/" + book.name + ".def";
+        const std::string server = ServerBookAddress(def);
+        const bool installed =
+            platform::FileExists(def) &&
+            (!server.empty() || platform::FileExists(dataDir + "/" + book.name + ".idx"));
         out << "  " << book.name << std::string(width - Characters(book.name) + 2, ' ')
-            << book.displayName << (installed ? "" : "  (niet ge\xC3\xAFnstalleerd)") << '\n';
+            << book.displayName << (server.empty() ? "" : "  (" + server + ")")
+            << (installed ? "" : "  (niet ge\xC3\xAFnstalleerd)") << '\n';
     }
     if (books.empty())
         out << "  (geen)\n";
@@ -481,6 +499,8 @@ int RunLexqc(const std::vector<std::string> &args, std::ostream &out, std::ostre
             return Remove(args, out, err);
         if (command == "list")
             return List(args, out, err);
+        if (command == "servers")
+            return ListServer(Parse(args, {}, {}, 1).positional[0], out, err);
         err << "lexqc: unknown command \"" << command << "\"\n" << kUsage;
         return kExitInputError;
     } catch (const std::exception &e) {  // InputError, and files too large for the format
