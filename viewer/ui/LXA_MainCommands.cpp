@@ -346,6 +346,10 @@ void TfrmLXAMain::actFindWordExecute() {
     m_viewer->ClearDocument();
     // The text goes to the search as typed, blanks included.
     const QString typed = edtSearchText->text();
+    if (SearchOnServer(typed)) {
+        RecordSearch(typed);
+        return;
+    }
     if (ShowPattern(typed)) {
         RecordSearch(typed);
         return;

@@ -63,7 +63,9 @@ QStringList TfrmLXAMain::TypeAheadWords(const QString &typed) const {
     QStringList words;
     const std::optional<std::string> text = cp1252::FromQString(typed);
     // A pattern lists its matches on Enter; headwords that start with it mean nothing.
-    if (m_data.CurrentBook == nullptr || !text || pattern::LooksLikePattern(*text))
+    // A server book's type-ahead would wait on the network: it has none.
+    if (m_data.CurrentBook == nullptr || !text || pattern::LooksLikePattern(*text) ||
+        OnServerBook())
         return words;
     if (!ChoiceKey().empty())
         return AllBooksTypeAhead(*text);
