@@ -45,7 +45,7 @@ class TServerLookups {
     using TDone = std::function<void(std::shared_ptr<const TServerAnswer>)>;
 
     explicit TServerLookups(books::dict::ClientOptions options = {},
-                            std::size_t cacheBytes = 8u << 20);
+                            std::size_t cacheBytes = 4u << 20);
     // Waits for the requests in flight (each bounded by the client's timeouts).
     ~TServerLookups();
     TServerLookups(const TServerLookups &) = delete;
