@@ -16,13 +16,13 @@ class ServerBooks : public testing::Test {
     void SetUp() override {
         Folder.Write("data/dict.cfg", "[version]\nversion=1\n\n[dictionaries]\n");
     }
-    // The name lexqc gave the book, from its line "'…' (NAME, dict://…) is toegevoegd".
+    // The name lexqc gave the book, from its line "'…' (NAME) is toegevoegd".
     static std::string AddedName(const std::string &out, std::size_t line = 0) {
         std::size_t at = 0;
         for (std::size_t i = 0; i < line; ++i)
             at = out.find('\n', at) + 1;
         const std::size_t open = out.find(" (", at) + 2;
-        return out.substr(open, out.find(", ", open) - open);
+        return out.substr(open, out.find(") ", open) - open);
     }
     TProgramFolder Folder;
 };

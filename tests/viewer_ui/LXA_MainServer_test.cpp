@@ -11,6 +11,7 @@
 #include "books/user_books.h"
 #include "dict_servers.h"
 #include "viewer/display/HtmlViewer.h"
+#include "viewer/ui/AddDictionary.h"
 #include "viewer/ui/BookPicture.h"
 #include "viewer/ui/LXA_Main.h"
 #include "viewer/ui/SelectBook.h"
@@ -112,6 +113,43 @@ TEST_F(ServerBookTest, AServerThatBreaksOffGivesOneDutchLine) {
     broken = false;
     Find(Window(), "huis");
     EXPECT_TRUE(Shows("1. house")) << Page();
+}
+
+TEST(ServerAddTest, AnAddressGivenToWoordenboekToevoegenAddsTheServersBooks) {
+    std::atomic<bool> broken{false};
+    FakeDictServer server([&](FakeConnection &c, const std::atomic<bool> &stopping) {
+        tk::test::Greet(c);
+        if (c.ReadLine() == "SHOW DB")
+            c.Send(
+                "110 2 databases present\r\nfd-nld-eng \"Proefserver NE\"\r\nfd-eng-nld "
+                "\"Proefserver EN\"\r\n.\r\n250 ok\r\n");
+        c.WaitForClose(stopping);
+    });
+    TProgramFolder folder;
+    folder.WriteCatalogue({"nl-en=1;Boek"});
+    folder.AddBook("nl-en", "", false);
+    folder.AddCompiledBook("nl-en", "kw: fiets\ndir: nl-en\n<p>bicycle</p>\n");
+    const std::string address = "dict://127.0.0.1:" + std::to_string(server.Port());
+    const ui::TDictionaryPrompt previous = ui::SetDictionaryPrompt([&](QWidget *) {
+        return ui::TDictionaryChoice{QString::fromStdString(address), QString()};
+    });
+    {
+        TViewer viewer;
+        ui::TfrmLXAMain &window = viewer.Main();
+        window.UpdateCommands();
+        window.Command("actAddDictionary")->trigger();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !window.AddingDictionary(); }, 20000));
+        QStringList captions;
+        for (ui::TSelectBook *book : window.DictionaryCommands())
+            captions << book->text();
+        EXPECT_TRUE(captions.contains(QStringLiteral("Proefserver NE")))
+            << captions.join(",").toStdString();
+        EXPECT_TRUE(captions.contains(QStringLiteral("Proefserver EN")));
+        ASSERT_NE(viewer.Data.CurrentBook, nullptr);
+        EXPECT_EQ(viewer.Data.CurrentBook->ServerAddress, address + "/fd-nld-eng");
+        EXPECT_EQ(viewer.Data.CurrentBook->Name.rfind("nl-en-", 0), 0u);
+    }
+    ui::SetDictionaryPrompt(previous);
 }
 
 TEST(ServerMarkTest, TheMarkChangesOnlyTheLowerRightCorner) {
