@@ -92,7 +92,9 @@ TEST(ServerLookupsTest, ANewerRequestReplacesTheOneWaiting) {
     Answers answers;
     // The first keeps the server busy while the next two wait: only the last is asked.
     lookups.Request(TServerAnswer::TKind::Define, db, "slow", answers.Collect());
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    for (int i = 0; i < 1000 && defines == 0; ++i)  // until the server has it
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_EQ(defines, 1);
     lookups.Request(TServerAnswer::TKind::Define, db, "huis", answers.Collect());
     lookups.Request(TServerAnswer::TKind::Define, db, "boom", answers.Collect());
     const auto got = answers.WaitFor(2);
