@@ -115,7 +115,7 @@ TEST_F(ServerBookTest, AServerThatBreaksOffGivesOneDutchLine) {
     EXPECT_TRUE(Shows("1. house")) << Page();
 }
 
-TEST(ServerAddTest, AnAddressGivenToWoordenboekToevoegenAddsTheServersBooks) {
+TEST(ServerAddTest, ServerToevoegenAddsTheServersBooks) {
     std::atomic<bool> broken{false};
     FakeDictServer server([&](FakeConnection &c, const std::atomic<bool> &stopping) {
         tk::test::Greet(c);
@@ -137,7 +137,7 @@ TEST(ServerAddTest, AnAddressGivenToWoordenboekToevoegenAddsTheServersBooks) {
         TViewer viewer;
         ui::TfrmLXAMain &window = viewer.Main();
         window.UpdateCommands();
-        window.Command("actAddDictionary")->trigger();
+        window.Command("actAddServer")->trigger();
         ASSERT_TRUE(QTest::qWaitFor([&] { return !window.AddingDictionary(); }, 20000));
         QStringList captions;
         for (ui::TSelectBook *book : window.DictionaryCommands())

@@ -70,6 +70,22 @@ std::optional<TDictionaryChoice> AskForDictionary(QWidget *parent) {
     return Prompt() ? Prompt()(parent) : AskWithDialogs(parent);
 }
 
+std::optional<TDictionaryChoice> AskForServer(QWidget *parent) {
+    if (Prompt())
+        return Prompt()(parent);
+    QInputDialog address(parent);
+    address.setWindowTitle(QStringLiteral("Server toevoegen"));
+    address.setLabelText(QStringLiteral(
+        "Adres van de DICT-server: dict://SERVER[:POORT] voor al zijn woordenboeken, of "
+        "dict://SERVER/WOORDENBOEK voor één:"));
+    address.setTextValue(QStringLiteral("dict://"));
+    address.setOkButtonText(QStringLiteral("Toevoegen"));
+    address.setCancelButtonText(QStringLiteral("Annuleren"));
+    if (address.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return TDictionaryChoice{address.textValue().trimmed(), QString()};
+}
+
 TDictionaryPrompt SetDictionaryPrompt(TDictionaryPrompt prompt) {
     return std::exchange(Prompt(), std::move(prompt));
 }

@@ -197,6 +197,7 @@ class TfrmLXAMain : public QMainWindow {
     void actCopyHTMLToClipboardExecute();
     void actCopyHTMLToClipboardUpdate(TCommand &command);
     void actAddDictionaryExecute();
+    void actAddServerExecute();
     void StartImport(const TDictionaryChoice &choice);
     void actAddDictionaryUpdate(TCommand &command);
     void DictionaryImported(const TImportOutcome &outcome);

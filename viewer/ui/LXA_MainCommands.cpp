@@ -94,6 +94,13 @@ std::span<const TfrmLXAMain::TCommandEntry> TfrmLXAMain::CommandTable() {
          .Execute = &W::actAddDictionaryExecute,
          .Update = &W::actAddDictionaryUpdate,
          .Menu = {"mniFile", "mniFileAddDictionary"}},
+        // The databases of a DICT server, as books beside the user's own.
+        {.Name = "actAddServer",
+         .Text = "Server toevoegen…",
+         .Hint = "Voeg de woordenboeken van een DICT-server toe (dict://SERVER)",
+         .Execute = &W::actAddServerExecute,
+         .Update = &W::actAddDictionaryUpdate,
+         .Menu = {"mniFile", "mniFileAddServer"}},
         {.Menu = {"mniFile", "N7"}},
         {.Name = "actShowWordList",
          .Text = "Woordenlijst",
@@ -478,6 +485,14 @@ void TfrmLXAMain::actAddDictionaryExecute() {
     if (m_import || !m_data.Books)
         return;
     const std::optional<TDictionaryChoice> choice = AskForDictionary(this);
+    if (choice)
+        StartImport(*choice);
+}
+
+void TfrmLXAMain::actAddServerExecute() {
+    if (m_import || !m_data.Books)
+        return;
+    const std::optional<TDictionaryChoice> choice = AskForServer(this);
     if (choice)
         StartImport(*choice);
 }
