@@ -740,6 +740,103 @@ AddResult AddUserBook(const UserShelf &shelf, const AddRequest &request, Progres
     return result;
 }
 
+std::string ServerBookAddress(const std::string &defPath) {
+    const std::vector<std::string> lines = Lines(CatalogueText(defPath));
+    bool inServer = false;
+    for (const std::string &line : lines) {
+        if (IsAnySection(line)) {
+            inServer = IsSection(line, "server");
+        } else if (inServer && Lower(KeyOf(line)) == "address") {
+            return Unquote(Trim(line.substr(line.find('=') + 1)));
+        }
+    }
+    return {};
+}
+
+std::string GuessDirection(const std::string &database) {
+    // The three-letter codes FreeDict names its databases with, and the two-letter ones
+    // the viewer reads from a book's name.
+    static const std::vector<std::pair<std::string, std::string>> codes = {
+        {"afr", "af"}, {"ara", "ar"}, {"bre", "br"}, {"bul", "bg"}, {"cat", "ca"}, {"ces", "cs"},
+        {"cym", "cy"}, {"dan", "da"}, {"deu", "de"}, {"ell", "el"}, {"eng", "en"}, {"epo", "eo"},
+        {"est", "et"}, {"fin", "fi"}, {"fra", "fr"}, {"fry", "fy"}, {"gla", "gd"}, {"gle", "ga"},
+        {"hin", "hi"}, {"hrv", "hr"}, {"hun", "hu"}, {"isl", "is"}, {"ita", "it"}, {"jpn", "ja"},
+        {"kur", "ku"}, {"lat", "la"}, {"lit", "lt"}, {"nld", "nl"}, {"nno", "nn"}, {"nob", "nb"},
+        {"nor", "no"}, {"pol", "pl"}, {"por", "pt"}, {"ron", "ro"}, {"rus", "ru"}, {"slk", "sk"},
+        {"slv", "sl"}, {"spa", "es"}, {"srp", "sr"}, {"swe", "sv"}, {"swh", "sw"}, {"tur", "tr"},
+        {"ukr", "uk"}, {"zho", "zh"}};
+    auto code = [&](const std::string &three) -> std::string {
+        for (const auto &[long_, short_] : codes)
+            if (long_ == three)
+                return short_;
+        return {};
+    };
+    const std::string name = Lower(database);
+    std::string rest;
+    for (const char *prefix : {"fd-", "freedict-"})
+        if (name.rfind(prefix, 0) == 0)
+            rest = name.substr(std::string(prefix).size());
+    if (rest.size() != 7 || rest[3] != '-')
+        return {};
+    const std::string from = code(rest.substr(0, 3));
+    const std::string to = code(rest.substr(4, 3));
+    return from.empty() || to.empty() ? std::string() : from + "-" + to;
+}
+
+AddResult AddServerBook(const UserShelf &shelf, const ServerBookRequest &request) {
+    std::string displayName = Trim(request.displayName);
+    if (!IsDisplayName(displayName))
+        displayName = request.database;
+    std::string name = NameFor(request.database);
+    if (name.empty())
+        name = "server";
+    name = WithDirection(name, request.direction);
+    MakeFolders(shelf.dataDir);
+    const FolderLock lock(shelf.dataDir + "/.lock");
+    CheckFree(shelf, request.programDataDir, name, displayName);
+    const std::string defPath = shelf.dataDir + "/" + name + ".def";
+    const std::string cssPath = shelf.dataDir + "/dict.css";
+    // The program's own keys as for any book (no speech: the page has no cell to read);
+    // the server's in a section of its own, which the catalogue's other readers pass over.
+    const std::string def =
+        DefText(name, "", PartnerOf(shelf, request.programDataDir, name, request.direction),
+                "dict.css") +
+        "\n[server]\naddress=" + request.address + "\ndatabase=" + request.database +
+        "\ndirection=" + request.direction + "\n";
+    std::vector<std::pair<std::string, std::string>> temporaries;  // temporary, target
+    try {
+        temporaries.emplace_back(WriteTemporaryBeside(defPath, def), defPath);
+        std::string style;
+        ReadWholeFile(cssPath, style);
+        if (style.empty()) {
+            if (request.programDataDir.empty() ||
+                !ReadWholeFile(request.programDataDir + "/dict.css", style) || style.empty())
+                style = kFallbackStyle;
+            temporaries.emplace_back(WriteTemporaryBeside(cssPath, style), cssPath);
+        }
+        temporaries.emplace_back(
+            WriteTemporaryBeside(shelf.catalogue, CatalogueWith(CatalogueText(shelf.catalogue),
+                                                                name + "=1;" + displayName)),
+            shelf.catalogue);
+    } catch (...) {
+        for (const auto &[temporary, target] : temporaries)
+            RemoveQuietly(temporary);
+        throw;
+    }
+    try {
+        for (const auto &[temporary, target] : temporaries)
+            CommitTemporary(temporary, target);
+    } catch (...) {
+        RemoveQuietly(defPath);
+        throw;
+    }
+    AddResult result;
+    result.name = name;
+    result.displayName = displayName;
+    result.format = "DICT-server";
+    return result;
+}
+
 std::string RemoveUserBook(const UserShelf &shelf, const std::string &name,
                            const std::string &programDataDir) {
     const std::string wanted = Trim(name);

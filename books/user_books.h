@@ -78,6 +78,29 @@ struct AddResult {
 AddResult AddUserBook(const UserShelf &shelf, const AddRequest &request,
                       Progress *progress = nullptr);
 
+// A book whose entries a DICT server holds: a catalogue line like any other book's and a
+// settings file whose [server] section names the database by its address
+// ("address=dict://HOST:PORT/DATABASE") and its direction; no index of its own.
+struct ServerBookRequest {
+    std::string address;      // dict://HOST:PORT/DATABASE
+    std::string database;     // the database's name on the server
+    std::string displayName;  // UTF-8: the server's description, or the user's name
+    std::string direction;    // "nl-en", "nl" or empty (unknown)
+    std::string programDataDir;
+};
+
+// Lists the server's database as a book of the user's catalogue. Throws InputError
+// (Dutch) for a name or display name that is taken, or a file it cannot write.
+AddResult AddServerBook(const UserShelf &shelf, const ServerBookRequest &request);
+
+// The address a book's settings file names in its [server] section; empty for a book
+// of our own (or no file).
+std::string ServerBookAddress(const std::string &defPath);
+
+// A FreeDict database's direction from its name ("fd-nld-eng" or "freedict-nld-eng" give
+// "nl-en"); empty for another name or a language we have no code for.
+std::string GuessDirection(const std::string &database);
+
 // Takes a book (by name or display name, UTF-8) out of the user's catalogue and deletes
 // its files; returns its name. Throws InputError (Dutch) for a name that is not a user's
 // book.

@@ -12,6 +12,7 @@
 #include "platform/cp1252.h"
 #include "platform/encoding.h"
 #include "platform/paths.h"
+#include "server_lookup.h"
 #include "stderr_dialogs.h"
 #include "viewer/core/BookChoice.h"
 #include "viewer/core/BookText.h"
@@ -199,6 +200,11 @@ int Run(const TOptions &options, std::ostream &out, std::ostream &err,
         data.SearchLibrary = lexqapi::LoadSearchLibrary();
         return RunAllBooks(data, *group, options, out, err);
     }
+    // A book on a server needs neither the search library nor an index.
+    if (const TLXABook *named =
+            options.List || options.Book.empty() ? nullptr : data.Books->FindBook(options.Book);
+        named != nullptr && !named->ServerAddress.empty())
+        return RunServerLookup(*named, options, out, err);
     // The viewer's rule; a book named here that cannot be had ends the run instead.
     std::vector<std::string> named;
     if (!options.Book.empty())

@@ -26,6 +26,7 @@
 #include "books/user_books.h"
 #include "books/verify.h"
 #include "platform/paths.h"
+#include "servers.h"
 
 namespace lexqc {
 
@@ -45,6 +46,10 @@ constexpr const char *kUsage =
     "  lexqc import-dictd IN.index IN.dict.dz OUT.src [--dir TEXT]\n"
     "                     [--freedict | --wordnet]\n"
     "  lexqc add FILE... [--name NAME]     a dictd, StarDict or DSL dictionary, for this user\n"
+    "  lexqc add dict://HOST[:PORT][/DATABASE] [--name NAME] [--direction NL-EN]\n"
+    "                                     a DICT server's database (all without one), for this "
+    "user\n"
+    "  lexqc servers dict://HOST[:PORT]    the databases a DICT server offers\n"
     "  lexqc remove NAME\n"
     "  lexqc list\n"
     "  lexqc rename BOOK NAME             the name the lists show, for any book\n"
@@ -387,12 +392,21 @@ int Add(const std::vector<std::string> &args, std::ostream &out, std::ostream &e
             if (i + 1 >= args.size())
                 throw InputError("--name heeft een naam nodig");
             a.options.emplace_back("name", args[++i]);
+        } else if (args[i] == "--direction") {
+            if (i + 1 >= args.size())
+                throw InputError("--direction heeft een richting nodig, zoals nl-en");
+            a.options.emplace_back("direction", args[++i]);
         } else if (args[i].rfind("--", 0) == 0) {
             throw InputError("onbekende optie " + args[i]);
         } else {
             a.positional.push_back(args[i]);
         }
     }
+    if (a.positional.size() == 1 && a.positional[0].rfind("dict://", 0) == 0)
+        return AddServer(a.positional[0], a.Get("name").value_or(""),
+                         a.Get("direction").value_or(""), ProgramDataDir(), out, err);
+    if (a.Has("direction"))
+        throw InputError("--direction geldt alleen voor een woordenboek op een server");
     AddRequest request{a.positional, a.Get("name").value_or(""), ProgramDataDir()};
     const UserShelf shelf = DefaultUserShelf();
     AddResult result;
@@ -447,13 +461,17 @@ void ListCatalogue(std::ostream &out, const std::string &heading, const std::str
     for (const CatalogueEntry &book : books)
         width = std::max(width, Characters(book.name));
     for (const CatalogueEntry &book : books) {
-        const bool installed = platform::FileExists(dataDir + "/" + book.name + ".idx") &&
-                               platform::FileExists(dataDir + "/" + book.name + ".def");
+        const std::string def = dataDir + "/" + book.name + ".def";
+        const std::string server = ServerBookAddress(def);
+        const bool installed =
+            platform::FileExists(def) &&
+            (!server.empty() || platform::FileExists(dataDir + "/" + book.name + ".idx"));
         // The name the user gave it, and whether the user hid it.
         const std::size_t at = FindShelfBook(shelf, book.name);
         const bool arranged = at != std::string::npos && shelf[at].name == book.name;
         out << "  " << book.name << std::string(width - Characters(book.name) + 2, ' ')
             << (arranged ? shelf[at].displayName : book.displayName)
+            << (server.empty() ? "" : "  (" + server + ")")
             << (installed ? "" : "  (niet ge\xC3\xAFnstalleerd)")
             << (arranged && shelf[at].hidden ? "  (verborgen)" : "") << '\n';
     }
@@ -583,6 +601,8 @@ int RunLexqc(const std::vector<std::string> &args, std::ostream &out, std::ostre
             return Move(args, out, err);
         if (command == "hide" || command == "show")
             return Hide(args, out, err, command == "hide");
+        if (command == "servers")
+            return ListServer(Parse(args, {}, {}, 1).positional[0], out, err);
         err << "lexqc: unknown command \"" << command << "\"\n" << kUsage;
         return kExitInputError;
     } catch (const std::exception &e) {  // InputError, and files too large for the format

@@ -76,6 +76,7 @@ TLXABook::TLXABook(const std::string &name, bool listed, const std::string &disp
             FluencyVoice = "nl";  // the engine's own language
         Stylesheet = settings.ReadString("dictionary", "stylesheet", "dict.css");
         ComplDictionary = settings.ReadString("compldictionary", "dictionary", Name);
+        ServerAddress = settings.ReadString("server", "address", "");
         Icon = std::make_unique<QIcon>();
         LoadOptionalIcon(*Icon, icoFile, badPicture);
     }

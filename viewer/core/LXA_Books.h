@@ -54,6 +54,9 @@ class TLXABook {
     // The speech engine's voice: "fluencyvoice", "nl" when the settings name none; empty
     // without Fluency.
     std::string FluencyVoice;
+    // "dict://HOST:PORT/DATABASE" for a book whose entries a DICT server holds: the
+    // [server] section of its settings; it has no ".idx" and is looked up on the server.
+    std::string ServerAddress;
     // The folders the book's files lie in: the program's, or the user's for their own books.
     std::string DataDir;
     std::string ImgsDir;

@@ -130,6 +130,9 @@ void TLXAData::SelectBook(TLXABook *book) {
     // The book's words in the voice of its language; an engine without voices skips it.
     if (book->Fluency && FluencyLibrary != nullptr)
         FluencySetVoice(book->FluencyVoice);
+    // A book on a DICT server has no index: its words are asked for on the server.
+    if (!book->ServerAddress.empty())
+        return;
     const std::string indexFile = book->IndexFile();
     LoadExactWords(indexFile);
     if (lexqapi::lexq_init) {

@@ -12,6 +12,7 @@
 #include "books/converter.h"
 #include "books/diagnostics.h"
 #include "books/progress.h"
+#include "books/server_books.h"
 #include "books/user_books.h"
 #include "viewer/core/LXA_Format.h"
 
@@ -70,6 +71,22 @@ std::optional<TDictionaryChoice> AskForDictionary(QWidget *parent) {
     return Prompt() ? Prompt()(parent) : AskWithDialogs(parent);
 }
 
+std::optional<TDictionaryChoice> AskForServer(QWidget *parent) {
+    if (Prompt())
+        return Prompt()(parent);
+    QInputDialog address(parent);
+    address.setWindowTitle(QStringLiteral("Server toevoegen"));
+    address.setLabelText(QStringLiteral(
+        "Adres van de DICT-server: dict://SERVER[:POORT] voor al zijn woordenboeken, of "
+        "dict://SERVER/WOORDENBOEK voor één:"));
+    address.setTextValue(QStringLiteral("dict://"));
+    address.setOkButtonText(QStringLiteral("Toevoegen"));
+    address.setCancelButtonText(QStringLiteral("Annuleren"));
+    if (address.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return TDictionaryChoice{address.textValue().trimmed(), QString()};
+}
+
 TDictionaryPrompt SetDictionaryPrompt(TDictionaryPrompt prompt) {
     return std::exchange(Prompt(), std::move(prompt));
 }
@@ -80,33 +97,43 @@ TDictionaryImport::TDictionaryImport(const TDictionaryChoice &choice, const std:
     request.files = {QFile::encodeName(choice.File).toStdString()};
     request.displayName = choice.DisplayName.toStdString();
     request.programDataDir = programDataDir;
-    m_thread = QThread::create(
-        [this, request = std::move(request), shelf = books::UserShelfAt(shelfRoot)] {
-            books::Progress progress([this](double done) {
-                m_permille.store(static_cast<int>(done * 1000));
-                return !m_cancel.load();
-            });
-            TImportOutcome outcome;
-            try {
-                const books::AddResult added = books::AddUserBook(shelf, request, &progress);
-                outcome.Kind = TImportOutcome::TKind::Added;
-                outcome.Name = added.name;
-                outcome.DisplayName = added.displayName;
-                outcome.Entries = added.entries;
-                outcome.Skipped = added.skipped;
-                outcome.Utf8 = added.utf8;
-            } catch (const books::Cancelled &) {
-                outcome.Kind = TImportOutcome::TKind::Cancelled;
-            } catch (const books::InputError &e) {
-                outcome.Kind = TImportOutcome::TKind::Refused;
-                outcome.Message = e.what();
-            } catch (const std::exception &e) {
-                outcome.Message = e.what();
-            } catch (...) {
-                outcome.Message = "Unknown exception";
-            }
-            m_outcome = std::move(outcome);
+    m_thread = QThread::create([this, request = std::move(request),
+                                shelf = books::UserShelfAt(shelfRoot)] {
+        books::Progress progress([this](double done) {
+            m_permille.store(static_cast<int>(done * 1000));
+            return !m_cancel.load();
         });
+        TImportOutcome outcome;
+        try {
+            // An address instead of a file: the server's databases, without converting.
+            if (request.files.front().rfind("dict://", 0) == 0) {
+                const books::ServerBooksAdded added = books::AddServerBooks(
+                    shelf, request.files.front(), request.displayName, "", request.programDataDir);
+                outcome.Kind = TImportOutcome::TKind::Added;
+                outcome.Name = added.books.front().name;
+                outcome.DisplayName = added.books.front().displayName;
+                m_outcome = std::move(outcome);
+                return;
+            }
+            const books::AddResult added = books::AddUserBook(shelf, request, &progress);
+            outcome.Kind = TImportOutcome::TKind::Added;
+            outcome.Name = added.name;
+            outcome.DisplayName = added.displayName;
+            outcome.Entries = added.entries;
+            outcome.Skipped = added.skipped;
+            outcome.Utf8 = added.utf8;
+        } catch (const books::Cancelled &) {
+            outcome.Kind = TImportOutcome::TKind::Cancelled;
+        } catch (const books::InputError &e) {
+            outcome.Kind = TImportOutcome::TKind::Refused;
+            outcome.Message = e.what();
+        } catch (const std::exception &e) {
+            outcome.Message = e.what();
+        } catch (...) {
+            outcome.Message = "Unknown exception";
+        }
+        m_outcome = std::move(outcome);
+    });
     connect(m_thread, &QThread::finished, this, &TDictionaryImport::WorkerEnded);
 
     m_progress = new QProgressDialog(QStringLiteral("Het woordenboek wordt omgezet en toegevoegd…"),

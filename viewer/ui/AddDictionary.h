@@ -33,8 +33,11 @@ bool IsDictionaryFile(const QString &file);
 
 // Asks with a file dialog and then for the name; nothing when the user cancels either.
 std::optional<TDictionaryChoice> AskForDictionary(QWidget *parent);
-// Tests answer here instead of the dialogs; an empty prompt brings the dialogs back.
-// Returns the previous prompt.
+// Asks for a DICT server's address (its File; DisplayName stays empty, the server names its
+// databases); nothing when the user cancels.
+std::optional<TDictionaryChoice> AskForServer(QWidget *parent);
+// Tests answer here instead of the dialogs (of both questions); an empty prompt brings the dialogs
+// back. Returns the previous prompt.
 using TDictionaryPrompt = std::function<std::optional<TDictionaryChoice>(QWidget *parent)>;
 TDictionaryPrompt SetDictionaryPrompt(TDictionaryPrompt prompt);
 

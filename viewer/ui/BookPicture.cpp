@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QPainter>
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <cstdint>
@@ -79,6 +80,23 @@ QImage InitialsPicture(const std::string &name, const QString &displayName, int 
     painter.drawText(sheet, Qt::AlignCenter, initials);
     painter.end();
     return picture;
+}
+
+QImage WithServerMark(const QImage &picture) {
+    QImage marked = picture.convertToFormat(QImage::Format_RGB32);
+    const int size = marked.width();
+    const int disc = std::max(5, size * 7 / 16);
+    QPainter painter(&marked);
+    // Without smoothing, for the same reason as the page's edge: the key colour stays clean.
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    const QRect outer(size - disc, size - disc, disc, disc);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(Qt::white));
+    painter.drawEllipse(outer);
+    painter.setBrush(QColor(31, 95, 191));
+    painter.drawEllipse(outer.adjusted(1, 1, -1, -1));
+    painter.end();
+    return marked;
 }
 
 QImage GreyedPicture(const QImage &picture) {

@@ -18,6 +18,7 @@
 #include "viewer/core/LXA_Data.h"
 #include "viewer/display/HtmlViewer.h"
 #include "viewer/display/PageLook.h"
+#include "viewer/finder/ServerLookups.h"
 #include "viewer/finder/WordFinder.h"
 #include "viewer/ui/AddDictionary.h"
 #include "viewer/ui/HelpWindow.h"

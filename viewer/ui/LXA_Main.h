@@ -34,6 +34,8 @@ class THtmlViewer;
 struct TPageLook;
 }  // namespace display
 class TAllBooks;
+class TServerLookups;
+struct TServerAnswer;
 struct TBookAnswer;
 struct TBookSuggestion;
 
@@ -212,6 +214,7 @@ class TfrmLXAMain : public QMainWindow {
     void actAddDictionaryExecute();
     // The progress dialog over `over` (null: this window).
     void StartImport(const TDictionaryChoice &choice, QWidget *over = nullptr);
+    void actAddServerExecute();
     void actManageDictionariesExecute();
     void actManageDictionariesUpdate(TCommand &command);
     void actAddDictionaryUpdate(TCommand &command);
@@ -288,6 +291,11 @@ class TfrmLXAMain : public QMainWindow {
     void SaveWindowState();
     void UpdateReadingCommands();
     void RecordSearch(const QString &typed);
+    // A book on a DICT server (LXA_MainServer.cpp): the word is asked for on a worker and
+    // its page shown when the answer arrives; false when the current book is no such book.
+    bool SearchOnServer(const QString &typed);
+    void ServerAnswered(unsigned search, const std::shared_ptr<const TServerAnswer> &answer);
+    bool OnServerBook() const;
     void ShowVisit(bool forward);
     void SetZoom(int percent);
     void ApplyPageLook();
@@ -378,6 +386,9 @@ class TfrmLXAMain : public QMainWindow {
     std::unique_ptr<TReading> m_reading;
     std::unique_ptr<TAllBooksState> m_allBooks;
     TWordListHook *m_wordList = nullptr;  // owned as a child
+    // Lookups on DICT servers, made at the first; the search shown, which a newer makes stale.
+    std::unique_ptr<TServerLookups> m_serverLookups;
+    unsigned m_serverSearch = 0;
 };
 
 }  // namespace ui

@@ -96,6 +96,13 @@ std::span<const TfrmLXAMain::TCommandEntry> TfrmLXAMain::CommandTable() {
          .Execute = &W::actAddDictionaryExecute,
          .Update = &W::actAddDictionaryUpdate,
          .Menu = {"mniFile", "mniFileAddDictionary"}},
+        // The databases of a DICT server, as books beside the user's own.
+        {.Name = "actAddServer",
+         .Text = "Server toevoegen…",
+         .Hint = "Voeg de woordenboeken van een DICT-server toe (dict://SERVER)",
+         .Execute = &W::actAddServerExecute,
+         .Update = &W::actAddDictionaryUpdate,
+         .Menu = {"mniFile", "mniFileAddServer"}},
         {.Name = "actManageDictionaries",
          .Text = "Woordenboeken beheren…",
          .Hint = "Zet de woordenboeken in een andere volgorde, verberg, hernoem of verwijder ze",
@@ -354,6 +361,10 @@ void TfrmLXAMain::actFindWordExecute() {
     m_viewer->ClearDocument();
     // The text goes to the search as typed, blanks included.
     const QString typed = edtSearchText->text();
+    if (SearchOnServer(typed)) {
+        RecordSearch(typed);
+        return;
+    }
     if (ShowPattern(typed)) {
         RecordSearch(typed);
         return;
@@ -482,6 +493,14 @@ void TfrmLXAMain::actAddDictionaryExecute() {
     if (m_import || !m_data.Books)
         return;
     const std::optional<TDictionaryChoice> choice = AskForDictionary(this);
+    if (choice)
+        StartImport(*choice);
+}
+
+void TfrmLXAMain::actAddServerExecute() {
+    if (m_import || !m_data.Books)
+        return;
+    const std::optional<TDictionaryChoice> choice = AskForServer(this);
     if (choice)
         StartImport(*choice);
 }

@@ -87,7 +87,8 @@ QStringList TfrmLXAMain::TypeAheadWords(const QString &typed) const {
     // Several books take the text in any script, as their search does.
     if (!ChoiceKey().empty())
         return AllBooksTypeAhead(typed.toStdString());
-    if (!text)
+    // A server book's type-ahead would wait on the network: it has none.
+    if (!text || OnServerBook())
         return words;
     for (const std::string &word : ::TypeAheadWords(*text, kTypeAheadWords))
         words << cp1252::ToQString(word);

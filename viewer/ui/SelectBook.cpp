@@ -48,7 +48,10 @@ void TSelectBook::SetBook(TLXABook *book, TImageList &enabledImages, TImageList 
         AddDoubleSize(look, picture + QStringLiteral("_off.bmp"), QIcon::Disabled);
     }
     setIcon(look);
-    setToolTip(caption);
+    setToolTip(book->ServerAddress.empty()
+                   ? caption
+                   : QStringLiteral("%1 (op de server %2)")
+                         .arg(caption, QString::fromStdString(book->ServerAddress)));
 }
 
 void TSelectBook::Refresh() {
@@ -64,7 +67,9 @@ void TSelectBook::AddInitialsPictures(const TLXABook &book, TImageList &enabledI
                                       TImageList &disabledImages) {
     // A book with neither picture nor icon (the user's own, mostly) still gets a button
     // that tells it from the others.
-    const QImage picture = InitialsPicture(book.Name, QString::fromStdString(book.DisplayName));
+    QImage picture = InitialsPicture(book.Name, QString::fromStdString(book.DisplayName));
+    if (!book.ServerAddress.empty())
+        picture = WithServerMark(picture);
     m_imageIndex = enabledImages.AddMasked(picture);
     disabledImages.AddMasked(GreyedPicture(picture));
 }
@@ -75,7 +80,7 @@ void TSelectBook::ExecuteSelect() {
 }
 
 void TSelectBook::UpdateState() {
-    setEnabled(m_book != nullptr && m_book->Installed);
+    setEnabled(m_book != nullptr && (m_book->Installed || !m_book->ServerAddress.empty()));
     // While several books are chosen, none of them is the one checked.
     setChecked(m_book != nullptr && m_data.CurrentBook == m_book &&
                (m_window == nullptr || m_window->ChoiceKey().empty()));

@@ -1,0 +1,171 @@
+// The main window on a book of a DICT server (a fake one here): the selector marks it,
+// Enter shows the server's definitions as a page when they arrive without the window
+// waiting, a miss offers the words one letter away, and a server that fails gives its one
+// Dutch line in the page and the status bar.
+#include <gtest/gtest.h>
+
+#include <QTest>
+#include <atomic>
+
+#include "UiTestSupport.h"
+#include "books/user_books.h"
+#include "dict_servers.h"
+#include "viewer/display/HtmlViewer.h"
+#include "viewer/ui/AddDictionary.h"
+#include "viewer/ui/BookPicture.h"
+#include "viewer/ui/LXA_Main.h"
+#include "viewer/ui/SelectBook.h"
+
+using namespace uitest;
+using tk::test::FakeConnection;
+using tk::test::FakeDictServer;
+
+namespace {
+
+class ServerBookTest : public ::testing::Test {
+  protected:
+    // A program book, and the server's book in the user's catalogue.
+    void Start(std::uint16_t port) {
+        folder.WriteCatalogue({"nl-en=1;Boek"});
+        folder.AddBook("nl-en", "", false);
+        folder.AddCompiledBook("nl-en", "kw: fiets\ndir: nl-en\n<p>bicycle</p>\n");
+        books::ServerBookRequest request;
+        request.address = "dict://127.0.0.1:" + std::to_string(port) + "/fd-nld-eng";
+        request.database = "fd-nld-eng";
+        request.displayName = "Proefserver";
+        request.direction = "nl-en";
+        name = books::AddServerBook(books::UserShelfAt(folder.UserShelf), request).name;
+        viewer = std::make_unique<TViewer>();
+        Window().SelectBookByName(name);
+    }
+    ui::TfrmLXAMain &Window() const { return viewer->Main(); }
+    std::string Page() const { return Window().Viewer()->toPlainText().toStdString(); }
+    // Waits for the page to hold the text.
+    bool Shows(const std::string &text) const {
+        return QTest::qWaitFor([&] { return Page().find(text) != std::string::npos; }, 8000);
+    }
+
+    TProgramFolder folder;
+    std::unique_ptr<TViewer> viewer;
+    std::string name;
+};
+
+FakeDictServer::Script Dictionary(std::atomic<bool> &broken) {
+    return [&broken](FakeConnection &c, const std::atomic<bool> &) {
+        tk::test::Greet(c);
+        for (std::string line = c.ReadLine(); !line.empty(); line = c.ReadLine()) {
+            if (broken) {
+                c.Send("150 1 definitions retrieved\r\n151 \"huis\" fd-nld-eng \"NE\"\r\nhou");
+                return;
+            }
+            if (line == "DEFINE fd-nld-eng \"huis\"")
+                c.Send(
+                    "150 1 definitions retrieved\r\n151 \"huis\" fd-nld-eng \"NE\"\r\nhuis "
+                    "/h\xC5\x93ys/\r\n  1. {house}\r\n\r\n  2. family\r\n.\r\n250 ok\r\n");
+            else if (line == "SHOW STRAT")
+                c.Send("111 1 strategies present\r\nlev \"one letter\"\r\n.\r\n250 ok\r\n");
+            else if (line == "MATCH fd-nld-eng lev \"huus\"")
+                c.Send(
+                    "152 2 matches found\r\nfd-nld-eng \"huis\"\r\nfd-nld-eng \"heus\"\r\n.\r\n"
+                    "250 ok\r\n");
+            else
+                c.Send("552 no match\r\n");
+        }
+    };
+}
+
+TEST_F(ServerBookTest, TheServersDefinitionsAreShownWhenTheyArrive) {
+    std::atomic<bool> broken{false};
+    FakeDictServer server(Dictionary(broken));
+    Start(server.Port());
+    ASSERT_NE(viewer->Data.CurrentBook, nullptr);
+    EXPECT_EQ(viewer->Data.CurrentBook->Name, name);
+    ui::TSelectBook *command = nullptr;
+    for (ui::TSelectBook *book : Window().DictionaryCommands())
+        if (book->text() == QStringLiteral("Proefserver"))
+            command = book;
+    ASSERT_NE(command, nullptr);
+    Window().UpdateCommands();
+    EXPECT_TRUE(command->isEnabled());
+
+    Find(Window(), "huis");
+    ASSERT_TRUE(Shows("1. house")) << Page();
+    EXPECT_NE(Page().find("huis /h\xC5\x93ys/"), std::string::npos);
+    EXPECT_NE(Page().find("2. family"), std::string::npos);
+    EXPECT_NE(Window().Viewer()->toHtml().toStdString().find("zoek:house"), std::string::npos);
+    EXPECT_EQ(Window().StatusText().toStdString(), "Er is 1 trefwoord gevonden.");
+
+    Find(Window(), "huus");
+    ASSERT_TRUE(Shows("Bedoelde u:")) << Page();
+    EXPECT_NE(Page().find("Het woord 'huus' kan niet worden gevonden."), std::string::npos);
+    EXPECT_NE(Page().find("heus"), std::string::npos);
+}
+
+TEST_F(ServerBookTest, AServerThatBreaksOffGivesOneDutchLine) {
+    std::atomic<bool> broken{true};
+    FakeDictServer server(Dictionary(broken));
+    Start(server.Port());
+    Find(Window(), "huis");
+    ASSERT_TRUE(Shows("De server 127.0.0.1 antwoordt niet.")) << Page();
+    EXPECT_EQ(Window().StatusText().toStdString(), "De server 127.0.0.1 antwoordt niet.");
+    EXPECT_EQ(Page().find("hou"), std::string::npos);
+    // The same server mended: the next search is answered.
+    broken = false;
+    Find(Window(), "huis");
+    EXPECT_TRUE(Shows("1. house")) << Page();
+}
+
+TEST(ServerAddTest, ServerToevoegenAddsTheServersBooks) {
+    std::atomic<bool> broken{false};
+    FakeDictServer server([&](FakeConnection &c, const std::atomic<bool> &stopping) {
+        tk::test::Greet(c);
+        if (c.ReadLine() == "SHOW DB")
+            c.Send(
+                "110 2 databases present\r\nfd-nld-eng \"Proefserver NE\"\r\nfd-eng-nld "
+                "\"Proefserver EN\"\r\n.\r\n250 ok\r\n");
+        c.WaitForClose(stopping);
+    });
+    TProgramFolder folder;
+    folder.WriteCatalogue({"nl-en=1;Boek"});
+    folder.AddBook("nl-en", "", false);
+    folder.AddCompiledBook("nl-en", "kw: fiets\ndir: nl-en\n<p>bicycle</p>\n");
+    const std::string address = "dict://127.0.0.1:" + std::to_string(server.Port());
+    const ui::TDictionaryPrompt previous = ui::SetDictionaryPrompt([&](QWidget *) {
+        return ui::TDictionaryChoice{QString::fromStdString(address), QString()};
+    });
+    {
+        TViewer viewer;
+        ui::TfrmLXAMain &window = viewer.Main();
+        window.UpdateCommands();
+        window.Command("actAddServer")->trigger();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !window.AddingDictionary(); }, 20000));
+        QStringList captions;
+        for (ui::TSelectBook *book : window.DictionaryCommands())
+            captions << book->text();
+        EXPECT_TRUE(captions.contains(QStringLiteral("Proefserver NE")))
+            << captions.join(",").toStdString();
+        EXPECT_TRUE(captions.contains(QStringLiteral("Proefserver EN")));
+        ASSERT_NE(viewer.Data.CurrentBook, nullptr);
+        EXPECT_EQ(viewer.Data.CurrentBook->ServerAddress, address + "/fd-nld-eng");
+        EXPECT_EQ(viewer.Data.CurrentBook->Name.rfind("nl-en-", 0), 0u);
+    }
+    ui::SetDictionaryPrompt(previous);
+}
+
+TEST(ServerMarkTest, TheMarkChangesOnlyTheLowerRightCorner) {
+    const QImage plain = ui::InitialsPicture("nl-en-fd", QStringLiteral("Proefserver"));
+    const QImage marked = ui::WithServerMark(plain);
+    ASSERT_EQ(marked.size(), plain.size());
+    int changed = 0;
+    for (int y = 0; y < plain.height(); ++y)
+        for (int x = 0; x < plain.width(); ++x)
+            if (plain.pixel(x, y) != marked.pixel(x, y)) {
+                ++changed;
+                EXPECT_TRUE(x >= plain.width() / 2 && y >= plain.height() / 2) << x << "," << y;
+            }
+    EXPECT_GT(changed, 8);
+    // The key colour the image lists make transparent is where it was.
+    EXPECT_EQ(marked.pixel(0, marked.height() - 1), plain.pixel(0, plain.height() - 1));
+}
+
+}  // namespace

@@ -1,0 +1,99 @@
+#include "server_lookup.h"
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "books/dict_client.h"
+#include "lookup.h"
+#include "viewer/core/LXA_Books.h"
+
+namespace lexq {
+
+namespace {
+
+using namespace books::dict;
+
+constexpr std::size_t kSuggestions = 10;
+
+// The reply time from the environment (LEXQ_DICT_TIMEOUT_MS), for slow servers.
+ClientOptions Options() {
+    ClientOptions options;
+    if (const char *text = std::getenv("LEXQ_DICT_TIMEOUT_MS"); text != nullptr) {
+        const long ms = std::strtol(text, nullptr, 10);
+        if (ms > 0 && ms <= 600000)
+            options.replyTimeoutMs = static_cast<int>(ms);
+    }
+    return options;
+}
+
+std::string WithoutLastLineEnds(std::string text) {
+    while (!text.empty() && (text.back() == '\n' || text.back() == ' '))
+        text.pop_back();
+    return text;
+}
+
+int Failed(DictStatus status, const std::string &host, std::ostream &err) {
+    err << "lexq: " << StatusLine(status, host) << '\n';
+    return kExitError;
+}
+
+int Define(DictClient &client, const std::string &database, const std::string &word, bool suggest,
+           std::ostream &out, std::ostream &err) {
+    std::vector<Definition> definitions;
+    const DictStatus status = client.Define(database, word, definitions);
+    if (status == DictStatus::Ok) {
+        for (std::size_t i = 0; i < definitions.size(); ++i)
+            out << (i == 0 ? "" : "\n\n") << WithoutLastLineEnds(definitions[i].text);
+        out << '\n';
+        return kExitFound;
+    }
+    if (status != DictStatus::NoMatch)
+        return Failed(status, client.Host(), err);
+    err << "lexq: Het woord '" << word << "' kan niet worden gevonden.\n";
+    std::vector<MatchEntry> near;
+    if (suggest && client.HasStrategy("lev") &&
+        client.Match(database, "lev", word, near) == DictStatus::Ok && !near.empty()) {
+        out << "Bedoelde u:\n";
+        for (std::size_t i = 0; i < near.size() && i < kSuggestions; ++i)
+            out << near[i].word << '\n';
+    }
+    return kExitNotFound;
+}
+
+}  // namespace
+
+int RunServerLookup(const TLXABook &book, const TOptions &options, std::ostream &out,
+                    std::ostream &err) {
+    ServerAddress address;
+    std::string error;
+    if (!ParseAddress(book.ServerAddress, address, error) || address.database.empty()) {
+        err << "lexq: het woordenboek '" << book.Name
+            << "' noemt geen geldig serveradres: " << error << '\n';
+        return kExitError;
+    }
+    if (options.HasFulltext || options.Star || options.Html) {
+        err << "lexq: een woordenboek op een server kent alleen opzoeken en --prefix\n";
+        return kExitError;
+    }
+    DictClient client(address.host, address.port, Options());
+    int status = kExitFound;
+    if (options.HasPrefix) {
+        std::vector<MatchEntry> words;
+        const DictStatus found = client.Match(address.database, "prefix", options.Prefix, words);
+        if (found != DictStatus::Ok && found != DictStatus::NoMatch)
+            status = Failed(found, address.host, err);
+        for (const MatchEntry &word : words)
+            out << word.word << '\n';
+        if (found == DictStatus::NoMatch)
+            status = kExitNotFound;
+    } else {
+        status = LookUpEach(options.Words, out, err, [&](const std::string &word) {
+            return Define(client, address.database, word, !options.Exact, out, err);
+        });
+    }
+    client.Close();
+    return status;
+}
+
+}  // namespace lexq

@@ -1,0 +1,113 @@
+// The main window on a book that a DICT server holds: the word goes to the server on a
+// worker (TServerLookups) and the window goes on; the answer's page is shown when it
+// arrives, unless a newer search has been made since. A miss asks for the words one letter
+// away ("Bedoelde u:") where the server has that strategy; a server that fails gives its
+// one line on the page and in the status bar, never a dialog.
+#include <QLineEdit>
+#include <QPointer>
+
+#include "LXA_Main.h"
+#include "books/html.h"
+#include "viewer/core/BookText.h"
+#include "viewer/core/LXA_Books.h"
+#include "viewer/core/LXA_Data.h"
+#include "viewer/display/HtmlViewer.h"
+#include "viewer/finder/ServerLookups.h"
+
+namespace ui {
+
+QString NotFoundSentence(const QString &typed);
+QString FoundSentence(std::int32_t found, std::int32_t count);
+
+namespace {
+
+// A page in UTF-8 (the server's texts hold any letters) in the book's look.
+std::string ServerPage(const std::string &styleSheet, const std::string &typed,
+                       const std::string &body) {
+    std::string page = "<html>\r\n  <head>\r\n    " + std::string(booktext::kUtf8PageMark) +
+                       "\r\n    <title>Resultaten voor \"" + books::EscapeHtml(typed) +
+                       "\"</title>\r\n";
+    if (!styleSheet.empty())
+        page += "    <link rel=\"stylesheet\" type=\"text/css\" href=\"" + styleSheet + "\">\r\n";
+    return page + "  </head>\r\n  <body>\r\n" + body + "  </body>\r\n</html>";
+}
+
+std::string NoteLine(const std::string &sentence) {
+    return "<p class=\"zoekhulp\">" + books::EscapeHtml(sentence) + "</p>\n";
+}
+
+}  // namespace
+
+bool TfrmLXAMain::OnServerBook() const {
+    return m_data.CurrentBook != nullptr && !m_data.CurrentBook->ServerAddress.empty();
+}
+
+bool TfrmLXAMain::SearchOnServer(const QString &typed) {
+    if (!OnServerBook())
+        return false;
+    m_finding = {};
+    m_lineAbove.clear();
+    if (!m_serverLookups)
+        m_serverLookups = std::make_unique<TServerLookups>();
+    const unsigned search = ++m_serverSearch;
+    SetStatus(QStringLiteral("Zoeken op de server..."));
+    QPointer<TfrmLXAMain> window(this);
+    // Answered on the server's worker; shown on the window's thread.
+    auto done = [window, search](std::shared_ptr<const TServerAnswer> answer) {
+        QMetaObject::invokeMethod(
+            window,
+            [window, search, answer] {
+                if (window)
+                    RunGuarded([&] { window->ServerAnswered(search, answer); });
+            },
+            Qt::QueuedConnection);
+    };
+    m_serverLookups->Request(TServerAnswer::TKind::Define, m_data.CurrentBook->ServerAddress,
+                             typed.toStdString(), done);
+    return true;
+}
+
+void TfrmLXAMain::ServerAnswered(unsigned search,
+                                 const std::shared_ptr<const TServerAnswer> &answer) {
+    if (search != m_serverSearch || !OnServerBook() ||
+        answer->Address != m_data.CurrentBook->ServerAddress)
+        return;
+    const QString typed = QString::fromStdString(answer->Word);
+    std::string body;
+    if (answer->Kind == TServerAnswer::TKind::Define && answer->Found()) {
+        const auto count = static_cast<std::int32_t>(answer->Definitions.size());
+        SetStatus(FoundSentence(count, count));
+        body = answer->Html;
+    } else if (!answer->Trouble.empty()) {
+        SetStatus(QString::fromStdString(answer->Trouble));
+        body = NoteLine(answer->Trouble);
+    } else {
+        SetStatus(NotFoundSentence(typed));
+        body = NoteLine(NotFoundSentence(typed).toStdString());
+        if (answer->Kind == TServerAnswer::TKind::Near && !answer->Words.empty()) {
+            std::string links;
+            for (const std::string &word : answer->Words)
+                links += (links.empty() ? "" : "<br>") + std::string("<a href=\"") +
+                         books::SearchLink(word) + "\">" + books::EscapeHtml(word) + "</a>";
+            body += NoteLine("Bedoelde u:") + "<p class=\"zoekhulp\">" + links + "</p>\n";
+        } else if (answer->Kind == TServerAnswer::TKind::Define) {
+            // The miss shows at once; the words near it follow when the server has them.
+            QPointer<TfrmLXAMain> window(this);
+            m_serverLookups->Request(
+                TServerAnswer::TKind::Near, answer->Address, answer->Word,
+                [window, search](std::shared_ptr<const TServerAnswer> near) {
+                    QMetaObject::invokeMethod(
+                        window,
+                        [window, search, near] {
+                            if (window)
+                                RunGuarded([&] { window->ServerAnswered(search, near); });
+                        },
+                        Qt::QueuedConnection);
+                });
+        }
+    }
+    const std::string page = ServerPage(m_data.StyleSheetLink(), answer->Word, body);
+    m_viewer->LoadDocument(page.data(), page.size());
+}
+
+}  // namespace ui
