@@ -800,7 +800,7 @@ AddResult AddServerBook(const UserShelf &shelf, const ServerBookRequest &request
     // the server's in a section of its own, which the catalogue's other readers pass over.
     const std::string def =
         DefText(name, "", PartnerOf(shelf, request.programDataDir, name, request.direction),
-                "dict.css") +
+                "dict.css", "") +
         "\n[server]\naddress=" + request.address + "\ndatabase=" + request.database +
         "\ndirection=" + request.direction + "\n";
     std::vector<std::pair<std::string, std::string>> temporaries;  // temporary, target
