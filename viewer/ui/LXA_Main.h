@@ -270,6 +270,7 @@ class TfrmLXAMain : public QMainWindow {
     void SearchAllBooks(const QString &typed);
     void AllBooksAnswered(unsigned search, const std::shared_ptr<const TBookAnswer> &answer);
     void AllBooksSuggested(unsigned search, const std::vector<TBookSuggestion> &suggestions);
+    void AskServerBooks(unsigned search, const std::string &word);
     QStringList AllBooksTypeAhead(const std::string &text) const;
     void ApplyAllBooksLook(const display::TPageLook &look);
     // LookupPage with several books chosen; text is typed in Windows-1252.
