@@ -4,7 +4,9 @@
 // Dutch line in the page and the status bar.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QTest>
 #include <atomic>
 #include <chrono>
@@ -20,6 +22,7 @@
 #include "viewer/ui/BookPicture.h"
 #include "viewer/ui/LXA_Main.h"
 #include "viewer/ui/SelectBook.h"
+#include "viewer/ui/TypeAhead.h"
 
 using namespace uitest;
 using tk::test::FakeConnection;
@@ -204,6 +207,57 @@ TEST_F(ServerBookTest, AServerBookJoinsEveryBookWhenItsAnswerArrives) {
     auto *notice = page.findChild<QLabel *>(QStringLiteral("lblBlockNotice"));
     ASSERT_NE(notice, nullptr);
     EXPECT_EQ(notice->text(), QStringLiteral("De server 127.0.0.1 antwoordt niet."));
+}
+
+TEST_F(ServerBookTest, TypeAheadListsTheServersWordsWhenTheyArrive) {
+    std::atomic<bool> gate{false};
+    std::atomic<int> asked{0};
+    FakeDictServer server([&](FakeConnection &c, const std::atomic<bool> &stopping) {
+        tk::test::Greet(c);
+        for (std::string line = c.ReadLine(); !stopping; line = c.ReadLine()) {
+            if (line.empty())
+                continue;
+            ++asked;
+            while (!gate && !stopping)
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            if (line == "MATCH fd-nld-eng prefix \"h\"")
+                c.Send("152 1 matches found\r\nfd-nld-eng \"haas\"\r\n.\r\n250 ok\r\n");
+            else if (line == "MATCH fd-nld-eng prefix \"hu\"")
+                c.Send(
+                    "152 2 matches found\r\nfd-nld-eng \"huid\"\r\nfd-nld-eng \"huis\"\r\n.\r\n"
+                    "250 ok\r\n");
+            else if (line == "MATCH fd-nld-eng prefix \"hux\"")
+                c.Send("152 1 matches found\r\nfd-nld-eng \"huxley\"\r\n.\r\n250 ok\r\n");
+            else
+                c.Send("552 no match\r\n");
+        }
+    });
+    Start(server.Port());
+    Window().show();
+    QApplication::setActiveWindow(&Window());
+    QLineEdit *field = Window().SearchField();
+    field->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return field->hasFocus(); }, 2000));
+    // Keystrokes while the server holds its answer: the window goes on, the list waits, and
+    // each keystroke's request takes the place of the one waiting.
+    QTest::keyClicks(field, "h");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return asked == 1; }, 4000));
+    QTest::keyClicks(field, "ui");
+    QTest::keyClick(field, Qt::Key_Backspace);
+    EXPECT_FALSE(Window().TypeAhead()->IsOpen());
+    gate = true;
+    // The answer to "h" comes back after newer keystrokes: dropped.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Window().TypeAhead()->IsOpen(); }, 8000));
+    EXPECT_EQ(Window().TypeAhead()->Words(), (QStringList{"huid", "huis"}));
+    QTest::qWait(100);
+    EXPECT_EQ(asked, 2);
+    // A search made meanwhile keeps a late list closed.
+    gate = false;
+    QTest::keyClicks(field, "x");
+    QTest::keyClick(field, Qt::Key_Return);
+    gate = true;
+    QTest::qWait(300);
+    EXPECT_FALSE(Window().TypeAhead()->IsOpen());
 }
 
 TEST(ServerAddTest, ServerToevoegenAddsTheServersBooks) {

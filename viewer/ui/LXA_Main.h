@@ -297,6 +297,7 @@ class TfrmLXAMain : public QMainWindow {
     bool SearchOnServer(const QString &typed);
     void ServerAnswered(unsigned search, const std::shared_ptr<const TServerAnswer> &answer);
     bool OnServerBook() const;
+    void AskServerTypeAhead(const QString &typed);
     void ShowVisit(bool forward);
     void SetZoom(int percent);
     void ApplyPageLook();
@@ -390,6 +391,7 @@ class TfrmLXAMain : public QMainWindow {
     // Lookups on DICT servers, made at the first; the search shown, which a newer makes stale.
     std::unique_ptr<TServerLookups> m_serverLookups;
     unsigned m_serverSearch = 0;
+    unsigned m_serverTypeAhead = 0;  // the last type-ahead asked of a server; older are stale
 };
 
 }  // namespace ui
