@@ -58,6 +58,13 @@ TEST_F(ServerBooks, AddedDatabasesAreLookedUpOnTheServer) {
                   std::string::npos)
             << found.Out;
 
+    // Every book: the server's books answer among them.
+    const TRun all = Folder.Run({"--all", "huis"});
+    ASSERT_EQ(all.Status, 0) << all.Err;
+    EXPECT_NE(all.Out.find(definitions[0].text.substr(0, definitions[0].text.find('\n'))),
+              std::string::npos)
+        << all.Out;
+
     const TRun missing = Folder.Run({"-d", dutch, "huus"});
     EXPECT_EQ(missing.Status, 1);
     EXPECT_NE(missing.Err.find("Het woord 'huus' kan niet worden gevonden."), std::string::npos);
@@ -96,6 +103,9 @@ TEST_F(ServerBooks, AServerThatFailsGivesTheDutchLine) {
     EXPECT_EQ(run.Status, 2);
     EXPECT_NE(run.Err.find("De server 127.0.0.1 antwoordt niet."), std::string::npos) << run.Err;
     EXPECT_EQ(run.Out.find("garbage"), std::string::npos);
+    const TRun all = Folder.Run({"--all", "huis"});
+    EXPECT_EQ(all.Status, 2);
+    EXPECT_NE(all.Err.find("De server 127.0.0.1 antwoordt niet."), std::string::npos) << all.Err;
 }
 
 TEST_F(ServerBooks, AddressesAndDirectionsAreChecked) {

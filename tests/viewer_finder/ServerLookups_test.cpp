@@ -104,6 +104,19 @@ TEST(ServerLookupsTest, ANewerRequestReplacesTheOneWaiting) {
     EXPECT_TRUE(got[1]->Found());
     EXPECT_NE(got[1]->Html.find("<a href=\"zoek:boom\">boom</a>s"), std::string::npos);
     EXPECT_EQ(defines, 2);
+
+    // Another book of the same server waits beside it: one search of every book has both.
+    lookups.Request(TServerAnswer::TKind::Define, db, "slow2", answers.Collect());
+    for (int i = 0; i < 1000 && defines == 2; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    const std::string other = db + "2";
+    lookups.Request(TServerAnswer::TKind::Define, db, "huis", answers.Collect());
+    lookups.Request(TServerAnswer::TKind::Define, other, "huis", answers.Collect());
+    lookups.Request(TServerAnswer::TKind::Define, db, "roos", answers.Collect());
+    const auto all = answers.WaitFor(5);
+    ASSERT_EQ(all.size(), 5u);
+    EXPECT_EQ(all[3]->Address + " " + all[3]->Word, db + " roos");
+    EXPECT_EQ(all[4]->Address + " " + all[4]->Word, other + " huis");
 }
 
 TEST(ServerLookupsTest, AnswersAreKeptForTheSessionWithinTheirBound) {

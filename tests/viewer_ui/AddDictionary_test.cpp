@@ -8,11 +8,14 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDialog>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QTest>
+#include <QTimer>
 #include <filesystem>
 
 #include "UiTestSupport.h"
@@ -242,3 +245,36 @@ TEST_F(AddDictionaryTest, ADslBookDroppedOnTheWindowJoinsItUnderItsOwnName) {
         EXPECT_EQ(shown.Text.rfind("De benodigde bestanden voor het uitspreken", 0), 0u)
             << shown.Text;
 }
+
+namespace {
+
+TEST(AddDictionaryDialog, TakesADictAddressTypedAsTheFilesName) {
+    const ui::TDictionaryPrompt previous = ui::SetDictionaryPrompt({});
+    const auto typeAndOpen = [](const QString &text) {
+        QTimer::singleShot(0, [text] {
+            QWidget *dialog = QApplication::activeModalWidget();
+            ASSERT_NE(dialog, nullptr);
+            auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+            ASSERT_NE(name, nullptr);
+            name->setText(text);
+            QTest::keyClick(name, Qt::Key_Return);
+        });
+        // What the dialog refuses keeps it open (with its warning): closed here.
+        QTimer refused;
+        QObject::connect(&refused, &QTimer::timeout, [] {
+            if (auto *open = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
+                open->reject();
+        });
+        refused.start(1500);
+        return ui::AskForDictionary(nullptr);
+    };
+    const std::optional<ui::TDictionaryChoice> server =
+        typeAndOpen(QStringLiteral(" dict://127.0.0.1:2628/fd-nld-eng "));
+    ASSERT_TRUE(server.has_value());
+    EXPECT_EQ(server->File, QStringLiteral("dict://127.0.0.1:2628/fd-nld-eng"));
+    EXPECT_EQ(server->DisplayName, QString());
+    EXPECT_FALSE(typeAndOpen(QStringLiteral("geen-bestand-hier.index")).has_value());
+    ui::SetDictionaryPrompt(previous);
+}
+
+}  // namespace

@@ -4,17 +4,25 @@
 // Dutch line in the page and the status bar.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
 #include <QTest>
 #include <atomic>
+#include <chrono>
+#include <thread>
 
 #include "UiTestSupport.h"
 #include "books/user_books.h"
 #include "dict_servers.h"
 #include "viewer/display/HtmlViewer.h"
 #include "viewer/ui/AddDictionary.h"
+#include "viewer/ui/AllBooksPage.h"
+#include "viewer/ui/BlockHeader.h"
 #include "viewer/ui/BookPicture.h"
 #include "viewer/ui/LXA_Main.h"
 #include "viewer/ui/SelectBook.h"
+#include "viewer/ui/TypeAhead.h"
 
 using namespace uitest;
 using tk::test::FakeConnection;
@@ -25,10 +33,11 @@ namespace {
 class ServerBookTest : public ::testing::Test {
   protected:
     // A program book, and the server's book in the user's catalogue.
-    void Start(std::uint16_t port) {
+    void Start(std::uint16_t port,
+               const std::string &book = "kw: fiets\ndir: nl-en\n<p>bicycle</p>\n") {
         folder.WriteCatalogue({"nl-en=1;Boek"});
         folder.AddBook("nl-en", "", false);
-        folder.AddCompiledBook("nl-en", "kw: fiets\ndir: nl-en\n<p>bicycle</p>\n");
+        folder.AddCompiledBook("nl-en", book);
         books::ServerBookRequest request;
         request.address = "dict://127.0.0.1:" + std::to_string(port) + "/fd-nld-eng";
         request.database = "fd-nld-eng";
@@ -113,6 +122,142 @@ TEST_F(ServerBookTest, AServerThatBreaksOffGivesOneDutchLine) {
     broken = false;
     Find(Window(), "huis");
     EXPECT_TRUE(Shows("1. house")) << Page();
+}
+
+// A server that answers a DEFINE only once the test opens the gate, and breaks off while
+// it is broken.
+FakeDictServer::Script GatedDictionary(std::atomic<bool> &gate, std::atomic<bool> &broken) {
+    return [&gate, &broken](FakeConnection &c, const std::atomic<bool> &stopping) {
+        tk::test::Greet(c);
+        for (std::string line = c.ReadLine(); !stopping; line = c.ReadLine()) {
+            if (line.empty())
+                continue;
+            while (!gate && !stopping)
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            if (broken) {
+                c.Send("150 1 definitions retrieved\r\n151 \"huis\" fd-nld-eng \"NE\"\r\nhou");
+                return;
+            }
+            const auto define = [&](const char *word, const char *text) {
+                c.Send(std::string("150 1 definitions retrieved\r\n151 \"") + word +
+                       "\" fd-nld-eng \"NE\"\r\n" + text + "\r\n.\r\n250 ok\r\n");
+            };
+            if (line == "DEFINE fd-nld-eng \"huis\"")
+                define("huis", "huis: 1. {house}");
+            else if (line == "DEFINE fd-nld-eng \"boom\"")
+                define("boom", "boom: tree");
+            else if (line == "DEFINE fd-nld-eng \"liep\"")
+                define("liep", "liep: walked");
+            else
+                c.Send("552 no match\r\n");
+        }
+    };
+}
+
+TEST_F(ServerBookTest, AServerBookJoinsEveryBookWhenItsAnswerArrives) {
+    std::atomic<bool> gate{false}, broken{false};
+    FakeDictServer server(GatedDictionary(gate, broken));
+    Start(server.Port(), "kw: huis\n<p>house here</p>\n\nkw: lopen\n<p>to walk</p>\n");
+    Window().ChooseBooks("*");
+    ASSERT_EQ(Window().ChoiceKey(), "*");
+    ui::TAllBooksPage &page = *Window().AllBooksPage();
+    const auto headers = [&] {
+        std::vector<QStringList> all;
+        for (int i = 0; i < page.BlockCount(); ++i)
+            all.push_back(page.Header(i)->Books());
+        return all;
+    };
+    const auto answered = [&](int blocks) {
+        return QTest::qWaitFor(
+            [&] { return Window().AllBooksPending() == 0 && page.BlockCount() == blocks; }, 8000);
+    };
+    // The local book at once, while the server still holds its answer.
+    Find(Window(), "huis");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return page.BlockCount() == 1; }, 8000));
+    EXPECT_EQ(Window().AllBooksPending(), 1);
+    EXPECT_EQ(headers(), (std::vector<QStringList>{{"Boek"}}));
+    gate = true;
+    // Of equal rank, after the local book.
+    ASSERT_TRUE(answered(2));
+    EXPECT_EQ(headers(), (std::vector<QStringList>{{"Boek"}, {"Proefserver"}}));
+    EXPECT_TRUE(page.Display(1)->toPlainText().contains(QStringLiteral("1. house")));
+    EXPECT_EQ(Window().StatusText(),
+              QStringLiteral("Gevonden in 2 woordenboeken (2 trefwoorden)."));
+    // The server's exact headword before the local book's base form.
+    Find(Window(), "liep");
+    ASSERT_TRUE(answered(2));
+    EXPECT_EQ(headers(), (std::vector<QStringList>{{"Proefserver"}, {"Boek"}}));
+
+    // An answer to a search made stale is dropped.
+    gate = false;
+    Find(Window(), "boom");
+    QTest::qWait(100);
+    Find(Window(), "fiets");
+    gate = true;
+    ASSERT_TRUE(answered(0));
+    QTest::qWait(100);
+    EXPECT_EQ(page.BlockCount(), 0);
+    EXPECT_EQ(Window().StatusText(), QStringLiteral("Het woord 'fiets' kan niet worden gevonden."));
+
+    // A failing server: its one line in its block, the local book as ever.
+    broken = true;
+    Find(Window(), "lopen");
+    ASSERT_TRUE(answered(2));
+    EXPECT_EQ(headers(), (std::vector<QStringList>{{"Boek"}, {"Proefserver"}}));
+    auto *notice = page.findChild<QLabel *>(QStringLiteral("lblBlockNotice"));
+    ASSERT_NE(notice, nullptr);
+    EXPECT_EQ(notice->text(), QStringLiteral("De server 127.0.0.1 antwoordt niet."));
+}
+
+TEST_F(ServerBookTest, TypeAheadListsTheServersWordsWhenTheyArrive) {
+    std::atomic<bool> gate{false};
+    std::atomic<int> asked{0};
+    FakeDictServer server([&](FakeConnection &c, const std::atomic<bool> &stopping) {
+        tk::test::Greet(c);
+        for (std::string line = c.ReadLine(); !stopping; line = c.ReadLine()) {
+            if (line.empty())
+                continue;
+            ++asked;
+            while (!gate && !stopping)
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            if (line == "MATCH fd-nld-eng prefix \"h\"")
+                c.Send("152 1 matches found\r\nfd-nld-eng \"haas\"\r\n.\r\n250 ok\r\n");
+            else if (line == "MATCH fd-nld-eng prefix \"hu\"")
+                c.Send(
+                    "152 2 matches found\r\nfd-nld-eng \"huid\"\r\nfd-nld-eng \"huis\"\r\n.\r\n"
+                    "250 ok\r\n");
+            else if (line == "MATCH fd-nld-eng prefix \"hux\"")
+                c.Send("152 1 matches found\r\nfd-nld-eng \"huxley\"\r\n.\r\n250 ok\r\n");
+            else
+                c.Send("552 no match\r\n");
+        }
+    });
+    Start(server.Port());
+    Window().show();
+    QApplication::setActiveWindow(&Window());
+    QLineEdit *field = Window().SearchField();
+    field->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return field->hasFocus(); }, 2000));
+    // Keystrokes while the server holds its answer: the window goes on, the list waits, and
+    // each keystroke's request takes the place of the one waiting.
+    QTest::keyClicks(field, "h");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return asked == 1; }, 4000));
+    QTest::keyClicks(field, "ui");
+    QTest::keyClick(field, Qt::Key_Backspace);
+    EXPECT_FALSE(Window().TypeAhead()->IsOpen());
+    gate = true;
+    // The answer to "h" comes back after newer keystrokes: dropped.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Window().TypeAhead()->IsOpen(); }, 8000));
+    EXPECT_EQ(Window().TypeAhead()->Words(), (QStringList{"huid", "huis"}));
+    QTest::qWait(100);
+    EXPECT_EQ(asked, 2);
+    // A search made meanwhile keeps a late list closed.
+    gate = false;
+    QTest::keyClicks(field, "x");
+    QTest::keyClick(field, Qt::Key_Return);
+    gate = true;
+    QTest::qWait(300);
+    EXPECT_FALSE(Window().TypeAhead()->IsOpen());
 }
 
 TEST(ServerAddTest, ServerToevoegenAddsTheServersBooks) {

@@ -1,12 +1,14 @@
 #include "all_books.h"
 
 #include <algorithm>
+#include <map>
 #include <optional>
 
 #include "books/encoding.h"
 #include "lookup.h"
 #include "platform/cp1252.h"
 #include "platform/encoding.h"
+#include "server_lookup.h"
 #include "stderr_dialogs.h"
 #include "viewer/core/LXA_Books.h"
 #include "viewer/core/LXA_Data.h"
@@ -17,6 +19,7 @@
 #include "viewer/finder/BookKeys.h"
 #include "viewer/finder/BookSearches.h"
 #include "viewer/finder/FinderPage.h"
+#include "viewer/finder/ServerLookups.h"
 #include "viewer/finder/WordFinder.h"
 
 namespace lexq {
@@ -43,7 +46,22 @@ int LookUpAll(TAllBooks &books, const std::string &word, const TOptions &options
         return kExitError;
     }
     // A one-off lookup waits for everything, the Hunspell dictionaries included.
-    const auto answers = books.SearchAllUtf8(word, WordForms::Wait::Yes, !options.Exact);
+    auto answers = books.SearchAllUtf8(word, WordForms::Wait::Yes, !options.Exact);
+    // The server books' answers, one after the other, join the local books' in their order.
+    std::map<const TBookAnswer *, std::string> serverTexts;
+    for (std::size_t i = 0; i < books.ServerBooks().size(); ++i) {
+        const TLXABook &book = *books.ServerBooks()[i];
+        std::vector<books::dict::Definition> definitions;
+        const std::string trouble = ServerDefinitions(book, word, definitions);
+        std::vector<std::string> headwords;
+        for (const books::dict::Definition &definition : definitions)
+            headwords.push_back(definition.word);
+        auto answer = ServerBookAnswer(book, books.ServerPlace(i), word, headwords,
+                                       DefinitionsHtml(definitions), trouble);
+        serverTexts[answer.get()] = DefinitionsText(definitions);
+        answers.push_back(std::move(answer));
+    }
+    answers = Ranked(std::move(answers));
     bool found = false;
     bool failed = false;
     for (const auto &answer : answers) {
@@ -57,8 +75,11 @@ int LookUpAll(TAllBooks &books, const std::string &word, const TOptions &options
             err << "lexq: " << name << ": "
                 << TerminalText(Plain(BaseFormSentence(answer->Typed, answer->BaseForm))) << '\n';
         out << (found ? "\n" : "") << "== " << name << " ==\n";
+        const auto server = serverTexts.find(answer.get());
         if (options.Html)
             out << Utf8(answer->Page()) << "\r\n";
+        else if (server != serverTexts.end())
+            out << server->second << '\n';
         else
             out << HitsAsText(*answer->Results) << '\n';
         found = true;

@@ -43,9 +43,7 @@ int Define(DictClient &client, const std::string &database, const std::string &w
     std::vector<Definition> definitions;
     const DictStatus status = client.Define(database, word, definitions);
     if (status == DictStatus::Ok) {
-        for (std::size_t i = 0; i < definitions.size(); ++i)
-            out << (i == 0 ? "" : "\n\n") << WithoutLastLineEnds(definitions[i].text);
-        out << '\n';
+        out << DefinitionsText(definitions) << '\n';
         return kExitFound;
     }
     if (status != DictStatus::NoMatch)
@@ -62,6 +60,30 @@ int Define(DictClient &client, const std::string &database, const std::string &w
 }
 
 }  // namespace
+
+std::string DefinitionsText(const std::vector<Definition> &definitions) {
+    std::string text;
+    for (std::size_t i = 0; i < definitions.size(); ++i)
+        text += (i == 0 ? "" : "\n\n") + WithoutLastLineEnds(definitions[i].text);
+    return text;
+}
+
+std::string ServerDefinitions(const TLXABook &book, const std::string &word,
+                              std::vector<Definition> &definitions) {
+    definitions.clear();
+    ServerAddress address;
+    std::string error;
+    if (!ParseAddress(book.ServerAddress, address, error) || address.database.empty())
+        return "het woordenboek noemt geen geldig serveradres: " + error;
+    DictClient client(address.host, address.port, Options());
+    const DictStatus status = client.Define(address.database, word, definitions);
+    client.Close();
+    if (status != DictStatus::Ok)
+        definitions.clear();
+    return status == DictStatus::Ok || status == DictStatus::NoMatch
+               ? std::string()
+               : StatusLine(status, client.Host());
+}
 
 int RunServerLookup(const TLXABook &book, const TOptions &options, std::ostream &out,
                     std::ostream &err) {

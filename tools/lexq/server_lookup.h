@@ -4,7 +4,10 @@
 #pragma once
 
 #include <ostream>
+#include <string>
+#include <vector>
 
+#include "books/dict_client.h"
 #include "options.h"
 
 class TLXABook;
@@ -12,6 +15,13 @@ class TLXABook;
 namespace lexq {
 
 // Returns the exit status; a server that fails gives its one Dutch line on err.
+// The definitions of the word in a server book, waited for; the Dutch line when it failed
+// (empty for an answer or a miss).
+std::string ServerDefinitions(const TLXABook &book, const std::string &word,
+                              std::vector<books::dict::Definition> &definitions);
+// Their text as lexq prints it: one definition after the other, a blank line between.
+std::string DefinitionsText(const std::vector<books::dict::Definition> &definitions);
+
 int RunServerLookup(const TLXABook &book, const TOptions &options, std::ostream &out,
                     std::ostream &err);
 

@@ -427,10 +427,51 @@ std::vector<TKeyRow> TBookSearcher::PrefixUtf8(const std::string &text, std::siz
     return rows;
 }
 
+std::shared_ptr<const TBookAnswer> ServerBookAnswer(const TLXABook &book, std::size_t place,
+                                                    const std::string &typed,
+                                                    const std::vector<std::string> &headwords,
+                                                    const std::string &html,
+                                                    const std::string &trouble) {
+    auto answer = std::make_shared<TBookAnswer>();
+    answer->Place = place;
+    answer->Book = &book;
+    answer->Typed = books::Utf8ToCp1252WithReferences(typed);
+    answer->References = true;
+    if (!trouble.empty()) {
+        answer->Rank = TAnswerRank::Failed;
+        answer->Notice = trouble;
+        return answer;
+    }
+    answer->Code = lexqapi::LEXQ_ERR_WORDNOTFOUND;
+    if (headwords.empty())
+        return answer;
+    answer->Code = lexqapi::LEXQ_ERR_NONE;
+    // The best of its headwords: the server may have matched the word loosely.
+    const QString word = QString::fromStdString(typed);
+    const std::string key = lexq_fold_utf8_string(typed);
+    for (const std::string &headword : headwords) {
+        const QString text = QString::fromStdString(headword);
+        const TAnswerRank rank = text == word ? TAnswerRank::Exact
+                                 : text.compare(word, Qt::CaseInsensitive) == 0
+                                     ? TAnswerRank::AnyCase
+                                 : lexq_fold_utf8_string(headword) == key ? TAnswerRank::Folded
+                                                                          : TAnswerRank::Other;
+        answer->Rank = std::min(answer->Rank, rank);
+    }
+    answer->Listing = books::Utf8ToCp1252WithReferences(html);
+    answer->Listed = headwords.size();
+    return answer;
+}
+
 TAllBooks::TAllBooks(const std::vector<TLXABook *> &books, const std::string &dataDir)
     : m_forms(dataDir) {
-    for (TLXABook *book : books)
-        m_searchers.push_back(std::make_unique<TBookSearcher>(*book, m_searchers.size(), m_forms));
+    for (TLXABook *book : books) {
+        if (!book->ServerAddress.empty())
+            m_serverBooks.push_back(book);
+        else
+            m_searchers.push_back(
+                std::make_unique<TBookSearcher>(*book, m_searchers.size(), m_forms));
+    }
 }
 
 TAllBooks::~TAllBooks() = default;

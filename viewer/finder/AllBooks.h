@@ -144,14 +144,29 @@ class TBookSearcher {
     bool m_keysFailed = false;
 };
 
+// A server book's answer for the page: its definitions' block (UTF-8 HTML) ranked by their
+// headwords against the typed word (UTF-8) as a local book's first hit is; the server's one
+// line as a failed block; no entries when it has no definitions.
+std::shared_ptr<const TBookAnswer> ServerBookAnswer(const TLXABook &book, std::size_t place,
+                                                    const std::string &typed,
+                                                    const std::vector<std::string> &headwords,
+                                                    const std::string &html,
+                                                    const std::string &trouble);
+
 // The searchers of one choice of books.
 class TAllBooks {
   public:
     TAllBooks(const std::vector<TLXABook *> &books, const std::string &dataDir);
     ~TAllBooks();
 
+    // The local books; every search here is theirs.
     std::size_t Count() const { return m_searchers.size(); }
     TBookSearcher &At(std::size_t place) { return *m_searchers[place]; }
+    // The books a DICT server holds, asked through the server lookups (ServerLookups.h)
+    // by the caller. Their places follow the local books', so that of equal rank a local
+    // book's block comes first.
+    const std::vector<const TLXABook *> &ServerBooks() const { return m_serverBooks; }
+    std::size_t ServerPlace(std::size_t i) const { return m_searchers.size() + i; }
 
     // Every book in turn on the calling thread, ranked (the terminal tool's way).
     std::vector<std::shared_ptr<const TBookAnswer>> SearchAll(const std::string &typed,
@@ -171,4 +186,5 @@ class TAllBooks {
   private:
     TFormsShelf m_forms;
     std::vector<std::unique_ptr<TBookSearcher>> m_searchers;
+    std::vector<const TLXABook *> m_serverBooks;
 };

@@ -1,7 +1,7 @@
-// Choices of several books: every installed book ("Alle woordenboeken"), and one group per
-// source language that two or more installed books share ("Alle uit het Nederlands"). The
-// source language is the part of a book's name before the dash of its direction, as the
-// base forms read it. Books keep their catalogue order inside a group.
+// Choices of several books: every installed book and every server book ("Alle
+// woordenboeken"), and one group per source language that two or more of them share ("Alle uit het
+// Nederlands"). The source language is the part of a book's name before the dash of its direction,
+// as the base forms read it. Books keep their catalogue order inside a group.
 #pragma once
 
 #include <string>

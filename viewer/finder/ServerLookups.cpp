@@ -1,5 +1,8 @@
 #include "viewer/finder/ServerLookups.h"
 
+#include <algorithm>
+#include <deque>
+
 #include "books/html.h"
 
 using namespace books::dict;
@@ -83,7 +86,9 @@ struct TServerLookups::TServer {
     explicit TServer(const ServerAddress &address, const ClientOptions &options)
         : Client(address.host, address.port, options) {}
     DictClient Client;
-    std::unique_ptr<TJob> Next;  // the request waiting; a newer one takes its place
+    // The requests waiting, one per book and kind of list: a newer one takes the place of
+    // its book's, while the books of one search on the same server each get their answer.
+    std::deque<std::unique_ptr<TJob>> Waiting;
     bool Stop = false;
     std::condition_variable Wake;
     std::thread Worker;
@@ -97,7 +102,7 @@ TServerLookups::~TServerLookups() {
         const std::lock_guard<std::mutex> lock(m_mutex);
         for (auto &[key, server] : m_servers) {
             server->Stop = true;
-            server->Next.reset();
+            server->Waiting.clear();
             server->Wake.notify_all();
         }
     }
@@ -140,7 +145,17 @@ void TServerLookups::Request(TServerAnswer::TKind kind, const std::string &text,
         server = std::make_unique<TServer>(address, m_options);
         server->Worker = std::thread([this, s = server.get()] { Work(*s); });
     }
-    server->Next = std::make_unique<TJob>(TJob{kind, address, text, word, std::move(done)});
+    auto job = std::make_unique<TJob>(TJob{kind, address, text, word, std::move(done)});
+    const auto lane = [](const TJob &j) {
+        return std::make_pair(j.Text, j.Kind == TServerAnswer::TKind::Prefix);
+    };
+    const auto same =
+        std::find_if(server->Waiting.begin(), server->Waiting.end(),
+                     [&](const auto &waiting) { return lane(*waiting) == lane(*job); });
+    if (same != server->Waiting.end())
+        *same = std::move(job);
+    else
+        server->Waiting.push_back(std::move(job));
     server->Wake.notify_all();
 }
 
@@ -149,10 +164,11 @@ void TServerLookups::Work(TServer &server) {
         std::unique_ptr<TJob> job;
         {
             std::unique_lock<std::mutex> lock(m_mutex);
-            server.Wake.wait(lock, [&] { return server.Stop || server.Next != nullptr; });
+            server.Wake.wait(lock, [&] { return server.Stop || !server.Waiting.empty(); });
             if (server.Stop)
                 break;
-            job = std::move(server.Next);
+            job = std::move(server.Waiting.front());
+            server.Waiting.pop_front();
         }
         std::shared_ptr<const TServerAnswer> answer = Run(server.Client, *job);
         // A server that failed is asked again next time; an answer is kept.

@@ -1,7 +1,7 @@
 // Lookups in books that a DICT server holds, for a window that must never wait: one
 // worker and one kept connection per server, at most one request in flight per server,
-// a newer request replacing the one still waiting; answers kept for the session within
-// a bound on their size. A definition's plain text becomes the book's page block:
+// a newer request for a book (and kind) replacing its one still waiting; answers kept for the
+// session within a bound on their size. A definition's plain text becomes the book's page block:
 // paragraphs at blank lines, the lines within one kept, {word} as a link that searches.
 // Plain C++ without Qt; texts are UTF-8.
 #pragma once
@@ -41,7 +41,8 @@ struct TServerAnswer {
 
 class TServerLookups {
   public:
-    // Called on the server's worker; a request replaced by a newer one is never answered.
+    // Called on the server's worker; a request replaced by a newer one for the same book
+    // and kind (a type-ahead list, or a lookup with its "Bedoelde u:") is never answered.
     using TDone = std::function<void(std::shared_ptr<const TServerAnswer>)>;
 
     explicit TServerLookups(books::dict::ClientOptions options = {},

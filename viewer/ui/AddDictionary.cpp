@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QProgressDialog>
 #include <QThread>
 #include <QTimer>
@@ -25,8 +26,29 @@ TDictionaryPrompt &Prompt() {
     return prompt;
 }
 
+// The file dialog that also takes a DICT server's address typed as the file's name: the
+// dialog itself would look for it as a file beside the folder shown and refuse it.
+class TFileOrAddressDialog : public QFileDialog {
+  public:
+    using QFileDialog::QFileDialog;
+    QString Address;
+
+    void accept() override {
+        const auto *typed = findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        const QString text = typed != nullptr ? typed->text().trimmed() : QString();
+        if (text.startsWith(QLatin1String("dict://"), Qt::CaseInsensitive)) {
+            Address = text;
+            QDialog::accept();
+            return;
+        }
+        QFileDialog::accept();
+    }
+};
+
 std::optional<TDictionaryChoice> AskWithDialogs(QWidget *parent) {
-    QFileDialog files(parent, QStringLiteral("Woordenboek toevoegen"), QDir::homePath());
+    TFileOrAddressDialog files(parent, QStringLiteral("Woordenboek toevoegen"), QDir::homePath());
+    // Qt's own dialog: only its name field can be read for an address.
+    files.setOption(QFileDialog::DontUseNativeDialog);
     files.setFileMode(QFileDialog::ExistingFile);
     files.setNameFilters({QStringLiteral("Woordenboeken (*.index *.ifo *.dsl *.dsl.dz)"),
                           QStringLiteral("dictd-woordenboeken (*.index)"),
@@ -37,11 +59,16 @@ std::optional<TDictionaryChoice> AskWithDialogs(QWidget *parent) {
                           QStringLiteral("Alle bestanden (*)")});
     // Qt's own dialog speaks English unless told otherwise.
     files.setLabelText(QFileDialog::LookIn, QStringLiteral("Zoeken in:"));
-    files.setLabelText(QFileDialog::FileName, QStringLiteral("Bestandsnaam:"));
+    files.setLabelText(QFileDialog::FileName, QStringLiteral("Bestandsnaam of dict://-adres:"));
     files.setLabelText(QFileDialog::FileType, QStringLiteral("Bestandstype:"));
     files.setLabelText(QFileDialog::Accept, QStringLiteral("Openen"));
     files.setLabelText(QFileDialog::Reject, QStringLiteral("Annuleren"));
-    if (files.exec() != QDialog::Accepted || files.selectedFiles().isEmpty())
+    if (files.exec() != QDialog::Accepted)
+        return std::nullopt;
+    // The server names its books.
+    if (!files.Address.isEmpty())
+        return TDictionaryChoice{files.Address, QString()};
+    if (files.selectedFiles().isEmpty())
         return std::nullopt;
 
     QInputDialog name(parent);

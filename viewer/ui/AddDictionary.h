@@ -31,7 +31,8 @@ struct TDictionaryChoice {
 // what a file dropped on the window must be.
 bool IsDictionaryFile(const QString &file);
 
-// Asks with a file dialog and then for the name; nothing when the user cancels either.
+// Asks with a file dialog and then for the name; nothing when the user cancels either. A
+// dict:// address typed as the file's name is the choice at once (the server names its books).
 std::optional<TDictionaryChoice> AskForDictionary(QWidget *parent);
 // Asks for a DICT server's address (its File; DisplayName stays empty, the server names its
 // databases); nothing when the user cancels.

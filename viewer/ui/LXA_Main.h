@@ -270,6 +270,7 @@ class TfrmLXAMain : public QMainWindow {
     void SearchAllBooks(const QString &typed);
     void AllBooksAnswered(unsigned search, const std::shared_ptr<const TBookAnswer> &answer);
     void AllBooksSuggested(unsigned search, const std::vector<TBookSuggestion> &suggestions);
+    void AskServerBooks(unsigned search, const std::string &word);
     QStringList AllBooksTypeAhead(const std::string &text) const;
     void ApplyAllBooksLook(const display::TPageLook &look);
     // LookupPage with several books chosen; text is typed in Windows-1252.
@@ -296,6 +297,7 @@ class TfrmLXAMain : public QMainWindow {
     bool SearchOnServer(const QString &typed);
     void ServerAnswered(unsigned search, const std::shared_ptr<const TServerAnswer> &answer);
     bool OnServerBook() const;
+    void AskServerTypeAhead(const QString &typed);
     void ShowVisit(bool forward);
     void SetZoom(int percent);
     void ApplyPageLook();
@@ -389,6 +391,7 @@ class TfrmLXAMain : public QMainWindow {
     // Lookups on DICT servers, made at the first; the search shown, which a newer makes stale.
     std::unique_ptr<TServerLookups> m_serverLookups;
     unsigned m_serverSearch = 0;
+    unsigned m_serverTypeAhead = 0;  // the last type-ahead asked of a server; older are stale
 };
 
 }  // namespace ui

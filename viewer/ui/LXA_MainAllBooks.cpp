@@ -1,12 +1,14 @@
 // The main window's choice of several books: "Alle woordenboeken" after the books on the
 // dictionary toolbar (its drop-down and the File menu offer the language groups too), and
-// the search of the chosen books. Each book answers on a worker of its own; its block joins
-// the page as soon as it answers, at its ranked place, and a new search makes the answers
-// of the one before stale. The choice is kept as a setting of its own ("Keuze"), while
-// "MRU" keeps naming the book that was current, so one current book stays what it was.
+// the search of the chosen books. Each book answers on a worker of its own (a server's book
+// on its server's worker, ServerLookups.h); its block joins the page as soon as it answers,
+// at its ranked place, and a new search makes the answers of the one before stale. The choice is
+// kept as a setting of its own ("Keuze"), while "MRU" keeps naming the book that was current, so
+// one current book stays what it was.
 #include <QFutureWatcher>
 #include <QLayout>
 #include <QMenu>
+#include <QPointer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QtConcurrent/QtConcurrentRun>
@@ -27,6 +29,7 @@
 #include "viewer/finder/BookKeys.h"
 #include "viewer/finder/FinderPage.h"
 #include "viewer/finder/PatternSearch.h"
+#include "viewer/finder/ServerLookups.h"
 #include "viewer/finder/WordFinder.h"
 #include "viewer/ui/AllBooksPage.h"
 #include "viewer/ui/FindBar.h"
@@ -273,8 +276,10 @@ void TfrmLXAMain::SearchAllBooks(const QString &typed) {
         RecordSearch(typed);
         return;
     }
-    state.Pending = static_cast<int>(state.Searchers->Count());
+    state.Pending =
+        static_cast<int>(state.Searchers->Count() + state.Searchers->ServerBooks().size());
     const unsigned search = state.Search;
+    AskServerBooks(search, word);
     for (std::size_t place = 0; place < state.Searchers->Count(); ++place) {
         auto *watcher = new QFutureWatcher<std::shared_ptr<const TBookAnswer>>(state.Page);
         connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, search] {
@@ -291,6 +296,38 @@ void TfrmLXAMain::SearchAllBooks(const QString &typed) {
             }));
     }
     RecordSearch(typed);
+}
+
+void TfrmLXAMain::AskServerBooks(unsigned search, const std::string &word) {
+    const std::shared_ptr<TAllBooks> &searchers = m_allBooks->Searchers;
+    if (searchers->ServerBooks().empty())
+        return;
+    if (!m_serverLookups)
+        m_serverLookups = std::make_unique<TServerLookups>();
+    for (std::size_t i = 0; i < searchers->ServerBooks().size(); ++i) {
+        // The searchers hold the book for as long as the answer may still be wanted.
+        const TLXABook *book = searchers->ServerBooks()[i];
+        const std::size_t place = searchers->ServerPlace(i);
+        QPointer<TfrmLXAMain> window(this);
+        // Answered on the server's worker; joins the page on the window's thread.
+        auto done = [window, search, searchers, book,
+                     place](std::shared_ptr<const TServerAnswer> answer) {
+            std::vector<std::string> headwords;
+            for (const books::dict::Definition &definition : answer->Definitions)
+                headwords.push_back(definition.word);
+            std::shared_ptr<const TBookAnswer> block =
+                ServerBookAnswer(*book, place, answer->Word, headwords,
+                                 answer->Found() ? answer->Html : "", answer->Trouble);
+            QMetaObject::invokeMethod(
+                window,
+                [window, search, block] {
+                    if (window)
+                        RunGuarded([&] { window->AllBooksAnswered(search, block); });
+                },
+                Qt::QueuedConnection);
+        };
+        m_serverLookups->Request(TServerAnswer::TKind::Define, book->ServerAddress, word, done);
+    }
 }
 
 void TfrmLXAMain::AllBooksAnswered(unsigned search,

@@ -2,7 +2,8 @@
 // worker (TServerLookups) and the window goes on; the answer's page is shown when it
 // arrives, unless a newer search has been made since. A miss asks for the words one letter
 // away ("Bedoelde u:") where the server has that strategy; a server that fails gives its
-// one line on the page and in the status bar, never a dialog.
+// one line on the page and in the status bar, never a dialog. The type-ahead list asks
+// MATCH prefix the same way and opens when the answer comes, if nothing newer was typed.
 #include <QLineEdit>
 #include <QPointer>
 
@@ -12,7 +13,10 @@
 #include "viewer/core/LXA_Books.h"
 #include "viewer/core/LXA_Data.h"
 #include "viewer/display/HtmlViewer.h"
+#include "viewer/finder/BookKeys.h"
+#include "viewer/finder/Pattern.h"
 #include "viewer/finder/ServerLookups.h"
+#include "viewer/ui/TypeAhead.h"
 
 namespace ui {
 
@@ -65,6 +69,33 @@ bool TfrmLXAMain::SearchOnServer(const QString &typed) {
     m_serverLookups->Request(TServerAnswer::TKind::Define, m_data.CurrentBook->ServerAddress,
                              typed.toStdString(), done);
     return true;
+}
+
+void TfrmLXAMain::AskServerTypeAhead(const QString &typed) {
+    const unsigned asked = ++m_serverTypeAhead;
+    if (typed.isEmpty() || pattern::LooksLikePattern(typed.toStdString()))
+        return;
+    if (!m_serverLookups)
+        m_serverLookups = std::make_unique<TServerLookups>();
+    QPointer<TfrmLXAMain> window(this);
+    // A newer keystroke's request takes the place of this one while it waits; one already
+    // asked is dropped when it comes back after a newer one.
+    auto done = [window, asked, typed](std::shared_ptr<const TServerAnswer> answer) {
+        QMetaObject::invokeMethod(
+            window,
+            [window, asked, typed, answer] {
+                if (!window || asked != window->m_serverTypeAhead || !window->m_typeAhead)
+                    return;
+                QStringList words;
+                for (const std::string &word : answer->Words)
+                    if (words.size() < static_cast<int>(kTypeAheadWords))
+                        words << QString::fromStdString(word);
+                window->m_typeAhead->Answer(typed, words);
+            },
+            Qt::QueuedConnection);
+    };
+    m_serverLookups->Request(TServerAnswer::TKind::Prefix, m_data.CurrentBook->ServerAddress,
+                             typed.toStdString(), done);
 }
 
 void TfrmLXAMain::ServerAnswered(unsigned search,

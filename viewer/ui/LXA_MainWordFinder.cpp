@@ -61,7 +61,13 @@ void TfrmLXAMain::CreateWordFinder() {
         edtSearchText,
         [this](const QString &typed) {
             QStringList words;
-            RunGuarded([&] { words = TypeAheadWords(typed); });
+            RunGuarded([&] {
+                // A server's list comes later (AskServerTypeAhead); until then none.
+                if (ChoiceKey().empty() && OnServerBook())
+                    AskServerTypeAhead(typed);
+                else
+                    words = TypeAheadWords(typed);
+            });
             return words;
         },
         [this](const QString &word) { SearchFor(word); });
@@ -74,6 +80,8 @@ void TfrmLXAMain::SearchFor(const QString &word) {
 }
 
 void TfrmLXAMain::HideTypeAhead() {
+    // A server's list still on its way is not wanted now.
+    ++m_serverTypeAhead;
     if (m_typeAhead != nullptr)
         m_typeAhead->Hide();
 }
@@ -87,7 +95,8 @@ QStringList TfrmLXAMain::TypeAheadWords(const QString &typed) const {
     // Several books take the text in any script, as their search does.
     if (!ChoiceKey().empty())
         return AllBooksTypeAhead(typed.toStdString());
-    // A server book's type-ahead would wait on the network: it has none.
+    // A server book's list would wait on the network here: the field asks it apart
+    // (AskServerTypeAhead).
     if (!text || OnServerBook())
         return words;
     for (const std::string &word : ::TypeAheadWords(*text, kTypeAheadWords))

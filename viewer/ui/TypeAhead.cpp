@@ -60,7 +60,15 @@ TTypeAhead::TTypeAhead(QLineEdit *field, TWords words, TChoose choose)
 }
 
 void TTypeAhead::Update(const QString &typed) {
-    const QStringList words = m_field->hasFocus() ? m_words(typed) : QStringList();
+    Show(m_field->hasFocus() ? m_words(typed) : QStringList());
+}
+
+void TTypeAhead::Answer(const QString &typed, const QStringList &words) {
+    if (m_field->hasFocus() && m_field->text() == typed)
+        Show(words);
+}
+
+void TTypeAhead::Show(const QStringList &words) {
     m_model->setStringList(words);
     if (words.isEmpty()) {
         Hide();

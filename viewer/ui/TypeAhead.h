@@ -31,6 +31,9 @@ class TTypeAhead : public QObject {
 
     void Hide();
     bool IsOpen() const;
+    // The headwords for a text that arrive later (a server's): shown only while the field
+    // still holds that text, with the focus; an answer to an older text is dropped.
+    void Answer(const QString &typed, const QStringList &words);
     // The headwords' size against the field's, as the page's text zoom (1: the same).
     void SetTextScale(double scale);
     // The list's view (null until it first opens) and its headwords, for the tests.
@@ -44,6 +47,7 @@ class TTypeAhead : public QObject {
 
   private:
     void Update(const QString &typed);
+    void Show(const QStringList &words);
     void MakePopup();
     void ApplyFont();
     void AnnounceChosen(const QModelIndex &chosen);
