@@ -1,6 +1,7 @@
 #include "viewer/finder/Pattern.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <cstring>
 #include <optional>
@@ -251,6 +252,100 @@ std::string Escaped(std::string_view text) {
         escaped += c;
     }
     return escaped;
+}
+
+namespace {
+
+// One character for itself: letters and digits as they are, an ASCII sign in a bracket
+// (where only ']' and '^' need more), anything beyond ASCII as its bytes.
+std::string RegexCharacter(char32_t c) {
+    if (c >= 0x80 || std::isalnum(static_cast<int>(c)))
+        return Utf8Of(c);
+    if (c == U']')
+        return "[]]";
+    if (c == U'^')
+        return "\\^";
+    return "[" + Utf8Of(c) + "]";
+}
+
+// A set: its ASCII members in one bracket (']' first, '^' after the rest, '-' last, where
+// they stand for themselves) and the others as alternatives, so that a server comparing
+// bytes still matches whole characters. A range beyond ASCII is spelled out up to a bound.
+std::string RegexSet(const std::vector<std::pair<char32_t, char32_t>> &ranges) {
+    constexpr char32_t kLongestSpelledRange = 64;
+    std::string first, middle, caret, last;
+    std::vector<std::string> others;
+    for (const auto &[from, to] : ranges) {
+        if (to >= 0x80) {
+            for (char32_t c = std::max<char32_t>(from, 0x80);
+                 c <= to && c - from <= kLongestSpelledRange; ++c)
+                others.push_back(Utf8Of(c));
+            if (from >= 0x80)
+                continue;
+        }
+        const char32_t end = std::min<char32_t>(to, 0x7F);
+        if (from == end && from == U']')
+            first = "]";
+        else if (from == end && from == U'^')
+            caret = "^";
+        else if (from == end && from == U'-')
+            last = "-";
+        else if (from == end)
+            middle += Utf8Of(from);
+        else
+            middle += Utf8Of(from) + "-" + Utf8Of(end);
+    }
+    std::string bracket;
+    if (first.empty() && middle.empty() && !caret.empty())
+        bracket = last.empty() ? "\\^" : "[-^]";
+    else if (!(first + middle + caret + last).empty())
+        bracket = "[" + first + middle + caret + last + "]";
+    if (others.empty())
+        return bracket;
+    std::string alternatives = bracket;
+    for (const std::string &other : others)
+        alternatives += (alternatives.empty() ? "" : "|") + other;
+    return "(" + alternatives + ")";
+}
+
+}  // namespace
+
+std::string PosixRegex(std::string_view utf8) {
+    const std::u32string text = Characters(utf8);
+    std::string regex = "^";
+    for (std::size_t i = 0; i < text.size();) {
+        char32_t c = text[i++];
+        if (c == U'*') {
+            if (!regex.ends_with(".*"))
+                regex += ".*";
+        } else if (c == U'?') {
+            // One character of UTF-8, for a server that compares bytes (dictd's default);
+            // no control character, which no headword holds and no command may carry.
+            regex += "([ -~]|[\xC2-\xF4][\x80-\xBF]+)";
+        } else if (c == U'[') {
+            std::vector<std::pair<char32_t, char32_t>> ranges;
+            while (i < text.size() && text[i] != U']') {
+                char32_t from = text[i++];
+                if (from == U'\\' && i < text.size())
+                    from = text[i++];
+                char32_t to = from;
+                if (i + 1 < text.size() && text[i] == U'-' && text[i + 1] != U']') {
+                    to = text[i + 1];
+                    i += 2;
+                    if (to == U'\\' && i < text.size())
+                        to = text[i++];
+                }
+                ranges.emplace_back(std::min(from, to), std::max(from, to));
+            }
+            ++i;  // the ']'
+            regex += RegexSet(ranges);
+        } else {
+            if (c == U'\\' && i < text.size())
+                c = text[i++];
+            regex += RegexCharacter(c);
+        }
+    }
+    return regex + "$";
 }
 
 std::optional<TPattern> TPattern::Read(std::string_view text, std::string &error) {
