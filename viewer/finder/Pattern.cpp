@@ -256,10 +256,21 @@ std::string Escaped(std::string_view text) {
 
 namespace {
 
+bool IsAsciiAlnum(char32_t c) {
+    return c < 0x80 && std::isalnum(static_cast<int>(c));
+}
+
+// Control characters are no part of a headword, and no command may carry them.
+bool IsControl(char32_t c) {
+    return c < 0x20 || c == 0x7F;
+}
+
 // One character for itself: letters and digits as they are, an ASCII sign in a bracket
 // (where only ']' and '^' need more), anything beyond ASCII as its bytes.
 std::string RegexCharacter(char32_t c) {
-    if (c >= 0x80 || std::isalnum(static_cast<int>(c)))
+    if (IsControl(c))
+        return {};
+    if (c >= 0x80 || IsAsciiAlnum(c))
         return Utf8Of(c);
     if (c == U']')
         return "[]]";
@@ -268,41 +279,33 @@ std::string RegexCharacter(char32_t c) {
     return "[" + Utf8Of(c) + "]";
 }
 
-// A set: its ASCII members in one bracket (']' first, '^' after the rest, '-' last, where
-// they stand for themselves) and the others as alternatives, so that a server comparing
-// bytes still matches whole characters. A range beyond ASCII is spelled out up to a bound.
+// A set: its ASCII letters and digits (and ranges between them) in one bracket, every other
+// member an alternative of its own, so that no sign can mean something in the bracket and a
+// server comparing bytes still matches whole characters. A range is spelled out up to a
+// bound where it has to be.
 std::string RegexSet(const std::vector<std::pair<char32_t, char32_t>> &ranges) {
-    constexpr char32_t kLongestSpelledRange = 64;
-    std::string first, middle, caret, last;
-    std::vector<std::string> others;
-    for (const auto &[from, to] : ranges) {
-        if (to >= 0x80) {
-            for (char32_t c = std::max<char32_t>(from, 0x80);
-                 c <= to && c - from <= kLongestSpelledRange; ++c)
-                others.push_back(Utf8Of(c));
-            if (from >= 0x80)
-                continue;
-        }
-        const char32_t end = std::min<char32_t>(to, 0x7F);
-        if (from == end && from == U']')
-            first = "]";
-        else if (from == end && from == U'^')
-            caret = "^";
-        else if (from == end && from == U'-')
-            last = "-";
-        else if (from == end)
-            middle += Utf8Of(from);
-        else
-            middle += Utf8Of(from) + "-" + Utf8Of(end);
-    }
+    constexpr char32_t kLongestSpelledRange = 128;
     std::string bracket;
-    if (first.empty() && middle.empty() && !caret.empty())
-        bracket = last.empty() ? "\\^" : "[-^]";
-    else if (!(first + middle + caret + last).empty())
-        bracket = "[" + first + middle + caret + last + "]";
-    if (others.empty())
-        return bracket;
-    std::string alternatives = bracket;
+    std::vector<std::string> others;
+    const auto add = [&](char32_t c) {
+        if (IsAsciiAlnum(c))
+            bracket += static_cast<char>(c);
+        else if (!IsControl(c))
+            others.push_back(RegexCharacter(c));
+    };
+    for (const auto &[from, to] : ranges) {
+        if (from != to && IsAsciiAlnum(from) && IsAsciiAlnum(to)) {
+            bracket += Utf8Of(from) + "-" + Utf8Of(to);
+            continue;
+        }
+        for (char32_t c = from; c <= to && c - from <= kLongestSpelledRange; ++c)
+            add(c);
+    }
+    if (!bracket.empty())
+        others.insert(others.begin(), "[" + bracket + "]");
+    if (others.size() <= 1)
+        return others.empty() ? std::string() : others.front();
+    std::string alternatives;
     for (const std::string &other : others)
         alternatives += (alternatives.empty() ? "" : "|") + other;
     return "(" + alternatives + ")";
