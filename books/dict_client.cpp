@@ -183,6 +183,8 @@ std::string StatusLine(DictStatus status, const std::string &host) {
             return "De server " + host + " heeft dit woordenboek niet (meer).";
         case DictStatus::BadWord:
             return "Dit woord kan niet naar de server " + host + " worden gestuurd.";
+        case DictStatus::NoStrategy:
+            return "De server " + host + " kan niet op deze manier zoeken.";
         default:
             return "De server " + host + " antwoordt niet.";
     }

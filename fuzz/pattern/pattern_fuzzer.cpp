@@ -4,7 +4,10 @@
 // Properties: a refused pattern says why; a read one matches a key exactly when a plain
 // matcher by table says so; every match starts with the fixed start and ends with the
 // fixed end. The same text is read as a pattern on a UTF-8 book's keys too, matched
-// against the lines' UTF-8 keys by characters.
+// against the lines' UTF-8 keys by characters, and as the regular expression a DICT server
+// is sent, which must compile.
+#include <regex.h>
+
 #include <string>
 #include <vector>
 
@@ -117,6 +120,15 @@ void CheckUtf8(std::string_view text, std::string_view lines) {
         return;
     }
     fuzz::Check(read->Utf8(), "a UTF-8 pattern that does not say so");
+    // What a DICT server is sent: an expression it can read, with no control character.
+    const std::string regex = pattern::PosixRegex(text);
+    for (const char c : regex)
+        fuzz::Check(static_cast<unsigned char>(c) >= 0x20 && c != 0x7F,
+                    "a control character in a server's expression");
+    regex_t compiled;
+    fuzz::Check(::regcomp(&compiled, regex.c_str(), REG_EXTENDED | REG_NOSUB) == 0,
+                "a server's expression that does not compile");
+    ::regfree(&compiled);
     std::vector<std::string> keys;
     while (!lines.empty() && keys.size() < kMostKeys) {
         const std::size_t end = std::min(lines.find('\n'), lines.size());

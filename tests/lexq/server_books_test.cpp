@@ -71,6 +71,18 @@ TEST_F(ServerBooks, AddedDatabasesAreLookedUpOnTheServer) {
     // MATCH lev: words one letter away.
     EXPECT_NE(missing.Out.find("Bedoelde u:\nheus\nhuis\n"), std::string::npos) << missing.Out;
 
+    // A pattern: the headwords the server's regular expressions give, one a line.
+    std::vector<books::dict::MatchEntry> hui;
+    ASSERT_EQ(client.Match("freedict-nld-eng", "re", "^hui.$", hui), books::dict::DictStatus::Ok);
+    std::string expected;
+    for (const books::dict::MatchEntry &match : hui)
+        expected += match.word + "\n";
+    const TRun matched = Folder.Run({"-d", dutch, "hui?"});
+    EXPECT_EQ(matched.Status, 0) << matched.Err;
+    EXPECT_EQ(matched.Out, expected);
+    EXPECT_EQ(Folder.Run({"-d", dutch, "*qqx"}).Status, 1);
+    EXPECT_EQ(Folder.Run({"-d", dutch, "--exact", "hui?"}).Status, 1);
+
     const TRun prefix = Folder.Run({"-d", english, "--prefix", "alo"});
     ASSERT_EQ(prefix.Status, 0) << prefix.Err;
     EXPECT_NE(("\n" + prefix.Out).find("\nalone\n"), std::string::npos) << prefix.Out;

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <regex.h>
+
 #include <regex>
 
 namespace {
@@ -160,6 +162,41 @@ TEST(PatternMatchUtf8, AgreesWithTheWindows1252PatternOnLettersAToZ) {
             EXPECT_EQ(utf8->Matches(small), first->Matches(key)) << text << " on " << key;
         }
     }
+}
+
+// What a DICT server is sent: a POSIX regular expression that the server, comparing bytes
+// as dictd does, matches on the headwords the pattern matches.
+TEST(PatternPosixRegex, MatchesAsThePatternOnHeadwordsAsWritten) {
+    const auto matches = [](const std::string &text, const std::string &headword) {
+        regex_t regex;
+        const std::string source = pattern::PosixRegex(text);
+        EXPECT_EQ(::regcomp(&regex, source.c_str(), REG_EXTENDED | REG_NOSUB), 0) << source;
+        const bool found = ::regexec(&regex, headword.c_str(), 0, nullptr, 0) == 0;
+        ::regfree(&regex);
+        return found;
+    };
+    std::vector<std::string> keys = ShortKeys();
+    for (std::string &key : keys)
+        for (char &c : key)
+            c = static_cast<char>(c - 'A' + 'a');
+    for (const char *text :
+         {"*", "a*", "*a", "*ab*", "?b?", "a*b*a", "[ab]*c", "*[a-b]?", "abc", "a**?*c"}) {
+        std::string error;
+        const auto read = TPattern::ReadUtf8(text, error);
+        ASSERT_TRUE(read) << text;
+        for (const std::string &key : keys)
+            EXPECT_EQ(matches(text, key), read->Matches(key)) << text << " on " << key;
+    }
+    // Letters beyond ASCII as typed, also in a set; signs and escapes for themselves.
+    EXPECT_TRUE(matches("*ódź", "łódź"));
+    EXPECT_FALSE(matches("*odz", "łódź"));
+    EXPECT_TRUE(matches("[ółx]?dź", "łódź"));
+    EXPECT_FALSE(matches("[óx]?dź", "łódź"));
+    EXPECT_TRUE(matches("rock 'n' roll", "rock 'n' roll"));
+    EXPECT_TRUE(matches("a\\*b.c", "a*b.c"));
+    EXPECT_FALSE(matches("a\\*b.c", "axb.c"));
+    EXPECT_FALSE(matches("a\\*b.c", "a*bxc"));
+    EXPECT_TRUE(matches("[-^]x", "^x"));
 }
 
 TEST(PatternMatch, ManyStarsOnALongKeyStayFast) {

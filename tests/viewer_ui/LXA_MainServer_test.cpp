@@ -72,7 +72,13 @@ FakeDictServer::Script Dictionary(std::atomic<bool> &broken) {
                     "150 1 definitions retrieved\r\n151 \"huis\" fd-nld-eng \"NE\"\r\nhuis "
                     "/h\xC5\x93ys/\r\n  1. {house}\r\n\r\n  2. family\r\n.\r\n250 ok\r\n");
             else if (line == "SHOW STRAT")
-                c.Send("111 1 strategies present\r\nlev \"one letter\"\r\n.\r\n250 ok\r\n");
+                c.Send(
+                    "111 2 strategies present\r\nlev \"one letter\"\r\nre \"POSIX\"\r\n.\r\n"
+                    "250 ok\r\n");
+            else if (line.rfind("MATCH fd-nld-eng re \"^hui", 0) == 0)
+                c.Send(
+                    "152 2 matches found\r\nfd-nld-eng \"huid\"\r\nfd-nld-eng \"huis\"\r\n.\r\n"
+                    "250 ok\r\n");
             else if (line == "MATCH fd-nld-eng lev \"huus\"")
                 c.Send(
                     "152 2 matches found\r\nfd-nld-eng \"huis\"\r\nfd-nld-eng \"heus\"\r\n.\r\n"
@@ -108,6 +114,14 @@ TEST_F(ServerBookTest, TheServersDefinitionsAreShownWhenTheyArrive) {
     ASSERT_TRUE(Shows("Bedoelde u:")) << Page();
     EXPECT_NE(Page().find("Het woord 'huus' kan niet worden gevonden."), std::string::npos);
     EXPECT_NE(Page().find("heus"), std::string::npos);
+
+    // A pattern lists the headwords the server's regular expressions match, as links.
+    Find(Window(), "hui?");
+    ASSERT_TRUE(Shows("2 trefwoorden passen bij 'hui?'.")) << Page();
+    EXPECT_EQ(Window().StatusText().toStdString(), "2 trefwoorden passen bij 'hui?'.");
+    EXPECT_NE(Window().Viewer()->toHtml().toStdString().find("zoek:huid"), std::string::npos);
+    Find(Window(), "hui[s");
+    ASSERT_TRUE(Shows("Het patroon 'hui[s' klopt niet")) << Page();
 }
 
 TEST_F(ServerBookTest, AServerThatBreaksOffGivesOneDutchLine) {

@@ -1,12 +1,16 @@
 #include "server_lookup.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "books/dict_client.h"
 #include "lookup.h"
 #include "viewer/core/LXA_Books.h"
+#include "viewer/finder/Pattern.h"
+#include "viewer/finder/PatternSearch.h"
 
 namespace lexq {
 
@@ -57,6 +61,33 @@ int Define(DictClient &client, const std::string &database, const std::string &w
             out << near[i].word << '\n';
     }
     return kExitNotFound;
+}
+
+// The server's headwords that match a pattern, one a line; exit 1 when none does.
+int PrintPattern(DictClient &client, const std::string &database, const std::string &typed,
+                 std::ostream &out, std::ostream &err) {
+    std::string error;
+    const std::optional<pattern::TPattern> read = pattern::TPattern::ReadUtf8(typed, error);
+    if (!read) {
+        err << "lexq: " << PatternError(typed, error) << '\n';
+        return kExitError;
+    }
+    std::vector<NamedEntry> strategies;
+    DictStatus status = client.ShowStrategies(strategies);
+    if (status == DictStatus::Ok &&
+        std::none_of(strategies.begin(), strategies.end(),
+                     [](const NamedEntry &strategy) { return strategy.name == "re"; }))
+        status = DictStatus::NoStrategy;
+    std::vector<MatchEntry> words;
+    if (status == DictStatus::Ok)
+        status = client.Match(database, "re", pattern::PosixRegex(typed), words);
+    if (status == DictStatus::NoMatch)
+        return kExitNotFound;
+    if (status != DictStatus::Ok)
+        return Failed(status, client.Host(), err);
+    for (const MatchEntry &word : words)
+        out << word.word << '\n';
+    return kExitFound;
 }
 
 }  // namespace
@@ -111,6 +142,8 @@ int RunServerLookup(const TLXABook &book, const TOptions &options, std::ostream 
             status = kExitNotFound;
     } else {
         status = LookUpEach(options.Words, out, err, [&](const std::string &word) {
+            if (!options.Exact && pattern::LooksLikePattern(word))
+                return PrintPattern(client, address.database, word, out, err);
             return Define(client, address.database, word, !options.Exact, out, err);
         });
     }

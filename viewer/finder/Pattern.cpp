@@ -1,6 +1,7 @@
 #include "viewer/finder/Pattern.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <cstring>
 #include <optional>
@@ -251,6 +252,103 @@ std::string Escaped(std::string_view text) {
         escaped += c;
     }
     return escaped;
+}
+
+namespace {
+
+bool IsAsciiAlnum(char32_t c) {
+    return c < 0x80 && std::isalnum(static_cast<int>(c));
+}
+
+// Control characters are no part of a headword, and no command may carry them.
+bool IsControl(char32_t c) {
+    return c < 0x20 || c == 0x7F;
+}
+
+// One character for itself: letters and digits as they are, an ASCII sign in a bracket
+// (where only ']' and '^' need more), anything beyond ASCII as its bytes.
+std::string RegexCharacter(char32_t c) {
+    if (IsControl(c))
+        return {};
+    if (c >= 0x80 || IsAsciiAlnum(c))
+        return Utf8Of(c);
+    if (c == U']')
+        return "[]]";
+    if (c == U'^')
+        return "\\^";
+    return "[" + Utf8Of(c) + "]";
+}
+
+// A set: its ASCII letters and digits (and ranges between them) in one bracket, every other
+// member an alternative of its own, so that no sign can mean something in the bracket and a
+// server comparing bytes still matches whole characters. A range is spelled out up to a
+// bound where it has to be.
+std::string RegexSet(const std::vector<std::pair<char32_t, char32_t>> &ranges) {
+    constexpr char32_t kLongestSpelledRange = 128;
+    std::string bracket;
+    std::vector<std::string> others;
+    const auto add = [&](char32_t c) {
+        if (IsAsciiAlnum(c))
+            bracket += static_cast<char>(c);
+        else if (!IsControl(c))
+            others.push_back(RegexCharacter(c));
+    };
+    for (const auto &[from, to] : ranges) {
+        if (from != to && IsAsciiAlnum(from) && IsAsciiAlnum(to)) {
+            bracket += Utf8Of(from) + "-" + Utf8Of(to);
+            continue;
+        }
+        for (char32_t c = from; c <= to && c - from <= kLongestSpelledRange; ++c)
+            add(c);
+    }
+    if (!bracket.empty())
+        others.insert(others.begin(), "[" + bracket + "]");
+    if (others.size() <= 1)
+        return others.empty() ? std::string() : others.front();
+    std::string alternatives;
+    for (const std::string &other : others)
+        alternatives += (alternatives.empty() ? "" : "|") + other;
+    return "(" + alternatives + ")";
+}
+
+}  // namespace
+
+std::string PosixRegex(std::string_view utf8) {
+    const std::u32string text = Characters(utf8);
+    std::string regex = "^";
+    for (std::size_t i = 0; i < text.size();) {
+        char32_t c = text[i++];
+        if (c == U'*') {
+            if (!regex.ends_with(".*"))
+                regex += ".*";
+        } else if (c == U'?') {
+            // One character of UTF-8, for a server that compares bytes (dictd's default);
+            // no control character, which no headword holds and no command may carry.
+            regex += "([ -~]|[\xC2-\xF4][\x80-\xBF]+)";
+        } else if (c == U'[') {
+            std::vector<std::pair<char32_t, char32_t>> ranges;
+            while (i < text.size() && text[i] != U']') {
+                char32_t from = text[i++];
+                if (from == U'\\' && i < text.size())
+                    from = text[i++];
+                char32_t to = from;
+                if (i + 1 < text.size() && text[i] == U'-' && text[i + 1] != U']') {
+                    to = text[i + 1];
+                    i += 2;
+                    if (to == U'\\' && i < text.size())
+                        to = text[i++];
+                }
+                ranges.emplace_back(std::min(from, to), std::max(from, to));
+            }
+            ++i;  // the ']'
+            regex += RegexSet(ranges);
+        } else {
+            if (c == U'\\' && i < text.size())
+                c = text[i++];
+            regex += RegexCharacter(c);
+        }
+    }
+    return regex + "$";
 }
 
 std::optional<TPattern> TPattern::Read(std::string_view text, std::string &error) {

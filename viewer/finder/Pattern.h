@@ -64,4 +64,10 @@ bool LooksLikePattern(std::string_view text);
 // Takes every pattern character of text for itself: lexq --exact.
 std::string Escaped(std::string_view text);
 
+// A pattern as typed (UTF-8, one TPattern::ReadUtf8 accepts) as an anchored POSIX extended
+// regular expression, for a DICT server's "re" strategy. The server compares it with its
+// headwords as they are written (dictd ignores the case of A to Z only), so the letters
+// are kept as typed rather than folded.
+std::string PosixRegex(std::string_view utf8);
+
 }  // namespace pattern

@@ -40,7 +40,7 @@ TForwardKeys LibraryKeys();
 TPatternMatches FindPatternKeys(const pattern::TPattern &pattern, std::size_t limit,
                                 const TForwardKeys &forward, books::ArticleIndex *reversed);
 
-// "N trefwoorden passen bij 'PATROON'." (Windows-1252 in and out).
+// "N trefwoorden passen bij 'PATROON'." (in the encoding of typed: Windows-1252 or UTF-8).
 std::string PatternSentence(std::size_t total, const std::string &typed);
 
 // The pattern page's lines: the sentence, each headword a link that searches it, and a

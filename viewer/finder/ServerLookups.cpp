@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <deque>
+#include <optional>
 
 #include "books/html.h"
+#include "viewer/finder/Pattern.h"
 
 using namespace books::dict;
 
@@ -185,6 +187,32 @@ void TServerLookups::Work(TServer &server) {
     server.Client.Close();
 }
 
+namespace {
+
+// The headwords a pattern (UTF-8, as typed) matches, through the server's regular
+// expressions.
+DictStatus MatchPattern(DictClient &client, const std::string &database, const std::string &typed,
+                        std::vector<std::string> &words) {
+    std::string error;
+    const std::optional<pattern::TPattern> read = pattern::TPattern::ReadUtf8(typed, error);
+    if (!read)
+        return DictStatus::NoMatch;
+    // Without the strategy the server cannot list them; a server that fails says so.
+    std::vector<NamedEntry> strategies;
+    if (const DictStatus shown = client.ShowStrategies(strategies); shown != DictStatus::Ok)
+        return shown;
+    if (std::none_of(strategies.begin(), strategies.end(),
+                     [](const NamedEntry &strategy) { return strategy.name == "re"; }))
+        return DictStatus::NoStrategy;
+    std::vector<MatchEntry> matches;
+    const DictStatus status = client.Match(database, "re", pattern::PosixRegex(typed), matches);
+    for (MatchEntry &match : matches)
+        words.push_back(std::move(match.word));
+    return status;
+}
+
+}  // namespace
+
 std::shared_ptr<const TServerAnswer> TServerLookups::Run(DictClient &client, const TJob &job) {
     auto answer = std::make_shared<TServerAnswer>();
     answer->Kind = job.Kind;
@@ -193,6 +221,8 @@ std::shared_ptr<const TServerAnswer> TServerLookups::Run(DictClient &client, con
     const std::string &db = job.Address.database;
     if (job.Kind == TServerAnswer::TKind::Define) {
         answer->Status = client.Define(db, job.Word, answer->Definitions);
+    } else if (job.Kind == TServerAnswer::TKind::Pattern) {
+        answer->Status = MatchPattern(client, db, job.Word, answer->Words);
     } else {
         // "Bedoelde u:" only where the server has the strategy; else no suggestions.
         const bool near = job.Kind == TServerAnswer::TKind::Near;

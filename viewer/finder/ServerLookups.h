@@ -25,14 +25,14 @@ std::string DefinitionsHtml(const std::vector<books::dict::Definition> &definiti
 std::string ServerTroubleHtml(const std::string &line);
 
 struct TServerAnswer {
-    enum class TKind { Define, Prefix, Near };
+    enum class TKind { Define, Prefix, Near, Pattern };
     TKind Kind = TKind::Define;
     std::string Address;  // dict://HOST:PORT/DATABASE
     std::string Word;
     books::dict::DictStatus Status = books::dict::DictStatus::Ok;
     std::string Trouble;  // the Dutch line when the server failed; empty otherwise
     std::vector<books::dict::Definition> Definitions;
-    std::vector<std::string> Words;  // Prefix and Near: the matching headwords
+    std::vector<std::string> Words;  // Prefix, Near and Pattern: the matching headwords
     std::string Html;                // Define: the block of the page (definitions or trouble)
 
     bool Found() const { return Status == books::dict::DictStatus::Ok; }

@@ -15,6 +15,7 @@
 #include "viewer/display/HtmlViewer.h"
 #include "viewer/finder/BookKeys.h"
 #include "viewer/finder/Pattern.h"
+#include "viewer/finder/PatternSearch.h"
 #include "viewer/finder/ServerLookups.h"
 #include "viewer/ui/TypeAhead.h"
 
@@ -38,6 +39,15 @@ std::string ServerPage(const std::string &styleSheet, const std::string &typed,
 
 std::string NoteLine(const std::string &sentence) {
     return "<p class=\"zoekhulp\">" + books::EscapeHtml(sentence) + "</p>\n";
+}
+
+// The first `limit` words, each a link that searches it.
+std::string WordLinks(const std::vector<std::string> &words, std::size_t limit) {
+    std::string links;
+    for (std::size_t i = 0; i < words.size() && i < limit; ++i)
+        links += (links.empty() ? "" : "<br>") + std::string("<a href=\"") +
+                 books::SearchLink(words[i]) + "\">" + books::EscapeHtml(words[i]) + "</a>";
+    return "<p class=\"zoekhulp\">" + links + "</p>\n";
 }
 
 }  // namespace
@@ -66,8 +76,19 @@ bool TfrmLXAMain::SearchOnServer(const QString &typed) {
             },
             Qt::QueuedConnection);
     };
-    m_serverLookups->Request(TServerAnswer::TKind::Define, m_data.CurrentBook->ServerAddress,
-                             typed.toStdString(), done);
+    // A pattern lists the server's headwords that match it, as a book's pattern page does.
+    const std::string text = typed.toStdString();
+    std::string error;
+    if (pattern::LooksLikePattern(text) && !pattern::TPattern::ReadUtf8(text, error)) {
+        const std::string sentence = PatternError(text, error);
+        SetStatus(QString::fromStdString(sentence));
+        const std::string page = ServerPage(m_data.StyleSheetLink(), text, NoteLine(sentence));
+        m_viewer->LoadDocument(page.data(), page.size());
+        return true;
+    }
+    m_serverLookups->Request(pattern::LooksLikePattern(text) ? TServerAnswer::TKind::Pattern
+                                                             : TServerAnswer::TKind::Define,
+                             m_data.CurrentBook->ServerAddress, text, done);
     return true;
 }
 
@@ -105,7 +126,15 @@ void TfrmLXAMain::ServerAnswered(unsigned search,
         return;
     const QString typed = QString::fromStdString(answer->Word);
     std::string body;
-    if (answer->Kind == TServerAnswer::TKind::Define && answer->Found()) {
+    if (answer->Kind == TServerAnswer::TKind::Pattern && answer->Trouble.empty()) {
+        const std::string sentence = PatternSentence(answer->Words.size(), answer->Word);
+        SetStatus(QString::fromStdString(sentence));
+        body = NoteLine(sentence) + WordLinks(answer->Words, kPatternPageLimit);
+        if (answer->Words.size() > kPatternPageLimit)
+            body += "<p class=\"zoekhulp\"><i>En nog " +
+                    std::to_string(answer->Words.size() - kPatternPageLimit) +
+                    " trefwoorden die niet worden getoond.</i></p>\n";
+    } else if (answer->Kind == TServerAnswer::TKind::Define && answer->Found()) {
         const auto count = static_cast<std::int32_t>(answer->Definitions.size());
         SetStatus(FoundSentence(count, count));
         body = answer->Html;
@@ -116,11 +145,7 @@ void TfrmLXAMain::ServerAnswered(unsigned search,
         SetStatus(NotFoundSentence(typed));
         body = NoteLine(NotFoundSentence(typed).toStdString());
         if (answer->Kind == TServerAnswer::TKind::Near && !answer->Words.empty()) {
-            std::string links;
-            for (const std::string &word : answer->Words)
-                links += (links.empty() ? "" : "<br>") + std::string("<a href=\"") +
-                         books::SearchLink(word) + "\">" + books::EscapeHtml(word) + "</a>";
-            body += NoteLine("Bedoelde u:") + "<p class=\"zoekhulp\">" + links + "</p>\n";
+            body += NoteLine("Bedoelde u:") + WordLinks(answer->Words, answer->Words.size());
         } else if (answer->Kind == TServerAnswer::TKind::Define) {
             // The miss shows at once; the words near it follow when the server has them.
             QPointer<TfrmLXAMain> window(this);
