@@ -124,6 +124,18 @@ TEST_F(ServerBookTest, TheServersDefinitionsAreShownWhenTheyArrive) {
     ASSERT_TRUE(Shows("Het patroon 'hui[s' klopt niet")) << Page();
 }
 
+TEST_F(ServerBookTest, TheServerBookIsTheNextStartsBookAsAnyOther) {
+    std::atomic<bool> broken{false};
+    FakeDictServer server(Dictionary(broken));
+    Start(server.Port());
+    viewer.reset();
+    viewer = std::make_unique<TViewer>();
+    ASSERT_NE(viewer->Data.CurrentBook, nullptr);
+    EXPECT_EQ(viewer->Data.CurrentBook->Name, name);
+    Find(Window(), "huis");
+    EXPECT_TRUE(Shows("1. house")) << Page();
+}
+
 TEST_F(ServerBookTest, AServerThatBreaksOffGivesOneDutchLine) {
     std::atomic<bool> broken{true};
     FakeDictServer server(Dictionary(broken));

@@ -20,12 +20,12 @@ TLXABook *FirstInstalled(const TLXABooks &books) {
     return hidden;
 }
 
-// The installed book the names ask for, or null after the message that says why not.
+// The searchable book the names ask for, or null after the message that says why not.
 TLXABook *NamedBook(const TLXABooks &books, const std::vector<std::string> &names) {
     const std::string alternative = names.size() >= 2 ? names[1] : std::string();
     const TLXABook *first = books.FindBook(names[0]);
     std::string wanted = names[0];
-    if (first == nullptr || (!first->Installed && !alternative.empty()))
+    if (first == nullptr || (!first->Searchable() && !alternative.empty()))
         wanted = alternative;
     TLXABook *chosen = wanted.empty() ? nullptr : books.FindBook(wanted);
     if (chosen == nullptr) {
@@ -33,7 +33,7 @@ TLXABook *NamedBook(const TLXABooks &books, const std::vector<std::string> &name
                      {names[0]}, 1, 3);
         return nullptr;
     }
-    if (!chosen->Installed) {
+    if (!chosen->Searchable()) {
         // The first name's book when there is one; else the message is about the second's.
         const TLXABook *named = first != nullptr ? first : chosen;
         ShowErrorFmt("Het door u opgegeven woordenboek '%s' is niet geïnstalleerd.",
@@ -56,7 +56,7 @@ TLXABook *ChooseBook(const TLXABooks &books, const std::string &regKey,
     } else {
         book = books.FindBook(ReadSetting(platform::RegRoot::CurrentUser,
                                           platform::RegRoot::LocalMachine, regKey, "MRU", ""));
-        if (book != nullptr && (!book->Installed || book->Hidden))
+        if (book != nullptr && (!book->Searchable() || book->Hidden))
             book = nullptr;
     }
     if (book == nullptr)

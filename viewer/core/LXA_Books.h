@@ -57,6 +57,8 @@ class TLXABook {
     // "dict://HOST:PORT/DATABASE" for a book whose entries a DICT server holds: the
     // [server] section of its settings; it has no ".idx" and is looked up on the server.
     std::string ServerAddress;
+    // Whether it can be searched: installed here, or held by its server.
+    bool Searchable() const { return Installed || !ServerAddress.empty(); }
     // The folders the book's files lie in: the program's, or the user's for their own books.
     std::string DataDir;
     std::string ImgsDir;

@@ -45,7 +45,7 @@ std::vector<TBookGroup> BookGroups(const TLXABooks &books) {
     for (std::int32_t i = 0; i < books.Count(); ++i) {
         TLXABook *book = books.FindBook(books.NameAt(i));
         // A server's book has no files here but answers all the same.
-        if (book == nullptr || (!book->Installed && book->ServerAddress.empty()) || book->Hidden)
+        if (book == nullptr || !book->Searchable() || book->Hidden)
             continue;
         groups[0].Books.push_back(book);
         const std::string language = SourceLanguage(book->Name);

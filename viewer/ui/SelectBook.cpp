@@ -80,7 +80,7 @@ void TSelectBook::ExecuteSelect() {
 }
 
 void TSelectBook::UpdateState() {
-    setEnabled(m_book != nullptr && (m_book->Installed || !m_book->ServerAddress.empty()));
+    setEnabled(m_book != nullptr && m_book->Searchable());
     // While several books are chosen, none of them is the one checked.
     setChecked(m_book != nullptr && m_data.CurrentBook == m_book &&
                (m_window == nullptr || m_window->ChoiceKey().empty()));
