@@ -280,6 +280,21 @@ void CheckFree(const UserShelf &shelf, const std::string &programDataDir, const 
     }
 }
 
+// The page's stylesheet beside the user's books, written with the book's other files when it
+// is not there yet (the program's own, else a plain one); returns its text.
+std::string StylesheetTemporary(const std::string &cssPath, const std::string &programDataDir,
+                                std::vector<std::pair<std::string, std::string>> &temporaries) {
+    std::string style;
+    ReadWholeFile(cssPath, style);
+    if (!style.empty())
+        return style;
+    if (programDataDir.empty() || !ReadWholeFile(programDataDir + "/dict.css", style) ||
+        style.empty())
+        style = kFallbackStyle;
+    temporaries.emplace_back(WriteTemporaryBeside(cssPath, style), cssPath);
+    return style;
+}
+
 // The book's settings: speech in its source language when it has one, and the book of the
 // other direction for the new window.
 std::string DefText(const std::string &name, const std::string &voice, const std::string &partner,
@@ -684,14 +699,7 @@ AddResult AddUserBook(const UserShelf &shelf, const AddRequest &request, Progres
             temporaries.emplace_back(
                 WriteTemporaryBeside(exactPath, ExactWordsText(builder.Exact())), exactPath);
         }
-        std::string style;
-        ReadWholeFile(cssPath, style);
-        if (style.empty()) {
-            if (request.programDataDir.empty() ||
-                !ReadWholeFile(request.programDataDir + "/dict.css", style) || style.empty())
-                style = kFallbackStyle;
-            temporaries.emplace_back(WriteTemporaryBeside(cssPath, style), cssPath);
-        }
+        const std::string style = StylesheetTemporary(cssPath, request.programDataDir, temporaries);
         // The DSL books' own rules after the page's; written again with every such book, so
         // that it follows the program's stylesheet.
         if (source.dsl)
@@ -806,14 +814,7 @@ AddResult AddServerBook(const UserShelf &shelf, const ServerBookRequest &request
     std::vector<std::pair<std::string, std::string>> temporaries;  // temporary, target
     try {
         temporaries.emplace_back(WriteTemporaryBeside(defPath, def), defPath);
-        std::string style;
-        ReadWholeFile(cssPath, style);
-        if (style.empty()) {
-            if (request.programDataDir.empty() ||
-                !ReadWholeFile(request.programDataDir + "/dict.css", style) || style.empty())
-                style = kFallbackStyle;
-            temporaries.emplace_back(WriteTemporaryBeside(cssPath, style), cssPath);
-        }
+        StylesheetTemporary(cssPath, request.programDataDir, temporaries);
         temporaries.emplace_back(
             WriteTemporaryBeside(shelf.catalogue, CatalogueWith(CatalogueText(shelf.catalogue),
                                                                 name + "=1;" + displayName)),

@@ -211,7 +211,9 @@ bool StepMatchesUtf8(const TStep &step, char32_t c) {
     return false;
 }
 
-// The glob walk of TPattern::Matches over any kind of unit.
+// The glob walk of TPattern::Matches over any kind of unit: on a mismatch go back to the
+// last "*" and let it take one more unit; each "*" only ever moves forward, so the walk is
+// O(key x pattern).
 template <typename Text, typename StepMatches>
 bool GlobMatches(const std::vector<TStep> &steps, const Text &key, const StepMatches &matches) {
     std::size_t k = 0, s = 0;
@@ -472,27 +474,7 @@ bool TPattern::HasWildcard() const {
 bool TPattern::Matches(std::string_view key) const {
     if (m_utf8)
         return MatchesUtf8(key);
-    // The classic glob walk: on a mismatch go back to the last "*" and let it take one
-    // more letter; each "*" only ever moves forward, so the walk is O(key x pattern).
-    std::size_t k = 0, s = 0;
-    std::size_t starStep = std::string_view::npos, starKey = 0;
-    while (k < key.size()) {
-        if (s < m_steps.size() && m_steps[s].What == TStep::Kind::AnyRun) {
-            starStep = s++;
-            starKey = k;
-        } else if (s < m_steps.size() && StepMatches(m_steps[s], key[k])) {
-            ++s;
-            ++k;
-        } else if (starStep != std::string_view::npos) {
-            s = starStep + 1;
-            k = ++starKey;
-        } else {
-            return false;
-        }
-    }
-    while (s < m_steps.size() && m_steps[s].What == TStep::Kind::AnyRun)
-        ++s;
-    return s == m_steps.size();
+    return GlobMatches(m_steps, key, StepMatches);
 }
 
 }  // namespace pattern
