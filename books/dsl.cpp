@@ -2,9 +2,14 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <optional>
+#include <utility>
+#include <vector>
 
+#include <iconv.h>
 #include <zlib.h>
 
 #include "books/encoding.h"
@@ -92,7 +97,21 @@ bool HoldsC1(std::string_view text) {
     return false;
 }
 
-// The code page a header names for a file that is not Unicode: 1251 or 1252.
+// The header lines (those starting with '#') of the file's start, in lower case.
+std::string HeaderLines(std::string_view bytes) {
+    std::string header;
+    for (std::string_view rest = bytes.substr(0, 4096); !rest.empty();) {
+        const std::size_t end = std::min(rest.find('\n'), rest.size());
+        if (rest.front() == '#')
+            header += AsciiLower(rest.substr(0, end)) + '\n';
+        rest.remove_prefix(std::min(end + 1, rest.size()));
+    }
+    return header;
+}
+
+// The Windows code page a file that is not Unicode is written in, by the languages (or the
+// #SOURCE_CODE_PAGE) its header names: 1251 for Cyrillic, 1250 for Central Europe, 1253
+// Greek, 1254 Turkish, 1257 Baltic, else 1252.
 int HeaderCodePage(std::string_view bytes) {
     const std::string head = AsciiLower(bytes.substr(0, 4096));
     for (const char *cyrillic :
@@ -100,7 +119,48 @@ int HeaderCodePage(std::string_view bytes) {
         if (head.find(cyrillic) != std::string::npos)
             return 1251;
     }
+    static const std::pair<int, std::vector<const char *>> kPages[] = {
+        {1250,
+         {"easterneuropean", "polish", "czech", "slovak", "hungarian", "slovenian", "croatian",
+          "romanian", "albanian", "bosnian"}},
+        {1253, {"greek"}},
+        {1254, {"turkish", "azeri"}},
+        {1257, {"baltic", "estonian", "latvian", "lithuanian"}},
+    };
+    const std::string header = HeaderLines(bytes);
+    for (const auto &[page, names] : kPages)
+        for (const char *name : names)
+            if (header.find(name) != std::string::npos)
+                return page;
     return 1252;
+}
+
+// Text in a Windows code page, through the C library's converter; a byte the page has no
+// character for becomes U+FFFD, so that the line still reads and shows where it was.
+std::string CodePageToUtf8(std::string_view bytes, int codePage) {
+    const std::string name = "CP" + std::to_string(codePage);
+    iconv_t converter = iconv_open("UTF-8", name.c_str());
+    if (converter == reinterpret_cast<iconv_t>(-1))
+        return Cp1252ToUtf8(bytes);
+    std::string out(bytes.size() * 3 + 4, '\0');
+    char *in = const_cast<char *>(bytes.data());
+    std::size_t inLeft = bytes.size();
+    char *to = out.data();
+    std::size_t toLeft = out.size();
+    while (inLeft > 0) {
+        if (iconv(converter, &in, &inLeft, &to, &toLeft) != static_cast<std::size_t>(-1))
+            break;
+        if (errno == E2BIG || toLeft < 3)
+            break;  // cannot happen: three bytes out for every byte in is enough
+        std::memcpy(to, "\xEF\xBF\xBD", 3);
+        to += 3;
+        toLeft -= 3;
+        ++in;
+        --inLeft;
+    }
+    iconv_close(converter);
+    out.resize(out.size() - toLeft);
+    return out;
 }
 
 // The quoted value of a header line ("#NAME \"WordNet\"" gives "WordNet").
@@ -636,8 +696,11 @@ std::string DecodeDslText(std::string text) {
         return Utf16ToUtf8(bytes, true);
     if (IsValidUtf8(bytes))
         return HoldsC1(bytes) ? DecodeLenient(bytes) : text;
-    if (HeaderCodePage(bytes) == 1252)
+    const int codePage = HeaderCodePage(bytes);
+    if (codePage == 1252)
         return Cp1252ToUtf8(bytes);
+    if (codePage != 1251)
+        return CodePageToUtf8(bytes, codePage);
     std::string out;
     out.reserve(bytes.size() * 2);
     for (const char c : bytes) {

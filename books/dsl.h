@@ -25,8 +25,10 @@ struct DslInfo {
 
 // A DSL file's bytes as UTF-8: UTF-16 (little- or big-endian) or UTF-8 by its byte-order
 // mark, else by its zero bytes, else UTF-8 when it is valid, else the code page its
-// header names (#SOURCE_CODE_PAGE or #CODEPAGE, or a Cyrillic language: Windows-1251;
-// otherwise Windows-1252). Never fails: an unpaired surrogate becomes U+FFFD.
+// header names (#SOURCE_CODE_PAGE or #CODEPAGE, or by its languages: Windows-1251 for
+// Cyrillic, 1250 Central European, 1253 Greek, 1254 Turkish, 1257 Baltic; otherwise
+// Windows-1252). Never fails: an unpaired surrogate, or a byte its code page lacks, becomes
+// U+FFFD.
 std::string DecodeDslText(std::string bytes);
 
 // The ISO 639-1 code of a language as DSL headers name it ("English", "GermanNewSpelling"):

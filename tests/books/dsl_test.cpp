@@ -44,6 +44,21 @@ TEST(Dsl, TextIsDecodedByItsMarkOrItsHeader) {
     EXPECT_EQ(DecodeDslText("#INDEX_LANGUAGE \"Russian\"\n\xF1\xEB\xEE\xE2\xEE\n"),
               "#INDEX_LANGUAGE \"Russian\"\nслово\n");
     EXPECT_EQ(DecodeDslText("#NAME \"Caf\xE9\"\n"), "#NAME \"Café\"\n");
+    // The other Windows code pages by the languages of the header lines; a byte the page
+    // has no letter for stays visible.
+    EXPECT_EQ(DecodeDslText("#INDEX_LANGUAGE \"Polish\"\n\xB3\xF3\x9F\n\t\xBF\xB9\x98\n"),
+              "#INDEX_LANGUAGE \"Polish\"\nłóź\n\tżą\xEF\xBF\xBD\n");
+    EXPECT_EQ(DecodeDslText("#SOURCE_CODE_PAGE \"EasternEuropean\"\n\xE8\n"),
+              "#SOURCE_CODE_PAGE \"EasternEuropean\"\nč\n");
+    EXPECT_EQ(DecodeDslText("#INDEX_LANGUAGE \"Turkish\"\n\xF0\xFE\xFD\n"),
+              "#INDEX_LANGUAGE \"Turkish\"\nğşı\n");
+    EXPECT_EQ(DecodeDslText("#CONTENTS_LANGUAGE \"Greek\"\n\xEB\xDC\n"),
+              "#CONTENTS_LANGUAGE \"Greek\"\nλά\n");
+    EXPECT_EQ(DecodeDslText("#INDEX_LANGUAGE \"Lithuanian\"\n\xE0\n"),
+              "#INDEX_LANGUAGE \"Lithuanian\"\ną\n");
+    // A language named in a card's text is no header: Windows-1252.
+    EXPECT_EQ(DecodeDslText("#NAME \"X\"\nwoord\n\tPolish \xE9\n"),
+              "#NAME \"X\"\nwoord\n\tPolish é\n");
     // C1 controls, which no book stores, are read as Windows-1252 has them.
     EXPECT_EQ(DecodeDslText("a\xC2\x99"
                             "b"),
