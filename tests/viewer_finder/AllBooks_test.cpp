@@ -35,6 +35,30 @@ TEST(MergeTypeAhead, MergesInKeyOrderWithEachHeadwordOnce) {
     EXPECT_TRUE(MergeTypeAhead({}, 5).empty());
 }
 
+TEST(MergeWordLists, SlotsTheSecondListInByFoldedWordKeepingTheFirstsOrder) {
+    // The first list's order is its books' keys', which the merge never changes.
+    const Words local = {"Huid", "huis", "Huis", "hut"};
+    EXPECT_EQ(MergeWordLists(local,
+                             {"hui", "huis", "huisje",
+                              "\xC5\x82\xC3\xB3"
+                              "d\xC5\xBA"},
+                             10),
+              (Words{"hui", "Huid", "huis", "Huis", "huisje", "hut",
+                     "\xC5\x82\xC3\xB3"
+                     "d\xC5\xBA"}));
+    EXPECT_EQ(MergeWordLists({"zaal"},
+                             {"\xC5\xBC"
+                              "aba",
+                              "zebra"},
+                             10),
+              (Words{"zaal",
+                     "\xC5\xBC"
+                     "aba",
+                     "zebra"}));
+    EXPECT_EQ(MergeWordLists(local, {"ha", "hz"}, 3), (Words{"ha", "Huid", "huis"}));
+    EXPECT_EQ(MergeWordLists({}, {"b", "a"}, 5), (Words{"b", "a"}));
+}
+
 TEST(MergeSuggestions, NearestFirstThenBooksInOrderEachHeadwordOnce) {
     std::vector<std::vector<TBookSuggestion>> lists = {
         {{"buis", 0, 1}, {"huisje", 0, 2}},

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QTest>
 #include <atomic>
 #include <chrono>
@@ -15,7 +16,9 @@
 #include "UiTestSupport.h"
 #include "books/user_books.h"
 #include "dict_servers.h"
+#include "viewer/core/LXA_Books.h"
 #include "viewer/display/HtmlViewer.h"
+#include "viewer/finder/AllBooks.h"
 #include "viewer/ui/AddDictionary.h"
 #include "viewer/ui/AllBooksPage.h"
 #include "viewer/ui/BlockHeader.h"
@@ -76,6 +79,10 @@ FakeDictServer::Script Dictionary(std::atomic<bool> &broken) {
                     "111 2 strategies present\r\nlev \"one letter\"\r\nre \"POSIX\"\r\n.\r\n"
                     "250 ok\r\n");
             else if (line.rfind("MATCH fd-nld-eng re \"^hui", 0) == 0)
+                c.Send(
+                    "152 2 matches found\r\nfd-nld-eng \"huid\"\r\nfd-nld-eng \"huis\"\r\n.\r\n"
+                    "250 ok\r\n");
+            else if (line == "MATCH fd-nld-eng prefix \"hu\"")
                 c.Send(
                     "152 2 matches found\r\nfd-nld-eng \"huid\"\r\nfd-nld-eng \"huis\"\r\n.\r\n"
                     "250 ok\r\n");
@@ -233,6 +240,63 @@ TEST_F(ServerBookTest, AServerBookJoinsEveryBookWhenItsAnswerArrives) {
     auto *notice = page.findChild<QLabel *>(QStringLiteral("lblBlockNotice"));
     ASSERT_NE(notice, nullptr);
     EXPECT_EQ(notice->text(), QStringLiteral("De server 127.0.0.1 antwoordt niet."));
+}
+
+TEST_F(ServerBookTest, AServerBookAmongTheChosenListsPatternsNearWordsTypeAheadAndPopup) {
+    std::atomic<bool> broken{false};
+    FakeDictServer server(Dictionary(broken));
+    Start(server.Port(), "kw: huif\n<p>hood</p>\n\nkw: hut\n<p>hut</p>\n");
+    Window().ChooseBooks("*");
+    ui::TAllBooksPage &page = *Window().AllBooksPage();
+    const auto answered = [&](int blocks) {
+        return QTest::qWaitFor(
+            [&] { return Window().AllBooksPending() == 0 && page.BlockCount() == blocks; }, 8000);
+    };
+    // A pattern: the local book's keys and the server's matches, each in its book's block.
+    Find(Window(), "hui?");
+    ASSERT_TRUE(answered(2));
+    EXPECT_EQ(page.Header(0)->Books(), QStringList{"Boek"});
+    EXPECT_EQ(page.Header(1)->Books(), QStringList{"Proefserver"});
+    EXPECT_TRUE(page.Display(1)->toPlainText().contains(QStringLiteral("huid")));
+    EXPECT_EQ(Window().StatusText(), QStringLiteral("3 trefwoorden passen bij 'hui?'."));
+
+    // Found nowhere: the server's words one letter away join the local book's.
+    Find(Window(), "huus");
+    const auto note = [&] {
+        auto *shown = page.findChild<display::THtmlViewer *>(QStringLiteral("FONoteViewer"));
+        return shown != nullptr ? shown->toPlainText().toStdString() : std::string();
+    };
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return Window().AllBooksPending() == 0 && note().find("heus") != std::string::npos; },
+        8000))
+        << note();
+    EXPECT_NE(note().find("Proefserver"), std::string::npos) << note();
+    EXPECT_NE(note().find("hut"), std::string::npos) << note();
+
+    // The type-ahead list: the local headwords at once, the server's added in order.
+    Window().show();
+    QApplication::setActiveWindow(&Window());
+    QLineEdit *field = Window().SearchField();
+    field->clear();
+    field->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return field->hasFocus(); }, 2000));
+    QTest::keyClicks(field, "hu");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Window().TypeAhead()->Words().size() == 4; }, 8000))
+        << Window().TypeAhead()->Words().join(' ').toStdString();
+    EXPECT_EQ(Window().TypeAhead()->Words(), (QStringList{"huid", "huif", "huis", "hut"}));
+    Window().HideTypeAhead();
+
+    // The popup's page: the server's block once it has arrived, and the popup asked again.
+    QSignalSpy grew(&Window(), &ui::TfrmLXAMain::WordFinderGrew);
+    EXPECT_TRUE(Window().LookupPage(QStringLiteral("huis")).Answers.empty());
+    ui::TLookupPage again;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return !(again = Window().LookupPage(QStringLiteral("huis"))).Answers.empty(); },
+        8000));
+    EXPECT_GE(grew.count(), 1);
+    ASSERT_EQ(again.Answers.size(), 1u);
+    EXPECT_EQ(again.Answers.front()->Book->DisplayName, "Proefserver");
+    EXPECT_EQ(again.Status, QStringLiteral("Gevonden in 1 woordenboek (1 trefwoord)."));
 }
 
 TEST_F(ServerBookTest, TypeAheadListsTheServersWordsWhenTheyArrive) {

@@ -17,6 +17,7 @@
 #include "viewer/core/LXA_Utils.h"
 #include "viewer/finder/BookKeys.h"
 #include "viewer/finder/FinderPage.h"
+#include "viewer/finder/PatternSearch.h"
 #include "viewer/finder/Suggest.h"
 #include "viewer/finder/WordFinder.h"
 
@@ -463,6 +464,61 @@ std::shared_ptr<const TBookAnswer> ServerBookAnswer(const TLXABook &book, std::s
     return answer;
 }
 
+std::shared_ptr<const TBookAnswer> ServerPatternAnswer(const TLXABook &book, std::size_t place,
+                                                       const std::string &typed,
+                                                       const std::vector<std::string> &headwords,
+                                                       const std::string &trouble) {
+    if (trouble.empty() && headwords.empty())
+        return nullptr;
+    auto answer = std::make_shared<TBookAnswer>();
+    answer->Place = place;
+    answer->Book = &book;
+    answer->Typed = typed;
+    answer->References = true;
+    if (!trouble.empty()) {
+        answer->Rank = TAnswerRank::Failed;
+        answer->Notice = trouble;
+        return answer;
+    }
+    std::vector<std::string> listed;
+    for (std::size_t i = 0; i < headwords.size() && i < kPatternPageLimit; ++i)
+        listed.push_back(books::Utf8ToCp1252WithReferences(headwords[i]));
+    answer->Listing = PatternLines(listed, headwords.size(), typed);
+    answer->Listed = headwords.size();
+    return answer;
+}
+
+std::vector<TBookSuggestion> ServerSuggestions(const std::vector<std::string> &words,
+                                               std::size_t place, const std::string &typed) {
+    const std::string typedKey = lexq_fold_utf8_string(typed);
+    std::vector<TBookSuggestion> suggestions;
+    for (const std::string &word : words)
+        suggestions.push_back({books::Utf8ToCp1252WithReferences(word), place,
+                               OsaDistance(typedKey, lexq_fold_utf8_string(word))});
+    // Nearest first, as a book's own list; the server's order within one distance.
+    std::stable_sort(suggestions.begin(), suggestions.end(),
+                     [](const auto &a, const auto &b) { return a.Distance < b.Distance; });
+    return suggestions;
+}
+
+std::vector<std::string> MergeWordLists(const std::vector<std::string> &first,
+                                        const std::vector<std::string> &second, std::size_t limit) {
+    std::vector<std::string> merged;
+    const auto add = [&](const std::string &word) {
+        if (merged.size() < limit && std::find(merged.begin(), merged.end(), word) == merged.end())
+            merged.push_back(word);
+    };
+    std::size_t a = 0, b = 0;
+    while (merged.size() < limit && (a < first.size() || b < second.size())) {
+        if (b == second.size() || (a < first.size() && lexq_fold_utf8_string(first[a]) <=
+                                                           lexq_fold_utf8_string(second[b])))
+            add(first[a++]);
+        else
+            add(second[b++]);
+    }
+    return merged;
+}
+
 TAllBooks::TAllBooks(const std::vector<TLXABook *> &books, const std::string &dataDir)
     : m_forms(dataDir) {
     for (TLXABook *book : books) {
@@ -475,6 +531,11 @@ TAllBooks::TAllBooks(const std::vector<TLXABook *> &books, const std::string &da
 }
 
 TAllBooks::~TAllBooks() = default;
+
+const TLXABook &TAllBooks::BookAt(std::size_t place) const {
+    return place < m_searchers.size() ? m_searchers[place]->Book()
+                                      : *m_serverBooks.at(place - m_searchers.size());
+}
 
 std::vector<std::shared_ptr<const TBookAnswer>> TAllBooks::SearchAll(const std::string &typed,
                                                                      WordForms::Wait wait,

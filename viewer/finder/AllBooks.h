@@ -153,6 +153,22 @@ std::shared_ptr<const TBookAnswer> ServerBookAnswer(const TLXABook &book, std::s
                                                     const std::string &html,
                                                     const std::string &trouble);
 
+// A server book's block of a pattern: the headwords (UTF-8) the server matched, listed as
+// a local book's pattern block lists its keys (typed: page text, as PatternLines takes it);
+// the server's one line as a failed block; null when none matched.
+std::shared_ptr<const TBookAnswer> ServerPatternAnswer(const TLXABook &book, std::size_t place,
+                                                       const std::string &typed,
+                                                       const std::vector<std::string> &headwords,
+                                                       const std::string &trouble);
+// A server's words near a word found nowhere (both UTF-8) as suggestions of the book at
+// place, their distance that of the folded words.
+std::vector<TBookSuggestion> ServerSuggestions(const std::vector<std::string> &words,
+                                               std::size_t place, const std::string &typed);
+// Two type-ahead lists (UTF-8) as one in the order of their folded words: the order within
+// each list is kept, on a tie the first list's word comes first, each word once, at most limit.
+std::vector<std::string> MergeWordLists(const std::vector<std::string> &first,
+                                        const std::vector<std::string> &second, std::size_t limit);
+
 // The searchers of one choice of books.
 class TAllBooks {
   public:
@@ -167,6 +183,8 @@ class TAllBooks {
     // book's block comes first.
     const std::vector<const TLXABook *> &ServerBooks() const { return m_serverBooks; }
     std::size_t ServerPlace(std::size_t i) const { return m_searchers.size() + i; }
+    // The book at a place of the choice, local or on a server.
+    const TLXABook &BookAt(std::size_t place) const;
 
     // Every book in turn on the calling thread, ranked (the terminal tool's way).
     std::vector<std::shared_ptr<const TBookAnswer>> SearchAll(const std::string &typed,

@@ -5,6 +5,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <set>
@@ -34,6 +35,7 @@ class THtmlViewer;
 struct TPageLook;
 }  // namespace display
 class TAllBooks;
+class TBookSearcher;
 class TServerLookups;
 struct TServerAnswer;
 struct TBookAnswer;
@@ -269,9 +271,25 @@ class TfrmLXAMain : public QMainWindow {
     std::string NewWindowChoice() const;
     void SearchAllBooks(const QString &typed);
     void AllBooksAnswered(unsigned search, const std::shared_ptr<const TBookAnswer> &answer);
-    void AllBooksSuggested(unsigned search, const std::vector<TBookSuggestion> &suggestions);
-    void AskServerBooks(unsigned search, const std::string &word);
+    // One more list of words near a miss (the local books', or a server's): the note shows
+    // them all, merged, as each list arrives.
+    void AllBooksSuggested(unsigned search, std::vector<TBookSuggestion> suggestions);
+    // Each local book of the choice answers on a worker, its block joining the page; a
+    // search made stale makes no further lookup.
+    using TBlockOf = std::function<std::shared_ptr<const TBookAnswer>(
+        TBookSearcher &book, const std::function<bool()> &stale)>;
+    void AskLocalBooks(unsigned search, TBlockOf blockOf);
     QStringList AllBooksTypeAhead(const std::string &text) const;
+    // The choice's books on DICT servers (LXA_MainChoiceServers.cpp), each asked on its
+    // server's worker: their definitions, a pattern's headwords or the words near a miss
+    // join the page when they arrive, their headwords the type-ahead list, their blocks the
+    // lookup popup's page (which is asked again then).
+    TServerLookups &ServerLookups();
+    void AskServerBooks(unsigned search, const std::string &word);
+    void AskServerPatterns(unsigned search, const std::string &typed, const std::string &word);
+    void AskServerSuggestions(unsigned search, const std::string &word);
+    void AskServerTypeAheads(const QString &typed, const QStringList &local);
+    void AddServerLookups(const std::string &word, TLookupPage &page);
     void ApplyAllBooksLook(const display::TPageLook &look);
     // LookupPage with several books chosen; text is typed in Windows-1252.
     TLookupPage ChoiceLookupPage(const std::string &text, const QString &typed);

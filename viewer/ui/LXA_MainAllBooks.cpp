@@ -70,13 +70,13 @@ QString Keywords(int count) {
     return count == 1 ? QStringLiteral("1 trefwoord") : QStringLiteral("%1 trefwoorden").arg(count);
 }
 
-std::string SuggestionsPage(TAllBooks &searchers, const std::vector<TBookSuggestion> &found) {
+std::string SuggestionsPage(const TAllBooks &searchers, const std::vector<TBookSuggestion> &found) {
     if (found.empty())
         return {};
     std::vector<std::string> words, books;
     for (const TBookSuggestion &suggestion : found) {
         words.push_back(suggestion.Headword);
-        books.push_back(searchers.At(suggestion.Place).Book().DisplayName);
+        books.push_back(searchers.BookAt(suggestion.Place).DisplayName);
     }
     return "<html>\r\n  <body>\r\n    " + SuggestionLines(words, books) +
            "\r\n  </body>\r\n</html>";
@@ -278,8 +278,15 @@ void TfrmLXAMain::SearchAllBooks(const QString &typed) {
     }
     state.Pending =
         static_cast<int>(state.Searchers->Count() + state.Searchers->ServerBooks().size());
-    const unsigned search = state.Search;
-    AskServerBooks(search, word);
+    AskServerBooks(state.Search, word);
+    AskLocalBooks(state.Search, [word](TBookSearcher &book, const std::function<bool()> &stale) {
+        return book.AnswerUtf8(word, WordForms::Wait::No, true, stale);
+    });
+    RecordSearch(typed);
+}
+
+void TfrmLXAMain::AskLocalBooks(unsigned search, TBlockOf blockOf) {
+    TAllBooksState &state = *m_allBooks;
     for (std::size_t place = 0; place < state.Searchers->Count(); ++place) {
         auto *watcher = new QFutureWatcher<std::shared_ptr<const TBookAnswer>>(state.Page);
         connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, search] {
@@ -289,44 +296,12 @@ void TfrmLXAMain::SearchAllBooks(const QString &typed) {
         watcher->setFuture(QtConcurrent::run(
             &state.Pool,
             [searchers = state.Searchers, current = state.Current, search, place,
-             word]() -> std::shared_ptr<const TBookAnswer> {
-                // A search made stale makes no further lookup.
-                return searchers->At(place).AnswerUtf8(word, WordForms::Wait::No, true,
-                                                       [&] { return current->load() != search; });
+             blockOf]() -> std::shared_ptr<const TBookAnswer> {
+                const std::function<bool()> stale = [&] { return current->load() != search; };
+                if (stale())
+                    return nullptr;
+                return blockOf(searchers->At(place), stale);
             }));
-    }
-    RecordSearch(typed);
-}
-
-void TfrmLXAMain::AskServerBooks(unsigned search, const std::string &word) {
-    const std::shared_ptr<TAllBooks> &searchers = m_allBooks->Searchers;
-    if (searchers->ServerBooks().empty())
-        return;
-    if (!m_serverLookups)
-        m_serverLookups = std::make_unique<TServerLookups>();
-    for (std::size_t i = 0; i < searchers->ServerBooks().size(); ++i) {
-        // The searchers hold the book for as long as the answer may still be wanted.
-        const TLXABook *book = searchers->ServerBooks()[i];
-        const std::size_t place = searchers->ServerPlace(i);
-        QPointer<TfrmLXAMain> window(this);
-        // Answered on the server's worker; joins the page on the window's thread.
-        auto done = [window, search, searchers, book,
-                     place](std::shared_ptr<const TServerAnswer> answer) {
-            std::vector<std::string> headwords;
-            for (const books::dict::Definition &definition : answer->Definitions)
-                headwords.push_back(definition.word);
-            std::shared_ptr<const TBookAnswer> block =
-                ServerBookAnswer(*book, place, answer->Word, headwords,
-                                 answer->Found() ? answer->Html : "", answer->Trouble);
-            QMetaObject::invokeMethod(
-                window,
-                [window, search, block] {
-                    if (window)
-                        RunGuarded([&] { window->AllBooksAnswered(search, block); });
-                },
-                Qt::QueuedConnection);
-        };
-        m_serverLookups->Request(TServerAnswer::TKind::Define, book->ServerAddress, word, done);
     }
 }
 
@@ -362,9 +337,11 @@ void TfrmLXAMain::AllBooksAnswered(unsigned search,
         return;
     SetStatus(QStringLiteral("Het woord '%1' kan niet worden gevonden.")
                   .arg(QString::fromStdString(state.Word)));
-    // Nowhere found: the nearest headwords of every book, read on a worker; the page is
-    // whole once they are shown.
-    state.Pending = 1;
+    // Nowhere found: the nearest headwords of every local book, read on a worker, and of
+    // every server book; the page is whole once they are all shown.
+    state.Pending = 1 + static_cast<int>(state.Searchers->ServerBooks().size());
+    state.Suggested.clear();
+    AskServerSuggestions(search, state.Word);
     auto *watcher = new QFutureWatcher<std::vector<TBookSuggestion>>(state.Page);
     connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, search] {
         watcher->deleteLater();
@@ -376,15 +353,16 @@ void TfrmLXAMain::AllBooksAnswered(unsigned search,
         }));
 }
 
-void TfrmLXAMain::AllBooksSuggested(unsigned search,
-                                    const std::vector<TBookSuggestion> &suggestions) {
+void TfrmLXAMain::AllBooksSuggested(unsigned search, std::vector<TBookSuggestion> suggestions) {
     TAllBooksState &state = *m_allBooks;
     if (search != state.Search)
         return;
-    state.Pending = 0;
+    --state.Pending;
     if (suggestions.empty())
         return;
-    state.Page->ShowNote(SuggestionsPage(*state.Searchers, suggestions));
+    state.Suggested.push_back(std::move(suggestions));
+    state.Page->ShowNote(SuggestionsPage(
+        *state.Searchers, MergeSuggestions(state.Suggested, TWordFinder::kMaxSuggestions)));
 }
 
 QStringList TfrmLXAMain::AllBooksTypeAhead(const std::string &text) const {
@@ -424,6 +402,7 @@ TLookupPage TfrmLXAMain::ChoiceLookupPage(const std::string &text, const QString
     // The books one after the other on this thread: a popup's word takes milliseconds a
     // book, and the searchers' handles keep the window's own workers out meanwhile.
     answer.Answers = state.Searchers->SearchAllUtf8(text, WordForms::Wait::No);
+    AddServerLookups(text, answer);
     int books = 0, keywords = 0;
     for (const auto &book : answer.Answers) {
         books += book->HasEntries() ? 1 : 0;

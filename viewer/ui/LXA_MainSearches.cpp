@@ -215,23 +215,12 @@ bool TfrmLXAMain::PatternAllBooks(const std::string &word) {
     }
     state.Kind = TAllBooksState::TKind::Pattern;
     state.Typed = typed;
-    state.Pending = static_cast<int>(state.Searchers->Count());
-    const unsigned search = state.Search;
-    for (std::size_t place = 0; place < state.Searchers->Count(); ++place) {
-        auto *watcher = new QFutureWatcher<std::shared_ptr<const TBookAnswer>>(state.Page);
-        connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, search] {
-            watcher->deleteLater();
-            RunGuarded([&] { AllBooksAnswered(search, watcher->result()); });
-        });
-        watcher->setFuture(
-            QtConcurrent::run(&state.Pool,
-                              [searchers = state.Searchers, current = state.Current, search, place,
-                               pattern = *read, typed]() -> std::shared_ptr<const TBookAnswer> {
-                                  if (current->load() != search)
-                                      return nullptr;
-                                  return PatternBlock(searchers->At(place), pattern, typed);
-                              }));
-    }
+    state.Pending =
+        static_cast<int>(state.Searchers->Count() + state.Searchers->ServerBooks().size());
+    AskServerPatterns(state.Search, typed, word);
+    AskLocalBooks(state.Search, [pattern = *read, typed](TBookSearcher &book, const auto &) {
+        return PatternBlock(book, pattern, typed);
+    });
     return true;
 }
 
@@ -247,23 +236,11 @@ void TfrmLXAMain::ArticlesAllBooks(const std::string &typed, const std::string &
     SetStatus(QStringLiteral("Zoeken in de artikelen..."));
     state.Kind = TAllBooksState::TKind::Articles;
     state.Typed = typed;
+    // A DICT server has no search in its definitions' text: its books are not asked.
     state.Pending = static_cast<int>(state.Searchers->Count());
-    const unsigned search = state.Search;
-    for (std::size_t place = 0; place < state.Searchers->Count(); ++place) {
-        auto *watcher = new QFutureWatcher<std::shared_ptr<const TBookAnswer>>(state.Page);
-        connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, search] {
-            watcher->deleteLater();
-            RunGuarded([&] { AllBooksAnswered(search, watcher->result()); });
-        });
-        watcher->setFuture(
-            QtConcurrent::run(&state.Pool,
-                              [searchers = state.Searchers, current = state.Current, search, place,
-                               query, typed]() -> std::shared_ptr<const TBookAnswer> {
-                                  if (current->load() != search)
-                                      return nullptr;
-                                  return ArticlesBlock(searchers->At(place), query, typed);
-                              }));
-    }
+    AskLocalBooks(state.Search, [query, typed](TBookSearcher &book, const auto &) {
+        return ArticlesBlock(book, query, typed);
+    });
 }
 
 }  // namespace ui

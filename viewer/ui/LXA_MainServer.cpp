@@ -61,8 +61,6 @@ bool TfrmLXAMain::SearchOnServer(const QString &typed) {
         return false;
     m_finding = {};
     m_lineAbove.clear();
-    if (!m_serverLookups)
-        m_serverLookups = std::make_unique<TServerLookups>();
     const unsigned search = ++m_serverSearch;
     SetStatus(QStringLiteral("Zoeken op de server..."));
     QPointer<TfrmLXAMain> window(this);
@@ -86,9 +84,9 @@ bool TfrmLXAMain::SearchOnServer(const QString &typed) {
         m_viewer->LoadDocument(page.data(), page.size());
         return true;
     }
-    m_serverLookups->Request(pattern::LooksLikePattern(text) ? TServerAnswer::TKind::Pattern
-                                                             : TServerAnswer::TKind::Define,
-                             m_data.CurrentBook->ServerAddress, text, done);
+    ServerLookups().Request(pattern::LooksLikePattern(text) ? TServerAnswer::TKind::Pattern
+                                                            : TServerAnswer::TKind::Define,
+                            m_data.CurrentBook->ServerAddress, text, done);
     return true;
 }
 
@@ -96,8 +94,6 @@ void TfrmLXAMain::AskServerTypeAhead(const QString &typed) {
     const unsigned asked = ++m_serverTypeAhead;
     if (typed.isEmpty() || pattern::LooksLikePattern(typed.toStdString()))
         return;
-    if (!m_serverLookups)
-        m_serverLookups = std::make_unique<TServerLookups>();
     QPointer<TfrmLXAMain> window(this);
     // A newer keystroke's request takes the place of this one while it waits; one already
     // asked is dropped when it comes back after a newer one.
@@ -115,8 +111,8 @@ void TfrmLXAMain::AskServerTypeAhead(const QString &typed) {
             },
             Qt::QueuedConnection);
     };
-    m_serverLookups->Request(TServerAnswer::TKind::Prefix, m_data.CurrentBook->ServerAddress,
-                             typed.toStdString(), done);
+    ServerLookups().Request(TServerAnswer::TKind::Prefix, m_data.CurrentBook->ServerAddress,
+                            typed.toStdString(), done);
 }
 
 void TfrmLXAMain::ServerAnswered(unsigned search,
@@ -149,7 +145,7 @@ void TfrmLXAMain::ServerAnswered(unsigned search,
         } else if (answer->Kind == TServerAnswer::TKind::Define) {
             // The miss shows at once; the words near it follow when the server has them.
             QPointer<TfrmLXAMain> window(this);
-            m_serverLookups->Request(
+            ServerLookups().Request(
                 TServerAnswer::TKind::Near, answer->Address, answer->Word,
                 [window, search](std::shared_ptr<const TServerAnswer> near) {
                     QMetaObject::invokeMethod(

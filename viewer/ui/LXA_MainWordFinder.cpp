@@ -62,11 +62,15 @@ void TfrmLXAMain::CreateWordFinder() {
         [this](const QString &typed) {
             QStringList words;
             RunGuarded([&] {
-                // A server's list comes later (AskServerTypeAhead); until then none.
-                if (ChoiceKey().empty() && OnServerBook())
+                // A server's list comes later (AskServerTypeAhead); until then none; a choice's
+                // server books add theirs when they answer.
+                if (ChoiceKey().empty() && OnServerBook()) {
                     AskServerTypeAhead(typed);
-                else
+                } else {
                     words = TypeAheadWords(typed);
+                    if (!ChoiceKey().empty())
+                        AskServerTypeAheads(typed, words);
+                }
             });
             return words;
         },

@@ -27,9 +27,15 @@ struct TfrmLXAMain::TAllBooksState {
     int Pending = 0;    // books not answered yet
     std::string Typed;  // Windows-1252, as searched
     std::string Word;   // a word search's word as typed (UTF-8, any script)
+    // The lists of words near the running search's miss that have arrived.
+    std::vector<std::vector<TBookSuggestion>> Suggested;
     // The lookup popup's last miss (choice and word) and its suggestions' page once read.
     std::string LookupMiss;
     std::string LookupNote;
+    // The popup's last word asked of the server books (choice and word), and their blocks
+    // as they arrived.
+    std::string LookupServed;
+    std::vector<std::shared_ptr<const TBookAnswer>> LookupServerBlocks;
     // What the running search lists: entries of a word, a pattern's headwords, articles.
     enum class TKind { Word, Pattern, Articles } Kind = TKind::Word;
     QThreadPool Pool;  // last: its destructor waits for the workers
