@@ -842,6 +842,12 @@ bool ArticleIndex::LoadHeadwordWords() {
     return true;
 }
 
+std::optional<std::size_t> ArticleIndex::Entries() {
+    if (!LoadHeadwordWords())
+        return std::nullopt;
+    return m_headwordWords.size();
+}
+
 bool ArticleIndex::Search(const Query &query, std::size_t limit, Found &found, std::string &error) {
     found = Found();
     if (!LoadHeadwordWords()) {

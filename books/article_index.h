@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -105,6 +106,10 @@ class ArticleIndex {
     // Whether the index is a UTF-8 book's: its keys UTF-8, its words folded (FoldedWords),
     // so that a query's words are folded so too.
     bool FoldsWords() const { return m_utf8; }
+
+    // How many entries the book has (the index keeps a byte for each); nullopt when the
+    // file fails.
+    std::optional<std::size_t> Entries();
 
     // Visits every key (letters A to Z, or a UTF-8 book's) that ends with suffix, in the
     // order of the reversed keys (byte by byte), until visit returns false. False when the

@@ -30,9 +30,12 @@ class ShelfDialogTest : public ::testing::Test {
             {"nl-en=1;Nederlands-Engels", "en-nl=1;Engels-Nederlands", "de-nl=1;Duits-Nederlands"});
         for (const char *name : {"nl-en", "en-nl", "de-nl"})
             folder.AddBook(name, "[dictionary]\n");
-        // The user's book, from a StarDict dictionary that names its licence.
+        // The user's book, from a StarDict dictionary that names its licence; a synonym
+        // gives one of its two entries a second key.
+        books::test::StardictOptions options;
+        options.synonyms = {{"rijwiel", 0}};
         const std::string ifo = books::test::WriteStardict(
-            sources.Path(), "mijn-boek", {{"fiets", "bicycle"}, {"huis", "house"}});
+            sources.Path(), "mijn-boek", {{"fiets", "bicycle"}, {"huis", "house"}}, options);
         books::test::WriteBytes(ifo, books::test::ReadBytes(ifo) + "copyright=GPL-2+\n");
         books::AddUserBook(books::UserShelfAt(folder.UserShelf), {{ifo}, "Mijn boek", ""});
         viewer = std::make_unique<TViewer>();
@@ -89,7 +92,10 @@ TEST_F(ShelfDialogTest, KeyboardChangesReachTheSelectorAndTheNextStart) {
         EXPECT_EQ(list->topLevelItem(3)->text(ui::TShelfDialog::cName), "Mijn boek");
         EXPECT_EQ(list->topLevelItem(3)->text(ui::TShelfDialog::cSource), "eigen");
         EXPECT_EQ(list->topLevelItem(3)->text(ui::TShelfDialog::cLicence), "GPL-2+");
-        EXPECT_EQ(list->topLevelItem(3)->text(ui::TShelfDialog::cKeys), "2");
+        EXPECT_EQ(list->topLevelItem(3)->text(ui::TShelfDialog::cEntries), "2");
+        EXPECT_EQ(list->topLevelItem(3)->text(ui::TShelfDialog::cKeys), "3");
+        // Without an article index the count is not known.
+        EXPECT_EQ(list->topLevelItem(0)->text(ui::TShelfDialog::cEntries), "");
         EXPECT_EQ(list->topLevelItem(3)->text(ui::TShelfDialog::cIndex), "ja");
         EXPECT_EQ(list->topLevelItem(0)->text(ui::TShelfDialog::cSource), "programma");
         EXPECT_EQ(list->topLevelItem(1)->text(ui::TShelfDialog::cDirection), "en → nl");

@@ -13,7 +13,9 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
+#include "books/article_index.h"
 #include "books/diagnostics.h"
 #include "viewer/core/LXA_IniFile.h"
 #include "viewer/core/LXA_MsgDlg.h"
@@ -58,8 +60,9 @@ class TShelfList : public QTreeWidget {
 // What the files of a book tell without opening it.
 struct TFacts {
     bool installed = false;
-    std::uint32_t keys = 0;    // the book file's header holds its number of keys
-    std::uintmax_t bytes = 0;  // its files together
+    std::uint32_t keys = 0;              // the book file's header holds its number of keys
+    std::optional<std::size_t> entries;  // the article index's, where it can be read
+    std::uintmax_t bytes = 0;            // its files together
     bool articleIndex = false;
     std::string licence;  // "licence" of the book's settings, if any
 };
@@ -76,6 +79,12 @@ TFacts FactsOf(const std::string &dataDir, const std::string &name) {
             facts.bytes += size;
     }
     facts.articleIndex = std::filesystem::is_regular_file(base + ".fts", error);
+    if (facts.articleIndex) {
+        // An enciphered index without its decipherer leaves the count unknown.
+        books::ArticleIndex::OpenStatus status;
+        if (const auto index = books::ArticleIndex::Open(base + ".fts", status))
+            facts.entries = index->Entries();
+    }
     std::ifstream idx(base + ".idx", std::ios::binary);
     unsigned char header[24] = {};
     if (idx.read(reinterpret_cast<char *>(header), sizeof header))
@@ -156,9 +165,9 @@ TShelfDialog::TShelfDialog(const books::UserShelf &shelf, const std::string &pro
     m_list->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::DoubleClicked);
     m_list->setColumnCount(cCount);
     m_list->setHeaderLabels({QStringLiteral("Naam"), QStringLiteral("Bron"),
-                             QStringLiteral("Richting"), QStringLiteral("Zoeksleutels"),
-                             QStringLiteral("Grootte"), QStringLiteral("Artikelindex"),
-                             QStringLiteral("Licentie")});
+                             QStringLiteral("Richting"), QStringLiteral("Artikelen"),
+                             QStringLiteral("Zoeksleutels"), QStringLiteral("Grootte"),
+                             QStringLiteral("Artikelindex"), QStringLiteral("Licentie")});
     m_list->header()->setStretchLastSection(true);
     layout->addWidget(m_list, 1);
 
@@ -229,8 +238,12 @@ QTreeWidgetItem *TShelfDialog::MakeItem(const books::ShelfBook &book) const {
     item->setCheckState(cName, book.hidden ? Qt::Unchecked : Qt::Checked);
     item->setText(cSource, book.mine ? QStringLiteral("eigen") : QStringLiteral("programma"));
     item->setText(cDirection, DirectionOf(book.name));
-    item->setText(cKeys, facts.installed ? QLocale(QLocale::Dutch).toString(facts.keys)
-                                         : QStringLiteral("niet geïnstalleerd"));
+    const QLocale dutch(QLocale::Dutch);
+    item->setText(cEntries, !facts.installed ? QStringLiteral("niet geïnstalleerd")
+                            : facts.entries  ? dutch.toString(qulonglong(*facts.entries))
+                                             : QString());
+    item->setTextAlignment(cEntries, Qt::AlignRight | Qt::AlignVCenter);
+    item->setText(cKeys, facts.installed ? dutch.toString(facts.keys) : QString());
     item->setTextAlignment(cKeys, Qt::AlignRight | Qt::AlignVCenter);
     item->setText(cSize, facts.installed ? SizeText(facts.bytes) : QString());
     item->setTextAlignment(cSize, Qt::AlignRight | Qt::AlignVCenter);

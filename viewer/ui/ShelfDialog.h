@@ -44,7 +44,7 @@ class TShelfDialog : public QDialog {
     const std::vector<books::ShelfBook> &Books() const { return m_books; }
 
     // Column of each fact, left to right.
-    enum TColumn { cName, cSource, cDirection, cKeys, cSize, cIndex, cLicence, cCount };
+    enum TColumn { cName, cSource, cDirection, cEntries, cKeys, cSize, cIndex, cLicence, cCount };
 
   signals:
     // The shelf was written: the selector should follow.
