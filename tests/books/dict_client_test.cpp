@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <mutex>
+#include <thread>
 
 #include "books/source.h"
 #include "books/user_books.h"
@@ -284,6 +286,64 @@ TEST(DictClientTest, AConnectionTheServerDroppedIsOpenedAgain) {
     for (int i = 0; i < 3; ++i)
         ASSERT_EQ(client.Define("fd-nld-eng", "huis", definitions), DictStatus::Ok) << i;
     EXPECT_EQ(server.Connections(), 3);
+}
+
+// The interrupt ends a wait for a silent server at once, whether it keeps the greeting back
+// or the reply, and the client asks nothing more once it is raised.
+TEST(DictClientTest, TheInterruptEndsEveryWaitAtOnce) {
+    using Clock = std::chrono::steady_clock;
+    // A server that greets (or not) and then never says a word.
+    for (const bool greets : {false, true}) {
+        SCOPED_TRACE(greets ? "reply" : "greeting");
+        FakeDictServer server([&](FakeConnection &c, const std::atomic<bool> &stopping) {
+            if (greets)
+                Greet(c);
+            c.WaitForClose(stopping);
+        });
+        Interrupt interrupt;
+        ClientOptions options = Quick();
+        options.connectTimeoutMs = 60000;
+        options.replyTimeoutMs = 60000;
+        options.interrupt = &interrupt;
+        DictClient client("127.0.0.1", server.Port(), options);
+        std::thread raiser([&] {
+            while (server.Connections() == 0)
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            // Time for the client to reach its wait (the greeting's, or the reply's).
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            interrupt.Raise();
+        });
+        std::vector<Definition> definitions;
+        const Clock::time_point start = Clock::now();
+        const DictStatus status = client.Define("fd-nld-eng", "huis", definitions);
+        const auto waited = Clock::now() - start;
+        raiser.join();
+        EXPECT_EQ(status, DictStatus::Cancelled);
+        EXPECT_LT(waited, std::chrono::seconds(5));
+        EXPECT_EQ(StatusLine(status, client.Host()), "");
+        EXPECT_TRUE(definitions.empty());
+        // Raised, it stays raised: nothing more goes out.
+        EXPECT_EQ(client.Define("fd-nld-eng", "huis", definitions), DictStatus::Cancelled);
+        EXPECT_EQ(server.Connections(), 1);
+        client.Close();
+    }
+    Interrupt raised;
+    raised.Raise();
+    raised.Raise();
+    EXPECT_TRUE(raised.Raised());
+    FakeDictServer server(Answering(kOneDefinition));
+    ClientOptions options = Quick();
+    options.interrupt = &raised;
+    DictClient client("127.0.0.1", server.Port(), options);
+    std::vector<Definition> definitions;
+    EXPECT_EQ(client.Define("fd-nld-eng", "huis", definitions), DictStatus::Cancelled);
+    EXPECT_EQ(server.Connections(), 0);
+    // One not raised changes nothing.
+    Interrupt calm;
+    options.interrupt = &calm;
+    DictClient healthy("127.0.0.1", server.Port(), options);
+    EXPECT_EQ(healthy.Define("fd-nld-eng", "huis", definitions), DictStatus::Ok);
+    EXPECT_FALSE(calm.Raised());
 }
 
 TEST(DictClientTest, WordsAreQuotedAndLineEndsNeverSent) {
