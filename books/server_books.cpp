@@ -66,7 +66,7 @@ ServerBooksAdded AddServerBooks(const UserShelf &shelf, const std::string &text,
         try {
             added.books.push_back(AddServerBook(shelf, request));
             if (request.direction.empty())
-                added.unknownDirection.push_back(db.name);
+                added.unknownDirection.push_back(added.books.back().name);
         } catch (const InputError &e) {
             added.refused.emplace_back(e.what());
         }

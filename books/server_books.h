@@ -11,9 +11,10 @@
 namespace books {
 
 struct ServerBooksAdded {
-    std::vector<AddResult> books;               // format "DICT-server"
-    std::vector<std::string> refused;           // Dutch: a database not added, and why
-    std::vector<std::string> unknownDirection;  // databases added without a direction
+    std::vector<AddResult> books;      // format "DICT-server"
+    std::vector<std::string> refused;  // Dutch: a database not added, and why
+    // The names of the books added without a direction (SetServerBookDirection gives one).
+    std::vector<std::string> unknownDirection;
 };
 
 // Asks the server for its databases (SHOW DB) and adds the wanted ones; displayName and

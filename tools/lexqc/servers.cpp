@@ -26,10 +26,9 @@ int AddServer(const std::string &text, const std::string &name, const std::strin
     }
     for (const AddResult &book : added.books)
         out << "'" << book.displayName << "' (" << book.name << ") is toegevoegd.\n";
-    for (const std::string &db : added.unknownDirection)
-        err << "lexqc: de richting van '" << db
-            << "' is onbekend; verwijder het woordenboek en voeg het opnieuw toe met "
-               "--direction (bijvoorbeeld --direction nl-en).\n";
+    for (const std::string &book : added.unknownDirection)
+        err << "lexqc: de richting van '" << book << "' is onbekend; geef haar met lexqc direction "
+            << book << " nl-en (of met één taal, zoals nl).\n";
     for (const std::string &why : added.refused)
         err << "lexqc: " << why << '\n';
     return added.refused.empty() ? kExitOk : kExitInputError;
