@@ -139,6 +139,10 @@ TDictionaryImport::TDictionaryImport(const TDictionaryChoice &choice, const std:
                 outcome.Kind = TImportOutcome::TKind::Added;
                 outcome.Name = added.books.front().name;
                 outcome.DisplayName = added.books.front().displayName;
+                for (const books::AddResult &book : added.books)
+                    outcome.ServerBooks.emplace_back(book.name, book.displayName);
+                outcome.UnknownDirection = added.unknownDirection;
+                outcome.Refused = added.refused;
                 m_outcome = std::move(outcome);
                 return;
             }
@@ -204,6 +208,20 @@ void TDictionaryImport::WorkerEnded() {
 
 std::string AddedMessage(const TImportOutcome &outcome) {
     std::string message;
+    if (outcome.ServerBooks.size() > 1 || !outcome.Refused.empty()) {
+        std::string names;
+        for (std::size_t i = 0; i < outcome.ServerBooks.size(); ++i)
+            names += (i == 0                                ? "'"
+                      : i + 1 == outcome.ServerBooks.size() ? " en '"
+                                                            : ", '") +
+                     outcome.ServerBooks[i].second + "'";
+        message = outcome.ServerBooks.size() == 1
+                      ? Format("Het woordenboek %s is toegevoegd.", {names})
+                      : Format("De woordenboeken %s zijn toegevoegd.", {names});
+        for (const std::string &refused : outcome.Refused)
+            message += "\n" + refused;
+        return message;
+    }
     if (outcome.Utf8)
         message = Format(
             "Het woordenboek '%s' is toegevoegd als Unicode-woordenboek (UTF-8), "

@@ -9,6 +9,7 @@
 
 #include "LXA_Main.h"
 #include "books/html.h"
+#include "books/user_books.h"
 #include "viewer/core/BookText.h"
 #include "viewer/core/LXA_Books.h"
 #include "viewer/core/LXA_Data.h"
@@ -52,6 +53,14 @@ std::string WordLinks(const std::vector<std::string> &words, std::size_t limit) 
 
 }  // namespace
 
+std::unique_ptr<TServerLookups> TfrmLXAMain::MakeServerLookups() const {
+    books::dict::ClientOptions options;
+    if (m_data.Books && !m_data.Books->UserPaths.AppDir.empty())
+        options.replyTimeoutMs =
+            1000 * books::ServerReplyTimeout(books::UserShelfAt(m_data.Books->UserPaths.AppDir));
+    return std::make_unique<TServerLookups>(options);
+}
+
 bool TfrmLXAMain::OnServerBook() const {
     return m_data.CurrentBook != nullptr && !m_data.CurrentBook->ServerAddress.empty();
 }
@@ -62,7 +71,7 @@ bool TfrmLXAMain::SearchOnServer(const QString &typed) {
     m_finding = {};
     m_lineAbove.clear();
     if (!m_serverLookups)
-        m_serverLookups = std::make_unique<TServerLookups>();
+        m_serverLookups = MakeServerLookups();
     const unsigned search = ++m_serverSearch;
     SetStatus(QStringLiteral("Zoeken op de server..."));
     QPointer<TfrmLXAMain> window(this);
@@ -97,7 +106,7 @@ void TfrmLXAMain::AskServerTypeAhead(const QString &typed) {
     if (typed.isEmpty() || pattern::LooksLikePattern(typed.toStdString()))
         return;
     if (!m_serverLookups)
-        m_serverLookups = std::make_unique<TServerLookups>();
+        m_serverLookups = MakeServerLookups();
     QPointer<TfrmLXAMain> window(this);
     // A newer keystroke's request takes the place of this one while it waits; one already
     // asked is dropped when it comes back after a newer one.
