@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "books/diagnostics.h"
+#include "books/progress.h"
 
 namespace books {
 
@@ -12,6 +13,9 @@ std::vector<dict::NamedEntry> ServerDatabases(const dict::ServerAddress &address
     std::vector<dict::NamedEntry> all;
     const dict::DictStatus status = client.ShowDatabases(all);
     client.Close();
+    // Nobody waits for an answer that was called off.
+    if (status == dict::DictStatus::Cancelled)
+        throw Cancelled();
     if (status != dict::DictStatus::Ok)
         throw InputError(dict::StatusLine(status, address.host));
     std::vector<dict::NamedEntry> wanted;

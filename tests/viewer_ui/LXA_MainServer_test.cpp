@@ -9,6 +9,7 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QSpinBox>
 #include <QTest>
 #include <QTimer>
@@ -402,6 +403,43 @@ TEST(ServerAddTest, TheDirectionOfABookWhoseNameDoesNotTellItIsAsked) {
         EXPECT_EQ(mine, (std::vector<std::string>{"nl-jargon", "wn"}));
     }
     ui::SetDirectionPrompt(previousDirection);
+    ui::SetDictionaryPrompt(previous);
+}
+
+// Adding from a server that never answers: "Annuleren" ends the wait at once (the user's
+// timeout is a minute here), says nothing more and adds nothing.
+TEST(ServerAddTest, CancellingTheAddWaitsForNoServer) {
+    FakeDictServer server([&](FakeConnection &c, const std::atomic<bool> &stopping) {
+        c.WaitForClose(stopping);  // not even a greeting
+    });
+    TProgramFolder folder;
+    folder.WriteCatalogue({"nl-en=1;Boek"});
+    folder.AddBook("nl-en", "", false);
+    folder.AddCompiledBook("nl-en", "kw: fiets\ndir: nl-en\n<p>bicycle</p>\n");
+    const books::UserShelf shelf = books::UserShelfAt(folder.UserShelf);
+    books::SetServerReplyTimeout(shelf, 60);
+    const std::string catalogue = books::CatalogueText(shelf.catalogue);
+    const std::string address = "dict://127.0.0.1:" + std::to_string(server.Port());
+    const ui::TDictionaryPrompt previous = ui::SetDictionaryPrompt([&](QWidget *) {
+        return ui::TDictionaryChoice{QString::fromStdString(address), QString()};
+    });
+    {
+        TDialogRecorder dialogs;
+        TViewer viewer;
+        ui::TfrmLXAMain &window = viewer.Main();
+        window.UpdateCommands();
+        window.Command("actAddServer")->trigger();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return server.Connections() > 0; }, 5000));
+        QTest::qWait(200);
+        auto *progress = window.findChild<QProgressDialog *>();
+        ASSERT_NE(progress, nullptr);
+        const auto start = std::chrono::steady_clock::now();
+        emit progress->canceled();  // as its button does
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !window.AddingDictionary(); }, 5000));
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+        EXPECT_TRUE(dialogs.Shown.empty());
+        EXPECT_EQ(books::CatalogueText(shelf.catalogue), catalogue);
+    }
     ui::SetDictionaryPrompt(previous);
 }
 

@@ -10,6 +10,17 @@ namespace lexqc {
 
 using namespace books;
 
+namespace {
+
+// The user's reply timeout, as the viewer and lexq wait.
+dict::ClientOptions ReplyOptions() {
+    dict::ClientOptions options;
+    options.replyTimeoutMs = 1000 * ServerReplyTimeout(DefaultUserShelf());
+    return options;
+}
+
+}  // namespace
+
 int AddServer(const std::string &text, const std::string &name, const std::string &direction,
               const std::string &programDataDir, std::ostream &out, std::ostream &err) {
     if (!direction.empty() && !IsDirection(direction)) {
@@ -19,7 +30,8 @@ int AddServer(const std::string &text, const std::string &name, const std::strin
     }
     ServerBooksAdded added;
     try {
-        added = AddServerBooks(DefaultUserShelf(), text, name, direction, programDataDir);
+        added = AddServerBooks(DefaultUserShelf(), text, name, direction, programDataDir,
+                               ReplyOptions());
     } catch (const InputError &e) {
         err << "lexqc: " << e.what() << '\n';
         return kExitInputError;
@@ -43,7 +55,7 @@ int ListServer(const std::string &text, std::ostream &out, std::ostream &err) {
     }
     std::vector<dict::NamedEntry> databases;
     try {
-        databases = ServerDatabases(address);
+        databases = ServerDatabases(address, ReplyOptions());
     } catch (const InputError &e) {
         err << "lexqc: " << e.what() << '\n';
         return kExitInputError;

@@ -10,11 +10,15 @@
 #include <atomic>
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+namespace books::dict {
+class Interrupt;
+}
 class QProgressDialog;
 class QThread;
 class QTimer;
@@ -85,6 +89,8 @@ class TDictionaryImport : public QObject {
 
     std::atomic<int> m_permille{0};
     std::atomic<bool> m_cancel{false};
+    // Ends a server's waits at once when the import is cancelled or destroyed.
+    std::unique_ptr<books::dict::Interrupt> m_interrupt;
     TImportOutcome m_outcome;  // written by the worker, read after it ended
     QThread *m_thread = nullptr;
     QTimer *m_timer = nullptr;

@@ -40,10 +40,11 @@ TDirectionDialog::TDirectionDialog(QWidget *parent, const TDirectionQuestion &qu
     auto *layout = new QVBoxLayout(this);
     auto *text = new QLabel(
         QStringLiteral("De server zegt niet uit welke taal '%1' vertaalt. Met de richting komt "
-                       "het woordenboek in de groep van zijn taal en worden grondvormen gevonden.")
+                       "het woordenboek in de groep van zijn taal.")
             .arg(question.DisplayName),
         this);
     text->setWordWrap(true);
+    text->setMinimumWidth(320);
     text->setTextFormat(Qt::PlainText);
     layout->addWidget(text);
 
