@@ -62,6 +62,14 @@ DictStatus Failure(int code) {
     }
 }
 
+// What a Send's status means for the request: a command that could not go is a closed
+// connection (a kept one is then opened again), unless the wait was ended on purpose.
+DictStatus Sent(SocketStatus status) {
+    if (status == SocketStatus::Ok)
+        return DictStatus::Ok;
+    return status == SocketStatus::Cancelled ? DictStatus::Cancelled : DictStatus::Closed;
+}
+
 // The count a 150 or 152 line announces.
 bool AnnouncedCount(const std::string &line, std::size_t &count) {
     std::vector<std::string> words;
@@ -178,6 +186,7 @@ std::string StatusLine(DictStatus status, const std::string &host) {
     switch (status) {
         case DictStatus::Ok:
         case DictStatus::NoMatch:
+        case DictStatus::Cancelled:
             return {};
         case DictStatus::NoDatabase:
             return "De server " + host + " heeft dit woordenboek niet (meer).";
@@ -223,6 +232,8 @@ DictStatus DictClient::ReadReply(Reply &reply) {
         const SocketStatus got = socket_->Receive(pending_, static_cast<int>(left));
         if (got == SocketStatus::Timeout)
             return DictStatus::Timeout;
+        if (got == SocketStatus::Cancelled)
+            return DictStatus::Cancelled;
         if (got != SocketStatus::Ok) {
             closedBeforeReply_ = reader.Empty();
             return DictStatus::Closed;
@@ -234,7 +245,10 @@ DictStatus DictClient::Connect() {
     socket_.reset();
     pending_.clear();
     strategiesKnown_ = false;
-    const SocketStatus connected = ConnectTcp(host_, port_, options_.connectTimeoutMs, socket_);
+    const SocketStatus connected =
+        ConnectTcp(host_, port_, options_.connectTimeoutMs, socket_, options_.interrupt);
+    if (connected == SocketStatus::Cancelled)
+        return DictStatus::Cancelled;
     if (connected != SocketStatus::Ok)
         return connected == SocketStatus::Timeout ? DictStatus::Timeout : DictStatus::Unreachable;
     Reply banner;
@@ -246,10 +260,9 @@ DictStatus DictClient::Connect() {
     if (status == DictStatus::Ok) {
         // Tells the server's log who asks; the reply is only checked to be one.
         Reply ok;
-        if (socket_->Send("CLIENT " + options_.clientName + "\r\n", options_.replyTimeoutMs) !=
-            SocketStatus::Ok)
-            status = DictStatus::Closed;
-        else
+        status =
+            Sent(socket_->Send("CLIENT " + options_.clientName + "\r\n", options_.replyTimeoutMs));
+        if (status == DictStatus::Ok)
             status = ReadReply(ok);
         if (status == DictStatus::Ok && (ok.code / 100 != 2 || !ok.blocks.empty()))
             status = ok.code >= 400 ? Failure(ok.code) : DictStatus::Malformed;
@@ -271,9 +284,9 @@ DictStatus DictClient::Exchange(const std::string &command, Reply &reply) {
             if (connected != DictStatus::Ok)
                 return connected;
         }
-        DictStatus status = DictStatus::Closed;
         closedBeforeReply_ = true;
-        if (socket_->Send(command + "\r\n", options_.replyTimeoutMs) == SocketStatus::Ok)
+        DictStatus status = Sent(socket_->Send(command + "\r\n", options_.replyTimeoutMs));
+        if (status == DictStatus::Ok)
             status = ReadReply(reply);
         if (status == DictStatus::Ok && (reply.code == 420 || reply.code == 421))
             status = DictStatus::Gone;

@@ -43,10 +43,11 @@ enum class DictStatus {
     TooLong,      // a line or a reply beyond its bound
     Gone,         // 420/421: the server is unavailable or shutting down
     Refused,      // another 4xx/5xx (access denied, syntax error, ...)
+    Cancelled,    // the client's interrupt ended the wait: nobody waits for the answer
 };
 
 // The one Dutch line a page or a command line shows for a server that failed; empty for
-// Ok and NoMatch.
+// Ok, NoMatch and Cancelled.
 std::string StatusLine(DictStatus status, const std::string &host);
 
 struct Definition {
@@ -71,6 +72,8 @@ struct ClientOptions {
     int replyTimeoutMs = 5000;
     ReplyLimits limits;
     std::string clientName = "Taalkist";  // sent with CLIENT
+    // Raised, it ends the client's waits at once (Cancelled); outlives the client.
+    const Interrupt *interrupt = nullptr;
 };
 
 class DictClient {
@@ -78,6 +81,8 @@ class DictClient {
     DictClient(std::string host, std::uint16_t port, ClientOptions options = {});
 
     const std::string &Host() const { return host_; }
+    // For the requests to come.
+    void SetReplyTimeout(int ms) { options_.replyTimeoutMs = ms; }
 
     DictStatus Define(const std::string &database, const std::string &word,
                       std::vector<Definition> &definitions);

@@ -6,12 +6,51 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <stdexcept>
 
 #include "books/dict_socket.h"
 
 namespace books::dict {
+
+// A pipe whose reading end becomes readable, for good, when the interrupt is raised: a
+// poll beside the socket's then ends at once.
+struct Interrupt::Handle {
+    int read = -1;
+    int write = -1;
+    std::atomic<bool> raised{false};
+};
+
+Interrupt::Interrupt() : handle_(std::make_unique<Handle>()) {
+    int ends[2];
+    if (pipe(ends) != 0)
+        throw std::runtime_error("pipe");
+    for (const int fd : ends) {
+        fcntl(fd, F_SETFD, FD_CLOEXEC);
+        fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
+    }
+    handle_->read = ends[0];
+    handle_->write = ends[1];
+}
+
+Interrupt::~Interrupt() {
+    close(handle_->read);
+    close(handle_->write);
+}
+
+void Interrupt::Raise() {
+    if (handle_->raised.exchange(true))
+        return;
+    const char byte = 1;
+    while (write(handle_->write, &byte, 1) < 0 && errno == EINTR) {
+    }
+}
+
+bool Interrupt::Raised() const {
+    return handle_->raised.load();
+}
 
 namespace {
 
@@ -23,23 +62,29 @@ int MsLeft(Clock::time_point deadline) {
     return left > 0 ? static_cast<int>(left) : 0;
 }
 
-// Waits for the event until the deadline; false when the time ran out.
-bool WaitFor(int fd, short event, Clock::time_point deadline) {
+// Waits for the event until the deadline or the interrupt: Ok, Timeout or Cancelled.
+SocketStatus WaitFor(int fd, short event, Clock::time_point deadline, const Interrupt *interrupt) {
     for (;;) {
-        pollfd p{fd, event, 0};
-        const int ready = poll(&p, 1, MsLeft(deadline));
+        if (interrupt != nullptr && interrupt->Raised())
+            return SocketStatus::Cancelled;
+        pollfd p[2] = {{fd, event, 0}, {-1, POLLIN, 0}};
+        if (interrupt != nullptr)
+            p[1].fd = interrupt->Waitable().read;
+        const int ready = poll(p, interrupt != nullptr ? 2 : 1, MsLeft(deadline));
+        if (ready > 0 && p[1].revents != 0)
+            return SocketStatus::Cancelled;
         if (ready > 0)
-            return true;
+            return SocketStatus::Ok;
         if (ready == 0)
-            return false;
+            return SocketStatus::Timeout;
         if (errno != EINTR)
-            return true;  // the call that follows reports the fault
+            return SocketStatus::Ok;  // the call that follows reports the fault
     }
 }
 
 class PosixSocket final : public Socket {
   public:
-    explicit PosixSocket(int fd) : fd_(fd) {}
+    PosixSocket(int fd, const Interrupt *interrupt) : fd_(fd), interrupt_(interrupt) {}
     ~PosixSocket() override { close(fd_); }
     PosixSocket(const PosixSocket &) = delete;
     PosixSocket &operator=(const PosixSocket &) = delete;
@@ -47,8 +92,9 @@ class PosixSocket final : public Socket {
     SocketStatus Send(std::string_view data, int timeoutMs) override {
         const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
         while (!data.empty()) {
-            if (!WaitFor(fd_, POLLOUT, deadline))
-                return SocketStatus::Timeout;
+            if (const SocketStatus ready = WaitFor(fd_, POLLOUT, deadline, interrupt_);
+                ready != SocketStatus::Ok)
+                return ready;
             const ssize_t sent = send(fd_, data.data(), data.size(), MSG_NOSIGNAL);
             if (sent < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK))
                 continue;
@@ -63,8 +109,9 @@ class PosixSocket final : public Socket {
         const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
         char buffer[16384];
         for (;;) {
-            if (!WaitFor(fd_, POLLIN, deadline))
-                return SocketStatus::Timeout;
+            if (const SocketStatus ready = WaitFor(fd_, POLLIN, deadline, interrupt_);
+                ready != SocketStatus::Ok)
+                return ready;
             const ssize_t got = recv(fd_, buffer, sizeof buffer, 0);
             if (got < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK))
                 continue;
@@ -83,10 +130,13 @@ class PosixSocket final : public Socket {
 
   private:
     int fd_;
+    const Interrupt *interrupt_;
 };
 
-// A non-blocking connect to one address, finished within the deadline; -1 on failure.
-int ConnectOne(const addrinfo &address, Clock::time_point deadline, bool &timedOut) {
+// A non-blocking connect to one address, finished within the deadline; -1 on failure,
+// with the wait's status when it was no refusal.
+int ConnectOne(const addrinfo &address, Clock::time_point deadline, const Interrupt *interrupt,
+               SocketStatus &waited) {
     const int fd = socket(address.ai_family, address.ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK,
                           address.ai_protocol);
     if (fd < 0)
@@ -94,9 +144,8 @@ int ConnectOne(const addrinfo &address, Clock::time_point deadline, bool &timedO
     if (connect(fd, address.ai_addr, address.ai_addrlen) == 0)
         return fd;
     if (errno == EINPROGRESS) {
-        if (!WaitFor(fd, POLLOUT, deadline)) {
-            timedOut = true;
-        } else {
+        waited = WaitFor(fd, POLLOUT, deadline, interrupt);
+        if (waited == SocketStatus::Ok) {
             int error = 0;
             socklen_t size = sizeof error;
             if (getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size) == 0 && error == 0)
@@ -110,8 +159,10 @@ int ConnectOne(const addrinfo &address, Clock::time_point deadline, bool &timedO
 }  // namespace
 
 SocketStatus ConnectTcp(const std::string &host, std::uint16_t port, int timeoutMs,
-                        std::unique_ptr<Socket> &socket) {
+                        std::unique_ptr<Socket> &socket, const Interrupt *interrupt) {
     socket.reset();
+    if (interrupt != nullptr && interrupt->Raised())
+        return SocketStatus::Cancelled;
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
@@ -121,17 +172,22 @@ SocketStatus ConnectTcp(const std::string &host, std::uint16_t port, int timeout
     if (getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found) != 0 ||
         found == nullptr)
         return SocketStatus::NoAddress;
-    bool timedOut = false;
+    SocketStatus waited = SocketStatus::Ok;
     int fd = -1;
-    for (const addrinfo *a = found; a != nullptr && fd < 0 && MsLeft(deadline) > 0; a = a->ai_next)
-        fd = ConnectOne(*a, deadline, timedOut);
+    for (const addrinfo *a = found;
+         a != nullptr && fd < 0 && MsLeft(deadline) > 0 && waited != SocketStatus::Cancelled;
+         a = a->ai_next)
+        fd = ConnectOne(*a, deadline, interrupt, waited);
     freeaddrinfo(found);
+    if (fd < 0 && waited == SocketStatus::Cancelled)
+        return SocketStatus::Cancelled;
     if (fd < 0)
-        return timedOut || MsLeft(deadline) == 0 ? SocketStatus::Timeout : SocketStatus::Refused;
+        return waited == SocketStatus::Timeout || MsLeft(deadline) == 0 ? SocketStatus::Timeout
+                                                                        : SocketStatus::Refused;
     // A command is one short line: sent at once, not held back for the last reply's ACK.
     int one = 1;
     setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-    socket = std::make_unique<PosixSocket>(fd);
+    socket = std::make_unique<PosixSocket>(fd, interrupt);
     return SocketStatus::Ok;
 }
 

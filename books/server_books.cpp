@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "books/diagnostics.h"
+#include "books/progress.h"
 
 namespace books {
 
@@ -12,6 +13,9 @@ std::vector<dict::NamedEntry> ServerDatabases(const dict::ServerAddress &address
     std::vector<dict::NamedEntry> all;
     const dict::DictStatus status = client.ShowDatabases(all);
     client.Close();
+    // Nobody waits for an answer that was called off.
+    if (status == dict::DictStatus::Cancelled)
+        throw Cancelled();
     if (status != dict::DictStatus::Ok)
         throw InputError(dict::StatusLine(status, address.host));
     std::vector<dict::NamedEntry> wanted;
@@ -66,7 +70,7 @@ ServerBooksAdded AddServerBooks(const UserShelf &shelf, const std::string &text,
         try {
             added.books.push_back(AddServerBook(shelf, request));
             if (request.direction.empty())
-                added.unknownDirection.push_back(db.name);
+                added.unknownDirection.push_back(added.books.back().name);
         } catch (const InputError &e) {
             added.refused.emplace_back(e.what());
         }

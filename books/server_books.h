@@ -11,15 +11,17 @@
 namespace books {
 
 struct ServerBooksAdded {
-    std::vector<AddResult> books;               // format "DICT-server"
-    std::vector<std::string> refused;           // Dutch: a database not added, and why
-    std::vector<std::string> unknownDirection;  // databases added without a direction
+    std::vector<AddResult> books;      // format "DICT-server"
+    std::vector<std::string> refused;  // Dutch: a database not added, and why
+    // The names of the books added without a direction (SetServerBookDirection gives one).
+    std::vector<std::string> unknownDirection;
 };
 
 // Asks the server for its databases (SHOW DB) and adds the wanted ones; displayName and
 // direction may be empty (the server's description, the direction a FreeDict name tells).
 // Throws InputError (Dutch) for a bad address or direction, a server that does not
-// answer, a database it lacks, or when no database could be added.
+// answer, a database it lacks, or when no database could be added; Cancelled when the
+// options' interrupt ended the wait.
 ServerBooksAdded AddServerBooks(const UserShelf &shelf, const std::string &address,
                                 const std::string &displayName, const std::string &direction,
                                 const std::string &programDataDir,

@@ -15,6 +15,7 @@
 #include "books/exact_words.h"
 #include "books/keys.h"
 #include "books/safe_file.h"
+#include "books/server_books.h"
 #include "books/source.h"
 #include "books/stardict.h"
 #include "platform/encoding.h"
@@ -112,6 +113,37 @@ std::string Join(const std::vector<std::string> &lines) {
     for (const std::string &line : lines)
         text += line + "\n";
     return text;
+}
+
+// The text with the key's line in the first section of the name set to the value (added at
+// the section's end, or with the section at the text's end); every other line kept.
+std::string WithKey(const std::string &text, const char *section, const std::string &key,
+                    const std::string &value) {
+    std::vector<std::string> lines = Lines(text);
+    const auto [first, end] = BookListLines(lines, section);
+    const std::string line = key + "=" + value;
+    const bool missing =
+        first == lines.size() && (lines.empty() || !IsSection(lines.back(), section));
+    if (missing) {
+        while (!lines.empty() && Trim(lines.back()).empty())
+            lines.pop_back();
+        if (!lines.empty())
+            lines.emplace_back();
+        lines.push_back("[" + std::string(section) + "]");
+        lines.push_back(line);
+        return Join(lines);
+    }
+    std::size_t at = first;
+    for (std::size_t i = first; i < end; ++i) {
+        if (Trim(lines[i]).rfind(';', 0) != 0 && SameName(KeyOf(lines[i]), key)) {
+            lines[i] = line;
+            return Join(lines);
+        }
+        if (!Trim(lines[i]).empty())
+            at = i + 1;
+    }
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), line);
+    return Join(lines);
 }
 
 // The files of one dictionary and its kind, from what the user named.
@@ -791,6 +823,21 @@ std::string GuessDirection(const std::string &database) {
     return from.empty() || to.empty() ? std::string() : from + "-" + to;
 }
 
+namespace {
+
+// The settings of a server book: the program's keys, then its own [server] section, which
+// the catalogue's other readers pass over.
+std::string ServerDefText(const UserShelf &shelf, const std::string &programDataDir,
+                          const std::string &name, const std::string &address,
+                          const std::string &database, const std::string &direction) {
+    // No speech: the page has no cell to read.
+    return DefText(name, "", PartnerOf(shelf, programDataDir, name, direction), "dict.css", "") +
+           "\n[server]\naddress=" + address + "\ndatabase=" + database +
+           "\ndirection=" + direction + "\n";
+}
+
+}  // namespace
+
 AddResult AddServerBook(const UserShelf &shelf, const ServerBookRequest &request) {
     std::string displayName = Trim(request.displayName);
     if (!IsDisplayName(displayName))
@@ -804,13 +851,8 @@ AddResult AddServerBook(const UserShelf &shelf, const ServerBookRequest &request
     CheckFree(shelf, request.programDataDir, name, displayName);
     const std::string defPath = shelf.dataDir + "/" + name + ".def";
     const std::string cssPath = shelf.dataDir + "/dict.css";
-    // The program's own keys as for any book (no speech: the page has no cell to read);
-    // the server's in a section of its own, which the catalogue's other readers pass over.
-    const std::string def =
-        DefText(name, "", PartnerOf(shelf, request.programDataDir, name, request.direction),
-                "dict.css", "") +
-        "\n[server]\naddress=" + request.address + "\ndatabase=" + request.database +
-        "\ndirection=" + request.direction + "\n";
+    const std::string def = ServerDefText(shelf, request.programDataDir, name, request.address,
+                                          request.database, request.direction);
     std::vector<std::pair<std::string, std::string>> temporaries;  // temporary, target
     try {
         temporaries.emplace_back(WriteTemporaryBeside(defPath, def), defPath);
@@ -882,6 +924,152 @@ std::string RemoveUserBook(const UserShelf &shelf, const std::string &name,
     for (const char *ending : {".bmp", "_off.bmp", ".ico"})
         RemoveQuietly(shelf.imgsDir + "/" + key + ending);
     return key;
+}
+
+std::string SetServerBookDirection(const UserShelf &shelf, const std::string &programDataDir,
+                                   const std::string &book, const std::string &direction) {
+    if (!direction.empty() && !IsDirection(direction))
+        throw InputError("Een richting is twee taalcodes zoals nl-en (of één zoals nl), niet '" +
+                         direction + "'.");
+    const std::string wanted = Trim(book);
+    auto find = [&](const std::vector<CatalogueEntry> &books) -> const CatalogueEntry * {
+        for (const CatalogueEntry &entry : books)
+            if (SameName(entry.name, wanted))
+                return &entry;
+        for (const CatalogueEntry &entry : books)
+            if (SameName(entry.displayName, wanted))
+                return &entry;
+        return nullptr;
+    };
+    MakeFolders(shelf.dataDir);
+    const FolderLock lock(shelf.dataDir + "/.lock");
+    const std::vector<CatalogueEntry> mine = ReadCatalogue(shelf.catalogue);
+    const std::vector<CatalogueEntry> program = programDataDir.empty()
+                                                    ? std::vector<CatalogueEntry>()
+                                                    : ReadCatalogue(programDataDir + "/dict.cfg");
+    const CatalogueEntry *entry = find(mine);
+    if (entry == nullptr)
+        throw InputError(find(program) != nullptr
+                             ? "'" + book +
+                                   "' hoort bij het programma; alleen een woordenboek op "
+                                   "een server krijgt zo een richting."
+                             : "Er is geen eigen woordenboek met de naam '" + book + "'.");
+    const std::string name = entry->name;
+    const std::string defPath = shelf.dataDir + "/" + name + ".def";
+    std::string address, database, old;
+    for (const auto &[key, value] : ReadCatalogueSection(defPath, "server")) {
+        if (SameName(key, "address"))
+            address = value;
+        else if (SameName(key, "database"))
+            database = value;
+        else if (SameName(key, "direction"))
+            old = value;
+    }
+    if (address.empty())
+        throw InputError("'" + book + "' is geen woordenboek op een server: de richting van een " +
+                         "eigen woordenboek staat in het woordenboek zelf.");
+    // The name as it was before its direction, then with the new one.
+    std::string base = name;
+    if (!old.empty() && base.size() > old.size() + 1 && base.rfind(old + "-", 0) == 0)
+        base = base.substr(old.size() + 1);
+    else if (!old.empty() && SameName(base, old))
+        base = NameFor(database).empty() ? "server" : NameFor(database);
+    const std::string renamed = WithDirection(base, direction);
+    const bool newName = renamed != name;
+    if (newName) {
+        for (const std::vector<CatalogueEntry> *books : {&mine, &program})
+            for (const CatalogueEntry &other : *books)
+                if (SameName(other.name, renamed) && !SameName(other.name, name))
+                    throw InputError("Er is al een woordenboek met de naam '" + renamed + "'.");
+    }
+    const std::string newDefPath = shelf.dataDir + "/" + renamed + ".def";
+    // The catalogue's line and the shelf's order under the new name.
+    std::vector<std::string> lines = Lines(CatalogueText(shelf.catalogue));
+    if (newName) {
+        const auto [first, end] = BookListLines(lines);
+        for (std::size_t i = first; i < end; ++i)
+            if (SameName(KeyOf(lines[i]), name)) {
+                lines[i] = renamed + lines[i].substr(lines[i].find('='));
+                break;
+            }
+        const auto [shelfFirst, shelfEnd] = BookListLines(lines, "shelf");
+        for (std::size_t i = shelfFirst; i < shelfEnd; ++i) {
+            if (!SameName(KeyOf(lines[i]), "order"))
+                continue;
+            std::string order;
+            const std::string value = lines[i].substr(lines[i].find('=') + 1);
+            std::size_t start = 0;
+            while (start <= value.size()) {
+                std::size_t stop = value.find(',', start);
+                if (stop == std::string::npos)
+                    stop = value.size();
+                const std::string one = Trim(value.substr(start, stop - start));
+                order += (start == 0 ? "" : ",") + (SameName(one, name) ? renamed : one);
+                start = stop + 1;
+            }
+            lines[i] = "order=" + order;
+        }
+    }
+    std::vector<std::pair<std::string, std::string>> temporaries;  // temporary, target
+    try {
+        temporaries.emplace_back(
+            WriteTemporaryBeside(newDefPath, ServerDefText(shelf, programDataDir, renamed, address,
+                                                           database, direction)),
+            newDefPath);
+        if (newName)
+            temporaries.emplace_back(WriteTemporaryBeside(shelf.catalogue, Join(lines)),
+                                     shelf.catalogue);
+    } catch (...) {
+        for (const auto &[temporary, target] : temporaries)
+            RemoveQuietly(temporary);
+        throw;
+    }
+    // The settings first: until the catalogue names the new one, the old ones still serve.
+    CommitTemporary(temporaries[0].first, temporaries[0].second);
+    if (!newName)
+        return name;
+    try {
+        CommitTemporary(temporaries[1].first, temporaries[1].second);
+    } catch (...) {
+        RemoveQuietly(newDefPath);
+        throw;
+    }
+    RemoveQuietly(defPath);
+    // Pictures the user gave it go with it.
+    std::error_code error;
+    for (const char *ending : {".bmp", "_off.bmp", ".ico"})
+        if (std::filesystem::exists(shelf.imgsDir + "/" + name + ending, error))
+            std::filesystem::rename(shelf.imgsDir + "/" + name + ending,
+                                    shelf.imgsDir + "/" + renamed + ending, error);
+    return renamed;
+}
+
+int ServerReplyTimeout(const UserShelf &shelf) {
+    for (const auto &[key, value] : ReadCatalogueSection(shelf.catalogue, "servers")) {
+        if (!SameName(key, "timeout"))
+            continue;
+        const std::string text = Trim(value);
+        if (text.empty() || text.size() > 2 ||
+            !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+            return kReplyTimeoutDefault;
+        const int seconds = std::atoi(text.c_str());
+        return seconds >= kReplyTimeoutMin && seconds <= kReplyTimeoutMax ? seconds
+                                                                          : kReplyTimeoutDefault;
+    }
+    return kReplyTimeoutDefault;
+}
+
+void SetServerReplyTimeout(const UserShelf &shelf, int seconds) {
+    if (seconds < kReplyTimeoutMin || seconds > kReplyTimeoutMax)
+        throw InputError("Een wachttijd is " + std::to_string(kReplyTimeoutMin) + " tot " +
+                         std::to_string(kReplyTimeoutMax) + " seconden, niet " +
+                         std::to_string(seconds) + ".");
+    MakeFolders(shelf.dataDir);
+    const FolderLock lock(shelf.dataDir + "/.lock");
+    // Written back in UTF-8 as a whole, as the books' changes are.
+    const std::string text =
+        WithKey(CatalogueText(shelf.catalogue), "servers", "timeout", std::to_string(seconds));
+    CommitTemporary(WriteTemporaryBeside(shelf.catalogue, text), shelf.catalogue);
 }
 
 }  // namespace books

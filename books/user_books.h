@@ -97,6 +97,26 @@ AddResult AddServerBook(const UserShelf &shelf, const ServerBookRequest &request
 // of our own (or no file).
 std::string ServerBookAddress(const std::string &defPath);
 
+// Gives a server book of the user's its direction ("nl-en", "nl", or empty: unknown), as
+// it would have had it when added with it: its name starts with the direction (the viewer
+// reads a book's source language from its name), its settings name the direction and the
+// book of the other direction. Under the shelf's lock, each file replaced whole; the
+// catalogue's line and the shelf's order follow a new name. Returns the book's name (new or
+// not). Throws InputError (Dutch) for a book that is not a server book of the user's, a
+// direction that is none, or a name another book has.
+std::string SetServerBookDirection(const UserShelf &shelf, const std::string &programDataDir,
+                                   const std::string &book, const std::string &direction);
+
+// How long the programs wait for a server's reply, in seconds: "timeout" of the [servers]
+// section of the user's catalogue, within its bounds; a missing or bad value is the default.
+inline constexpr int kReplyTimeoutDefault = 5;
+inline constexpr int kReplyTimeoutMin = 1;
+inline constexpr int kReplyTimeoutMax = 60;
+int ServerReplyTimeout(const UserShelf &shelf);
+// Keeps it there (under the shelf's lock, the catalogue replaced whole, its other lines
+// kept). Throws InputError (Dutch) for seconds outside the bounds.
+void SetServerReplyTimeout(const UserShelf &shelf, int seconds);
+
 // A FreeDict database's direction from its name ("fd-nld-eng" or "freedict-nld-eng" give
 // "nl-en"); empty for another name or a language we have no code for.
 std::string GuessDirection(const std::string &database);

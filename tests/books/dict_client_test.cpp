@@ -5,8 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <mutex>
+#include <thread>
 
+#include "books/shelf.h"
 #include "books/source.h"
 #include "books/user_books.h"
 #include "dict_servers.h"
@@ -286,6 +289,64 @@ TEST(DictClientTest, AConnectionTheServerDroppedIsOpenedAgain) {
     EXPECT_EQ(server.Connections(), 3);
 }
 
+// The interrupt ends a wait for a silent server at once, whether it keeps the greeting back
+// or the reply, and the client asks nothing more once it is raised.
+TEST(DictClientTest, TheInterruptEndsEveryWaitAtOnce) {
+    using Clock = std::chrono::steady_clock;
+    // A server that greets (or not) and then never says a word.
+    for (const bool greets : {false, true}) {
+        SCOPED_TRACE(greets ? "reply" : "greeting");
+        FakeDictServer server([&](FakeConnection &c, const std::atomic<bool> &stopping) {
+            if (greets)
+                Greet(c);
+            c.WaitForClose(stopping);
+        });
+        Interrupt interrupt;
+        ClientOptions options = Quick();
+        options.connectTimeoutMs = 60000;
+        options.replyTimeoutMs = 60000;
+        options.interrupt = &interrupt;
+        DictClient client("127.0.0.1", server.Port(), options);
+        std::thread raiser([&] {
+            while (server.Connections() == 0)
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            // Time for the client to reach its wait (the greeting's, or the reply's).
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            interrupt.Raise();
+        });
+        std::vector<Definition> definitions;
+        const Clock::time_point start = Clock::now();
+        const DictStatus status = client.Define("fd-nld-eng", "huis", definitions);
+        const auto waited = Clock::now() - start;
+        raiser.join();
+        EXPECT_EQ(status, DictStatus::Cancelled);
+        EXPECT_LT(waited, std::chrono::seconds(5));
+        EXPECT_EQ(StatusLine(status, client.Host()), "");
+        EXPECT_TRUE(definitions.empty());
+        // Raised, it stays raised: nothing more goes out.
+        EXPECT_EQ(client.Define("fd-nld-eng", "huis", definitions), DictStatus::Cancelled);
+        EXPECT_EQ(server.Connections(), 1);
+        client.Close();
+    }
+    Interrupt raised;
+    raised.Raise();
+    raised.Raise();
+    EXPECT_TRUE(raised.Raised());
+    FakeDictServer server(Answering(kOneDefinition));
+    ClientOptions options = Quick();
+    options.interrupt = &raised;
+    DictClient client("127.0.0.1", server.Port(), options);
+    std::vector<Definition> definitions;
+    EXPECT_EQ(client.Define("fd-nld-eng", "huis", definitions), DictStatus::Cancelled);
+    EXPECT_EQ(server.Connections(), 0);
+    // One not raised changes nothing.
+    Interrupt calm;
+    options.interrupt = &calm;
+    DictClient healthy("127.0.0.1", server.Port(), options);
+    EXPECT_EQ(healthy.Define("fd-nld-eng", "huis", definitions), DictStatus::Ok);
+    EXPECT_FALSE(calm.Raised());
+}
+
 TEST(DictClientTest, WordsAreQuotedAndLineEndsNeverSent) {
     std::vector<std::string> heard;
     std::mutex lock;
@@ -332,6 +393,120 @@ TEST(ServerBookTest, AServerBookIsACatalogueLineAndItsAddress) {
     books::RemoveUserBook(shelf, added.name, "");
     EXPECT_EQ(books::ReadCatalogue(shelf.catalogue).size(), 1u);
     EXPECT_EQ(books::ServerBookAddress(shelf.dataDir + "/" + added.name + ".def"), "");
+}
+
+// A server book added without a direction gets it afterwards as if it had been added with
+// it: its name starts with it, its settings say it and name the book of the other direction,
+// and the catalogue's line and the shelf's order follow it with the user's choices kept.
+TEST(ServerBookTest, ADirectionGivenLaterRenamesTheBookEverywhere) {
+    tk::test::TempDir dir;
+    const books::UserShelf shelf = books::UserShelfAt(dir.File("eigen"));
+    const std::string program = dir.File("program");
+    dir.Write("program/dict.cfg", "[dictionaries]\nen-nl=1;Engels-Nederlands\n");
+    dir.Write("eigen/data/dict.cfg",
+              "[version]\nversion=1\n\n[dictionaries]\nmine=1;Mijn boek\n"
+              "de-jargon=1;Duits\n");
+    dir.Write("eigen/data/mine.def", "[dictionary]\nfluency=0\n");
+    books::ServerBookRequest request;
+    request.address = "dict://127.0.0.1:2628/jargon";
+    request.database = "jargon";
+    request.displayName = "Jargon File";
+    request.programDataDir = program;
+    const std::string added = books::AddServerBook(shelf, request).name;
+    ASSERT_EQ(added, "jargon");
+    books::MoveShelfBook(shelf, program, added, 0);
+    books::HideShelfBook(shelf, program, added, true);
+    auto compl_ = [&](const std::string &name) {
+        const auto keys =
+            books::ReadCatalogueSection(shelf.dataDir + "/" + name + ".def", "compldictionary");
+        return keys.empty() ? std::string() : keys[0].second;
+    };
+
+    // By its display name, as the user knows it.
+    const std::string named = books::SetServerBookDirection(shelf, program, "Jargon File", "nl-en");
+    EXPECT_EQ(named, "nl-en-jargon");
+    const std::vector<books::ShelfBook> arranged = books::ReadShelf(shelf, program);
+    ASSERT_EQ(arranged.size(), 4u);
+    EXPECT_EQ(arranged[0].name, named);  // still first, still hidden, same name shown
+    EXPECT_TRUE(arranged[0].hidden);
+    EXPECT_EQ(arranged[0].displayName, "Jargon File");
+    const auto mine = books::ReadCatalogue(shelf.catalogue);
+    EXPECT_EQ(mine.size(), 3u);
+    EXPECT_EQ(std::count_if(mine.begin(), mine.end(),
+                            [](const books::CatalogueEntry &e) { return e.name == "jargon"; }),
+              0);
+    EXPECT_EQ(books::ServerBookAddress(shelf.dataDir + "/nl-en-jargon.def"), request.address);
+    EXPECT_EQ(books::ServerBookAddress(shelf.dataDir + "/jargon.def"), "");
+    EXPECT_EQ(compl_(named), "en-nl");
+    EXPECT_EQ(
+        books::ReadCatalogueSection(shelf.dataDir + "/nl-en-jargon.def", "server").back().second,
+        "nl-en");
+
+    // Changed again: the old direction goes from the name; the same one changes nothing.
+    EXPECT_EQ(books::SetServerBookDirection(shelf, program, named, "en"), "en-jargon");
+    EXPECT_EQ(compl_("en-jargon"), "en-jargon");
+    EXPECT_EQ(books::SetServerBookDirection(shelf, program, "en-jargon", "en"), "en-jargon");
+    EXPECT_EQ(books::SetServerBookDirection(shelf, program, "en-jargon", ""), "jargon");
+    EXPECT_EQ(books::ReadShelf(shelf, program)[0].name, "jargon");
+
+    // Refused, and nothing changed: a name another book has, a local or a program's book,
+    // no book, no direction.
+    const std::string before = books::CatalogueText(shelf.catalogue);
+    EXPECT_THROW(books::SetServerBookDirection(shelf, program, "jargon", "de"), books::InputError);
+    EXPECT_THROW(books::SetServerBookDirection(shelf, program, "mine", "nl"), books::InputError);
+    EXPECT_THROW(books::SetServerBookDirection(shelf, program, "en-nl", "en-nl"),
+                 books::InputError);
+    EXPECT_THROW(books::SetServerBookDirection(shelf, program, "geen", "nl"), books::InputError);
+    EXPECT_THROW(books::SetServerBookDirection(shelf, program, "jargon", "NL-en"),
+                 books::InputError);
+    EXPECT_THROW(books::SetServerBookDirection(shelf, program, "jargon", "nl-eng"),
+                 books::InputError);
+    EXPECT_EQ(books::CatalogueText(shelf.catalogue), before);
+    EXPECT_NE(books::ServerBookAddress(shelf.dataDir + "/jargon.def"), "");
+}
+
+// The reply timeout is one key of the user's catalogue that the viewer and lexq both read;
+// a value outside its bounds or no number is the default, and the rest of the catalogue
+// stays as it was when it is written (and when the shelf is).
+TEST(ServerBookTest, TheReplyTimeoutIsASettingWithinItsBounds) {
+    tk::test::TempDir dir;
+    const books::UserShelf shelf = books::UserShelfAt(dir.File("eigen"));
+    EXPECT_EQ(books::ServerReplyTimeout(shelf), 5);
+    const std::string catalogue =
+        "[version]\nversion=1\n\n[dictionaries]\nmine=1;Mijn boek\n; een opmerking\n";
+    dir.Write("eigen/data/dict.cfg", catalogue);
+    EXPECT_EQ(books::ServerReplyTimeout(shelf), 5);
+    books::SetServerReplyTimeout(shelf, 12);
+    EXPECT_EQ(books::ServerReplyTimeout(shelf), 12);
+    EXPECT_EQ(books::CatalogueText(shelf.catalogue).rfind(catalogue, 0), 0u);
+    books::SetServerReplyTimeout(shelf, 60);
+    books::SetServerReplyTimeout(shelf, 1);
+    EXPECT_EQ(books::ServerReplyTimeout(shelf), 1);
+    const std::string text = books::CatalogueText(shelf.catalogue);
+    EXPECT_EQ(text.find("timeout="), text.rfind("timeout="));  // one line, replaced
+    EXPECT_THROW(books::SetServerReplyTimeout(shelf, 0), books::InputError);
+    EXPECT_THROW(books::SetServerReplyTimeout(shelf, 61), books::InputError);
+    EXPECT_EQ(books::ServerReplyTimeout(shelf), 1);
+    // The shelf's own writing keeps it.
+    books::HideShelfBook(shelf, "", "mine", true);
+    EXPECT_EQ(books::ServerReplyTimeout(shelf), 1);
+    EXPECT_EQ(books::ReadCatalogue(shelf.catalogue).size(), 1u);
+
+    for (const auto &[value, seconds] :
+         std::vector<std::pair<std::string, int>>{{"7", 7},
+                                                  {" 9 ", 9},
+                                                  {"\"8\"", 8},
+                                                  {"0", 5},
+                                                  {"61", 5},
+                                                  {"-3", 5},
+                                                  {"abc", 5},
+                                                  {"5s", 5},
+                                                  {"99999999999999999999", 5},
+                                                  {"", 5}}) {
+        SCOPED_TRACE(value);
+        dir.Write("eigen/data/dict.cfg", "[Servers]\nTimeout=" + value + "\n");
+        EXPECT_EQ(books::ServerReplyTimeout(shelf), seconds);
+    }
 }
 
 }  // namespace

@@ -77,3 +77,28 @@ TEST(Options, WordListCommandsTakeTheirListAndFile) {
     EXPECT_FALSE(lexq::ParseOptions({"--to=", "--star", "huis"}, options, error));
     EXPECT_FALSE(lexq::ParseOptions({"--list-words", "--prefix", "a"}, options, error));
 }
+
+namespace {
+
+TEST(Options, TimeoutTakesWholeSecondsWithinTheSettingsBounds) {
+    lexq::TOptions options;
+    std::string error;
+    ASSERT_TRUE(lexq::ParseOptions({"huis"}, options, error));
+    EXPECT_EQ(options.TimeoutSeconds, 0);  // the user's setting
+    ASSERT_TRUE(lexq::ParseOptions({"--timeout", "7", "huis"}, options, error)) << error;
+    EXPECT_EQ(options.TimeoutSeconds, 7);
+    EXPECT_EQ(options.Words, (Args{"huis"}));
+    ASSERT_TRUE(lexq::ParseOptions({"--timeout=60", "-d", "nl-en", "huis"}, options, error));
+    EXPECT_EQ(options.TimeoutSeconds, 60);
+    ASSERT_TRUE(lexq::ParseOptions({"--timeout", "1", "huis"}, options, error));
+    EXPECT_EQ(options.TimeoutSeconds, 1);
+    for (const Args &arguments : {Args{"--timeout", "0", "huis"}, Args{"--timeout", "61", "huis"},
+                                  Args{"--timeout", "-3", "huis"}, Args{"--timeout", "5s", "huis"},
+                                  Args{"--timeout=", "huis"}, Args{"huis", "--timeout"},
+                                  Args{"--timeout", "99999999999", "huis"}}) {
+        EXPECT_FALSE(lexq::ParseOptions(arguments, options, error)) << arguments[1];
+        EXPECT_NE(error.find("--timeout"), std::string::npos);
+    }
+}
+
+}  // namespace

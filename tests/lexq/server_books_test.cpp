@@ -2,7 +2,11 @@
 // with lexq -d; a real dictd for the answers, a fake server for a fault.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "books/dict_client.h"
+#include "books/user_books.h"
 #include "dict_servers.h"
 #include "program_folder.h"
 
@@ -126,6 +130,71 @@ TEST_F(ServerBooks, AddressesAndDirectionsAreChecked) {
     const TRun wrong = Folder.Lexqc({"add", "dict://127.0.0.1/wn", "--direction", "dutch"});
     EXPECT_EQ(wrong.Status, 2);
     EXPECT_NE(wrong.Err.find("--direction"), std::string::npos);
+}
+
+// The reply time is the user's setting (the viewer's "Wachttijd van servers"), and
+// --timeout sets it for one run: a server that takes 1.2 seconds is too slow for one second
+// and answers within eight.
+TEST_F(ServerBooks, TheReplyTimeIsTheSettingOrTheOptions) {
+    tk::test::FakeDictServer server(
+        [&](tk::test::FakeConnection &c, const std::atomic<bool> &stopping) {
+            tk::test::Greet(c);
+            for (std::string line = c.ReadLine(); !line.empty(); line = c.ReadLine()) {
+                if (line == "SHOW DB") {
+                    c.Send(
+                        "110 1 databases present\r\nfd-nld-eng \"Proefserver\"\r\n.\r\n"
+                        "250 ok\r\n");
+                    continue;
+                }
+                if (line == "QUIT")
+                    break;
+                std::this_thread::sleep_for(std::chrono::milliseconds(1200));
+                c.Send(
+                    "150 1 definitions retrieved\r\n151 \"huis\" fd-nld-eng \"P\"\r\n"
+                    "house\r\n.\r\n250 ok\r\n");
+            }
+            c.WaitForClose(stopping);
+        });
+    const TRun added =
+        Folder.Lexqc({"add", "dict://127.0.0.1:" + std::to_string(server.Port()) + "/fd-nld-eng"});
+    ASSERT_EQ(added.Status, 0) << added.Err;
+    const std::string book = AddedName(added.Out);
+    const books::UserShelf shelf = books::UserShelfAt(Folder.UserDataDir() + "/taalkist/eigen");
+    books::SetServerReplyTimeout(shelf, 1);
+    const TRun impatient = Folder.Run({"-d", book, "huis"});
+    EXPECT_EQ(impatient.Status, 2);
+    EXPECT_NE(impatient.Err.find("De server 127.0.0.1 antwoordt niet."), std::string::npos)
+        << impatient.Err;
+    const TRun patient = Folder.Run({"--timeout", "8", "-d", book, "huis"});
+    EXPECT_EQ(patient.Status, 0) << patient.Err;
+    EXPECT_EQ(patient.Out, "house\n");
+    // The setting holds for every book at once too.
+    EXPECT_EQ(Folder.Run({"--all", "huis"}).Status, 2);
+    EXPECT_EQ(Folder.Run({"--all", "--timeout=8", "huis"}).Status, 0);
+}
+
+// A database whose name tells no direction is added without one; lexqc direction gives it
+// one afterwards, and the book is then known by the name that starts with it.
+TEST_F(ServerBooks, ADirectionIsGivenAfterTheAdd) {
+    tk::test::FakeDictServer server(
+        [&](tk::test::FakeConnection &c, const std::atomic<bool> &stopping) {
+            tk::test::Greet(c);
+            if (c.ReadLine() == "SHOW DB")
+                c.Send("110 1 databases present\r\njargon \"Jargon File\"\r\n.\r\n250 ok\r\n");
+            c.WaitForClose(stopping);
+        });
+    const TRun added = Folder.Lexqc({"add", "dict://127.0.0.1:" + std::to_string(server.Port())});
+    ASSERT_EQ(added.Status, 0) << added.Err;
+    EXPECT_EQ(AddedName(added.Out), "jargon");
+    EXPECT_NE(added.Err.find("lexqc direction jargon nl-en"), std::string::npos) << added.Err;
+    const TRun given = Folder.Lexqc({"direction", "Jargon File", "en"});
+    ASSERT_EQ(given.Status, 0) << given.Err;
+    EXPECT_NE(given.Out.find("'en-jargon'"), std::string::npos) << given.Out;
+    const TRun listed = Folder.Run({"--list"});
+    EXPECT_NE(listed.Out.find("en-jargon"), std::string::npos) << listed.Out;
+    EXPECT_EQ(Folder.Lexqc({"direction", "en-jargon", "engels"}).Status, 2);
+    EXPECT_EQ(Folder.Lexqc({"direction", "jargon", "en"}).Status, 2);  // that name is gone
+    EXPECT_EQ(Folder.Lexqc({"direction", "en-jargon"}).Status, 2);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <thread>
 
 #include "dict_servers.h"
 
@@ -202,3 +203,60 @@ TEST(ServerLookupsTest, TypeAheadAndSuggestionsUseTheirStrategies) {
 }
 
 }  // namespace
+
+// Closing the window waits for no server: the lookups end their workers at once, even in
+// the middle of a request to a server that never answers, and nobody is answered then.
+TEST(ServerLookupsTest, EndingTheLookupsWaitsForNoServer) {
+    using Clock = std::chrono::steady_clock;
+    for (const bool greets : {false, true}) {
+        SCOPED_TRACE(greets ? "reply" : "greeting");
+        FakeDictServer server([&](FakeConnection &c, const std::atomic<bool> &stopping) {
+            if (greets)
+                tk::test::Greet(c);
+            c.WaitForClose(stopping);
+        });
+        const std::string db = "dict://127.0.0.1:" + std::to_string(server.Port()) + "/db";
+        ClientOptions options;
+        options.connectTimeoutMs = 60000;
+        options.replyTimeoutMs = 60000;
+        std::atomic<int> answered{0};
+        auto lookups = std::make_unique<TServerLookups>(options);
+        lookups->Request(TServerAnswer::TKind::Define, db, "huis",
+                         [&](std::shared_ptr<const TServerAnswer>) { ++answered; });
+        lookups->Request(TServerAnswer::TKind::Prefix, db, "hu",
+                         [&](std::shared_ptr<const TServerAnswer>) { ++answered; });
+        while (server.Connections() == 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        const Clock::time_point start = Clock::now();
+        lookups.reset();
+        EXPECT_LT(Clock::now() - start, std::chrono::seconds(3));
+        EXPECT_EQ(answered, 0);
+    }
+}
+
+// A reply timeout set while the lookups run holds for the requests that follow, on the
+// server's worker already running too.
+TEST(ServerLookupsTest, ANewReplyTimeoutHoldsForLaterRequests) {
+    FakeDictServer server([](FakeConnection &c, const std::atomic<bool> &stopping) {
+        tk::test::Greet(c);
+        // The first request is answered, then the server falls silent.
+        if (!c.ReadLine().empty())
+            c.Send("552 no match\r\n");
+        c.WaitForClose(stopping);
+    });
+    const std::string db = "dict://127.0.0.1:" + std::to_string(server.Port()) + "/db";
+    ClientOptions options;
+    options.replyTimeoutMs = 60000;
+    TServerLookups lookups(options);
+    Answers answers;
+    lookups.Request(TServerAnswer::TKind::Define, db, "eins", answers.Collect());
+    ASSERT_EQ(answers.WaitFor(1).size(), 1u);
+    lookups.SetReplyTimeout(300);
+    lookups.Request(TServerAnswer::TKind::Define, db, "huis", answers.Collect());
+    const auto got = answers.WaitFor(2);
+    ASSERT_EQ(got.size(), 2u);
+    EXPECT_EQ(got[0]->Status, DictStatus::NoMatch);
+    EXPECT_EQ(got[1]->Status, DictStatus::Timeout);
+    EXPECT_EQ(got[1]->Trouble, "De server 127.0.0.1 antwoordt niet.");
+}

@@ -5,10 +5,15 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QTest>
+#include <QTimer>
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -25,6 +30,7 @@
 #include "viewer/ui/BookPicture.h"
 #include "viewer/ui/LXA_Main.h"
 #include "viewer/ui/SelectBook.h"
+#include "viewer/ui/ServerQuestions.h"
 #include "viewer/ui/TypeAhead.h"
 
 using namespace uitest;
@@ -368,12 +374,25 @@ TEST(ServerAddTest, ServerToevoegenAddsTheServersBooks) {
     const ui::TDictionaryPrompt previous = ui::SetDictionaryPrompt([&](QWidget *) {
         return ui::TDictionaryChoice{QString::fromStdString(address), QString()};
     });
+    // Both names tell their direction: nothing is asked.
+    int asked = 0;
+    const ui::TDirectionPrompt previousDirection =
+        ui::SetDirectionPrompt([&](QWidget *, const ui::TDirectionQuestion &) {
+            ++asked;
+            return std::optional<std::string>();
+        });
     {
+        TDialogRecorder dialogs;
         TViewer viewer;
         ui::TfrmLXAMain &window = viewer.Main();
         window.UpdateCommands();
         window.Command("actAddServer")->trigger();
         ASSERT_TRUE(QTest::qWaitFor([&] { return !window.AddingDictionary(); }, 20000));
+        EXPECT_EQ(asked, 0);
+        // Every book is named, not only the first.
+        ASSERT_EQ(dialogs.Shown.size(), 1u);
+        EXPECT_EQ(dialogs.Shown[0].Text,
+                  "De woordenboeken 'Proefserver NE' en 'Proefserver EN' zijn toegevoegd.");
         QStringList captions;
         for (ui::TSelectBook *book : window.DictionaryCommands())
             captions << book->text();
@@ -384,7 +403,201 @@ TEST(ServerAddTest, ServerToevoegenAddsTheServersBooks) {
         EXPECT_EQ(viewer.Data.CurrentBook->ServerAddress, address + "/fd-nld-eng");
         EXPECT_EQ(viewer.Data.CurrentBook->Name.rfind("nl-en-", 0), 0u);
     }
+    ui::SetDirectionPrompt(previousDirection);
     ui::SetDictionaryPrompt(previous);
+}
+
+// A database whose name tells no direction is asked for it once added, each one; the answer
+// renames the book before the window lists it, so that it joins its language's group at
+// once, and "Later" keeps it as it is.
+TEST(ServerAddTest, TheDirectionOfABookWhoseNameDoesNotTellItIsAsked) {
+    FakeDictServer server([&](FakeConnection &c, const std::atomic<bool> &stopping) {
+        tk::test::Greet(c);
+        if (c.ReadLine() == "SHOW DB")
+            c.Send(
+                "110 2 databases present\r\njargon \"Jargon File\"\r\nwn \"WordNet\"\r\n.\r\n"
+                "250 ok\r\n");
+        c.WaitForClose(stopping);
+    });
+    TProgramFolder folder;
+    folder.WriteCatalogue({"nl-en=1;Boek"});
+    folder.AddBook("nl-en", "", false);
+    folder.AddCompiledBook("nl-en", "kw: fiets\ndir: nl-en\n<p>bicycle</p>\n");
+    const std::string address = "dict://127.0.0.1:" + std::to_string(server.Port());
+    const ui::TDictionaryPrompt previous = ui::SetDictionaryPrompt([&](QWidget *) {
+        return ui::TDictionaryChoice{QString::fromStdString(address), QString()};
+    });
+    std::vector<std::pair<std::string, QString>> asked;
+    const ui::TDirectionPrompt previousDirection =
+        ui::SetDirectionPrompt([&](QWidget *, const ui::TDirectionQuestion &question) {
+            asked.emplace_back(question.Name, question.DisplayName);
+            return question.Name == "jargon" ? std::optional<std::string>("nl") : std::nullopt;
+        });
+    {
+        TDialogRecorder dialogs;
+        TViewer viewer;
+        ui::TfrmLXAMain &window = viewer.Main();
+        QStringList choices;
+        for (const ui::TCommand *choice : window.ChoiceCommands())
+            choices << choice->text();
+        EXPECT_FALSE(choices.contains(QStringLiteral("Alle uit het Nederlands")));
+        window.UpdateCommands();
+        window.Command("actAddServer")->trigger();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !window.AddingDictionary(); }, 20000));
+        ASSERT_EQ(asked.size(), 2u);
+        EXPECT_EQ(asked[0], std::make_pair(std::string("jargon"), QStringLiteral("Jargon File")));
+        EXPECT_EQ(asked[1], std::make_pair(std::string("wn"), QStringLiteral("WordNet")));
+        // The first book, by its new name, is the current one.
+        ASSERT_NE(viewer.Data.CurrentBook, nullptr);
+        EXPECT_EQ(viewer.Data.CurrentBook->Name, "nl-jargon");
+        EXPECT_EQ(viewer.Data.CurrentBook->ServerAddress, address + "/jargon");
+        QStringList captions;
+        for (ui::TSelectBook *book : window.DictionaryCommands())
+            captions << QString::fromStdString(book->Book()->Name);
+        EXPECT_EQ(captions, (QStringList{"nl-en", "nl-jargon", "wn"}));
+        choices.clear();
+        for (const ui::TCommand *choice : window.ChoiceCommands())
+            choices << choice->text();
+        EXPECT_TRUE(choices.contains(QStringLiteral("Alle uit het Nederlands")))
+            << choices.join(",").toStdString();
+        std::vector<std::string> mine;
+        for (const books::CatalogueEntry &book :
+             books::ReadCatalogue(books::UserShelfAt(folder.UserShelf).catalogue))
+            mine.push_back(book.name);
+        EXPECT_EQ(mine, (std::vector<std::string>{"nl-jargon", "wn"}));
+    }
+    ui::SetDirectionPrompt(previousDirection);
+    ui::SetDictionaryPrompt(previous);
+}
+
+// Adding from a server that never answers: "Annuleren" ends the wait at once (the user's
+// timeout is a minute here), says nothing more and adds nothing.
+TEST(ServerAddTest, CancellingTheAddWaitsForNoServer) {
+    FakeDictServer server([&](FakeConnection &c, const std::atomic<bool> &stopping) {
+        c.WaitForClose(stopping);  // not even a greeting
+    });
+    TProgramFolder folder;
+    folder.WriteCatalogue({"nl-en=1;Boek"});
+    folder.AddBook("nl-en", "", false);
+    folder.AddCompiledBook("nl-en", "kw: fiets\ndir: nl-en\n<p>bicycle</p>\n");
+    const books::UserShelf shelf = books::UserShelfAt(folder.UserShelf);
+    books::SetServerReplyTimeout(shelf, 60);
+    const std::string catalogue = books::CatalogueText(shelf.catalogue);
+    const std::string address = "dict://127.0.0.1:" + std::to_string(server.Port());
+    const ui::TDictionaryPrompt previous = ui::SetDictionaryPrompt([&](QWidget *) {
+        return ui::TDictionaryChoice{QString::fromStdString(address), QString()};
+    });
+    {
+        TDialogRecorder dialogs;
+        TViewer viewer;
+        ui::TfrmLXAMain &window = viewer.Main();
+        window.UpdateCommands();
+        window.Command("actAddServer")->trigger();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return server.Connections() > 0; }, 5000));
+        QTest::qWait(200);
+        auto *progress = window.findChild<QProgressDialog *>();
+        ASSERT_NE(progress, nullptr);
+        const auto start = std::chrono::steady_clock::now();
+        emit progress->canceled();  // as its button does
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !window.AddingDictionary(); }, 5000));
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+        EXPECT_TRUE(dialogs.Shown.empty());
+        EXPECT_EQ(books::CatalogueText(shelf.catalogue), catalogue);
+    }
+    ui::SetDictionaryPrompt(previous);
+}
+
+// The dialog itself: the languages by their Dutch names, one for a book of one language,
+// its fields named for a screen reader and reached by their letters.
+TEST(DirectionDialogTest, GivesTheDirectionTheFieldsSay) {
+    ui::TDirectionDialog dialog(nullptr, {"jargon", QStringLiteral("Jargon File")});
+    EXPECT_EQ(dialog.Source()->accessibleName(), QStringLiteral("Brontaal"));
+    EXPECT_EQ(dialog.Target()->accessibleName(), QStringLiteral("Doeltaal"));
+    QStringList buddies;
+    for (const QLabel *label : dialog.findChildren<QLabel *>())
+        if (label->buddy() == dialog.Source() || label->buddy() == dialog.Target())
+            buddies << label->text();
+    EXPECT_EQ(buddies, (QStringList{"&Brontaal:", "&Doeltaal:"}));
+    dialog.Source()->setCurrentIndex(dialog.Source()->findText(QStringLiteral("Duits")));
+    dialog.Target()->setCurrentIndex(dialog.Target()->findText(QStringLiteral("Frans")));
+    EXPECT_EQ(dialog.Direction(), "de-fr");
+    dialog.Target()->setCurrentIndex(0);  // none: one language
+    EXPECT_EQ(dialog.Direction(), "de");
+    dialog.Target()->setCurrentIndex(dialog.Target()->findText(QStringLiteral("Duits")));
+    EXPECT_EQ(dialog.Direction(), "de");
+    EXPECT_EQ(dialog.Source()->findText(QStringLiteral("Nederlands")) >= 0, true);
+    // Escape is "Later".
+    dialog.show();
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+}
+
+// The real question of the timeout: whole seconds within the setting's bounds, from the
+// value now, its field named for a screen reader.
+TEST(ServerTimeoutDialogTest, AsksForSecondsWithinTheBounds) {
+    int low = 0, high = 0, shown = 0;
+    QString name;
+    QTimer::singleShot(0, [&] {
+        auto *dialog = qobject_cast<QInputDialog *>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        auto *seconds = dialog->findChild<QSpinBox *>();
+        ASSERT_NE(seconds, nullptr);
+        low = seconds->minimum();
+        high = seconds->maximum();
+        shown = seconds->value();
+        name = seconds->accessibleName();
+        seconds->setValue(9);
+        dialog->accept();
+    });
+    EXPECT_EQ(ui::AskForServerTimeout(nullptr, 7), 9);
+    EXPECT_EQ(low, 1);
+    EXPECT_EQ(high, 60);
+    EXPECT_EQ(shown, 7);
+    EXPECT_EQ(name, QStringLiteral("Wachttijd in seconden"));
+    QTimer::singleShot(0, [] {
+        if (QWidget *dialog = QApplication::activeModalWidget())
+            QTest::keyClick(dialog, Qt::Key_Escape);
+    });
+    EXPECT_EQ(ui::AskForServerTimeout(nullptr, 7), std::nullopt);
+}
+
+// "Wachttijd van servers": the user's setting, asked from its value, kept in the user's
+// catalogue, and held by the window's lookups from then on; closing the window meanwhile
+// waits for no server.
+TEST_F(ServerBookTest, TheReplyTimeoutIsSetFromTheMenu) {
+    FakeDictServer server([](FakeConnection &c, const std::atomic<bool> &stopping) {
+        tk::test::Greet(c);
+        c.WaitForClose(stopping);  // never answers a request
+    });
+    const books::UserShelf shelf = books::UserShelfAt(folder.UserShelf);
+    books::SetServerReplyTimeout(shelf, 60);
+    Start(server.Port());
+    int offered = 0;
+    std::optional<int> answer;
+    const ui::TTimeoutPrompt previous = ui::SetServerTimeoutPrompt([&](QWidget *, int current) {
+        offered = current;
+        return answer;
+    });
+    Window().UpdateCommands();
+    ASSERT_TRUE(Window().Command("actServerTimeout")->isEnabled());
+    Window().Command("actServerTimeout")->trigger();  // cancelled
+    EXPECT_EQ(offered, 60);
+    EXPECT_EQ(books::ServerReplyTimeout(shelf), 60);
+    answer = 1;
+    Window().Command("actServerTimeout")->trigger();
+    EXPECT_EQ(books::ServerReplyTimeout(shelf), 1);
+    Find(Window(), "huis");
+    EXPECT_TRUE(Shows("De server 127.0.0.1 antwoordt niet.")) << Page();
+
+    // Back to a minute; the window closes in the middle of a request all the same.
+    answer = 60;
+    Window().Command("actServerTimeout")->trigger();
+    Find(Window(), "boom");
+    QTest::qWait(300);
+    const auto start = std::chrono::steady_clock::now();
+    viewer.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    ui::SetServerTimeoutPrompt(previous);
 }
 
 TEST(ServerMarkTest, TheMarkChangesOnlyTheLowerRightCorner) {

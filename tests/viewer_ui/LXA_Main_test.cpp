@@ -204,20 +204,21 @@ TEST_F(MainWindowTest, OneInstalledBookHidesTheBandAndLeavesTwoAdjacentSeparator
     // Adding and arranging dictionaries, then copy and print of the article, stand between
     // the second separator and "Afsluiten".
     const QList<QAction *> items = window.FileMenu()->actions();
-    ASSERT_EQ(items.size(), 13);
+    ASSERT_EQ(items.size(), 14);
     EXPECT_EQ(items[0]->text(), "Open nieuw venster");
     EXPECT_TRUE(items[1]->isSeparator());
     EXPECT_TRUE(items[2]->isSeparator());
     EXPECT_EQ(items[3]->text(), "Woordenboek toevoegen\u2026");
     EXPECT_EQ(items[4]->text(), "Server toevoegen\u2026");
-    EXPECT_EQ(items[5]->text(), "Woordenboeken beheren\u2026");
-    EXPECT_TRUE(items[6]->isSeparator());
-    EXPECT_EQ(items[7]->text(), "Woordenlijst\tCtrl+Shift+D");
-    EXPECT_EQ(items[8]->text(), "Bewaar in woordenlijst\tCtrl+D");
-    EXPECT_EQ(items[9]->text(), QString::fromUtf8("Artikel kopiëren\tCtrl+Shift+C"));
-    EXPECT_EQ(items[10]->text(), "Afdrukken...\tCtrl+P");
-    EXPECT_TRUE(items[11]->isSeparator());
-    EXPECT_EQ(items[12]->text(), "Afsluiten");
+    EXPECT_EQ(items[5]->text(), "Wachttijd van servers\u2026");
+    EXPECT_EQ(items[6]->text(), "Woordenboeken beheren\u2026");
+    EXPECT_TRUE(items[7]->isSeparator());
+    EXPECT_EQ(items[8]->text(), "Woordenlijst\tCtrl+Shift+D");
+    EXPECT_EQ(items[9]->text(), "Bewaar in woordenlijst\tCtrl+D");
+    EXPECT_EQ(items[10]->text(), QString::fromUtf8("Artikel kopiëren\tCtrl+Shift+C"));
+    EXPECT_EQ(items[11]->text(), "Afdrukken...\tCtrl+P");
+    EXPECT_TRUE(items[12]->isSeparator());
+    EXPECT_EQ(items[13]->text(), "Afsluiten");
 }
 
 TEST_F(MainWindowTest, ListedBookThatIsNotInstalledIsGreyedEverywhere) {
@@ -234,9 +235,9 @@ TEST_F(MainWindowTest, ListedBookThatIsNotInstalledIsGreyedEverywhere) {
     EXPECT_FALSE(books[1]->isEnabled());
     EXPECT_FALSE(window.DictionaryToolbar()->widgetForAction(books[1])->isEnabled());
     const QList<QAction *> entries = window.FileMenu()->actions();
-    // new window, N1, two books, N2, add, add server, manage, N7, word list, star, copy, print,
-    // N3, exit
-    ASSERT_EQ(entries.size(), 15);
+    // new window, N1, two books, N2, add, add server, server timeout, manage, N7, word list,
+    // star, copy, print, N3, exit
+    ASSERT_EQ(entries.size(), 16);
     auto *entry = qobject_cast<ui::TMenuItem *>(entries[3]);
     ASSERT_NE(entry, nullptr);
     EXPECT_EQ(entry->Command(), books[1]);

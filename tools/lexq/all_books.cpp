@@ -52,7 +52,8 @@ int LookUpAll(TAllBooks &books, const std::string &word, const TOptions &options
     for (std::size_t i = 0; i < books.ServerBooks().size(); ++i) {
         const TLXABook &book = *books.ServerBooks()[i];
         std::vector<books::dict::Definition> definitions;
-        const std::string trouble = ServerDefinitions(book, word, definitions);
+        const std::string trouble =
+            ServerDefinitions(book, word, ServerOptions(options), definitions);
         std::vector<std::string> headwords;
         for (const books::dict::Definition &definition : definitions)
             headwords.push_back(definition.word);

@@ -49,6 +49,18 @@ bool ParseOptions(const std::vector<std::string> &arguments, TOptions &options,
                 error = "optie --to verwacht de naam van een woordenlijst";
                 return false;
             }
+        } else if (argument == "--timeout" || argument.rfind("--timeout=", 0) == 0) {
+            const std::string seconds = argument == "--timeout"
+                                            ? (i + 1 < arguments.size() ? arguments[++i] : "")
+                                            : argument.substr(10);
+            // Whole seconds as the viewer's setting takes them.
+            const bool digits = !seconds.empty() && seconds.size() <= 2 &&
+                                seconds.find_first_not_of("0123456789") == std::string::npos;
+            options.TimeoutSeconds = digits ? std::stoi(seconds) : 0;
+            if (options.TimeoutSeconds < 1 || options.TimeoutSeconds > 60) {
+                error = "optie --timeout verwacht een aantal seconden van 1 tot 60";
+                return false;
+            }
         } else if (argument == "--list-words") {
             options.ListWords = true;
         } else if (argument == "--export-anki") {
@@ -171,6 +183,9 @@ std::string HelpText() {
            "  --export-anki [LIJST] BESTAND  schrijf de lijst als notities voor Anki\n"
            "                  (tekstimport: voorkant het trefwoord, achterkant het artikel,\n"
            "                  labels woordenboek en lijst); BESTAND - is de standaarduitvoer\n"
+           "  --timeout SECONDEN  wacht zo lang op het antwoord van een server (1 tot 60;\n"
+           "                  zonder deze optie de wachttijd die in de viewer is ingesteld,\n"
+           "                  anders 5)\n"
            "  -h, --help      toon deze hulp\n"
            "\n"
            "Bij meer woorden krijgt elk woord een kopregel. De keuze van de viewer wordt niet\n"

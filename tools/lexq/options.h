@@ -11,16 +11,17 @@ struct TOptions {
     bool Html = false;
     bool List = false;
     bool Help = false;
-    bool Exact = false;              // --exact: no base forms, no suggestions
-    bool All = false;                // --all: every installed book at once
-    bool HasPrefix = false;          // --prefix TEXT: the type-ahead list of TEXT
-    std::string Prefix;              // as typed (UTF-8)
-    bool HasFulltext = false;        // --fulltext QUERY: the entries whose text has the words
-    std::string Fulltext;            // as typed (UTF-8)
-    bool Star = false;               // --star: the entries found go to a word list
-    std::string ToList;              // --to LIST; empty: the default list
-    bool ListWords = false;          // --list-words [LIST]: the list's headwords
-    bool ExportAnki = false;         // --export-anki [LIST] FILE: the list as Anki notes
+    bool Exact = false;        // --exact: no base forms, no suggestions
+    bool All = false;          // --all: every installed book at once
+    bool HasPrefix = false;    // --prefix TEXT: the type-ahead list of TEXT
+    std::string Prefix;        // as typed (UTF-8)
+    bool HasFulltext = false;  // --fulltext QUERY: the entries whose text has the words
+    std::string Fulltext;      // as typed (UTF-8)
+    bool Star = false;         // --star: the entries found go to a word list
+    std::string ToList;        // --to LIST; empty: the default list
+    bool ListWords = false;    // --list-words [LIST]: the list's headwords
+    bool ExportAnki = false;   // --export-anki [LIST] FILE: the list as Anki notes
+    int TimeoutSeconds = 0;    // --timeout SECONDS: the servers' reply time; 0: the user's setting
     std::vector<std::string> Words;  // as typed (UTF-8); the LIST and FILE of the two above
 };
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "books/dict_client.h"
+#include "books/user_books.h"
 #include "lookup.h"
 #include "viewer/core/LXA_Books.h"
 #include "viewer/finder/Pattern.h"
@@ -19,17 +20,6 @@ namespace {
 using namespace books::dict;
 
 constexpr std::size_t kSuggestions = 10;
-
-// The reply time from the environment (LEXQ_DICT_TIMEOUT_MS), for slow servers.
-ClientOptions Options() {
-    ClientOptions options;
-    if (const char *text = std::getenv("LEXQ_DICT_TIMEOUT_MS"); text != nullptr) {
-        const long ms = std::strtol(text, nullptr, 10);
-        if (ms > 0 && ms <= 600000)
-            options.replyTimeoutMs = static_cast<int>(ms);
-    }
-    return options;
-}
 
 std::string WithoutLastLineEnds(std::string text) {
     while (!text.empty() && (text.back() == '\n' || text.back() == ' '))
@@ -92,6 +82,19 @@ int PrintPattern(DictClient &client, const std::string &database, const std::str
 
 }  // namespace
 
+ClientOptions ServerOptions(const TOptions &options) {
+    ClientOptions client;
+    client.replyTimeoutMs = 1000 * books::ServerReplyTimeout(books::DefaultUserShelf());
+    if (const char *text = std::getenv("LEXQ_DICT_TIMEOUT_MS"); text != nullptr) {
+        const long ms = std::strtol(text, nullptr, 10);
+        if (ms > 0 && ms <= 600000)
+            client.replyTimeoutMs = static_cast<int>(ms);
+    }
+    if (options.TimeoutSeconds > 0)
+        client.replyTimeoutMs = 1000 * options.TimeoutSeconds;
+    return client;
+}
+
 std::string DefinitionsText(const std::vector<Definition> &definitions) {
     std::string text;
     for (std::size_t i = 0; i < definitions.size(); ++i)
@@ -100,20 +103,20 @@ std::string DefinitionsText(const std::vector<Definition> &definitions) {
 }
 
 std::string ServerDefinitions(const TLXABook &book, const std::string &word,
-                              std::vector<Definition> &definitions) {
+                              const ClientOptions &client, std::vector<Definition> &definitions) {
     definitions.clear();
     ServerAddress address;
     std::string error;
     if (!ParseAddress(book.ServerAddress, address, error) || address.database.empty())
         return "het woordenboek noemt geen geldig serveradres: " + error;
-    DictClient client(address.host, address.port, Options());
-    const DictStatus status = client.Define(address.database, word, definitions);
-    client.Close();
+    DictClient server(address.host, address.port, client);
+    const DictStatus status = server.Define(address.database, word, definitions);
+    server.Close();
     if (status != DictStatus::Ok)
         definitions.clear();
     return status == DictStatus::Ok || status == DictStatus::NoMatch
                ? std::string()
-               : StatusLine(status, client.Host());
+               : StatusLine(status, server.Host());
 }
 
 int RunServerLookup(const TLXABook &book, const TOptions &options, std::ostream &out,
@@ -129,7 +132,7 @@ int RunServerLookup(const TLXABook &book, const TOptions &options, std::ostream 
         err << "lexq: een woordenboek op een server kent alleen opzoeken en --prefix\n";
         return kExitError;
     }
-    DictClient client(address.host, address.port, Options());
+    DictClient client(address.host, address.port, ServerOptions(options));
     int status = kExitFound;
     if (options.HasPrefix) {
         std::vector<MatchEntry> words;

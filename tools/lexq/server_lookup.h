@@ -18,7 +18,11 @@ namespace lexq {
 // The definitions of the word in a server book, waited for; the Dutch line when it failed
 // (empty for an answer or a miss).
 std::string ServerDefinitions(const TLXABook &book, const std::string &word,
+                              const books::dict::ClientOptions &client,
                               std::vector<books::dict::Definition> &definitions);
+// The client's options for this run: the reply time of --timeout, else of
+// LEXQ_DICT_TIMEOUT_MS (milliseconds), else of the user's setting.
+books::dict::ClientOptions ServerOptions(const TOptions &options);
 // Their text as lexq prints it: one definition after the other, a blank line between.
 std::string DefinitionsText(const std::vector<books::dict::Definition> &definitions);
 

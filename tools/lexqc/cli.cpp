@@ -54,7 +54,8 @@ constexpr const char *kUsage =
     "  lexqc list\n"
     "  lexqc rename BOOK NAME             the name the lists show, for any book\n"
     "  lexqc move BOOK PLACE | --up | --down   its place in the selector, from 1\n"
-    "  lexqc hide BOOK | show BOOK        out of the selector, or back in it\n";
+    "  lexqc hide BOOK | show BOOK        out of the selector, or back in it\n"
+    "  lexqc direction BOOK NL-EN | NL    the direction of a DICT server's book\n";
 
 // Positional arguments and "--name value" / "--flag" options of one command.
 struct Arguments {
@@ -568,6 +569,14 @@ int Hide(const std::vector<std::string> &args, std::ostream &out, std::ostream &
     return kExitOk;
 }
 
+int Direction(const std::vector<std::string> &args, std::ostream &out, std::ostream &) {
+    const Arguments a = ParseShelf(args, {}, 2);
+    const std::string name = SetServerBookDirection(DefaultUserShelf(), ProgramDataDir(),
+                                                    a.positional[0], a.positional[1]);
+    out << "'" << name << "' heeft nu de richting " << a.positional[1] << ".\n";
+    return kExitOk;
+}
+
 }  // namespace
 
 int RunLexqc(const std::vector<std::string> &args, std::ostream &out, std::ostream &err) {
@@ -601,6 +610,8 @@ int RunLexqc(const std::vector<std::string> &args, std::ostream &out, std::ostre
             return Move(args, out, err);
         if (command == "hide" || command == "show")
             return Hide(args, out, err, command == "hide");
+        if (command == "direction")
+            return Direction(args, out, err);
         if (command == "servers")
             return ListServer(Parse(args, {}, {}, 1).positional[0], out, err);
         err << "lexqc: unknown command \"" << command << "\"\n" << kUsage;

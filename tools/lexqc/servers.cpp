@@ -10,6 +10,17 @@ namespace lexqc {
 
 using namespace books;
 
+namespace {
+
+// The user's reply timeout, as the viewer and lexq wait.
+dict::ClientOptions ReplyOptions() {
+    dict::ClientOptions options;
+    options.replyTimeoutMs = 1000 * ServerReplyTimeout(DefaultUserShelf());
+    return options;
+}
+
+}  // namespace
+
 int AddServer(const std::string &text, const std::string &name, const std::string &direction,
               const std::string &programDataDir, std::ostream &out, std::ostream &err) {
     if (!direction.empty() && !IsDirection(direction)) {
@@ -19,17 +30,17 @@ int AddServer(const std::string &text, const std::string &name, const std::strin
     }
     ServerBooksAdded added;
     try {
-        added = AddServerBooks(DefaultUserShelf(), text, name, direction, programDataDir);
+        added = AddServerBooks(DefaultUserShelf(), text, name, direction, programDataDir,
+                               ReplyOptions());
     } catch (const InputError &e) {
         err << "lexqc: " << e.what() << '\n';
         return kExitInputError;
     }
     for (const AddResult &book : added.books)
         out << "'" << book.displayName << "' (" << book.name << ") is toegevoegd.\n";
-    for (const std::string &db : added.unknownDirection)
-        err << "lexqc: de richting van '" << db
-            << "' is onbekend; verwijder het woordenboek en voeg het opnieuw toe met "
-               "--direction (bijvoorbeeld --direction nl-en).\n";
+    for (const std::string &book : added.unknownDirection)
+        err << "lexqc: de richting van '" << book << "' is onbekend; geef haar met lexqc direction "
+            << book << " nl-en (of met één taal, zoals nl).\n";
     for (const std::string &why : added.refused)
         err << "lexqc: " << why << '\n';
     return added.refused.empty() ? kExitOk : kExitInputError;
@@ -44,7 +55,7 @@ int ListServer(const std::string &text, std::ostream &out, std::ostream &err) {
     }
     std::vector<dict::NamedEntry> databases;
     try {
-        databases = ServerDatabases(address);
+        databases = ServerDatabases(address, ReplyOptions());
     } catch (const InputError &e) {
         err << "lexqc: " << e.what() << '\n';
         return kExitInputError;

@@ -30,6 +30,15 @@ bool SameName(const std::string &a, const std::string &b) {
 
 }  // namespace
 
+std::vector<std::pair<std::string, std::string>> KnownLanguages() {
+    std::vector<std::pair<std::string, std::string>> languages;
+    for (const TLanguageName &entry : kLanguages)
+        languages.emplace_back(entry.Code, entry.Name);
+    std::sort(languages.begin(), languages.end(),
+              [](const auto &a, const auto &b) { return a.second < b.second; });
+    return languages;
+}
+
 std::string LanguageGroupName(const std::string &language) {
     for (const TLanguageName &entry : kLanguages)
         if (language == entry.Code)

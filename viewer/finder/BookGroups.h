@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 class TLXABook;
@@ -17,6 +18,10 @@ struct TBookGroup {
 };
 
 inline constexpr const char *kAllBooksName = "Alle woordenboeken";
+
+// The languages a book's direction is named with here: code and Dutch name ("nl",
+// "Nederlands"), by name.
+std::vector<std::pair<std::string, std::string>> KnownLanguages();
 
 // "Alle uit het Nederlands" for "nl"; a language without a Dutch name here is named by its
 // code ("Alle uit het 'xh'").

@@ -97,7 +97,9 @@ struct TServerLookups::TServer {
 };
 
 TServerLookups::TServerLookups(ClientOptions options, std::size_t cacheBytes)
-    : m_options(std::move(options)), m_cacheLimit(cacheBytes) {}
+    : m_options(std::move(options)), m_cacheLimit(cacheBytes) {
+    m_options.interrupt = &m_interrupt;
+}
 
 TServerLookups::~TServerLookups() {
     {
@@ -108,6 +110,9 @@ TServerLookups::~TServerLookups() {
             server->Wake.notify_all();
         }
     }
+    // A worker in the middle of a request would otherwise hold the window's close for up to
+    // the connect or reply timeout of a server that is silent.
+    m_interrupt.Raise();
     for (auto &[key, server] : m_servers)
         server->Worker.join();
 }
@@ -164,6 +169,7 @@ void TServerLookups::Request(TServerAnswer::TKind kind, const std::string &text,
 void TServerLookups::Work(TServer &server) {
     for (;;) {
         std::unique_ptr<TJob> job;
+        int replyTimeoutMs = 0;
         {
             std::unique_lock<std::mutex> lock(m_mutex);
             server.Wake.wait(lock, [&] { return server.Stop || !server.Waiting.empty(); });
@@ -171,17 +177,19 @@ void TServerLookups::Work(TServer &server) {
                 break;
             job = std::move(server.Waiting.front());
             server.Waiting.pop_front();
+            replyTimeoutMs = m_options.replyTimeoutMs;
         }
+        server.Client.SetReplyTimeout(replyTimeoutMs);
         std::shared_ptr<const TServerAnswer> answer = Run(server.Client, *job);
         // A server that failed is asked again next time; an answer is kept.
-        if (answer->Trouble.empty())
+        if (answer->Trouble.empty() && answer->Status != DictStatus::Cancelled)
             Keep(CacheKey(job->Kind, job->Address, job->Word), answer);
         bool stopping = false;
         {
             const std::lock_guard<std::mutex> lock(m_mutex);
             stopping = server.Stop;
         }
-        if (!stopping)
+        if (!stopping && answer->Status != DictStatus::Cancelled)
             job->Done(answer);
     }
     server.Client.Close();
@@ -265,6 +273,11 @@ void TServerLookups::Keep(const std::string &key, std::shared_ptr<const TServerA
         m_cache.erase(oldKey);
         m_recent.pop_back();
     }
+}
+
+void TServerLookups::SetReplyTimeout(int ms) {
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    m_options.replyTimeoutMs = ms;
 }
 
 std::size_t TServerLookups::CachedBytes() const {

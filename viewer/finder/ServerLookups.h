@@ -45,9 +45,11 @@ class TServerLookups {
     // and kind (a type-ahead list, or a lookup with its "Bedoelde u:") is never answered.
     using TDone = std::function<void(std::shared_ptr<const TServerAnswer>)>;
 
+    // The options' interrupt is the lookups' own.
     explicit TServerLookups(books::dict::ClientOptions options = {},
                             std::size_t cacheBytes = 4u << 20);
-    // Waits for the requests in flight (each bounded by the client's timeouts).
+    // Ends the requests in flight at once (their waits are interrupted, nobody is answered)
+    // and waits for the workers.
     ~TServerLookups();
     TServerLookups(const TServerLookups &) = delete;
     TServerLookups &operator=(const TServerLookups &) = delete;
@@ -58,6 +60,8 @@ class TServerLookups {
                  TDone done);
 
     std::size_t CachedBytes() const;
+    // For the requests that follow, those waiting included.
+    void SetReplyTimeout(int ms);
 
   private:
     struct TJob {
@@ -74,7 +78,8 @@ class TServerLookups {
     std::shared_ptr<const TServerAnswer> Cached(const std::string &key);
     void Keep(const std::string &key, std::shared_ptr<const TServerAnswer> answer);
 
-    books::dict::ClientOptions m_options;
+    books::dict::Interrupt m_interrupt;    // raised when the lookups end
+    books::dict::ClientOptions m_options;  // under m_mutex
     std::size_t m_cacheLimit;
     mutable std::mutex m_mutex;                                 // the servers and the cache
     std::map<std::string, std::unique_ptr<TServer>> m_servers;  // by HOST:PORT

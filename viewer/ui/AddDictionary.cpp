@@ -12,6 +12,7 @@
 
 #include "books/converter.h"
 #include "books/diagnostics.h"
+#include "books/dict_socket.h"
 #include "books/progress.h"
 #include "books/server_books.h"
 #include "books/user_books.h"
@@ -124,43 +125,52 @@ TDictionaryImport::TDictionaryImport(const TDictionaryChoice &choice, const std:
     request.files = {QFile::encodeName(choice.File).toStdString()};
     request.displayName = choice.DisplayName.toStdString();
     request.programDataDir = programDataDir;
-    m_thread = QThread::create([this, request = std::move(request),
-                                shelf = books::UserShelfAt(shelfRoot)] {
-        books::Progress progress([this](double done) {
-            m_permille.store(static_cast<int>(done * 1000));
-            return !m_cancel.load();
-        });
-        TImportOutcome outcome;
-        try {
-            // An address instead of a file: the server's databases, without converting.
-            if (request.files.front().rfind("dict://", 0) == 0) {
-                const books::ServerBooksAdded added = books::AddServerBooks(
-                    shelf, request.files.front(), request.displayName, "", request.programDataDir);
+    m_interrupt = std::make_unique<books::dict::Interrupt>();
+    m_thread = QThread::create(
+        [this, request = std::move(request), shelf = books::UserShelfAt(shelfRoot)] {
+            books::Progress progress([this](double done) {
+                m_permille.store(static_cast<int>(done * 1000));
+                return !m_cancel.load();
+            });
+            TImportOutcome outcome;
+            try {
+                // An address instead of a file: the server's databases, without converting.
+                if (request.files.front().rfind("dict://", 0) == 0) {
+                    books::dict::ClientOptions options;
+                    options.replyTimeoutMs = 1000 * books::ServerReplyTimeout(shelf);
+                    options.interrupt = m_interrupt.get();
+                    const books::ServerBooksAdded added =
+                        books::AddServerBooks(shelf, request.files.front(), request.displayName, "",
+                                              request.programDataDir, options);
+                    outcome.Kind = TImportOutcome::TKind::Added;
+                    outcome.Name = added.books.front().name;
+                    outcome.DisplayName = added.books.front().displayName;
+                    for (const books::AddResult &book : added.books)
+                        outcome.ServerBooks.emplace_back(book.name, book.displayName);
+                    outcome.UnknownDirection = added.unknownDirection;
+                    outcome.Refused = added.refused;
+                    m_outcome = std::move(outcome);
+                    return;
+                }
+                const books::AddResult added = books::AddUserBook(shelf, request, &progress);
                 outcome.Kind = TImportOutcome::TKind::Added;
-                outcome.Name = added.books.front().name;
-                outcome.DisplayName = added.books.front().displayName;
-                m_outcome = std::move(outcome);
-                return;
+                outcome.Name = added.name;
+                outcome.DisplayName = added.displayName;
+                outcome.Entries = added.entries;
+                outcome.Skipped = added.skipped;
+                outcome.Utf8 = added.utf8;
+            } catch (const books::Cancelled &) {
+                outcome.Kind = TImportOutcome::TKind::Cancelled;
+            } catch (const books::InputError &e) {
+                outcome.Kind = TImportOutcome::TKind::Refused;
+                outcome.Message = e.what();
+            } catch (const std::exception &e) {
+                outcome.Message = e.what();
+            } catch (...) {
+                outcome.Message = "Unknown exception";
             }
-            const books::AddResult added = books::AddUserBook(shelf, request, &progress);
-            outcome.Kind = TImportOutcome::TKind::Added;
-            outcome.Name = added.name;
-            outcome.DisplayName = added.displayName;
-            outcome.Entries = added.entries;
-            outcome.Skipped = added.skipped;
-            outcome.Utf8 = added.utf8;
-        } catch (const books::Cancelled &) {
-            outcome.Kind = TImportOutcome::TKind::Cancelled;
-        } catch (const books::InputError &e) {
-            outcome.Kind = TImportOutcome::TKind::Refused;
-            outcome.Message = e.what();
-        } catch (const std::exception &e) {
-            outcome.Message = e.what();
-        } catch (...) {
-            outcome.Message = "Unknown exception";
-        }
-        m_outcome = std::move(outcome);
-    });
+            m_outcome = std::move(outcome);
+        });
     connect(m_thread, &QThread::finished, this, &TDictionaryImport::WorkerEnded);
 
     m_progress = new QProgressDialog(QStringLiteral("Het woordenboek wordt omgezet en toegevoegd…"),
@@ -174,6 +184,7 @@ TDictionaryImport::TDictionaryImport(const TDictionaryChoice &choice, const std:
     m_progress->setValue(0);
     connect(m_progress, &QProgressDialog::canceled, this, [this] {
         m_cancel.store(true);
+        m_interrupt->Raise();
         m_progress->setLabelText(QStringLiteral("Bezig met annuleren…"));
     });
     m_timer = new QTimer(this);
@@ -184,6 +195,7 @@ TDictionaryImport::TDictionaryImport(const TDictionaryChoice &choice, const std:
 
 TDictionaryImport::~TDictionaryImport() {
     m_cancel.store(true);
+    m_interrupt->Raise();
     m_thread->wait();
     delete m_thread;
     delete m_progress;
@@ -204,6 +216,20 @@ void TDictionaryImport::WorkerEnded() {
 
 std::string AddedMessage(const TImportOutcome &outcome) {
     std::string message;
+    if (outcome.ServerBooks.size() > 1 || !outcome.Refused.empty()) {
+        std::string names;
+        for (std::size_t i = 0; i < outcome.ServerBooks.size(); ++i)
+            names += (i == 0                                ? "'"
+                      : i + 1 == outcome.ServerBooks.size() ? " en '"
+                                                            : ", '") +
+                     outcome.ServerBooks[i].second + "'";
+        message = outcome.ServerBooks.size() == 1
+                      ? Format("Het woordenboek %s is toegevoegd.", {names})
+                      : Format("De woordenboeken %s zijn toegevoegd.", {names});
+        for (const std::string &refused : outcome.Refused)
+            message += "\n" + refused;
+        return message;
+    }
     if (outcome.Utf8)
         message = Format(
             "Het woordenboek '%s' is toegevoegd als Unicode-woordenboek (UTF-8), "

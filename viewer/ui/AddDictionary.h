@@ -10,9 +10,15 @@
 #include <atomic>
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
+namespace books::dict {
+class Interrupt;
+}
 class QProgressDialog;
 class QThread;
 class QTimer;
@@ -52,10 +58,16 @@ struct TImportOutcome {
     std::size_t Skipped = 0;
     bool Utf8 = false;    // Added: made as a UTF-8 book (a headword lies beyond Windows-1252)
     std::string Message;  // Refused, Failed: the reason as a dialog shows it
+    // Added from a server: every book added (name, display name), the first as Name; the
+    // names of those added without a direction; the server's databases not added, and why.
+    std::vector<std::pair<std::string, std::string>> ServerBooks;
+    std::vector<std::string> UnknownDirection;
+    std::vector<std::string> Refused;
 };
 
 // The message after an added book, or empty when nothing needs saying: which kind of book
-// was made when it is a UTF-8 book, and how many words were left out.
+// was made when it is a UTF-8 book, and how many words were left out; every book a server
+// gave when it gave several, and its databases that were not added.
 std::string AddedMessage(const TImportOutcome &outcome);
 
 // One import into the user's shelf (root folder `shelfRoot`), started at once, with its
@@ -77,6 +89,8 @@ class TDictionaryImport : public QObject {
 
     std::atomic<int> m_permille{0};
     std::atomic<bool> m_cancel{false};
+    // Ends a server's waits at once when the import is cancelled or destroyed.
+    std::unique_ptr<books::dict::Interrupt> m_interrupt;
     TImportOutcome m_outcome;  // written by the worker, read after it ended
     QThread *m_thread = nullptr;
     QTimer *m_timer = nullptr;

@@ -207,6 +207,9 @@ void TfrmLXAMain::InitialiseForm() {
     CreateViewer();
     SelectBookByName(m_data.CurrentBook != nullptr ? m_data.CurrentBook->Name : std::string());
     CreateAllBooksChoice();
+    // Made here, not at the first lookup, so that every path to a server has the user's
+    // reply timeout.
+    m_serverLookups = MakeServerLookups();
 }
 
 void TfrmLXAMain::CreateViewer() {

@@ -217,6 +217,13 @@ class TfrmLXAMain : public QMainWindow {
     // The progress dialog over `over` (null: this window).
     void StartImport(const TDictionaryChoice &choice, QWidget *over = nullptr);
     void actAddServerExecute();
+    // "Wachttijd van servers...": the reply timeout of the user's setting, for this window's
+    // lookups from then on.
+    void actServerTimeoutExecute();
+    void actServerTimeoutUpdate(TCommand &command);
+    // Asks the direction of each server book added without one and gives it; returns the
+    // name the outcome's first book has then.
+    std::string GiveDirections(const TImportOutcome &outcome);
     void actManageDictionariesExecute();
     void actManageDictionariesUpdate(TCommand &command);
     void actAddDictionaryUpdate(TCommand &command);
@@ -316,6 +323,8 @@ class TfrmLXAMain : public QMainWindow {
     void ServerAnswered(unsigned search, const std::shared_ptr<const TServerAnswer> &answer);
     bool OnServerBook() const;
     void AskServerTypeAhead(const QString &typed);
+    // With the reply timeout of the user's setting.
+    std::unique_ptr<TServerLookups> MakeServerLookups() const;
     void ShowVisit(bool forward);
     void SetZoom(int percent);
     void ApplyPageLook();
@@ -406,7 +415,8 @@ class TfrmLXAMain : public QMainWindow {
     std::unique_ptr<TReading> m_reading;
     std::unique_ptr<TAllBooksState> m_allBooks;
     TWordListHook *m_wordList = nullptr;  // owned as a child
-    // Lookups on DICT servers, made at the first; the search shown, which a newer makes stale.
+    // Lookups on DICT servers, made with the window (with the user's reply timeout); the
+    // search shown, which a newer makes stale.
     std::unique_ptr<TServerLookups> m_serverLookups;
     unsigned m_serverSearch = 0;
     unsigned m_serverTypeAhead = 0;  // the last type-ahead asked of a server; older are stale

@@ -59,7 +59,7 @@ std::shared_ptr<const TBookAnswer> DefinitionsBlock(const TAllBooks &searchers, 
 
 TServerLookups &TfrmLXAMain::ServerLookups() {
     if (!m_serverLookups)
-        m_serverLookups = std::make_unique<TServerLookups>();
+        m_serverLookups = MakeServerLookups();
     return *m_serverLookups;
 }
 

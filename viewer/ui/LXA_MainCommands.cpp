@@ -12,6 +12,8 @@
 #include <QToolBar>
 
 #include "LXA_Main.h"
+#include "books/diagnostics.h"
+#include "books/user_books.h"
 #include "viewer/core/Cp1252Qt.h"
 #include "viewer/core/LXA_Cursor.h"
 #include "viewer/core/LXA_Data.h"
@@ -19,11 +21,13 @@
 #include "viewer/core/LXA_Utils.h"
 #include "viewer/display/HtmlViewer.h"
 #include "viewer/finder/FinderPage.h"
+#include "viewer/finder/ServerLookups.h"
 #include "viewer/ui/AddDictionary.h"
 #include "viewer/ui/HelpWindow.h"
 #include "viewer/ui/LXA_About.h"
 #include "viewer/ui/MenuItem.h"
 #include "viewer/ui/SelectBook.h"
+#include "viewer/ui/ServerQuestions.h"
 #include "viewer/ui/ShelfDialog.h"
 
 namespace ui {
@@ -103,6 +107,12 @@ std::span<const TfrmLXAMain::TCommandEntry> TfrmLXAMain::CommandTable() {
          .Execute = &W::actAddServerExecute,
          .Update = &W::actAddDictionaryUpdate,
          .Menu = {"mniFile", "mniFileAddServer"}},
+        {.Name = "actServerTimeout",
+         .Text = "Wachttijd van servers…",
+         .Hint = "Stel in hoe lang op het antwoord van een DICT-server wordt gewacht",
+         .Execute = &W::actServerTimeoutExecute,
+         .Update = &W::actServerTimeoutUpdate,
+         .Menu = {"mniFile", "mniFileServerTimeout"}},
         {.Name = "actManageDictionaries",
          .Text = "Woordenboeken beheren…",
          .Hint = "Zet de woordenboeken in een andere volgorde, verberg, hernoem of verwijder ze",
@@ -505,6 +515,56 @@ void TfrmLXAMain::actAddServerExecute() {
         StartImport(*choice);
 }
 
+void TfrmLXAMain::actServerTimeoutUpdate(TCommand &command) {
+    command.setEnabled(m_data.Books != nullptr && !m_data.Books->UserPaths.AppDir.empty());
+}
+
+void TfrmLXAMain::actServerTimeoutExecute() {
+    if (!m_data.Books || m_data.Books->UserPaths.AppDir.empty())
+        return;
+    const books::UserShelf shelf = books::UserShelfAt(m_data.Books->UserPaths.AppDir);
+    const std::optional<int> seconds = AskForServerTimeout(this, books::ServerReplyTimeout(shelf));
+    if (!seconds)
+        return;
+    RunGuarded([&] {
+        try {
+            books::SetServerReplyTimeout(shelf, *seconds);
+        } catch (const books::InputError &e) {
+            ShowError(e.what(), 3, 2);
+            return;
+        }
+        m_serverLookups->SetReplyTimeout(1000 * *seconds);
+    });
+}
+
+std::string TfrmLXAMain::GiveDirections(const TImportOutcome &outcome) {
+    std::string first = outcome.Name;
+    const std::string programData = m_data.Paths.DataDir;
+    const books::UserShelf shelf = books::UserShelfAt(m_data.Books->UserPaths.AppDir);
+    for (const std::string &name : outcome.UnknownDirection) {
+        TDirectionQuestion question{name, QString::fromStdString(name)};
+        for (const auto &[book, displayName] : outcome.ServerBooks)
+            if (book == name)
+                question.DisplayName = QString::fromStdString(displayName);
+        const std::optional<std::string> direction = AskForDirection(this, question);
+        if (!direction)
+            continue;  // "Later": lexqc direction gives it any time
+        try {
+            const std::string renamed =
+                books::SetServerBookDirection(shelf,
+                                              programData.empty() || programData.back() != '/'
+                                                  ? programData
+                                                  : programData.substr(0, programData.size() - 1),
+                                              name, *direction);
+            if (name == first)
+                first = renamed;
+        } catch (const books::InputError &e) {
+            ShowError(e.what(), 3, 2);
+        }
+    }
+    return first;
+}
+
 void TfrmLXAMain::StartImport(const TDictionaryChoice &choice, QWidget *over) {
     m_import =
         std::make_unique<TDictionaryImport>(choice, m_data.Books->UserPaths.AppDir,
@@ -594,17 +654,21 @@ void TfrmLXAMain::DictionaryImported(const TImportOutcome &outcome) {
     Command("actAddDictionary")->Update();
     RunGuarded([&] {
         switch (outcome.Kind) {
-            case TImportOutcome::TKind::Added:
+            case TImportOutcome::TKind::Added: {
+                // Before the window lists them: a direction renames a book, and the window
+                // then knows it by its new name only (its group, its base forms).
+                const std::string current = GiveDirections(outcome);
                 // The new book joins the running window: toolbar, menu, and current.
                 AddDictionaries(m_data.Books->ReadUserBooks());
                 // A book added again after its removal, and the user's order.
                 ArrangeDictionaries();
-                SelectBookByName(outcome.Name);
+                SelectBookByName(current);
                 if (m_shelfDialog)
                     m_shelfDialog->Reload();
                 if (const std::string message = AddedMessage(outcome); !message.empty())
                     ShowMessageDialog(message, TMsgDlgType::Information, mbOK);
                 break;
+            }
             case TImportOutcome::TKind::Refused:
                 ShowError(outcome.Message, 3, 2);
                 break;

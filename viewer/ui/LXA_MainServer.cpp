@@ -9,6 +9,7 @@
 
 #include "LXA_Main.h"
 #include "books/html.h"
+#include "books/user_books.h"
 #include "viewer/core/BookText.h"
 #include "viewer/core/LXA_Books.h"
 #include "viewer/core/LXA_Data.h"
@@ -51,6 +52,14 @@ std::string WordLinks(const std::vector<std::string> &words, std::size_t limit) 
 }
 
 }  // namespace
+
+std::unique_ptr<TServerLookups> TfrmLXAMain::MakeServerLookups() const {
+    books::dict::ClientOptions options;
+    if (m_data.Books && !m_data.Books->UserPaths.AppDir.empty())
+        options.replyTimeoutMs =
+            1000 * books::ServerReplyTimeout(books::UserShelfAt(m_data.Books->UserPaths.AppDir));
+    return std::make_unique<TServerLookups>(options);
+}
 
 bool TfrmLXAMain::OnServerBook() const {
     return m_data.CurrentBook != nullptr && !m_data.CurrentBook->ServerAddress.empty();
