@@ -880,18 +880,26 @@ AddResult AddServerBook(const UserShelf &shelf, const ServerBookRequest &request
     return result;
 }
 
+namespace {
+
+// The book a user names: by its name, else by its display name; null when none has it.
+const CatalogueEntry *FindBook(const std::vector<CatalogueEntry> &books,
+                               const std::string &wanted) {
+    for (const CatalogueEntry &book : books)
+        if (SameName(book.name, wanted))
+            return &book;
+    for (const CatalogueEntry &book : books)
+        if (SameName(book.displayName, wanted))
+            return &book;
+    return nullptr;
+}
+
+}  // namespace
+
 std::string RemoveUserBook(const UserShelf &shelf, const std::string &name,
                            const std::string &programDataDir) {
     const std::string wanted = Trim(name);
-    auto find = [&](const std::vector<CatalogueEntry> &books) -> const CatalogueEntry * {
-        for (const CatalogueEntry &book : books)
-            if (SameName(book.name, wanted))
-                return &book;
-        for (const CatalogueEntry &book : books)
-            if (SameName(book.displayName, wanted))
-                return &book;
-        return nullptr;
-    };
+    auto find = [&](const std::vector<CatalogueEntry> &books) { return FindBook(books, wanted); };
     std::error_code error;
     if (!std::filesystem::is_directory(shelf.dataDir, error)) {
         if (!programDataDir.empty() && find(ReadCatalogue(programDataDir + "/dict.cfg")))
@@ -932,15 +940,7 @@ std::string SetServerBookDirection(const UserShelf &shelf, const std::string &pr
         throw InputError("Een richting is twee taalcodes zoals nl-en (of één zoals nl), niet '" +
                          direction + "'.");
     const std::string wanted = Trim(book);
-    auto find = [&](const std::vector<CatalogueEntry> &books) -> const CatalogueEntry * {
-        for (const CatalogueEntry &entry : books)
-            if (SameName(entry.name, wanted))
-                return &entry;
-        for (const CatalogueEntry &entry : books)
-            if (SameName(entry.displayName, wanted))
-                return &entry;
-        return nullptr;
-    };
+    auto find = [&](const std::vector<CatalogueEntry> &books) { return FindBook(books, wanted); };
     MakeFolders(shelf.dataDir);
     const FolderLock lock(shelf.dataDir + "/.lock");
     const std::vector<CatalogueEntry> mine = ReadCatalogue(shelf.catalogue);
