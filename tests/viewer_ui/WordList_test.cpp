@@ -241,6 +241,31 @@ TEST_F(WordListBooksTest, EachBlockOfTheAllBooksPageStarsItsOwnBook) {
     EXPECT_TRUE(Filled(*page.Display(1)));
 }
 
+TEST_F(WordListBooksTest, CtrlDKeepsTheTopEntryOfTheBlockAtTheTopOrWithTheFocus) {
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Main()));
+    Main().ChooseBooks("*");
+    Main().UpdateCommands();
+    EXPECT_FALSE(Main().Command("actStarEntry")->isEnabled());  // no block yet
+    Find(Main(), "huis");
+    ui::TAllBooksPage &page = *Main().AllBooksPage();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return page.BlockCount() == 2; }, 10000));
+    Main().UpdateCommands();
+    ASSERT_TRUE(Main().Command("actStarEntry")->isEnabled());
+    QTest::keyClick(&Main(), Qt::Key_D, Qt::ControlModifier);
+    std::vector<wordlist::TWordEntry> kept = Store().Entries();
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(kept[0].Book, BookOf(*page.Display(0)));
+    EXPECT_TRUE(Filled(*page.Display(0)));
+    EXPECT_EQ(Main().StatusText().toStdString(), "'huis' is bewaard in de woordenlijst.");
+
+    page.Display(1)->setFocus();
+    QTest::keyClick(page.Display(1), Qt::Key_D, Qt::ControlModifier);
+    kept = Store().Entries();
+    ASSERT_EQ(kept.size(), 2u);
+    EXPECT_EQ(kept[1].Book, BookOf(*page.Display(1)));
+    EXPECT_TRUE(Filled(*page.Display(1)));
+}
+
 TEST_F(WordListBooksTest, ThePopupStarsItsPageAndItsBlocks) {
     ui::TLookupResident resident(Main(), viewer->Data);
     const std::shared_ptr<void> plainAgain(

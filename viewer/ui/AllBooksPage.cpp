@@ -423,19 +423,7 @@ bool TAllBooksPage::Folded(int block) const {
 void TAllBooksPage::JumpBlock(int step) {
     if (m_blocks.empty())
         return;
-    // From the block that holds the focus, else from the one at the top of the view.
-    int current = -1;
-    const QWidget *focus = QApplication::focusWidget();
-    for (std::size_t i = 0; i < m_blocks.size(); ++i)
-        if (focus != nullptr && m_blocks[i]->Frame->isAncestorOf(focus))
-            current = static_cast<int>(i);
-    if (current < 0) {
-        const int top = verticalScrollBar()->value();
-        current = 0;
-        while (current + 1 < BlockCount() && m_blocks[current]->Frame->geometry().bottom() < top)
-            ++current;
-    }
-    const int target = std::clamp(current + step, 0, BlockCount() - 1);
+    const int target = std::clamp(CurrentBlock() + step, 0, BlockCount() - 1);
     TBlock &block = *m_blocks[static_cast<std::size_t>(target)];
     block.Header->setFocus(Qt::OtherFocusReason);
     m_content->layout()->activate();
@@ -448,6 +436,18 @@ int TAllBooksPage::FocusedBlock() const {
         if (m_blocks[i]->Frame->isAncestorOf(focus))
             return static_cast<int>(i);
     return -1;
+}
+
+int TAllBooksPage::CurrentBlock() const {
+    if (m_blocks.empty())
+        return -1;
+    if (const int focused = FocusedBlock(); focused >= 0)
+        return focused;
+    const int top = verticalScrollBar()->value();
+    int current = 0;
+    while (current + 1 < BlockCount() && m_blocks[current]->Frame->geometry().bottom() < top)
+        ++current;
+    return current;
 }
 
 std::vector<QTextEdit *> TAllBooksPage::Displays(int only) const {

@@ -73,6 +73,8 @@ class TAllBooksPage : public QScrollArea {
     // What the page's commands act on: the block that holds the focus, else every block.
     // The block with the focus, or -1.
     int FocusedBlock() const;
+    // The block with the focus, else the one at the top of the view; -1 without blocks.
+    int CurrentBlock() const;
     // The displays of the blocks with entries in their shown order (only: that block's).
     std::vector<QTextEdit *> Displays(int only = -1) const;
     // Unfolds the block of a display and scrolls to its cursor (a match found in it).

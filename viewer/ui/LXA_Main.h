@@ -357,6 +357,8 @@ class TfrmLXAMain : public QMainWindow {
     void CreateWordList();
     void actStarEntryExecute();
     void actStarEntryUpdate(TCommand &command);
+    // What Ctrl+D keeps the top entry of on the all-books page; null without entries.
+    display::THtmlViewer *TopBlockDisplay() const;
     void actShowWordListExecute();
 
     QMenu *Menu(const char *name) const;

@@ -1,6 +1,8 @@
 // The main window's word list: the star command (Ctrl+D) and the list window (Ctrl+Shift+D),
 // both through the hook that owns the store and the page's stars.
 #include "LXA_Main.h"
+#include "viewer/display/HtmlViewer.h"
+#include "viewer/ui/AllBooksPage.h"
 #include "viewer/ui/WordListHook.h"
 
 namespace ui {
@@ -22,13 +24,30 @@ void TfrmLXAMain::CreateWordList() {
 }
 
 void TfrmLXAMain::actStarEntryExecute() {
-    if (m_wordList != nullptr)
+    if (m_wordList == nullptr)
+        return;
+    if (ChoiceKey().empty())
         m_wordList->StarTopEntry();
+    else if (display::THtmlViewer *block = TopBlockDisplay())
+        m_wordList->StarTopEntryOf(*block);
 }
 
 void TfrmLXAMain::actStarEntryUpdate(TCommand &command) {
     // The rules run while the window is still being built, before the hook exists.
-    command.setEnabled(m_wordList != nullptr && ChoiceKey().empty() && m_wordList->HasEntries());
+    command.setEnabled(
+        m_wordList != nullptr &&
+        (ChoiceKey().empty() ? m_wordList->HasEntries() : TopBlockDisplay() != nullptr));
+}
+
+display::THtmlViewer *TfrmLXAMain::TopBlockDisplay() const {
+    // The block with the focus or at the top of the view, else the next one with entries.
+    const TAllBooksPage *page = AllBooksPage();
+    for (int block = page != nullptr ? page->CurrentBlock() : -1;
+         block >= 0 && block < page->BlockCount(); ++block)
+        if (display::THtmlViewer *display = page->Display(block);
+            display != nullptr && display->HasPage())
+            return display;
+    return nullptr;
 }
 
 void TfrmLXAMain::actShowWordListExecute() {

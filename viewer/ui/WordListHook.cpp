@@ -165,9 +165,15 @@ bool TWordListHook::StarEntry(int index) {
 }
 
 bool TWordListHook::StarTopEntry() {
-    if (!HasEntries())
-        return false;
-    return StarEntry(EntryAtPosition(*m_viewer.document(), m_viewer.TopPosition()));
+    return HasEntries() && StarTopEntryOf(m_viewer);
+}
+
+bool TWordListHook::StarTopEntryOf(display::THtmlViewer &viewer) {
+    for (const auto &attached : m_attached)
+        if (attached->Viewer == &viewer)
+            return Star(*attached, EntryAtPosition(*viewer.document(), viewer.TopPosition()),
+                        false);
+    return false;
 }
 
 void TWordListHook::ShowWindow() {

@@ -41,6 +41,8 @@ class TWordListHook : public QObject {
     bool StarEntry(int index);
     // Keeps the entry at the top of the view.
     bool StarTopEntry();
+    // Keeps the entry at the top of another display it stars (a block of the all-books page).
+    bool StarTopEntryOf(display::THtmlViewer &viewer);
     bool HasEntries() const;
     void ShowWindow();
     TWordListWindow *Window() const { return m_window; }
