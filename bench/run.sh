@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Benchmarks the search library on a dictionary compiled from Debian's dict-gcide and
-# compares it with dictd serving the same data on 127.0.0.1. Prints ratios to floors.
+# compares it with dictd serving the same data on 127.0.0.1, then the same source compiled
+# as a UTF-8 book against the Windows-1252 one. Prints ratios to floors and goals.
 #   bench/run.sh [extra lexq_bench flags]
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -11,13 +12,16 @@ for p in dict-gcide dictd libbenchmark-dev; do
 done
 
 cmake --preset release >/dev/null
-cmake --build build/release --target lexqc lexq_bench lexqapi
+cmake --build build/release --target lexqc lexq_bench lexq_utf8_bench lexqapi
 out="$root/build/release/bench"
 mkdir -p "$out"
 if [ ! -s "$out/gcide.idx" ]; then
   echo "Compiling gcide (once)..."
   build/release/product/lexqc import-dictd /usr/share/dictd/gcide.index /usr/share/dictd/gcide.dict.dz "$out/gcide.src"
   build/release/product/lexqc build "$out/gcide.src" "$out/gcide.idx" ${LEXQC_FLAGS:-}
+fi
+if [ ! -s "$out/gcide-utf8.idx" ]; then
+  build/release/product/lexqc build "$out/gcide.src" "$out/gcide-utf8.idx" --utf8 >/dev/null
 fi
 
 port=26280
@@ -45,3 +49,7 @@ done
 
 "$out/lexq_bench" --dict "$out/gcide.idx" --words /usr/share/dictd/gcide.index \
   --dictd-port "$port" --benchmark_min_time=0.5 "$@"
+
+cut -f1 /usr/share/dictd/gcide.index | grep -v '^00-*database' >"$out/gcide.words"
+"$out/lexq_utf8_bench" --utf8 "$out/gcide-utf8.idx" --cp1252 "$out/gcide.idx" \
+  --words "$out/gcide.words"
