@@ -221,10 +221,19 @@ std::vector<Suggester::Match> Suggester::WithinUnits(std::string_view typedKey, 
                 std::swap(rowsUnits, keyUnits);
                 valid = depth - 1;
                 const std::string_view prefix = keyBytes.substr(0, rowsUnits.Bytes(depth));
-                std::size_t lo = i + 1, hi = n;
+                const auto under = [&](std::size_t k) {
+                    return Key(k).substr(0, prefix.size()) == prefix;
+                };
+                // The keys under a prefix are mostly few: gallop to a key past them, then
+                // halve, rather than halving the whole rest of the keys each time.
+                std::size_t lo = i + 1, hi = i + 1;
+                for (std::size_t step = 1; hi < n && under(hi); step *= 2) {
+                    lo = hi + 1;
+                    hi = std::min(n, hi + step);
+                }
                 while (lo < hi) {
                     const std::size_t mid = lo + (hi - lo) / 2;
-                    if (Key(mid).substr(0, prefix.size()) == prefix)
+                    if (under(mid))
                         lo = mid + 1;
                     else
                         hi = mid;
