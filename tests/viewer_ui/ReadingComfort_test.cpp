@@ -345,6 +345,16 @@ TEST_F(ReadingComfortTest, KeysReachTheSearchFieldAndTheDictionaries) {
     EXPECT_EQ(Book(), "nl-en");
     Key(Qt::Key_3, Qt::AltModifier);  // no third dictionary
     EXPECT_EQ(Book(), "nl-en");
+
+    // F10 opens the File menu; Escape closes it again.
+    Key(Qt::Key_F10);
+    QMenu *open = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+    ASSERT_NE(open, nullptr);
+    EXPECT_EQ(open->objectName().toStdString(), "mniFile");
+    ASSERT_NE(open->activeAction(), nullptr);
+    EXPECT_EQ(open->activeAction()->objectName().toStdString(), "mniFileNewWindow");
+    QTest::keyClick(open, Qt::Key_Escape);
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
 }
 
 TEST_F(ReadingComfortTest, TheFindBarFindsInThePageAndStepsWithF3) {

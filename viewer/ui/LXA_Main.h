@@ -344,6 +344,7 @@ class TfrmLXAMain : public QMainWindow {
     void actSearchHistoryExecute();
     void actSearchHistoryUpdate(TCommand &command);
     void actFocusSearchExecute();
+    void actOpenMenuExecute();
     void actClearSearchTextExecute();
     void actClearSearchTextUpdate(TCommand &command);
     void actFindInPageExecute();

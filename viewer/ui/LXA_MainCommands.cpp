@@ -266,6 +266,12 @@ std::span<const TfrmLXAMain::TCommandEntry> TfrmLXAMain::CommandTable() {
          .Text = "Naar het zoekveld",
          .Shortcuts = "Ctrl+L; F6",
          .Execute = &W::actFocusSearchExecute},
+        // The menus have no letters to open them by (their captions are fixed): F10 opens
+        // the first, the arrows go on from there.
+        {.Name = "actOpenMenu",
+         .Text = "Menu openen",
+         .Shortcuts = "F10",
+         .Execute = &W::actOpenMenuExecute},
         {.Name = "actClearSearchText",
          .Text = "Zoekveld leegmaken",
          .Shortcuts = "Escape",

@@ -5,6 +5,8 @@
 #include <QGuiApplication>
 #include <QLayout>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPrintDialog>
 #include <QScopedValueRollback>
 #include <QScrollBar>
@@ -251,6 +253,20 @@ void TfrmLXAMain::actSearchHistoryUpdate(TCommand &command) {
 void TfrmLXAMain::actFocusSearchExecute() {
     edtSearchText->setFocus(Qt::ShortcutFocusReason);
     edtSearchText->selectAll();
+}
+
+void TfrmLXAMain::actOpenMenuExecute() {
+    QMenu *first = Menu("mniFile");
+    if (first == nullptr)
+        return;
+    menuBar()->setActiveAction(first->menuAction());
+    // Its first command is current, as when a menu opens by keyboard, so a screen reader
+    // names it.
+    for (QAction *action : first->actions())
+        if (!action->isSeparator() && action->isVisible() && action->isEnabled()) {
+            first->setActiveAction(action);
+            break;
+        }
 }
 
 void TfrmLXAMain::actClearSearchTextExecute() {
