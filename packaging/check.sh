@@ -22,6 +22,11 @@ if ! lintian --fail-on error "$deb"; then
   fail "lintian reports errors"
 fi
 
+# What only some users need is recommended, not required.
+for wanted in python3-pyglossary hunspell-pl; do
+  dpkg-deb -f "$deb" Recommends | grep -qw "$wanted" || fail "Recommends lacks $wanted"
+done
+
 root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
 dpkg-deb -x "$deb" "$root"
