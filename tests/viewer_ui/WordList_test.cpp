@@ -302,4 +302,31 @@ TEST_F(WordListBooksTest, ThePopupStarsItsPageAndItsBlocks) {
     EXPECT_TRUE(dialogs.Shown.empty());
 }
 
+TEST_F(WordListBooksTest, CtrlDInThePopupKeepsTheTopEntryOfItsPageOrItsBlock) {
+    ui::TLookupResident resident(Main(), viewer->Data);
+    const std::shared_ptr<void> plainAgain(
+        nullptr, [](void *) { QApplication::setQuitOnLastWindowClosed(true); });
+    ui::TLookupPopup &popup = *resident.Popup();
+    Main().SelectBookByName("nl-de");
+    resident.LookUp(QStringLiteral("huis"));
+    popup.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&popup));
+    QTest::keyClick(&popup, Qt::Key_D, Qt::ControlModifier);
+    ASSERT_EQ(Store().Entries().size(), 1u);
+    EXPECT_EQ(Store().Entries()[0].Book, "nl-de");
+    EXPECT_TRUE(Filled(*popup.Viewer()));
+
+    Main().ChooseBooks("*");
+    resident.LookUp(QStringLiteral("huis"));
+    ui::TAllBooksPage *page = popup.AllBooks();
+    ASSERT_NE(page, nullptr);
+    ASSERT_EQ(page->BlockCount(), 2);
+    const bool firstKept = Filled(*page->Display(0));
+    page->Display(firstKept ? 1 : 0)->setFocus();
+    QTest::keyClick(page->Display(firstKept ? 1 : 0), Qt::Key_D, Qt::ControlModifier);
+    ASSERT_EQ(Store().Entries().size(), 2u);
+    EXPECT_EQ(Store().Entries()[1].Book, BookOf(*page->Display(firstKept ? 1 : 0)));
+    EXPECT_TRUE(Filled(*page->Display(0)) && Filled(*page->Display(1)));
+}
+
 }  // namespace

@@ -450,6 +450,14 @@ int TAllBooksPage::CurrentBlock() const {
     return current;
 }
 
+display::THtmlViewer *TAllBooksPage::CurrentDisplay() const {
+    for (int block = CurrentBlock(); block >= 0 && block < BlockCount(); ++block)
+        if (display::THtmlViewer *display = Display(block);
+            display != nullptr && display->HasPage())
+            return display;
+    return nullptr;
+}
+
 std::vector<QTextEdit *> TAllBooksPage::Displays(int only) const {
     std::vector<QTextEdit *> displays;
     for (std::size_t i = 0; i < m_blocks.size(); ++i)

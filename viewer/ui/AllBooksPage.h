@@ -75,6 +75,9 @@ class TAllBooksPage : public QScrollArea {
     int FocusedBlock() const;
     // The block with the focus, else the one at the top of the view; -1 without blocks.
     int CurrentBlock() const;
+    // The display of the current block, else of the next block with entries; null without
+    // one (what Ctrl+D keeps the top entry of).
+    display::THtmlViewer *CurrentDisplay() const;
     // The displays of the blocks with entries in their shown order (only: that block's).
     std::vector<QTextEdit *> Displays(int only = -1) const;
     // Unfolds the block of a display and scrolls to its cursor (a match found in it).

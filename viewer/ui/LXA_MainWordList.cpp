@@ -40,14 +40,7 @@ void TfrmLXAMain::actStarEntryUpdate(TCommand &command) {
 }
 
 display::THtmlViewer *TfrmLXAMain::TopBlockDisplay() const {
-    // The block with the focus or at the top of the view, else the next one with entries.
-    const TAllBooksPage *page = AllBooksPage();
-    for (int block = page != nullptr ? page->CurrentBlock() : -1;
-         block >= 0 && block < page->BlockCount(); ++block)
-        if (display::THtmlViewer *display = page->Display(block);
-            display != nullptr && display->HasPage())
-            return display;
-    return nullptr;
+    return AllBooksPage() != nullptr ? AllBooksPage()->CurrentDisplay() : nullptr;
 }
 
 void TfrmLXAMain::actShowWordListExecute() {

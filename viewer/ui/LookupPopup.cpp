@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QShortcut>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QWindow>
@@ -95,6 +96,9 @@ TLookupPopup::TLookupPopup(TLookup lookup, TLook look, const QString &imageFolde
     m_status = new QLabel(this);
     m_status->setObjectName(QStringLiteral("lblLookupStatus"));
     layout->addWidget(m_status);
+    // Ctrl+D keeps the top entry, as in the main window.
+    auto *star = new QShortcut(QKeySequence(QStringLiteral("Ctrl+D")), this);
+    connect(star, &QShortcut::activated, this, &TLookupPopup::StarTop);
     // Without the window manager's frame, a line of the palette's own marks the edge.
     setStyleSheet(QStringLiteral("#frmLookupPopup { border: 1px solid palette(mid); }"));
 }
@@ -143,6 +147,12 @@ QString TLookupPopup::Word() const {
 
 QString TLookupPopup::Status() const {
     return m_status->text();
+}
+
+display::THtmlViewer *TLookupPopup::TopDisplay() const {
+    if (m_allBooks != nullptr && !m_allBooks->isHidden())
+        return m_allBooks->CurrentDisplay();
+    return m_viewer->HasPage() && m_entries.Results != nullptr ? m_viewer : nullptr;
 }
 
 TShownEntries TLookupPopup::Entries() const {

@@ -70,8 +70,13 @@ class TLookupPopup : public QWidget {
     // A sentence of its own on the popup's status line (what a star did).
     void Say(const QString &text);
     QToolButton *OpenButton() const { return m_open; }
+    // What Ctrl+D keeps the top entry of: the current block of the page of several books
+    // when that is shown, else the popup's own page; null without entries.
+    display::THtmlViewer *TopDisplay() const;
 
   signals:
+    // Ctrl+D: keep the top entry of TopDisplay() in the word list.
+    void StarTop();
     // "Openen in het hoofdvenster": the word the popup shows.
     void OpenInMainWindow(const QString &word);
     // The popup has been shown with an answer (status line's sentence).

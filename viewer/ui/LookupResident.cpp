@@ -36,6 +36,10 @@ TLookupResident::TLookupResident(TfrmLXAMain &main, TLXAData &data)
     // its all-books page get theirs where the main window makes the page.
     if (TWordListHook *list = m_main.WordList()) {
         list->Attach(*m_popup->Viewer(), [popup = m_popup.get()] { return popup->Entries(); });
+        connect(m_popup.get(), &TLookupPopup::StarTop, list, [list, popup = m_popup.get()] {
+            if (display::THtmlViewer *top = popup->TopDisplay())
+                list->StarTopEntryOf(*top);
+        });
         connect(list, &TWordListHook::Said, m_popup.get(),
                 [popup = m_popup.get()](const QString &status, QWidget *where) {
                     if (where == popup)
