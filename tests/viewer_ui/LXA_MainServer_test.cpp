@@ -303,6 +303,17 @@ TEST_F(ServerBookTest, AServerBookAmongTheChosenListsPatternsNearWordsTypeAheadA
     ASSERT_EQ(again.Answers.size(), 1u);
     EXPECT_EQ(again.Answers.front()->Book->DisplayName, "Proefserver");
     EXPECT_EQ(again.Status, QStringLiteral("Gevonden in 1 woordenboek (1 trefwoord)."));
+
+    // A miss in the popup: its "Bedoelde u:" takes the server's near words with the local
+    // book's, as they arrive.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            const std::string shown = Window().LookupPage(QStringLiteral("huus")).Note;
+            return shown.find("heus") != std::string::npos &&
+                   shown.find("hut") != std::string::npos;
+        },
+        8000))
+        << Window().LookupPage(QStringLiteral("huus")).Note;
 }
 
 TEST_F(ServerBookTest, TypeAheadListsTheServersWordsWhenTheyArrive) {

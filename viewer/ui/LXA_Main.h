@@ -289,14 +289,16 @@ class TfrmLXAMain : public QMainWindow {
     QStringList AllBooksTypeAhead(const std::string &text) const;
     // The choice's books on DICT servers (LXA_MainChoiceServers.cpp), each asked on its
     // server's worker: their definitions, a pattern's headwords or the words near a miss
-    // join the page when they arrive, their headwords the type-ahead list, their blocks the
-    // lookup popup's page (which is asked again then).
+    // join the page when they arrive, their headwords the type-ahead list, their blocks and
+    // the words near a miss the lookup popup's page (which is asked again then).
     TServerLookups &ServerLookups();
     void AskServerBooks(unsigned search, const std::string &word);
     void AskServerPatterns(unsigned search, const std::string &typed, const std::string &word);
     void AskServerSuggestions(unsigned search, const std::string &word);
     void AskServerTypeAheads(const QString &typed, const QStringList &local);
     void AddServerLookups(const std::string &word, TLookupPage &page);
+    void AskServerSuggestionsForLookup(const std::string &miss, const std::string &word,
+                                       std::size_t book);
     void ApplyAllBooksLook(const display::TPageLook &look);
     // LookupPage with several books chosen; text is typed in Windows-1252.
     TLookupPage ChoiceLookupPage(const std::string &text, const QString &typed);

@@ -416,25 +416,27 @@ TLookupPage TfrmLXAMain::ChoiceLookupPage(const std::string &text, const QString
     // and the popup asks again once they are there.
     const std::string miss = state.Choice + '\n' + text;
     if (miss == state.LookupMiss) {
-        answer.Note = state.LookupNote;
+        if (!state.LookupSuggested.empty())
+            answer.Note = SuggestionsPage(
+                *state.Searchers,
+                MergeSuggestions(state.LookupSuggested, TWordFinder::kMaxSuggestions));
         return answer;
     }
     state.LookupMiss = miss;
-    state.LookupNote.clear();
-    auto *watcher = new QFutureWatcher<std::string>(this);
+    state.LookupSuggested.clear();
+    using TSuggested = std::vector<TBookSuggestion>;
+    auto *watcher = new QFutureWatcher<TSuggested>(this);
     connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, miss] {
         watcher->deleteLater();
         RunGuarded([&] {
-            if (m_allBooks->LookupMiss != miss)
+            if (m_allBooks->LookupMiss != miss || watcher->result().empty())
                 return;
-            m_allBooks->LookupNote = watcher->result();
-            if (!m_allBooks->LookupNote.empty())
-                emit WordFinderGrew();
+            m_allBooks->LookupSuggested.push_back(watcher->result());
+            emit WordFinderGrew();
         });
     });
     watcher->setFuture(QtConcurrent::run(&state.Pool, [searchers = state.Searchers, text] {
-        return SuggestionsPage(*searchers,
-                               searchers->SuggestionsUtf8(text, TWordFinder::kMaxSuggestions));
+        return searchers->SuggestionsUtf8(text, TWordFinder::kMaxSuggestions);
     }));
     return answer;
 }

@@ -21,25 +21,33 @@ namespace ui {
 
 namespace {
 
-// Asks every server book of the choice; answered(i, answer) runs on the window's thread,
-// while the window lives, for the i-th server book. The searchers go along, so that the
-// books stay as long as an answer may still be wanted.
+// Asks the i-th server book of the choice; answered(i, answer) runs on the window's
+// thread, while the window lives. The searchers go along, so that the books stay as long
+// as an answer may still be wanted.
+template <typename TAnswered>
+void AskOne(TfrmLXAMain *window, TServerLookups &lookups,
+            const std::shared_ptr<TAllBooks> &searchers, std::size_t i, TServerAnswer::TKind kind,
+            const std::string &word, TAnswered answered) {
+    const QPointer<TfrmLXAMain> guard(window);
+    lookups.Request(kind, searchers->ServerBooks()[i]->ServerAddress, word,
+                    [guard, searchers, i, answered](std::shared_ptr<const TServerAnswer> got) {
+                        QMetaObject::invokeMethod(
+                            guard,
+                            [guard, i, answered, got] {
+                                if (guard)
+                                    RunGuarded([&] { answered(i, *got); });
+                            },
+                            Qt::QueuedConnection);
+                    });
+}
+
+// Asks every server book of the choice, as AskOne.
 template <typename TAnswered>
 void AskEach(TfrmLXAMain *window, TServerLookups &lookups,
              const std::shared_ptr<TAllBooks> &searchers, TServerAnswer::TKind kind,
              const std::string &word, TAnswered answered) {
-    const QPointer<TfrmLXAMain> guard(window);
     for (std::size_t i = 0; i < searchers->ServerBooks().size(); ++i)
-        lookups.Request(kind, searchers->ServerBooks()[i]->ServerAddress, word,
-                        [guard, searchers, i, answered](std::shared_ptr<const TServerAnswer> got) {
-                            QMetaObject::invokeMethod(
-                                guard,
-                                [guard, i, answered, got] {
-                                    if (guard)
-                                        RunGuarded([&] { answered(i, *got); });
-                                },
-                                Qt::QueuedConnection);
-                        });
+        AskOne(window, lookups, searchers, i, kind, word, answered);
 }
 
 std::vector<std::string> Headwords(const TServerAnswer &answer) {
@@ -94,6 +102,20 @@ void TfrmLXAMain::AskServerSuggestions(unsigned search, const std::string &word)
             });
 }
 
+void TfrmLXAMain::AskServerSuggestionsForLookup(const std::string &miss, const std::string &word,
+                                                std::size_t book) {
+    const std::shared_ptr<TAllBooks> searchers = m_allBooks->Searchers;
+    AskOne(
+        this, ServerLookups(), searchers, book, TServerAnswer::TKind::Near, word,
+        [this, miss, searchers, word](std::size_t i, const TServerAnswer &answer) {
+            if (m_allBooks->LookupMiss != miss || !answer.Trouble.empty() || answer.Words.empty())
+                return;
+            m_allBooks->LookupSuggested.push_back(
+                ServerSuggestions(answer.Words, searchers->ServerPlace(i), word));
+            emit WordFinderGrew();
+        });
+}
+
 void TfrmLXAMain::AskServerTypeAheads(const QString &typed, const QStringList &local) {
     const std::shared_ptr<TAllBooks> searchers = m_allBooks->Searchers;
     if (!searchers || searchers->ServerBooks().empty() || typed.isEmpty() ||
@@ -128,10 +150,14 @@ void TfrmLXAMain::AddServerLookups(const std::string &word, TLookupPage &page) {
         state.LookupServerBlocks.clear();
         AskEach(
             this, ServerLookups(), searchers, TServerAnswer::TKind::Define, word,
-            [this, asked, searchers](std::size_t i, const TServerAnswer &answer) {
+            [this, asked, searchers, word](std::size_t i, const TServerAnswer &answer) {
                 if (m_allBooks->LookupServed != asked)
                     return;
                 m_allBooks->LookupServerBlocks.push_back(DefinitionsBlock(*searchers, i, answer));
+                // Found nowhere so far: the book's words near it. Asked only now, as a
+                // book's request waiting for its server gives way to a newer one.
+                if (!answer.Found() && answer.Trouble.empty() && m_allBooks->LookupMiss == asked)
+                    AskServerSuggestionsForLookup(asked, word, i);
                 emit WordFinderGrew();
             });
         return;

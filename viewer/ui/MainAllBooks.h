@@ -29,9 +29,10 @@ struct TfrmLXAMain::TAllBooksState {
     std::string Word;   // a word search's word as typed (UTF-8, any script)
     // The lists of words near the running search's miss that have arrived.
     std::vector<std::vector<TBookSuggestion>> Suggested;
-    // The lookup popup's last miss (choice and word) and its suggestions' page once read.
+    // The lookup popup's last miss (choice and word) and the lists of words near it that
+    // have arrived (the local books', each server book's).
     std::string LookupMiss;
-    std::string LookupNote;
+    std::vector<std::vector<TBookSuggestion>> LookupSuggested;
     // The popup's last word asked of the server books (choice and word), and their blocks
     // as they arrived.
     std::string LookupServed;
