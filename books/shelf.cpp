@@ -155,22 +155,28 @@ std::string Change1(const UserShelf &shelf, const std::string &programDataDir,
 
 }  // namespace
 
+std::vector<std::string> ShelfOrderNames(const std::string &value) {
+    std::vector<std::string> names;
+    std::size_t start = 0;
+    while (start <= value.size()) {
+        std::size_t end = value.find(',', start);
+        if (end == std::string::npos)
+            end = value.size();
+        const std::string name = Trim(value.substr(start, end - start));
+        if (!name.empty())
+            names.push_back(name);
+        start = end + 1;
+    }
+    return names;
+}
+
 ShelfSettings ReadShelfSettings(const UserShelf &shelf) {
     ShelfSettings settings;
-    for (const auto &[key, value] : ReadCatalogueSection(shelf.catalogue, "shelf")) {
-        if (!SameName(key, "order"))
-            continue;
-        std::size_t start = 0;
-        while (start <= value.size()) {
-            std::size_t end = value.find(',', start);
-            if (end == std::string::npos)
-                end = value.size();
-            const std::string name = Trim(value.substr(start, end - start));
-            if (!name.empty())
-                settings.order.push_back(name);
-            start = end + 1;
+    for (const auto &[key, value] : ReadCatalogueSection(shelf.catalogue, "shelf"))
+        if (SameName(key, "order")) {
+            const std::vector<std::string> names = ShelfOrderNames(value);
+            settings.order.insert(settings.order.end(), names.begin(), names.end());
         }
-    }
     for (const auto &[key, value] : ReadCatalogueSection(shelf.catalogue, "program")) {
         ShelfSettings::Override override;
         const std::size_t semicolon = value.find(';');

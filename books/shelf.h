@@ -38,6 +38,8 @@ struct ShelfSettings {
 };
 
 ShelfSettings ReadShelfSettings(const UserShelf &shelf);
+// The book names of an `order=` value, in its order (blanks around them and empty ones dropped).
+std::vector<std::string> ShelfOrderNames(const std::string &value);
 // The program's book's override, if any (names without regard to case).
 const ShelfSettings::Override *FindOverride(const ShelfSettings &settings, const std::string &name);
 // Positions into `names` in the user's order: those the order names first, in its order,

@@ -16,6 +16,7 @@
 #include "books/keys.h"
 #include "books/safe_file.h"
 #include "books/server_books.h"
+#include "books/shelf.h"
 #include "books/source.h"
 #include "books/stardict.h"
 #include "platform/encoding.h"
@@ -996,17 +997,10 @@ std::string SetServerBookDirection(const UserShelf &shelf, const std::string &pr
         for (std::size_t i = shelfFirst; i < shelfEnd; ++i) {
             if (!SameName(KeyOf(lines[i]), "order"))
                 continue;
+            // The shelf's own reader would take the lock held here: only its parse.
             std::string order;
-            const std::string value = lines[i].substr(lines[i].find('=') + 1);
-            std::size_t start = 0;
-            while (start <= value.size()) {
-                std::size_t stop = value.find(',', start);
-                if (stop == std::string::npos)
-                    stop = value.size();
-                const std::string one = Trim(value.substr(start, stop - start));
-                order += (start == 0 ? "" : ",") + (SameName(one, name) ? renamed : one);
-                start = stop + 1;
-            }
+            for (const std::string &one : ShelfOrderNames(lines[i].substr(lines[i].find('=') + 1)))
+                order += (order.empty() ? "" : ",") + (SameName(one, name) ? renamed : one);
             lines[i] = "order=" + order;
         }
     }
