@@ -187,11 +187,15 @@ TEST_F(ServerBooks, ADirectionIsGivenAfterTheAdd) {
     ASSERT_EQ(added.Status, 0) << added.Err;
     EXPECT_EQ(AddedName(added.Out), "jargon");
     EXPECT_NE(added.Err.find("lexqc direction jargon nl-en"), std::string::npos) << added.Err;
+    ASSERT_EQ(Folder.Lexqc({"move", "jargon", "1"}).Status, 0);  // the user's order names it
     const TRun given = Folder.Lexqc({"direction", "Jargon File", "en"});
     ASSERT_EQ(given.Status, 0) << given.Err;
     EXPECT_NE(given.Out.find("'en-jargon'"), std::string::npos) << given.Out;
     const TRun listed = Folder.Run({"--list"});
     EXPECT_NE(listed.Out.find("en-jargon"), std::string::npos) << listed.Out;
+    // Still first, under its new name.
+    const TRun shelf = Folder.Lexqc({"list"});
+    EXPECT_NE(shelf.Out.find("1. en-jargon"), std::string::npos) << shelf.Out;
     EXPECT_EQ(Folder.Lexqc({"direction", "en-jargon", "engels"}).Status, 2);
     EXPECT_EQ(Folder.Lexqc({"direction", "jargon", "en"}).Status, 2);  // that name is gone
     EXPECT_EQ(Folder.Lexqc({"direction", "en-jargon"}).Status, 2);
