@@ -407,9 +407,12 @@ std::string FoldedWords(std::string_view utf8) {
 }
 
 struct ArticleIndexWriter::State {
+    // An entry's headword (UTF-8) and text (marked headword words, headword, ArticleText of
+    // the body) wait in the scratch file, one after the other, until the index is written
+    // shortest first: a large book's texts would not fit in memory.
     struct Entry {
-        std::string headword;         // UTF-8
-        std::string text;             // marked headword words, headword, ArticleText of the body
+        std::uint64_t at;
+        std::uint32_t headwordSize, textSize;
         unsigned char headwordWords;  // how many of the text's first words are the headword
     };
     std::string path;
@@ -418,6 +421,8 @@ struct ArticleIndexWriter::State {
     bool utf8 = false;  // a UTF-8 book's: its words folded, and said so in meta
     sqlite3 *db = nullptr;
     std::vector<std::string> reversed;
+    std::FILE *texts = nullptr;
+    std::uint64_t textsSize = 0;
     std::vector<Entry> entries;
     bool finished = false;
 };
@@ -432,6 +437,13 @@ ArticleIndexWriter::ArticleIndexWriter(const std::string &path, const Cipher *en
     // Named as this process's work, so that clearing an earlier run's leftovers while the
     // book streams in does not take it.
     s.temporary = TemporaryFile(path).Finish();
+    const std::size_t slash = path.rfind('/');
+    try {
+        s.texts = OpenScratchFile(slash == std::string::npos ? "." : path.substr(0, slash));
+    } catch (...) {
+        RemoveQuietly(s.temporary);
+        throw;
+    }
 }
 
 ArticleIndexWriter::~ArticleIndexWriter() {
@@ -443,6 +455,9 @@ void ArticleIndexWriter::Abandon() {
     State &s = *state_;
     sqlite3_close(s.db);
     s.db = nullptr;
+    if (s.texts != nullptr)
+        std::fclose(s.texts);
+    s.texts = nullptr;
     RemoveQuietly(s.temporary);
     s.finished = true;
 }
@@ -452,21 +467,26 @@ void ArticleIndexWriter::AddKey(std::string_view key) {
 }
 
 void ArticleIndexWriter::AddEntry(std::string_view headword, std::string_view body) {
-    const bool utf8 = state_->utf8;
-    State::Entry entry{utf8 ? std::string(headword) : platform::Cp1252ToUtf8(headword),
-                       utf8 ? FoldedWords(ArticleTextUtf8(body)) : ArticleText(body), 0};
+    State &s = *state_;
+    const std::string name = s.utf8 ? std::string(headword) : platform::Cp1252ToUtf8(headword);
+    std::string text = s.utf8 ? FoldedWords(ArticleTextUtf8(body)) : ArticleText(body);
     // Articles of the books start with their headword; one that does not gets it in front,
     // so that every entry is found by its headword's words and ranked by them.
-    const std::string head = utf8 ? FoldedWords(entry.headword) : entry.headword;
+    const std::string head = s.utf8 ? FoldedWords(name) : name;
     const std::vector<std::string> words = FirstWords(head, 255);
-    if (FirstWords(entry.text, words.size()) != words)
-        entry.text = head + "\n" + entry.text;
+    if (FirstWords(text, words.size()) != words)
+        text = head + "\n" + text;
     std::string marked;
     for (const std::string &word : words)
         marked.append(kHeadwordMark).append(word) += ' ';
-    entry.text.insert(0, marked);
-    entry.headwordWords = static_cast<unsigned char>(words.size());
-    state_->entries.push_back(std::move(entry));
+    text.insert(0, marked);
+    if (std::fwrite(name.data(), 1, name.size(), s.texts) != name.size() ||
+        std::fwrite(text.data(), 1, text.size(), s.texts) != text.size())
+        throw InputError("De artikelindex '" + s.path + "' kan niet worden opgeslagen.");
+    s.entries.push_back({s.textsSize, static_cast<std::uint32_t>(name.size()),
+                         static_cast<std::uint32_t>(text.size()),
+                         static_cast<unsigned char>(words.size())});
+    s.textsSize += name.size() + text.size();
 }
 
 std::string ArticleIndexWriter::Finish() {
@@ -497,18 +517,25 @@ std::string ArticleIndexWriter::Finish() {
             for (std::uint32_t i = 0; i < order.size(); ++i)
                 order[i] = i;
             std::stable_sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
-                return s.entries[a].text.size() < s.entries[b].text.size();
+                return s.entries[a].textSize < s.entries[b].textSize;
             });
-            std::string names, headwordWords;
+            if (std::fflush(s.texts) != 0)
+                throw InputError("De artikelindex '" + s.path + "' kan niet worden opgeslagen.");
+            std::string names, headwordWords, record;
             for (std::size_t n = 0; n < order.size(); ++n) {
                 const State::Entry &entry = s.entries[order[n]];
+                record.resize(std::size_t{entry.headwordSize} + entry.textSize);
+                if (::pread(fileno(s.texts), record.data(), record.size(),
+                            static_cast<off_t>(entry.at)) != static_cast<ssize_t>(record.size()))
+                    throw InputError("De artikelindex '" + s.path +
+                                     "' kan niet worden opgeslagen.");
                 sqlite3_bind_int64(article.get(), 1, static_cast<sqlite3_int64>(n + 1));
-                BindText(article.get(), 2, entry.text);
+                BindText(article.get(), 2, std::string_view(record).substr(entry.headwordSize));
                 headwordWords += static_cast<char>(entry.headwordWords);
                 if (sqlite3_step(article.get()) != SQLITE_DONE)
                     Fail(s.path, s.db);
                 sqlite3_reset(article.get());
-                names.append(entry.headword) += '\0';
+                names.append(record, 0, entry.headwordSize) += '\0';
                 if ((n + 1) % kHeadBlock == 0 || n + 1 == order.size()) {
                     sqlite3_bind_int64(heads.get(), 1, static_cast<sqlite3_int64>(n / kHeadBlock));
                     BindBlob(heads.get(), 2, Packed(names));
@@ -524,6 +551,8 @@ std::string ArticleIndexWriter::Finish() {
         }
         s.entries.clear();
         s.reversed.clear();
+        std::fclose(s.texts);
+        s.texts = nullptr;
         Run(s.db, s.path, "COMMIT");
         // One b-tree per term instead of many small segments: smaller and faster to query.
         Run(s.db, s.path, "INSERT INTO articles(articles) VALUES('optimize'); VACUUM;");
