@@ -209,6 +209,34 @@ std::string ShortName(const std::string &text) {
     return WithoutControls(TrimBlanks(rest.substr(0, rest.find('\n'))));
 }
 
+// The paragraph that follows a line "Availability:", its lines joined by single blanks; of
+// a long one (a licence's full terms) its first sentences within 300 bytes.
+std::string Availability(const std::string &text) {
+    std::string joined;
+    bool inside = false;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        const std::string line = WithoutControls(TrimBlanks(text.substr(start, end - start)));
+        start = end + 1;
+        if (!inside) {
+            inside = line == "Availability:";
+            continue;
+        }
+        if (line.empty() && !joined.empty())
+            break;
+        if (!line.empty())
+            joined += (joined.empty() ? "" : " ") + line;
+    }
+    constexpr std::size_t kLongest = 300;
+    if (joined.size() <= kLongest)
+        return joined;
+    const std::size_t stop = joined.rfind(". ", kLongest - 1);
+    return stop == std::string::npos ? std::string() : joined.substr(0, stop + 1);
+}
+
 }  // namespace
 
 bool UsableWord(const std::string &utf8) {
@@ -391,6 +419,8 @@ void ImportDictdRecords(std::string_view indexText, std::string_view dictText,
             // dictd's own description of the dictionary, not an entry; the short one names it
             if (headword == "00-database-short" || headword == "00databaseshort")
                 tally.shortName = ShortName(DecodeLenient(dictText.substr(*offset, *length)));
+            if (headword == "00-database-info" || headword == "00databaseinfo")
+                tally.availability = Availability(DecodeLenient(dictText.substr(*offset, *length)));
             continue;
         }
         ++tally.entries;

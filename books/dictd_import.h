@@ -55,6 +55,9 @@ struct DictdImportCounts {
     bool beyondText = false;
     // The dictionary's own short description (dictd's "00-database-short"), if any.
     std::string shortName;
+    // The paragraph after "Availability:" in its long description ("00-database-info", as
+    // FreeDict writes its licence there), as one line; empty without one.
+    std::string availability;
 };
 
 // A dictionary's word as a headword or key of the source: control characters (DEL too),

@@ -339,20 +339,20 @@ std::string DefText(const std::string &name, const std::string &voice, const std
            "\n[compldictionary]\ndictionary=" + partner + "\n";
 }
 
-// The licence line a StarDict book's description gives ("copyright="), for the shelf to
-// show; one line, bounded, else none.
+// A licence line for the shelf to show: one line, bounded, else none.
+std::string LicenceLine(const std::string &text) {
+    std::string licence = Trim(text);
+    return licence.size() <= 300 && IsDisplayName(licence) ? licence : std::string();
+}
+
+// The licence line a StarDict book's description gives ("copyright=").
 std::string LicenceOf(const std::string &ifo) {
     std::string text;
     if (ifo.empty() || !ReadWholeFile(ifo, text))
         return {};
-    for (const std::string &line : Lines(text)) {
-        if (line.rfind("copyright=", 0) != 0)
-            continue;
-        std::string licence = Trim(line.substr(10));
-        if (licence.size() > 300)
-            licence.clear();
-        return IsDisplayName(licence) ? licence : std::string();
-    }
+    for (const std::string &line : Lines(text))
+        if (line.rfind("copyright=", 0) == 0)
+            return LicenceLine(line.substr(10));
     return {};
 }
 
@@ -726,7 +726,9 @@ AddResult AddUserBook(const UserShelf &shelf, const AddRequest &request, Progres
                                  DefText(name, direction.substr(0, dash),
                                          PartnerOf(shelf, request.programDataDir, name, direction),
                                          source.dsl ? "dsl.css" : "dict.css",
-                                         source.stardict ? LicenceOf(source.star.ifo) : "")),
+                                         source.stardict ? LicenceOf(source.star.ifo)
+                                         : source.dsl    ? std::string()
+                                                      : LicenceLine(imported.counts.availability))),
             defPath);
         if (!builder.Exact().empty()) {
             temporaries.emplace_back(

@@ -127,6 +127,34 @@ TEST_F(UserBooks, DictdAndStardictBooksAnswerTheWordsOfTheirSources) {
 #endif
 }
 
+// A dictd book's licence, for the shelf: the paragraph its description gives after
+// "Availability:" (as FreeDict writes it), of long terms the first sentences only.
+TEST_F(UserBooks, ADictdBooksLicenceIsTheAvailabilityParagraphOfItsDescription) {
+    const auto licence = [&](const std::string &stem, const std::string &info) {
+        Entries entries = kDutch;
+        if (!info.empty())
+            entries.push_back({"00-database-info", info});
+        const AddResult added = Add({test::WriteDictd(dir_.Path(), stem, entries)});
+        EXPECT_EQ(added.records, 4u) << "the description is no entry";
+        const std::string def = test::ReadBytes(shelf_.dataDir + "/" + added.name + ".def");
+        const std::size_t at = def.find("licence=");
+        return at == std::string::npos ? std::string("(none)")
+                                       : def.substr(at + 8, def.find('\n', at) - at - 8);
+    };
+    EXPECT_EQ(licence("een",
+                      "Een boek.\n\nAvailability:\n\n    Licensed under the CC BY-SA 3.0\n"
+                      "  license\n\nPublication date: 2022.\n"),
+              "Licensed under the CC BY-SA 3.0 license");
+    const std::string terms(400, 'x');
+    EXPECT_EQ(licence("twee",
+                      "Availability:\n    Copyright (C) 2001 by X.\n    Available under "
+                      "the GPL 2.0 and later.\n  " +
+                          terms + "\n"),
+              "Copyright (C) 2001 by X. Available under the GPL 2.0 and later.");
+    EXPECT_EQ(licence("drie", "Een boek zonder licentieregel.\n"), "(none)");
+    EXPECT_EQ(licence("vier", ""), "(none)");
+}
+
 TEST_F(UserBooks, DamagedDictionariesAreRefusedAndChangeNothing) {
     Add({test::WriteDictd(dir_.Path(), "good", kDutch)});
 
