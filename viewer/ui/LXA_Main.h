@@ -297,8 +297,10 @@ class TfrmLXAMain : public QMainWindow {
     void AskServerSuggestions(unsigned search, const std::string &word);
     void AskServerTypeAheads(const QString &typed, const QStringList &local);
     void AddServerLookups(const std::string &word, TLookupPage &page);
-    void AskServerSuggestionsForLookup(const std::string &miss, const std::string &word,
-                                       std::size_t book);
+    // The words near the popup's miss in the book-th server book of the searchers.
+    void AskServerSuggestionsForLookup(const std::shared_ptr<TAllBooks> &searchers,
+                                       std::size_t book, const std::string &miss,
+                                       const std::string &word);
     void ApplyAllBooksLook(const display::TPageLook &look);
     // LookupPage with several books chosen; text is typed in Windows-1252.
     TLookupPage ChoiceLookupPage(const std::string &text, const QString &typed);

@@ -102,9 +102,9 @@ void TfrmLXAMain::AskServerSuggestions(unsigned search, const std::string &word)
             });
 }
 
-void TfrmLXAMain::AskServerSuggestionsForLookup(const std::string &miss, const std::string &word,
-                                                std::size_t book) {
-    const std::shared_ptr<TAllBooks> searchers = m_allBooks->Searchers;
+void TfrmLXAMain::AskServerSuggestionsForLookup(const std::shared_ptr<TAllBooks> &searchers,
+                                                std::size_t book, const std::string &miss,
+                                                const std::string &word) {
     AskOne(
         this, ServerLookups(), searchers, book, TServerAnswer::TKind::Near, word,
         [this, miss, searchers, word](std::size_t i, const TServerAnswer &answer) {
@@ -157,7 +157,7 @@ void TfrmLXAMain::AddServerLookups(const std::string &word, TLookupPage &page) {
                 // Found nowhere so far: the book's words near it. Asked only now, as a
                 // book's request waiting for its server gives way to a newer one.
                 if (!answer.Found() && answer.Trouble.empty() && m_allBooks->LookupMiss == asked)
-                    AskServerSuggestionsForLookup(asked, word, i);
+                    AskServerSuggestionsForLookup(searchers, i, asked, word);
                 emit WordFinderGrew();
             });
         return;
