@@ -266,13 +266,26 @@ TEST_F(WordListBooksTest, CtrlDKeepsTheTopEntryOfTheBlockAtTheTopOrWithTheFocus)
     EXPECT_TRUE(Filled(*page.Display(1)));
 }
 
-TEST_F(WordListBooksTest, ThePopupStarsItsPageAndItsBlocks) {
-    ui::TLookupResident resident(Main(), viewer->Data);
-    const std::shared_ptr<void> plainAgain(
-        nullptr, [](void *) { QApplication::setQuitOnLastWindowClosed(true); });
-    ui::TLookupPopup &popup = *resident.Popup();
-    Main().SelectBookByName("nl-de");
-    resident.LookUp(QStringLiteral("huis"));
+// The lookup popup of the running viewer, showing nl-de's "huis".
+class WordListPopupTest : public WordListBooksTest {
+  protected:
+    void SetUp() override {
+        WordListBooksTest::SetUp();
+        resident = std::make_unique<ui::TLookupResident>(Main(), viewer->Data);
+        Main().SelectBookByName("nl-de");
+        resident->LookUp(QStringLiteral("huis"));
+    }
+    ~WordListPopupTest() override {
+        resident.reset();
+        QApplication::setQuitOnLastWindowClosed(true);
+    }
+    ui::TLookupPopup &Popup() const { return *resident->Popup(); }
+
+    std::unique_ptr<ui::TLookupResident> resident;
+};
+
+TEST_F(WordListPopupTest, ThePopupStarsItsPageAndItsBlocks) {
+    ui::TLookupPopup &popup = Popup();
     ASSERT_FALSE(Filled(*popup.Viewer()));
     ClickStar(*popup.Viewer());
     ASSERT_EQ(Store().Entries().size(), 1u);
@@ -289,7 +302,7 @@ TEST_F(WordListBooksTest, ThePopupStarsItsPageAndItsBlocks) {
 
     // Every book chosen: each block of the popup stores its own book.
     Main().ChooseBooks("*");
-    resident.LookUp(QStringLiteral("huis"));
+    resident->LookUp(QStringLiteral("huis"));
     ui::TAllBooksPage *page = popup.AllBooks();
     ASSERT_NE(page, nullptr);
     ASSERT_EQ(page->BlockCount(), 2);
@@ -302,13 +315,8 @@ TEST_F(WordListBooksTest, ThePopupStarsItsPageAndItsBlocks) {
     EXPECT_TRUE(dialogs.Shown.empty());
 }
 
-TEST_F(WordListBooksTest, CtrlDInThePopupKeepsTheTopEntryOfItsPageOrItsBlock) {
-    ui::TLookupResident resident(Main(), viewer->Data);
-    const std::shared_ptr<void> plainAgain(
-        nullptr, [](void *) { QApplication::setQuitOnLastWindowClosed(true); });
-    ui::TLookupPopup &popup = *resident.Popup();
-    Main().SelectBookByName("nl-de");
-    resident.LookUp(QStringLiteral("huis"));
+TEST_F(WordListPopupTest, CtrlDInThePopupKeepsTheTopEntryOfItsPageOrItsBlock) {
+    ui::TLookupPopup &popup = Popup();
     popup.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&popup));
     QTest::keyClick(&popup, Qt::Key_D, Qt::ControlModifier);
@@ -317,7 +325,7 @@ TEST_F(WordListBooksTest, CtrlDInThePopupKeepsTheTopEntryOfItsPageOrItsBlock) {
     EXPECT_TRUE(Filled(*popup.Viewer()));
 
     Main().ChooseBooks("*");
-    resident.LookUp(QStringLiteral("huis"));
+    resident->LookUp(QStringLiteral("huis"));
     ui::TAllBooksPage *page = popup.AllBooks();
     ASSERT_NE(page, nullptr);
     ASSERT_EQ(page->BlockCount(), 2);
